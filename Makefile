@@ -1,0 +1,31 @@
+# The two commands of the README: `make run` and `make test`.
+JOBS      := $(shell nproc)
+RELEASE   := build/release
+TESTBUILD := build/test
+GEN       := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+
+.PHONY: run test deps release testbuild bench clean
+
+deps:
+	@scripts/install-deps
+
+release: deps
+	cmake -S . -B $(RELEASE) -G "$(GEN)" -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(RELEASE) -j $(JOBS)
+
+run: release
+	@scripts/run-example $(RELEASE)
+
+testbuild: deps
+	cmake -S . -B $(TESTBUILD) -G "$(GEN)" -DCMAKE_BUILD_TYPE=Debug -DTOLQ_TESTS=ON -DTOLQ_SANITIZE=ON
+	cmake --build $(TESTBUILD) -j $(JOBS)
+
+test: testbuild
+	cd $(TESTBUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+bench: deps
+	cmake -S . -B build/bench -G "$(GEN)" -DCMAKE_BUILD_TYPE=Release -DTOLQ_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+
+clean:
+	rm -rf build
