@@ -25,15 +25,48 @@ ImagePtr get_image(Display* dpy, Window window, int x, int y, int width, int hei
     return ImagePtr(image, destroy_image);
 }
 
-Rgb decode(Display* dpy, Window window, unsigned long pixel) {
-    XWindowAttributes attrs;
-    XGetWindowAttributes(dpy, window, &attrs);
-    XColor colour;
-    colour.pixel = pixel;
-    XQueryColor(dpy, attrs.colormap, &colour);
-    return {static_cast<uint8_t>(colour.red >> 8), static_cast<uint8_t>(colour.green >> 8),
-            static_cast<uint8_t>(colour.blue >> 8)};
+int mask_shift(unsigned long mask) {
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
 }
+
+uint8_t mask_channel(unsigned long pixel, unsigned long mask) {
+    if (!mask) return 0;
+    unsigned long value = (pixel & mask) >> mask_shift(mask);
+    unsigned long max = mask >> mask_shift(mask);
+    return static_cast<uint8_t>(value * 255 / max);
+}
+
+// Turns pixel values of one window into colours: straight from the masks on a
+// TrueColor visual, through the window's colormap otherwise.
+class PixelDecoder {
+public:
+    PixelDecoder(Display* dpy, Window window) : dpy_(dpy) {
+        XWindowAttributes attrs;
+        XGetWindowAttributes(dpy, window, &attrs);
+        colormap_ = attrs.colormap;
+        visual_ = attrs.visual;
+    }
+    Rgb operator()(unsigned long pixel) const {
+        if (visual_ && visual_->c_class == TrueColor)
+            return {mask_channel(pixel, visual_->red_mask), mask_channel(pixel, visual_->green_mask),
+                    mask_channel(pixel, visual_->blue_mask)};
+        XColor colour;
+        colour.pixel = pixel;
+        XQueryColor(dpy_, colormap_, &colour);
+        return {static_cast<uint8_t>(colour.red >> 8), static_cast<uint8_t>(colour.green >> 8),
+                static_cast<uint8_t>(colour.blue >> 8)};
+    }
+
+private:
+    Display* dpy_;
+    Colormap colormap_ = 0;
+    Visual* visual_ = nullptr;
+};
 
 std::string text_property(Display* dpy, Window w) {
     char* name = nullptr;
@@ -118,15 +151,16 @@ std::optional<WindowInfo> XClient::wait_for_window(const std::string& name_or_cl
 
 Rgb XClient::pixel(Window window, int x, int y) const {
     auto image = get_image(dpy_, window, x, y, 1, 1);
-    return decode(dpy_, window, XGetPixel(image.get(), 0, 0));
+    return PixelDecoder(dpy_, window)(XGetPixel(image.get(), 0, 0));
 }
 
 int XClient::count_pixels(Window window, int x, int y, int width, int height, Rgb colour) const {
     auto image = get_image(dpy_, window, x, y, width, height);
+    PixelDecoder decode(dpy_, window);
     int count = 0;
     for (int j = 0; j < height; ++j)
         for (int i = 0; i < width; ++i)
-            if (decode(dpy_, window, XGetPixel(image.get(), i, j)) == colour) ++count;
+            if (decode(XGetPixel(image.get(), i, j)) == colour) ++count;
     return count;
 }
 
@@ -134,10 +168,11 @@ void XClient::screenshot(Window window, const std::string& png_path) const {
     XWindowAttributes attrs;
     if (!XGetWindowAttributes(dpy_, window, &attrs)) throw std::runtime_error("screenshot: no such window");
     auto image = get_image(dpy_, window, 0, 0, attrs.width, attrs.height);
+    PixelDecoder decode(dpy_, window);
     std::string ppm = "P6\n" + std::to_string(attrs.width) + " " + std::to_string(attrs.height) + "\n255\n";
     for (int j = 0; j < attrs.height; ++j)
         for (int i = 0; i < attrs.width; ++i) {
-            Rgb c = decode(dpy_, window, XGetPixel(image.get(), i, j));
+            Rgb c = decode(XGetPixel(image.get(), i, j));
             ppm.push_back(static_cast<char>(c.r));
             ppm.push_back(static_cast<char>(c.g));
             ppm.push_back(static_cast<char>(c.b));
