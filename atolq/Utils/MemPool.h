@@ -1,6 +1,6 @@
 // Pools of fixed-size, zeroed cells that are recycled through a free list.
-// There is at most one pool per (rounded) cell size and at most 20 pools; pools
-// live until the program ends.
+// There is at most one pool per (rounded) cell size and at most kMaxMemPools
+// pools; pools live until the program ends.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,9 @@ struct MemPool {
     uint16_t cellSize;  // the requested size rounded up to a multiple of 4
 };
 
-inline constexpr uint16_t kMaxMemPools = 20;
+// Room for one pool per abstract-net record kind and the list manager's three,
+// even when no two of them have the same size.
+inline constexpr uint16_t kMaxMemPools = 32;
 
 // Nothing to set up; kept as the start of the pools' use.
 void MemMgrInit();
