@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+struct MemPool;
+
 enum : uint16_t { kLMValueList = 1, kLMPairList = 2, kLMRecordList = 3 };
 
 // A list holds at most this many cells, so that every position up to count + 1
@@ -150,7 +152,7 @@ int LMFreeView(LMList* view);
 // Links the record at the front; the list or 0.
 LMList* LMPushRec(LMList* list, void* record);
 // Unlinks the record, clears its links and gives it back to the pool: 1/0.
-int LMUnlinkRec(LMList* list, void* record, struct MemPool* pool);
+int LMUnlinkRec(LMList* list, void* record, MemPool* pool);
 // Calls the delete callback with the first record while records remain; when
 // all are gone frees the head and sets *list to 0: 1. Else 0, list kept.
 int LMDestroyRecs(LMList** list, LMRecordDeleteFn deleteRecord);
