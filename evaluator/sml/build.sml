@@ -10,4 +10,8 @@ val loaded =
 
 val _ = if loaded then () else OS.Process.exit OS.Process.failure;
 
+(* The compilation manager's progress lines ("[autoloading]") would land in
+ * replies. *)
+val _ = #set CM.Control.verbose false;
+
 val _ = if SMLofNJ.exportML heap then TolqMain.start () else OS.Process.exit OS.Process.success;

@@ -96,21 +96,18 @@ struct
   fun isReader (r : reader) (other : reader) =
       Posix.FileSys.fdToWord (#fd r) = Posix.FileSys.fdToWord (#fd other)
 
-  (* Waits until one of the readers has bytes; NONE blocks. Returns the
-   * readers that are ready. *)
-  fun ready (readers : reader list, timeout : Time.time option) : reader list =
-      case List.filter (fn r => buffered r > 0) readers of
-        (nonEmpty as _ :: _) => nonEmpty
-      | [] =>
-        let val descs = map (fn r => OS.IO.pollIn (pollDesc (#fd r))) readers
-            val infos = retry (fn () => OS.IO.poll (descs, timeout))
-            fun isReady (r : reader) =
-                List.exists (fn i => sameFd (OS.IO.infoToPollDesc i, #fd r)) infos
-        in List.filter isReady readers end
+  (* Waits until one of the readers' descriptors can be read (NONE: no time
+   * limit); returns those readers. Bytes already buffered are not looked at. *)
+  fun readable (readers : reader list, timeout : Time.time option) : reader list =
+      let val descs = map (fn r => OS.IO.pollIn (pollDesc (#fd r))) readers
+          val infos = retry (fn () => OS.IO.poll (descs, timeout))
+          fun isReady (r : reader) =
+              List.exists (fn i => sameFd (OS.IO.infoToPollDesc i, #fd r)) infos
+      in List.filter isReady readers end
 
   (* Throws away what is buffered and whatever has already arrived: used
    * after a malformed message, whose end cannot be known. *)
   fun drain (r : reader) =
       (reset r;
-       while not (null (ready ([r], SOME Time.zeroTime))) do (fill r; reset r))
+       while not (null (readable ([r], SOME Time.zeroTime))) do (fill r; reset r))
 end

@@ -114,9 +114,11 @@ struct
    * standard input meanwhile is kept for the input-text reader (and its
    * end of file ends the evaluator). *)
   fun nextOpcode () =
-      case C.ready ([C.bin, C.textIn], NONE) of
-        r :: _ => if C.isReader r C.bin then C.readWord C.bin else (C.fill C.textIn; nextOpcode ())
-      | [] => nextOpcode ()
+      if C.buffered C.bin > 0 then C.readWord C.bin
+      else case C.readable ([C.bin, C.textIn], NONE) of
+             [] => nextOpcode ()
+           | ready => if List.exists (C.isReader C.bin) ready then C.readWord C.bin
+                      else (C.fill C.textIn; nextOpcode ())
 
   (* Reads the rest of one message with SIGINT held; a malformed one is
    * dropped along with whatever else has arrived. *)
