@@ -39,7 +39,16 @@ end
 structure TOLQ'Edit =
 struct
   (* Writes a heap image at path (the run-time adds its architecture suffix)
-   * that starts with the banner and every definition made so far. *)
+   * that starts with the banner and every definition made so far. The image
+   * is written under a temporary name and then renamed, so a failed save
+   * leaves an older image as it was. *)
   fun SaveImage (path : string) : unit =
-      if SMLofNJ.exportML path then TolqMain.start () else ()
+      let val suffix = "." ^ SMLofNJ.SysInfo.getHeapSuffix ()
+          val temporary = path ^ ".new"
+          fun discard () = OS.FileSys.remove (temporary ^ suffix) handle OS.SysErr _ => ()
+      in if (SMLofNJ.exportML temporary handle e => (discard (); raise e))
+         then TolqMain.start ()
+         else OS.FileSys.rename {old = temporary ^ suffix, new = path ^ suffix}
+              handle e => (discard (); raise e)
+      end
 end

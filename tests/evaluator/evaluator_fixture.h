@@ -7,11 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 
 namespace tolq::test::evaluator {
 
 enum class Transport { Local, Remote };
+
+inline void PrintTo(Transport t, std::ostream* os) {
+    *os << (t == Transport::Local ? "local" : "remote");
+}
 
 inline std::string transport_name(const testing::TestParamInfo<Transport>& info) {
     return info.param == Transport::Local ? "Local" : "Remote";

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -189,6 +190,10 @@ TEST_P(EvaluatorTest, SavedImageRestartsWithBannerAndDefinitions) {
     const Reply save = link().evaluate("val kept = 41; fun twice x = 2 * x; TOLQ'Edit.SaveImage \"" +
                                        image + "\";", std::chrono::milliseconds(30000));
     ASSERT_EQ(save.result, Result::Success) << save.raw;
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        files.push_back(entry.path().filename().string());
+    EXPECT_EQ(files, std::vector<std::string>{"saved.ML.x86-linux"});
     // The saving evaluator carries on.
     EXPECT_NE(link().evaluate("kept + 1;").text.find("val it = 42 : int"), std::string::npos);
 
@@ -199,6 +204,19 @@ TEST_P(EvaluatorTest, SavedImageRestartsWithBannerAndDefinitions) {
     EXPECT_NE(reply.text.find("val it = 82 : int"), std::string::npos) << reply.raw;
     // Its own capture and interrupts work from the start.
     EXPECT_NE(restarted->evaluate("print \"again\\n\";").text.find("again\n"), std::string::npos);
+}
+
+TEST_P(EvaluatorTest, FailedSaveIsAFailureAndLeavesNoFile) {
+    TempDir dir;
+    write_file(dir.file("plain"), "not a folder");
+    const Reply reply =
+        link().evaluate("TOLQ'Edit.SaveImage \"" + dir.file("plain") + "/image.ML\";");
+    EXPECT_EQ(reply.result, Result::Failure);
+    EXPECT_NE(reply.text.find("Unhandled Exception: SysErr"), std::string::npos) << reply.raw;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_EQ(link().evaluate("val fine = 1;").result, Result::Success);
 }
 
 TEST_P(EvaluatorTest, TerminateEndsItEvenWhileItRuns) {

@@ -115,6 +115,18 @@ TEST_P(ProtocolTest, InterruptWhileARequestWaitsAbandonsIt) {
     EXPECT_EQ(link().evaluate("val next = 1;").result, Result::Success);
 }
 
+// SIGUSR1 interrupts the blocked read of the answer; the read is retried.
+TEST_P(ProtocolTest, StopRunWhileARequestWaitsKeepsTheRequest) {
+    counted_request("Tolq.Stop.clear (); val answer = Tolq.Kernel.confirm \"go on?\";");
+    link().stop_run();
+    EXPECT_FALSE(Link::has_more(link().text_fd(), milliseconds(150)));
+    answer(2, word(1));
+    const Reply reply = link().read_reply();
+    EXPECT_EQ(reply.result, Result::Success) << reply.raw;
+    EXPECT_NE(reply.text.find("val answer = true"), std::string::npos) << reply.raw;
+    EXPECT_NE(link().evaluate("Tolq.Stop.requested ();").text.find("val it = true"), std::string::npos);
+}
+
 TEST_P(ProtocolTest, TableCallSlotsAndAnswer) {
     link().evaluate_async(
         "val r = Tolq.Table.call {row = 35, result = Tolq.Table.HEAPSTRING, "
