@@ -102,6 +102,14 @@ struct
          !class
       end
 
+  (* tolq sends at most one input text with a request, and the next only
+   * after the reply. Input still unread when a top-level evaluation ends
+   * was never read (the text failed before it got there) and must not be
+   * taken for the input of the next request; it is dropped before the
+   * reply goes out. (An input text still on its way at that moment cannot
+   * be told from the next one; tolq writes it right after the request.) *)
+  fun dropStaleInput () = TolqChannel.drain TolqChannel.textIn
+
   (* Evaluates one text that tolq sent and writes the reply: everything
    * printed, then the terminator of its class. *)
   fun evaluate (text : string) =
@@ -113,8 +121,11 @@ struct
                         SOME c => c
                       | NONE => (TolqCapture.say "\nUnhandled Exception: Interrupt\n";
                                  TolqReply.Failure)
-              in TolqReply.send (TolqCapture.popTo d, class) end
-      in TolqCapture.push ();
+              in if d = 0 then dropStaleInput () else ();
+                 TolqReply.send (TolqCapture.popTo d, class)
+              end
+      in TolqCapture.install ();
+         TolqCapture.push ();
          interruptible (fn () => run text, reply)
       end
 end

@@ -184,6 +184,19 @@ TEST_P(EvaluatorTest, InputTextsRoundTrip) {
     }
 }
 
+// An input text that its request never read (it did not compile) is not
+// handed to the next request. (The input goes out first here so that it has
+// surely arrived when the evaluation fails.)
+TEST_P(EvaluatorTest, UnreadInputTextIsNotTakenByTheNextRequest) {
+    link().send_text(encode_input_text("stale"));
+    link().evaluate_async("val broken = 1 + \"a\"; val got = Tolq.Input.read ();");
+    EXPECT_EQ(link().read_reply().result, Result::NotCompiled);
+    link().evaluate_async("val got = Tolq.Input.read ();");
+    link().send_text(encode_input_text("fresh"));
+    const Reply reply = link().read_reply();
+    EXPECT_NE(reply.text.find("val got = \"fresh\""), std::string::npos) << reply.raw;
+}
+
 TEST_P(EvaluatorTest, SavedImageRestartsWithBannerAndDefinitions) {
     TempDir dir;
     const std::string image = dir.file("saved.ML");
