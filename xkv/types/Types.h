@@ -14,6 +14,7 @@ inline constexpr Fixed kFixedMinusInfinity = static_cast<Fixed>(0x80000001u);
 struct FixPoint {
     Fixed x = 0;
     Fixed y = 0;
+    friend bool operator==(const FixPoint&, const FixPoint&) = default;
 };
 
 struct FixRect {
@@ -21,6 +22,7 @@ struct FixRect {
     Fixed top = 0;
     Fixed right = 0;
     Fixed bottom = 0;
+    friend bool operator==(const FixRect&, const FixRect&) = default;
 };
 
 // Centre, width and height: the form in which ellipses and node shapes are given.
@@ -29,6 +31,7 @@ struct FixBox {
     Fixed cy = 0;
     Fixed width = 0;
     Fixed height = 0;
+    friend bool operator==(const FixBox&, const FixBox&) = default;
 };
 
 // Index of an object in the object table; 0 means none.
