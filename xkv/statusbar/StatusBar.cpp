@@ -166,7 +166,7 @@ KernelStatus StatusBar_Create(uint32_t visible, Widget above, Widget parent)
     XtSetArg(args[n], XtNbottom, XawChainTop); ++n;
     XtSetArg(args[n], XtNright, XawChainLeft); ++n;
     XtSetArg(args[n], XtNborderWidth, 0); ++n;
-    XtSetArg(args[n], "stringCount", 4); ++n;
+    XtSetArg(args[n], const_cast<String>("stringCount"), 4); ++n;
     XFontStruct* font = XLoadQueryFont(XtDisplay(parent), Velkor_Settings().statusbarFont);
     if (font != nullptr) {
         XtSetArg(args[n], XtNfont, font); ++n;

@@ -55,9 +55,11 @@ std::string SearchPath(const std::string& name)
         const size_t colon = rest.find(':');
         std::string dir(rest.substr(0, colon));
         if (dir.empty()) {
-            dir = ".";
+            dir.push_back('.');
         }
-        const std::string candidate = dir + "/" + name;
+        std::string candidate = dir;
+        candidate += '/';
+        candidate += name;
         if (access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
