@@ -69,8 +69,26 @@ struct ClassState {
     int (*fileSelectorShown)() = nullptr;
     int debugResource = -1; // -1 not read yet
     XFontStruct* titleFont = nullptr;
+    Display* cachedFor = nullptr; // the display that the cached GC, atom, font and resource belong to
 };
 ClassState state;
+
+// The cached server resources belong to one display; a new display starts afresh.
+void UseDisplay(Display* display)
+{
+    if (state.cachedFor == display) {
+        return;
+    }
+    state.cachedFor = display;
+    state.background = nullptr;
+    state.indicateAtom = static_cast<Atom>(~0ul);
+    state.debugResource = -1;
+    if (state.titleFont != nullptr) {
+        XFreeFontInfo(nullptr, state.titleFont, 1); // client memory only: its server is gone
+        state.titleFont = nullptr;
+    }
+    state.grabDisplay = nullptr;
+}
 
 DiagramWidget AsDiagram(Widget widget)
 {
@@ -137,6 +155,7 @@ bool ReadResource(Display* display, const char* resource, const char* resourceCl
 
 bool DebugOn(Display* display)
 {
+    UseDisplay(display);
     if (state.debugResource < 0) {
         std::string value;
         state.debugResource = 0;
@@ -150,6 +169,7 @@ bool DebugOn(Display* display)
 
 XFontStruct* TitleFont(Display* display)
 {
+    UseDisplay(display);
     if (state.titleFont == nullptr) {
         std::string name = "*-helvetica-*-r-*-120-*";
         ReadResource(display, "pageTitleFont", "PageTitleFont", &name);
@@ -163,6 +183,7 @@ XFontStruct* TitleFont(Display* display)
 
 GC BackgroundGC(Display* display)
 {
+    UseDisplay(display);
     if (state.background == nullptr) {
         state.background = DefaultGC(display, DefaultScreen(display));
         XSetGraphicsExposures(display, state.background, True);
@@ -172,6 +193,7 @@ GC BackgroundGC(Display* display)
 
 Atom IndicateAtom(Display* display)
 {
+    UseDisplay(display);
     if (state.indicateAtom == static_cast<Atom>(~0ul)) {
         state.indicateAtom = XInternAtom(display, "DiagramWindowIndicate", True);
     }
