@@ -37,6 +37,7 @@ bool skipCounted(SMLStream* in) {
 
 // Reads the input value of one argument slot of a table call.
 bool skipSlotInput(SMLStream* in, uint32_t mode, uint32_t type) {
+    if (mode == 4) return true; // the result slot carries no value
     bool input = mode == 1 || mode == 3;
     uint32_t word;
     switch (type) {
@@ -73,8 +74,9 @@ int SMLServeTableCall(SMLStream* in, SMLStream* out) {
         mode = 4;
         if (slot > 0 && !SMLGetU32(in, &mode)) return malformed(out, refused);
         if (!SMLGetU32(in, &type) || type < 1 || type > 8) return malformed(out, refused);
-        bool modeFits = slot == 0 ? type != 8 : mode >= 1 && mode <= 3;
-        if (!modeFits || !skipSlotInput(in, mode, type)) return malformed(out, refused);
+        // A block as result is refused like any call here; its layout is still known.
+        bool modeKnown = slot == 0 || (mode >= 1 && mode <= 3);
+        if (!modeKnown || !skipSlotInput(in, mode, type)) return malformed(out, refused);
     }
     return answerFailure(out, refused);
 }

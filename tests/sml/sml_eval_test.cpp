@@ -120,13 +120,14 @@ TEST_F(FakeEvaluatorTest, CallsWithoutServerAreAnsweredWithTheirFailureOpcodes) 
                                       "words 4 3\nbytes abc\nrecv\n"            // numbered request
                                       "words 5 70 2 1 1 1 7\nrecv\n"            // table call, bad row
                                       "words 5 3 3 2 2 1 1 2 5\nbytes hello\\000\\000\\000\nrecv\n"
+                                      "words 5 1 2 8 1 8 3\nbytes abc\\000\nrecv\n" // block as result
                                       "words 6 4 2090\nrecv\n"                   // chart callback
                                       "words 8 0\nrecv\n"                        // Pantel request
                                       "words 99 12\n"                            // unknown: skipped
                                       "say \\001\n";
     ASSERT_EQ(connect(script), 0);
     int16_t result;
-    EXPECT_EQ(evaluate("go", &result), "eval[2]:go;op4;op6;op6;op8;op11");
+    EXPECT_EQ(evaluate("go", &result), "eval[2]:go;op4;op6;op6;op6;op8;op11");
     EXPECT_EQ(result, 0);
     EXPECT_EQ(SMLGetConnState(), 2) << "refused calls keep the link in step";
 }
