@@ -201,9 +201,9 @@ void receiveInput() {
     note("input-eof");
 }
 
-void writeFields(const std::string& spec) {
+void writeFields(const std::string& description) {
     std::vector<std::string> groups(3);
-    std::istringstream in(spec);
+    std::istringstream in(description);
     for (auto& g : groups) {
         std::getline(in, g, '|');
         while (!g.empty() && g.front() == ' ') g.erase(0, 1);
