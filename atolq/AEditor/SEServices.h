@@ -1,0 +1,42 @@
+// Services of the kernel, the net editor, the code generator, the simulator
+// and the evaluator link that the abstract net calls. They are provided by
+// those modules; this header only names them.
+#pragma once
+
+#include <cstdint>
+
+struct SEHead;
+struct SETrans;
+struct SEDeclNode;
+
+// Kernel: re-evaluate the menu states after the current event.
+void QXMenu_RequestUpdate();
+
+// Net editor: stores the node's name into the net.
+void EE_RefreshNodeName(uint32_t object);
+// Net editor: replaces a handle by its entry in the diagram load's handle map.
+int GE_TranslateHandle(uint32_t* handle);
+// Net editor: the simulator link of an object (user data 63753), 0 when none.
+uint32_t GE_GetSimLink(uint32_t object);
+int GE_SetSimLink(uint32_t object, uint32_t value);
+int GE_DeleteUserData(uint32_t object, uint16_t tag);
+// Net editor: modal message box with a message text.
+int GE_MessageBox(int16_t messageId);
+
+// Code generator.
+int CTSFindGlobalDeclNode(SEDeclNode** node, int kind);
+void CTSResetCheckInfo(SETrans* trans);
+void CTSSetIntegerTime(int flag);
+void CTSStopEvaluator();
+// The syntax check's ML image request: evaluates TOLQ'Edit.SaveImage with the
+// name; negative on failure.
+int CTSSaveImageRequest(const char* name);
+
+// Simulator.
+void SSetReswitchNeeded(int flag);
+
+// Evaluator link.
+int SMLSessionInit();
+int SMLSessionReset();
+// 1 while the evaluator link is up.
+int SMLIsConnected();
