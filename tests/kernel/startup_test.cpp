@@ -5,6 +5,7 @@
 
 #include "xvfb.h"
 
+#include <X11/Intrinsic.h>
 #include <unistd.h>
 
 #include <climits>

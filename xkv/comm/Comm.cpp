@@ -11,9 +11,11 @@
 #include "xkv/comm/CommEvents.h"
 #include "xkv/comm/CommHandlers.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/statusbar/StatusBar.h"
 #include "xkv/timer/Timer.h"
+#include "xkv/undo/Undo.h"
 #include "xkv/velkor/Velkor.h"
 
 namespace {
@@ -502,7 +504,7 @@ KernelStatus Comm_BasePick(const CommandBinding* row, MemHandle event, int32_t* 
             }
             CommEventView view;
             Comm_ReadEvent(event, &view);
-            const ObjectHandle page = Window_PageOfWindow(reinterpret_cast<Widget>(view.payloadValue));
+            const ObjectHandle page = Window_PageOfWindow(static_cast<uintptr_t>(view.payloadValue));
             if (page != 0) {
                 Comm_SetCurrentPage(page);
                 return Comm_Finish();

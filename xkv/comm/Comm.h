@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include <X11/Intrinsic.h>
+#include "xkv/velkor/XTypes.h"
 
 #include "xkv/comm/CommTable.h"
 

@@ -6,6 +6,8 @@
 
 #include "xkv/comm/Comm.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/menu/Menu.h"
+#include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
 
 namespace {

@@ -1,6 +1,8 @@
 // Placeholders of kernel modules that are not built yet; see Pending.h.
 #include "xkv/pending/Pending.h"
 
+#include <X11/Intrinsic.h>
+
 #include <X11/StringDefs.h>
 #include <X11/Xaw/Form.h>
 
@@ -27,9 +29,9 @@ void Trans_PostIdleText(uint32_t) {}
 KernelStatus Dialog_Initialize() { return 0; }
 uint32_t Dialog_IsOpen() { return 0; }
 uint32_t Dialog_IsFileSelectorShown() { return 0; }
-uint32_t Dialog_HandleKey(XKeyEvent*, int) { return 0; }
+uint32_t Dialog_HandleKey(XEvent*, int) { return 0; }
 uint32_t Dialog_ContainsPoint(int, int) { return 0; }
-uint32_t Dialog_HandleButton(XButtonEvent*) { return 0; }
+uint32_t Dialog_HandleButton(XEvent*) { return 0; }
 int32_t Dialog_FindLevelOfWindow(Window) { return -1; }
 void Dialog_RememberGeometry(int32_t, int, int, int, int) {}
 int32_t Dialog_TopDialogNumber() { return 0; }
@@ -96,17 +98,13 @@ uint32_t QXUI_GetCurrentCommand() { return 0; }
 
 uint32_t Cursor_LoadFile(const char*) { return 0; }
 void Cursor_SetMainWindow(uint32_t) {}
-void Color_Initialize() {}
 
 KernelStatus Select_Clear() { return 1; }
 uint32_t Select_GetMode() { return 3; }
 ObjectHandle Select_GetObject() { return 0; }
-void Undo_Clear() {}
-KernelStatus Menu_ApplyRule(uint32_t, uintptr_t) { return 0; }
-uint32_t Model_IsNode(ObjectHandle) { return 0; }
 
 Widget Window_OfPage(ObjectHandle) { return nullptr; }
-ObjectHandle Window_PageOfWindow(Widget) { return 0; }
+ObjectHandle Window_PageOfWindow(uintptr_t) { return 0; }
 void Window_EndDrag(Widget) {}
 void Window_SetIndication(Widget, uint32_t) {}
 void Window_ActivatePage(ObjectHandle) {}
@@ -119,54 +117,8 @@ void Window_ShowExtentOutline(ObjectHandle) {}
 void Text_StartEdit(ObjectHandle) {}
 void Text_LeaveEditing() {}
 
-// The kernel's texts the status bar needs, until the message table arrives.
-KernelStatus String_GetText(int32_t id, char* buffer, size_t size)
-{
-    const char* text = nullptr;
-    switch (id) {
-    case 2: text = "Type:"; break;
-    case 3: text = "None"; break;
-    case 4: text = "node"; break;
-    case 5: text = "connector"; break;
-    case 6: text = "region"; break;
-    case 7: text = "page"; break;
-    case 8: text = "unknown"; break;
-    case 9: text = "Group of"; break;
-    case 10: text = "nodes"; break;
-    case 11: text = "Text: On"; break;
-    case 12: text = "Text: Off"; break;
-    case 13: text = "Page Scale:"; break;
-    case 25: text = "Coarse Node"; break;
-    case 33: text = "label"; break;
-    case 69: text = "Attached Node"; break;
-    default: break;
-    }
-    if (buffer == nullptr || size == 0) {
-        return 6;
-    }
-    if (text == nullptr) {
-        std::snprintf(buffer, size, "Bad String %d", id);
-        return 51;
-    }
-    std::snprintf(buffer, size, "%s", text);
-    return 0;
-}
 
-int32_t Group_Count(uint32_t) { return 0; }
 uint32_t Select_GetGroup() { return 0; }
-int32_t Model_DescribeKind(ObjectHandle) { return 8; }
-Fixed Model_PageScale(ObjectHandle) { return kFixedOne; }
 
-KernelStatus Mem_Init(void (*)(KernelStatus), void*) { return 0; }
-// No memory blocks yet: a copy cannot be had.
-KernelStatus Mem_AllocCopy(uint32_t* out, const void*, size_t)
-{
-    if (out != nullptr) {
-        *out = 0;
-    }
-    return 55;
-}
-KernelStatus Group_Initialize(uint32_t) { return 0; }
-KernelStatus Default_Initialize() { return 0; }
 int32_t Cursor_GetCurrent() { return -1; }
 KernelStatus Cursor_Set(uint32_t) { return 6; }

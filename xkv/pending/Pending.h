@@ -5,7 +5,7 @@
 // file when its module arrives.
 #pragma once
 
-#include <X11/Intrinsic.h>
+#include "xkv/velkor/XTypes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,9 +25,9 @@ void Trans_PostIdleText(uint32_t block);
 KernelStatus Dialog_Initialize();
 uint32_t Dialog_IsOpen();
 uint32_t Dialog_IsFileSelectorShown();
-uint32_t Dialog_HandleKey(XKeyEvent* event, int character);
+uint32_t Dialog_HandleKey(XEvent* keyEvent, int character);
 uint32_t Dialog_ContainsPoint(int rootX, int rootY);
-uint32_t Dialog_HandleButton(XButtonEvent* event);
+uint32_t Dialog_HandleButton(XEvent* buttonEvent);
 int32_t Dialog_FindLevelOfWindow(Window window);
 void Dialog_RememberGeometry(int32_t level, int x, int y, int width, int height);
 int32_t Dialog_TopDialogNumber();
@@ -71,23 +71,18 @@ uintptr_t QVmountopen(uint32_t kind);
 // The request bound to a menu command while the programming interface runs one.
 uint32_t QXUI_GetCurrentCommand();
 
-// Cursors and colours.
+// Cursors.
 uint32_t Cursor_LoadFile(const char* path);
 void Cursor_SetMainWindow(uint32_t id);
-void Color_Initialize();
 
-// Object model services the command layer uses (selection, undo, menu rules,
-// node tests) and kernel events.
+// The selection.
 KernelStatus Select_Clear();
 uint32_t Select_GetMode();
 ObjectHandle Select_GetObject();
-void Undo_Clear();
-KernelStatus Menu_ApplyRule(uint32_t rule, uintptr_t argument);
-uint32_t Model_IsNode(ObjectHandle object);
 
 // Page windows, as the command layer sees them.
 Widget Window_OfPage(ObjectHandle page);
-ObjectHandle Window_PageOfWindow(Widget window);
+ObjectHandle Window_PageOfWindow(uintptr_t window);
 void Window_EndDrag(Widget window);
 void Window_SetIndication(Widget window, uint32_t on);
 void Window_ActivatePage(ObjectHandle page);
@@ -100,17 +95,7 @@ void Window_ShowExtentOutline(ObjectHandle object);
 void Text_StartEdit(ObjectHandle object);
 void Text_LeaveEditing();
 
-// Messages, groups and object kinds for the status bar.
-KernelStatus String_GetText(int32_t id, char* buffer, size_t size);
-int32_t Group_Count(uint32_t group);
 uint32_t Select_GetGroup();
-int32_t Model_DescribeKind(ObjectHandle object);
-Fixed Model_PageScale(ObjectHandle page);
 
-// Memory blocks, groups and defaults.
-KernelStatus Mem_Init(void (*errorProc)(KernelStatus), void* argument);
-KernelStatus Mem_AllocCopy(uint32_t* out, const void* source, size_t size);
-KernelStatus Group_Initialize(uint32_t tableSize);
-KernelStatus Default_Initialize();
 int32_t Cursor_GetCurrent();
 KernelStatus Cursor_Set(uint32_t id);

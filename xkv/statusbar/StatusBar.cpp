@@ -10,7 +10,10 @@
 #include <cstring>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/model/Model.h"
+#include "xkv/mods/Strings.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/platform/xwindows/PlStatus.h"
 #include "xkv/velkor/Velkor.h"
@@ -63,7 +66,28 @@ int32_t DescribeObject(ObjectHandle object)
     if (object == 0) {
         return kMsgNone;
     }
-    return Model_DescribeKind(object);
+    if (Model_IsPage(object) != 0) {
+        return 7;
+    }
+    if (Model_IsRegion(object) != 0) {
+        return 6;
+    }
+    if (Model_IsCoarseNode(object) != 0) {
+        return 25;
+    }
+    if (Model_IsAttachedNode(object) != 0) {
+        return 69;
+    }
+    if (Model_IsLabel(object) != 0) {
+        return 33;
+    }
+    if (Model_IsNode(object) != 0) {
+        return kMsgNode;
+    }
+    if (Model_IsConnector(object) != 0) {
+        return 5;
+    }
+    return 8;
 }
 
 StatusLineState CurrentState()
@@ -79,7 +103,7 @@ StatusLineState CurrentState()
     }
     state.selectionMode = Select_GetMode();
     if (state.selectionMode == 1) {
-        state.groupCount = Group_Count(Select_GetGroup());
+        state.groupCount = Group_Count(static_cast<GroupNumber>(Select_GetGroup()));
     } else if (state.selectionMode == 0 || state.selectionMode == 2) {
         state.objectDescription = DescribeObject(Select_GetObject());
     }
@@ -87,7 +111,10 @@ StatusLineState CurrentState()
     const ObjectHandle page = Comm_GetCurrentPage();
     state.hasCurrentPage = page != 0;
     if (page != 0) {
-        state.pageScale = Model_PageScale(page);
+        Fixed scale = kFixedOne;
+        if (Model_GetField(page, Field::kScaleX, &scale) == kStatusOk) {
+            state.pageScale = scale;
+        }
     }
     int32_t modifiers[4] = {};
     Velkor_GetModifierState(modifiers);

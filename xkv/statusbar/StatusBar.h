@@ -3,7 +3,7 @@
 // scale) or a message until the status line is shown again.
 #pragma once
 
-#include <X11/Intrinsic.h>
+#include "xkv/velkor/XTypes.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 // timer event to the command layer.
 #pragma once
 
-#include <X11/Intrinsic.h>
+#include "xkv/velkor/XTypes.h"
 
 #include <cstdint>
 

@@ -2,6 +2,8 @@
 // timeout on the application context.
 #include "xkv/timer/Timer.h"
 
+#include <X11/Intrinsic.h>
+
 #include <ctime>
 
 namespace {

@@ -58,13 +58,13 @@ bool HandleKeyPress(XEvent* event, bool dialogUp)
         if (Dialog_IsFileSelectorShown() != 0) {
             return true;
         }
-        return Velkor_HandleKey(nullptr, nullptr, &event->xkey) == 0;
+        return Velkor_HandleKey(nullptr, nullptr, event) == 0;
     }
     char buffer[2] = {};
     KeySym keysym = NoSymbol;
     const int n = XLookupString(&event->xkey, buffer, 1, &keysym, nullptr);
     const int character = n > 0 ? static_cast<unsigned char>(buffer[0]) : 0;
-    return Dialog_HandleKey(&event->xkey, character) == 0;
+    return Dialog_HandleKey(event, character) == 0;
 }
 
 bool HandleButtonPress(XEvent* event, bool dialogUp)
@@ -80,7 +80,7 @@ bool HandleButtonPress(XEvent* event, bool dialogUp)
         if (Dialog_ContainsPoint(event->xbutton.x_root, event->xbutton.y_root) == 0) {
             return false;
         }
-        return Dialog_HandleButton(&event->xbutton) == 0;
+        return Dialog_HandleButton(event) == 0;
     }
     const uint32_t editing = Text_EditingState();
     return editing == 0 || Text_RoutePointerEvent(event, editing) != 0;
@@ -238,8 +238,9 @@ void Velkor_DispatchEvent(XEvent* event)
     RunDeferredWork();
 }
 
-uint32_t Velkor_HandleKey(Widget, XtPointer, XKeyEvent* event)
+uint32_t Velkor_HandleKey(Widget, XtPointer, XEvent* keyEvent)
 {
+    XKeyEvent* event = &keyEvent->xkey;
     char buffer[13] = {};
     KeySym keysym = NoSymbol;
     const int n = XLookupString(event, buffer, 12, &keysym, nullptr);

@@ -15,14 +15,21 @@
 #include <cstring>
 #include <string>
 
+#include "xkv/colour/Colour.h"
 #include "xkv/comm/Comm.h"
+#include "xkv/default/Default.h"
+#include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/mem/Mem.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
 #include "xkv/statusbar/StatusBar.h"
 #include "xkv/timer/Timer.h"
 #include "xkv/velkor/Velkor.h"
+
+// Every X protocol error is ignored.
+int Velkor_XErrorHandler(Display* display, XErrorEvent* event);
 
 namespace {
 
@@ -360,14 +367,14 @@ KernelStatus Velkor_InitModules()
     if (status != 0) {
         return status;
     }
-    if ((status = Group_Initialize(40)) != 0) {
+    if ((status = Group_CreateTable(kGroupTableInitialSize)) != 0) {
         return status;
     }
     Timer_Initialize();
     if ((status = Trans_Initialize()) != 0) {
         return status;
     }
-    Default_Initialize();
+    Default_Init();
     Window_Initialize();
     if ((status = Cache_Initialize()) != 0) {
         return status;
@@ -382,8 +389,10 @@ KernelStatus Velkor_InitModules()
     return 0;
 }
 
+// Gives back what the modules hold for the whole run.
 KernelStatus Velkor_ShutdownModules()
 {
+    Default_Shutdown();
     return 0;
 }
 

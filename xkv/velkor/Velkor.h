@@ -3,7 +3,7 @@
 // stages and the X event switch.
 #pragma once
 
-#include <X11/Intrinsic.h>
+#include "xkv/velkor/XTypes.h"
 
 #include <cstdint>
 #include <string_view>
@@ -107,7 +107,6 @@ KernelStatus Velkor_PassArguments(int* argc, char** argv);
 KernelStatus Velkor_PrintFiles(int* argc, char** argv);
 void Velkor_SetShellSizeHints(int width, Widget shell);
 void Velkor_SetWindowGroupHint(Window window);
-int Velkor_XErrorHandler(Display* display, XErrorEvent* event);
 
 // Kinds of Velkor_GetResource.
 inline constexpr uint32_t kResourceBoolean = 0;
@@ -118,7 +117,7 @@ inline constexpr uint32_t kResourceString = 2;
 int32_t Velkor_MainLoop();
 void Velkor_DispatchNextEvent(uint32_t wait);
 void Velkor_DispatchEvent(XEvent* event);
-uint32_t Velkor_HandleKey(Widget unused, XtPointer unusedData, XKeyEvent* event);
+uint32_t Velkor_HandleKey(Widget unused, XtPointer unusedData, XEvent* keyEvent);
 void Velkor_UpdateModifiers(unsigned int state);
 void Velkor_GetModifierState(int32_t* modifiers);
 void Velkor_NoteDialogGeometry(XEvent* event);
