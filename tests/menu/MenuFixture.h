@@ -4,18 +4,27 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuDoubles.h"
+#include "MenuProbe.h"
+#include "xkv/comm/Comm.h"
 #include "xkv/menu/Menu.h"
 
 class MenuTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        static const KernelStatus commReady = Comm_Initialize();
+        ASSERT_EQ(commReady, kStatusOk);
         ResetWorld();
         ASSERT_EQ(Menu_LoadBar(1), kStatusOk);
     }
-    void TearDown() override { Menu_Shutdown(); }
+    void TearDown() override
+    {
+        Drain();
+        Menu_Shutdown();
+    }
 
+    // Lets the command layer process what a pick posted.
+    static void Drain() { Comm_ProcessEvents(); }
     static MenuItem* Item(CommandId command)
     {
         MenuItem* item = nullptr;

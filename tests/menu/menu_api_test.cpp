@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "MenuFixture.h"
+#include "xkv/kv/Hook.h"
+
+#include <X11/X.h>
 
 namespace {
 
@@ -186,71 +189,68 @@ TEST_F(MenuTest, LabelsMarksTitlesAndKernelMenus)
 
 TEST_F(MenuTest, PickingSaveReachesHook21AndTheCommandLayer)
 {
-    World().registered = {21};
-    World().modifiers[0] = 1;  // Shift held
+    HoldModifiers(ShiftMask);
     ASSERT_EQ(Menu_PickCommand(0, 204), kStatusOk);
-    const auto calls = World().CallsOf(21);
+    EXPECT_EQ(Comm_GetPendingCommand(), 24);
+    Drain();
+    const auto calls = World().CallsOf(kHookMenuPick);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].a, 2u);
     EXPECT_EQ(calls[0].b, 204u);
-    EXPECT_EQ(World().log, (std::vector<std::string>{"cancel", "process", "pending 24", "command 24"}));
+    EXPECT_EQ(World().log, (std::vector<std::string>{"cancel", "command 24"}));
     ASSERT_EQ(World().commands.size(), 1u);
     EXPECT_EQ(World().commands[0].shift, 1u);
     EXPECT_EQ(World().commands[0].control, 0u);
-    EXPECT_TRUE(World().netCalls.empty());
+    HoldModifiers(0);
 }
 
 TEST_F(MenuTest, RefusedDisabledAndNetPicks)
 {
-    World().registered = {21};
     World().hookResult = 0;
     Menu_PickCommand(0, 204);
+    Drain();
+    EXPECT_EQ(World().CallsOf(kHookMenuPick).size(), 1u);
     EXPECT_EQ(World().Count("command 24"), 0);
-    EXPECT_EQ(World().statusRefreshes, 1);
 
     ResetWorld();
-    World().registered = {21};
     Menu_SetItemEnabled(204, 0);
     Menu_PickCommand(0, 204);
+    Drain();
     EXPECT_TRUE(World().hookCalls.empty());
-    EXPECT_EQ(World().log, (std::vector<std::string>{"cancel", "process"}));
+    EXPECT_EQ(World().log, (std::vector<std::string>{"cancel"}));
 
     ResetWorld();
-    World().registered = {21};
     ASSERT_EQ(Menu_InsertTableMenu(10300, kMenuListEnd), kStatusOk);
     Menu_PickCommand(0, 10303);
-    ASSERT_EQ(World().CallsOf(21).size(), 1u);
-    EXPECT_EQ(World().CallsOf(21)[0].a, 10300u);
-    EXPECT_EQ(World().CallsOf(21)[0].b, 10303u);
+    Drain();
+    ASSERT_EQ(World().CallsOf(kHookMenuPick).size(), 1u);
+    EXPECT_EQ(World().CallsOf(kHookMenuPick)[0].a, 10300u);
+    EXPECT_EQ(World().CallsOf(kHookMenuPick)[0].b, 10303u);
     EXPECT_TRUE(World().commands.empty());
-    ASSERT_EQ(World().netCalls.size(), 1u);
-    EXPECT_EQ(World().netCalls[0], (std::vector<int64_t>{1, 10300, 10303}));
 }
 
 TEST_F(MenuTest, AnEnabledSeparatorIsPickedAsNothing)
 {
-    World().registered = {21, 33};
     Menu* file = MenuOf(2);
     MenuItem* separator = file->items[6].get();
     ASSERT_EQ(separator->commandId, 207);
     ASSERT_EQ(separator->enabled, 1);
     EXPECT_EQ(Menu_DoPick(file, separator), kStatusOk);
-    ASSERT_EQ(World().CallsOf(21).size(), 1u);
-    EXPECT_EQ(World().CallsOf(21)[0].a, 0u);
-    EXPECT_EQ(World().CallsOf(21)[0].b, 0u);
+    ASSERT_EQ(World().CallsOf(kHookMenuPick).size(), 1u);
+    EXPECT_EQ(World().CallsOf(kHookMenuPick)[0].a, 0u);
+    EXPECT_EQ(World().CallsOf(kHookMenuPick)[0].b, 0u);
     EXPECT_TRUE(World().commands.empty());
 }
 
 TEST_F(MenuTest, RepeatLastPickReportsToHook33)
 {
-    World().registered = {33};
     Menu_PickCommand(0, 603);
     Menu_RepeatLastPick(0);
-    EXPECT_TRUE(World().CallsOf(33).empty());
+    EXPECT_TRUE(World().CallsOf(kHookMenuPickNotify).empty());
     Menu_RepeatLastPick(1);
-    ASSERT_EQ(World().CallsOf(33).size(), 1u);
-    EXPECT_EQ(World().CallsOf(33)[0].a, 6u);
-    EXPECT_EQ(World().CallsOf(33)[0].b, 603u);
+    ASSERT_EQ(World().CallsOf(kHookMenuPickNotify).size(), 1u);
+    EXPECT_EQ(World().CallsOf(kHookMenuPickNotify)[0].a, 6u);
+    EXPECT_EQ(World().CallsOf(kHookMenuPickNotify)[0].b, 603u);
 }
 
 }  // namespace

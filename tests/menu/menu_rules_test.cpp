@@ -119,17 +119,17 @@ TEST_F(MenuTest, NestedRuleAndTextRule)
     EXPECT_FALSE(Enabled(802));
     EXPECT_EQ(MenuOf(9)->enabled, 0);
 
+    // No text refers to the object: rule 28 follows 37 or 38.
     MenuTextRecord record{0, 0, 1};
-    World().referrer = 0;
+    Menu_SetItemEnabled(609, 1);
     RunActions({{18, 0, 0, 0, 0}}, reinterpret_cast<uintptr_t>(&record));
     EXPECT_TRUE(Enabled(608));  // rule 37
     EXPECT_TRUE(Enabled(710));
     EXPECT_FALSE(Enabled(609));  // rule 28
     record.flag = 0;
-    World().referrer = 12;
     EXPECT_EQ(Menu_ApplyRule(40, reinterpret_cast<uintptr_t>(&record)), kStatusOk);
     EXPECT_FALSE(Enabled(608));  // rule 38
-    EXPECT_TRUE(Enabled(609));   // rule 27
+    EXPECT_FALSE(Enabled(710));
     EXPECT_EQ(Menu_TextRule(nullptr), kStatusBadArgument);
 }
 
@@ -181,7 +181,6 @@ protected:
         ASSERT_EQ(Default_Init(), kStatusOk);
         ASSERT_EQ(Model_NewDiagram(), kStatusOk);
         page = Model_NewPage();
-        World().currentPage = page;
     }
     void TearDown() override
     {
@@ -193,96 +192,57 @@ protected:
         Group_DestroyTable();
         MenuTest::TearDown();
     }
-    void Select(ObjectHandle object)
+    static std::vector<int32_t> Flags(ObjectHandle object)
     {
-        World().selectMode = object != 0 ? 0 : 3;
-        World().selectObject = object;
+        std::vector<int32_t> flags(kMenuSelectionFlagCount);
+        Menu_SelectionFlags(object, flags.data());
+        return flags;
     }
     ObjectHandle page = 0;
 };
 
-TEST_F(SelectionRulesTest, ConnectorAfterNodeRunsItsRuleOnce)
+TEST_F(SelectionRulesTest, NoCurrentPageDisablesEditing)
 {
-    const ObjectHandle node = Model_NewNode(page);
-    const ObjectHandle connector = Model_NewConnector(page);
-    Select(node);
-    Menu_UpdateFromSelection(1);
-    EXPECT_TRUE(Enabled(502));  // rule 24 through rule 11
-    Select(connector);
-    Menu_UpdateFromSelection(0);
-    EXPECT_FALSE(Enabled(502));  // rule 16
-    EXPECT_EQ(MenuOf(9)->enabled, 0);
-    // The same connector again: nothing runs unless forced.
-    Menu_SetItemEnabled(502, 1);
-    Menu_UpdateFromSelection(0);
-    EXPECT_TRUE(Enabled(502));
-    Menu_UpdateFromSelection(1);
-    EXPECT_FALSE(Enabled(502));
-}
-
-TEST_F(SelectionRulesTest, NoNodeOnThePageDisablesEditing)
-{
-    Select(0);
     Menu_SetItemEnabled(307, 1);
     Menu_SetItemEnabled(701, 1);
+    Menu_SetItemEnabled(901, 1);
     Menu_UpdateFromSelection(0);
     EXPECT_FALSE(Enabled(307));
     EXPECT_FALSE(Enabled(701));
-    World().currentPage = 0;  // no page at all: the same
-    Menu_SetItemEnabled(307, 1);
-    Menu_UpdateFromSelection(0);
-    EXPECT_FALSE(Enabled(307));
-}
-
-TEST_F(SelectionRulesTest, NothingSelectedWithADiagramRunsRule10)
-{
-    Model_NewNode(page);
-    Select(0);
-    Menu_SetItemEnabled(502, 1);
-    Menu_UpdateFromSelection(1);
-    EXPECT_FALSE(Enabled(502));
-    EXPECT_TRUE(Enabled(501));
     EXPECT_EQ(MenuOf(9)->enabled, 0);
 }
 
-TEST_F(SelectionRulesTest, EnteringTextModeRunsTheTextRule)
+TEST_F(SelectionRulesTest, Hook6GetsTheStateRecord)
 {
-    const ObjectHandle node = Model_NewNode(page);
-    Select(node);
+    ResetWorld(true);
+    bool seen = false;
+    World().onHook6 = [&](MenuStateRecord* record) {
+        seen = true;
+        EXPECT_EQ(record->redraw, 0);
+        EXPECT_EQ(record->hasDiagram, 1);
+        EXPECT_EQ(record->mode, 3);
+    };
     Menu_UpdateFromSelection(0);
-    EXPECT_EQ(Item(801)->label, "Turn On");
-    World().textMode = 1;
-    Menu_UpdateFromSelection(0);
-    EXPECT_EQ(Item(801)->label, "Turn Off Text");
-    EXPECT_EQ(Item(801)->requestNumber, 115);
-    EXPECT_TRUE(Enabled(806));
+    EXPECT_TRUE(seen);
 }
 
-TEST_F(SelectionRulesTest, GroupSelectionAndHook6Record)
+TEST_F(SelectionRulesTest, FlagsOfObjects)
 {
-    const ObjectHandle a = Model_NewNode(page);
-    const ObjectHandle b = Model_NewNode(page);
-    const GroupNumber group = Group_New();
-    Group_Add(group, a);
-    Group_Add(group, b);
-    World().selectMode = 1;
-    World().selectGroup = group;
-    World().registered = {6};
-    MenuStateRecord seen;
-    World().onHook6 = [&](MenuStateRecord* record) { seen = *record; };
-    Menu_UpdateFromSelection(0);
-    EXPECT_EQ(Item(701)->label, "Ungroup");
-    EXPECT_EQ(seen.mode, 1);
-    EXPECT_EQ(seen.hasDiagram, 1);
-    // A node selected: the record carries its flags.
-    Select(a);
-    Menu_UpdateFromSelection(0);
-    EXPECT_EQ(seen.mode, 0);
-    EXPECT_EQ(seen.flags[1], 1);  // node
-    EXPECT_EQ(seen.flags[0], 0);  // not a connector
-    EXPECT_EQ(seen.flags[7], 1);  // b follows it
-    EXPECT_EQ(seen.flags[12], 1);
-    Group_Free(group);
+    const ObjectHandle first = Model_NewNode(page);
+    const ObjectHandle second = Model_NewNode(page);
+    const ObjectHandle connector = Model_NewConnector(page);
+    Model_SetFieldValue(second, Field::kShapeKind, 5);
+    Model_SetFlags(second, 4, 1);
+    //                                      conn node reg coarse border attached poly next notfirst region f4 sub fits
+    EXPECT_EQ(Flags(first), (std::vector<int32_t>{0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(Flags(second), (std::vector<int32_t>{0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 1, 0, 1}));
+    EXPECT_EQ(Flags(connector)[0], 1);
+    EXPECT_EQ(Flags(connector)[1], 0);
+    Model_SetFieldValue(first, Field::kShapeKind, 13);
+    EXPECT_EQ(Flags(first)[12], 0);
+    Model_SetFieldValue(first, Field::kShapeKind, 0);
+    Model_SetFlags(first, 128, 1);
+    EXPECT_EQ(Flags(first)[12], 0);
 }
 
 }  // namespace

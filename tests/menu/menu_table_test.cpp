@@ -243,6 +243,7 @@ TEST_F(MenuTest, HandleKeyPicksTheItem)
     uint32_t handled = 0;
     EXPECT_EQ(Accel_HandleKey(Key("s"), &handled), kStatusOk);
     EXPECT_EQ(handled, 1u);
+    Drain();
     ASSERT_EQ(World().commands.size(), 1u);
     EXPECT_EQ(World().commands[0].number, 24u);
 
@@ -250,9 +251,11 @@ TEST_F(MenuTest, HandleKeyPicksTheItem)
     EXPECT_EQ(handled, 0u);
 
     // A command layer that takes no picks: the key is swallowed, nothing posted.
-    World().busy = 1;
+    Comm_MarkBusy();
     EXPECT_EQ(Accel_HandleKey(Key("s"), &handled), kStatusOk);
+    Comm_UnmarkBusy();
     EXPECT_EQ(handled, 1u);
+    Drain();
     EXPECT_EQ(World().commands.size(), 1u);
 }
 

@@ -434,9 +434,7 @@ int32_t Comm_ReadyCursor()
 KernelStatus Comm_FinishWith(const FixPoint* heldPoint, uint32_t noDrag)
 {
     Trans_SetPendingCursor(-1);
-    if (Menu_PickPending() != 0 && Comm_AtBaseLevel() != 0) {
-        Menu_ReportPendingPick();
-    }
+    Menu_RepeatLastPick(Comm_GetPendingCommand() != 0 && Comm_AtBaseLevel() != 0 ? 1 : 0);
     Comm_SetPendingCommand(0);
     Menu_UpdateFromSelection(0);
     StatusBar_Update();

@@ -38,14 +38,14 @@ KernelStatus KV_Initialize()
 {
     Hook_ClearTable();
     Hook_InitTable();
-    QVmountopen(3);
+    QVmountopen(3, 0, 0);
     LoadApplicationCursors();
     return 0;
 }
 
 KernelStatus KV_StartApplication()
 {
-    return static_cast<KernelStatus>(QVmountopen(0));
+    return static_cast<KernelStatus>(QVmountopen(0, 0, 0));
 }
 
 void KV_StubReport(const char*) {}

@@ -4,7 +4,7 @@
 // menus by menu id and CommandId.
 #pragma once
 
-#include <X11/Intrinsic.h>
+#include "xkv/velkor/XTypes.h"
 
 #include <cstdint>
 #include <memory>

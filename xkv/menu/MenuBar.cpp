@@ -17,13 +17,13 @@
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/menu/MenuInternal.h"
-#include "xkv/menu/MenuNeeds.h"
+#include "xkv/comm/Comm.h"
+#include "xkv/pending/Pending.h"
+#include "xkv/statusbar/StatusBar.h"
+#include "xkv/velkor/Velkor.h"
 
 namespace {
 
-constexpr HookId kHookMenuRefresh = 6;
-constexpr HookId kHookMenuPick = 21;
-constexpr HookId kHookPickNotify = 33;
 
 constexpr int32_t kInitialBarWidth = 200;
 constexpr int32_t kSeparatorHeight = 8;
@@ -623,11 +623,6 @@ MenuState& MenuStateOf()
     return state;
 }
 
-bool Menu_CommandLayerAcceptsPicks()
-{
-    return Comm_IsBusy() == 0;
-}
-
 KernelStatus Menu_Initialize(Widget form, uint32_t, Widget* bar)
 {
     if (form == nullptr) {
@@ -702,9 +697,11 @@ void Menu_FitMenuBar()
         return;
     }
     XtVaSetValues(g.bar, XtNwidth, XtArgVal{ToDimension(total)}, XtNborderWidth, XtArgVal{kBorderWidth}, nullptr);
+    // The width is what the pointer tests use, so it follows the bar at once;
+    // the shell's size hints wait until the shell is up.
+    state.barWidth = total;
     const Widget shell = ShellOf(g.bar);
     if (XtIsRealized(shell)) {
-        state.barWidth = total;
         int32_t statusWidth = 0;
         if (Widget status = StatusBar_Widget(); status != nullptr) {
             Dimension width = 0;
@@ -829,52 +826,4 @@ void Menu_ForgetItem(const MenuItem* item)
 void Menu_SetBarTracking(uint32_t on)
 {
     MenuStateOf().barTracking = on != 0;
-}
-
-KernelStatus Menu_DoPick(Menu* menu, MenuItem* item)
-{
-    if (menu == nullptr || item == nullptr) {
-        return kStatusBadArgument;
-    }
-    Comm_PostCancel();
-    Comm_ProcessEvents();
-    MenuState& state = MenuStateOf();
-    state.lastMenuId = item->separator != 0 ? 0 : menu->menuId;
-    state.lastCommand = item->separator != 0 ? 0 : item->commandId;
-    if (item->enabled == 0) {
-        return kStatusOk;
-    }
-    uintptr_t accepted = 1;
-    if (Hook_IsRegistered(kHookMenuPick) != 0) {
-        accepted = Hook_GetHandler(kHookMenuPick)(static_cast<uintptr_t>(state.lastMenuId),
-                                                  static_cast<uintptr_t>(state.lastCommand), 0, 0, 0, 0);
-    }
-    if (accepted == 0) {
-        StatusBar_Refresh();
-        return kStatusOk;
-    }
-    if (item->requestNumber != 0) {
-        // The command carries the modifiers held at the pick: the creation
-        // commands read Shift from it.
-        int32_t modifiers[4] = {};
-        Velkor_GetModifierState(modifiers);
-        Comm_SetPendingCommand(item->requestNumber);
-        Comm_PostEvent(Event_NewCommand(static_cast<uint32_t>(modifiers[0]), static_cast<uint32_t>(modifiers[1]),
-                                        static_cast<uint32_t>(modifiers[2]), static_cast<uint32_t>(modifiers[3]),
-                                        static_cast<uint32_t>(item->requestNumber)));
-    }
-    if (item->separator == 0 && item->commandId > kMenuListEnd) {
-        QVmountopen(1, menu->menuId, static_cast<uint32_t>(item->commandId));
-    }
-    return kStatusOk;
-}
-
-void Menu_RepeatLastPick(uint32_t flag)
-{
-    if (flag == 0 || !Menu_CommandLayerAcceptsPicks() || Hook_IsRegistered(kHookPickNotify) == 0) {
-        return;
-    }
-    const MenuState& state = MenuStateOf();
-    Hook_GetHandler(kHookPickNotify)(static_cast<uintptr_t>(state.lastMenuId),
-                                     static_cast<uintptr_t>(state.lastCommand), 0, 0, 0, 0);
 }

@@ -7,7 +7,8 @@
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/menu/MenuInternal.h"
-#include "xkv/menu/MenuNeeds.h"
+#include "xkv/comm/Comm.h"
+#include "xkv/pending/Pending.h"
 #include "xkv/group/Group.h"
 #include "xkv/model/Model.h"
 #include "xkv/mods/Strings.h"
@@ -299,7 +300,6 @@ constexpr std::array<MenuRule, kMenuRuleCount> kMenuRules = {{
 // Longest label or title taken from the message table.
 constexpr uint32_t kRuleTextMax = 80;
 
-constexpr HookId kHookMenuRefresh = 6;
 
 // The text an action puts on an item or title: the rule argument when it is
 // a text, else the message the action names.

@@ -3,20 +3,7 @@
 
 #include <X11/Intrinsic.h>
 
-#include <X11/StringDefs.h>
-#include <X11/Xaw/Form.h>
-
 #include <cstdio>
-
-namespace {
-
-Widget gMenuBar = nullptr;
-
-// Width of the menu-bar area inside the main form (600 less the form's distances).
-constexpr Dimension kMenuBarWidth = 588;
-constexpr Dimension kMenuBarHeight = 24;
-
-}  // namespace
 
 KernelStatus Trans_Initialize() { return 0; }
 KernelStatus Trans_Begin(int32_t, const FixPoint*, uint32_t) { return 0; }
@@ -38,36 +25,6 @@ int32_t Dialog_TopDialogNumber() { return 0; }
 void Dialog_ReportStatus(KernelStatus) {}
 uint32_t Dialog_IsLevelWindow(Window) { return 0; }
 
-// The menu-bar area: an empty form where the menu bar will stand.
-KernelStatus Menu_Initialize(Widget form)
-{
-    Arg args[4];
-    Cardinal n = 0;
-    XtSetArg(args[n], XtNwidth, kMenuBarWidth); ++n;
-    XtSetArg(args[n], XtNheight, kMenuBarHeight); ++n;
-    XtSetArg(args[n], XtNborderWidth, 0); ++n;
-    gMenuBar = XtCreateManagedWidget("menubar", formWidgetClass, form, args, n);
-    return gMenuBar != nullptr ? 0 : 1;
-}
-
-Widget Menu_BarWidget() { return gMenuBar; }
-
-int32_t Menu_BarWidth()
-{
-    if (gMenuBar == nullptr) {
-        return 0;
-    }
-    Dimension width = 0;
-    XtVaGetValues(gMenuBar, XtNwidth, &width, nullptr);
-    return width;
-}
-
-void Menu_UpdateFromSelection(uint32_t) {}
-void Menu_RunPendingRefresh() {}
-uint32_t Accel_HandleKey(unsigned long, const char*, const int32_t*) { return 0; }
-uint32_t Menu_PickPending() { return 0; }
-void Menu_ReportPendingPick() {}
-
 KernelStatus Window_Initialize() { return 0; }
 void Window_PrepareX() {}
 void Window_FlushDamage() {}
@@ -87,13 +44,15 @@ Widget Text_EditWidget(Window* window)
 }
 Window Text_FrameWindow() { return 0; }
 uint32_t Text_PointOverEditedText(uint32_t, int16_t, int16_t) { return 0; }
+// No text refers to another yet.
+ObjectHandle Text_FirstReferrer(ObjectHandle) { return 0; }
 
 KernelStatus Core_Initialize() { return 0; }
 // Diagrams cannot be read yet: loading fails.
 KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }
 
-uintptr_t QVmountopen(uint32_t) { return 0; }
+uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
 uint32_t QXUI_GetCurrentCommand() { return 0; }
 
 uint32_t Cursor_LoadFile(const char*) { return 0; }

@@ -34,16 +34,6 @@ int32_t Dialog_TopDialogNumber();
 void Dialog_ReportStatus(KernelStatus status);
 uint32_t Dialog_IsLevelWindow(Window window);
 
-// Menus and accelerators.
-KernelStatus Menu_Initialize(Widget form);
-Widget Menu_BarWidget();
-int32_t Menu_BarWidth();
-void Menu_UpdateFromSelection(uint32_t force);
-void Menu_RunPendingRefresh();
-uint32_t Accel_HandleKey(unsigned long keysym, const char* characters, const int32_t* modifiers);
-uint32_t Menu_PickPending();
-void Menu_ReportPendingPick();
-
 // Page windows.
 KernelStatus Window_Initialize();
 void Window_PrepareX();
@@ -60,14 +50,15 @@ uint32_t Text_RoutePointerEvent(XEvent* event, uint32_t state);
 Widget Text_EditWidget(Window* window);
 Window Text_FrameWindow();
 uint32_t Text_PointOverEditedText(uint32_t text, int16_t x, int16_t y);
+ObjectHandle Text_FirstReferrer(ObjectHandle object);
 
 // Diagram operations and files.
 KernelStatus Core_Initialize();
 KernelStatus Comm_LoadDiagram();
 KernelStatus Comm_PrintDiagram();
 
-// The net layer's start-up entry.
-uintptr_t QVmountopen(uint32_t kind);
+// The net layer's entry: start-up (kinds 0 and 3) and its own commands (kind 1).
+uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t value);
 // The request bound to a menu command while the programming interface runs one.
 uint32_t QXUI_GetCurrentCommand();
 

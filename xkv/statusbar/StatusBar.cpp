@@ -12,6 +12,7 @@
 #include "xkv/comm/Comm.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
 #include "xkv/mods/Strings.h"
 #include "xkv/pending/Pending.h"

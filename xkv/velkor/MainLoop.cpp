@@ -9,6 +9,7 @@
 
 #include "xkv/comm/Comm.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
@@ -145,7 +146,7 @@ bool HandleExpose(XEvent* event)
 
 void RunDeferredWork()
 {
-    Menu_RunPendingRefresh();
+    Menu_Refresh(0);
     Window_FlushDamage();
     Timer_BusyLeave();
     Timer_RunDue();
@@ -257,7 +258,17 @@ uint32_t Velkor_HandleKey(Widget, XtPointer, XEvent* keyEvent)
     }
     const bool eraseKey = buffer[0] == 127 || buffer[0] == 8;
     const bool goesOn = !eraseKey || (Text_EditingState() == 0 && Trans_GetState() == 1);
-    if (goesOn && Accel_HandleKey(keysym, buffer, modifiers) != 0) {
+    uint32_t handled = 0;
+    if (goesOn) {
+        AccelKey key;
+        key.shift = modifiers[0];
+        key.control = modifiers[1];
+        key.alt = modifiers[2];
+        key.lock = modifiers[3];
+        key.keysym = static_cast<uint32_t>(keysym);
+        Accel_HandleKey(key, &handled);
+    }
+    if (handled != 0) {
         Comm_ProcessEvents();
         XFlush(event->display);
         return 1;

@@ -21,6 +21,7 @@
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
+#include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
@@ -420,11 +421,12 @@ KernelStatus Velkor_InitWindows()
         return 1;
     }
     XtVaGetValues(s.mainForm, XtNforeground, &s.menuForeground, XtNbackground, &s.menuBackground, nullptr);
-    if (Menu_Initialize(s.mainForm) != 0) {
+    Widget menuBar = nullptr;
+    if (Menu_Initialize(s.mainForm, 0, &menuBar) != 0) {
         std::fputs("Error exit from Menu_Initialize.\n", stderr);
         return 1;
     }
-    StatusBar_Create(1, Menu_BarWidget(), s.mainForm);
+    StatusBar_Create(1, menuBar, s.mainForm);
     XtVaSetValues(s.mainForm, XtNbackground, s.menuBackground, nullptr);
     return 0;
 }
