@@ -1,0 +1,84 @@
+// The command layer: kernel events queued on a stack of command levels and
+// handled through the command tables, the argument stack of multi-step
+// commands, the one end-of-command routine, and the command-layer state
+// (current page, text mode, file paths, switches).
+#pragma once
+
+#include <cstdint>
+
+#include "xkv/velkor/XTypes.h"
+
+#include "xkv/comm/CommTable.h"
+
+inline constexpr int32_t kCommLevelCount = 16;
+inline constexpr KernelStatus kCommNoRow = 19;
+
+// Levels and events.
+KernelStatus Comm_Initialize();
+const CommandBinding* Comm_Lookup(int32_t state, MemHandle event);
+const CommandBinding* Comm_LookupIn(const CommandBinding* table, size_t rowCount, int32_t state, MemHandle event);
+KernelStatus Comm_PostEvent(MemHandle event);
+KernelStatus Comm_RepostEvent(MemHandle event);
+KernelStatus Comm_PostCancel();
+KernelStatus Comm_ProcessEvents();
+KernelStatus Comm_HandleEvent(MemHandle event);
+KernelStatus Comm_Abort();
+KernelStatus Comm_RunCommand(int32_t request);
+KernelStatus Comm_PushLevel(int32_t state);
+KernelStatus Comm_PopLevel();
+int32_t Comm_GetState();
+void Comm_SetState(int32_t state);
+uint32_t Comm_AtBaseLevel();
+int32_t Comm_CurrentLevel();
+uint32_t Comm_IsBusy();
+void Comm_MarkBusy();
+void Comm_UnmarkBusy();
+void Comm_SetAbort(int32_t flag);
+int32_t Comm_AbortRequested();
+uint32_t Comm_QueueLength();
+
+// The argument stack.
+KernelStatus Comm_PushArgument(MemHandle event);
+MemHandle Comm_PopArgument();
+MemHandle Comm_PeekArgument();
+uint32_t Comm_ArgumentCount();
+void Comm_DropArguments();
+
+void Comm_GetInbox(int32_t* pointerState, int32_t* modifiers, int32_t* detail);
+uint32_t Comm_IsPickCommand(int32_t request);
+uint32_t Comm_IsPointerCommand(int32_t request);
+KernelStatus Comm_Finish();
+KernelStatus Comm_FinishWith(const FixPoint* heldPoint, uint32_t noDrag);
+int32_t Comm_ReadyCursor();
+
+// Ends the command as a handler whose module is not built yet: the command
+// ends, nothing changes, and the status bar says what is missing.
+KernelStatus Comm_NotBuilt(const CommandBinding* row, MemHandle event, int32_t* nextState, int32_t* freeFlag,
+                           const char* what);
+
+// Command-layer state.
+ObjectHandle Comm_GetCurrentPage();
+
+uint32_t Comm_InTextMode();
+void Comm_SetTextMode(uint32_t on);
+uint32_t Comm_TextEntryActive();
+ObjectHandle Comm_GetHighlight();
+KernelStatus Comm_SetHighlight(ObjectHandle object);
+Widget Comm_GetCurrentWindow();
+void Comm_SetCurrentPage(ObjectHandle page);
+void Comm_SetHandleGestures(uint32_t flag);
+uint32_t Comm_NoHandleGestures();
+int32_t Comm_GetPendingCommand();
+void Comm_SetPendingCommand(int32_t value);
+void Comm_SetScrollToSelection(uint32_t flag);
+uint32_t Comm_ScrollToSelection();
+uint32_t Comm_VertexHandleMode();
+void Comm_SetNoAutoSelect(uint32_t flag);
+uint32_t Comm_NoAutoSelect();
+void Comm_NotifyModelClosed();
+
+// File paths by kind: 1 diagram, 2 page, 3 text file. Directories end in "/".
+KernelStatus Comm_SetFilePath(uint32_t kind, const char* path);
+const char* Comm_GetFileDirectoryText(uint32_t kind);
+const char* Comm_GetFileNameText(uint32_t kind);
+KernelStatus Comm_GetFilePath(uint32_t kind, char* buffer, size_t bufferSize);

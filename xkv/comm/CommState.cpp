@@ -1,0 +1,241 @@
+// Command-layer state: the current page, text mode, the file names last used
+// for each kind of file, the highlighted object and a few switches.
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "xkv/comm/Comm.h"
+#include "xkv/kv/Hook.h"
+#include "xkv/menu/Menu.h"
+#include "xkv/model/Model.h"
+#include "xkv/pending/Pending.h"
+
+namespace {
+
+struct FilePath {
+    bool known = false;
+    std::string directory;
+    std::string name;
+};
+
+struct CommandState {
+    ObjectHandle currentPage = 0;
+    uint32_t textMode = 0;
+    std::array<FilePath, 3> files;
+    ObjectHandle highlight = 0;
+    uint32_t noHandleGestures = 0;
+    int32_t pendingCommand = 0;
+    uint32_t scrollToSelection = 0;
+    uint32_t vertexHandleMode = 0;
+    uint32_t noAutoSelect = 0;
+};
+
+CommandState& State()
+{
+    static CommandState state;
+    return state;
+}
+
+FilePath* FileOfKind(uint32_t kind)
+{
+    if (kind < 1 || kind > 3) {
+        return nullptr;
+    }
+    return &State().files[kind - 1];
+}
+
+constexpr uint32_t kRuleTextModeOn = 22;
+constexpr uint32_t kRuleTextModeOff = 23;
+constexpr uint32_t kRulePageCurrent = 1;
+
+}  // namespace
+
+ObjectHandle Comm_GetCurrentPage()
+{
+    return State().currentPage;
+}
+
+Widget Comm_GetCurrentWindow()
+{
+    const ObjectHandle page = State().currentPage;
+    return page != 0 ? Window_OfPage(page) : nullptr;
+}
+
+void Comm_SetCurrentPage(ObjectHandle page)
+{
+    CommandState& state = State();
+    if (page != 0 && page == state.currentPage) {
+        if (Widget window = Window_OfPage(page); window != nullptr) {
+            Window_SetIndication(window, 1);
+            Window_ActivatePage(page);
+        }
+        return;
+    }
+    if (Hook_IsRegistered(kHookPageChanging) != 0 && Hook_GetHandler(kHookPageChanging)(page, 0, 0, 0, 0, 0) == 0) {
+        return;
+    }
+    const ObjectHandle previous = state.currentPage;
+    if (Widget window = Comm_GetCurrentWindow(); window != nullptr) {
+        Window_SetIndication(window, 0);
+    }
+    if (page == 0) {
+        state.currentPage = 0;
+        Select_Clear();
+        return;
+    }
+    if (Window_OfPage(page) == nullptr && Window_OpenPage(page) != 0) {
+        return;
+    }
+    if (Widget window = Comm_GetCurrentWindow(); window != nullptr) {
+        Window_SetAllowScroll(window, 0);
+    }
+    state.currentPage = page;
+    Select_Clear();
+    Menu_ApplyRule(kRulePageCurrent, 0);
+    if (Widget window = Window_OfPage(page); window != nullptr) {
+        Window_ActivatePage(page);
+    }
+    // Hook 71 sees the previous page as current while it runs.
+    state.currentPage = previous;
+    Hook_Fire(kHookCurrentPageChanged, page);
+    state.currentPage = page;
+}
+
+uint32_t Comm_InTextMode()
+{
+    return State().textMode;
+}
+
+void Comm_SetTextMode(uint32_t on)
+{
+    State().textMode = on;
+    if (on == 1) {
+        Menu_ApplyRule(kRuleTextModeOn, 0);
+        Text_StartEdit(Select_GetObject());
+    } else {
+        Menu_ApplyRule(kRuleTextModeOff, 0);
+        Text_LeaveEditing();
+    }
+}
+
+uint32_t Comm_TextEntryActive()
+{
+    return State().textMode != 0 || Comm_GetState() == 55 ? 1 : 0;
+}
+
+ObjectHandle Comm_GetHighlight()
+{
+    return State().highlight;
+}
+
+KernelStatus Comm_SetHighlight(ObjectHandle object)
+{
+    CommandState& state = State();
+    if (object != 0 && Model_IsNode(object) == 0) {
+        return 63;
+    }
+    if (state.highlight != 0) {
+        Window_HideExtentOutline(state.highlight);
+    }
+    state.highlight = object;
+    if (object != 0) {
+        Window_ShowExtentOutline(object);
+    }
+    return 0;
+}
+
+void Comm_SetHandleGestures(uint32_t flag)
+{
+    State().noHandleGestures = flag == 0 ? 1 : 0;
+}
+
+uint32_t Comm_NoHandleGestures()
+{
+    return State().noHandleGestures;
+}
+
+int32_t Comm_GetPendingCommand()
+{
+    return State().pendingCommand;
+}
+
+void Comm_SetPendingCommand(int32_t value)
+{
+    State().pendingCommand = value;
+}
+
+void Comm_SetScrollToSelection(uint32_t flag)
+{
+    State().scrollToSelection = flag;
+}
+
+uint32_t Comm_ScrollToSelection()
+{
+    return State().scrollToSelection;
+}
+
+uint32_t Comm_VertexHandleMode()
+{
+    return State().vertexHandleMode;
+}
+
+void Comm_SetNoAutoSelect(uint32_t flag)
+{
+    State().noAutoSelect = flag;
+}
+
+uint32_t Comm_NoAutoSelect()
+{
+    return State().noAutoSelect;
+}
+
+void Comm_NotifyModelClosed()
+{
+    Hook_Fire(kHookModelClosed);
+}
+
+// A path is split at its last "/": the directory keeps the "/", a path
+// without one has an empty directory and is all name.
+KernelStatus Comm_SetFilePath(uint32_t kind, const char* path)
+{
+    FilePath* file = FileOfKind(kind);
+    if (file == nullptr) {
+        return 6;
+    }
+    if (path == nullptr) {
+        *file = FilePath{};
+        return 0;
+    }
+    const std::string_view text(path);
+    const size_t slash = text.rfind('/');
+    file->known = true;
+    file->directory = slash == std::string_view::npos ? std::string() : std::string(text.substr(0, slash + 1));
+    file->name = slash == std::string_view::npos ? std::string(text) : std::string(text.substr(slash + 1));
+    return 0;
+}
+
+const char* Comm_GetFileDirectoryText(uint32_t kind)
+{
+    const FilePath* file = FileOfKind(kind);
+    return file != nullptr && file->known ? file->directory.c_str() : nullptr;
+}
+
+const char* Comm_GetFileNameText(uint32_t kind)
+{
+    const FilePath* file = FileOfKind(kind);
+    return file != nullptr && file->known ? file->name.c_str() : nullptr;
+}
+
+KernelStatus Comm_GetFilePath(uint32_t kind, char* buffer, size_t bufferSize)
+{
+    const FilePath* file = FileOfKind(kind);
+    if (file == nullptr || !file->known || buffer == nullptr) {
+        return 55;
+    }
+    const std::string joined = file->directory + file->name;
+    if (joined.size() >= bufferSize) {
+        return 6;
+    }
+    std::memcpy(buffer, joined.c_str(), joined.size() + 1);
+    return 0;
+}
