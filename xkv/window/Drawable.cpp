@@ -169,6 +169,11 @@ bool ReadPayload(MemHandle payload, T* out)
 
 }  // namespace
 
+void Window_ForgetDrawableGCState()
+{
+    GCState() = DrawableGCState{};
+}
+
 void Window_SetDrawableGC(Widget, uint32_t mode, uint32_t xorMode)
 {
     DrawableGCState& state = GCState();

@@ -231,8 +231,8 @@ WindowModule& Window_Module()
 
 Display* Window_Display()
 {
-    WindowModule& m = Window_Module();
-    return m.display != nullptr ? m.display : Velkor_Settings().display;
+    Display* display = Velkor_Settings().display;
+    return display != nullptr ? display : Window_Module().display;
 }
 
 PageWindow* Window_RecordOf(Widget widget)
@@ -292,7 +292,8 @@ KernelStatus Window_CreateShell(Widget* out, ObjectHandle page, uint32_t placeme
         return kStatusOutOfMemory;
     }
     WindowModule& m = Window_Module();
-    if (!m.resourcesFetched) {
+    // Colours and graphics contexts belong to one display.
+    if (!m.resourcesFetched || m.display != XtDisplay(shell)) {
         FetchColours(shell);
         Window_MakeGCs();
         m.resourcesFetched = true;
@@ -305,15 +306,15 @@ KernelStatus Window_CreateShell(Widget* out, ObjectHandle page, uint32_t placeme
     ++n;
     XtSetArg(diagramArgs[n], XtNbackground, m.background);
     ++n;
-    XtSetArg(diagramArgs[n], "pageId", static_cast<XtArgVal>(page));
+    XtSetArg(diagramArgs[n], const_cast<String>("pageId"), static_cast<XtArgVal>(page));
     ++n;
     if (page != 0) {
         if (Model_HasFlags(page, kFlagNoScroll)) {
-            XtSetArg(diagramArgs[n], "allowScroll", False);
+            XtSetArg(diagramArgs[n], const_cast<String>("allowScroll"), False);
             ++n;
         }
         if (Model_HasFlags(page, kFlagNoScrollBars)) {
-            XtSetArg(diagramArgs[n], "scrollBar", False);
+            XtSetArg(diagramArgs[n], const_cast<String>("scrollBar"), False);
             ++n;
         }
         FixPoint origin = InitialScrollOrigin(page);
@@ -321,13 +322,13 @@ KernelStatus Window_CreateShell(Widget* out, ObjectHandle page, uint32_t placeme
         int32_t vy = Window_PageToPixels(page, Fix_Sub(-origin.y, extentHeight / 2), 1);
         int32_t vw = Window_PageToPixels(page, extentWidth, 0);
         int32_t vh = Window_PageToPixels(page, extentHeight, 1);
-        XtSetArg(diagramArgs[n], "virtualX", Map_ClampCoord(vx));
+        XtSetArg(diagramArgs[n], const_cast<String>("virtualX"), Map_ClampCoord(vx));
         ++n;
-        XtSetArg(diagramArgs[n], "virtualY", Map_ClampCoord(vy));
+        XtSetArg(diagramArgs[n], const_cast<String>("virtualY"), Map_ClampCoord(vy));
         ++n;
-        XtSetArg(diagramArgs[n], "virtualWidth", Map_ClampLength(vw));
+        XtSetArg(diagramArgs[n], const_cast<String>("virtualWidth"), Map_ClampLength(vw));
         ++n;
-        XtSetArg(diagramArgs[n], "virtualHeight", Map_ClampLength(vh));
+        XtSetArg(diagramArgs[n], const_cast<String>("virtualHeight"), Map_ClampLength(vh));
         ++n;
     }
     Widget widget = XtCreateManagedWidget("page", diagramWidgetClass, shell, diagramArgs, n);

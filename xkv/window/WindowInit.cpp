@@ -117,10 +117,11 @@ void Window_MakeGCs()
 {
     WindowModule& m = Window_Module();
     Display* display = Window_Display();
-    if (display == nullptr || m.lineGC != nullptr) {
+    if (display == nullptr || (m.lineGC != nullptr && m.display == display)) {
         return;
     }
     m.display = display;
+    m.structure = PageWindow{};
     int screen = DefaultScreen(display);
     Window root = RootWindow(display, screen);
 
@@ -147,7 +148,7 @@ void Window_MakeGCs()
     if (XFontStruct* font = XLoadQueryFont(display, Velkor_Settings().pageStructureFont)) {
         drawable.font = font->fid;
         mask |= GCFont;
-        XFreeFontInfo(nullptr, font, 0);
+        XFreeFontInfo(nullptr, font, 1);
     }
     if (m.stipple != 0) {
         drawable.stipple = m.stipple;
@@ -155,15 +156,18 @@ void Window_MakeGCs()
     }
     m.drawableGC = XCreateGC(display, root, mask, &drawable);
     Window_ForgetObjectGCState();
+    Window_ForgetDrawableGCState();
 }
 
 void Window_InitImageContext()
 {
     RContext*& context = ImageContext();
+    static Display* contextDisplay = nullptr;
     Display* display = Window_Display();
-    if (context != nullptr || display == nullptr) {
+    if ((context != nullptr && contextDisplay == display) || display == nullptr) {
         return;
     }
+    contextDisplay = display;
     RContextAttributes attributes{};
     attributes.flags = RC_RenderMode | RC_ColorsPerChannel;
     attributes.render_mode = RDitheredRendering;
