@@ -13,6 +13,8 @@
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/select/Select.h"
+#include "xkv/window/Window.h"
 #include "xkv/statusbar/StatusBar.h"
 #include "xkv/timer/Timer.h"
 #include "xkv/undo/Undo.h"
@@ -502,8 +504,9 @@ KernelStatus Comm_BasePick(const CommandBinding* row, MemHandle event, int32_t* 
             }
             CommEventView view;
             Comm_ReadEvent(event, &view);
-            const ObjectHandle page = Window_PageOfWindow(static_cast<uintptr_t>(view.payloadValue));
-            if (page != 0) {
+            // A window pick names its window by the window's page.
+            const auto page = static_cast<ObjectHandle>(view.payloadValue);
+            if (page != 0 && Window_OfPage(page) != nullptr) {
                 Comm_SetCurrentPage(page);
                 return Comm_Finish();
             }

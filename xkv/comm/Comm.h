@@ -73,6 +73,7 @@ void Comm_SetPendingCommand(int32_t value);
 void Comm_SetScrollToSelection(uint32_t flag);
 uint32_t Comm_ScrollToSelection();
 uint32_t Comm_VertexHandleMode();
+void Comm_SetVertexHandleMode(uint32_t flag);
 void Comm_SetNoAutoSelect(uint32_t flag);
 uint32_t Comm_NoAutoSelect();
 void Comm_NotifyModelClosed();

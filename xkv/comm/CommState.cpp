@@ -9,6 +9,8 @@
 #include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/select/Select.h"
+#include "xkv/window/Window.h"
 
 namespace {
 
@@ -47,6 +49,8 @@ FilePath* FileOfKind(uint32_t kind)
 constexpr uint32_t kRuleTextModeOn = 22;
 constexpr uint32_t kRuleTextModeOff = 23;
 constexpr uint32_t kRulePageCurrent = 1;
+constexpr uint32_t kRuleVertexHandlesOn = 44;
+constexpr uint32_t kRuleVertexHandlesOff = 45;
 
 }  // namespace
 
@@ -83,11 +87,11 @@ void Comm_SetCurrentPage(ObjectHandle page)
         Select_Clear();
         return;
     }
-    if (Window_OfPage(page) == nullptr && Window_OpenPage(page) != 0) {
+    if (Window_OfPage(page) == nullptr && Window_OpenPage(page, nullptr, 1, nullptr, 1) != 0) {
         return;
     }
-    if (Widget window = Comm_GetCurrentWindow(); window != nullptr) {
-        Window_SetAllowScroll(window, 0);
+    if (previous != 0) {
+        Window_SetAllowScroll(previous, 0);
     }
     state.currentPage = page;
     Select_Clear();
@@ -135,11 +139,11 @@ KernelStatus Comm_SetHighlight(ObjectHandle object)
         return 63;
     }
     if (state.highlight != 0) {
-        Window_HideExtentOutline(state.highlight);
+        Window_HideIndication(Window_OfPage(Model_GetPage(state.highlight)));
     }
     state.highlight = object;
     if (object != 0) {
-        Window_ShowExtentOutline(object);
+        Window_ShowExtentOutline(Window_OfPage(Model_GetPage(object)), object);
     }
     return 0;
 }
@@ -177,6 +181,12 @@ uint32_t Comm_ScrollToSelection()
 uint32_t Comm_VertexHandleMode()
 {
     return State().vertexHandleMode;
+}
+
+void Comm_SetVertexHandleMode(uint32_t flag)
+{
+    State().vertexHandleMode = flag;
+    Menu_ApplyRule(flag != 0 ? kRuleVertexHandlesOn : kRuleVertexHandlesOff, 0);
 }
 
 void Comm_SetNoAutoSelect(uint32_t flag)

@@ -9,6 +9,7 @@
 #include "xkv/menu/MenuInternal.h"
 #include "xkv/comm/Comm.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/select/Select.h"
 #include "xkv/group/Group.h"
 #include "xkv/model/Model.h"
 #include "xkv/mods/Strings.h"

@@ -4,6 +4,9 @@
 #include <X11/Intrinsic.h>
 
 #include <cstdio>
+#include <cstring>
+
+#include "xkv/default/Default.h"
 
 KernelStatus Trans_Initialize() { return 0; }
 KernelStatus Trans_Begin(int32_t, const FixPoint*, uint32_t) { return 0; }
@@ -12,6 +15,7 @@ KernelStatus Trans_Pop() { return 0; }
 void Trans_SetPendingCursor(int32_t) {}
 int32_t Trans_GetState() { return 1; }
 void Trans_PostIdleText(uint32_t) {}
+void Trans_WindowEvent(Widget, Widget, XEvent*) {}
 
 KernelStatus Dialog_Initialize() { return 0; }
 uint32_t Dialog_IsOpen() { return 0; }
@@ -25,12 +29,6 @@ int32_t Dialog_TopDialogNumber() { return 0; }
 void Dialog_ReportStatus(KernelStatus) {}
 uint32_t Dialog_IsLevelWindow(Window) { return 0; }
 
-KernelStatus Window_Initialize() { return 0; }
-void Window_PrepareX() {}
-void Window_FlushDamage() {}
-uint32_t Window_IsPageShell(Window) { return 0; }
-
-KernelStatus Cache_Initialize() { return 0; }
 
 void Text_InitWindows(void (*)(uint32_t)) {}
 uint32_t Text_EditingState() { return 0; }
@@ -46,6 +44,11 @@ Window Text_FrameWindow() { return 0; }
 uint32_t Text_PointOverEditedText(uint32_t, int16_t, int16_t) { return 0; }
 // No text refers to another yet.
 ObjectHandle Text_FirstReferrer(ObjectHandle) { return 0; }
+void Text_DrawObjectText(ObjectHandle) {}
+void Text_DrawString(Widget, int16_t, Fixed, Fixed, const char*, int16_t) {}
+void Text_FollowScroll() {}
+Pixel Text_ForegroundPixel() { return 0; }
+Pixel Text_BackgroundPixel() { return 0; }
 
 KernelStatus Core_Initialize() { return 0; }
 // Diagrams cannot be read yet: loading fails.
@@ -58,26 +61,50 @@ uint32_t QXUI_GetCurrentCommand() { return 0; }
 uint32_t Cursor_LoadFile(const char*) { return 0; }
 void Cursor_SetMainWindow(uint32_t) {}
 
-KernelStatus Select_Clear() { return 1; }
-uint32_t Select_GetMode() { return 3; }
-ObjectHandle Select_GetObject() { return 0; }
-
-Widget Window_OfPage(ObjectHandle) { return nullptr; }
-ObjectHandle Window_PageOfWindow(uintptr_t) { return 0; }
-void Window_EndDrag(Widget) {}
-void Window_SetIndication(Widget, uint32_t) {}
-void Window_ActivatePage(ObjectHandle) {}
-// No page window can be opened yet.
-KernelStatus Window_OpenPage(ObjectHandle) { return 47; }
-void Window_SetAllowScroll(Widget, uint32_t) {}
-void Window_HideExtentOutline(ObjectHandle) {}
-void Window_ShowExtentOutline(ObjectHandle) {}
-
 void Text_StartEdit(ObjectHandle) {}
 void Text_LeaveEditing() {}
 
 
-uint32_t Select_GetGroup() { return 0; }
 
 int32_t Cursor_GetCurrent() { return -1; }
 KernelStatus Cursor_Set(uint32_t) { return 6; }
+
+uint32_t Print_IsActive() { return 0; }
+
+// The paper of the page setup (default property 14: paper index at byte 24,
+// orientation at byte 32), in points, swapped for landscape.
+KernelStatus Print_GetPaperSize(int32_t size[2])
+{
+    static constexpr int32_t kPapers[10][2] = {{612, 792},   {597, 842},   {612, 1008},  {518, 720},
+                                               {792, 1224},  {729, 1030},  {842, 1195},  {1195, 1684},
+                                               {1684, 2390}, {2390, 3369}};
+    struct {
+        uint8_t changed[24];
+        uint32_t words[6];
+    } setup{};
+    KernelStatus status = Default_Get(0, 3, 14, &setup);
+    if (status != 0) {
+        return status;
+    }
+    uint32_t index = setup.words[0];
+    if (index > 9) {
+        return 1;
+    }
+    bool landscape = setup.words[2] == 1;
+    size[0] = kPapers[index][landscape ? 1 : 0];
+    size[1] = kPapers[index][landscape ? 0 : 1];
+    return 0;
+}
+
+uint32_t Print_PSRect(Fixed, uint32_t, int32_t, uint32_t, uint32_t, FixRect) { return 1; }
+uint32_t Print_PSRoundRect(Fixed, uint32_t, int32_t, uint32_t, uint32_t, FixRect, Fixed) { return 1; }
+uint32_t Print_PSPolygon(Fixed, uint32_t, int32_t, uint32_t, uint32_t, uint32_t) { return 1; }
+uint32_t Print_PSPolyline(Fixed, uint32_t, int32_t, uint32_t, uint32_t) { return 1; }
+uint32_t Print_PSArc(Fixed, uint32_t, int32_t, uint32_t, uint32_t, FixRect, int32_t, int32_t) { return 1; }
+uint32_t Print_PSImage(RImage*, FixRect) { return 1; }
+KernelStatus Print_PSConnector(ObjectHandle, Fixed, uint32_t) { return 1; }
+
+void LinePat_FillBits(int32_t, uint8_t bits[8])
+{
+    std::memset(bits, 0xff, 8);
+}

@@ -20,6 +20,8 @@ KernelStatus Trans_Pop();
 void Trans_SetPendingCursor(int32_t cursor);
 int32_t Trans_GetState();
 void Trans_PostIdleText(uint32_t block);
+// The input callback of page windows.
+void Trans_WindowEvent(Widget widget, Widget same, XEvent* event);
 
 // Dialogs.
 KernelStatus Dialog_Initialize();
@@ -34,14 +36,6 @@ int32_t Dialog_TopDialogNumber();
 void Dialog_ReportStatus(KernelStatus status);
 uint32_t Dialog_IsLevelWindow(Window window);
 
-// Page windows.
-KernelStatus Window_Initialize();
-void Window_PrepareX();
-void Window_FlushDamage();
-uint32_t Window_IsPageShell(Window window);
-
-// Drawable cache.
-KernelStatus Cache_Initialize();
 
 // The kernel text editor.
 void Text_InitWindows(void (*notify)(uint32_t block));
@@ -51,6 +45,13 @@ Widget Text_EditWidget(Window* window);
 Window Text_FrameWindow();
 uint32_t Text_PointOverEditedText(uint32_t text, int16_t x, int16_t y);
 ObjectHandle Text_FirstReferrer(ObjectHandle object);
+// Drawing of texts in page windows, and the edit window following a scroll.
+void Text_DrawObjectText(ObjectHandle object);
+void Text_DrawString(Widget widget, int16_t font, Fixed x, Fixed y, const char* characters, int16_t length);
+void Text_FollowScroll();
+// The pixels of the edit window, which the clearing graphics context takes.
+Pixel Text_ForegroundPixel();
+Pixel Text_BackgroundPixel();
 
 // Diagram operations and files.
 KernelStatus Core_Initialize();
@@ -66,27 +67,30 @@ uint32_t QXUI_GetCurrentCommand();
 uint32_t Cursor_LoadFile(const char* path);
 void Cursor_SetMainWindow(uint32_t id);
 
-// The selection.
-KernelStatus Select_Clear();
-uint32_t Select_GetMode();
-ObjectHandle Select_GetObject();
-
-// Page windows, as the command layer sees them.
-Widget Window_OfPage(ObjectHandle page);
-ObjectHandle Window_PageOfWindow(uintptr_t window);
-void Window_EndDrag(Widget window);
-void Window_SetIndication(Widget window, uint32_t on);
-void Window_ActivatePage(ObjectHandle page);
-KernelStatus Window_OpenPage(ObjectHandle page);
-void Window_SetAllowScroll(Widget window, uint32_t on);
-void Window_HideExtentOutline(ObjectHandle object);
-void Window_ShowExtentOutline(ObjectHandle object);
-
 // Text editing.
 void Text_StartEdit(ObjectHandle object);
 void Text_LeaveEditing();
 
-uint32_t Select_GetGroup();
 
 int32_t Cursor_GetCurrent();
 KernelStatus Cursor_Set(uint32_t id);
+
+// Printing: no PostScript output is open; the paper of the page setup.
+uint32_t Print_IsActive();
+KernelStatus Print_GetPaperSize(int32_t size[2]);
+uint32_t Print_PSRect(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
+                      FixRect box);
+uint32_t Print_PSRoundRect(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
+                           FixRect box, Fixed corner);
+uint32_t Print_PSPolygon(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
+                         uint32_t points);
+uint32_t Print_PSPolyline(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t points);
+uint32_t Print_PSArc(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
+                     FixRect box, int32_t start, int32_t end);
+struct RImage;
+uint32_t Print_PSImage(RImage* image, FixRect box);
+KernelStatus Print_PSConnector(ObjectHandle connector, Fixed width, uint32_t style);
+
+// The 8x8 bits of fill pattern 1 to 38 (the dialog system's start-up table);
+// solid until that table is built.
+void LinePat_FillBits(int32_t fill, uint8_t bits[8]);

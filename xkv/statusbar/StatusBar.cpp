@@ -16,6 +16,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/mods/Strings.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/select/Select.h"
 #include "xkv/platform/xwindows/PlStatus.h"
 #include "xkv/velkor/Velkor.h"
 

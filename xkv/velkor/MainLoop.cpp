@@ -11,6 +11,7 @@
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/window/Window.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
 #include "xkv/statusbar/StatusBar.h"
@@ -335,7 +336,7 @@ void Velkor_NoteDialogGeometry(XEvent* event)
 uint32_t Velkor_IconifyWithMain(Window window, uint32_t dialogUp)
 {
     const bool dialogWindow = (dialogUp != 0 || Dialog_IsFileSelectorShown() != 0) && Dialog_IsLevelWindow(window);
-    if (!dialogWindow && Window_IsPageShell(window) == 0) {
+    if (!dialogWindow && Window_OwnsXWindow(window) == 0) {
         return 0;
     }
     const VelkorSettings& s = Velkor_Settings();

@@ -21,8 +21,10 @@
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
+#include "xkv/cache/Cache.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/window/Window.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
 #include "xkv/statusbar/StatusBar.h"
@@ -330,7 +332,7 @@ KernelStatus Velkor_InitX(int* argc, char** argv, uint32_t)
     Platform_SetProgramName(s.programName);
     Events_SetEventSwitch(Velkor_DispatchEvent);
     Timer_UseToolkit(s.appContext);
-    Window_PrepareX();
+    Window_InitImageContext();
 
     if (ReadBoolean("versionNumber", "VersionNumber", false)) {
         std::printf("%s version: %s\n", s.programName, kVelkorVersion);
@@ -376,7 +378,7 @@ KernelStatus Velkor_InitModules()
         return status;
     }
     Default_Init();
-    Window_Initialize();
+    Window_Init();
     if ((status = Cache_Initialize()) != 0) {
         return status;
     }
