@@ -294,7 +294,8 @@ struct
       case kind of
         Unit (SOME u) => "datatype " ^ name ^ " = " ^ u
       | Unit NONE => "type " ^ name ^ " = unit"
-      | Bool _ => "type " ^ name ^ " = bool"
+      | Bool (SOME (f, t)) => "type " ^ name ^ " = bool;\nval " ^ f ^ " = false;\nval " ^ t ^ " = true"
+      | Bool NONE => "type " ^ name ^ " = bool"
       | Int _ => "type " ^ name ^ " = int"
       | Real _ => "type " ^ name ^ " = real"
       | Str _ => "type " ^ name ^ " = string"
@@ -317,70 +318,70 @@ struct
       case kind of
         Unit (SOME u) => "fn _ => " ^ q u
       | Unit NONE => "fn () => \"()\""
-      | Bool (SOME (f, t)) => "fn v => if v then " ^ q t ^ " else " ^ q f
+      | Bool (SOME (f, t)) => "fn TOLQ'v => if TOLQ'v then " ^ q t ^ " else " ^ q f
       | Bool NONE => "Bool.toString"
       | Int _ => "Int.toString"
       | Real _ => "Real.toString"
-      | Str _ => "fn v => \"\\\"\" ^ String.toString v ^ \"\\\"\""
+      | Str _ => "fn TOLQ'v => \"\\\"\" ^ String.toString TOLQ'v ^ \"\\\"\""
       | IntInf _ => "IntInf.toString"
       | Enum vs => "fn " ^ String.concatWith " | " (map (fn v => v ^ " => " ^ q v) vs)
-      | Index (i, _) => "fn " ^ i ^ " n => " ^ q (i ^ "(") ^ " ^ Int.toString n ^ \")\""
-      | List (e, _) => "fn l => \"[\" ^ String.concatWith \",\" (map mkst_col'" ^ e ^ " l) ^ \"]\""
+      | Index (i, _) => "fn " ^ i ^ " TOLQ'n => " ^ q (i ^ "(") ^ " ^ Int.toString TOLQ'n ^ \")\""
+      | List (e, _) => "fn TOLQ'l => \"[\" ^ String.concatWith \",\" (map mkst_col'" ^ e ^ " TOLQ'l) ^ \"]\""
       | Product cs =>
-          let val xs = vars (length cs) "v"
+          let val xs = vars (length cs) "TOLQ'v"
           in "fn (" ^ commas xs ^ ") => \"(\" ^ "
              ^ String.concatWith " ^ \",\" ^ " (ListPair.map (fn (c, x) => "mkst_col'" ^ c ^ " " ^ x) (cs, xs))
              ^ " ^ \")\""
           end
       | Record fs =>
-          "fn {" ^ commas (map (fn (l, _) => l ^ " = v'" ^ l) fs) ^ "} => \"{\" ^ "
-          ^ String.concatWith " ^ \",\" ^ " (map (fn (l, c) => q (l ^ "=") ^ " ^ mkst_col'" ^ c ^ " v'" ^ l) fs)
+          "fn {" ^ commas (map (fn (l, _) => l ^ " = TOLQ'v'" ^ l) fs) ^ "} => \"{\" ^ "
+          ^ String.concatWith " ^ \",\" ^ " (map (fn (l, c) => q (l ^ "=") ^ " ^ mkst_col'" ^ c ^ " TOLQ'v'" ^ l) fs)
           ^ " ^ \"}\""
       | Union ts =>
           "fn " ^ String.concatWith " | "
-                    (map (fn (t, SOME c) => t ^ " v => " ^ q (t ^ "(") ^ " ^ mkst_col'" ^ c ^ " v ^ \")\""
+                    (map (fn (t, SOME c) => t ^ " TOLQ'v => " ^ q (t ^ "(") ^ " ^ mkst_col'" ^ c ^ " TOLQ'v ^ \")\""
                            | (t, NONE) => t ^ " => " ^ q t) ts)
       | SubsetBy (b, _) => "mkst_col'" ^ b
       | SubsetWith (b, _) => "mkst_col'" ^ b
       | Time => "IntInf.toString"
       | Dup c => "mkst_col'" ^ c
 
-  fun inRange (cmp, lo, hi) = "(" ^ cmp ^ " ((" ^ lo ^ "), v) andalso " ^ cmp ^ " (v, (" ^ hi ^ ")))"
+  fun inRange (cmp, lo, hi) = "(" ^ cmp ^ " ((" ^ lo ^ "), TOLQ'v) andalso " ^ cmp ^ " (TOLQ'v, (" ^ hi ^ ")))"
 
   fun legalText (name : string, kind : kind) : string =
       case kind of
-        Int (SOME (lo, hi)) => "fn v => " ^ inRange ("Int.<=", lo, hi)
-      | Real (SOME (lo, hi)) => "fn v => " ^ inRange ("Real.<=", lo, hi)
-      | IntInf (SOME (lo, hi)) => "fn v => " ^ inRange ("IntInf.<=", lo, hi)
+        Int (SOME (lo, hi)) => "fn TOLQ'v => " ^ inRange ("Int.<=", lo, hi)
+      | Real (SOME (lo, hi)) => "fn TOLQ'v => " ^ inRange ("Real.<=", lo, hi)
+      | IntInf (SOME (lo, hi)) => "fn TOLQ'v => " ^ inRange ("IntInf.<=", lo, hi)
       | Str (chars, lens) =>
-          "fn v => "
+          "fn TOLQ'v => "
           ^ (case chars of
-               SOME (lo, hi) => "CharVector.all (fn c => String.<= ((" ^ lo ^ "), String.str c) andalso String.<= (String.str c, (" ^ hi ^ "))) v"
+               SOME (lo, hi) => "CharVector.all (fn TOLQ'c => String.<= ((" ^ lo ^ "), String.str TOLQ'c) andalso String.<= (String.str TOLQ'c, (" ^ hi ^ "))) TOLQ'v"
              | NONE => "true")
           ^ " andalso "
           ^ (case lens of
-               SOME (lo, hi) => "Int.<= ((" ^ lo ^ "), size v) andalso Int.<= (size v, (" ^ hi ^ "))"
+               SOME (lo, hi) => "Int.<= ((" ^ lo ^ "), size TOLQ'v) andalso Int.<= (size TOLQ'v, (" ^ hi ^ "))"
              | NONE => "true")
-      | Index (i, SOME (lo, hi)) => "fn " ^ i ^ " v => " ^ inRange ("Int.<=", lo, hi)
+      | Index (i, SOME (lo, hi)) => "fn " ^ i ^ " TOLQ'v => " ^ inRange ("Int.<=", lo, hi)
       | List (e, r) =>
-          "fn l => List.all TOLQ'legal_col'" ^ e ^ " l"
-          ^ (case r of SOME (lo, hi) => " andalso Int.<= ((" ^ lo ^ "), length l) andalso Int.<= (length l, (" ^ hi ^ "))"
+          "fn TOLQ'l => List.all TOLQ'legal_col'" ^ e ^ " TOLQ'l"
+          ^ (case r of SOME (lo, hi) => " andalso Int.<= ((" ^ lo ^ "), length TOLQ'l) andalso Int.<= (length TOLQ'l, (" ^ hi ^ "))"
                      | NONE => "")
       | Product cs =>
-          let val xs = vars (length cs) "v"
+          let val xs = vars (length cs) "TOLQ'v"
           in "fn (" ^ commas xs ^ ") => "
              ^ String.concatWith " andalso " (ListPair.map (fn (c, x) => "TOLQ'legal_col'" ^ c ^ " " ^ x) (cs, xs))
           end
       | Record fs =>
-          "fn {" ^ commas (map (fn (l, _) => l ^ " = v'" ^ l) fs) ^ "} => "
-          ^ String.concatWith " andalso " (map (fn (l, c) => "TOLQ'legal_col'" ^ c ^ " v'" ^ l) fs)
+          "fn {" ^ commas (map (fn (l, _) => l ^ " = TOLQ'v'" ^ l) fs) ^ "} => "
+          ^ String.concatWith " andalso " (map (fn (l, c) => "TOLQ'legal_col'" ^ c ^ " TOLQ'v'" ^ l) fs)
       | Union ts =>
           "fn " ^ String.concatWith " | "
-                    (map (fn (t, SOME c) => t ^ " v => TOLQ'legal_col'" ^ c ^ " v"
+                    (map (fn (t, SOME c) => t ^ " TOLQ'v => TOLQ'legal_col'" ^ c ^ " TOLQ'v"
                            | (t, NONE) => t ^ " => true") ts)
-      | SubsetBy (b, f) => "fn v => TOLQ'legal_col'" ^ b ^ " v andalso (" ^ f ^ ") v"
+      | SubsetBy (b, f) => "fn TOLQ'v => TOLQ'legal_col'" ^ b ^ " TOLQ'v andalso (" ^ f ^ ") TOLQ'v"
       | SubsetWith (b, vs) =>
-          "fn v => TOLQ'legal_col'" ^ b ^ " v andalso List.exists (fn w => TolqEq.eq (v, w)) " ^ listText vs
+          "fn TOLQ'v => TOLQ'legal_col'" ^ b ^ " TOLQ'v andalso List.exists (fn TOLQ'w => TolqEq.eq (TOLQ'v, TOLQ'w)) " ^ listText vs
       | Dup c => "TOLQ'legal_col'" ^ c
       | _ => "fn _ => true"
 
@@ -389,7 +390,9 @@ struct
         SOME l => "fn () => TolqRandom.pick (" ^ l ^ ")"
       | NONE =>
           case kind of
-            Int NONE => "fn () => TolqRandom.int (~1000, 1000)"
+            Int (SOME (lo, hi)) => "fn () => TolqRandom.int ((" ^ lo ^ "), (" ^ hi ^ "))"
+          | Int NONE => "fn () => TolqRandom.int (~1000, 1000)"
+          | Index (i, SOME (lo, hi)) => "fn () => " ^ i ^ " (TolqRandom.int ((" ^ lo ^ "), (" ^ hi ^ ")))"
           | Real (SOME (lo, hi)) => "fn () => TolqRandom.real ((" ^ lo ^ "), (" ^ hi ^ "))"
           | Real NONE => "fn () => TolqRandom.real (~1000.0, 1000.0)"
           | IntInf (SOME (lo, hi)) => "fn () => TolqRandom.intInf ((" ^ lo ^ "), (" ^ hi ^ "))"
@@ -429,8 +432,8 @@ struct
               q n, ", TOLQ'legal_col'", n, ", mkst_col'", n, ");\n",
             "val TOLQ'legal_tms'", n, " : ", n, " tms -> ", n, " tms = TolqLib.legalTms (",
               q n, ", TOLQ'legal_col'", n, ", mkst_col'", n, ");\n",
-            "fun TOLQ'legal_ms''", n, " (f : unit -> ", n, im, ") () = TOLQ'legal_", if timed then "tms'" else "ms'", n, " (f ());\n",
-            "fun TOLQ'legal_tms''", n, " (f : unit -> ", n, " tms) () = TOLQ'legal_tms'", n, " (f ());\n"]
+            "fun TOLQ'legal_ms''", n, " (TOLQ'f : unit -> ", n, im, ") () = TOLQ'legal_", if timed then "tms'" else "ms'", n, " (TOLQ'f ());\n",
+            "fun TOLQ'legal_tms''", n, " (TOLQ'f : unit -> ", n, " tms) () = TOLQ'legal_tms'", n, " (TOLQ'f ());\n"]
       end
 
   fun structureText (name : string, kind : kind) : string =
@@ -442,9 +445,9 @@ struct
                     ["  fun values () : ", n, " list = ", l, "\n",
                      "  fun all () = TolqLib.msOfList (values ())\n",
                      "  fun size () = length (values ())\n",
-                     "  fun ord v = TolqLib.indexOf (v, values ())\n",
-                     "  fun col i = List.nth (values (), i)\n",
-                     "  fun lt (a, b) = ord a < ord b\n"]
+                     "  fun ord TOLQ'v = TolqLib.indexOf (TOLQ'v, values ())\n",
+                     "  fun col TOLQ'i = List.nth (values (), TOLQ'i)\n",
+                     "  fun lt (TOLQ'a, TOLQ'b) = ord TOLQ'a < ord TOLQ'b\n"]
               | NONE => ""
       in String.concat
            ["structure ", n, " = struct\n",

@@ -144,8 +144,8 @@ struct
             "structure TOLQ'LH", p, " = struct\n", hide, "end;\n",
             "fun TOLQ'CRI", p, " () = {", String.concatWith ", " (map (fn (n, e) => n ^ " = ref (" ^ e ^ ")") irs), "};\n",
             "val TOLQ'IRS", p, " = TOLQ'CRI", p, " ();\n",
-            "val TOLQ'EST", p, " = \"TolqEdit.openPage ", D.q p, "; open TOLQ'LP", p, ";\";\n",
-            "val TOLQ'ESF", p, " = \"TolqEdit.closePage (); open TOLQ'LH", p, ";\";\n"]
+            "val TOLQ'EST", p, " = ", D.q ("TolqEdit.openPage " ^ D.q p ^ "; open TOLQ'LP" ^ p ^ ";"), ";\n",
+            "val TOLQ'ESF", p, " = ", D.q ("TolqEdit.closePage (); open TOLQ'LH" ^ p ^ ";"), ";\n"]
       end
 
   (* ---- the transition being checked ---- *)

@@ -124,7 +124,7 @@ struct
       case l of
         [] => "tempty"
       | _ => String.concatWith "+++"
-               (map (fn (v, t) => "1`" ^ wrap (mk v) ^ "@" ^ IntInf.toString t) l)
+               (map (fn (v, t) => "(1`" ^ wrap (mk v) ^ "@" ^ IntInf.toString t ^ ")") l)
 end
 
 type 'a ms = 'a TolqMS.ms
