@@ -310,7 +310,8 @@ TEST_F(EvalLibTest, DeclarationsOfEveryOtherKindAreDefined) {
 
 TEST_F(EvalLibTest, LocalDeclarationsOpenAndCloseAPagesScope) {
     const Reply r = ask("usestring[(TOLQ'Edit.ParseLocDecl \"4\")];",
-                        "pageref counter = 0;\ninstref seen = \"none\";");
+                        "(* val not_a_declaration = 1 *)\npageref counter = 0;\n"
+                        "instref seen = \"none\";");
     ASSERT_EQ(r.result, Result::Success) << r.raw;
     EXPECT_EQ(ask("usestring[(TOLQ'EST4)];").result, Result::Success);
     EXPECT_NE(ask("(counter := 3; !counter);").text.find("val it = 3"), std::string::npos);

@@ -179,14 +179,14 @@ struct
                    let fun from [] = NONE
                          | from ((t : T.token) :: rest) = if #text t = word andalso #kind t = T.Id then SOME rest else from rest
                    in from toks end
-               fun upToSemicolon l = #1 (List.partition (fn _ => true) (hd (T.splitTop (T.isText ";") l)))
+               fun upToSemicolon l = hd (T.splitTop (T.isText ";") l)
                fun names word = case section word of
                                   SOME rest => T.valueIds (upToSemicolon rest)
                                 | NONE => []
                val inputs = names "input"
                val outputs = names "output"
                val action = case section "action" of
-                              SOME rest => T.sourceOf text (List.filter (fn t => #text t <> ";" orelse false) rest)
+                              SOME rest => T.sourceOf text (List.filter (fn t => #text t <> ";") rest)
                             | NONE => fail "The code segment has no action part."
                fun declared n = if isSome (findVar n) then ()
                                 else fail (n ^ " in the code segment is not a declared variable.")
