@@ -36,7 +36,8 @@ struct
   structure Control = struct val debugState = ref false end
 end
 
-structure TOLQ'Edit =
+(* The saving of heap images; TOLQ'Edit.SaveImage is this. *)
+structure TolqImage =
 struct
   (* Writes a heap image at path (the run-time adds its architecture suffix)
    * that starts with the banner and every definition made so far. The image
