@@ -11,3 +11,23 @@ uint32_t Window_IsHidden(ObjectHandle)
 {
     return 0;
 }
+
+KernelStatus Window_RedrawObject(ObjectHandle, uint32_t)
+{
+    return kStatusOk;
+}
+
+KernelStatus Window_DrawObjectNow(ObjectHandle, uint32_t)
+{
+    return kStatusOk;
+}
+
+KernelStatus Window_ClosePage(ObjectHandle)
+{
+    return kStatusOk;
+}
+
+KernelStatus Window_ZoomPage(ObjectHandle, Fixed, Fixed)
+{
+    return kStatusOk;
+}
