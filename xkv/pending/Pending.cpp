@@ -88,7 +88,6 @@ Widget Text_EditWidget(Window* window)
 Window Text_FrameWindow() { return 0; }
 uint32_t Text_PointOverEditedText(uint32_t, int16_t, int16_t) { return 0; }
 
-KernelStatus Core_Initialize() { return 0; }
 // Diagrams cannot be read yet: loading fails.
 KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }

@@ -1,5 +1,5 @@
 // Entry points of kernel modules that are not built yet (gestures, dialogs,
-// menus, page windows, the text editor, diagram operations and the net
+// menus, page windows, the text editor, diagram files and the net
 // layer's start-up). Each does the least that keeps its callers sound: nothing
 // is open, nothing is being edited, nothing is refused. An entry leaves this
 // file when its module arrives.
@@ -61,8 +61,7 @@ Widget Text_EditWidget(Window* window);
 Window Text_FrameWindow();
 uint32_t Text_PointOverEditedText(uint32_t text, int16_t x, int16_t y);
 
-// Diagram operations and files.
-KernelStatus Core_Initialize();
+// Diagram files and printing.
 KernelStatus Comm_LoadDiagram();
 KernelStatus Comm_PrintDiagram();
 

@@ -21,6 +21,7 @@
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
+#include "xkv/core/Core.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
