@@ -50,7 +50,6 @@ void Text_FollowScroll() {}
 Pixel Text_ForegroundPixel() { return 0; }
 Pixel Text_BackgroundPixel() { return 0; }
 
-KernelStatus Core_Initialize() { return 0; }
 // Diagrams cannot be read yet: loading fails.
 KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }

@@ -1,5 +1,5 @@
 // Entry points of kernel modules that are not built yet (gestures, dialogs,
-// menus, page windows, the text editor, diagram operations and the net
+// menus, page windows, the text editor, diagram files and the net
 // layer's start-up). Each does the least that keeps its callers sound: nothing
 // is open, nothing is being edited, nothing is refused. An entry leaves this
 // file when its module arrives.
@@ -53,8 +53,7 @@ void Text_FollowScroll();
 Pixel Text_ForegroundPixel();
 Pixel Text_BackgroundPixel();
 
-// Diagram operations and files.
-KernelStatus Core_Initialize();
+// Diagram files and printing.
 KernelStatus Comm_LoadDiagram();
 KernelStatus Comm_PrintDiagram();
 

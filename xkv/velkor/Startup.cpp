@@ -22,6 +22,7 @@
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
 #include "xkv/cache/Cache.h"
+#include "xkv/core/Core.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/window/Window.h"
