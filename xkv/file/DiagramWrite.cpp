@@ -18,6 +18,7 @@
 #include "xkv/text/Text.h"
 #include "xkv/text/TextTransfer.h"
 #include "xkv/types/PtArray.h"
+#include "xkv/window/Window.h"
 
 namespace {
 
