@@ -28,6 +28,7 @@
 #include "xkv/window/Window.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
+#include "xkv/text/TextEdit.h"
 #include "xkv/statusbar/StatusBar.h"
 #include "xkv/timer/Timer.h"
 #include "xkv/velkor/Velkor.h"
@@ -396,6 +397,7 @@ KernelStatus Velkor_InitModules()
 // Gives back what the modules hold for the whole run.
 KernelStatus Velkor_ShutdownModules()
 {
+    Text_Shutdown();
     Default_Shutdown();
     return 0;
 }
