@@ -1,18 +1,18 @@
 // The edit window under a private Xvfb: typing into a node's text through the
 // edit window, a double click selecting a word, the selection handed to
 // another X client (TARGETS and STRING) and to cut buffer 0, and X fonts with
-// the "fixed" fallback. Input is real (xdotool), and the edit window lies on a
-// page window of the test's own toplevel shell.
-#include <gtest/gtest.h>
+// the "fixed" fallback. Input is real (xdotool), and the edit window lies on
+// the real page window of the node's page, opened by the window module.
+#include "PageWindowFixture.h"
 
-#include "KernelFixture.h"
-#include "xclient.h"
 #include "xvfb.h"
 
 #include <X11/Intrinsic.h>
+#include <X11/Shell.h>
 #include <X11/StringDefs.h>
 #include <X11/Xatom.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,70 +27,64 @@ TOLQ_X11_TEST_ENVIRONMENT();
 
 namespace {
 
-XtAppContext app = nullptr;
-Widget toplevel = nullptr;
-Widget pageWindow = nullptr;
-
-}  // namespace
-
-// The page window of every page is the test's own.
-Widget Window_OfPage(ObjectHandle)
-{
-    return pageWindow;
-}
-
-namespace {
-
 using tolq::test::XClient;
 using tolq::test::wait_until;
 using tolq::test::xdotool;
 
-void Pump()
+// The kernel's toplevel shell on the test's toolkit connection; the edit
+// window is built under it once, as at start-up.
+Widget Toplevel(Display* display)
 {
-    while (XtAppPending(app) != 0) {
-        XtAppProcessEvent(app, XtIMAll);
+    static Widget toplevel = nullptr;
+    if (toplevel == nullptr) {
+        toplevel = XtVaAppCreateShell("tolqtest", "Tolq", applicationShellWidgetClass, display, XtNwidth, 100,
+                                      XtNheight, 100, XtNmappedWhenManaged, False, nullptr);
+        XtRealizeWidget(toplevel);
     }
+    return toplevel;
 }
 
-class EditWindowTest : public KernelTest {
+// A fresh kernel with one diagram and the window module (the page-window
+// fixture), the edit window built under the kernel's toplevel, and one node
+// with a text on a page whose real page window is open.
+class EditWindowTest : public PageWindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (app != nullptr) {
-            return;
-        }
-        int argc = 1;
-        char name[] = "texttest";
-        char* argv[] = {name, nullptr};
-        toplevel = XtVaAppInitialize(&app, "Tolq", nullptr, 0, &argc, argv, nullptr, XtNwidth, 500, XtNheight, 400,
-                                     nullptr);
-        ASSERT_NE(toplevel, nullptr);
-        pageWindow = XtVaCreateManagedWidget("page", widgetClass, toplevel, XtNwidth, 500, XtNheight, 400, nullptr);
-        XtRealizeWidget(toplevel);
-        TextWidget_Build(toplevel, nullptr);
-        Pump();
-    }
-
     void SetUp() override
     {
-        KernelTest::SetUp();
-        page = Model_NewPage();
-        node = NewNodeAt(page, F(20), F(20), F(170), F(80));
+        VelkorSettings& settings = Velkor_Settings();
+        settings.display = X().display();
+        settings.appContext = X().app();
+        toplevel = Toplevel(X().display());
+        settings.toplevel = toplevel;
+        Text_InitWindows(nullptr);
+        ASSERT_NE(TextWidget_Shell(), nullptr);
+        PageWindowTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
+
+        page = NewPage(1);
+        pageWindow = Open(page);
+        ASSERT_NE(pageWindow, nullptr);
+        ASSERT_EQ(Window_OfPage(page), pageWindow);
+        // The node lies near the window's top-left corner, whatever the
+        // page's first scroll origin: 150 x 60 page units (300 x 120 pixels).
+        FixPoint corner{};
+        Window_PixelToPage(pageWindow, 10, 10, &corner);
+        node = NewBox(page, FixRect{corner.x, corner.y, corner.x + U(150), corner.y + U(60)});
         MemHandle text = 0;
         ASSERT_EQ(Text_Get(node, &text, 1), kStatusOk);
         Text_SetFontFamily(text, 3);
         Text_SetFontSize(text, 12);
         Text_SetFontStyle(text, 0);
+        RepaintAll(pageWindow);
     }
 
     void TearDown() override
     {
         Text_Shutdown();
         Pump();
-        if (Model_GetRoot() != 0) {
-            Model_DestroyTree(Model_GetRoot());
-        }
-        KernelTest::TearDown();
+        PageWindowTest::TearDown();
     }
 
     static std::string Whole(ObjectHandle object, uint32_t mode = kRefDisplay)
@@ -133,6 +127,45 @@ protected:
         }));
     }
 
+    // Asks the owner of PRIMARY for a target from another connection.
+    struct Conversion {
+        bool answered = false;
+        Atom type = None;
+        std::vector<unsigned char> data;
+        int format = 0;
+    };
+
+    Conversion Convert(XClient& client, Window requestor, Atom target)
+    {
+        Display* display = client.display();
+        Atom property = XInternAtom(display, "TOLQ_TEST_SELECTION", False);
+        XConvertSelection(display, XA_PRIMARY, target, property, requestor, CurrentTime);
+        XFlush(display);
+        Conversion result;
+        wait_until([&] {
+            Pump();
+            XEvent event;
+            while (XCheckTypedWindowEvent(display, requestor, SelectionNotify, &event)) {
+                result.answered = true;
+                if (event.xselection.property == None) {
+                    return true;
+                }
+                unsigned long items = 0;
+                unsigned long remaining = 0;
+                unsigned char* data = nullptr;
+                XGetWindowProperty(display, requestor, property, 0, 1000, True, AnyPropertyType, &result.type,
+                                   &result.format, &items, &remaining, &data);
+                size_t bytes = result.format == 32 ? items * sizeof(long) : items * (result.format / 8);
+                result.data.assign(data, data + bytes);
+                XFree(data);
+            }
+            return result.answered;
+        });
+        return result;
+    }
+
+    Widget toplevel = nullptr;
+    Widget pageWindow = nullptr;
     ObjectHandle page = 0;
     ObjectHandle node = 0;
 };
@@ -146,6 +179,17 @@ TEST_F(EditWindowTest, TypingIntoTheEditWindowChangesTheText)
     XWindowAttributes attributes{};
     XGetWindowAttributes(client.display(), XtWindow(TextWidget_Shell()), &attributes);
     EXPECT_EQ(attributes.map_state, IsViewable) << "the edit window is mapped";
+    // It lies inside the page window that shows the node's page.
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned childCount = 0;
+    ASSERT_NE(XQueryTree(client.display(), XtWindow(TextWidget_Shell()), &root, &parent, &children, &childCount), 0);
+    if (children != nullptr) {
+        XFree(children);
+    }
+    EXPECT_EQ(parent, XtWindow(pageWindow));
+    EXPECT_EQ(Text_FrameWindow(), XtWindow(pageWindow));
     EXPECT_EQ(std::string(XtName(TextWidget_Shell())), "text");
     EXPECT_EQ(std::string(XtName(TextWidget_Widget())), "braskText");
     TypeIntoEditWindow("hello world");
@@ -209,43 +253,6 @@ TEST_F(EditWindowTest, ADoubleClickSelectsAWordWithoutItsParentheses)
         Pump();
         return Text_HasSelection() == 0;
     }));
-}
-
-// Asks the owner of PRIMARY for a target from another connection.
-struct Conversion {
-    bool answered = false;
-    Atom type = None;
-    std::vector<unsigned char> data;
-    int format = 0;
-};
-
-Conversion Convert(XClient& client, Window requestor, Atom target)
-{
-    Display* display = client.display();
-    Atom property = XInternAtom(display, "TOLQ_TEST_SELECTION", False);
-    XConvertSelection(display, XA_PRIMARY, target, property, requestor, CurrentTime);
-    XFlush(display);
-    Conversion result;
-    wait_until([&] {
-        Pump();
-        XEvent event;
-        while (XCheckTypedWindowEvent(display, requestor, SelectionNotify, &event)) {
-            result.answered = true;
-            if (event.xselection.property == None) {
-                return true;
-            }
-            unsigned long items = 0;
-            unsigned long remaining = 0;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(display, requestor, property, 0, 1000, True, AnyPropertyType, &result.type,
-                               &result.format, &items, &remaining, &data);
-            size_t bytes = result.format == 32 ? items * sizeof(long) : items * (result.format / 8);
-            result.data.assign(data, data + bytes);
-            XFree(data);
-        }
-        return result.answered;
-    });
-    return result;
 }
 
 TEST_F(EditWindowTest, TheSelectionCanBePastedIntoAnotherClient)

@@ -29,23 +29,12 @@ int32_t Dialog_TopDialogNumber() { return 0; }
 void Dialog_ReportStatus(KernelStatus) {}
 uint32_t Dialog_IsLevelWindow(Window) { return 0; }
 
-
-
 // Diagrams cannot be read yet: loading fails.
 KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }
 
 uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
 uint32_t QXUI_GetCurrentCommand() { return 0; }
-
-uint32_t Cursor_LoadFile(const char*) { return 0; }
-void Cursor_SetMainWindow(uint32_t) {}
-
-
-
-
-int32_t Cursor_GetCurrent() { return -1; }
-KernelStatus Cursor_Set(uint32_t) { return 6; }
 
 uint32_t Print_IsActive() { return 0; }
 void Print_Clip(const FixRect*) {}

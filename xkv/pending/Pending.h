@@ -1,8 +1,7 @@
 // Entry points of kernel modules that are not built yet (gestures, dialogs,
-// menus, page windows, the text editor, diagram files and the net
-// layer's start-up). Each does the least that keeps its callers sound: nothing
-// is open, nothing is being edited, nothing is refused. An entry leaves this
-// file when its module arrives.
+// diagram files, printing and the net layer's start-up). Each does the least
+// that keeps its callers sound: nothing is open, nothing is refused. An entry
+// leaves this file when its module arrives.
 #pragma once
 
 #include "xkv/velkor/XTypes.h"
@@ -10,7 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "xkv/text/TextKernel.h"
 #include "xkv/types/Types.h"
 #include "xkv/window/Window.h"
 
@@ -38,8 +36,6 @@ int32_t Dialog_TopDialogNumber();
 void Dialog_ReportStatus(KernelStatus status);
 uint32_t Dialog_IsLevelWindow(Window window);
 
-
-
 // Diagram files and printing.
 KernelStatus Comm_LoadDiagram();
 KernelStatus Comm_PrintDiagram();
@@ -48,16 +44,6 @@ KernelStatus Comm_PrintDiagram();
 uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t value);
 // The request bound to a menu command while the programming interface runs one.
 uint32_t QXUI_GetCurrentCommand();
-
-// Cursors.
-uint32_t Cursor_LoadFile(const char* path);
-void Cursor_SetMainWindow(uint32_t id);
-
-// Text editing.
-
-
-int32_t Cursor_GetCurrent();
-KernelStatus Cursor_Set(uint32_t id);
 
 // Printing: no PostScript output is open; the paper of the page setup.
 uint32_t Print_IsActive();

@@ -20,7 +20,7 @@ KernelStatus Text_Find(uint32_t again, ObjectHandle start, uint32_t* found, uint
     settings.replacement[sizeof(settings.replacement) - 1] = '\0';
     Text_ResetFindCount();
     ObjectHandle selected = Select_GetObject();
-    auto group = static_cast<GroupNumber>(Select_GetGroup());
+    GroupNumber group = Select_GetGroup();
     ObjectHandle foundObject = 0;
     if (group != 0 && Group_Count(group) > 1) {
         std::vector<ObjectHandle> members;

@@ -17,6 +17,7 @@
 
 #include "xkv/colour/Colour.h"
 #include "xkv/comm/Comm.h"
+#include "xkv/cursor/Cursor.h"
 #include "xkv/default/Default.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
@@ -25,6 +26,7 @@
 #include "xkv/core/Core.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/window/Window.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
