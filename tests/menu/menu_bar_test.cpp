@@ -111,7 +111,9 @@ protected:
     void DispatchAll()
     {
         Display* display = SharedToolkit().display;
-        XFlush(display);
+        // Wait until the server has handled the toolkit's requests, so that the
+        // test's own connection finds the windows they create.
+        XSync(display, False);
         for (int i = 0; i < 200 && (XPending(display) > 0 || XtAppPending(SharedToolkit().app) != 0); ++i) {
             Velkor_DispatchNextEvent(0);
         }

@@ -10,6 +10,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/select/Select.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/window/Window.h"
 
 namespace {

@@ -442,7 +442,7 @@ KernelStatus Core_SetTextStyle(ObjectHandle object, const void* record)
         return status;
     }
     status = Default_Set(object, kDefaultLevelObject, kPropText, record);
-    Text_Relayout(object);
+    Text_RelayoutObject(object);
     return status;
 }
 

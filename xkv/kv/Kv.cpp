@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/cursor/Cursor.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/window/Window.h"

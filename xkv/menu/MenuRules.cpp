@@ -13,6 +13,7 @@
 #include "xkv/group/Group.h"
 #include "xkv/model/Model.h"
 #include "xkv/mods/Strings.h"
+#include "xkv/text/TextKernel.h"
 
 namespace {
 

@@ -29,27 +29,6 @@ int32_t Dialog_TopDialogNumber() { return 0; }
 void Dialog_ReportStatus(KernelStatus) {}
 uint32_t Dialog_IsLevelWindow(Window) { return 0; }
 
-
-void Text_InitWindows(void (*)(uint32_t)) {}
-uint32_t Text_EditingState() { return 0; }
-uint32_t Text_RoutePointerEvent(XEvent*, uint32_t) { return 1; }
-Widget Text_EditWidget(Window* window)
-{
-    if (window != nullptr) {
-        *window = 0;
-    }
-    return nullptr;
-}
-Window Text_FrameWindow() { return 0; }
-uint32_t Text_PointOverEditedText(uint32_t, int16_t, int16_t) { return 0; }
-// No text refers to another yet.
-ObjectHandle Text_FirstReferrer(ObjectHandle) { return 0; }
-void Text_DrawObjectText(ObjectHandle) {}
-void Text_DrawString(Widget, int16_t, Fixed, Fixed, const char*, int16_t) {}
-void Text_FollowScroll() {}
-Pixel Text_ForegroundPixel() { return 0; }
-Pixel Text_BackgroundPixel() { return 0; }
-
 // Diagrams cannot be read yet: loading fails.
 KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }
@@ -57,18 +36,9 @@ KernelStatus Comm_PrintDiagram() { return 1; }
 uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
 uint32_t QXUI_GetCurrentCommand() { return 0; }
 
-uint32_t Cursor_LoadFile(const char*) { return 0; }
-void Cursor_SetMainWindow(uint32_t) {}
-
-void Text_StartEdit(ObjectHandle) {}
-void Text_LeaveEditing() {}
-
-
-
-int32_t Cursor_GetCurrent() { return -1; }
-KernelStatus Cursor_Set(uint32_t) { return 6; }
-
 uint32_t Print_IsActive() { return 0; }
+void Print_Clip(const FixRect*) {}
+void Print_Text(const FontSpec*, FixPoint, uint32_t, const char*) {}
 
 // The paper of the page setup (default property 14: paper index at byte 24,
 // orientation at byte 32), in points, swapped for landscape.

@@ -1,8 +1,7 @@
 // Entry points of kernel modules that are not built yet (gestures, dialogs,
-// menus, page windows, the text editor, diagram files and the net
-// layer's start-up). Each does the least that keeps its callers sound: nothing
-// is open, nothing is being edited, nothing is refused. An entry leaves this
-// file when its module arrives.
+// diagram files, printing and the net layer's start-up). Each does the least
+// that keeps its callers sound: nothing is open, nothing is refused. An entry
+// leaves this file when its module arrives.
 #pragma once
 
 #include "xkv/velkor/XTypes.h"
@@ -11,6 +10,7 @@
 #include <cstdint>
 
 #include "xkv/types/Types.h"
+#include "xkv/window/Window.h"
 
 // Gesture state machine.
 KernelStatus Trans_Initialize();
@@ -36,23 +36,6 @@ int32_t Dialog_TopDialogNumber();
 void Dialog_ReportStatus(KernelStatus status);
 uint32_t Dialog_IsLevelWindow(Window window);
 
-
-// The kernel text editor.
-void Text_InitWindows(void (*notify)(uint32_t block));
-uint32_t Text_EditingState();
-uint32_t Text_RoutePointerEvent(XEvent* event, uint32_t state);
-Widget Text_EditWidget(Window* window);
-Window Text_FrameWindow();
-uint32_t Text_PointOverEditedText(uint32_t text, int16_t x, int16_t y);
-ObjectHandle Text_FirstReferrer(ObjectHandle object);
-// Drawing of texts in page windows, and the edit window following a scroll.
-void Text_DrawObjectText(ObjectHandle object);
-void Text_DrawString(Widget widget, int16_t font, Fixed x, Fixed y, const char* characters, int16_t length);
-void Text_FollowScroll();
-// The pixels of the edit window, which the clearing graphics context takes.
-Pixel Text_ForegroundPixel();
-Pixel Text_BackgroundPixel();
-
 // Diagram files and printing.
 KernelStatus Comm_LoadDiagram();
 KernelStatus Comm_PrintDiagram();
@@ -62,20 +45,13 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t value);
 // The request bound to a menu command while the programming interface runs one.
 uint32_t QXUI_GetCurrentCommand();
 
-// Cursors.
-uint32_t Cursor_LoadFile(const char* path);
-void Cursor_SetMainWindow(uint32_t id);
-
-// Text editing.
-void Text_StartEdit(ObjectHandle object);
-void Text_LeaveEditing();
-
-
-int32_t Cursor_GetCurrent();
-KernelStatus Cursor_Set(uint32_t id);
-
 // Printing: no PostScript output is open; the paper of the page setup.
 uint32_t Print_IsActive();
+struct FontSpec;
+// Sets (or, with none, removes) the clip rectangle of the output.
+void Print_Clip(const FixRect* rectangle);
+// Writes a run of characters at a page position in a font and colour.
+void Print_Text(const FontSpec* font, FixPoint position, uint32_t colour, const char* characters);
 KernelStatus Print_GetPaperSize(int32_t size[2]);
 uint32_t Print_PSRect(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
                       FixRect box);

@@ -13,6 +13,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/statusbar/StatusBar.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/window/Window.h"
 
 namespace {

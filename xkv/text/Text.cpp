@@ -465,7 +465,7 @@ void Text_Free(MemHandle handle)
             Text_ReleaseFont(text->font);
         }
         if (text->screenFont >= 0) {
-            Text_ReleaseFont(text->screenFont);
+            Text_ReleaseScreenFont(text->screenFont);
         }
     }
     Mem_Free(handle);
@@ -607,9 +607,16 @@ KernelStatus Text_SetFont(MemHandle handle, int16_t font)
         return kStatusNoText;
     }
     text->pendingMask = 0;
-    text->font = font >= 0 ? font : kNoFont;
-    if (text->font != kNoFont && text->screenFont == -2) {
+    font = font >= 0 ? font : kNoFont;
+    // The caller hands over one reference on the new font; the text's
+    // reference on its old font goes.
+    if (text->font >= 0) {
+        Text_ReleaseFont(text->font);
+    }
+    text->font = font;
+    if (text->font != kNoFont && text->screenFont == kScreenIsLayoutFont) {
         text->screenFont = kNoFont;
+        text->screenFontScale = 0;
     }
     LineLock first(text->firstLine);
     if (first) {
@@ -918,6 +925,24 @@ KernelStatus Text_SetSelection(MemHandle handle, int32_t from, int32_t to)
     return kStatusOk;
 }
 
+uint32_t Text_SelectionEnds(const TextRec* text, TextPosition* start, TextPosition* end)
+{
+    return text != nullptr && SelectionEnds(*text, start, end) ? 1 : 0;
+}
+
+uint32_t Text_CountSelection(MemHandle handle, uint32_t mode)
+{
+    TextPosition start;
+    TextPosition end;
+    {
+        TextLock text(handle);
+        if (!text || !SelectionEnds(*text, &start, &end)) {
+            return 0;
+        }
+    }
+    return Text_CountChars(handle, &start, &end, mode);
+}
+
 KernelStatus Text_SelectRange(ObjectHandle object, int32_t from, int32_t to)
 {
     MemHandle text = TextOf(object);
@@ -940,15 +965,48 @@ KernelStatus Text_Delete(ObjectHandle object)
     if (text == 0) {
         return kStatusOk;
     }
+    // The objects this text refers to lose it from their referrer lists; its
+    // own list goes with it.
+    std::vector<ObjectHandle> referred;
+    {
+        TextLock t(text);
+        for (MemHandle line = t ? t->firstLine : 0; line != 0;) {
+            LineLock l(line);
+            if (!l) {
+                break;
+            }
+            for (uint16_t i = 0; i < l->referenceCount; ++i) {
+                BlockLock<TextSegment> segment(SegmentAt(*l, i));
+                if (segment && segment->start == 0) {
+                    BlockLock<TextRef> reference(segment->reference);
+                    if (reference) {
+                        referred.push_back(reference->object);
+                    }
+                }
+            }
+            line = l->next;
+        }
+    }
     Text_Free(text);
-    return Model_SetFieldValue(object, Field::kText, 0);
+    KernelStatus status = Model_SetFieldValue(object, Field::kText, 0);
+    for (ObjectHandle other : referred) {
+        if (other != object) {
+            Text_RemoveReferrer(other, object);
+        }
+    }
+    if (MemHandle list = Model_GetFieldValue(object, Field::kReferrers); list != 0) {
+        Mem_Free(list);
+        Model_SetFieldValue(object, Field::kReferrers, 0);
+    }
+    return status;
 }
 
 namespace {
 
 // Copies one line's characters and references into a line of the copy;
 // references split over lines share the copy of their reference.
-KernelStatus CopyLine(const TextLine& source, MemHandle targetHandle, std::map<MemHandle, MemHandle>& references)
+KernelStatus CopyLine(const TextLine& source, MemHandle targetHandle, std::map<MemHandle, MemHandle>& references,
+                      ObjectHandle destination)
 {
     {
         LineLock target(targetHandle);
@@ -991,6 +1049,9 @@ KernelStatus CopyLine(const TextLine& source, MemHandle targetHandle, std::map<M
         if (reference == 0) {
             BlockLock<TextRef> original(segment->reference);
             reference = original ? Text_MakeReference(original->object, 1) : 0;
+            if (reference != 0) {
+                Text_AddReferrer(original->object, destination, 0);
+            }
         }
         MemHandle copy = reference != 0 ? Text_MakeSegment(reference, segment->start, segment->end) : 0;
         if (copy == 0) {
@@ -1051,7 +1112,7 @@ KernelStatus Text_CopyToObject(ObjectHandle source, ObjectHandle destination)
                     break;
                 }
             }
-            status = CopyLine(*l, target, references);
+            status = CopyLine(*l, target, references, destination);
             line = l->next;
         }
         copy->lineCount = from->lineCount;

@@ -1,10 +1,15 @@
-// Fonts of texts: the font specification of a text and the font services
-// that text records, page labels and the page list use.
+// Fonts of texts: the font specification of a text, the two reference-counted
+// tables of loaded X fonts (layout fonts at their nominal size, screen fonts at
+// a page's zoom), loading an X core font by name pattern with the "fixed"
+// fallback, and measuring characters in page units.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "xkv/types/Types.h"
+
+struct _XDisplay;
 
 // Family 0-5 (Chicago, Courier, Geneva, Helvetica, Monaco, Times), point
 // size and style bits (2 bold, 4 italic).
@@ -15,14 +20,56 @@ struct FontSpec {
 };
 
 inline constexpr int16_t kNoFont = -1;
+inline constexpr int16_t kScreenIsLayoutFont = -2;
+inline constexpr uint16_t kStyleBold = 2;
+inline constexpr uint16_t kStyleItalic = 4;
+inline constexpr uint32_t kFamilySymbol = 6;
 
-// Takes one more reference on the loaded font of the spec; kNoFont when no
-// font can be had.
+// One loaded X font (see TextFontX.h).
+struct LoadedFont;
+
+// Screen resolution used in font names (the "dpiFont" resource, 75 built in)
+// and the tab size in spaces (the "tabSize" resource, 4 built in).
+void Text_SetFontDpi(uint16_t dpi);
+uint16_t Text_FontDpi();
+void Text_SetTabSize(int32_t spaces);
+
+// ---- Vocabularies ----
+const char* const* Text_FontFamilyNames();
+uint32_t Text_FontFamilyCount();
+const char* const* Text_FontSizeNames();
+const uint16_t* Text_FontSizeValues();
+uint32_t Text_FontSizeCount();
+uint32_t Text_FontStyleMask();
+// The largest listed size not above the request (0-terminated ascending list).
+uint16_t Text_NearestFontSize(const uint16_t* sizes, uint16_t requested);
+
+// ---- Loading ----
+// The X name pattern for a spec, and the size it loads at.
+void Text_FontName(const FontSpec& spec, char* name, uint32_t size, uint16_t* loadedSize);
+// Loads a font record (reference count 1); falls back to "fixed" with a
+// warning on standard error. Null only when not even "fixed" can be had.
+std::unique_ptr<LoadedFont> Text_LoadXFont(const FontSpec& spec, uint32_t layout);
+
+// ---- Tables ----
 int16_t Text_AcquireFont(const FontSpec* spec);
-// Drops one reference on a font.
 void Text_ReleaseFont(int16_t font);
-// The height of a font as a page length (0x8000 per pixel); 0 without font.
+// The layout font at an index (null when none); its reference count.
+LoadedFont* Text_LayoutFont(int16_t font);
+uint16_t Text_FontReferenceCount(int16_t font);
+// Screen fonts: found or loaded for a spec at a size; released by index.
+int16_t Text_AcquireScreenFont(const FontSpec& spec);
+void Text_ReleaseScreenFont(int16_t font);
+LoadedFont* Text_ScreenFont(int16_t font);
+
+// ---- Metrics (page units, 0x8000 per pixel at scale 1.0) ----
 Fixed Text_FontHeight(int16_t font);
+Fixed Text_FontLineHeight(const LoadedFont* font);
+Fixed Text_FontDescent(const LoadedFont* font);
+Fixed Text_SpaceAndDescent(LoadedFont* font, Fixed* spaceWidth);
+// Width of one byte at x in the layout font; a reference byte (0) measures the
+// segment's display characters.
+Fixed Text_CharWidth(LoadedFont* font, Fixed x, uint8_t character, MemHandle segment);
 // The size of a string in a font in page units; 1 when there is no such font.
 KernelStatus Text_MeasureString(int16_t font, const char* characters, int16_t count, Fixed* width,
                                 Fixed* height);
@@ -30,3 +77,5 @@ KernelStatus Text_MeasureString(int16_t font, const char* characters, int16_t co
 // returns the address behind them (0 characters without the font).
 const char* Text_CharsThatFit(Fixed width, const char* characters, int16_t count, int16_t font,
                               uint16_t* fitted);
+// Alias of the measuring service named in the kernel's interface.
+const char* Text_FitString(Fixed width, const char* characters, int16_t count, int16_t font, uint16_t* fitted);

@@ -11,54 +11,8 @@ namespace {
 
 MemHandle gPendingLabel = 0;
 
-MemHandle TextHandleOf(ObjectHandle object)
-{
-    uint32_t text = 0;
-    if (Model_GetField(object, Field::kText, &text) != kStatusOk) {
-        return 0;
-    }
-    return text;
-}
 
 }  // namespace
-
-KernelStatus Text_Get(ObjectHandle object, MemHandle* out, uint32_t create)
-{
-    if (out == nullptr) {
-        return kStatusNullHandle;
-    }
-    *out = 0;
-    if (!Model_IsObject(object)) {
-        return kStatusBadObjectHandle;
-    }
-    MemHandle text = TextHandleOf(object);
-    if (text == 0 && create != 0) {
-        FixRect box{};
-        Model_GetField(object, Field::kBox, &box);
-        text = Text_Create(object, box, 1);
-        if (text == 0) {
-            return kStatusOutOfMemory;
-        }
-        Model_SetField(object, Field::kText, &text);
-    }
-    *out = text;
-    return text != 0 ? kStatusOk : kStatusNoText;
-}
-
-KernelStatus Text_SetFrame(MemHandle text, FixRect frame)
-{
-    BlockLock<TextRec> record(text);
-    if (!record) {
-        return kStatusNoText;
-    }
-    record->frameX = frame.left;
-    record->frameY = frame.top;
-    if (record->label == 0) {
-        record->frameWidth = Fix_Sub(frame.right, frame.left);
-        record->frameHeight = Fix_Sub(frame.bottom, frame.top);
-    }
-    return kStatusOk;
-}
 
 FixRect Text_GetExtent(MemHandle text)
 {
@@ -69,27 +23,6 @@ FixRect Text_GetExtent(MemHandle text)
     Fixed width = record->frameWidth == kUnboundedFrame ? 0 : record->frameWidth;
     Fixed height = record->frameHeight == kUnboundedFrame ? 0 : record->frameHeight;
     return {record->frameX, record->frameY, Fix_Add(record->frameX, width), Fix_Add(record->frameY, height)};
-}
-
-KernelStatus Text_FitToObject(ObjectHandle object)
-{
-    MemHandle text = TextHandleOf(object);
-    if (text == 0) {
-        return kStatusOk;
-    }
-    FixRect box{};
-    Model_GetField(object, Field::kBox, &box);
-    return Text_SetFrame(text, box);
-}
-
-KernelStatus Text_Relayout(ObjectHandle)
-{
-    return kStatusOk;
-}
-
-KernelStatus Text_DropReferences(ObjectHandle)
-{
-    return kStatusOk;
 }
 
 KernelStatus Text_Coarsen(ObjectHandle, ObjectHandle)
@@ -125,33 +58,3 @@ void Text_ReleaseLabel()
     gPendingLabel = 0;
 }
 
-KernelStatus Text_RemapReferences(MemHandle map, ObjectHandle, MemHandle text)
-{
-    BlockLock<TextRec> record(text);
-    if (!record) {
-        return kStatusOk;
-    }
-    for (MemHandle line = record->firstLine; line != 0;) {
-        BlockLock<TextLine> l(line);
-        if (!l) {
-            break;
-        }
-        BlockLock<MemHandle> segments(l->references);
-        for (uint16_t i = 0; segments && i < l->referenceCount && (i + 1u) * sizeof(MemHandle) <= segments.size();
-             ++i) {
-            BlockLock<TextSegment> segment(segments.get()[i]);
-            if (!segment || segment->start != 0) {
-                continue;  // each reference once, through its first segment
-            }
-            BlockLock<TextRef> reference(segment->reference);
-            if (reference) {
-                ObjectHandle mapped = ModelMap_Lookup(map, reference->object);
-                if (mapped != 0) {
-                    reference->object = mapped;
-                }
-            }
-        }
-        line = l->next;
-    }
-    return kStatusOk;
-}

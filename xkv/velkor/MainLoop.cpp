@@ -8,9 +8,11 @@
 #include <cstring>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/cursor/Cursor.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/window/Window.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"

@@ -17,6 +17,7 @@
 
 #include "xkv/colour/Colour.h"
 #include "xkv/comm/Comm.h"
+#include "xkv/cursor/Cursor.h"
 #include "xkv/default/Default.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
@@ -25,9 +26,11 @@
 #include "xkv/core/Core.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/window/Window.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/platform/xwindows/Platform.h"
+#include "xkv/text/TextEdit.h"
 #include "xkv/statusbar/StatusBar.h"
 #include "xkv/timer/Timer.h"
 #include "xkv/velkor/Velkor.h"
@@ -396,6 +399,7 @@ KernelStatus Velkor_InitModules()
 // Gives back what the modules hold for the whole run.
 KernelStatus Velkor_ShutdownModules()
 {
+    Text_Shutdown();
     Default_Shutdown();
     return 0;
 }

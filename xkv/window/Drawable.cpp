@@ -10,6 +10,7 @@
 #include "xkv/model/BlockLock.h"
 #include "xkv/model/HandleList.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/types/Geometry.h"
 #include "xkv/types/PtArray.h"
 #include "xkv/window/WindowInternal.h"

@@ -14,6 +14,7 @@
 #include "xkv/cache/Cache.h"
 #include "xkv/colour/Colour.h"
 #include "xkv/comm/Comm.h"
+#include "xkv/cursor/Cursor.h"
 #include "xkv/default/Default.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"

@@ -14,6 +14,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/model/Picture.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/types/DrawTables.h"
 #include "xkv/types/Fixed.h"
 #include "xkv/types/PtArray.h"

@@ -15,6 +15,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/platform/xwindows/Diagram.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/velkor/Velkor.h"
 #include "xkv/window/WindowInternal.h"
 

@@ -10,6 +10,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/platform/xwindows/Diagram.h"
+#include "xkv/text/TextKernel.h"
 #include "xkv/types/Fixed.h"
 #include "xkv/velkor/Velkor.h"
 #include "xkv/window/WindowInternal.h"
