@@ -55,11 +55,11 @@ KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }
 
 uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
-uint32_t QXUI_GetCurrentCommand() { return 0; }
 
 uint32_t Cursor_LoadFile(const char*) { return 0; }
 void Cursor_SetMainWindow(uint32_t) {}
 
+KernelStatus Text_PutString(ObjectHandle, const char*, uint32_t, uint32_t) { return kStatusNoText; }
 void Text_StartEdit(ObjectHandle) {}
 void Text_LeaveEditing() {}
 

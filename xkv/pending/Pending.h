@@ -59,14 +59,15 @@ KernelStatus Comm_PrintDiagram();
 
 // The net layer's entry: start-up (kinds 0 and 3) and its own commands (kind 1).
 uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t value);
-// The request bound to a menu command while the programming interface runs one.
-uint32_t QXUI_GetCurrentCommand();
 
 // Cursors.
 uint32_t Cursor_LoadFile(const char* path);
 void Cursor_SetMainWindow(uint32_t id);
 
 // Text editing.
+// Puts characters into the object's text: mode 0 replaces the whole text,
+// 1 inserts them at the cursor (a selection is collapsed first).
+KernelStatus Text_PutString(ObjectHandle object, const char* characters, uint32_t length, uint32_t mode);
 void Text_StartEdit(ObjectHandle object);
 void Text_LeaveEditing();
 
