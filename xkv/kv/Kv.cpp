@@ -7,6 +7,7 @@
 #include "xkv/comm/Comm.h"
 #include "xkv/cursor/Cursor.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/kv/QXUI.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/window/Window.h"
 #include "xkv/timer/Timer.h"

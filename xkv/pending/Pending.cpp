@@ -34,7 +34,6 @@ KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }
 
 uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
-uint32_t QXUI_GetCurrentCommand() { return 0; }
 
 uint32_t Print_IsActive() { return 0; }
 void Print_Clip(const FixRect*) {}

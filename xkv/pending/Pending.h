@@ -42,8 +42,6 @@ KernelStatus Comm_PrintDiagram();
 
 // The net layer's entry: start-up (kinds 0 and 3) and its own commands (kind 1).
 uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t value);
-// The request bound to a menu command while the programming interface runs one.
-uint32_t QXUI_GetCurrentCommand();
 
 // Printing: no PostScript output is open; the paper of the page setup.
 uint32_t Print_IsActive();
