@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "xkv/types/Types.h"
 
@@ -74,21 +75,24 @@ void Text_LeaveEditing();
 int32_t Cursor_GetCurrent();
 KernelStatus Cursor_Set(uint32_t id);
 
-// Printing: no PostScript output is open; the paper of the page setup.
-uint32_t Print_IsActive();
-KernelStatus Print_GetPaperSize(int32_t size[2]);
-uint32_t Print_PSRect(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
-                      FixRect box);
-uint32_t Print_PSRoundRect(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
-                           FixRect box, Fixed corner);
-uint32_t Print_PSPolygon(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
-                         uint32_t points);
-uint32_t Print_PSPolyline(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t points);
-uint32_t Print_PSArc(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
-                     FixRect box, int32_t start, int32_t end);
+// Text editor services that printing uses: the whole text of an object,
+// and replacing it (mode 0; other modes do nothing yet).
+KernelStatus Text_GetString(ObjectHandle object, char* buffer, uint32_t* length, uint32_t mode);
+KernelStatus Text_PutString(ObjectHandle object, const char* characters, uint32_t length, uint32_t mode);
+
+// The pages a page command works on: from hook 85, else the current page
+// alone; the list is the caller's to free with free(). 1 when had.
+uint32_t Comm_GetSelectedPages(uint16_t* count, uint32_t** pages);
+
+// File selection and alerts: the selector is cancelled (60); an alert with
+// two buttons answers No (1), so nothing is overwritten unasked.
+uint32_t Dialog_SelectFile(const char* initial, const char* prompt, const char* button, char* name,
+                           uint32_t options, uint32_t* result);
+uint32_t Dialog_Alert(uint32_t messageId, const char* text, uint32_t kind);
+
+// The image block of a picture inside a PostScript page: hex RGB rows.
 struct RImage;
-uint32_t Print_PSImage(RImage* image, FixRect box);
-KernelStatus Print_PSConnector(ObjectHandle connector, Fixed width, uint32_t style);
+uint32_t Image_WritePostScriptBody(RImage* image, FILE* stream);
 
 // The 8x8 bits of fill pattern 1 to 38 (the dialog system's start-up table);
 // solid until that table is built.
