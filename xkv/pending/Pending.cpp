@@ -35,43 +35,6 @@ KernelStatus Comm_PrintDiagram() { return 1; }
 
 uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
 
-uint32_t Print_IsActive() { return 0; }
-void Print_Clip(const FixRect*) {}
-void Print_Text(const FontSpec*, FixPoint, uint32_t, const char*) {}
-
-// The paper of the page setup (default property 14: paper index at byte 24,
-// orientation at byte 32), in points, swapped for landscape.
-KernelStatus Print_GetPaperSize(int32_t size[2])
-{
-    static constexpr int32_t kPapers[10][2] = {{612, 792},   {597, 842},   {612, 1008},  {518, 720},
-                                               {792, 1224},  {729, 1030},  {842, 1195},  {1195, 1684},
-                                               {1684, 2390}, {2390, 3369}};
-    struct {
-        uint8_t changed[24];
-        uint32_t words[6];
-    } setup{};
-    KernelStatus status = Default_Get(0, 3, 14, &setup);
-    if (status != 0) {
-        return status;
-    }
-    uint32_t index = setup.words[0];
-    if (index > 9) {
-        return 1;
-    }
-    bool landscape = setup.words[2] == 1;
-    size[0] = kPapers[index][landscape ? 1 : 0];
-    size[1] = kPapers[index][landscape ? 0 : 1];
-    return 0;
-}
-
-uint32_t Print_PSRect(Fixed, uint32_t, int32_t, uint32_t, uint32_t, FixRect) { return 1; }
-uint32_t Print_PSRoundRect(Fixed, uint32_t, int32_t, uint32_t, uint32_t, FixRect, Fixed) { return 1; }
-uint32_t Print_PSPolygon(Fixed, uint32_t, int32_t, uint32_t, uint32_t, uint32_t) { return 1; }
-uint32_t Print_PSPolyline(Fixed, uint32_t, int32_t, uint32_t, uint32_t) { return 1; }
-uint32_t Print_PSArc(Fixed, uint32_t, int32_t, uint32_t, uint32_t, FixRect, int32_t, int32_t) { return 1; }
-uint32_t Print_PSImage(RImage*, FixRect) { return 1; }
-KernelStatus Print_PSConnector(ObjectHandle, Fixed, uint32_t) { return 1; }
-
 void LinePat_FillBits(int32_t, uint8_t bits[8])
 {
     std::memset(bits, 0xff, 8);

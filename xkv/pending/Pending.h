@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "xkv/types/Types.h"
 #include "xkv/window/Window.h"
@@ -43,26 +44,16 @@ KernelStatus Comm_PrintDiagram();
 // The net layer's entry: start-up (kinds 0 and 3) and its own commands (kind 1).
 uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t value);
 
-// Printing: no PostScript output is open; the paper of the page setup.
-uint32_t Print_IsActive();
-struct FontSpec;
-// Sets (or, with none, removes) the clip rectangle of the output.
-void Print_Clip(const FixRect* rectangle);
-// Writes a run of characters at a page position in a font and colour.
-void Print_Text(const FontSpec* font, FixPoint position, uint32_t colour, const char* characters);
-KernelStatus Print_GetPaperSize(int32_t size[2]);
-uint32_t Print_PSRect(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
-                      FixRect box);
-uint32_t Print_PSRoundRect(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
-                           FixRect box, Fixed corner);
-uint32_t Print_PSPolygon(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
-                         uint32_t points);
-uint32_t Print_PSPolyline(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t points);
-uint32_t Print_PSArc(Fixed width, uint32_t style, int32_t lineColour, uint32_t fillColour, uint32_t pattern,
-                     FixRect box, int32_t start, int32_t end);
-struct RImage;
-uint32_t Print_PSImage(RImage* image, FixRect box);
-KernelStatus Print_PSConnector(ObjectHandle connector, Fixed width, uint32_t style);
+// The pages a page command works on: from hook 85, else the current page
+// alone; the list is the caller's to free with free(). 1 when had.
+uint32_t Comm_GetSelectedPages(uint16_t* count, uint32_t** pages);
+
+// File selection and alerts: the selector is cancelled (60); an alert with
+// two buttons answers No (1), so nothing is overwritten unasked.
+uint32_t Dialog_SelectFile(const char* initial, const char* prompt, const char* button, char* name,
+                           uint32_t options, uint32_t* result);
+uint32_t Dialog_Alert(uint32_t messageId, const char* text, uint32_t kind);
+
 
 // The 8x8 bits of fill pattern 1 to 38 (the dialog system's start-up table);
 // solid until that table is built.

@@ -13,6 +13,7 @@
 #include "xkv/group/Group.h"
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/print/Print.h"
 #include "xkv/text/TextInternal.h"
 #include "xkv/text/TextX.h"
 #include "xkv/types/Fixed.h"
@@ -567,7 +568,7 @@ void Text_DrawObjectText(ObjectHandle object)
                                      Fix_Add(Fix_Add(text->scrollY, l->bottom), text->frameY)};
         at.y = Fix_Sub(at.y, Text_FontDescent(font));
         if (printing) {
-            Print_Text(&text->fontSpec, at, colour, shown.c_str());
+            Print_Text(text->fontSpec, at, static_cast<int32_t>(colour), shown);
         } else if (font != nullptr && font->xfont != nullptr) {
             int32_t x = 0;
             int32_t y = 0;

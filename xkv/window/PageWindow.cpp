@@ -21,6 +21,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/types/Fixed.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/print/Print.h"
 #include "xkv/platform/xwindows/Diagram.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/velkor/Velkor.h"

@@ -11,6 +11,7 @@
 #include "xkv/group/Group.h"
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/print/Print.h"
 #include "xkv/platform/xwindows/Diagram.h"
 #include "xkv/types/Fixed.h"
 #include "xkv/types/Geometry.h"

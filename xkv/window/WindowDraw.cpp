@@ -15,6 +15,7 @@
 #include "xkv/model/Picture.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/text/TextKernel.h"
+#include "xkv/print/Print.h"
 #include "xkv/types/DrawTables.h"
 #include "xkv/types/Fixed.h"
 #include "xkv/types/PtArray.h"
@@ -161,7 +162,7 @@ KernelStatus DrawBox(const ObjectDrawContext& ctx)
         return status;
     }
     if (ctx.printing) {
-        Print_PSRect(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, box);
+        Print_Rect(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, box);
         return kStatusOk;
     }
     FixRect outline, fill;
@@ -184,7 +185,7 @@ KernelStatus DrawArcShape(const ObjectDrawContext& ctx, int32_t start, int32_t e
         return status;
     }
     if (ctx.printing) {
-        Print_PSArc(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, box, start, end);
+        Print_Oval(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, box, start, end);
         return kStatusOk;
     }
     FixRect outline, fill;
@@ -246,7 +247,7 @@ KernelStatus DrawRoundBox(const ObjectDrawContext& ctx)
         return status;
     }
     if (ctx.printing) {
-        Print_PSRoundRect(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, box,
+        Print_RoundRect(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, box,
                           corner);
         return kStatusOk;
     }
@@ -329,7 +330,7 @@ KernelStatus DrawPolygon(ObjectDrawContext ctx)
         return status;
     }
     if (ctx.printing) {
-        Print_PSPolygon(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, points);
+        Print_Polygon(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, points);
         return kStatusOk;
     }
     std::vector<PixelPoint> pixels;
@@ -359,7 +360,7 @@ KernelStatus DrawLine(ObjectDrawContext ctx)
         return status;
     }
     if (ctx.printing) {
-        Print_PSPolyline(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), points);
+        Print_Polyline(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), points);
         return kStatusOk;
     }
     if (!ctx.Outlined()) {
@@ -387,7 +388,7 @@ KernelStatus DrawPicture(const ObjectDrawContext& ctx, MemHandle picture)
         return kStatusOk;
     }
     if (ctx.printing) {
-        Print_PSImage(record->image, box);
+        Print_Image(record->image, box);
         return kStatusOk;
     }
     PixelRect target = PixelsOf(ctx.widget, box);
@@ -441,13 +442,13 @@ KernelStatus PrintConnector(const ObjectDrawContext& ctx)
     Model_GetField(ctx.object, Field::kStartHead, &startHead);
     Model_GetField(ctx.object, Field::kEndHead, &endHead);
     if (rounded != 0) {
-        Print_PSConnector(ctx.object, ctx.lineWidth, ctx.lineStyle);
+        Print_ArcConnector(ctx.object, ctx.lineWidth, ctx.lineStyle);
     } else if (path != 0) {
-        Print_PSPolyline(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), path);
+        Print_Polyline(ctx.lineWidth, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), path);
     }
     for (PtArray head : {startHead, endHead}) {
         if (head != 0) {
-            Print_PSPolygon(0, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, head);
+            Print_Polygon(0, ctx.lineStyle, ctx.LineColour(), ctx.FillColour(), ctx.pattern, head);
         }
     }
     return kStatusOk;

@@ -9,6 +9,7 @@
 
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/print/Print.h"
 #include "xkv/platform/xwindows/Diagram.h"
 #include "xkv/text/TextKernel.h"
 #include "xkv/types/Fixed.h"
