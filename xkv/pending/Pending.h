@@ -1,4 +1,4 @@
-// Entry points of kernel modules that are not built yet (gestures, dialogs,
+// Entry points of kernel modules that are not built yet (dialogs,
 // menus, page windows, the text editor, diagram files and the net
 // layer's start-up). Each does the least that keeps its callers sound: nothing
 // is open, nothing is being edited, nothing is refused. An entry leaves this
@@ -12,16 +12,8 @@
 
 #include "xkv/types/Types.h"
 
-// Gesture state machine.
-KernelStatus Trans_Initialize();
-KernelStatus Trans_Begin(int32_t cursor, const FixPoint* heldPoint, uint32_t noDrag);
-KernelStatus Trans_Push();
-KernelStatus Trans_Pop();
-void Trans_SetPendingCursor(int32_t cursor);
-int32_t Trans_GetState();
-void Trans_PostIdleText(uint32_t block);
-// The input callback of page windows.
-void Trans_WindowEvent(Widget widget, Widget same, XEvent* event);
+// The gesture state machine, built: its entry points as callers know them.
+#include "xkv/trans/Trans.h"
 
 // Dialogs.
 KernelStatus Dialog_Initialize();
