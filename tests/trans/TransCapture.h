@@ -1,124 +1,30 @@
 // Test support for the gesture machine: the events it posts, taken from the
 // command layer through the nested-interaction hook, copied into plain
 // records (class, pointer, modifiers, payload kind and the payload's points).
+// Free of the kernel's event header so that toolkit tests can include it.
 #pragma once
 
-#include <X11/Xlib.h>
-
-#include <cstring>
+#include <cstdint>
 #include <vector>
 
-#include "xkv/comm/Comm.h"
-#include "xkv/item/Event.h"
-#include "xkv/kv/Hook.h"
-#include "xkv/mem/Mem.h"
-#include "xkv/trans/TransRecord.h"
-#include "xkv/types/PtArray.h"
+#include "xkv/types/Types.h"
 
 struct Posted {
     uint32_t eventClass = 0;
-    PointerState pointer{};
-    Modifiers modifiers{};
+    Fixed x = 0, y = 0;
+    uint32_t button1 = 0;
+    uint32_t shift = 0, control = 0, mod = 0, lock = 0;
     uint32_t kind = 0;
     uint32_t value = 0;
     std::vector<FixPoint> points;  // a point, a rectangle's corners or a point list
     uint32_t words[3] = {0, 0, 0};
 };
 
-inline std::vector<Posted>& PostedEvents()
-{
-    static std::vector<Posted> events;
-    return events;
-}
-
-inline std::vector<FixPoint> ReadPtArray(MemHandle array)
-{
-    std::vector<FixPoint> out;
-    for (uint16_t i = 0; i < PtArray_Count(array); ++i) {
-        FixPoint p{};
-        PtArray_GetPoint(array, i, &p);
-        out.push_back(p);
-    }
-    return out;
-}
-
-inline std::vector<uint8_t> BlockBytes(MemHandle block)
-{
-    std::vector<uint8_t> bytes;
-    void* address = nullptr;
-    if (block != 0 && Mem_Lock(block, &address) == 0 && address != nullptr) {
-        bytes.resize(Mem_Size(block));
-        std::memcpy(bytes.data(), address, bytes.size());
-        Mem_Unlock(block);
-    }
-    return bytes;
-}
-
-inline uintptr_t CaptureEvent(uintptr_t event, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
-{
-    const auto handle = static_cast<MemHandle>(event);
-    Posted posted;
-    void* address = nullptr;
-    if (Mem_Lock(handle, &address) == 0 && address != nullptr) {
-        const EventRec record = *static_cast<const EventRec*>(address);
-        Mem_Unlock(handle);
-        posted.eventClass = record.eventClass;
-        posted.pointer = record.pointer;
-        posted.modifiers = record.modifiers;
-        posted.kind = record.payload.kind;
-        posted.value = record.payload.value[0];
-        switch (record.payload.kind) {
-        case kItemPoint:
-        case kItemRect:
-            {
-                const std::vector<uint8_t> bytes = BlockBytes(record.payload.value[0]);
-                for (size_t at = 0; at + sizeof(FixPoint) <= bytes.size(); at += sizeof(FixPoint)) {
-                    FixPoint p{};
-                    std::memcpy(&p, bytes.data() + at, sizeof p);
-                    posted.points.push_back(p);
-                }
-                break;
-            }
-        case kItemPoints:
-            posted.points = ReadPtArray(record.payload.value[0]);
-            break;
-        case kItemTriple:
-            {
-                const std::vector<uint8_t> bytes = BlockBytes(record.payload.value[0]);
-                if (bytes.size() >= sizeof posted.words) {
-                    std::memcpy(posted.words, bytes.data(), sizeof posted.words);
-                    posted.points = ReadPtArray(posted.words[2]);
-                }
-                break;
-            }
-        default:
-            break;
-        }
-    }
-    PostedEvents().push_back(posted);
-    Event_Free(handle);
-    return 0;  // taken over: the command layer does nothing more with it
-}
-
+std::vector<Posted>& PostedEvents();
 // Hands everything posted so far to the capture.
-inline void DrainEvents()
-{
-    Comm_ProcessEvents();
-}
-
-inline void StartCapture()
-{
-    PostedEvents().clear();
-    Comm_Initialize();
-    Hook_Register(kHookNestedInteraction, CaptureEvent);
-}
-
-inline void StopCapture()
-{
-    DrainEvents();
-    Hook_Unregister(kHookNestedInteraction);
-    PostedEvents().clear();
-}
+void DrainEvents();
+void StartCapture();
+void StopCapture();
 
 inline constexpr Fixed F(int32_t n)
 {

@@ -3,13 +3,17 @@
 // driven with decoded events and checked through the events they post.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+
 #include "TransCapture.h"
+#include "xkv/trans/TransRecord.h"
 
 #include "xkv/default/Default.h"
 #include "xkv/group/Group.h"
 #include "xkv/item/TypedItem.h"
 #include "xkv/model/Model.h"
 #include "xkv/trans/Trans.h"
+#include "xkv/types/PtArray.h"
 
 namespace {
 
