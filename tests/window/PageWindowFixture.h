@@ -19,6 +19,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/platform/xwindows/Events.h"
 #include "xkv/select/Select.h"
+#include "xkv/text/TextEdit.h"
 #include "xkv/velkor/Velkor.h"
 #include "xkv/window/Window.h"
 
@@ -45,6 +46,7 @@ protected:
 
     void TearDown() override
     {
+        Text_Shutdown();
         Select_Clear();
         Window_UnhideAll();
         for (int i = 0; i < 3 && Window_FirstPage() != 0; ++i) {

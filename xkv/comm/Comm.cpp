@@ -462,10 +462,15 @@ KernelStatus Comm_NotBuilt(const CommandBinding* row, MemHandle event, int32_t* 
 
 KernelStatus Comm_EndCommand(const CommandBinding*, MemHandle, int32_t* nextState, int32_t*)
 {
+    return Comm_EndCommandWith(nullptr, 1, nextState);
+}
+
+KernelStatus Comm_EndCommandWith(const FixPoint* heldPoint, uint32_t noDrag, int32_t* nextState)
+{
     Comm_DropArguments();
     Hook_Fire(kHookCommandEnd);
     Comm_SetPendingCommand(0);
-    const KernelStatus status = Comm_Finish();
+    const KernelStatus status = Comm_FinishWith(heldPoint, noDrag);
     Comm_SetHighlight(0);
     *nextState = kCommStateReady;
     if (Widget window = Comm_GetCurrentWindow(); window != nullptr) {

@@ -49,6 +49,8 @@ uint32_t Comm_IsPickCommand(int32_t request);
 uint32_t Comm_IsPointerCommand(int32_t request);
 KernelStatus Comm_Finish();
 KernelStatus Comm_FinishWith(const FixPoint* heldPoint, uint32_t noDrag);
+// The end of a command whose idle gesture starts with a held point.
+KernelStatus Comm_EndCommandWith(const FixPoint* heldPoint, uint32_t noDrag, int32_t* nextState);
 int32_t Comm_ReadyCursor();
 
 // Ends the command as a handler whose module is not built yet: the command
@@ -83,3 +85,12 @@ KernelStatus Comm_SetFilePath(uint32_t kind, const char* path);
 const char* Comm_GetFileDirectoryText(uint32_t kind);
 const char* Comm_GetFileNameText(uint32_t kind);
 KernelStatus Comm_GetFilePath(uint32_t kind, char* buffer, size_t bufferSize);
+
+// Selection services of the command layer.
+uint32_t Comm_IsSelectable(ObjectHandle object);
+ObjectHandle Comm_SelectRecentObject(ObjectHandle page);
+void Comm_NotifyObjectCreated(ObjectHandle object, uintptr_t argument);
+void Comm_ScrollToObject(ObjectHandle object);
+void Comm_ShowSubpage(ObjectHandle node);
+// A node of the shape kind in the rectangle on the page.
+KernelStatus Comm_AddNode(ObjectHandle page, FixRect box, uint32_t shape, uint32_t flags, ObjectHandle* out);

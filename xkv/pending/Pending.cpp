@@ -8,15 +8,6 @@
 
 #include "xkv/default/Default.h"
 
-KernelStatus Trans_Initialize() { return 0; }
-KernelStatus Trans_Begin(int32_t, const FixPoint*, uint32_t) { return 0; }
-KernelStatus Trans_Push() { return 0; }
-KernelStatus Trans_Pop() { return 0; }
-void Trans_SetPendingCursor(int32_t) {}
-int32_t Trans_GetState() { return 1; }
-void Trans_PostIdleText(uint32_t) {}
-void Trans_WindowEvent(Widget, Widget, XEvent*) {}
-
 KernelStatus Dialog_Initialize() { return 0; }
 uint32_t Dialog_IsOpen() { return 0; }
 uint32_t Dialog_IsFileSelectorShown() { return 0; }

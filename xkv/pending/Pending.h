@@ -1,7 +1,7 @@
-// Entry points of kernel modules that are not built yet (gestures, dialogs,
-// diagram files, printing and the net layer's start-up). Each does the least
-// that keeps its callers sound: nothing is open, nothing is refused. An entry
-// leaves this file when its module arrives.
+// Entry points of kernel modules that are not built yet (dialogs and the net
+// layer's start-up, among others). Each does the least that keeps its callers
+// sound: nothing is open, nothing is refused. An entry leaves this file when
+// its module arrives.
 #pragma once
 
 #include "xkv/velkor/XTypes.h"
@@ -13,16 +13,8 @@
 #include "xkv/types/Types.h"
 #include "xkv/window/Window.h"
 
-// Gesture state machine.
-KernelStatus Trans_Initialize();
-KernelStatus Trans_Begin(int32_t cursor, const FixPoint* heldPoint, uint32_t noDrag);
-KernelStatus Trans_Push();
-KernelStatus Trans_Pop();
-void Trans_SetPendingCursor(int32_t cursor);
-int32_t Trans_GetState();
-void Trans_PostIdleText(uint32_t block);
-// The input callback of page windows.
-void Trans_WindowEvent(Widget widget, Widget same, XEvent* event);
+// The gesture state machine, built: its entry points as callers know them.
+#include "xkv/trans/Trans.h"
 
 // Dialogs.
 KernelStatus Dialog_Initialize();

@@ -1,0 +1,15 @@
+// Kernel events for the command tests, made apart from the toolkit headers
+// (whose Modifiers type would clash with the kernel's).
+#pragma once
+
+#include <cstdint>
+
+#include "xkv/types/Types.h"
+
+MemHandle TestCommand(uint32_t request, uint32_t shift);
+MemHandle TestRectPick(FixRect rect);
+MemHandle TestObjectPick(ObjectHandle object, uint32_t shift, uint32_t clicks);
+MemHandle TestPointPick(FixPoint point);
+MemHandle TestPointsPick(MemHandle points);
+MemHandle TestConnection(ObjectHandle from, ObjectHandle to, MemHandle points);
+MemHandle TestDrag(FixPoint at, FixPoint offset);
