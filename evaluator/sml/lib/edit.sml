@@ -1,4 +1,4 @@
-(* structure TOLQ'Edit: the syntax check's requests. Declarations are read,
+(* The syntax check's requests, members of TOLQ'Edit. Declarations are read,
  * queued and defined one at a time; the colour table and the variables
  * are kept here; a transition's code, arcs and guard are read into its
  * variable table, and its guard, arc, marking, code and delay functions
