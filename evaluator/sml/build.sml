@@ -5,7 +5,8 @@ val heap = getOpt (OS.Process.getEnv "TOLQ_HEAP", "tolq.ML");
 val loaded =
     (List.app use ["bytes.sml", "channel.sml", "capture.sml", "eval.sml",
                    "link.sml", "tolq.sml", "main.sml",
-                   "lib/multiset.sml", "lib/mltext.sml", "lib/decl.sml", "lib/edit.sml"];
+                   "lib/multiset.sml", "lib/mltext.sml", "lib/decl.sml", "lib/edit.sml",
+                   "lib/simstate.sml", "lib/bind.sml"];
      true)
     handle e => (TextIO.output (TextIO.stdErr, "build failed: " ^ exnMessage e ^ "\n"); false);
 

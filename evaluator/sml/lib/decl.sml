@@ -343,7 +343,7 @@ struct
                            | (t, NONE) => t ^ " => " ^ q t) ts)
       | SubsetBy (b, _) => "mkst_col'" ^ b
       | SubsetWith (b, _) => "mkst_col'" ^ b
-      | Time => "IntInf.toString"
+      | Time => "mkst_col'TIME"
       | Dup c => "mkst_col'" ^ c
 
   fun inRange (cmp, lo, hi) = "(" ^ cmp ^ " ((" ^ lo ^ "), TOLQ'v) andalso " ^ cmp ^ " (TOLQ'v, (" ^ hi ^ ")))"

@@ -1,4 +1,4 @@
-(* structure TOLQ'Edit: the syntax check's requests. Declarations are read,
+(* The syntax check's requests, members of TOLQ'Edit. Declarations are read,
  * queued and defined one at a time; the colour table and the variables
  * are kept here; a transition's code, arcs and guard are read into its
  * variable table, and its guard, arc, marking, code and delay functions
@@ -362,12 +362,31 @@ struct
 
   (* ---- guard parts and arc parts for the binding code ---- *)
 
-  val guardParts : string list ref = ref []
-  val storedGuards : string list ref = ref []
-  val texp : (string * string) option ref = ref NONE
-  val storedTExps : (string * string) list ref = ref []
-  val candidates : (string * string) list ref = ref []
-  val storedUSM : (string * string) list ref = ref []
+  (* Guard conjuncts "pattern = expression": the side offered as pattern,
+   * and the other side. *)
+  val guardParts : (string * string) list ref = ref []
+  val storedGuards : (string * string) list ref = ref []
+  (* Token patterns of input arcs, by the 1-based position of their place. *)
+  val texp : (int * string) option ref = ref NONE
+  val storedTExps : (int * string) list ref = ref []
+  val candidates : (int * string) list ref = ref []
+  val storedUSM : (int * string) list ref = ref []
+
+  fun resetBindParts () =
+      (guardParts := []; storedGuards := []; texp := NONE; storedTExps := [];
+       candidates := []; storedUSM := [])
+
+  val notInPatterns = ["if", "then", "else", "let", "in", "end", "case", "of", "fn", "andalso",
+                       "orelse", "div", "mod", "raise", "handle", "while", "do"]
+  (* Whether a text could be a pattern: no operators but the list
+   * constructor and negation, no keywords of expressions. *)
+  fun patternLike (toks : T.token list) =
+      not (null toks) andalso
+      List.all (fn (t : T.token) =>
+                   case #kind t of
+                     T.Sym => #text t = "::" orelse #text t = "~"
+                   | T.Id => not (member (#text t) notInPatterns)
+                   | _ => true) toks
 
   fun ParseGuard (listForm : bool) =
       let val text = Tolq.Input.read ()
@@ -378,31 +397,53 @@ struct
                                         then List.take (rest, length rest - 1) else toks
                       | [] => []
           val conj = if listForm then T.splitTop (T.isText ",") inner else T.splitTop (T.isText "andalso") inner
-          fun lhs part = case T.splitTop (T.isText "=") part of
-                           [l, r] => if null l orelse null r then NONE else SOME (T.sourceOf text l)
-                         | _ => NONE
-      in guardParts := List.mapPartial lhs conj; storedGuards := [];
+          fun part conjunct =
+              case T.splitTop (T.isText "=") conjunct of
+                [l, r] =>
+                  if null l orelse null r then NONE
+                  else let val (pat, e) = if length l = 1 orelse patternLike l then (l, r)
+                                          else if length r = 1 orelse patternLike r then (r, l)
+                                          else (l, r)
+                       in SOME (T.sourceOf text pat, T.sourceOf text e) end
+              | _ => NONE
+      in guardParts := List.mapPartial part conj; storedGuards := [];
          outVal (Int.toString (length (!guardParts)))
       end
-  fun GetS1Guard () = case !guardParts of p :: _ => outVal p | [] => ()
+  fun GetS1Guard () = case !guardParts of (p, _) :: _ => outVal p | [] => ()
   fun StoreGuard () = case !guardParts of p :: rest => (storedGuards := !storedGuards ^^ [p]; guardParts := rest) | [] => ()
   fun DisposeGuard () = case !guardParts of _ :: rest => guardParts := rest | [] => ()
 
+  (* The part of an arc expression before a time stamp. *)
+  fun untimedToks toks =
+      case T.splitTop (fn t => #text t = "@+" orelse #text t = "@") toks of
+        first :: _ => first
+      | [] => []
+
   fun ParseTExp (pos : int) =
-      let val text = T.trim (Tolq.Input.read ())
-      in ignore (lexed text);
-         if text = "" then texp := NONE else (texp := SOME (Int.toString pos, text); outVal text)
+      let val text = Tolq.Input.read ()
+          val toks = untimedToks (lexed text)
+      in if null toks then texp := NONE
+         else let val p = T.sourceOf text toks in texp := SOME (pos, p); outVal p end
       end
   fun StoreTExp () = case !texp of SOME x => (storedTExps := !storedTExps ^^ [x]; texp := NONE) | NONE => ()
 
+  (* The tokens of a multiset sum: the value part of each term "n`v" whose
+   * count is a positive number, and each term without a count. Terms under
+   * a condition may add nothing and give no token. *)
   fun ParseMExp (pos : int) =
       let val text = Tolq.Input.read ()
-          val toks = lexed text
-          fun token term = case T.splitTop (T.isText "`") term of
-                             [_, v] => v
-                           | _ => term
-      in candidates := map (fn term => (Int.toString pos, T.sourceOf text (token term)))
-                           (List.filter (not o null) (T.splitTop (T.isText "++") toks))
+          val toks = untimedToks (lexed text)
+          fun positive (t : T.token) =
+              #kind t = T.Num andalso CharVector.all Char.isDigit (#text t)
+              andalso CharVector.exists (fn c => c <> #"0") (#text t)
+          fun token term =
+              if List.exists (fn (t : T.token) => #text t = "%" orelse #text t = "if") term then NONE
+              else case T.splitTop (T.isText "`") term of
+                     [[n], v as _ :: _] => if positive n then SOME v else NONE
+                   | [_] => SOME term
+                   | _ => NONE
+      in candidates := List.mapPartial (fn term => Option.map (fn v => (pos, T.sourceOf text v)) (token term))
+                                       (List.filter (not o null) (T.splitTop (T.isText "++") toks))
       end
   fun GetUSMCand () = case !candidates of (_, c) :: _ => outVal c | [] => ()
   fun StoreUSM () = case !candidates of c :: rest => (storedUSM := !storedUSM ^^ [c]; candidates := rest) | [] => ()
@@ -427,12 +468,4 @@ struct
   fun now (m : 'a ms) : 'a tms = TolqMS.stamp (m, getOpt (!TOLQ'basetime, time ()))
   fun block (values : string list) =
       TolqCapture.say ("\006" ^ String.concat (map (fn v => v ^ "\000") values) ^ "\006")
-end
-
-structure TOLQ'Edit =
-struct
-  open TolqEdit
-  val out_val = outVal
-  val TimeType = ref 0
-  val SaveImage = TolqImage.SaveImage
 end

@@ -132,24 +132,52 @@ type 'a tms = 'a TolqMS.tms
 datatype 'a bv = $ of 'a | $$
 type TIME = IntInf.int
 
-(* Model time and steps; tolq sets them through these refs. *)
-structure TOLQ'Sim =
+(* The simulator's options, model time and steps; tolq sets them through
+ * these refs (as members of TOLQ'Sim). *)
+structure TolqSimState =
 struct
   val WithTime = ref false
+  val PrintTime = ref false
+  val TimeFair = ref true
   val WithCode = ref true
+  val Feedback = ref false
+  val BindFeedback = ref false
+  (* stop criteria *)
+  val NoLimit = ref true
+  val AddSteps = ref false
+  val UntilStepNo = ref false
+  val AddTime = ref false
+  val UntilTime = ref false
+  val UntilTimeAdv = ref false
+  val AddStepsVal = ref 0
+  val UntilStepNoVal = ref 0
+  val IntAddTimeVal = ref (0 : IntInf.int)
+  val IntUntilTimeVal = ref (0 : IntInf.int)
+  (* time advanced since the step counters were reset *)
+  val IntTimeInc = ref (0 : IntInf.int)
+  (* choices for the automatic run's code *)
+  val GenWithTime = ref false
+  val GenBothWithTime = ref false
+  val GenWithCode = ref true
+  val GenBothWithCode = ref false
+  (* bindings are enumerated in random order while set *)
+  val Fair = ref true
   val CurStep = ref 0
   val LocStep = ref 0
 end
 val TOLQ'ModelTime = ref (0 : IntInf.int)
 val TOLQ'CreationTime = ref (0 : IntInf.int)
 fun time () : TIME = !TOLQ'ModelTime
-fun step () : int = !TOLQ'Sim.CurStep
-fun with_time () = !TOLQ'Sim.WithTime
-fun with_code () = !TOLQ'Sim.WithCode
+fun step () : int = !TolqSimState.CurStep
+fun with_time () = !TolqSimState.WithTime
+fun with_code () = !TolqSimState.WithCode
 val first'TIME : TIME = 0
 fun lte'TIME (a : TIME, b : TIME) = IntInf.<= (a, b)
 fun mkst_col'TIME (t : TIME) = "(clock (\"" ^ IntInf.toString t ^ "\"))"
 fun mkst_col'TIME' (t : TIME) = IntInf.toString t
+(* Reads a model time back from the text of mkst_col'TIME. *)
+fun clock (s : string) : TIME =
+    case IntInf.fromString s of SOME t => t | NONE => raise Fail ("not a time: " ^ s)
 
 (* The base time of time stamps made by @+: the time at which an arc
  * expression's tokens are produced. *)

@@ -1,0 +1,179 @@
+(* The simulator's state on the ML side: structure TOLQ'Sim with its options,
+ * stop criteria and report; the top-level values the generated simulation
+ * code uses (model time helpers, token counts, timed token selection, time
+ * lists); the initial state; and the automatic run's code generator, whose
+ * requests tolq sends at every switch and reset. *)
+
+(* The texts tolq generates have function clauses that may be redundant
+ * (a catch-all after patterns that already cover everything); SML/NJ
+ * refuses those unless told to only warn. *)
+val _ = Control.MC.matchRedundantError := false
+
+(* Bindings and the no-variable enabling answer are printed while set. *)
+val TOLQ'ValuePrint = ref true
+
+(* The simulation report: lines written by tolq during a run. *)
+structure TolqReport =
+struct
+  val lines : string list ref = ref []   (* newest first *)
+  fun add s = lines := s :: !lines
+  fun clear () = lines := []
+  fun text () = String.concat (rev (!lines))
+
+  (* Asks tolq for a file name and writes the report there; nothing when
+   * the user cancels. *)
+  fun save () =
+      case Tolq.Kernel.whenNonZero 1200 [Tolq.Kernel.Str "Enter Name of Report File", Tolq.Kernel.Str ""]
+                                   Tolq.Kernel.str of
+        NONE => ()
+      | SOME path =>
+          let val out = TextIO.openOut path
+                        handle _ => raise Tolq.Error ("The report cannot be written to " ^ path)
+          in (TextIO.output (out, text ()); TextIO.closeOut out)
+             handle _ => (TextIO.closeOut out handle _ => ();
+                          raise Tolq.Error ("The report cannot be written to " ^ path))
+          end
+end
+
+structure TOLQ'Sim =
+struct
+  open TolqSimState
+  fun SetSeed (seed : int) = TolqRandom.setSeed seed
+  fun write_report (s : string) = TolqReport.add s
+  fun ReportSimulation () = TolqReport.save ()
+  fun ClearReport () = TolqReport.clear ()
+  (* Ends the evaluation in the error class when the value is refused. *)
+  fun RtnErrOnFls (legal : 'a -> bool, v : 'a) =
+      if legal v then () else raise Tolq.Error "The value is not a member of its color set."
+end
+
+(* ---- model time ---- *)
+
+val TOLQ'starttime = ref 0
+structure TOLQ'IntegerTime = struct val TOLQ'starttime = TOLQ'starttime end
+structure TOLQ'RealTime = struct val TOLQ'starttime = TOLQ'starttime end
+
+(* The enabling times of the transition instances, one ref each, filled by
+ * the enabling tests of timed transitions. *)
+val TOLQ'tlist : TIME option ref list ref = ref []
+val TOLQ'fasttlist : TIME option ref list ref = ref []
+
+(* The next time at which something becomes enabled: the earliest time
+ * later than now in the list. *)
+fun TOLQ'minlist (l : TIME option ref list ref) : TIME option =
+    List.foldl (fn (r, best) =>
+                   case (!r, best) of
+                     (SOME t, NONE) => if IntInf.> (t, time ()) then SOME t else NONE
+                   | (SOME t, SOME b) => if IntInf.> (t, time ()) andalso IntInf.< (t, b) then SOME t else best
+                   | (NONE, _) => best)
+               NONE (!l)
+
+fun init_time () =
+    (TOLQ'ModelTime := IntInf.fromInt (!TOLQ'starttime);
+     TOLQ'CreationTime := !TOLQ'ModelTime;
+     TolqSimState.IntTimeInc := 0)
+
+fun init_state () =
+    (TolqSimState.CurStep := 0;
+     TolqSimState.LocStep := 0;
+     List.app (fn r => r := NONE) (!TOLQ'tlist ^^ !TOLQ'fasttlist))
+
+(* ---- stop criteria ---- *)
+
+fun TOLQ'StopCriteria () : bool =
+    let open TolqSimState
+    in not (!NoLimit) andalso
+       ((!AddSteps andalso !LocStep >= !AddStepsVal)
+        orelse (!UntilStepNo andalso !CurStep >= !UntilStepNoVal)
+        orelse (!AddTime andalso IntInf.>= (!IntTimeInc, !IntAddTimeVal))
+        orelse (!UntilTime andalso IntInf.>= (time (), !IntUntilTimeVal))
+        orelse (!UntilTimeAdv andalso IntInf.> (!IntTimeInc, 0)))
+    end
+
+(* ---- other values of the generated code ---- *)
+
+(* The number texts tolq asks for (step, stop criteria) *)
+fun makestring (i : int) = Int.toString i
+
+val TOLQ'VelkorResourceDir = ref ""
+val TOLQ'maxint = ref (getOpt (Int.maxInt, 1073741823))
+(* The library's version; a version ending in "OGA" would announce the
+ * occurrence-graph tool, which this library does not hold. *)
+val TOLQ'MLvers = ref "TOLQ ML library [0404NJ]"
+structure TOLQ'InternalSimCallBack = struct val TOLQ'InternalStopCallBack = ref (fn () => ()) end
+
+fun TOLQ'NumTok (m : 'a ms) = TolqEdit.outVal (Int.toString (TolqMS.size m))
+fun TOLQ''NumTok (m : 'a tms) = TolqEdit.outVal (Int.toString (TolqMS.tsize m))
+
+(* Ends the evaluation in the error class with the message. *)
+fun TOLQ'out_use_err (msg : string) : 'a = raise Tolq.Error msg
+
+(* Timed tokens: the earliest token of each value is taken first. *)
+structure TolqTimedTokens =
+struct
+  (* The tokens of need taken from src, earliest first; NONE when src has
+   * too few. *)
+  fun select (TolqMS.TMS src, need : 'a ms) : ('a * TIME) list option =
+      let val sorted = ListMergeSort.sort (fn ((_, s), (_, t)) => IntInf.> (s, t)) src
+          fun take ((v, n), SOME (pool, acc)) =
+                let fun go (0, rest, kept, acc) = SOME (List.revAppend (kept, rest), acc)
+                      | go (_, [], _, _) = NONE
+                      | go (k, (tok as (w, _)) :: rest, kept, acc) =
+                          if TolqEq.eq (v, w) then go (k - 1, rest, kept, tok :: acc)
+                          else go (k, rest, tok :: kept, acc)
+                in go (n, pool, [], acc) end
+            | take (_, NONE) = NONE
+      in Option.map (rev o #2) (List.foldl take (SOME (sorted, [])) (TolqMS.pairs need)) end
+end
+
+(* The timed tokens an input arc moves: those of need taken from the place
+ * (dir true) or given back from the arc (dir false). *)
+fun TOLQ'selcom (_ : bool) (_ : bool) (src : 'a tms) (need : 'a ms) : 'a tms =
+    case TolqTimedTokens.select (src, need) of
+      SOME l => TolqMS.TMS l
+    | NONE => raise TolqMS.NotIncluded
+
+(* Whether need can be taken from the place; the latest time stamp of the
+ * tokens taken raises maxtime. *)
+fun TOLQ'tmscomp (need : 'a ms, place : 'a tms, maxtime : TIME ref) : bool =
+    case TolqTimedTokens.select (place, need) of
+      SOME l => (List.app (fn (_, t) => if IntInf.> (t, !maxtime) then maxtime := t else ()) l; true)
+    | NONE => false
+
+fun TOLQ'addts (a : 'a tms, b : 'a tms) : 'a tms = TolqMS.tsum (a, b)
+(* Timed output tokens are added when the binding is executed, not when it
+ * is reserved. *)
+fun TOLQ'CreateEmptyTimeLists (_ : 'a tms) : 'a tms = tempty
+fun TOLQ'sametimems (m : 'a ms) (t : TIME) : 'a tms = TolqMS.stamp (m, t)
+
+(* ---- the automatic run's code ---- *)
+
+(* The transition sequence tolq defines at every reset holds entries
+ * (display name, transition, instance, page, flags); an entry of empty
+ * names ends it. Only the enabling-time refs of the instances are made
+ * here; the automatic run's step functions are not. *)
+structure TOLQ'sacgen =
+struct
+  type entry = string * string * string * string * bool * bool * bool
+
+  fun gen_fun (_ : (string * string * bool * bool * bool) * bool) : string = ""
+  fun gen_charts (_ : string list) : string = ""
+  fun GenSaveStateData () = ()
+  fun gen_funs (_ : entry list, _ : bool) : string list = []
+  fun gen_step (_ : entry list, _ : bool) : string list = []
+  fun clean_up () = ()
+
+  fun name s = s <> "" andalso CharVector.all TolqText.isIdChar s
+
+  (* Defines TOLQ't<t>_<i> and TOLQ'fastt<t>_<i> for every entry and puts
+   * them into the time lists. *)
+  fun gen_init_state (seq : entry list) =
+      let val pairs = TolqText.dedup (List.mapPartial (fn (_, t, i, _, _, _, _) =>
+                                                         if name t andalso name i then SOME (t ^ "_" ^ i) else NONE) seq)
+          fun refs prefix = "[" ^ String.concatWith ", " (map (fn p => prefix ^ p) pairs) ^ "]"
+          val defs = String.concat (map (fn p => "val TOLQ't" ^ p ^ " : TIME option ref = ref NONE;\n"
+                                                 ^ "val TOLQ'fastt" ^ p ^ " : TIME option ref = ref NONE;\n") pairs)
+      in TolqEdit.define (defs ^ "val _ = TOLQ'tlist := " ^ refs "TOLQ't" ^ ";\n"
+                          ^ "val _ = TOLQ'fasttlist := " ^ refs "TOLQ'fastt" ^ ";\n")
+      end
+end
