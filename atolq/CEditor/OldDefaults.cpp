@@ -233,8 +233,8 @@ int ReadOccSet(Reader* r, uint32_t level)
         PutWord(&bytes, i, r->Short());
     }
     r->Bool();
-    r->Short();
     PutWord(&bytes, 6, r->Short());
+    r->Short();
     r->Bool();
     return Store(*r, kDefOccSetOptions, bytes, level);
 }
