@@ -1,0 +1,102 @@
+// Test doubles of the kernel, editor, hierarchy page, simulator, code
+// generator and evaluator services called by the code under test.
+#include "NetDoubles.h"
+
+#include <cstring>
+
+#include "atolq/AEditor/SEServices.h"
+#include "atolq/CEditor/EditorMemory.h"
+#include "atolq/CEditor/Seams.h"
+#include "atolq/Utils/QXMem.h"
+
+NetDoubleLog& netLog()
+{
+    static NetDoubleLog log;
+    return log;
+}
+
+namespace {
+
+char* QXCopy(const std::string& text)
+{
+    auto* copy = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(text.size() + 1)));
+    std::memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
+}
+
+}  // namespace
+
+uint32_t QXFile_GetCurrentFileName(char** path)
+{
+    if (netLog().currentFile.empty()) {
+        return 0;
+    }
+    *path = QXCopy(netLog().currentFile);
+    return 1;
+}
+
+uint32_t QXUI_ShowMessage(const char* text)
+{
+    netLog().messages.emplace_back(text);
+    return 1;
+}
+
+uint32_t QXUtil_GetStartPaths(char** program, char** directory)
+{
+    if (netLog().startDirectory.empty()) {
+        return 0;
+    }
+    *program = QXCopy("tolq");
+    *directory = QXCopy(netLog().startDirectory);
+    return 1;
+}
+
+int GE_AskContinue(int16_t messageId)
+{
+    netLog().questions.push_back(messageId);
+    return netLog().askAnswer;
+}
+
+void PGReadOptions(int)
+{
+    ++netLog().readOptions;
+}
+
+void PGSetLayoutOptions(int showSubstitutions, int showInvocations, int32_t gridX, int32_t gridY, uint16_t,
+                        uint16_t)
+{
+    auto& log = netLog();
+    ++log.layoutCalls;
+    log.showSub = showSubstitutions;
+    log.showInv = showInvocations;
+    log.gridX = gridX;
+    log.gridY = gridY;
+}
+
+void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*)
+{
+    ++netLog().simulatorCalls;
+}
+
+int EE_GetWorkingDirectory(char** directory, uint32_t* length)
+{
+    *directory = GE_Alloc(2);
+    (*directory)[0] = '/';
+    *length = 1;
+    return 1;
+}
+
+// Services of the abstract net.
+void QXMenu_RequestUpdate() {}
+void EE_RefreshNodeName(uint32_t) {}
+int GE_TranslateHandle(uint32_t*) { return 1; }
+int GE_MessageBox(int16_t) { return 1; }
+int CTSFindGlobalDeclNode(SEDeclNode**, int) { return 0; }
+void CTSResetCheckInfo(SETrans*) {}
+void CTSSetIntegerTime(int) {}
+void CTSStopEvaluator() {}
+int CTSSaveImageRequest(const char*) { return 0; }
+void SSetReswitchNeeded(int) {}
+int SMLSessionInit() { return 0; }
+int SMLSessionReset() { return 0; }
+int SMLIsConnected() { return 0; }
