@@ -14,12 +14,11 @@ const XmlCell& firstElement(const Loaded& l) { return *l.root->children.at(0); }
 TEST_F(RecordsTest, PlaceWithoutAttributeElementsGetsThePlaceDefaults) {
     auto l = load("<place id='p'></place>");
     ASSERT_TRUE(l->root);
-    const auto& r = *firstElement(*l).record;
-    auto* shape = const_cast<XmlElementRecord&>(r).slot<XmlShapeSlot>(46);
+    auto& rec = *firstElement(*l).record;
+    auto* shape = rec.slot<XmlShapeSlot>(46);
     EXPECT_EQ(shape->kind, kXmlShapeBox);
     EXPECT_EQ(shape->height, 3 * 0x10000);
     EXPECT_EQ(shape->width, 6 * 0x10000);
-    auto& rec = const_cast<XmlElementRecord&>(r);
     EXPECT_EQ(rec.slot<XmlPositionSlot>(45)->x, 0);
     EXPECT_EQ(rec.slot<XmlFillSlot>(42)->pattern, 6);
     EXPECT_EQ(rec.slot<XmlFillSlot>(42)->colour, 4);
@@ -33,7 +32,8 @@ TEST_F(RecordsTest, PlaceWithoutAttributeElementsGetsThePlaceDefaults) {
     EXPECT_FALSE(flags->omit);
     EXPECT_EQ(rec.slot<XmlLayeringSlot>(61)->mode, 1);
     EXPECT_EQ(rec.slot<XmlPortSlot>(57)->type, 0);
-    EXPECT_FALSE(rec.own.hasId == false);
+    EXPECT_TRUE(rec.own.hasId);
+    EXPECT_EQ(rec.own.id, "p");
 }
 
 TEST_F(RecordsTest, EndPointRegionIsAFivePixelSquareWithoutLine) {
