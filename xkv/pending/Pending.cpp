@@ -1,5 +1,6 @@
 // Placeholders of kernel modules that are not built yet; see Pending.h.
 #include "xkv/pending/Pending.h"
+#include "xkv/pending/QXUIPending.h"
 
 #include <X11/Intrinsic.h>
 
@@ -29,4 +30,12 @@ uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
 void LinePat_FillBits(int32_t, uint8_t bits[8])
 {
     std::memset(bits, 0xff, 8);
+}
+
+// No dialog system yet: the message goes to standard error and counts as
+// confirmed.
+uint32_t QXUI_ShowMessage(const char* text)
+{
+    std::fprintf(stderr, "%s\n", text ? text : "");
+    return 1;
 }
