@@ -32,10 +32,3 @@ void LinePat_FillBits(int32_t, uint8_t bits[8])
     std::memset(bits, 0xff, 8);
 }
 
-// No dialog system yet: the message goes to standard error and counts as
-// confirmed.
-uint32_t QXUI_ShowMessage(const char* text)
-{
-    std::fprintf(stderr, "%s\n", text ? text : "");
-    return 1;
-}

@@ -1,5 +1,6 @@
-// Programming-interface functions for talking to the user that are not built
-// yet; each leaves this file when its module arrives.
+// Programming-interface functions for talking to the user that are declared
+// here until the user-interface part of the programming interface defines them;
+// nothing linked into the program calls them yet.
 #pragma once
 
 #include <cstdint>
