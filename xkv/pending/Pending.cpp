@@ -13,17 +13,18 @@ void Trans_SetPendingCursor(int32_t) {}
 int32_t Trans_GetState() { return 1; }
 void Trans_PostIdleText(uint32_t) {}
 
-KernelStatus Dialog_Initialize() { return 0; }
-uint32_t Dialog_IsOpen() { return 0; }
-uint32_t Dialog_IsFileSelectorShown() { return 0; }
-uint32_t Dialog_HandleKey(XEvent*, int) { return 0; }
-uint32_t Dialog_ContainsPoint(int, int) { return 0; }
-uint32_t Dialog_HandleButton(XEvent*) { return 0; }
-int32_t Dialog_FindLevelOfWindow(Window) { return -1; }
-void Dialog_RememberGeometry(int32_t, int, int, int, int) {}
-int32_t Dialog_TopDialogNumber() { return 0; }
-void Dialog_ReportStatus(KernelStatus) {}
-uint32_t Dialog_IsLevelWindow(Window) { return 0; }
+KernelStatus Trans_BeginText(uint32_t, uint32_t) { return 0; }
+void Window_SetNormalHints(Widget) {}
+
+namespace {
+const char* const kFontFamilies[] = {"Chicago", "Courier", "Geneva", "Helvetica", "Monaco", "Times"};
+const char* const kFontSizes[] = {"8", "10", "12", "14", "18", "24"};
+}  // namespace
+
+const char* const* Text_FontFamilyNames() { return kFontFamilies; }
+int32_t Text_FontFamilyCount() { return 6; }
+const char* const* Text_FontSizeNames() { return kFontSizes; }
+int32_t Text_FontSizeCount() { return 6; }
 
 KernelStatus Window_Initialize() { return 0; }
 void Window_PrepareX() {}

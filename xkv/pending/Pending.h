@@ -21,18 +21,15 @@ void Trans_SetPendingCursor(int32_t cursor);
 int32_t Trans_GetState();
 void Trans_PostIdleText(uint32_t block);
 
-// Dialogs.
-KernelStatus Dialog_Initialize();
-uint32_t Dialog_IsOpen();
-uint32_t Dialog_IsFileSelectorShown();
-uint32_t Dialog_HandleKey(XEvent* keyEvent, int character);
-uint32_t Dialog_ContainsPoint(int rootX, int rootY);
-uint32_t Dialog_HandleButton(XEvent* buttonEvent);
-int32_t Dialog_FindLevelOfWindow(Window window);
-void Dialog_RememberGeometry(int32_t level, int x, int y, int width, int height);
-int32_t Dialog_TopDialogNumber();
-void Dialog_ReportStatus(KernelStatus status);
-uint32_t Dialog_IsLevelWindow(Window window);
+// Gesture text state entered by record dialogs (24 with argument, else 27).
+KernelStatus Trans_BeginText(uint32_t ignored, uint32_t withArgument);
+// Records a shell's present geometry as its user-given position and size.
+void Window_SetNormalHints(Widget shell);
+// The text editor's font family and size names.
+const char* const* Text_FontFamilyNames();
+int32_t Text_FontFamilyCount();
+const char* const* Text_FontSizeNames();
+int32_t Text_FontSizeCount();
 
 // Page windows.
 KernelStatus Window_Initialize();

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
@@ -34,7 +35,6 @@ LoopState& Loop()
     return loop;
 }
 
-constexpr int32_t kFileSelectorLevel = 32767;
 constexpr int32_t kTextStyleDialog = 274;
 constexpr int32_t kTextCursor = 19;
 
@@ -95,6 +95,9 @@ bool HandleButtonRelease(XEvent* event, bool dialogUp)
     if (dialogUp) {
         if (loop.pressOutsideDialog != 0) {
             XUngrabPointer(event->xbutton.display, event->xbutton.time);
+        }
+        if (event->xbutton.button == Button2 && Dialog_TopDialogNumber() == kTextStyleDialog) {
+            Dialog_SyncTextSize();
         }
         if (Dialog_ContainsPoint(event->xbutton.x_root, event->xbutton.y_root) == 0) {
             dispatch = false;
@@ -303,12 +306,12 @@ void Velkor_GetModifierState(int32_t* modifiers)
 
 void Velkor_NoteDialogGeometry(XEvent* event)
 {
-    const int32_t level = Dialog_FindLevelOfWindow(event->xany.window);
-    if (level < 0 || level == kFileSelectorLevel) {
+    int32_t level = 0;
+    Window window = 0;
+    if (Dialog_FindLevelOfWindow(event->xany.window, &level, &window) != 0 || level == kFileSelectorLevel) {
         return;
     }
     Display* display = event->xany.display;
-    Window window = event->xany.window;
     // Climb to the ancestor just below the root: the frame when reparented.
     for (;;) {
         Window root = 0;
@@ -334,7 +337,7 @@ void Velkor_NoteDialogGeometry(XEvent* event)
 
 uint32_t Velkor_IconifyWithMain(Window window, uint32_t dialogUp)
 {
-    const bool dialogWindow = (dialogUp != 0 || Dialog_IsFileSelectorShown() != 0) && Dialog_IsLevelWindow(window);
+    const bool dialogWindow = (dialogUp != 0 || Dialog_IsFileSelectorShown() != 0) && Dialog_LevelOfWindow(window) != 0;
     if (!dialogWindow && Window_IsPageShell(window) == 0) {
         return 0;
     }

@@ -18,6 +18,7 @@
 #include "xkv/colour/Colour.h"
 #include "xkv/comm/Comm.h"
 #include "xkv/default/Default.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
