@@ -10,6 +10,7 @@
 
 #include "xkv/comm/CommEvents.h"
 #include "xkv/comm/CommHandlers.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"

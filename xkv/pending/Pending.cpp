@@ -9,18 +9,6 @@
 
 #include "xkv/default/Default.h"
 
-KernelStatus Dialog_Initialize() { return 0; }
-uint32_t Dialog_IsOpen() { return 0; }
-uint32_t Dialog_IsFileSelectorShown() { return 0; }
-uint32_t Dialog_HandleKey(XEvent*, int) { return 0; }
-uint32_t Dialog_ContainsPoint(int, int) { return 0; }
-uint32_t Dialog_HandleButton(XEvent*) { return 0; }
-int32_t Dialog_FindLevelOfWindow(Window) { return -1; }
-void Dialog_RememberGeometry(int32_t, int, int, int, int) {}
-int32_t Dialog_TopDialogNumber() { return 0; }
-void Dialog_ReportStatus(KernelStatus) {}
-uint32_t Dialog_IsLevelWindow(Window) { return 0; }
-
 // Diagrams cannot be read yet: loading fails.
 KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }

@@ -16,18 +16,6 @@
 // The gesture state machine, built: its entry points as callers know them.
 #include "xkv/trans/Trans.h"
 
-// Dialogs.
-KernelStatus Dialog_Initialize();
-uint32_t Dialog_IsOpen();
-uint32_t Dialog_IsFileSelectorShown();
-uint32_t Dialog_HandleKey(XEvent* keyEvent, int character);
-uint32_t Dialog_ContainsPoint(int rootX, int rootY);
-uint32_t Dialog_HandleButton(XEvent* buttonEvent);
-int32_t Dialog_FindLevelOfWindow(Window window);
-void Dialog_RememberGeometry(int32_t level, int x, int y, int width, int height);
-int32_t Dialog_TopDialogNumber();
-void Dialog_ReportStatus(KernelStatus status);
-uint32_t Dialog_IsLevelWindow(Window window);
 
 // Diagram files and printing.
 KernelStatus Comm_LoadDiagram();

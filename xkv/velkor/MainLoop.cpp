@@ -9,6 +9,7 @@
 
 #include "xkv/comm/Comm.h"
 #include "xkv/cursor/Cursor.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
@@ -37,7 +38,6 @@ LoopState& Loop()
     return loop;
 }
 
-constexpr int32_t kFileSelectorLevel = 32767;
 constexpr int32_t kTextStyleDialog = 274;
 constexpr int32_t kTextCursor = 19;
 
@@ -98,6 +98,9 @@ bool HandleButtonRelease(XEvent* event, bool dialogUp)
     if (dialogUp) {
         if (loop.pressOutsideDialog != 0) {
             XUngrabPointer(event->xbutton.display, event->xbutton.time);
+        }
+        if (event->xbutton.button == Button2 && Dialog_TopDialogNumber() == kTextStyleDialog) {
+            Dialog_SyncTextSize();
         }
         if (Dialog_ContainsPoint(event->xbutton.x_root, event->xbutton.y_root) == 0) {
             dispatch = false;
@@ -306,12 +309,12 @@ void Velkor_GetModifierState(int32_t* modifiers)
 
 void Velkor_NoteDialogGeometry(XEvent* event)
 {
-    const int32_t level = Dialog_FindLevelOfWindow(event->xany.window);
-    if (level < 0 || level == kFileSelectorLevel) {
+    int32_t level = 0;
+    Window window = 0;
+    if (Dialog_FindLevelOfWindow(event->xany.window, &level, &window) != 0 || level == kFileSelectorLevel) {
         return;
     }
     Display* display = event->xany.display;
-    Window window = event->xany.window;
     // Climb to the ancestor just below the root: the frame when reparented.
     for (;;) {
         Window root = 0;
@@ -337,7 +340,7 @@ void Velkor_NoteDialogGeometry(XEvent* event)
 
 uint32_t Velkor_IconifyWithMain(Window window, uint32_t dialogUp)
 {
-    const bool dialogWindow = (dialogUp != 0 || Dialog_IsFileSelectorShown() != 0) && Dialog_IsLevelWindow(window);
+    const bool dialogWindow = (dialogUp != 0 || Dialog_IsFileSelectorShown() != 0) && Dialog_LevelOfWindow(window) != 0;
     if (!dialogWindow && Window_OwnsXWindow(window) == 0) {
         return 0;
     }

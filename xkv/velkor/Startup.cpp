@@ -19,6 +19,7 @@
 #include "xkv/comm/Comm.h"
 #include "xkv/cursor/Cursor.h"
 #include "xkv/default/Default.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"

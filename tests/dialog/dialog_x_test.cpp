@@ -1,0 +1,708 @@
+// The dialog toolkit on a real X server: nesting, items, list buffers,
+// numbers, positions, focus and keys driven through XTest, message boxes,
+// record dialogs and the file selector.
+#include <gtest/gtest.h>
+
+#include "dialog_fixture.h"
+#include "xclient.h"
+
+#include <X11/IntrinsicP.h>
+#include <X11/StringDefs.h>
+#include <X11/Xaw/Text.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "atolq/Resources/DialogTables.h"
+#include "xkv/dialog/Dialog.h"
+#include "xkv/dialog/DialogInternal.h"
+#include "xkv/kv/Hook.h"
+#include "xkv/mem/Mem.h"
+#include "xkv/platform/sfselect/SFinternal.h"
+
+namespace tolq::test {
+namespace {
+
+struct Call {
+    int16_t dialog;
+    int32_t code;
+    int16_t item;
+    intptr_t value;
+};
+
+std::vector<Call>& Calls()
+{
+    static std::vector<Call> calls;
+    return calls;
+}
+
+// Records every call; keeps keys (result 1) and closes on a push of item 1 or 2.
+int16_t Recorder(int16_t dialog, int32_t code, int16_t item, intptr_t value)
+{
+    Calls().push_back({dialog, code, item, value});
+    if (code == 1 && (item == 1 || item == 2) && Dialog_GetItemClass(0, item) == kClassButton) {
+        Dialog_Close(item);
+    }
+    return 1;
+}
+
+std::string ItemText(int item)
+{
+    char buffer[600] = {};
+    Dialog_GetItemText(item, buffer, sizeof buffer - 1);
+    return buffer;
+}
+
+DialogRecord& Record(int number)
+{
+    return DialogTable_Records()[static_cast<size_t>(Dialog_FindRecord(number))];
+}
+
+void CloseAll()
+{
+    while (Dialog_Depth() > 0) {
+        Dialog_Close(2);
+    }
+}
+
+using DialogTest = DialogX;
+
+TEST_F(DialogTest, TenLevelsNestAndTheEleventhIsRefused)
+{
+    EXPECT_EQ(Dialog_Open(4711, Recorder, nullptr), 0);
+    EXPECT_EQ(Dialog_Depth(), 0);
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_EQ(Dialog_Open(i % 2 == 0 ? 900 : 1000, Recorder, nullptr), 1) << i;
+    }
+    EXPECT_EQ(Dialog_Open(273, Recorder, nullptr), 2);
+    EXPECT_EQ(Dialog_Depth(), 10);
+    EXPECT_EQ(Dialog_TopDialogNumber(), 1000);
+    EXPECT_EQ(Dialog_IsOpen(), 1u);
+    Dialog_Close(3);  // dialog 1000 has two items
+    EXPECT_EQ(Dialog_ErrorWord(), kDialogErrBadItem);
+    EXPECT_EQ(Dialog_Depth(), 10);
+    Dialog_Close(2);
+    EXPECT_EQ(Dialog_Depth(), 9);
+    EXPECT_EQ(Dialog_LastResult(), 2);
+}
+
+TEST_F(DialogTest, ListBuffersFollowTheirRules)
+{
+    ASSERT_EQ(Dialog_Open(274, Recorder, nullptr), 1);
+    const char* initial[] = {"beta", "delta"};
+    ASSERT_EQ(Dialog_SetListItems(18, 2, initial, 3, 5, nullptr, 0), 1);
+    ASSERT_EQ(Dialog_SetListItems(19, 0, nullptr, 2, 4, nullptr, 0), 1);
+
+    // Sorted insert finds its place; the caller's text is left as it was.
+    char text[] = "alphabet";
+    int32_t position = -1;
+    ASSERT_EQ(Dialog_InsertListEntry(18, text, 1, &position), 1);
+    EXPECT_EQ(position, 0);
+    EXPECT_STREQ(text, "alphabet");
+    char** strings = nullptr;
+    ASSERT_EQ(Dialog_GetListStrings(18, &strings), 1);
+    EXPECT_STREQ(strings[0], "alph");
+    EXPECT_STREQ(strings[1], "beta");
+    EXPECT_STREQ(strings[2], "delt");
+    EXPECT_EQ(strings[3], nullptr);
+
+    // A full list refuses; the count stays.
+    Dialog_SetErrorWord(0);
+    EXPECT_EQ(Dialog_InsertListEntry(18, "omega", 1, &position), 0);
+    EXPECT_EQ(Dialog_ErrorWord(), kDialogErrListFull);
+    int32_t count = 0;
+    ASSERT_EQ(Dialog_GetListCount(18, &count), 1);
+    EXPECT_EQ(count, 3);
+
+    // Entries are read below the count only, cut to the buffer.
+    char entry[8] = {};
+    int32_t max = 8;
+    Dialog_SetErrorWord(0);
+    EXPECT_EQ(Dialog_GetListEntry(18, 3, &max, entry), 0);
+    EXPECT_EQ(Dialog_ErrorWord(), kDialogErrListFull);
+    max = 3;
+    ASSERT_EQ(Dialog_GetListEntry(18, 1, &max, entry), 1);
+    EXPECT_STREQ(entry, "be");
+    EXPECT_EQ(max, 3);
+    max = 8;
+    ASSERT_EQ(Dialog_GetListEntry(18, 1, &max, entry), 1);
+    EXPECT_STREQ(entry, "beta");
+    EXPECT_EQ(max, 4);
+
+    // Deleting moves later entries up and empties the freed slot.
+    ASSERT_EQ(Dialog_DeleteListEntry(18, 0), 1);
+    ASSERT_EQ(Dialog_GetListStrings(18, &strings), 1);
+    EXPECT_STREQ(strings[0], "beta");
+    EXPECT_STREQ(strings[1], "delt");
+    EXPECT_EQ(strings[2], nullptr);
+
+    // Removing the first-filled list removes that one, not the last filled.
+    EXPECT_EQ(Dialog_ListBuffersInUse(), 2);
+    ASSERT_EQ(Dialog_RemoveList(18), 1);
+    EXPECT_EQ(Dialog_ListBuffersInUse(), 1);
+    Dialog_SetErrorWord(0);
+    EXPECT_EQ(Dialog_GetListCount(18, &count), 0);
+    EXPECT_EQ(Dialog_ErrorWord(), kDialogErrBadItem);
+    EXPECT_EQ(Dialog_GetListCount(19, &count), 1);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(Dialog_RemoveList(18), 0);
+}
+
+TEST_F(DialogTest, NineListBuffersAcrossAllLevelsAtMost)
+{
+    const char* one[] = {"x"};
+    int filled = 0;
+    for (int level = 0; level < 5; ++level) {
+        ASSERT_EQ(Dialog_Open(274, Recorder, nullptr), 1);
+        for (int item : {18, 19}) {
+            Dialog_SetErrorWord(0);
+            if (Dialog_SetListItems(item, 1, one, 1, 4, nullptr, 0) == 1) {
+                ++filled;
+            } else {
+                EXPECT_EQ(Dialog_ErrorWord(), kDialogErrListFull);
+            }
+        }
+    }
+    EXPECT_EQ(filled, 9);
+    Dialog_Close(1);
+    EXPECT_EQ(Dialog_ListBuffersInUse(), 8);
+}
+
+TEST_F(DialogTest, NumbersAreReadIn32Bits)
+{
+    ASSERT_EQ(Dialog_Open(258, Recorder, nullptr), 1);
+    struct Case {
+        const char* text;
+        int32_t number;
+    };
+    const Case cases[] = {
+        {"12abc", 12}, {"", -1}, {"70000", 70000}, {"-40", -40},
+        {"2147483647", INT32_MAX}, {"99999999999", -1}, {"  7", 7}, {"x5", 0},
+    };
+    for (const Case& c : cases) {
+        Dialog_SetItemText(4, c.text);
+        EXPECT_EQ(Dialog_GetItemNumber(4), c.number) << '"' << c.text << '"';
+    }
+    Dialog_SetItemNumber(4, 123456);
+    EXPECT_EQ(ItemText(4), "123456");
+    Dialog_SetItemNumber(4, -1);
+    EXPECT_EQ(ItemText(4), "");
+}
+
+TEST_F(DialogTest, ADialogDraggedOffTheLeftReopensOnTheScreen)
+{
+    ASSERT_EQ(Dialog_Open(273, Recorder, nullptr), 1);
+    Dialog_RememberGeometry(Dialog_Depth(), -300, -20, 339, 147);
+    EXPECT_EQ(Record(273).x, -32767);
+    EXPECT_EQ(Record(273).y, 0);
+    Dialog_Close(2);
+    ASSERT_EQ(Dialog_Open(273, Recorder, nullptr), 1);
+    Position x = -1;
+    Position y = -1;
+    XtVaGetValues(Dialog_ShellWidget(), XtNx, &x, XtNy, &y, nullptr);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(Dialog_ContainsPoint(10, 10), 1u);
+    EXPECT_EQ(Dialog_ContainsPoint(0, 10), 0u);
+    // A position well on the screen is kept as given.
+    Dialog_RememberGeometry(Dialog_Depth(), 250, 130, 339, 147);
+    EXPECT_EQ(Record(273).x, 250 - 32767);
+    EXPECT_EQ(Record(273).y, 130);
+}
+
+TEST_F(DialogTest, ItemStatesSurviveClosingOnlyForEnabling)
+{
+    ASSERT_EQ(Dialog_Open(900, Recorder, nullptr), 1);
+    EXPECT_EQ(Dialog_GetItemClass(0, 7), kClassCheckBox);
+    Dialog_SetItemState(7, 1);
+    EXPECT_EQ(Dialog_GetItemState(7), 1);
+    Dialog_SetItemState(7, 4);
+    EXPECT_EQ(Dialog_GetItemState(7), 0);
+    ASSERT_EQ(Dialog_DisableItem(7), 1);
+    EXPECT_EQ(Dialog_GetItemState(7), 2);
+    Dialog_SetItemState(7, 4);  // a disabled box does not toggle
+    ASSERT_EQ(Dialog_DisableItem(1), 1);
+    EXPECT_EQ(Dialog_GetItemState(1), 2);
+    EXPECT_EQ(Dialog_DisableItem(4), 1);  // text items report success and change nothing
+    Dialog_SetItemState(8, 1);
+    Dialog_Close(2);
+
+    ASSERT_EQ(Dialog_Open(900, Recorder, nullptr), 1);
+    EXPECT_EQ(Dialog_GetItemState(7), 2);
+    EXPECT_EQ(Dialog_GetItemState(1), 2);
+    EXPECT_EQ(Dialog_GetItemState(8), 0);  // radio buttons open off
+    EXPECT_FALSE(XtIsSensitive(Dialog_ItemWidget(7)));
+    Dialog_SetRadioGroup(8, 9, 9);
+    EXPECT_EQ(Dialog_GetRadioChoice(8, 9), 9);
+    EXPECT_EQ(Dialog_GetRadioChoice(7, 9), 0);
+    Dialog_EnableItem(7);
+    Dialog_EnableItem(1);
+    EXPECT_TRUE(XtIsSensitive(Dialog_ItemWidget(7)));
+    Dialog_SetErrorWord(0);
+    EXPECT_EQ(Dialog_DisableItem(99), 0);
+    EXPECT_EQ(Dialog_ErrorWord(), kDialogErrBadItem);
+}
+
+TEST_F(DialogTest, ItemsGetTheWidgetsOfTheirKind)
+{
+    ASSERT_EQ(Dialog_Open(900, Recorder, nullptr), 1);
+    DialogLevel& level = *Dialog_TopLevel();
+    EXPECT_EQ(level.items[2].focusCode, 0);  // short static text: a label
+    EXPECT_EQ(std::string(XtClass(level.items[2].widget)->core_class.class_name), "Label");
+    EXPECT_EQ(level.items[5].focusCode, 2);  // tall static text: read-only text widget
+    EXPECT_EQ(level.items[3].focusCode, 1);
+    EXPECT_EQ(level.items[9].focusCode, 1);  // scrolled field
+    EXPECT_EQ(level.items[11].widget, nullptr);  // placeholder
+    EXPECT_EQ(Dialog_GetItemClass(0, 10), kClassScrolledField);
+    EXPECT_EQ(Dialog_GetFocusItem(), 4);  // the first editable field
+    ASSERT_EQ(Calls().back().code, 0);
+    EXPECT_EQ(Calls().back().dialog, 900);
+
+    // Scroll bar 11 runs 0..100.
+    ASSERT_EQ(Dialog_SetScrollValue(11, 40), 1);
+    EXPECT_EQ(Dialog_GetScrollValue(11), 40);
+    Dialog_SetScrollValue(11, 500);
+    EXPECT_EQ(Dialog_GetScrollValue(11), 100);
+    EXPECT_EQ(Dialog_SetScrollRange(11, 5, 5), 1);
+    int32_t low = 0;
+    int32_t high = 0;
+    Dialog_GetScrollRange(11, &low, &high);
+    EXPECT_EQ(low, 0);
+    EXPECT_EQ(high, 100);
+
+    // Selecting text: from = to removes the selection; to past the end selects to it.
+    Dialog_SetItemText(4, "hello");
+    ASSERT_EQ(Dialog_SelectItemText(4, 1, 99), 1);
+    XawTextPosition begin = 0;
+    XawTextPosition end = 0;
+    XawTextGetSelectionPos(Dialog_ItemWidget(4), &begin, &end);
+    EXPECT_EQ(begin, 1);
+    EXPECT_EQ(end, 5);
+    Dialog_SelectItemText(4, 2, 2);
+    XawTextGetSelectionPos(Dialog_ItemWidget(4), &begin, &end);
+    EXPECT_EQ(begin, end);
+    Dialog_SetErrorWord(0);
+    EXPECT_EQ(Dialog_SelectItemText(4, 3, 1), 0);
+    EXPECT_EQ(Dialog_ErrorWord(), kDialogErrBadRange);
+    EXPECT_EQ(Dialog_SetFocusItem(6), 0);
+    EXPECT_EQ(Dialog_ErrorWord(), kDialogErrNotText);
+}
+
+TEST_F(DialogTest, TabMovesTheFocusAndReturnActivatesTheDefaultButton)
+{
+    Calls().clear();
+    ASSERT_EQ(Dialog_Open(900, Recorder, nullptr), 1);
+    ASSERT_EQ(Dialog_SetDefaultItem(1), 1);
+    EXPECT_EQ(BorderWidth(Dialog_ItemWidget(1)), 4);
+    ASSERT_TRUE(FocusOn(Dialog_ShellWidget()));
+    XClient input;
+    EXPECT_EQ(Dialog_GetFocusItem(), 4);
+    EXPECT_EQ(BorderWidth(Dialog_ItemWidget(4)), 3);
+
+    input.key("Tab");
+    ASSERT_TRUE(Pump([] { return Dialog_GetFocusItem() == 5; }));
+    EXPECT_EQ(BorderWidth(Dialog_ItemWidget(5)), 3);
+    EXPECT_EQ(BorderWidth(Dialog_ItemWidget(4)), 1);
+    input.key("Tab");
+    ASSERT_TRUE(Pump([] { return Dialog_GetFocusItem() == 10; }));  // the read-only text is skipped
+    input.key("Tab", false, true);
+    ASSERT_TRUE(Pump([] { return Dialog_GetFocusItem() == 5; }));
+
+    // Typing over the selected text replaces it.
+    Dialog_SetItemText(5, "old");
+    Dialog_SelectItemText(5, 0, 3);
+    input.type_text("ab");
+    ASSERT_TRUE(Pump([] { return ItemText(5) == "ab"; })) << ItemText(5);
+
+    input.key("Escape");
+    ASSERT_TRUE(Pump([] { return !Calls().empty() && Calls().back().value == 27; }));
+    EXPECT_EQ(Calls().back().item, 5);
+
+    input.key("Return");
+    ASSERT_TRUE(Pump([] { return Dialog_Depth() == 0; }));
+    EXPECT_EQ(Calls().back().item, 1);
+    EXPECT_EQ(Dialog_LastResult(), 1);
+}
+
+TEST_F(DialogTest, ReturnWithoutDefaultReachesTheFocusedField)
+{
+    ASSERT_EQ(Dialog_Open(900, Recorder, nullptr), 1);
+    ASSERT_TRUE(FocusOn(Dialog_ShellWidget()));
+    Dialog_SetFocusItem(10);
+    Dialog_SetItemText(10, "a");
+    XClient input;
+    input.key("Return");
+    input.type_text("b");
+    ASSERT_TRUE(Pump([] { return ItemText(10) == "a\nb"; })) << ItemText(10);
+    EXPECT_EQ(Dialog_Depth(), 1);
+}
+
+// Hook 66 sees each delivered record; the dialog-258 field text is kept.
+struct Delivery {
+    int32_t dialog = 0;
+    int32_t result = -1;
+    std::string field;
+};
+std::vector<Delivery>& Deliveries()
+{
+    static std::vector<Delivery> deliveries;
+    return deliveries;
+}
+
+uintptr_t OnDialogEnded(uintptr_t dialog, uintptr_t result, uintptr_t handle, uintptr_t, uintptr_t, uintptr_t)
+{
+    Delivery d;
+    d.dialog = static_cast<int32_t>(dialog);
+    d.result = static_cast<int32_t>(result);
+    char* data = nullptr;
+    if (handle != 0 && Mem_LockAs(static_cast<MemHandle>(handle), &data) == 0) {
+        if (d.dialog == 258 && Mem_Size(static_cast<MemHandle>(handle)) >= 536) {
+            d.field = std::string(data + 280, strnlen(data + 280, 255));
+        }
+        Mem_Unlock(static_cast<MemHandle>(handle));
+    }
+    Deliveries().push_back(d);
+    return 1;
+}
+
+class RecordDialogTest : public DialogX {
+protected:
+    void SetUp() override
+    {
+        Deliveries().clear();
+        Hook_Register(66, OnDialogEnded);
+    }
+    void TearDown() override
+    {
+        DialogX::TearDown();
+        Hook_Unregister(66);
+    }
+};
+
+TEST_F(RecordDialogTest, MessageBoxShowsTheStatusWithItsNumber)
+{
+    std::string shown;
+    XClient input;
+    Driver driver(app(),
+                  {[] { return Dialog_TopDialogNumber() == 1000 && FocusOn(Dialog_ShellWidget()); },
+                   [&] {
+                       shown = ItemText(2);
+                       input.key("Return");
+                       return true;
+                   }},
+                  CloseAll);
+    EXPECT_EQ(Dialog_ReportStatus(1), 0);
+    EXPECT_TRUE(driver.finished());
+    EXPECT_EQ(shown, "An internal error was detected. (#1)");
+    ASSERT_FALSE(Deliveries().empty());
+    EXPECT_EQ(Deliveries().back().dialog, 1000);
+    EXPECT_EQ(Deliveries().back().result, 0);
+    EXPECT_EQ(Dialog_ReportStatus(0), 9999);
+    EXPECT_EQ(Dialog_ReportStatus(53), 9999);
+    EXPECT_EQ(Dialog_Depth(), 0);
+}
+
+TEST_F(RecordDialogTest, AlertTextIsCutAt255AndAskGivesTheButton)
+{
+    std::string shown;
+    XClient input;
+    Driver driver(app(),
+                  {[] { return Dialog_TopDialogNumber() == 271 && FocusOn(Dialog_ShellWidget()); },
+                   [&] {
+                       shown = ItemText(3);
+                       XtCallCallbacks(Dialog_ItemWidget(4), XtNcallback, nullptr);
+                       Wake();
+                       return true;
+                   }},
+                  CloseAll);
+    const std::string text(300, 'x');
+    EXPECT_EQ(Dialog_Alert(9999, text.c_str(), 3), 3);  // "No"
+    EXPECT_EQ(shown, std::string(255, 'x'));
+    EXPECT_EQ(Dialog_Alert(9999, "never shown", 7), 1);
+}
+
+TEST_F(RecordDialogTest, AMessageBoxOverAPropertyDialogLeavesItsStateAlone)
+{
+    MemHandle record = 0;
+    void* data = nullptr;
+    ASSERT_EQ(Mem_AllocLocked(&record, &data, 536), 0u);
+    std::strcpy(static_cast<char*>(data) + 24, "Name:");
+    std::strcpy(static_cast<char*>(data) + 280, "first");
+    Mem_Unlock(record);
+    ASSERT_EQ(Dialog_OpenRecord(258, 0, record, 0, 1, nullptr, nullptr), 0u);
+    ASSERT_EQ(Dialog_Depth(), 1);
+    EXPECT_EQ(ItemText(4), "first");
+
+    XClient input;
+    Driver driver(app(),
+                  {[] { return Dialog_TopDialogNumber() == 1000 && FocusOn(Dialog_ShellWidget()); },
+                   [&] {
+                       input.key("Return");
+                       return true;
+                   }},
+                  CloseAll);
+    EXPECT_EQ(Dialog_ShowMessage(9999, "over it"), 0);
+    ASSERT_EQ(Dialog_TopDialogNumber(), 258);
+
+    Dialog_SetItemText(4, "second");
+    ASSERT_EQ(Dialog_ActivateDefault(), 1);
+    EXPECT_EQ(Dialog_Depth(), 0);
+    ASSERT_EQ(Deliveries().size(), 2u);
+    EXPECT_EQ(Deliveries()[1].dialog, 258);
+    EXPECT_EQ(Deliveries()[1].result, 0);
+    EXPECT_EQ(Deliveries()[1].field, "second");
+    EXPECT_EQ(Dialog_GetLastResult(), 0);
+}
+
+TEST_F(RecordDialogTest, ResetLoadsTheDefaultsAndMarksThemChanged)
+{
+    MemHandle record = 0;
+    MemHandle defaults = 0;
+    void* r = nullptr;
+    void* d = nullptr;
+    ASSERT_EQ(Mem_AllocLocked(&record, &r, 44), 0u);
+    ASSERT_EQ(Mem_AllocLocked(&defaults, &d, 44), 0u);
+    auto word = [](void* block, int offset) -> int32_t& { return *reinterpret_cast<int32_t*>(static_cast<char*>(block) + offset); };
+    word(r, 24) = 2;    // bold
+    word(r, 28) = 1;    // left
+    word(r, 36) = 12;   // size
+    word(d, 24) = 0;    // plain
+    word(d, 28) = 2;    // centre
+    word(d, 32) = 3;    // Helvetica
+    word(d, 36) = 18;
+    Mem_Unlock(record);
+    Mem_Unlock(defaults);
+    ASSERT_EQ(Dialog_OpenRecord(274, defaults, record, 0, 1, nullptr, nullptr), 0u);
+    EXPECT_EQ(Dialog_GetItemState(7), 1);
+    EXPECT_EQ(Dialog_GetItemState(6), 0);
+    EXPECT_EQ(Dialog_GetRadioChoice(12, 14), 13);
+    EXPECT_EQ(ItemText(21), "12");
+    EXPECT_EQ(Dialog_GetListSelection(19), 2);
+
+    XtCallCallbacks(Dialog_ItemWidget(3), XtNcallback, nullptr);  // Reset
+    EXPECT_EQ(Dialog_Depth(), 1);
+    EXPECT_EQ(Dialog_GetItemState(6), 1);
+    EXPECT_EQ(Dialog_GetItemState(7), 0);
+    EXPECT_EQ(Dialog_GetRadioChoice(12, 14), 14);
+    EXPECT_EQ(ItemText(21), "18");
+    EXPECT_EQ(Dialog_GetListSelection(18), 3);
+
+    // Style clicks: Italic on, then Plain clears it.
+    XtCallCallbacks(Dialog_ItemWidget(8), XtNcallback, nullptr);
+    EXPECT_EQ(Dialog_GetItemState(8), 1);
+    EXPECT_EQ(Dialog_GetItemState(6), 0);
+    Dialog_SetItemText(21, "14");
+    XtCallCallbacks(Dialog_ItemWidget(2), XtNcallback, nullptr);  // Cancel stores like OK
+    ASSERT_EQ(Deliveries().size(), 1u);
+    EXPECT_EQ(Deliveries()[0].dialog, 274);
+    EXPECT_EQ(Deliveries()[0].result, 1);
+}
+
+TEST_F(RecordDialogTest, AResultThatCannotBeCopiedIsDeliveredAsACancel)
+{
+    MessageCloser closer(app());
+    EXPECT_NE(Dialog_RecordEnded(258, 0, 0, 0x7fff1234), 0u);
+    EXPECT_EQ(Dialog_GetLastResult(), 1);
+    ASSERT_EQ(Deliveries().size(), 1u);
+    EXPECT_EQ(Deliveries()[0].result, 0);  // the hook still sees what was asked for
+
+    // A caller that waits is released too.
+    MemHandle record = 0;
+    void* data = nullptr;
+    ASSERT_EQ(Mem_AllocLocked(&record, &data, 536), 0u);
+    Mem_Unlock(record);
+    Driver driver(app(), {[] { return Dialog_TopDialogNumber() == 258; },
+                          [] {
+                              Dialog_RecordEnded(258, 0, 0, 0x7fff1234);
+                              return true;
+                          }},
+                  CloseAll);
+    int32_t item = -1;
+    MemHandle result = 77;
+    EXPECT_EQ(Dialog_OpenRecord(258, 0, record, 1, 1, &item, &result), 0u);
+    EXPECT_EQ(item, 1);
+    EXPECT_EQ(result, 0u);
+    Dialog_Close(2);  // the dialog itself is still up: closing it delivers nothing to the gone caller
+    EXPECT_EQ(Dialog_Depth(), 0);
+}
+
+// --- the file selector -------------------------------------------------
+
+class FileSelectorTest : public DialogX {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tolq-selXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        mkdir((dir_ + "/sub").c_str(), 0755);
+        std::ofstream(dir_ + "/run.sh") << "#!/bin/sh\n";
+        chmod((dir_ + "/run.sh").c_str(), 0755);
+        std::ofstream(dir_ + "/plain.txt") << "text\n";
+        std::ofstream(dir_ + "/planet.txt") << "text\n";
+        socket_ = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s/sock", dir_.c_str());
+        ASSERT_EQ(bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    }
+    void TearDown() override
+    {
+        close(socket_);
+        for (const char* name : {"/sock", "/run.sh", "/plain.txt", "/planet.txt"}) {
+            unlink((dir_ + name).c_str());
+        }
+        rmdir((dir_ + "/sub").c_str());
+        rmdir(dir_.c_str());
+        DialogX::TearDown();
+    }
+    static void Cancel() { SelFile().status = -1; }
+
+    // The shown texts of the level of the temporary directory, once every
+    // entry has been read and examined.
+    std::set<std::string> Listing() const
+    {
+        std::set<std::string> shown;
+        const SelFileState& s = SelFile();
+        for (int li = 0; li < s.nLevels; ++li) {
+            const SelFileLevel& level = s.levels[static_cast<size_t>(li)];
+            if (s.path.substr(0, level.path) != dir_ + "/") {
+                continue;
+            }
+            for (const SelFileEntry& e : level.entries) {
+                if (!e.statDone) {
+                    return {};
+                }
+                shown.insert(e.shown);
+            }
+        }
+        return shown;
+    }
+
+    std::string dir_;
+    int socket_ = -1;
+};
+
+TEST_F(FileSelectorTest, ListsMarksCompletesAndReturnsThePath)
+{
+    XClient input;
+    const std::set<std::string> expected = {"../", "plain.txt ", "planet.txt ", "run.sh*", "sock=", "sub/"};
+    std::set<std::string> listed;
+    int inked = 0;
+    Driver driver(app(),
+                  {[] { return SelFile_ShellWindow() != 0 && FocusOn(SelFile().shell); },
+                   [&] {
+                       listed = Listing();
+                       return listed == expected;
+                   },
+                   [&] {
+                       // The third pane shows the directory: its entry rows carry ink.
+                       XSync(display(), False);
+                       XClient reader;
+                       const SelFileMetrics& m = SelFile().m;
+                       for (int pane = 0; pane < 3; ++pane) {
+                           inked += reader.count_pixels(XtWindow(SelFile().lists[static_cast<size_t>(pane)]), 6,
+                                                        m.entryHeight + 10, 60, 4 * m.entryHeight, Rgb{0, 0, 0});
+                       }
+                       input.type_text("pla");
+                       return true;
+                   },
+                   [] {
+                       const SelFileLevel& last = SelFile().levels[static_cast<size_t>(SelFile().nLevels - 1)];
+                       return last.beg >= 0 && last.end == last.beg + 1;
+                   },
+                   [&] {
+                       input.type_text("i ");
+                       return true;
+                   },
+                   [] { return SelFile_FieldText().ends_with("/plain.txt"); },
+                   [&] {
+                       input.key("Return");
+                       return true;
+                   }},
+                  Cancel, std::chrono::milliseconds(20000));
+    char* result = nullptr;
+    ASSERT_EQ(XsraSelFile(display(), "Choose", "Open", "Cancel", (dir_ + "/").c_str(), nullptr, &result), 0)
+        << "driver reached step " << driver.reached();
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(std::string(result), dir_ + "/plain.txt");
+    std::free(result);
+    EXPECT_EQ(listed, expected);
+    EXPECT_GT(inked, 0);
+    EXPECT_EQ(Dialog_IsFileSelectorShown(), 0u);
+}
+
+TEST_F(FileSelectorTest, CancelLeavesTheResultAndAVanishedDirectoryIsSurvived)
+{
+    // The start directory is remembered from the last choice; remove it.
+    char gone[] = "/tmp/tolq-goneXXXXXX";
+    ASSERT_NE(mkdtemp(gone), nullptr);
+    SelFile().startDir = std::string(gone) + "/";
+    ASSERT_EQ(chdir(gone), 0);
+    ASSERT_EQ(rmdir(gone), 0);
+
+    XClient input;
+    Driver driver(app(),
+                  {[] { return SelFile_ShellWindow() != 0 && FocusOn(SelFile().shell); },
+                   [] {
+                       XtCallCallbacks(SelFile().cancel, XtNcallback, nullptr);
+                       Wake();
+                       return true;
+                   }},
+                  Cancel);
+    char* result = reinterpret_cast<char*>(0x1);
+    EXPECT_EQ(XsraSelFile(display(), nullptr, nullptr, nullptr, nullptr, nullptr, &result), -1);
+    EXPECT_EQ(result, reinterpret_cast<char*>(0x1));
+    EXPECT_NE(SelFile().startDir, std::string(gone) + "/");
+    char cwd[4096] = {};
+    EXPECT_NE(getcwd(cwd, sizeof cwd), nullptr);
+}
+
+TEST_F(FileSelectorTest, TildeSlashBecomesTheHomeDirectory)
+{
+    XClient input;
+    const std::string home = SelFile_HomeDirectory();
+    std::string seen;
+    Driver driver(app(),
+                  {[] { return SelFile_ShellWindow() != 0 && FocusOn(SelFile().shell); },
+                   [&] {
+                       SelFile_SetField("");
+                       input.type_text("~/");
+                       return true;
+                   },
+                   [&] {
+                       seen = SelFile().path;
+                       return seen == home + "/";
+                   },
+                   [] {
+                       XtCallCallbacks(SelFile().cancel, XtNcallback, nullptr);
+                       Wake();
+                       return true;
+                   }},
+                  Cancel);
+    char* result = nullptr;
+    EXPECT_EQ(XsraSelFile(display(), "Home", nullptr, nullptr, dir_.c_str(), nullptr, &result), -1);
+    EXPECT_TRUE(driver.finished()) << driver.reached() << " path " << seen;
+}
+
+TEST_F(FileSelectorTest, OverlongTypedTextStaysInsideThePathBuffer)
+{
+    SelFileState& s = SelFile();
+    s.startDir = dir_ + "/";
+    s.path.clear();
+    SelFile_AppendBounded(s.path, std::string(5000, 'a'));
+    EXPECT_EQ(s.path.size(), kSelFilePathMax);
+    SelFile_AppendBounded(s.path, "more");
+    EXPECT_EQ(s.path.size(), kSelFilePathMax);
+}
+
+}  // namespace
+}  // namespace tolq::test
