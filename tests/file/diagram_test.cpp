@@ -40,10 +40,8 @@ uint32_t BigEndianWord(const std::vector<uint8_t>& bytes, size_t offset)
 
 class DiagramFileTest : public KernelTest {
 protected:
-    // Pictures are read without a gamma change, so that they survive a round trip.
     void SetUp() override
     {
-        setenv("DISPLAY_GAMMA", "2.2222222", 1);
         KernelTest::SetUp();
         TextFontSource source{texttest::LoadFixedWidth, texttest::ReleaseFixedWidth, nullptr};
         Text_SetFontSource(&source);
@@ -518,6 +516,58 @@ TEST_F(DiagramFileTest, PageFileReferenceToAPageLeftOutIsDropped)
     EXPECT_EQ(TextOf(m[0]), (std::pair<std::string, std::vector<ObjectHandle>>{std::string("x\0", 2), {m[1]}}));
     EXPECT_EQ(Text_ReferrerCount(m[1]), 1u);
     EXPECT_EQ(Text_Referrers(m[1]), std::vector<ObjectHandle>{m[0]});
+}
+
+// A picture keeps its stored pixels through load and save cycles, whatever
+// display gamma the environment names: gamma is for showing, not for the data.
+TEST_F(DiagramFileTest, PicturesSurviveLoadAndSaveCycles)
+{
+    const char* gammas[] = {nullptr, "1.0", "3.5"};
+    for (const char* gamma : gammas) {
+        SCOPED_TRACE(gamma != nullptr ? gamma : "unset");
+        if (gamma != nullptr) {
+            setenv("DISPLAY_GAMMA", gamma, 1);
+        } else {
+            unsetenv("DISPLAY_GAMMA");
+        }
+        FreshTable();
+        ASSERT_EQ(Model_NewDiagram(), kStatusOk);
+        page_ = Model_NewPage();
+        std::vector<std::vector<unsigned char>> pixels;
+        for (int alpha : {0, 1}) {
+            ObjectHandle node = NewNodeAt(page_, F(10 + 40 * alpha), F(10), F(40 + 40 * alpha), F(40), 4);
+            RImage* image = RCreateImage(7, 5, alpha);
+            const int size = 7 * 5 * (alpha ? 4 : 3);
+            for (int i = 0; i < size; ++i) {
+                image->data[i] = static_cast<unsigned char>((i * 37 + 11) % 256);
+            }
+            pixels.emplace_back(image->data, image->data + size);
+            Model_SetShapeData(node, Picture_NewImage(image));
+        }
+        std::string path = dir_.path + "/p0.dia";
+        Write(path);
+        std::vector<uint8_t> previous;
+        for (int cycle = 1; cycle <= 4; ++cycle) {
+            FreshTable();
+            ASSERT_EQ(Read(path, 0), kStatusOk) << "cycle " << cycle;
+            std::vector<ObjectHandle> nodes = Nodes();
+            ASSERT_EQ(nodes.size(), 2u);
+            for (size_t i = 0; i < nodes.size(); ++i) {
+                BlockLock<PictureRecord> record(Model_GetFieldValue(nodes[i], Field::kShapeData));
+                ASSERT_TRUE(record && record->image != nullptr);
+                EXPECT_EQ(std::vector<unsigned char>(record->image->data, record->image->data + pixels[i].size()),
+                          pixels[i])
+                    << "cycle " << cycle << " picture " << i;
+            }
+            path = dir_.path + "/p" + std::to_string(cycle) + ".dia";
+            std::vector<uint8_t> bytes = Write(path);
+            if (!previous.empty()) {
+                EXPECT_EQ(bytes, previous) << "cycle " << cycle;
+            }
+            previous = bytes;
+        }
+    }
+    unsetenv("DISPLAY_GAMMA");
 }
 
 TEST_F(DiagramFileTest, SaveKeepsTheOldFileAsBackup)

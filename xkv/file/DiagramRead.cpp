@@ -1055,7 +1055,8 @@ KernelStatus File_ReadPictureItem(FileHandle file, ParsedObject* object)
         }
         return File_ReadExact(file, object->pictureData.data(), total - 2);
     }
-    object->image.reset(Image_ReadPNG(nullptr, "<<filename>>", File_GetFILE(file), 0));
+    // The stored samples: a picture read and written again keeps its pixels.
+    object->image.reset(Image_ReadPNGStored("<<filename>>", File_GetFILE(file)));
     return object->image ? kStatusOk : kStatusFailed;
 }
 
