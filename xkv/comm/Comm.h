@@ -83,3 +83,10 @@ KernelStatus Comm_SetFilePath(uint32_t kind, const char* path);
 const char* Comm_GetFileDirectoryText(uint32_t kind);
 const char* Comm_GetFileNameText(uint32_t kind);
 KernelStatus Comm_GetFilePath(uint32_t kind, char* buffer, size_t bufferSize);
+
+// Diagram files. The diagram path (kind 1) names the file; loading replaces
+// the open diagram and opens the pages that had windows (or the first page);
+// saving writes under a temporary name and keeps the old file as "~" backup.
+KernelStatus Comm_LoadDiagram();
+KernelStatus Comm_ReadDiagramFile(uint16_t* pages);  // an object group, 0 when none
+KernelStatus Comm_SaveDiagram();

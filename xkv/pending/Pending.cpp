@@ -29,8 +29,7 @@ int32_t Dialog_TopDialogNumber() { return 0; }
 void Dialog_ReportStatus(KernelStatus) {}
 uint32_t Dialog_IsLevelWindow(Window) { return 0; }
 
-// Diagrams cannot be read yet: loading fails.
-KernelStatus Comm_LoadDiagram() { return 1; }
+// Printing from the command layer is not wired yet: it fails.
 KernelStatus Comm_PrintDiagram() { return 1; }
 
 uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }

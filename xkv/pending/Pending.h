@@ -37,8 +37,7 @@ int32_t Dialog_TopDialogNumber();
 void Dialog_ReportStatus(KernelStatus status);
 uint32_t Dialog_IsLevelWindow(Window window);
 
-// Diagram files and printing.
-KernelStatus Comm_LoadDiagram();
+// Printing.
 KernelStatus Comm_PrintDiagram();
 
 // The net layer's entry: start-up (kinds 0 and 3) and its own commands (kind 1).
