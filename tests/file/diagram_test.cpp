@@ -9,7 +9,7 @@
 
 #include "FileTestSupport.h"
 #include "KernelFixture.h"
-#include "TextTransferDouble.h"
+#include "TextFixture.h"
 #include "xkv/file/Diagram.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
@@ -18,6 +18,7 @@
 #include "xkv/model/BlockLock.h"
 #include "xkv/model/ModelInternal.h"
 #include "xkv/model/Picture.h"
+#include "xkv/text/Text.h"
 #include "xkv/types/PtArray.h"
 
 namespace {
@@ -39,19 +40,76 @@ uint32_t BigEndianWord(const std::vector<uint8_t>& bytes, size_t offset)
 
 class DiagramFileTest : public KernelTest {
 protected:
-    // Pictures are read without a gamma change, so that they survive a round trip.
     void SetUp() override
     {
-        setenv("DISPLAY_GAMMA", "2.2222222", 1);
         KernelTest::SetUp();
+        TextFontSource source{texttest::LoadFixedWidth, texttest::ReleaseFixedWidth, nullptr};
+        Text_SetFontSource(&source);
     }
     void TearDown() override
     {
         for (HookId hook : {32u, 38u, 42u, 48u, 59u, 78u, 83u}) {
             Hook_Unregister(hook);
         }
+        Text_Shutdown();
         KernelTest::TearDown();
-        TestText_Reset();
+        Text_SetFontSource(nullptr);
+    }
+
+    static void Put(ObjectHandle object, const std::string& characters, uint32_t mode)
+    {
+        ASSERT_EQ(Text_PutString(object, characters.data(), static_cast<uint32_t>(characters.size()), mode),
+                  kStatusOk);
+    }
+
+    // Gives the object a text of `characters` whose 0 bytes refer to
+    // `referred`, as an import would, without the editor's checks.
+    static void ImportText(ObjectHandle object, const std::string& characters, std::vector<ObjectHandle> referred)
+    {
+        uint32_t header[kExportWords] = {};
+        header[2] = F(100);
+        header[3] = F(40);
+        header[7] = static_cast<uint32_t>(referred.size());
+        header[9] = 0xFFFFFFFF;
+        header[12] = 3;
+        header[13] = 12;
+        MemHandle bytes = 0, references = 0;
+        Mem_AllocCopy(&bytes, characters.data(), characters.size());
+        if (!referred.empty()) {
+            Mem_AllocCopy(&references, referred.data(), referred.size() * sizeof(ObjectHandle));
+        }
+        // The import forgets the referrer list; it is freed here.
+        if (MemHandle list = Model_GetFieldValue(object, Field::kReferrers); list != 0) {
+            Model_SetFieldValue(object, Field::kReferrers, 0);
+            Mem_Free(list);
+        }
+        MemHandle record = 0;
+        ASSERT_EQ(Text_Import(object, &record, header, 0, bytes, static_cast<uint32_t>(characters.size()),
+                              references),
+                  kStatusOk);
+        Model_SetFieldValue(object, Field::kText, record);
+        Mem_Free(bytes);
+        if (references != 0) {
+            Mem_Free(references);
+        }
+    }
+
+    // The nodes of the first page in their order.
+    static std::vector<ObjectHandle> Nodes()
+    {
+        std::vector<ObjectHandle> nodes;
+        for (ObjectHandle node = Model_GetFirstNode(Model_GetFirstPage()); node != 0;
+             node = Model_GetNextSibling(node)) {
+            nodes.push_back(node);
+        }
+        return nodes;
+    }
+
+    static std::vector<ObjectHandle> SortedReferrers(ObjectHandle object)
+    {
+        std::vector<ObjectHandle> list = Text_Referrers(object);
+        std::sort(list.begin(), list.end());
+        return list;
     }
 
     // A diagram with a named page holding every kind of object.
@@ -66,13 +124,12 @@ protected:
 
         box_ = NewNodeAt(page_, F(10), F(10), F(50), F(30), 0);
         other_ = NewNodeAt(page_, F(100), F(10), F(140), F(30), 1);
-        StoredText text;
-        text.header[8] = 2;
-        text.header[9] = 0xFFFFFFFF;
-        text.header[16] = 1000;
-        text.references = {other_};
-        text.characters = std::string("ab\0cd", 5);
-        TestText_Set(box_, text);
+        Put(box_, "ab", 0);
+        ASSERT_EQ(Text_InsertReference(box_, other_), kStatusOk);
+        Put(box_, "cd", 1);
+        MemHandle text = Model_GetFieldValue(box_, Field::kText);
+        Text_SetSelection(text, 2, 2);
+        Text_SetField77(text, 1000);
         const uint8_t tagged[] = {1, 2, 3, 4, 5};
         ASSERT_TRUE(UD_SetField(box_, 0xF901, tagged, sizeof(tagged)));
         ASSERT_TRUE(UD_SetField(box_, 0xF909, nullptr, 0));
@@ -138,7 +195,6 @@ protected:
             Model_DestroyTree(Model_GetRoot());
         }
         Model_DestroyTable();
-        TestText_Reset();
         ASSERT_EQ(Model_CreateTable(kInitialObjectSlots), kStatusOk);
     }
 
@@ -182,10 +238,16 @@ TEST_F(DiagramFileTest, RoundTripIsByteIdenticalAndKeepsEveryKind)
     ObjectHandle box = FindByShape(page, 0);
     ObjectHandle other = FindByShape(page, 1);
     ASSERT_NE(box, 0u);
-    StoredText text = TestText_Get(box);
-    EXPECT_EQ(text.characters, std::string("ab\0cd", 5));
-    ASSERT_EQ(text.references.size(), 1u);
-    EXPECT_EQ(text.references[0], other);
+    auto [characters, references] = TextOf(box);
+    EXPECT_EQ(characters, std::string("ab\0cd", 5));
+    ASSERT_EQ(references.size(), 1u);
+    EXPECT_EQ(references[0], other);
+    EXPECT_EQ(Text_ReferrerCount(other), 1u);
+    EXPECT_EQ(Text_Referrers(other), std::vector<ObjectHandle>{box});
+    uint32_t cursor = 0, selectionEnd = 0;
+    Text_CursorOffset(box, &cursor, &selectionEnd);
+    EXPECT_EQ(cursor, 2u);
+    EXPECT_EQ(BlockLock<TextRec>(Model_GetFieldValue(box, Field::kText))->attributeWord, 1000u);
     uint8_t tagged[5] = {};
     EXPECT_TRUE(UD_GetField(box, 0xF901, tagged));
     EXPECT_EQ(tagged[4], 5);
@@ -346,6 +408,166 @@ TEST_F(DiagramFileTest, PageFileHoldsSubpagesOnly)
     }
     std::sort(numbers.begin(), numbers.end());
     EXPECT_EQ(numbers, (std::vector<uint32_t>{1, 2, 3, 4, 5}));
+}
+
+// Texts are imported one after another; the referrer counts and lists come
+// out right whether a referring text stands before or after the text it
+// refers to, and for several references from one text.
+TEST_F(DiagramFileTest, ReferrersAreRebuiltAfterTheWholeFileIsRead)
+{
+    page_ = Model_NewPage();
+    std::vector<ObjectHandle> n;
+    for (int i = 0; i < 4; ++i) {
+        n.push_back(NewNodeAt(page_, F(10 + 50 * i), F(10), F(50 + 50 * i), F(30)));
+        Put(n.back(), "t" + std::to_string(i), 0);
+    }
+    // n0 refers forward to n2 twice, n3 back to n2, n2 back to n1.
+    ASSERT_EQ(Text_InsertReference(n[0], n[2]), kStatusOk);
+    ASSERT_EQ(Text_InsertReference(n[0], n[2]), kStatusOk);
+    ASSERT_EQ(Text_InsertReference(n[3], n[2]), kStatusOk);
+    ASSERT_EQ(Text_InsertReference(n[2], n[1]), kStatusOk);
+    Write(dir_.path + "/r.dia");
+
+    FreshTable();
+    ASSERT_EQ(Read(dir_.path + "/r.dia", 0), kStatusOk);
+    std::vector<uint8_t> second = Write(dir_.path + "/s.dia");
+    std::vector<ObjectHandle> m = Nodes();
+    ASSERT_EQ(m.size(), 4u);
+    EXPECT_EQ(TextOf(m[0]).second, (std::vector<ObjectHandle>{m[2], m[2]}));
+    EXPECT_EQ(TextOf(m[3]).second, (std::vector<ObjectHandle>{m[2]}));
+    EXPECT_EQ(TextOf(m[2]).second, (std::vector<ObjectHandle>{m[1]}));
+    const uint32_t counts[] = {0, 1, 3, 0};
+    std::vector<ObjectHandle> expected[] = {{}, {m[2]}, {m[0], m[0], m[3]}, {}};
+    std::sort(expected[2].begin(), expected[2].end());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Text_ReferrerCount(m[i]), counts[i]) << "node " << i;
+        EXPECT_EQ(SortedReferrers(m[i]), expected[i]) << "node " << i;
+    }
+    // The editor goes on from the rebuilt lists: a reference back along the
+    // chain is refused, and removing one updates the counts.
+    EXPECT_EQ(Text_InsertReference(m[1], m[0]), kStatusReferenceLoop);
+    ASSERT_EQ(Text_Unlink(m[2], m[3]), kStatusOk);
+    EXPECT_EQ(Text_ReferrerCount(m[2]), 2u);
+    EXPECT_EQ(Text_Referrers(m[2]), (std::vector<ObjectHandle>{m[0], m[0]}));
+    // Read again, the texts write the same bytes.
+    FreshTable();
+    ASSERT_EQ(Read(dir_.path + "/s.dia", 0), kStatusOk);
+    EXPECT_EQ(Write(dir_.path + "/t.dia"), second);
+}
+
+// References that no edit can make come out of a file: to the text's own
+// object, and one closing a loop; the first reference of a loop in file order
+// stays.
+TEST_F(DiagramFileTest, ReferencesClosingALoopAreDroppedOnReading)
+{
+    page_ = Model_NewPage();
+    ObjectHandle a = NewNodeAt(page_, F(10), F(10), F(50), F(30));
+    ObjectHandle b = NewNodeAt(page_, F(60), F(10), F(90), F(30));
+    ObjectHandle c = NewNodeAt(page_, F(100), F(10), F(140), F(30));
+    Put(a, "a", 0);
+    ASSERT_EQ(Text_InsertReference(a, b), kStatusOk);
+    ImportText(b, std::string("b\0", 2), {a});
+    ImportText(c, std::string("c\0\0", 3), {c, c});
+    Write(dir_.path + "/loop.dia");
+
+    FreshTable();
+    ASSERT_EQ(Read(dir_.path + "/loop.dia", 0), kStatusOk);
+    std::vector<ObjectHandle> m = Nodes();
+    ASSERT_EQ(m.size(), 3u);
+    EXPECT_EQ(TextOf(m[0]), (std::pair<std::string, std::vector<ObjectHandle>>{std::string("a\0", 2), {m[1]}}));
+    EXPECT_EQ(TextOf(m[1]), (std::pair<std::string, std::vector<ObjectHandle>>{"b", {}}));
+    EXPECT_EQ(TextOf(m[2]), (std::pair<std::string, std::vector<ObjectHandle>>{"c", {}}));
+    EXPECT_EQ(Text_ReferrerCount(m[0]), 0u);
+    EXPECT_EQ(Text_ReferrerCount(m[1]), 1u);
+    EXPECT_EQ(Text_ReferrerCount(m[2]), 0u);
+    EXPECT_TRUE(Text_Referrers(m[0]).empty());
+    EXPECT_TRUE(Text_Referrers(m[2]).empty());
+    // The whole text of a can be taken out without running round a loop.
+    EXPECT_EQ(Text_Length(m[0], 1, kRefWholeText), 2u);
+}
+
+// A page file leaves out pages that are not below the saved ones: a
+// reference into them is taken out when the file is loaded.
+TEST_F(DiagramFileTest, PageFileReferenceToAPageLeftOutIsDropped)
+{
+    ObjectHandle saved = Model_NewPage();
+    Model_SetFieldValue(saved, Field::kPageNumber, 1);
+    ObjectHandle left = Model_NewPage();
+    Model_SetFieldValue(left, Field::kPageNumber, 2);
+    ObjectHandle a = NewNodeAt(saved, F(10), F(10), F(50), F(30));
+    ObjectHandle b = NewNodeAt(saved, F(60), F(10), F(90), F(30));
+    ObjectHandle outside = NewNodeAt(left, F(10), F(10), F(50), F(30));
+    Put(a, "x", 0);
+    ASSERT_EQ(Text_InsertReference(a, outside), kStatusOk);
+    ASSERT_EQ(Text_InsertReference(a, b), kStatusOk);
+    ObjectGroup pages = Group_NewWith(saved);
+    FileHandle file = 0;
+    std::string path = dir_.path + "/page.dia";
+    ASSERT_EQ(File_Open(path.c_str(), kOpenWrite, &file), kStatusOk);
+    ASSERT_EQ(File_WritePages(file, pages), kStatusOk);
+    File_Close(file);
+    Group_Free(pages);
+
+    FreshTable();
+    ASSERT_EQ(Model_NewDiagram(), kStatusOk);
+    ASSERT_EQ(Read(path, 1), kStatusOk);
+    std::vector<ObjectHandle> m = Nodes();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(TextOf(m[0]), (std::pair<std::string, std::vector<ObjectHandle>>{std::string("x\0", 2), {m[1]}}));
+    EXPECT_EQ(Text_ReferrerCount(m[1]), 1u);
+    EXPECT_EQ(Text_Referrers(m[1]), std::vector<ObjectHandle>{m[0]});
+}
+
+// A picture keeps its stored pixels through load and save cycles, whatever
+// display gamma the environment names: gamma is for showing, not for the data.
+TEST_F(DiagramFileTest, PicturesSurviveLoadAndSaveCycles)
+{
+    const char* gammas[] = {nullptr, "1.0", "3.5"};
+    for (const char* gamma : gammas) {
+        SCOPED_TRACE(gamma != nullptr ? gamma : "unset");
+        if (gamma != nullptr) {
+            setenv("DISPLAY_GAMMA", gamma, 1);
+        } else {
+            unsetenv("DISPLAY_GAMMA");
+        }
+        FreshTable();
+        ASSERT_EQ(Model_NewDiagram(), kStatusOk);
+        page_ = Model_NewPage();
+        std::vector<std::vector<unsigned char>> pixels;
+        for (int alpha : {0, 1}) {
+            ObjectHandle node = NewNodeAt(page_, F(10 + 40 * alpha), F(10), F(40 + 40 * alpha), F(40), 4);
+            RImage* image = RCreateImage(7, 5, alpha);
+            const int size = 7 * 5 * (alpha ? 4 : 3);
+            for (int i = 0; i < size; ++i) {
+                image->data[i] = static_cast<unsigned char>((i * 37 + 11) % 256);
+            }
+            pixels.emplace_back(image->data, image->data + size);
+            Model_SetShapeData(node, Picture_NewImage(image));
+        }
+        std::string path = dir_.path + "/p0.dia";
+        Write(path);
+        std::vector<uint8_t> previous;
+        for (int cycle = 1; cycle <= 4; ++cycle) {
+            FreshTable();
+            ASSERT_EQ(Read(path, 0), kStatusOk) << "cycle " << cycle;
+            std::vector<ObjectHandle> nodes = Nodes();
+            ASSERT_EQ(nodes.size(), 2u);
+            for (size_t i = 0; i < nodes.size(); ++i) {
+                BlockLock<PictureRecord> record(Model_GetFieldValue(nodes[i], Field::kShapeData));
+                ASSERT_TRUE(record && record->image != nullptr);
+                EXPECT_EQ(std::vector<unsigned char>(record->image->data, record->image->data + pixels[i].size()),
+                          pixels[i])
+                    << "cycle " << cycle << " picture " << i;
+            }
+            path = dir_.path + "/p" + std::to_string(cycle) + ".dia";
+            std::vector<uint8_t> bytes = Write(path);
+            if (!previous.empty()) {
+                EXPECT_EQ(bytes, previous) << "cycle " << cycle;
+            }
+            previous = bytes;
+        }
+    }
+    unsetenv("DISPLAY_GAMMA");
 }
 
 TEST_F(DiagramFileTest, SaveKeepsTheOldFileAsBackup)

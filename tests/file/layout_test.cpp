@@ -6,7 +6,8 @@
 
 #include "FileTestSupport.h"
 #include "KernelFixture.h"
-#include "TextTransferDouble.h"
+#include "TextFixture.h"
+#include "xkv/text/Text.h"
 #include "xkv/file/Diagram.h"
 #include "xkv/group/Group.h"
 
@@ -25,10 +26,17 @@ struct Bytes {
 class LayoutTest : public KernelTest {
 protected:
     LayoutTest() { withDiagram_ = false; }
+    void SetUp() override
+    {
+        KernelTest::SetUp();
+        TextFontSource source{texttest::LoadFixedWidth, texttest::ReleaseFixedWidth, nullptr};
+        Text_SetFontSource(&source);
+    }
     void TearDown() override
     {
+        Text_Shutdown();
         KernelTest::TearDown();
-        TestText_Reset();
+        Text_SetFontSource(nullptr);
     }
     KernelStatus Read(const Bytes& bytes)
     {
@@ -119,7 +127,7 @@ void OldItem(Bytes* b, uint16_t handle, uint16_t child, uint16_t sibling, uint16
 Bytes ForeignFile(uint16_t version)
 {
     Bytes b;
-    b.U16(version).U32(8).Zeros(196).U32(0).Zeros(96).Zeros(120).Zeros(404);
+    b.U16(version).U32(9).Zeros(196).U32(0).Zeros(96).Zeros(120).Zeros(404);
     OldItem(&b, 1, 7, 0, 0, 512);
     OldItem(&b, 7, 0, 2, 1, 0);
     OldItem(&b, 2, 3, 0, 1, 1);
@@ -128,11 +136,12 @@ Bytes ForeignFile(uint16_t version)
     OldItem(&b, 8, 0, 4, 3, 0);
     OldItem(&b, 4, 6, 5, 3, 0);
     OldItem(&b, 5, 0, 0, 3, 0);
-    OldItem(&b, 6, 0, 0, 4, 4, 2, 1);
+    OldItem(&b, 6, 0, 9, 4, 4, 2, 1);
     // The text: t0..t4 (t3 the count), style, a dropped byte, u0..u3.
-    std::string characters = "A\xC7\xC7" "6\xC8\xC8" "B";
+    std::string characters = "A\xC7\xC7" "9\xC8\xC8" "B";
     b.U16(0).U16(0).U16(0).U16(uint16_t(characters.size())).U16(0).Raw({0, 0}).U16(0).U16(0).U16(1).U16(1);
     b.Text(characters);
+    OldItem(&b, 9, 0, 0, 4, 4);
     return b;
 }
 
@@ -150,11 +159,13 @@ TEST_F(LayoutTest, OlderToolFileBecomesADiagram)
     ObjectHandle node = Model_GetFirstNode(page);
     ASSERT_NE(node, 0u);
     EXPECT_EQ(Model_GetType(node), kTypeNode);
-    // The marker became one 0 byte standing for a reference to node 6.
-    StoredText text = TestText_Get(node);
-    EXPECT_EQ(text.characters, std::string("A\0B", 3));
-    ASSERT_EQ(text.references.size(), 1u);
-    EXPECT_EQ(text.references[0], node);
+    // The marker became one 0 byte standing for a reference to node 9.
+    auto [characters, references] = TextOf(node);
+    EXPECT_EQ(characters, std::string("A\0B", 3));
+    ASSERT_EQ(references.size(), 1u);
+    ObjectHandle referred = Model_GetNextSibling(node);
+    EXPECT_EQ(references[0], referred);
+    EXPECT_EQ(Text_Referrers(referred), std::vector<ObjectHandle>{node});
 }
 
 TEST_F(LayoutTest, OlderToolVersionsAndTruncation)

@@ -3,6 +3,7 @@
 #include <png.h>
 #include <wraster.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -142,6 +143,142 @@ TEST(PngImage, ReadsInPlaceAndFailsCleanlyOnDamage)
     EXPECT_STREQ(Image_ErrorText(), ("error loading PNG file \"" + path + "\"").c_str());
     EXPECT_EQ(Image_LoadPNGFile(nullptr, (dir.path + "/none").c_str(), 0), nullptr);
     EXPECT_STREQ(Image_ErrorText(), ("could not open file \"" + dir.path + "/none\"").c_str());
+}
+
+// A one-row PNG of the given colour type and depth; `row` holds the stored
+// samples, big-endian for 16 bits. A gamma chunk is written when gamma > 0.
+std::vector<uint8_t> Png(int width, int colourType, int depth, const std::vector<png_byte>& row, double gamma,
+                         bool transparent = false)
+{
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* stream = open_memstream(&text, &size);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, stream);
+    png_set_IHDR(png, info, width, 1, depth, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_color palette[2] = {{10, 100, 200}, {128, 64, 32}};
+    if (colourType == PNG_COLOR_TYPE_PALETTE) {
+        png_set_PLTE(png, info, palette, 2);
+    }
+    png_byte alpha[1] = {77};
+    if (transparent) {
+        png_set_tRNS(png, info, alpha, 1, nullptr);
+    }
+    if (gamma > 0) {
+        png_set_gAMA(png, info, gamma);
+    }
+    png_write_info(png, info);
+    png_write_row(png, row.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(stream);
+    std::vector<uint8_t> bytes(text, text + size);
+    std::free(text);
+    return bytes;
+}
+
+RImage* ReadStored(const std::string& path)
+{
+    FILE* stream = std::fopen(path.c_str(), "rb");
+    RImage* image = Image_ReadPNGStored("<<filename>>", stream);
+    std::fclose(stream);
+    return image;
+}
+
+struct StoredCase {
+    const char* name;
+    int colourType;
+    int depth;
+    std::vector<png_byte> row;
+    double gamma;
+    bool transparent;
+    int format;
+    std::vector<unsigned char> pixels;
+};
+
+// Whatever gamma the file or the environment names, the stored reader gives
+// the samples the file holds, brought to 8-bit RGB or RGBA only.
+TEST(PngImage, StoredReaderKeepsTheSamples)
+{
+    const StoredCase cases[] = {
+        {"rgb with gamma chunk", PNG_COLOR_TYPE_RGB, 8, {1, 64, 128, 200, 250, 255}, 0.3, false, RRGBFormat,
+         {1, 64, 128, 200, 250, 255}},
+        {"rgba", PNG_COLOR_TYPE_RGB_ALPHA, 8, {90, 91, 92, 10, 128, 129, 130, 255}, 0, false, RRGBAFormat,
+         {90, 91, 92, 10, 128, 129, 130, 255}},
+        {"grey", PNG_COLOR_TYPE_GRAY, 8, {0, 128}, 1.0, false, RRGBFormat, {0, 0, 0, 128, 128, 128}},
+        {"palette with transparency", PNG_COLOR_TYPE_PALETTE, 8, {0, 1}, 0.45, true, RRGBAFormat,
+         {10, 100, 200, 77, 128, 64, 32, 255}},
+        {"16 bits", PNG_COLOR_TYPE_RGB, 16, {0x80, 0x11, 0x40, 0x22, 0xC0, 0x33, 0x01, 0, 0x02, 0, 0x03, 0}, 0.5,
+         false, RRGBFormat, {0x80, 0x40, 0xC0, 1, 2, 3}},
+    };
+    TempDir dir;
+    std::string path = dir.path + "/s.png";
+    for (const char* gamma : {static_cast<const char*>(nullptr), "1.7"}) {
+        if (gamma != nullptr) {
+            setenv("DISPLAY_GAMMA", gamma, 1);
+        }
+        for (const StoredCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            WriteBytes(path, Png(2, c.colourType, c.depth, c.row, c.gamma, c.transparent));
+            Image image(ReadStored(path));
+            ASSERT_TRUE(image);
+            EXPECT_EQ(image->format, c.format);
+            EXPECT_EQ(std::vector<unsigned char>(image->data, image->data + c.pixels.size()), c.pixels);
+        }
+        unsetenv("DISPLAY_GAMMA");
+    }
+}
+
+// Written and read back with the stored reader, again and again, a picture
+// gives the same file each time.
+TEST(PngImage, StoredRoundTripsAreByteIdentical)
+{
+    TempDir dir;
+    Image image(RCreateImage(16, 16, 1));
+    for (int i = 0; i < 16 * 16 * 4; ++i) {
+        image->data[i] = static_cast<unsigned char>(i * 7);
+    }
+    std::string path = dir.path + "/r.png";
+    ASSERT_EQ(Image_WritePNGFile(image.get(), path.c_str()), 0);
+    const std::vector<uint8_t> first = ReadBytes(path);
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        Image back(ReadStored(path));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(std::memcmp(back->data, image->data, 16 * 16 * 4), 0);
+        ASSERT_EQ(Image_WritePNGFile(back.get(), path.c_str()), 0);
+        EXPECT_EQ(ReadBytes(path), first) << "cycle " << cycle;
+    }
+}
+
+// The display reader applies the display gamma against the file gamma: 2.0
+// without the environment variable, 1.0 for "0"; the stored one does not.
+TEST(PngImage, DisplayReaderAppliesGamma)
+{
+    TempDir dir;
+    std::string path = dir.path + "/g.png";
+    WriteBytes(path, Png(1, PNG_COLOR_TYPE_GRAY, 8, {128}, 0.45));
+    struct GammaCase {
+        const char* variable;
+        double display;
+    };
+    for (GammaCase c : {GammaCase{nullptr, 2.0}, GammaCase{"0", 1.0}, GammaCase{"2.2222222", 1 / 0.45}}) {
+        SCOPED_TRACE(c.variable != nullptr ? c.variable : "unset");
+        if (c.variable != nullptr) {
+            setenv("DISPLAY_GAMMA", c.variable, 1);
+        } else {
+            unsetenv("DISPLAY_GAMMA");
+        }
+        Image shown(Image_LoadPNGFile(nullptr, path.c_str(), 0));
+        unsetenv("DISPLAY_GAMMA");
+        ASSERT_TRUE(shown);
+        const double expected = 255.0 * std::pow(128 / 255.0, 1.0 / (0.45 * c.display));
+        EXPECT_NEAR(shown->data[0], expected, 1.0);
+    }
+    Image stored(ReadStored(path));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->data[0], 128);
 }
 
 }  // namespace

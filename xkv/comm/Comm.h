@@ -94,3 +94,9 @@ void Comm_ScrollToObject(ObjectHandle object);
 void Comm_ShowSubpage(ObjectHandle node);
 // A node of the shape kind in the rectangle on the page.
 KernelStatus Comm_AddNode(ObjectHandle page, FixRect box, uint32_t shape, uint32_t flags, ObjectHandle* out);
+// Diagram files. The diagram path (kind 1) names the file; loading replaces
+// the open diagram and opens the pages that had windows (or the first page);
+// saving writes under a temporary name and keeps the old file as "~" backup.
+KernelStatus Comm_LoadDiagram();
+KernelStatus Comm_ReadDiagramFile(uint16_t* pages);  // an object group, 0 when none
+KernelStatus Comm_SaveDiagram();

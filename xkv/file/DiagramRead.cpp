@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "xkv/core/Core.h"
 #include "xkv/default/Default.h"
@@ -18,7 +19,6 @@
 #include "xkv/model/ModelMap.h"
 #include "xkv/model/Picture.h"
 #include "xkv/text/Text.h"
-#include "xkv/text/TextTransfer.h"
 #include "xkv/types/PtArray.h"
 #include "xkv/velkor/Velkor.h"
 
@@ -647,6 +647,12 @@ KernelStatus ImportText(ObjectHandle object, ParsedText* text, const TreeCheck& 
                          : 0;
     KernelStatus status = kStatusOutOfMemory;
     if (ok) {
+        // A list that an earlier import gave this object is rebuilt by the
+        // relinking pass; it is freed here so that the import does not drop it.
+        if (MemHandle list = Model_GetFieldValue(object, Field::kReferrers); list != 0) {
+            Model_SetFieldValue(object, Field::kReferrers, 0);
+            Mem_Free(list);
+        }
         MemHandle record = 0;
         status = Text_Import(object, &record, text->header.data(), 0, characters,
                              static_cast<uint32_t>(text->characters.size()), refs);
@@ -661,6 +667,83 @@ KernelStatus ImportText(ObjectHandle object, ParsedText* text, const TreeCheck& 
         Mem_Free(refs);
     }
     return status;
+}
+
+// The objects a text refers to, in text order.
+std::vector<ObjectHandle> ReferencedObjects(MemHandle text)
+{
+    MemHandle block = 0;
+    uint32_t count = 0;
+    std::vector<ObjectHandle> objects;
+    if (Text_ExportText(text, nullptr, nullptr, 0, &block, &count) == kStatusOk && block != 0) {
+        BlockLock<ObjectHandle> handles(block);
+        uint32_t available = handles ? static_cast<uint32_t>(handles.size() / sizeof(ObjectHandle)) : 0;
+        objects.assign(handles.get(), handles.get() + std::min(count, available));
+    }
+    if (block != 0) {
+        Mem_Free(block);
+    }
+    return objects;
+}
+
+void SetReferrerCount(ObjectHandle object, uint32_t count)
+{
+    BlockLock<TextRec> text(Model_GetFieldValue(object, Field::kText));
+    if (text) {
+        text->referrerCount = count;
+    }
+}
+
+// Takes out of `text` its first reference to `referred`, without counting:
+// that reference was never counted on the referred object.
+void DropFirstReference(MemHandle text, ObjectHandle referred)
+{
+    uint16_t column = 0;
+    MemHandle line = Text_FindReference(text, referred, &column);
+    if (line == 0) {
+        return;
+    }
+    std::vector<MemHandle> taken;
+    Text_DeleteRange(text, TextPosition{line, column}, 1, &taken);
+    for (MemHandle reference : taken) {
+        Text_FreeReference(reference, 0);
+    }
+}
+
+// Texts were imported one by one, so the referrer counts and lists of the
+// objects read only hold the references of texts imported before them. Once
+// every text is in, they are rebuilt from the references themselves. A
+// reference to an object that is not in the file (a page file leaves pages
+// out), or one that would make a text refer to itself through referrer lists
+// (which no edit can make), is taken out of its text.
+void RelinkReferences(const Built& built)
+{
+    std::vector<ObjectHandle> texts;
+    const std::unordered_set<ObjectHandle> read(built.handles.begin(), built.handles.end());
+    for (ObjectHandle object : built.handles) {
+        if (MemHandle list = Model_GetFieldValue(object, Field::kReferrers); list != 0) {
+            Model_SetFieldValue(object, Field::kReferrers, 0);
+            Mem_Free(list);
+        }
+        if (Model_GetFieldValue(object, Field::kText) != 0) {
+            SetReferrerCount(object, 0);
+            texts.push_back(object);
+        }
+    }
+    for (ObjectHandle owner : texts) {
+        MemHandle text = Model_GetFieldValue(owner, Field::kText);
+        for (ObjectHandle referred : ReferencedObjects(text)) {
+            if (referred == 0 || read.count(referred) == 0 || referred == owner ||
+                Text_IsReferrerOf(referred, owner) != 0) {
+                DropFirstReference(text, referred);
+                continue;
+            }
+            if (Model_GetFieldValue(referred, Field::kText) != 0) {
+                SetReferrerCount(referred, Text_ReferrerCount(referred) + 1);
+            }
+            Text_AddReferrer(referred, owner, 0);
+        }
+    }
 }
 
 // Gives every read page a number no other page has.
@@ -853,6 +936,9 @@ KernelStatus ReadDiagram(FileHandle file, ReadState* state, ObjectGroup* out)
                 status = ImportText(built.handles[i], &*state->objects[i].text, tree, built);
             }
         }
+        if (status == kStatusOk) {
+            RelinkReferences(built);
+        }
         if (status != kStatusOk) {
             DestroyBuilt(&built);
         }
@@ -969,7 +1055,8 @@ KernelStatus File_ReadPictureItem(FileHandle file, ParsedObject* object)
         }
         return File_ReadExact(file, object->pictureData.data(), total - 2);
     }
-    object->image.reset(Image_ReadPNG(nullptr, "<<filename>>", File_GetFILE(file), 0));
+    // The stored samples: a picture read and written again keeps its pixels.
+    object->image.reset(Image_ReadPNGStored("<<filename>>", File_GetFILE(file)));
     return object->image ? kStatusOk : kStatusFailed;
 }
 

@@ -16,7 +16,6 @@
 #include "xkv/model/Picture.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/text/Text.h"
-#include "xkv/text/TextTransfer.h"
 #include "xkv/types/PtArray.h"
 #include "xkv/window/Window.h"
 

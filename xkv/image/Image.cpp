@@ -64,8 +64,12 @@ double DisplayGamma(RContext* context)
     return (a->rgamma + a->ggamma + a->bgamma) / 3.0;
 }
 
+// How the samples are read: brought to the display's gamma for showing, or
+// as the file stores them, so that a picture written back is the same.
+enum class Samples { kDisplay, kStored };
+
 // The body of the reader; false on any failure, with state left to release.
-bool ReadInto(ReadState* state, RContext* context, FILE* stream)
+bool ReadInto(ReadState* state, RContext* context, FILE* stream, Samples samples)
 {
     if (setjmp(png_jmpbuf(state->png))) {
         return false;
@@ -93,11 +97,13 @@ bool ReadInto(ReadState* state, RContext* context, FILE* stream)
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
         png_set_gray_to_rgb(state->png);
     }
-    double fileGamma = 0.45;
-    if (!png_get_gAMA(state->png, state->info, &fileGamma)) {
-        fileGamma = 0.45;
+    if (samples == Samples::kDisplay) {
+        double fileGamma = 0.45;
+        if (!png_get_gAMA(state->png, state->info, &fileGamma)) {
+            fileGamma = 0.45;
+        }
+        png_set_gamma(state->png, DisplayGamma(context), fileGamma);
     }
-    png_set_gamma(state->png, DisplayGamma(context), fileGamma);
     png_read_update_info(state->png, state->info);
 
     int channels = png_get_channels(state->png, state->info);
@@ -237,7 +243,9 @@ const char* Image_ErrorText()
     return gErrorText.c_str();
 }
 
-RImage* Image_ReadPNG(RContext* context, const char* path, FILE* stream, int)
+namespace {
+
+RImage* ReadPNG(RContext* context, const char* path, FILE* stream, Samples samples)
 {
     gErrorText.clear();
     ReadState state;
@@ -247,7 +255,7 @@ RImage* Image_ReadPNG(RContext* context, const char* path, FILE* stream, int)
         state.endInfo = png_create_info_struct(state.png);
     }
     bool ok = stream != nullptr && state.png != nullptr && state.info != nullptr && state.endInfo != nullptr &&
-              ReadInto(&state, context, stream);
+              ReadInto(&state, context, stream, samples);
     ReleaseRead(&state);
     if (!ok) {
         if (state.image != nullptr) {
@@ -259,6 +267,18 @@ RImage* Image_ReadPNG(RContext* context, const char* path, FILE* stream, int)
         return nullptr;
     }
     return state.image;
+}
+
+}  // namespace
+
+RImage* Image_ReadPNG(RContext* context, const char* path, FILE* stream, int)
+{
+    return ReadPNG(context, path, stream, Samples::kDisplay);
+}
+
+RImage* Image_ReadPNGStored(const char* path, FILE* stream)
+{
+    return ReadPNG(nullptr, path, stream, Samples::kStored);
 }
 
 RImage* Image_LoadPNGFile(RContext* context, const char* path, int index)

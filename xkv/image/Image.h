@@ -16,6 +16,10 @@ const char* Image_ErrorText();
 // Image_ErrorText and the raster library's RErrorCode).
 RImage* Image_ReadPNG(RContext* context, const char* path, FILE* stream, int index);
 RImage* Image_LoadPNGFile(RContext* context, const char* path, int index);
+// Reads one PNG image like Image_ReadPNG, but keeps the samples as the file
+// stores them (no gamma change): the form for a picture that belongs to a
+// diagram and is written back with it. Gamma is for showing, at drawing.
+RImage* Image_ReadPNGStored(const char* path, FILE* stream);
 
 // 0 on success, -1 on failure.
 int Image_WritePNGStream(FILE* stream, RImage* image);

@@ -17,8 +17,7 @@
 #include "xkv/trans/Trans.h"
 
 
-// Diagram files and printing.
-KernelStatus Comm_LoadDiagram();
+// Printing.
 KernelStatus Comm_PrintDiagram();
 
 // The net layer's entry: start-up (kinds 0 and 3) and its own commands (kind 1).
