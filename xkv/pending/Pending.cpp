@@ -33,8 +33,6 @@ uint32_t Dialog_IsLevelWindow(Window) { return 0; }
 KernelStatus Comm_LoadDiagram() { return 1; }
 KernelStatus Comm_PrintDiagram() { return 1; }
 
-uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
-
 void LinePat_FillBits(int32_t, uint8_t bits[8])
 {
     std::memset(bits, 0xff, 8);
