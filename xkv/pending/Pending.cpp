@@ -12,8 +12,6 @@
 // Printing from the command layer is not wired yet: it fails.
 KernelStatus Comm_PrintDiagram() { return 1; }
 
-uintptr_t QVmountopen(uint32_t, int32_t, uint32_t) { return 0; }
-
 void LinePat_FillBits(int32_t, uint8_t bits[8])
 {
     std::memset(bits, 0xff, 8);

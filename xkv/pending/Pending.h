@@ -21,6 +21,7 @@
 KernelStatus Comm_PrintDiagram();
 
 // The net layer's entry: start-up (kinds 0 and 3) and its own commands (kind 1).
+// The program links the net layer's; kernel-only programs get a stand-in.
 uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t value);
 
 // The pages a page command works on: from hook 85, else the current page

@@ -1,0 +1,127 @@
+// Installation of the editor's and the simulator's kernel hook handlers.
+// Handlers of net-editor parts and of the simulator that this program does
+// not carry yet are left out: their slots keep what they hold in the editor
+// and are emptied in the simulator.
+#include "atolq/CEditor/ModeHooks.h"
+
+#include <array>
+
+#include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/HookHandlers.h"
+#include "xkv/kv/Hook.h"
+#include "xkv/kvud/UserData.h"
+
+namespace {
+
+// What the simulator's installation does with a slot.
+enum class InSimulator { Keep, Clear, Same, Simulator };
+
+struct HookRow {
+    HookId hook;
+    HookHandler editor;  // null: the editor's handler is not built
+    InSimulator simulator;
+};
+
+// The net layer's user data is XDR-encoded and needs no conversion.
+uint32_t NoConversion(ObjectHandle, UserDataTag, ObjectHandle, uint32_t)
+{
+    return 1;
+}
+
+// Both sets in installation order (hook 83 comes first, through the
+// user-data module; hook 25 through the kernel timer).
+constexpr std::array kHookRows = {
+    HookRow{50, nullptr, InSimulator::Simulator},
+    HookRow{8, nullptr, InSimulator::Clear},
+    HookRow{9, nullptr, InSimulator::Clear},
+    HookRow{11, nullptr, InSimulator::Simulator},
+    HookRow{42, nullptr, InSimulator::Keep},
+    HookRow{32, nullptr, InSimulator::Keep},
+    HookRow{48, nullptr, InSimulator::Keep},
+    HookRow{38, nullptr, InSimulator::Keep},
+    HookRow{17, EE_KeyFilter, InSimulator::Simulator},
+    HookRow{25, EE_PendingErrorTimer, InSimulator::Simulator},
+    HookRow{55, EE_StatusText, InSimulator::Same},
+    HookRow{45, nullptr, InSimulator::Same},
+    HookRow{29, nullptr, InSimulator::Same},
+    HookRow{16, EE_SelectFilter, InSimulator::Same},
+    HookRow{27, nullptr, InSimulator::Same},
+    HookRow{28, EE_BaseObjectCheck, InSimulator::Simulator},
+    HookRow{7, nullptr, InSimulator::Clear},
+    HookRow{14, EE_OpenObject, InSimulator::Simulator},
+    HookRow{37, EE_AfterReplace, InSimulator::Keep},
+    HookRow{47, EE_ReplaceCheck, InSimulator::Simulator},
+    HookRow{63, EE_CloseCheck, InSimulator::Same},
+    HookRow{64, nullptr, InSimulator::Keep},
+    HookRow{62, nullptr, InSimulator::Simulator},
+    HookRow{69, EE_PageListChanged, InSimulator::Simulator},
+    HookRow{40, EE_DeleteHook, InSimulator::Clear},
+    HookRow{74, nullptr, InSimulator::Same},
+    HookRow{79, nullptr, InSimulator::Keep},
+    HookRow{66, nullptr, InSimulator::Keep},
+    HookRow{76, EE_TextEditEnd, InSimulator::Keep},
+    HookRow{78, nullptr, InSimulator::Clear},
+    HookRow{71, EE_CurrentPageChanged, InSimulator::Simulator},
+    HookRow{34, nullptr, InSimulator::Simulator},
+    HookRow{84, nullptr, InSimulator::Keep},
+};
+
+// Hook 57 is emptied in the editor and the simulator's in the simulator.
+constexpr HookId kHookPageWindowEvent = 57;
+constexpr HookId kHookDeleteSecond = 41;
+
+void InstallTimer(HookHandler handler)
+{
+    QXCall_Timer(handler);
+}
+
+void Install(HookId hook, HookHandler handler)
+{
+    if (hook == kHookTimer)
+        InstallTimer(handler);
+    else
+        Hook_Set(hook, handler);
+}
+
+void InstallSimulatorHooks()
+{
+    for (const HookRow& row : kHookRows) {
+        switch (row.simulator) {
+        case InSimulator::Keep:
+            break;
+        case InSimulator::Same:
+            if (row.editor != nullptr)
+                Install(row.hook, row.editor);
+            break;
+        case InSimulator::Clear:
+        case InSimulator::Simulator:  // the simulator's handlers are not built
+            Install(row.hook, nullptr);
+            break;
+        }
+    }
+    Hook_Set(kHookPageWindowEvent, nullptr);
+}
+
+}  // namespace
+
+void GE_InstallEditorHooks()
+{
+    UD_SetConvertHandler(NoConversion);
+    for (const HookRow& row : kHookRows) {
+        if (row.editor != nullptr)
+            Install(row.hook, row.editor);
+    }
+    Hook_Set(kHookPageWindowEvent, nullptr);
+}
+
+void GE_SetModeHooks(uint16_t mode)
+{
+    GE_SetMode(static_cast<int16_t>(mode));
+    if (mode == kGEModeSimulator) {
+        InstallSimulatorHooks();
+    } else if (mode == kGEModeEditor) {
+        GE_InstallEditorHooks();
+        Hook_Set(kHookDeleteSecond, EE_DeleteHook);
+    }
+}

@@ -1,0 +1,12 @@
+// The application mode and the kernel hooks each mode fills: the editor set
+// and the simulator set. Menu hooks 21 and 6 go with the menus instead.
+#pragma once
+
+#include <cstdint>
+
+// Stores the mode; mode 1 installs the editor set and hooks 11 and 41, mode 2
+// the simulator set; other modes change no hook.
+void GE_SetModeHooks(uint16_t mode);
+
+// Installs the editor set.
+void GE_InstallEditorHooks();

@@ -1,0 +1,360 @@
+// The net editor's menu handlers. Each menu first checks its condition and
+// refuses with a message box; then its own commands run, the commands whose
+// operation belongs to net-editor parts not built yet are reported as not
+// available, and everything else is left to the kernel.
+#include "atolq/CEditor/NetDispatch.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+
+#include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/HookHandlers.h"
+#include "atolq/CEditor/KernelCalls.h"
+#include "atolq/CEditor/MessageBox.h"
+#include "atolq/CEditor/NetMenus.h"
+#include "atolq/CEditor/NetStartup.h"
+#include "xkv/comm/Comm.h"
+#include "xkv/kv/QX.h"
+#include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXMem.h"
+#include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXUI.h"
+#include "xkv/select/Select.h"
+
+namespace {
+
+constexpr int kDone = 1;
+constexpr int kRefused = -1;
+constexpr int kNotHandled = 0;
+
+constexpr int16_t kMsgPageEmpty = 11307;
+constexpr int16_t kMsgNoDiagram = 11325;
+constexpr int16_t kMsgNotTolqPage = 11339;
+constexpr int16_t kMsgRegionGroup = 11304;
+constexpr int16_t kMsgConnector = 11310;
+constexpr int16_t kMsgTolqUnexpected = 16404;
+constexpr int16_t kMsgSetUnexpected = 16405;
+
+uint32_t simulatorSelector = 0;
+
+struct Pending {
+    int16_t command;
+    const char* label;
+};
+
+// Net-editor operations not built yet, per menu.
+constexpr Pending kFilePending[] = {
+    {11250, "Enter Simulator"}, {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
+    {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"}, {11260, "Load XML..."}, {11261, "Save XML..."},
+    {11263, "The scripted run"}, {208, "Get Info"},
+};
+constexpr Pending kEditPending[] = {
+    {301, "Undo"}, {303, "Cut"}, {304, "Copy"}, {305, "Paste"}, {306, "Clear"},
+};
+constexpr Pending kAuxPending[] = {
+    {11451, "Convert to TOLQ..."}, {11452, "Convert to Aux"}, {11450, "Make Node"}, {411, "Make Region"},
+    {11453, "ML Evaluate"}, {11455, "Start ML"},
+};
+constexpr Pending kMakeupPending[] = {
+    {11551, "Drag"}, {11552, "Hide Regions"}, {11553, "Show Regions"}, {515, "Merge Node"}, {506, "Move Node"},
+};
+constexpr Pending kPagePending[] = {
+    {604, "New Page"}, {602, "Blowup"}, {603, "Reduce"}, {613, "Cleanup"}, {11651, "Open Page"},
+    {11652, "Close Page"}, {11653, "Scroll"}, {11656, "Redraw Hierarchy..."},
+};
+constexpr Pending kGroupPending[] = {
+    {706, "Duplicate Node"}, {11751, "Select All Nodes"}, {11752, "Select All Regions"},
+    {11753, "Select All Connectors"}, {11754, "Select Fusion Set"},
+};
+constexpr Pending kTextPending[] = {
+    {11850, "Select to Bracket"}, {11853, "Select All Text"},
+};
+constexpr Pending kAlignPending[] = {
+    {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
+};
+constexpr Pending kTolqPending[] = {
+    {10101, "Place"}, {10102, "Transition"}, {10103, "Arc"}, {10104, "TOLQ Region..."},
+    {10105, "Declaration Node..."}, {10107, "Chart..."}, {10109, "Move to Subpage"},
+    {10110, "Replace by Subpage..."}, {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
+    {10114, "Port Place..."}, {10115, "Port Assignment..."}, {10117, "Syntax Check"},
+    {10119, "Remove Sim Regions..."},
+};
+constexpr Pending kSetPending[] = {
+    {10201, "Text Attributes..."}, {10202, "Graphic Attributes..."}, {10203, "Shape Attributes..."},
+    {10204, "Region Attributes..."}, {10206, "Page Attributes..."}, {10207, "Mode Attributes..."},
+    {10209, "Chart Attributes..."}, {10211, "Hierarchy Page Options..."}, {10212, "Interaction Options..."},
+    {10214, "Merge Options..."}, {10215, "Text Options..."}, {10216, "Syntax Options..."},
+    {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
+    {10220, "Interactive Simulation Options..."}, {10222, "Transition Feedback Options..."},
+    {10224, "ML Configuration Options..."}, {10226, "Copy Defaults..."},
+};
+
+std::span<const Pending> PendingOf(uint16_t menu)
+{
+    switch (menu) {
+    case 2: return kFilePending;
+    case 3: return kEditPending;
+    case 4: return kAuxPending;
+    case 5: return kMakeupPending;
+    case 6: return kPagePending;
+    case 7: return kGroupPending;
+    case 8: return kTextPending;
+    case 9: return kAlignPending;
+    case 10100: return kTolqPending;
+    case 10200: return kSetPending;
+    default: return {};
+    }
+}
+
+// Reports the command as not available when it is one of the menu's pending
+// operations; true then.
+bool ReportPending(uint16_t menu, int16_t command)
+{
+    const std::string_view label = GE_PendingCommandLabel(menu, command);
+    if (label.empty())
+        return false;
+    GE_ReportNotBuilt(std::string(label).c_str());
+    return true;
+}
+
+int Refuse(int16_t message)
+{
+    GE_MessageBox(message);
+    return kRefused;
+}
+
+bool DiagramOpen()
+{
+    return GE_GetCurrentDiagram() != 0 || QXStr_HasDiagram() != 0;
+}
+
+bool SelectionIsGroup()
+{
+    return Select_GetMode() == 1;
+}
+
+// The first selected object: the group's first member or the current object.
+ObjectHandle FirstSelected()
+{
+    uint16_t count = 0;
+    ObjectHandle* members = nullptr;
+    if (QXStr_GetCurGroup(&count, &members) != 0 && count > 0 && members != nullptr) {
+        const ObjectHandle first = members[0];
+        QXMem_Free(members);
+        return first;
+    }
+    if (members != nullptr)
+        QXMem_Free(members);
+    return QXStr_GetCurObject();
+}
+
+bool SelectionEmpty()
+{
+    return FirstSelected() == 0;
+}
+
+bool FirstIs(uint32_t kind)
+{
+    const ObjectHandle first = FirstSelected();
+    return first != 0 && (QXRdAttr_GetObjectType(first) & kind) != 0;
+}
+
+bool RegionGroup()
+{
+    return SelectionIsGroup() && FirstIs(kQXKindRegion);
+}
+
+// Kernel command, then the state the File menu keeps in step.
+int FileCommonTail(int16_t command)
+{
+    GE_DoCommand(command);
+    GE_SetStateFlags(kGEMenusStale);
+    GE_RequestMenuUpdate();
+    GE_SetCurrentDiagram(QXStr_HasDiagram() != 0 ? QXStr_GetPageListHandle() : 0);
+    return kDone;
+}
+
+int FileMenu(uint16_t, int16_t command)
+{
+    if (ReportPending(2, command))
+        return kDone;
+    switch (command) {
+    case 220:
+        EE_Quit();
+        return kDone;
+    case 201: case 202: case 203:
+        simulatorSelector = 0;
+        return FileCommonTail(command);
+    default:
+        return FileCommonTail(command);
+    }
+}
+
+int EditMenu(uint16_t menu, int16_t command)
+{
+    if (!DiagramOpen())
+        return Refuse(kMsgNoDiagram);
+    return ReportPending(menu, command) ? kDone : kNotHandled;
+}
+
+int AuxMenu(uint16_t menu, int16_t command)
+{
+    if (!DiagramOpen())
+        return Refuse(kMsgNoDiagram);
+    return ReportPending(menu, command) ? kDone : kNotHandled;
+}
+
+int MakeupMenu(uint16_t menu, int16_t command)
+{
+    if (SelectionEmpty())
+        return Refuse(kMsgPageEmpty);
+    if (ReportPending(menu, command))
+        return kDone;
+    if ((command == 512 || command == 505) && RegionGroup())
+        return Refuse(kMsgRegionGroup);
+    if ((command == 505 || command == 502 || command == 503) && FirstIs(kQXKindConnector))
+        return Refuse(kMsgConnector);
+    return kNotHandled;
+}
+
+int PageMenu(uint16_t menu, int16_t command)
+{
+    if (!DiagramOpen())
+        return Refuse(kMsgNoDiagram);
+    if (ReportPending(menu, command))
+        return kDone;
+    if (command == 609 && RegionGroup())
+        return Refuse(kMsgRegionGroup);
+    return kNotHandled;
+}
+
+int GroupMenu(uint16_t menu, int16_t command)
+{
+    if (QXStr_GetCurObject() == 0 && !SelectionIsGroup())
+        return Refuse(kMsgPageEmpty);
+    if (ReportPending(menu, command))
+        return kDone;
+    // The same-kind selection filter is off while the kernel command runs.
+    constexpr uintptr_t kToggle = UINT32_MAX;
+    EE_SelectFilter(kToggle, 0, 0, 0, 0, 0);
+    GE_DoCommand(command);
+    EE_SelectFilter(kToggle, 0, 0, 0, 0, 0);
+    return kDone;
+}
+
+void StartTextEditing()
+{
+    if (Comm_InTextMode() == 0)
+        GE_DoCommand(801);
+}
+
+int TextMenu(uint16_t menu, int16_t command)
+{
+    if (SelectionEmpty())
+        return Refuse(kMsgPageEmpty);
+    if (ReportPending(menu, command))
+        return kDone;
+    switch (command) {
+    case 802:
+        return FirstIs(kQXKindConnector) ? Refuse(kMsgConnector) : kNotHandled;
+    case 11855:
+        if (!(Comm_InTextMode() != 0 && !SelectionIsGroup()))
+            GE_DoCommand(810);
+        StartTextEditing();
+        GE_DoCommand(808);
+        return kDone;
+    case 11856: case 11857: case 11858: case 11859: {
+        static constexpr int32_t kKernel[] = {809, 810, 807, 806};
+        StartTextEditing();
+        GE_DoCommand(kKernel[command - 11856]);
+        return kDone;
+    }
+    default:
+        return kNotHandled;
+    }
+}
+
+int AlignMenu(uint16_t menu, int16_t command)
+{
+    if (QXStr_GetCurObject() == 0 && !SelectionIsGroup())
+        return Refuse(kMsgPageEmpty);
+    if (SelectionIsGroup() && FirstIs(kQXKindConnector))
+        return Refuse(kMsgConnector);
+    return ReportPending(menu, command) ? kDone : kNotHandled;
+}
+
+int TolqMenu(uint16_t menu, int16_t command)
+{
+    if (!DiagramOpen())
+        return Refuse(kMsgNoDiagram);
+    if (QXStr_GetCurPage() == 0)
+        return Refuse(kMsgNotTolqPage);
+    if (ReportPending(menu, command))
+        return kDone;
+    EE_ReportError(kMsgTolqUnexpected);
+    return kDone;
+}
+
+int SetMenu(uint16_t menu, int16_t command)
+{
+    if (!DiagramOpen())
+        return Refuse(kMsgNoDiagram);
+    if (ReportPending(menu, command))
+        return kDone;
+    EE_ReportError(kMsgSetUnexpected);
+    return kDone;
+}
+
+uintptr_t Pick(uintptr_t menu, uintptr_t command, bool withTolq)
+{
+    QXUI_UpdateStatusBar();
+    const auto menuId = static_cast<uint16_t>(menu);
+    const bool known = (menuId >= 1 && menuId <= 9) || menuId == kGEMenuSet || (withTolq && menuId == kGEMenuTolq);
+    if (!known)
+        return 1;
+    return GE_DispatchPick(menuId, static_cast<int16_t>(command), withTolq) == kNotHandled ? 1 : 0;
+}
+
+}  // namespace
+
+std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command)
+{
+    const std::span<const Pending> rows = PendingOf(menu);
+    const auto row = std::find_if(rows.begin(), rows.end(), [&](const Pending& p) { return p.command == command; });
+    return row != rows.end() ? std::string_view(row->label) : std::string_view();
+}
+
+int GE_DispatchPick(uint16_t menu, int16_t command, bool withTolq)
+{
+    switch (menu) {
+    case 1: return kNotHandled;
+    case 2: return FileMenu(menu, command);
+    case 3: return EditMenu(menu, command);
+    case 4: return AuxMenu(menu, command);
+    case 5: return MakeupMenu(menu, command);
+    case 6: return PageMenu(menu, command);
+    case 7: return GroupMenu(menu, command);
+    case 8: return TextMenu(menu, command);
+    case 9: return AlignMenu(menu, command);
+    case kGEMenuSet: return SetMenu(menu, command);
+    case kGEMenuTolq: return withTolq ? TolqMenu(menu, command) : kNotHandled;
+    default: return kNotHandled;
+    }
+}
+
+uintptr_t EE_MenuPick(uintptr_t menu, uintptr_t command, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    return Pick(menu, command, true);
+}
+
+uintptr_t EE_StartMenuPick(uintptr_t menu, uintptr_t command, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    return Pick(menu, command, false);
+}
+
+uint32_t GE_GetSimulatorSelector()
+{
+    return simulatorSelector;
+}
