@@ -1,4 +1,4 @@
-// Fonts of texts: the font specification of a text, the two reference-counted
+// Fonts of texts: the font description of a text, the two reference-counted
 // tables of loaded X fonts (layout fonts at their nominal size, screen fonts at
 // a page's zoom), loading an X core font by name pattern with the "fixed"
 // fallback, and measuring characters in page units.
@@ -57,7 +57,7 @@ void Text_ReleaseFont(int16_t font);
 // The layout font at an index (null when none); its reference count.
 LoadedFont* Text_LayoutFont(int16_t font);
 uint16_t Text_FontReferenceCount(int16_t font);
-// Screen fonts: found or loaded for a spec at a size; released by index.
+// Screen fonts: found or loaded for a font description at a size; released by index.
 int16_t Text_AcquireScreenFont(const FontSpec& spec);
 void Text_ReleaseScreenFont(int16_t font);
 LoadedFont* Text_ScreenFont(int16_t font);

@@ -90,11 +90,11 @@ ShellGeometry DefaultGeometry()
 {
     ShellGeometry g;
     int32_t width = kDefaultWidth, height = kDefaultHeight;
-    const char* spec = Velkor_Settings().pageGeometry;
-    if (spec[0] != '\0') {
+    const char* geometry = Velkor_Settings().pageGeometry;
+    if (geometry[0] != '\0') {
         int x = 0, y = 0;
         unsigned int w = 0, h = 0;
-        int mask = XParseGeometry(spec, &x, &y, &w, &h);
+        int mask = XParseGeometry(geometry, &x, &y, &w, &h);
         if ((mask & WidthValue) != 0) {
             width = Window_ZoomPixels(static_cast<int32_t>(w), 0) + 2;
         }
