@@ -11,6 +11,7 @@
 
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXFile.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
@@ -694,6 +695,53 @@ bool setDefaultLineWord(In& in, Out&) {
     return true;
 }
 
+// ---- file names, edit mode and menu updates ----
+
+// A QXMem text freed when it goes out of scope.
+struct QXText {
+    char* text = nullptr;
+    QXText() = default;
+    QXText(const QXText&) = delete;
+    QXText& operator=(const QXText&) = delete;
+    ~QXText() {
+        if (text != nullptr) QXMem_Free(text);
+    }
+    std::string_view view() const { return text != nullptr ? std::string_view(text) : std::string_view(); }
+};
+
+// The path alone as a text (empty when there is none).
+bool currentFileName(In&, Out& out) {
+    QXText path;
+    QXFile_GetCurrentFileName(&path.text);
+    out.str(path.view());
+    return true;
+}
+// Title, button label, initial name, options: 1 and the path, or 0.
+bool selectFile(In& in, Out& out) {
+    std::string title = in.str(), button = in.str(), initial = in.str();
+    uint32_t options = in.u32();
+    if (!in.ok()) return false;
+    QXText path;
+    uint32_t result = QXFile_SelectFile(title.c_str(), button.c_str(), initial.c_str(), options, &path.text);
+    out.u32(result != 0 ? 1 : 0);
+    if (result != 0) out.str(path.view());
+    return true;
+}
+bool setEditMode(In& in, Out&) {
+    uint32_t mode = truth(in.u32());
+    if (!in.ok()) return false;
+    QXText_SetEditMode(mode);
+    return true;
+}
+bool cancelMenuUpdate(In&, Out&) {
+    QXMenu_CancelUpdate();
+    return true;
+}
+bool requestMenuUpdate(In&, Out&) {
+    QXMenu_RequestUpdate();
+    return true;
+}
+
 struct GramEntry {
     uint32_t code;
     SMLGramHandler run; // null: the operation is not there yet
@@ -743,7 +791,7 @@ GramEntry g_requests[] = {
     {2040, maxLineLength},
     {2050, isEditing},
     {2060, getText},
-    {2070, nullptr}, // QXText_SetEditMode
+    {2070, setEditMode},
     {2080, textLength},
     {2090, putText<QXText_SetText>},
     {2100, putText<QXText_AppendText>},
@@ -800,8 +848,8 @@ GramEntry g_requests[] = {
     {8090, objectIndication},
     {8100, nullptr}, // QXUI_ShowObjects
     {8110, isPageOpen},
-    {8120, nullptr}, // QXMenu_CancelUpdate
-    {8130, nullptr}, // QXMenu_RequestUpdate
+    {8120, cancelMenuUpdate},
+    {8130, requestMenuUpdate},
     {8140, statusText},
     {8150, commFlag},
     {8160, redrawObject},
@@ -813,7 +861,7 @@ GramEntry g_requests[] = {
     {9010, nullptr}, // QXRdAttr_GetConnPoints, QXUtil_GetConnEndPoint
     {9020, attrOf<QXRdAttr_GetShapeBit>},
     {9030, pageAttr},
-    {9040, nullptr}, // QXFile_GetCurrentFileName
+    {9040, currentFileName},
     {9050, fontSize},
     {9060, attrOf<QXUtil_IsLabel>},
     {9070, maxObjectCount},
@@ -865,8 +913,9 @@ GramEntry g_requests[] = {
     {11230, setValue<QXWtAttr_SetSuperNode>},
     {11240, setValue<QXWtAttr_SetSubPage>},
     {14000, nullptr}, // QXFile_LoadPage
-    {14100, nullptr}, // QXFile_SelectFile
-    // The net layer's codes, bound by the net layer (SMLSetGramHandler).
+    {14100, selectFile},
+    // The net layer's codes, bound by the net layer (SMLSetGramHandler); 15016
+    // is the kernel's.
     {15000, nullptr}, // ASGetPageInstances
     {15001, nullptr}, // ASGetRecordMembers
     {15002, nullptr}, // SEGetCodeSegmentVars
@@ -882,7 +931,7 @@ GramEntry g_requests[] = {
     {15013, nullptr}, // RXL_AddTimeStampsResource
     {15014, nullptr}, // RXL_AddTimeStampsPiece
     {15015, nullptr}, // RXL_GetSubstitutionPairs
-    {15016, nullptr}, // QXFile_GetCurrentFileName
+    {15016, currentFileName},
     {15017, nullptr}, // SIM_LoadTaggedPairs
     {15018, nullptr}, // SIM_StoreTaggedPairs
 };

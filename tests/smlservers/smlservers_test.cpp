@@ -140,7 +140,8 @@ TEST_F(ServersTest, AttributesTextsAndListsAreAnsweredWordForWord) {
                         gram(Bytes().u32(2080).u32(label)) +                        // length
                         gram(Bytes().u32(4090).u32(page_)) +                        // node list
                         gram(Bytes().u32(1110).u32(3)) +                            // 3 pixels there and back
-                        gram(Bytes().u32(8140).str("status"));                      // empty reply
+                        gram(Bytes().u32(8140).str("status")) +                     // empty reply
+                        gram(Bytes().u32(9040));                                    // no file: empty path
     std::vector<std::string> expected = {
         answer2(Bytes().u32(1).u32(40).u32(20)),
         answer2(Bytes().u32(1).u32(100).u32(60)),
@@ -150,6 +151,7 @@ TEST_F(ServersTest, AttributesTextsAndListsAreAnsweredWordForWord) {
         answer2(Bytes().u32(1).u32(2).u32(node_).u32(label)),
         answer2(Bytes().u32(3)),
         answer2(Bytes()),
+        answer2(Bytes().str("")),
     };
     std::string joined;
     for (const auto& e : expected) joined += (joined.empty() ? "" : ";") + e;
