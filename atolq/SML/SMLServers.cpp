@@ -1,15 +1,17 @@
-// Servers of the evaluator's calls that have no handler in the program yet:
-// each reads its request completely, so the channel stays in step, and
-// answers with the failure opcode of its kind. A request that cannot be read
-// to its end marks the link broken.
+// Servers of the evaluator's calls, run by the wait loop: numbered kernel
+// requests, table calls, chart callback procedures and Pantel requests. Each
+// reads its request completely, so the channel stays in step, runs it and
+// answers, or answers with the failure opcode of its kind. A request whose
+// layout cannot be read to its end marks the link broken.
+#include <vector>
+
+#include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLLink.h"
+#include "atolq/SML/SMLPantel.h"
+#include "atolq/SML/SMLTable.h"
 #include "atolq/SML/SMLWait.h"
 
 namespace {
-
-constexpr uint32_t kTableSlotsMax = 6;
-
-uint32_t padOf(uint32_t length) { return (4 - length % 4) % 4; }
 
 int answerFailure(SMLStream* out, uint32_t opcode) {
     SMLPutU32(out, opcode);
@@ -23,60 +25,62 @@ int malformed(SMLStream* out, uint32_t opcode) {
     return 0;
 }
 
-// A request made of word n and n bytes.
-int refuseCountedRequest(SMLStream* in, SMLStream* out, uint32_t failureOpcode) {
-    uint32_t length;
-    if (!SMLGetU32(in, &length) || !SMLSkipBytes(in, length)) return malformed(out, failureOpcode);
-    return answerFailure(out, failureOpcode);
+int answer(SMLStream* out, uint32_t opcode, const SMLWireOut& reply) {
+    const auto& bytes = reply.bytes();
+    auto n = static_cast<uint32_t>(bytes.size());
+    return SMLPutU32(out, opcode) && SMLPutU32(out, n) && SMLPutBytes(out, bytes.data(), n) && SMLFlush(out);
 }
 
-bool skipCounted(SMLStream* in) {
+// Reads word n and n bytes into body. 1 read; 0 when the request cannot be
+// read (the link is then out of step); -1 read and dropped because it is
+// longer than a request may be.
+int readCounted(SMLStream* in, std::vector<uint8_t>* body) {
     uint32_t length;
-    return SMLGetU32(in, &length) && length <= kSMLMaxCounted && SMLSkipBytes(in, length + padOf(length));
+    if (!SMLGetU32(in, &length) || length > kSMLMaxCounted) return 0;
+    if (length > kSMLMaxRequest) return SMLSkipBytes(in, length) ? -1 : 0;
+    body->resize(length);
+    return SMLGetBytes(in, body->data(), length) ? 1 : 0;
 }
 
-// Reads the input value of one argument slot of a table call.
-bool skipSlotInput(SMLStream* in, uint32_t mode, uint32_t type) {
-    if (mode == 4) return true; // the result slot carries no value
-    bool input = mode == 1 || mode == 3;
-    uint32_t word;
-    switch (type) {
-    case 1:
-    case 3:
-    case 5: return !input || SMLGetU32(in, &word);
-    case 2:
-    case 6:
-    case 7: return !input || skipCounted(in);
-    case 8: return input ? skipCounted(in) : SMLGetU32(in, &word);
-    default: return true; // type 4 carries nothing
-    }
+using Switch = int (*)(std::span<const uint8_t> request, SMLWireOut& reply);
+
+int serveCounted(SMLStream* in, SMLStream* out, Switch run, uint32_t okOpcode, uint32_t failOpcode) {
+    std::vector<uint8_t> body;
+    int read = readCounted(in, &body);
+    if (read == 0) return malformed(out, failOpcode);
+    SMLWireOut reply;
+    if (read < 0 || run(body, reply) != 0) return answerFailure(out, failOpcode);
+    return answer(out, okOpcode, reply);
+}
+
+// Chart callbacks: the code and the chart's name, then the code's arguments.
+// Every chart operation belongs to the charts, which do not exist yet, so
+// every code is answered as failed.
+int chartSwitch(std::span<const uint8_t> request, SMLWireOut&) {
+    SMLWireIn in(request);
+    in.u32();
+    in.str();
+    return -1;
 }
 
 } // namespace
 
 int SMLServeGramRequest(SMLStream* in, SMLStream* out) {
-    return refuseCountedRequest(in, out, kOpGramFailed);
+    return serveCounted(in, out, SMLGramSwitch, kOpGramAnswer, kOpGramFailed);
 }
 
 int SMLServeCallback(SMLStream* in, SMLStream* out) {
-    return refuseCountedRequest(in, out, kOpCallbackFailed);
+    return serveCounted(in, out, chartSwitch, kOpCallbackAnswer, kOpCallbackFailed);
 }
 
 int SMLServePantelRequest(SMLStream* in, SMLStream* out) {
-    return refuseCountedRequest(in, out, kOpPantelFailed);
+    return serveCounted(in, out, SMLPantelSwitch, kOpPantelAnswer, kOpPantelFailed);
 }
 
 int SMLServeTableCall(SMLStream* in, SMLStream* out) {
-    constexpr uint32_t refused = kOpTableRefused;
-    uint32_t row, slots, type, mode;
-    if (!SMLGetU32(in, &row) || !SMLGetU32(in, &slots) || slots > kTableSlotsMax) return malformed(out, refused);
-    for (uint32_t slot = 0; slot < slots; ++slot) {
-        mode = 4;
-        if (slot > 0 && !SMLGetU32(in, &mode)) return malformed(out, refused);
-        if (!SMLGetU32(in, &type) || type < 1 || type > 8) return malformed(out, refused);
-        // A block as result is refused like any call here; its layout is still known.
-        bool modeKnown = slot == 0 || (mode >= 1 && mode <= 3);
-        if (!modeKnown || !skipSlotInput(in, mode, type)) return malformed(out, refused);
-    }
-    return answerFailure(out, refused);
+    SMLTableCall call;
+    bool refused = false;
+    if (!SMLReadTableCall(in, &call, &refused)) return malformed(out, kOpTableRefused);
+    if (refused || !SMLRunTableCall(call)) return answerFailure(out, kOpTableRefused);
+    return SMLWriteTableAnswer(out, call);
 }

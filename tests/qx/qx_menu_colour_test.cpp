@@ -135,4 +135,36 @@ TEST_F(QXColourTest, OnlyValidIndicesArePacked)
     EXPECT_EQ(QXColor_GetLineColor(424242, &line), 0u);
 }
 
+TEST_F(QXColourTest, DefinedEntriesReadBackAndNullArgumentsFail)
+{
+    ColorEntry entry{-1, 10, 20, 300};
+    ASSERT_EQ(QXColor_Define(&entry), 1u);
+    ASSERT_GE(entry.index, 16);
+    ColorEntry read{entry.index, 0, 0, 0};
+    ASSERT_EQ(QXColor_GetRGB(&read, 0), 1u);
+    EXPECT_EQ(read.red, 10);
+    EXPECT_EQ(read.green, 20);
+    EXPECT_EQ(read.blue, 255);  // components are clamped to 255
+    EXPECT_EQ(QXColor_FreeEntries(), static_cast<uint32_t>(kColorTableSize - Color_Count()));
+
+    struct Case {
+        const char* name;
+        uint32_t (*call)();
+    };
+    const Case cases[] = {
+        {"GetRGB", [] { return QXColor_GetRGB(nullptr, 0); }},
+        {"Define", [] { return QXColor_Define(nullptr); }},
+        {"DefineByName", [] {
+             ColorEntry e{-1, 0, 0, 0};
+             return QXColor_DefineByName(nullptr, &e);
+         }},
+        {"LoadTable", [] { return QXColor_LoadTable(nullptr, 0, -1, 3); }},
+    };
+    for (const Case& c : cases) {
+        QXStatus = 0;
+        EXPECT_EQ(c.call(), 0u) << c.name;
+        EXPECT_EQ(QXStatus, 6u) << c.name;
+    }
+}
+
 }  // namespace

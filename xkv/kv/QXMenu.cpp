@@ -8,6 +8,7 @@
 #include "xkv/kv/QXInternal.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
+#include "xkv/velkor/Velkor.h"
 
 namespace {
 
@@ -302,4 +303,51 @@ uint32_t QXColor_GetMode()
 uint32_t QXColor_FreeEntries()
 {
     return static_cast<uint32_t>(kColorTableSize - Color_Count());
+}
+
+uint32_t QXColor_GetMapSize()
+{
+    return static_cast<uint32_t>(Color_GetMapEntries());
+}
+
+uint32_t QXColor_GetRGB(ColorEntry* entry, uint32_t query)
+{
+    if (entry == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    return Color_GetRGB(entry, query);
+}
+
+uint32_t QXColor_Define(ColorEntry* entry)
+{
+    if (entry == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    return Color_Define(entry);
+}
+
+uint32_t QXColor_DefineByName(const char* name, ColorEntry* entry)
+{
+    if (name == nullptr || entry == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    return Color_DefineByName(name, entry);
+}
+
+uint32_t QXColor_LoadTable(const uint16_t (*rows)[3], uint32_t reset, int16_t first, uint16_t count)
+{
+    if (rows == nullptr && count > 0) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    return Color_LoadTable(rows, reset, first, count);
+}
+
+void QXMenu_RequestUpdate()
+{
+    Velkor_RequestMenuUpdate(1);
+}
+
+void QXMenu_CancelUpdate()
+{
+    Velkor_RequestMenuUpdate(0);
 }

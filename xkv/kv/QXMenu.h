@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "xkv/colour/Colour.h"
 #include "xkv/kv/QX.h"
 
 uint32_t QXMenu_LoadMenu(int32_t menuId);
@@ -37,3 +38,14 @@ uint32_t QXColor_SetFillColor(ObjectHandle object, int16_t index);
 uint32_t QXColor_SetTextColor(ObjectHandle object, int16_t index);
 uint32_t QXColor_GetMode();
 uint32_t QXColor_FreeEntries();
+// Colour table entries: a null entry, name or row block fails with status 6.
+uint32_t QXColor_GetMapSize();
+uint32_t QXColor_GetRGB(ColorEntry* entry, uint32_t query);
+uint32_t QXColor_Define(ColorEntry* entry);
+uint32_t QXColor_DefineByName(const char* name, ColorEntry* entry);
+uint32_t QXColor_LoadTable(const uint16_t (*rows)[3], uint32_t reset, int16_t first, uint16_t count);
+
+// The main loop re-evaluates menu states after the current event while this
+// request stands.
+void QXMenu_RequestUpdate();
+void QXMenu_CancelUpdate();

@@ -11,6 +11,11 @@ ObjectHandle QXStr_CreateNode(ObjectHandle page, Fixed cx, Fixed cy, Fixed width
 ObjectHandle QXStr_CreatePolygon(ObjectHandle page, uint32_t count, const FixPoint* points);
 ObjectHandle QXStr_CreateLine(ObjectHandle page, uint32_t count, const FixPoint* points);
 ObjectHandle QXStr_CreateLabel(ObjectHandle page, Fixed cx, Fixed cy, Fixed width, Fixed height, const char* text);
+// Pictures: an image file of the raster library, or a picture file (512
+// bytes skipped, a big-endian length counting itself, the data). Width or
+// height 0 takes the picture's own size.
+ObjectHandle QXStr_CreatePicture(ObjectHandle page, Fixed cx, Fixed cy, Fixed width, Fixed height, const char* path);
+ObjectHandle QXStr_LoadPicture(ObjectHandle page, Fixed cx, Fixed cy, Fixed width, Fixed height, const char* path);
 ObjectHandle QXStr_CreateConnector(ObjectHandle page, ObjectHandle from, ObjectHandle to);
 uint32_t QXStr_MakeRegion(ObjectHandle object, ObjectHandle parent);
 uint32_t QXStr_UnmakeRegion(ObjectHandle region);
@@ -51,6 +56,10 @@ uint32_t QXStr_IsModified();
 void QXStr_SetModified(uint32_t flag);
 uint32_t QXStr_IsPageOpen(ObjectHandle page, uint32_t* open);
 ObjectHandle QXStr_GetPageListHandle();
+uint32_t QXStr_GetSetConnLists(ObjectHandle object, uint16_t* count, ObjectHandle** array);
+ObjectHandle QXStr_GetBucketContent();
+uint32_t QXStr_GetPaletteOption(ObjectHandle page, uint32_t* flag);
+uint32_t QXStr_SetPageAttrValue(ObjectHandle page, uint32_t value);
 ObjectHandle QXStr_MapHandle(MemHandle map, ObjectHandle old);
 uint32_t QXStr_IsCrossPageConn(ObjectHandle connector);
 uint32_t QXStr_ZoomIn(ObjectHandle page);

@@ -27,4 +27,21 @@ uint32_t QXText_GetTextAttr(ObjectHandle object, int32_t* font, int32_t* size, i
 uint32_t QXText_GetTextLimit(uint32_t, uint32_t, uint32_t* value);
 ObjectHandle QXText_FirstReferrer(ObjectHandle object);
 uint32_t QXText_HasReferences(ObjectHandle object);
+// The buffer holds size bytes; the text is cut to size - 1 characters and ended by NUL.
+uint32_t QXText_GetSelectedText(ObjectHandle object, char* buffer, uint32_t size, uint32_t referenceMode);
+uint32_t QXText_GetCursorOffset(ObjectHandle object, uint32_t* a, uint32_t* b);
+uint32_t QXText_SetEditMode(uint32_t mode);
+uint32_t QXText_SetNoWrap(ObjectHandle object, uint32_t value);
+uint32_t QXText_SetTextAttr(ObjectHandle object, int32_t font, int32_t size, int32_t style, int32_t justification);
+// Copies of the family names in QXMem blocks, the list and the index array
+// in blocks of their own; 0 at once when *names already holds a block.
+uint32_t QXText_GetFontNames(char*** names, uint16_t* count, int16_t** indexes);
+uint32_t QXText_GetFontSizes(uint32_t ignored, uint16_t** sizes, uint16_t* count);
+uint32_t QXText_Find(const char* search, const char* replacement, uint32_t scope, uint32_t matchCase,
+                     uint32_t replaceMode, ObjectHandle start, ObjectHandle* result);
+uint32_t QXText_FindAgain();
+uint32_t QXText_InsertReference(ObjectHandle object, ObjectHandle referenced);
+uint32_t QXText_RemoveReference(ObjectHandle object, ObjectHandle* referenced);
+ObjectHandle QXText_ReferenceAtCursor(ObjectHandle object);
+uint32_t QXText_RefersTo(ObjectHandle object, ObjectHandle other);
 uint32_t QXText_DeleteText(ObjectHandle object, uint32_t keepIfNotEmpty);

@@ -1,0 +1,156 @@
+// QX file functions in a temporary directory: files made and opened around
+// callbacks, with and without the encoder, and the dialog's cancel.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "xkv/kv/QXFile.h"
+#include "xkv/kv/QXMem.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int gCalls = 0;
+uint32_t gReadWord = 0;
+
+uint32_t WriteHello(FileHandle file)
+{
+    ++gCalls;
+    return QXFile_Write(file, "hello", 5);
+}
+
+uint32_t WriteWord(FileHandle file)
+{
+    ++gCalls;
+    const uint32_t word = 0x01020304;
+    return QXFile_Write(file, &word, 4);
+}
+
+uint32_t ReadWord(FileHandle file)
+{
+    ++gCalls;
+    return QXFile_ReadBlock(file, &gReadWord, 4);
+}
+
+uint32_t ReadAll(FileHandle file)
+{
+    ++gCalls;
+    char buffer[16] = {};
+    uint32_t n = sizeof buffer;
+    if (!QXFile_ReadBytes(file, buffer, &n)) {
+        return 0;
+    }
+    return n == 5 && std::memcmp(buffer, "hello", 5) == 0 ? 1 : 0;
+}
+
+class QXFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/qxfileXXXXXX";
+        dir_ = mkdtemp(pattern);
+        gCalls = 0;
+        QXStatus = 0;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const char* name) const { return (fs::path(dir_) / name).string(); }
+    std::string dir_;
+};
+
+TEST_F(QXFileTest, CreateMakesTheFileAndCallsOnceThenOpenReadsIt)
+{
+    const std::string path = Path("new.txt");
+    QXFileRequest create;
+    create.callback = WriteHello;
+    create.name = path.c_str();
+    ASSERT_EQ(QXFile_CreateFile(&create), 1u) << QXStatus;
+    EXPECT_EQ(gCalls, 1);
+    std::ifstream in(path);
+    std::string text;
+    in >> text;
+    EXPECT_EQ(text, "hello");
+
+    QXFileRequest open;
+    open.callback = ReadAll;
+    open.name = path.c_str();
+    EXPECT_EQ(QXFile_OpenFile(&open), 1u) << QXStatus;
+    EXPECT_EQ(gCalls, 2);
+}
+
+TEST_F(QXFileTest, EncodedWordsRoundTripBigEndian)
+{
+    const std::string path = Path("coded.bin");
+    QXFileRequest create;
+    create.callback = WriteWord;
+    create.name = path.c_str();
+    create.stream = 1;
+    ASSERT_EQ(QXFile_CreateFile(&create), 1u) << QXStatus;
+    QXFileRequest open;
+    open.callback = ReadWord;
+    open.name = path.c_str();
+    open.stream = 1;
+    gReadWord = 0;
+    ASSERT_EQ(QXFile_OpenFile(&open), 1u) << QXStatus;
+    EXPECT_EQ(gReadWord, 0x01020304u);
+}
+
+TEST_F(QXFileTest, MissingFileIsNotFoundAndCallsNothing)
+{
+    const std::string path = Path("missing");
+    QXFileRequest open;
+    open.callback = ReadAll;
+    open.name = path.c_str();
+    EXPECT_EQ(QXFile_OpenFile(&open), 0u);
+    EXPECT_EQ(QXStatus, 51u);
+    EXPECT_EQ(gCalls, 0);
+}
+
+TEST_F(QXFileTest, CancelledDialogsGiveSixty)
+{
+    EXPECT_EQ(QXFile_CreateFileWith(WriteHello, Path("x").c_str(), 0, "Save", 0), 0u);
+    EXPECT_EQ(QXStatus, 60u);
+    QXStatus = 0;
+    EXPECT_EQ(QXFile_OpenFileWith(ReadAll, nullptr), 0u);
+    EXPECT_EQ(QXStatus, 60u);
+    EXPECT_EQ(gCalls, 0);
+    char* chosen = nullptr;
+    EXPECT_EQ(QXFile_SelectFile("t", "b", "i", 0, &chosen), 0u);
+    EXPECT_EQ(chosen, nullptr);
+}
+
+TEST_F(QXFileTest, BadRequestsAndUnwritableDirectories)
+{
+    EXPECT_EQ(QXFile_CreateFile(nullptr), 0u);
+    EXPECT_EQ(QXStatus, 6u);
+    QXFileRequest noName;
+    noName.callback = WriteHello;
+    EXPECT_EQ(QXFile_CreateFile(&noName), 0u);
+    const std::string inMissingDir = Path("no/such/dir/file");
+    QXFileRequest create;
+    create.callback = WriteHello;
+    create.name = inMissingDir.c_str();
+    QXStatus = 0;
+    EXPECT_EQ(QXFile_CreateFile(&create), 0u);
+    EXPECT_NE(QXStatus, 0u);
+    EXPECT_EQ(gCalls, 0);
+}
+
+TEST_F(QXFileTest, ReadBlockPastTheEndReportsEndOfFile)
+{
+    const std::string path = Path("short");
+    std::ofstream(path) << "ab";
+    QXFileRequest open;
+    open.callback = ReadWord;
+    open.name = path.c_str();
+    QXFile_OpenFile(&open);
+    EXPECT_TRUE(QXStatus == 26u || QXStatus == 50u) << QXStatus;
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+// QX file functions over the kernel's files and its file-selection dialog.
+// A file made or opened for the application's callback is always closed
+// again, and the encoder switched off, whatever the callback answers.
+#include "xkv/kv/QXFile.h"
+
+#include <cstring>
+#include <string>
+
+#include "xkv/comm/Comm.h"
+#include "xkv/file/Diagram.h"
+#include "xkv/kv/QXInternal.h"
+#include "xkv/kv/QXMem.h"
+#include "xkv/pending/Pending.h"
+#include "xkv/mods/Strings.h"
+
+namespace {
+
+constexpr uint32_t kDiagramFile = 1;
+constexpr uint32_t kDialogError = 1;
+constexpr uint32_t kDialogCancelled = 60;
+constexpr int32_t kMessageSave = 22;
+constexpr int32_t kMessageOpen = 23;
+
+// A copy of the text in a new QX memory block, 0 when none can be had.
+char* CopyToBlock(const char* text)
+{
+    const size_t length = std::strlen(text);
+    auto* block = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(length + 1)));
+    if (block != nullptr) {
+        std::memcpy(block, text, length);
+    }
+    return block;
+}
+
+std::string Message(int32_t id)
+{
+    char text[64] = {};
+    String_GetText(id, text, sizeof text);
+    return text;
+}
+
+// Runs the dialog; the chosen name, or status 60 and false.
+bool Ask(const char* title, int32_t button, const char* initial, uint32_t options, std::string* chosen)
+{
+    char name[kQXPathSize] = {};
+    uint32_t result = 0;
+    const std::string label = Message(button);
+    const uint32_t answer = Dialog_SelectFile(initial != nullptr ? initial : "", title != nullptr ? title : "",
+                                              label.c_str(), name, options, &result);
+    if (answer == kDialogCancelled || answer == kDialogError) {
+        QXStatus = answer == kDialogCancelled ? kDialogCancelled : kStatusFailed;
+        return false;
+    }
+    name[sizeof name - 1] = '\0';
+    *chosen = name;
+    return true;
+}
+
+// Calls the callback with the open file, the encoder on when asked.
+uint32_t RunCallback(FileHandle file, const QXFileRequest& request, uint32_t direction)
+{
+    uint32_t result = 0;
+    if (request.stream != 0) {
+        if (KernelStatus s = File_StreamOn(file, direction); s != kStatusOk) {
+            File_Close(file);
+            return qx::Fail(s);
+        }
+    }
+    result = request.callback(file);
+    if (request.stream != 0) {
+        if (KernelStatus s = File_StreamOff(file); s != kStatusOk && direction == 1) {
+            result = qx::Fail(s);
+        }
+    }
+    if (KernelStatus s = File_Close(file); s != kStatusOk) {
+        return qx::Fail(s);
+    }
+    return result;
+}
+
+}  // namespace
+
+uint32_t QXFile_GetCurrentFileName(char** out)
+{
+    if (out == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    char path[kQXPathSize] = {};
+    if (KernelStatus s = Comm_GetFilePath(kDiagramFile, path, sizeof path); s != kStatusOk) {
+        return qx::Fail(s);
+    }
+    *out = CopyToBlock(path);
+    return *out != nullptr ? 1 : 0;
+}
+
+uint32_t QXFile_SetCurrentFileName(const char* path)
+{
+    if (path == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    if (KernelStatus s = Comm_SetFilePath(kDiagramFile, path); s != kStatusOk) {
+        return qx::Fail(s);
+    }
+    return 1;
+}
+
+uint32_t QXFile_SelectFile(const char* title, const char* button, const char* initial, uint32_t options, char** out)
+{
+    if (out == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    char name[kQXPathSize] = {};
+    uint32_t result = 0;
+    const uint32_t answer = Dialog_SelectFile(initial != nullptr ? initial : "", title != nullptr ? title : "",
+                                              button != nullptr ? button : "", name, options, &result);
+    if (answer == kDialogCancelled || answer == kDialogError) {
+        return 0;
+    }
+    name[sizeof name - 1] = '\0';
+    *out = CopyToBlock(name);
+    return *out != nullptr ? 1 : 0;
+}
+
+uint32_t QXFile_CreateFile(QXFileRequest* request)
+{
+    if (request == nullptr || request->callback == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    std::string path;
+    if (request->ask != 0) {
+        if (!Ask(request->title, kMessageSave, request->name, request->options, &path)) {
+            return 0;
+        }
+    } else if (request->name != nullptr) {
+        path = request->name;
+    } else {
+        return qx::Fail(kStatusBadArgument);
+    }
+    if (!File_Exists(path.c_str())) {
+        if (KernelStatus s = File_Create(path.c_str()); s != kStatusOk) {
+            return qx::Fail(s);
+        }
+    }
+    FileHandle file = 0;
+    if (KernelStatus s = File_Open(path.c_str(), kOpenWrite, &file); s != kStatusOk) {
+        return qx::Fail(s);
+    }
+    return RunCallback(file, *request, 0);
+}
+
+uint32_t QXFile_CreateFileWith(QXFileCallback callback, const char* name, uint32_t options, const char* title,
+                               uint32_t)
+{
+    QXFileRequest request;
+    request.callback = callback;
+    request.name = name;
+    request.ask = 1;
+    request.options = options;
+    request.title = title;
+    return QXFile_CreateFile(&request);
+}
+
+uint32_t QXFile_OpenFile(QXFileRequest* request)
+{
+    if (request == nullptr || request->callback == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    std::string path;
+    if (request->ask != 0) {
+        if (!Ask("Open File", kMessageOpen, request->name, request->options, &path)) {
+            return 0;
+        }
+    } else if (request->name != nullptr) {
+        path = request->name;
+    } else {
+        return qx::Fail(kStatusBadArgument);
+    }
+    if (!File_Exists(path.c_str())) {
+        return qx::Fail(kStatusNotFound);
+    }
+    FileHandle file = 0;
+    if (KernelStatus s = File_Open(path.c_str(), kOpenRead, &file); s != kStatusOk) {
+        return qx::Fail(s);
+    }
+    // A name chosen by the dialog stands in the record while the callback runs.
+    const bool lend = request->name == nullptr;
+    if (lend) {
+        request->name = path.c_str();
+    }
+    const uint32_t result = RunCallback(file, *request, 1);
+    if (lend) {
+        request->name = nullptr;
+    }
+    return result;
+}
+
+uint32_t QXFile_OpenFileWith(QXFileCallback callback, const char* name)
+{
+    QXFileRequest request;
+    request.callback = callback;
+    request.name = name;
+    request.ask = 1;
+    return QXFile_OpenFile(&request);
+}
+
+uint32_t QXFile_Write(FileHandle file, const void* data, uint32_t count)
+{
+    if (data == nullptr && count != 0) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    const KernelStatus s = File_IsEncoding(file) ? File_WriteBytes(file, data, count) : File_Write(file, data, count);
+    return s == kStatusOk ? 1 : qx::Fail(s);
+}
+
+uint32_t QXFile_WriteAlias(FileHandle file, const void* data, uint32_t count)
+{
+    return QXFile_Write(file, data, count);
+}
+
+uint32_t QXFile_ReadBlock(FileHandle file, void* buffer, uint32_t count)
+{
+    if (buffer == nullptr && count != 0) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    const KernelStatus s = File_ReadBytes(file, buffer, count);
+    if (s == kStatusOk) {
+        return 1;
+    }
+    QXStatus = s;
+    return s == kStatusEndOfFile ? 1 : 0;
+}
+
+uint32_t QXFile_ReadBytes(FileHandle file, void* buffer, uint32_t* count)
+{
+    if (buffer == nullptr || count == nullptr) {
+        return qx::Fail(kStatusBadArgument);
+    }
+    const KernelStatus s = File_ReadAvailable(file, buffer, count);
+    if (s != kStatusOk) {
+        return qx::Fail(s);
+    }
+    return 1;
+}
+
+uint32_t QXFile_ReadDefaultsSection(FileHandle file)
+{
+    return qx::Store(File_ReadDefaultsSection(file, 0, 0));
+}
+
+uint32_t QXFile_WriteDefaultsSection(FileHandle file, uint32_t level)
+{
+    return qx::Store(File_WriteDefaultsSection(file, level));
+}
+
+uint32_t QXFile_StreamOn(FileHandle file, uint32_t direction)
+{
+    return qx::Store(File_StreamOn(file, direction != 0 ? 1 : 0));
+}
+
+uint32_t QXFile_StreamOff(FileHandle file)
+{
+    return qx::Store(File_StreamOff(file));
+}
