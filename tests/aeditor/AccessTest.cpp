@@ -2,6 +2,7 @@
 #include "NetFixture.h"
 
 #include "ServiceDoubles.h"
+#include "xkv/velkor/Velkor.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/Utils/MemPool.h"
 #include "atolq/Utils/QXMem.h"
@@ -18,6 +19,7 @@ TEST_F(AccessTest, SameGuardChangesNothingNewGuardAsksForReswitch)
     SETrans* tr = trans(page());
     SESetGuard(&tr->head, text("x > 1"));
     GE_SetMode(2);
+    Velkor_RequestMenuUpdate(0);
     tr->flags |= kSEInscriptionMark;
     EXPECT_EQ(SESetGuard(&tr->head, text("x > 1")), 1);
     EXPECT_TRUE(tr->flags & kSEInscriptionMark);
@@ -25,7 +27,7 @@ TEST_F(AccessTest, SameGuardChangesNothingNewGuardAsksForReswitch)
     EXPECT_EQ(SESetGuard(&tr->head, text("x > 2")), 1);
     EXPECT_FALSE(tr->flags & kSEInscriptionMark);
     EXPECT_EQ(serviceLog().reswitchRequests, 1);
-    EXPECT_EQ(serviceLog().menuUpdates, 1);
+    EXPECT_EQ(Velkor_MenuUpdateRequested(), 1);
     EXPECT_STREQ(SEGetGuard(&tr->head), "x > 2");
     EXPECT_EQ(SESetGuard(nullptr, text("y")), 0);
     EXPECT_EQ(takeError(), kSEMsgInvalidId);

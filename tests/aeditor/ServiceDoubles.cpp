@@ -12,11 +12,6 @@ ServiceLog& serviceLog()
     return log;
 }
 
-void QXMenu_RequestUpdate()
-{
-    ++serviceLog().menuUpdates;
-}
-
 void EE_RefreshNodeName(uint32_t) {}
 
 int GE_TranslateHandle(uint32_t* handle)

@@ -6,7 +6,6 @@
 
 struct ServiceLog {
     int reswitchRequests = 0;
-    int menuUpdates = 0;
     int integerTime = -1;
     // Kernel handle map of a diagram load: old handle -> new handle.
     std::map<uint32_t, uint32_t> handleMap;

@@ -87,7 +87,6 @@ int EE_GetWorkingDirectory(char** directory, uint32_t* length)
 }
 
 // Services of the abstract net.
-void QXMenu_RequestUpdate() {}
 void EE_RefreshNodeName(uint32_t) {}
 int GE_TranslateHandle(uint32_t*) { return 1; }
 int GE_MessageBox(int16_t) { return 1; }

@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -106,20 +107,36 @@ TEST_F(MainWindowTest, AppearsWithTitleMenuBarAreaAndStatusBar)
     EXPECT_EQ(shell->name, "tolq");
     EXPECT_EQ(shell->res_class, "Tolq");
 
-    // Shell > form "menu" > (menu-bar area, status bar).
+    // Shell > form "menu" > (menu-bar area, status bar). The menu bar widens the
+    // window once its items are laid out, so read the tree until that is done.
     std::vector<WindowInfo> form;
     std::vector<WindowInfo> children;
-    for (const WindowInfo& w : client_.window_tree()) {
-        if (w.parent == shell->id) {
-            form.push_back(w);
+    auto readLayout = [&] {
+        form.clear();
+        children.clear();
+        const std::vector<WindowInfo> tree = client_.window_tree();
+        for (const WindowInfo& w : tree) {
+            if (w.parent == shell->id) {
+                form.push_back(w);
+            }
         }
-    }
+        if (form.size() != 1) {
+            return false;
+        }
+        for (const WindowInfo& w : tree) {
+            if (w.parent == form[0].id) {
+                children.push_back(w);
+            }
+        }
+        shell = client_.wait_for_window("tolq");
+        if (children.size() != 2 || !shell.has_value()) {
+            return false;
+        }
+        const WindowInfo& top = children[0].y < children[1].y ? children[0] : children[1];
+        return top.width > 500 && shell->width >= top.x + top.width + 6;
+    };
+    ASSERT_TRUE(wait_until(readLayout));
     ASSERT_EQ(form.size(), 1u);
-    for (const WindowInfo& w : client_.window_tree()) {
-        if (w.parent == form[0].id) {
-            children.push_back(w);
-        }
-    }
     ASSERT_EQ(children.size(), 2u);
     const WindowInfo& bar = children[0].y < children[1].y ? children[0] : children[1];
     const WindowInfo& status = children[0].y < children[1].y ? children[1] : children[0];

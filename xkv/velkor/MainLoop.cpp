@@ -363,3 +363,8 @@ void Velkor_RequestMenuUpdate(int32_t flag)
 {
     Loop().menuUpdate = flag;
 }
+
+int32_t Velkor_MenuUpdateRequested()
+{
+    return Loop().menuUpdate;
+}

@@ -125,3 +125,5 @@ uint32_t Velkor_IconifyWithMain(Window window, uint32_t dialogUp);
 void Velkor_SetRunning(int32_t running);
 int32_t Velkor_IsRunning();
 void Velkor_RequestMenuUpdate(int32_t flag);
+// The flag of the last menu update request (1 asked, 0 none or cancelled).
+int32_t Velkor_MenuUpdateRequested();
