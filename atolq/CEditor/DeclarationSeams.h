@@ -1,10 +1,14 @@
 // Operations of the net editor that the declarations call and that live in
-// modules of the editor not yet built here: error boxes, message boxes, the
-// busy cursor and progress display, net roles of objects, regions of net
-// objects, record links in user data and graphic defaults. Only declared.
+// modules of the editor not yet built here: error boxes, message boxes with
+// a text, the busy cursor and progress display, net roles of objects,
+// regions of net objects and graphic defaults. Only declared. The plain
+// message box and the record links in user data are the editor's own.
 #pragma once
 
 #include <cstdint>
+
+#include "atolq/CEditor/MessageBox.h"
+#include "atolq/CEditor/NetRecords.h"
 
 struct SEHead;
 struct SEPage;
@@ -33,13 +37,9 @@ SEDeclNode* EE_CreateDeclNode(uint32_t object, SEPage* page, uint16_t subKind);
 // Turns the selection into plain objects; refuses on empty or hierarchy pages.
 int EE_MakeSelectionAuxiliary();
 
-// Message boxes: a message by id; a text, a blank and a message (id 0: the
-// text alone); a confirmation with a button label, 1 when accepted.
-int GE_MessageBox(int16_t messageId);
+// Message box with a text, a blank and a message (id 0: the text alone).
 void GE_MessageBoxText(const char* text, int32_t messageId);
 
-// Regions and record links.
+// Regions of net objects.
 int GE_AttachAsRegion(uint32_t parent, uint32_t region, int32_t kind);
-int GE_SetSERecord(uint32_t object, SEHead* record);
-int GE_GetSERecord(uint32_t object, SEHead** record);
 void GE_ApplyDefaultAttributes(int32_t key, uint32_t object);

@@ -732,7 +732,7 @@ SEDeclNode* nodeRecord(uint32_t object)
 }
 
 // Puts the node back as a plain object holding its old text and size.
-void restoreNode(uint32_t object, SEDeclNode* node, const std::string& text, int32_t w, int32_t h)
+void restoreNode(uint32_t object, SEDeclNode* node, const std::string& text, Fixed w, Fixed h)
 {
     while (node->entries != nullptr && node->entries->first != nullptr) {
         auto* e = static_cast<SEDeclEntry*>(node->entries->first);
@@ -742,7 +742,7 @@ void restoreNode(uint32_t object, SEDeclNode* node, const std::string& text, int
             QXStr_DeleteObject(region);
     }
     uint16_t count = 0;
-    uint32_t* regions = nullptr;
+    ObjectHandle* regions = nullptr;
     if (QXStr_GetRegionList(object, &count, &regions) != 0 && regions != nullptr) {
         for (uint16_t i = 0; i < count; ++i)
             QXStr_DeleteObject(regions[i]);
@@ -768,7 +768,7 @@ int DEConvertNode(uint32_t object)
     state.followUps.clear();
     state.quiet = 0;
     state.comments = commentRanges(text);
-    int32_t w0 = 0, h0 = 0, x = 0, y = 0, w1 = 0, h1 = 0;
+    Fixed w0 = 0, h0 = 0, x = 0, y = 0, w1 = 0, h1 = 0;
     QXRdAttr_GetSize(object, &w0, &h0);
     QXRdAttr_GetPosition(object, &x, &y);
     QXText_SetText(object, str(node->name).c_str());
@@ -830,13 +830,13 @@ int DEReconvertNodeText(uint32_t textObject, uint32_t* object)
 
 int DEMergeNodeText(uint32_t source, uint32_t target)
 {
-    uint16_t length = 0;
-    int found = QXText_GetLength(source, &length);
+    uint32_t length = 0;
+    int found = QXText_GetLength(source, &length) != 0 ? 1 : 0;
     if (found == 0 || length == 0)
         return found;
     std::string merged = objectText(target) + "\n" + objectText(source);
     QXText_SetText(target, merged.c_str());
-    return QXStr_DeleteObject(source);
+    return QXStr_DeleteObject(source) != 0 ? 1 : 0;
 }
 
 namespace {

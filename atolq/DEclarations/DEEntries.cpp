@@ -15,7 +15,7 @@ using namespace de;
 namespace {
 
 // Line style of a region per check status 0..3.
-constexpr int32_t kStatusStyle[4] = {0, 4, 3, 1};
+constexpr uint32_t kStatusStyle[4] = {0, 4, 3, 1};
 
 const char* const kPredeclared[] = {"lt", "legal", "mkstr", "input", "output", "size", "all",
                                     "ran", "ord", "col", "mult", "set", "of"};

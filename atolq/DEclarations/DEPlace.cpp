@@ -337,7 +337,7 @@ int DEPlaceRegion(DEPlacement* p)
     }
     SEDeclEntry* afterEntry = asEntry(afterRecord);
     uint32_t previous = QXStr_GetCurObject();
-    int32_t x = 0, y = 0, w = 0, h = 0;
+    Fixed x = 0, y = 0, w = 0, h = 0;
     QXRdAttr_GetSize(p->after, &w, &h);
     QXRdAttr_GetPosition(p->after, &x, &y);
     uint32_t region = QXStr_CreateNode(pageOf(p->after), x, y, w, h, 1);
@@ -386,7 +386,7 @@ int DEStackEntryRegions(SEDeclEntry* entry, uint32_t region, uint32_t nodeObject
         return 0;
     auto* node = reinterpret_cast<SEDeclNode*>(record);
     if (region != 0) {
-        int32_t nw = 0, nh = 0, rw = 0, rh = 0;
+        Fixed nw = 0, nh = 0, rw = 0, rh = 0;
         QXRdAttr_GetSize(nodeObject, &nw, &nh);
         QXRdAttr_GetSize(region, &rw, &rh);
         QXWtAttr_SetSize(region, nw, rh);

@@ -1,43 +1,31 @@
-// Kernel programming interface and services of other subsystems that the
-// declarations call and that are not built here yet. Only declared; the
+// The kernel programming interface, the command layer and the editor's
+// defaults that the declarations call, and the few services of other
+// subsystems that are not built here yet: those are only declared, and the
 // programs that link the declarations provide them.
 #pragma once
 
 #include <cstdint>
 
-struct SEHead;
+#include "atolq/CEditor/DefaultsFile.h"
+#include "xkv/comm/Comm.h"
+#include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXMem.h"
+#include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXText.h"
+#include "xkv/kv/QXUI.h"
 
-// Texts of kernel objects.
-int QXText_GetLength(uint32_t object, uint16_t* length);
-int QXText_GetText(uint32_t object, char* buffer, uint16_t* length);
-int QXText_SetText(uint32_t object, const char* text);
-
-// Objects, selection and commands.
-uint32_t QXStr_CreateNode(uint32_t page, int32_t x, int32_t y, int32_t width, int32_t height, int32_t shape);
-int QXStr_DeleteObject(uint32_t object);
-uint32_t QXStr_GetCurObject();
-int QXStr_SetCurObject(uint32_t object);
-// The regions of an object; the array is freed with QXMem_Free.
-int QXStr_GetRegionList(uint32_t object, uint16_t* count, uint32_t** regions);
-uint32_t Comm_GetCurrentPage();
-int QXUI_DoCommand(int32_t command);
-int QXUI_AlignObjects(uint32_t object, int32_t code, uint32_t a, uint32_t b);
-void QXUI_SetStatusBarMessage(const char* text);
-
-// Attributes: line style, size and centre position (16.16 fixed).
-int QXWtAttr_SetLineStyle(uint32_t object, int32_t style);
-int QXRdAttr_GetSize(uint32_t object, int32_t* width, int32_t* height);
-int QXRdAttr_GetPosition(uint32_t object, int32_t* x, int32_t* y);
-int QXWtAttr_SetSize(uint32_t object, int32_t width, int32_t height);
-int QXWtAttr_SetPosition(uint32_t object, int32_t x, int32_t y);
+// Issues a kernel command as if chosen from its menu; 1 when it ran.
+uint32_t QXUI_DoCommand(int32_t command);
+// Aligns the object against the references (alignment commands 901 to 914);
+// 1 when it was moved.
+uint32_t QXUI_AlignObjects(ObjectHandle object, int32_t command, ObjectHandle a, ObjectHandle b);
 
 // The syntax check's legal-ML-identifier test.
 int CTSLegalMLName(const char* name);
-// Starting the evaluator with the editor's evaluator settings: 1 when up.
-using CTSConfigFn = int (*)(int freshImage, int* local, char** host, uint16_t* port, char** image,
-                            char** savedImage, char** program, char** user, char** password, int level);
+// Starting the evaluator with the editor's evaluator settings
+// (GE_GetMLSettings gives them): 1 when up.
+using CTSConfigFn = int (*)(int remote, uint32_t* local, char** host, uint16_t* port, char** image, char** mlFile,
+                            char** runtime, char** directory, uint32_t* directoryLength, uint32_t level);
 int CTSStartEvaluator(CTSConfigFn configuration);
-int GE_GetMLSettings(int freshImage, int* local, char** host, uint16_t* port, char** image,
-                     char** savedImage, char** program, char** user, char** password, int level);
 // The simulator's with-time option.
 int SWithTime();

@@ -167,11 +167,11 @@ void removeValue(LMList* list, void* value)
 
 std::string objectText(uint32_t object)
 {
-    uint16_t length = 0;
+    uint32_t length = 0;
     if (object == 0 || QXText_GetLength(object, &length) == 0 || length == 0)
         return {};
     std::string buffer(length + 1u, '\0');
-    uint16_t got = length;
+    uint32_t got = length;
     QXText_GetText(object, buffer.data(), &got);
     buffer.resize(std::min<size_t>(got, length));
     if (size_t nul = buffer.find('\0'); nul != std::string::npos)

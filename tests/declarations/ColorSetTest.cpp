@@ -116,7 +116,7 @@ TEST_F(ColorSetTest, ConvertedKindChangeRewritesTheRegion)
     ASSERT_NE(r, nullptr);
     DEChangeColorSetKind(r, kCSUnion);
     DERewriteEntryText(r);
-    EXPECT_EQ(world().objects[r->kvObject].text, "colorset R = union a:A + b:A;");
+    EXPECT_EQ(textOf(r->kvObject), "colorset R = union a:A + b:A;");
 }
 
 } // namespace

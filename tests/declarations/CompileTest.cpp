@@ -30,7 +30,7 @@ TEST_F(CompileTest, NodesCompileInTheOrderOfTheirNumbers)
     EXPECT_EQ(DEStartCompileOrder(&progress), 0);
     EXPECT_EQ(world().compiled, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(progress.counters[3], 2);
-    EXPECT_EQ(world().objects[entryNamed("a")->kvObject].lineStyle, 0);
+    EXPECT_EQ(lineStyleOf(entryNamed("a")->kvObject), 0u);
     EXPECT_NE(entryNamed("b")->flags & kDECompiled, 0u);
 }
 

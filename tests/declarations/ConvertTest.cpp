@@ -118,28 +118,27 @@ TEST_F(DeclTest, DuplicateOfSameTimingBecomesAlias)
 TEST_F(DeclTest, RegionsStackBelowTheNodeAndTheNodeKeepsItsTop)
 {
     uint32_t object = node("val a = 1;\nval b = 2;\nval c = 3;\nval d = 4;");
-    FakeObject before = world().objects[object];
+    Box before = boxOf(object);
     DEConvertNode(object);
-    FakeObject& n = world().objects[object];
-    EXPECT_EQ(n.text, "Global Declaration #1");
+    Box n = boxOf(object);
+    EXPECT_EQ(textOf(object), "Global Declaration #1");
     EXPECT_EQ(n.w, before.w);
-    EXPECT_EQ(n.y - n.h / 2, before.y - before.h / 2) << "top edge stays";
-    int32_t bottom = n.y + n.h / 2;
+    EXPECT_EQ(n.top(), before.top()) << "top edge stays";
+    Fixed bottom = n.bottom();
     for (SEDeclEntry* e : entries(object)) {
-        FakeObject& r = world().objects[e->kvObject];
-        EXPECT_EQ(r.parent, object);
-        EXPECT_EQ(r.regionKind, kDERegionKind);
-        EXPECT_EQ(r.y - r.h / 2, bottom);
-        EXPECT_EQ(r.lineStyle, 3) << "new entries are changed and unchecked";
-        bottom = r.y + r.h / 2;
+        Box r = boxOf(e->kvObject);
+        EXPECT_EQ(ownerOf(e->kvObject), object);
+        EXPECT_EQ(regionKindOf(e->kvObject), static_cast<uint32_t>(kDERegionKind));
+        EXPECT_EQ(r.top(), bottom);
+        EXPECT_EQ(lineStyleOf(e->kvObject), 3u) << "new entries are changed and unchecked";
+        bottom = r.bottom();
     }
     EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val a = 1;", "val b = 2;", "val c = 3;", "val d = 4;"}));
 }
 
 TEST_F(DeclTest, LocalNodesTakeOnlyRefs)
 {
-    uint32_t pageObject = newObject("", 0, 0, 0, 0);
-    SEPage* p = page(pageObject);
+    SEPage* p = page(world().page);
     uint32_t object = node("pageref p = 1; (* p is one *) instref q = 2;", kSEDeclLocal, p);
     DEConvertNode(object);
     EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"pageref p = 1;\n(* p is one *)", "instref q = 2;"}))
@@ -152,7 +151,7 @@ TEST_F(DeclTest, LocalNodesTakeOnlyRefs)
     uint32_t commented = node("pageref p3 = 1; (* fun *)", kSEDeclLocal, p);
     DEConvertNode(commented);
     EXPECT_EQ(lastMessage(), "fun Only pagerefs and instrefs be may declared in a local declaration node.");
-    EXPECT_TRUE(world().objects[commented].plain);
+    EXPECT_TRUE(isPlain(commented));
 }
 
 struct BadCase {
@@ -166,18 +165,18 @@ class BadTextTest : public DeclTest, public ::testing::WithParamInterface<BadCas
 TEST_P(BadTextTest, NodeIsRefusedWithItsMessageAndRestored)
 {
     uint32_t object = node(GetParam().text);
-    FakeObject before = world().objects[object];
+    Box before = boxOf(object);
+    std::string textBefore = textOf(object);
     DEConvertNode(object);
     ASSERT_FALSE(world().messages.empty());
     EXPECT_EQ(world().messages.back(), GetParam().message);
-    FakeObject& after = world().objects[object];
-    EXPECT_EQ(after.text, before.text);
+    Box after = boxOf(object);
+    EXPECT_EQ(textOf(object), textBefore);
     EXPECT_EQ(after.w, before.w);
     EXPECT_EQ(after.h, before.h);
-    EXPECT_TRUE(after.plain);
-    EXPECT_EQ(after.record, nullptr);
-    for (auto& [id, o] : world().objects)
-        EXPECT_NE(o.parent, object) << "no region stays";
+    EXPECT_TRUE(isPlain(object));
+    EXPECT_EQ(recordOf(object), nullptr);
+    EXPECT_TRUE(regionsOf(object).empty()) << "no region stays";
     EXPECT_EQ(DEFindEntry(nullptr, "A", 3), nullptr) << "no entry stays";
 }
 
@@ -231,17 +230,19 @@ TEST_F(DeclTest, EscapeEndsTheConversionAsFailure)
     world().stopAfterProgress = true;
     uint32_t object = node("val v = 1;");
     DEConvertNode(object);
-    EXPECT_TRUE(world().objects[object].plain);
-    EXPECT_EQ(world().objects[object].text, "val v = 1;");
+    EXPECT_TRUE(isPlain(object));
+    EXPECT_EQ(textOf(object), "val v = 1;");
 }
 
 TEST_F(DeclTest, RegionThatCannotBeMadeFailsTheNode)
 {
-    world().failRegions = 1;
+    // The page refuses to become current for the selection before the
+    // conversion and for the region, so the region has no page to go on.
+    world().refusePageChanges = 2;
     uint32_t object = node("val v = 1;");
     DEConvertNode(object);
     EXPECT_EQ(world().messages.front(), "Could not create declaration region.");
-    EXPECT_TRUE(world().objects[object].plain);
+    EXPECT_TRUE(isPlain(object));
 }
 
 TEST_F(DeclTest, ConvertDeclarationsTakesTheFirstGlobalNodeOnly)
@@ -255,7 +256,7 @@ TEST_F(DeclTest, ConvertDeclarationsTakesTheFirstGlobalNodeOnly)
     EXPECT_NE(entryNamed("b"), nullptr);
     EXPECT_EQ(entryNamed("a"), nullptr);
     EXPECT_NE(entryNamed("t"), nullptr) << "the temporary node follows";
-    EXPECT_EQ(world().objects[second].text, "Global Declaration #3");
+    EXPECT_EQ(textOf(second), "Global Declaration #3");
     (void)temporary;
 }
 
@@ -281,8 +282,8 @@ TEST_F(DeclTest, MergeAppendsTextAndDeletesSource)
     uint32_t target = newObject("val a = 1;", 0, 0, 10, 10);
     uint32_t source = newObject("val b = 2;", 0, 0, 10, 10);
     EXPECT_EQ(DEMergeNodeText(source, target), 1);
-    EXPECT_EQ(world().objects[target].text, "val a = 1;\nval b = 2;");
-    EXPECT_EQ(world().objects.count(source), 0u);
+    EXPECT_EQ(textOf(target), "val a = 1;\nval b = 2;");
+    EXPECT_FALSE(exists(source));
 }
 
 TEST_F(DeclTest, ReconvertPutsTextIntoTheNodeQuietlyAndMakesNamesUnique)
@@ -295,7 +296,7 @@ TEST_F(DeclTest, ReconvertPutsTextIntoTheNodeQuietlyAndMakesNamesUnique)
     EXPECT_EQ(DEReconvertNodeText(text, &at), 1);
     EXPECT_EQ(world().messages.size(), shown) << "quiet";
     EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val v = 1;", "val v'cpy = 2;"}));
-    EXPECT_EQ(world().objects.count(text), 0u);
+    EXPECT_FALSE(exists(text));
 }
 
 } // namespace

@@ -1,13 +1,25 @@
-// Test doubles of the kernel, the net editor and the evaluator steps that the
-// declarations call (see DeclDoubles.h).
+// The kernel the declaration tests run on, readers of its objects, and the
+// doubles of the services that exist nowhere yet (see DeclDoubles.h).
 #include "DeclDoubles.h"
 
+#include <gtest/gtest.h>
+
+#include <cctype>
 #include <cstring>
 
 #include "atolq/AEditor/SENet.h"
+#include "atolq/CEditor/NetRecords.h"
 #include "atolq/DEclarations/DEServices.h"
 #include "atolq/DEclarations/DEclarations.h"
-#include "atolq/Utils/QXMem.h"
+#include "xkv/core/Core.h"
+#include "xkv/group/Group.h"
+#include "xkv/kv/Hook.h"
+#include "xkv/model/Model.h"
+#include "xkv/select/Select.h"
+#include "xvfb.h"
+
+// Page windows need the private X server: the current page always has one.
+TOLQ_X11_TEST_ENVIRONMENT();
 
 DeclWorld& world()
 {
@@ -15,162 +27,132 @@ DeclWorld& world()
     return w;
 }
 
-void resetWorld() { world() = DeclWorld{}; }
+namespace {
+
+// Hook 26: the kernel asks before another page becomes current.
+uintptr_t pageChanging(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    if (world().refusePageChanges > 0) {
+        --world().refusePageChanges;
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+void startKernel()
+{
+    world() = DeclWorld{};
+    ASSERT_EQ(Comm_Initialize(), 0u);
+    QXStatus = 0;
+    world().page = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
+    ASSERT_NE(world().page, 0u);
+    ASSERT_EQ(Hook_Register(kHookPageChanging, pageChanging), kStatusOk);
+}
+
+void stopKernel()
+{
+    for (HookId id = 0; id < kHookCount; ++id)
+        Hook_Unregister(id);
+    // Cleared while the page window shows it, so that the window lets go of
+    // its copy of the selection before the group table goes.
+    Select_Clear();
+    Comm_SetCurrentPage(0);
+    Core_CloseModel();
+}
 
 uint32_t newObject(const std::string& text, int32_t x, int32_t y, int32_t w, int32_t h)
 {
-    uint32_t id = world().nextObject++;
-    FakeObject& o = world().objects[id];
-    o.text = text;
-    o.x = x, o.y = y, o.w = w, o.h = h;
-    o.page = world().currentPage;
-    return id;
+    ObjectHandle object = QXStr_CreateNode(world().page, QXUtil_IntToFixed(x), QXUtil_IntToFixed(y),
+                                           QXUtil_IntToFixed(w), QXUtil_IntToFixed(h), 1);
+    EXPECT_NE(object, 0u);
+    if (!text.empty()) {
+        EXPECT_EQ(QXText_SetText(object, text.c_str()), 1u);
+    }
+    return object;
 }
+
+Box boxOf(uint32_t object)
+{
+    Box b;
+    QXRdAttr_GetPosition(object, &b.x, &b.y);
+    QXRdAttr_GetSize(object, &b.w, &b.h);
+    return b;
+}
+
+std::string textOf(uint32_t object)
+{
+    uint32_t length = 0;
+    if (QXText_GetLength(object, &length) == 0 || length == 0)
+        return {};
+    std::string text(length, '\0');
+    QXText_GetText(object, text.data(), &length);
+    text.resize(length);
+    return text;
+}
+
+bool exists(uint32_t object) { return QXStr_IsObject(object) != 0; }
+
+ObjectHandle ownerOf(uint32_t region) { return Model_GetRegionOwner(region); }
+
+uint32_t regionKindOf(uint32_t region) { return Model_GetFieldValue(region, Field::kRegionKind); }
+
+uint32_t lineStyleOf(uint32_t object) { return Model_GetFieldValue(object, Field::kLineStyle); }
+
+std::vector<ObjectHandle> regionsOf(uint32_t object)
+{
+    uint16_t count = 0;
+    ObjectHandle* array = nullptr;
+    std::vector<ObjectHandle> out;
+    if (QXStr_GetRegionList(object, &count, &array) != 0 && array != nullptr) {
+        out.assign(array, array + count);
+        QXMem_Free(array);
+    }
+    return out;
+}
+
+SEHead* recordOf(uint32_t object)
+{
+    SEHead* record = nullptr;
+    GE_GetSERecord(object, &record);
+    return record;
+}
+
+bool isPlain(uint32_t object) { return world().plain.count(object) != 0; }
 
 std::string lastMessage() { return world().messages.empty() ? std::string() : world().messages.back(); }
 
-namespace {
-FakeObject* find(uint32_t id)
-{
-    auto it = world().objects.find(id);
-    return it != world().objects.end() ? &it->second : nullptr;
-}
-int lines(const std::string& t)
-{
-    int n = 1;
-    for (char c : t)
-        n += c == '\n';
-    return n;
-}
-} // namespace
+// ---- kernel entries not built yet ----
 
-// ---- kernel ----
-int QXText_GetLength(uint32_t object, uint16_t* length)
+// Command 802 "Fit Box To Text" on the selected object, as its menu item
+// issues it: the kernel fits the box to the text.
+uint32_t QXUI_DoCommand(int32_t command)
 {
-    FakeObject* o = find(object);
-    if (o == nullptr)
+    ObjectHandle selected = QXStr_GetCurObject();
+    if (command == kDECmdFitToText && selected != 0)
+        return Core_FitBoxToText(selected) == kStatusOk ? 1 : 0;
+    return 1;
+}
+
+// Alignment through the kernel; command 908 "Top to Bottom" is its code 11.
+uint32_t QXUI_AlignObjects(ObjectHandle object, int32_t command, ObjectHandle a, ObjectHandle)
+{
+    if (command != kDEAlignTopToBottom || a == 0)
         return 0;
-    *length = static_cast<uint16_t>(o->text.size());
-    return 1;
+    GroupNumber members = 0;
+    GroupNumber reference = 0;
+    uint32_t moved = 0;
+    if (QXUtil_ArrayToGroup(&members, &object, 1) != 0 && QXUtil_ArrayToGroup(&reference, &a, 1) != 0)
+        moved = Core_AlignObjects(members, reference, 11, 0) == kStatusOk ? 1 : 0;
+    if (members != 0)
+        Group_Free(members);
+    if (reference != 0)
+        Group_Free(reference);
+    return moved;
 }
-int QXText_GetText(uint32_t object, char* buffer, uint16_t* length)
-{
-    FakeObject* o = find(object);
-    if (o == nullptr)
-        return 0;
-    *length = static_cast<uint16_t>(std::min<size_t>(*length, o->text.size()));
-    std::memcpy(buffer, o->text.data(), *length);
-    return 1;
-}
-int QXText_SetText(uint32_t object, const char* text)
-{
-    if (FakeObject* o = find(object))
-        o->text = text;
-    return 1;
-}
-uint32_t QXStr_CreateNode(uint32_t page, int32_t x, int32_t y, int32_t w, int32_t h, int32_t)
-{
-    if (world().failRegions > 0) {
-        --world().failRegions;
-        return 0;
-    }
-    uint32_t id = newObject("", x, y, w, h);
-    world().objects[id].page = page;
-    return id;
-}
-int QXStr_DeleteObject(uint32_t object)
-{
-    std::vector<uint32_t> regions;
-    for (auto& [id, o] : world().objects)
-        if (o.parent == object)
-            regions.push_back(id);
-    for (uint32_t r : regions)
-        QXStr_DeleteObject(r);
-    if (world().selected == object)
-        world().selected = 0;
-    return world().objects.erase(object) != 0 ? 1 : 0;
-}
-uint32_t QXStr_GetCurObject() { return world().selected; }
-int QXStr_SetCurObject(uint32_t object)
-{
-    world().selected = object;
-    if (FakeObject* o = find(object))
-        world().currentPage = o->page;
-    return 1;
-}
-int QXStr_GetRegionList(uint32_t object, uint16_t* count, uint32_t** regions)
-{
-    std::vector<uint32_t> found;
-    for (auto& [id, o] : world().objects)
-        if (o.parent == object)
-            found.push_back(id);
-    *count = static_cast<uint16_t>(found.size());
-    *regions = static_cast<uint32_t*>(QXMem_Alloc(static_cast<uint32_t>(sizeof(uint32_t) * (found.size() + 1))));
-    std::copy(found.begin(), found.end(), *regions);
-    return 1;
-}
-uint32_t Comm_GetCurrentPage() { return world().currentPage; }
-// Command 802 fits the selected object's height to its lines (10 a line).
-int QXUI_DoCommand(int32_t command)
-{
-    if (FakeObject* o = find(world().selected); o != nullptr && command == kDECmdFitToText)
-        o->h = 10 * lines(o->text);
-    return 1;
-}
-// Top to bottom: the object goes right below the reference, same centre x.
-int QXUI_AlignObjects(uint32_t object, int32_t, uint32_t a, uint32_t)
-{
-    FakeObject* o = find(object);
-    FakeObject* ref = find(a);
-    if (o != nullptr && ref != nullptr) {
-        o->x = ref->x;
-        o->y = ref->y + ref->h / 2 + o->h / 2;
-    }
-    return 1;
-}
-void QXUI_SetStatusBarMessage(const char*) {}
-int QXWtAttr_SetLineStyle(uint32_t object, int32_t style)
-{
-    if (FakeObject* o = find(object))
-        o->lineStyle = style;
-    return 1;
-}
-int QXRdAttr_GetSize(uint32_t object, int32_t* w, int32_t* h)
-{
-    FakeObject* o = find(object);
-    if (o == nullptr)
-        return 0;
-    *w = o->w, *h = o->h;
-    return 1;
-}
-int QXRdAttr_GetPosition(uint32_t object, int32_t* x, int32_t* y)
-{
-    FakeObject* o = find(object);
-    if (o == nullptr)
-        return 0;
-    *x = o->x, *y = o->y;
-    return 1;
-}
-int QXWtAttr_SetSize(uint32_t object, int32_t w, int32_t h)
-{
-    if (FakeObject* o = find(object))
-        o->w = w, o->h = h;
-    return 1;
-}
-// Regions move with the object they belong to.
-int QXWtAttr_SetPosition(uint32_t object, int32_t x, int32_t y)
-{
-    FakeObject* o = find(object);
-    if (o == nullptr)
-        return 0;
-    int32_t dx = x - o->x, dy = y - o->y;
-    for (auto& [id, r] : world().objects)
-        if (r.parent == object)
-            QXWtAttr_SetPosition(id, r.x + dx, r.y + dy);
-    o = find(object);
-    o->x = x, o->y = y;
-    return 1;
-}
+
+// ---- checker, evaluator start and simulator ----
 
 // The legal-identifier rule of the syntax check.
 int CTSLegalMLName(const char* name)
@@ -193,7 +175,6 @@ int CTSLegalMLName(const char* name)
     return 1;
 }
 int CTSStartEvaluator(CTSConfigFn) { return world().evaluatorUp ? 1 : 0; }
-int GE_GetMLSettings(int, int*, char**, uint16_t*, char**, char**, char**, char**, char**, int) { return 1; }
 int SWithTime() { return world().withTime ? 1 : 0; }
 
 // ---- net editor ----
@@ -211,30 +192,30 @@ int EE_BeginBusy(const char*) { return 7; }
 void EE_EndBusy(int) {}
 int EE_RemoveNetInfo(uint32_t object, int)
 {
-    FakeObject* o = find(object);
-    if (o == nullptr || o->record == nullptr)
+    SEHead* record = recordOf(object);
+    if (record == nullptr)
         return 0;
-    if (o->record->kind == kSEDeclNode)
-        SEDelDeclNode(reinterpret_cast<SEDeclNode*>(o->record));
-    o->record = nullptr;
+    if (record->kind == kSEDeclNode)
+        SEDelDeclNode(reinterpret_cast<SEDeclNode*>(record));
+    GE_DeleteSERecord(object);
     return 1;
 }
 SEDeclNode* EE_CreateDeclNode(uint32_t object, SEPage* page, uint16_t subKind)
 {
     SEDeclNode* node = SECreateDeclNode(page, object, subKind);
-    if (FakeObject* o = find(object))
-        o->record = &node->head;
+    GE_SetSERecord(object, &node->head);
     return node;
 }
 int EE_MakeSelectionAuxiliary()
 {
-    FakeObject* o = find(world().selected);
-    if (o == nullptr)
+    ObjectHandle selected = QXStr_GetCurObject();
+    if (selected == 0)
         return 0;
-    if (o->record != nullptr && o->record->kind == kSEDeclNode)
-        SEDelDeclNode(reinterpret_cast<SEDeclNode*>(o->record));
-    o->record = nullptr;
-    o->plain = true;
+    SEHead* record = recordOf(selected);
+    if (record != nullptr && record->kind == kSEDeclNode)
+        SEDelDeclNode(reinterpret_cast<SEDeclNode*>(record));
+    GE_DeleteSERecord(selected);
+    world().plain.insert(selected);
     return 1;
 }
 void GE_MessageBoxText(const char* text, int32_t id)
@@ -244,27 +225,11 @@ void GE_MessageBoxText(const char* text, int32_t id)
         shown = (text != nullptr ? shown + " " : std::string()) + DEMessageText(id);
     world().messages.push_back(shown);
 }
+// The region becomes the parent's region in the kernel, with the net's kind.
 int GE_AttachAsRegion(uint32_t parent, uint32_t region, int32_t kind)
 {
-    FakeObject* o = find(region);
-    if (o == nullptr)
+    if (QXStr_MakeRegion(region, parent) == 0)
         return 0;
-    o->parent = parent;
-    o->regionKind = kind;
-    return 1;
-}
-int GE_SetSERecord(uint32_t object, SEHead* record)
-{
-    if (FakeObject* o = find(object)) {
-        o->record = record;
-        return 1;
-    }
-    return 0;
-}
-int GE_GetSERecord(uint32_t object, SEHead** record)
-{
-    FakeObject* o = find(object);
-    *record = o != nullptr ? o->record : nullptr;
-    return o != nullptr ? 1 : 0;
+    return QXWtAttr_SetRegionKind(region, static_cast<uint32_t>(kind)) != 0 ? 1 : 0;
 }
 void GE_ApplyDefaultAttributes(int32_t, uint32_t) {}

@@ -1,14 +1,14 @@
-// The per-test net and kernel of the declaration tests.
+// The per-test kernel, page and net of the declaration tests.
 #include "DeclFixture.h"
 
-#include "ServiceDoubles.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/NetRecords.h"
 
 void DeclTest::SetUp()
 {
-    resetWorld();
-    serviceLog() = ServiceLog{};
+    PageWindowTest::SetUp();
+    startKernel();
     GE_SetMode(1);
     SEInitPools();
     SEStart();
@@ -20,6 +20,8 @@ void DeclTest::TearDown()
     DENameIndexClear();
     SEFreeDB();
     EE_ClearPendingError();
+    stopKernel();
+    PageWindowTest::TearDown();
 }
 
 uint32_t DeclTest::node(const std::string& text, uint16_t subKind, SEPage* pageRecord)
@@ -32,13 +34,13 @@ uint32_t DeclTest::node(const std::string& text, uint16_t subKind, SEPage* pageR
 SEPage* DeclTest::page(uint32_t object)
 {
     SEPage* p = SECreatePage(object, kSEPortsNone);
-    world().objects[object].record = &p->head;
+    GE_SetSERecord(object, &p->head);
     return p;
 }
 
 SEDeclNode* DeclTest::record(uint32_t object)
 {
-    SEHead* r = world().objects[object].record;
+    SEHead* r = recordOf(object);
     return r != nullptr && r->kind == kSEDeclNode ? reinterpret_cast<SEDeclNode*>(r) : nullptr;
 }
 
@@ -56,7 +58,7 @@ std::vector<std::string> DeclTest::regionTexts(uint32_t object)
 {
     std::vector<std::string> out;
     for (SEDeclEntry* e : entries(object))
-        out.push_back(world().objects[e->kvObject].text);
+        out.push_back(textOf(e->kvObject));
     return out;
 }
 

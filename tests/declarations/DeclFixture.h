@@ -1,4 +1,4 @@
-// The per-test net and kernel of the declaration tests, with builders of
+// The per-test kernel, page and net of the declaration tests, with builders of
 // declaration nodes and readers of what conversion made of them.
 #pragma once
 
@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "DeclDoubles.h"
+#include "PageWindowFixture.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/DEclarations/DEclarations.h"
 #include "atolq/Utils/QXMem.h"
 
-class DeclTest : public ::testing::Test {
+class DeclTest : public PageWindowTest {
 protected:
     void SetUp() override;
     void TearDown() override;

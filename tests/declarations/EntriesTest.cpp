@@ -65,7 +65,7 @@ TEST_F(EntriesTest, StatusFollowsTheMarks)
     DEMarkEntry(&c->head, kDEChecked);
     EXPECT_EQ(DECheckStatus(&c->head), 0);
     DEShowStatus(c);
-    EXPECT_EQ(world().objects[c->kvObject].lineStyle, 0);
+    EXPECT_EQ(lineStyleOf(c->kvObject), 0u);
 }
 
 TEST_F(EntriesTest, DeletingUncheckedEntryListsNoName)

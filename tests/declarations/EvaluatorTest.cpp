@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DeclDoubles.h"
+#include "PageWindowFixture.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/DEclarations/DEclarations.h"
@@ -40,11 +41,12 @@ std::string inputText(const std::string& text)
     return out + "\004\n";
 }
 
-class DeclarationsEvaluatorTest : public ::testing::Test {
+class DeclarationsEvaluatorTest : public PageWindowTest {
 protected:
     void SetUp() override
     {
-        resetWorld();
+        PageWindowTest::SetUp();
+        startKernel();
         GE_SetMode(1);
         SEInitPools();
         SEStart();
@@ -55,6 +57,8 @@ protected:
         SMLStopProcess();
         DENameIndexClear();
         SEFreeDB();
+        stopKernel();
+        PageWindowTest::TearDown();
     }
     int16_t evaluate(const std::string& text, MemFile* reply, const std::string& input = {})
     {
@@ -79,12 +83,12 @@ TEST_F(DeclarationsEvaluatorTest, RegionTextsCompileAndTheColourTableComesBack)
                                 100, 100, 80, 40);
     EE_CreateDeclNode(object, nullptr, kSEDeclGlobal);
     ASSERT_EQ(DEConvertNode(object), 1);
-    SEHead* record = world().objects[object].record;
+    SEHead* record = recordOf(object);
     ASSERT_NE(record, nullptr) << ::testing::PrintToString(world().messages);
     std::string node;
     auto* declNode = reinterpret_cast<SEDeclNode*>(record);
     for (void* c = declNode->entries->first; c != nullptr; c = static_cast<LMLink*>(c)->next)
-        node += world().objects[static_cast<SEDeclEntry*>(c)->kvObject].text + "\n";
+        node += textOf(static_cast<SEDeclEntry*>(c)->kvObject) + "\n";
     ASSERT_NE(node.find("colorset INT = int with 1 .. 10\nvar x, y\nalias D;"), std::string::npos) << node;
 
     Buffer parsed("\r");
