@@ -1,0 +1,405 @@
+// Placing entries into the net: the rules every entry must pass, duplicates
+// that become aliases, the entry's text region made below the node or the
+// region before it, stacking the regions, and withdrawing checks.
+#include <cstring>
+#include <set>
+
+#include "atolq/AEditor/SENet.h"
+#include "atolq/DEclarations/DEInternal.h"
+#include "atolq/DEclarations/DEServices.h"
+#include "atolq/Utils/QXMem.h"
+
+using namespace de;
+
+namespace {
+
+constexpr size_t kMaxUniqueName = 256;
+
+SEDeclNode* nodeOfObject(uint32_t object)
+{
+    SEHead* record = nullptr;
+    if (object == 0 || GE_GetSERecord(object, &record) == 0 || record == nullptr)
+        return nullptr;
+    if (record->kind == kSEDeclNode)
+        return reinterpret_cast<SEDeclNode*>(record);
+    if (SEDeclEntry* e = asEntry(record))
+        return DEOwnerNode(e);
+    return nullptr;
+}
+
+SEPage* pageRecordOf(SEDeclNode* node)
+{
+    return node != nullptr && node->head.owner != nullptr && node->head.owner->kind == kSEPage
+               ? reinterpret_cast<SEPage*>(node->head.owner)
+               : nullptr;
+}
+
+void incomplete(SEDeclEntry* e) { DEShowMessage(str(e->name).c_str(), kDEMsgIncomplete); }
+
+bool rangePair(const char* a, const char* b)
+{
+    if (present(a) == present(b))
+        return true;
+    DEShowMessage(nullptr, kDEMsgRange);
+    return false;
+}
+
+bool allLegal(const std::vector<std::string>& names, bool skipEmpty = false)
+{
+    for (const std::string& n : names)
+        if (!(skipEmpty && n.empty()) && !DELegalName(n.c_str()))
+            return false;
+    return true;
+}
+
+bool noneTwice(const std::vector<std::string>& names)
+{
+    std::set<std::string> seen;
+    for (const std::string& n : names)
+        if (!seen.insert(n).second) {
+            DEShowMessage(n.c_str(), kDEMsgNameTaken);
+            return false;
+        }
+    return true;
+}
+
+std::vector<std::string> namesOf(SEDeclEntry* e, uint16_t sub)
+{
+    std::vector<std::string> out;
+    eachRec(DEItemList(e, sub), [&](SEHead* h) { out.push_back(str(reinterpret_cast<SEDeclItem*>(h)->name)); });
+    return out;
+}
+
+// The parts each colour-set kind needs.
+bool colorSetParts(SEDeclEntry* e)
+{
+    std::vector<std::string> sets = texts(DEColorSets(e));
+    std::vector<std::string> labels = texts(DELabels(e));
+    std::vector<std::string> values = namesOf(e, kDEItemValue);
+    auto need = [&](bool ok) {
+        if (!ok)
+            incomplete(e);
+        return ok;
+    };
+    auto legalSets = [&](bool skipEmpty) {
+        for (const std::string& s : sets)
+            if (!(skipEmpty && s.empty()) && CTSLegalMLName(s.c_str()) == 0)
+                return need(false);
+        return true;
+    };
+    auto freeValues = [&]() {
+        for (const std::string& v : values)
+            if (!DELegalName(v.c_str()) || !DENameFree(nullptr, v.c_str()))
+                return false;
+        return true;
+    };
+    switch (DECSKind(e)) {
+    case kCSBool:
+    case kCSInt:
+    case kCSReal:
+    case kCSIntInf: return rangePair(e->texts[0], e->texts[1]);
+    case kCSString:
+        return rangePair(e->texts[0], e->texts[1]) && rangePair(e->texts[2], e->texts[3]) &&
+               rangePair(e->texts[0], e->texts[2]);
+    case kCSEnumerate: return need(!values.empty()) && freeValues();
+    case kCSIndex:
+        return need(present(e->texts[0]) && present(e->texts[1]) && !values.empty()) && freeValues();
+    case kCSList: return need(!sets.empty() && !sets[0].empty()) && rangePair(e->texts[0], e->texts[1]) && legalSets(false);
+    case kCSProduct: return need(!sets.empty()) && legalSets(false);
+    case kCSRecord:
+        return need(!labels.empty() && labels.size() == sets.size()) && allLegal(labels) && legalSets(false) &&
+               noneTwice(labels);
+    case kCSUnion:
+        return need(!labels.empty() && labels.size() == sets.size()) && allLegal(labels) && legalSets(true) &&
+               noneTwice(labels);
+    case kCSSubsetFun: return need(present(e->texts[0]) && !sets.empty() && !sets[0].empty()) && legalSets(false);
+    case kCSSubsetList:
+        return need(!labels.empty() && !sets.empty() && !sets[0].empty()) && legalSets(false) && allLegal(labels);
+    case kCSDuplicate: return need(!sets.empty()) && legalSets(false);
+    default: return true;
+    }
+}
+
+bool itemsPass(SEDeclEntry* e)
+{
+    std::vector<std::string> seen{str(e->name)};
+    for (uint16_t sub : {kDEItemVar, kDEItemMsvar, kDEItemAlias}) {
+        for (const std::string& n : namesOf(e, sub)) {
+            if (!DELegalName(n.c_str()))
+                return false;
+            bool twice = false;
+            for (const std::string& s : seen)
+                twice = twice || s == n;
+            if (twice) {
+                DEShowMessage(n.c_str(), kDEMsgNameTaken);
+                return false;
+            }
+            if (!DENameFree(nullptr, n.c_str()))
+                return false;
+            seen.push_back(n);
+        }
+    }
+    std::vector<std::string> declared = namesOf(e, kDEItemDeclare);
+    for (const std::string& n : declared)
+        if (!DEPredeclaredLegal(e, n.c_str())) {
+            DEShowMessage(n.c_str(), kDEMsgBadPredeclared);
+            return false;
+        }
+    return noneTwice(declared);
+}
+
+bool nameFreeFor(DEDialogContext* c, SEDeclEntry* e)
+{
+    uint16_t kind = e->head.subKind;
+    if (kind == kDEPageref || kind == kDEInstref)
+        return DEPageNameFree(e, e->name, pageRecordOf(nodeOfObject(c->nodeObject))) != 0;
+    return DENameFree(e, e->name) != 0;
+}
+
+void uncheckOne(SEHead* record, std::set<SEHead*>& seen)
+{
+    if (!seen.insert(record).second)
+        return;
+    DEClearMark(record, kDEChecked);
+    SEDeclEntry* e = asEntry(record);
+    if (e == nullptr && record->kind == kSEDeclItem)
+        e = asEntry(record->owner);
+    DEShowStatus(e);
+    LMList* dependents = nullptr;
+    if (SEDeclEntry* entry = asEntry(record))
+        dependents = DEDependents(entry);
+    else if (SEDeclItem* item = asItem(record))
+        dependents = DEItemDependents(item);
+    std::vector<SEHead*> list;
+    eachValue(dependents, [&](void* v) { list.push_back(static_cast<SEHead*>(v)); });
+    for (SEHead* d : list) {
+        if (SEDeclEntry* de = asEntry(d))
+            removeValue(DEParents(de), record);
+        if (d->kind == kSEDeclEntry || d->kind == kSEDeclItem)
+            uncheckOne(d, seen);
+        else
+            DEClearMark(d, kDEChecked);
+    }
+}
+
+int insertAfter(void* value, void* argument, int) { return value == argument ? 1 : 0; }
+
+} // namespace
+
+int DEPredeclaredLegal(SEDeclEntry* e, const char* word)
+{
+    auto is = [&](std::initializer_list<const char*> words) {
+        for (const char* w : words)
+            if (std::strcmp(w, word) == 0)
+                return true;
+        return false;
+    };
+    uint32_t kind = DECSKind(e);
+    if (is({"lt", "legal", "mkstr", "input"}))
+        return 1;
+    if (is({"mult", "set"}))
+        return kind == kCSProduct || kind == kCSRecord ? 1 : 0;
+    if (is({"of"}))
+        return kind == kCSUnion ? 1 : 0;
+    if (!is({"output", "size", "all", "ran", "ord", "col"}))
+        return 0;
+    switch (kind) {
+    case kCSInt:
+    case kCSIndex:
+    case kCSList:
+    case kCSIntInf: return present(e->texts[0]) ? 1 : 0;
+    case kCSReal: return is({"ran"}) && present(e->texts[0]) ? 1 : 0;
+    case kCSString: return present(e->texts[2]) ? 1 : 0;
+    case kCSTime: return 0;
+    default: return 1;
+    }
+}
+
+int DECheckEntry(DEDialogContext* c)
+{
+    SEDeclEntry* e = c->work;
+    if (!c->dialog) {
+        if (!present(e->name)) {
+            DEShowMessage(nullptr, kDEMsgNameRequired);
+            return 0;
+        }
+        if (e->head.subKind != kDEUse && !DELegalName(e->name))
+            return 0;
+        if (!nameFreeFor(c, e))
+            return 0;
+    }
+    if (e->head.subKind != kDEColorSet)
+        return 1;
+    if (DECSKind(e) == 0) {
+        incomplete(e);
+        return 0;
+    }
+    return colorSetParts(e) && itemsPass(e) ? 1 : 0;
+}
+
+void DEUncheck(SEHead* record)
+{
+    if (record == nullptr)
+        return;
+    std::set<SEHead*> seen;
+    uncheckOne(record, seen);
+}
+
+// ---- placing ----
+
+namespace {
+
+// A duplicate without items names an existing colour set of the same timing:
+// the new name becomes that set's alias. True when so handled.
+bool becameAlias(SEDeclEntry* e)
+{
+    if (DECSKind(e) != kCSDuplicate)
+        return false;
+    for (uint16_t sub : {kDEItemVar, kDEItemMsvar, kDEItemAlias, kDEItemDeclare})
+        if (LMCount(DEItemList(e, sub)) != 0)
+            return false;
+    std::vector<std::string> sets = texts(DEColorSets(e));
+    if (sets.empty())
+        return false;
+    SEDeclEntry* base = asEntry(DEFindEntry(&e->head, sets[0].c_str(), 1));
+    if (base == nullptr || base->head.subKind != kDEColorSet || SafeStrcmp(base->name, sets[0].c_str()) != 0 ||
+        DETimed(base) != DETimed(e))
+        return false;
+    SEDeclItem* alias = DEAddItem(base, kDEItemAlias, e->name);
+    alias->flags |= kDEChanged;
+    DERewriteEntryText(base);
+    DEFreeEntry(e);
+    return true;
+}
+
+void inheritTiming(SEDeclEntry* e)
+{
+    for (const std::string& name : texts(DEColorSets(e))) {
+        SEDeclEntry* used = asEntry(DEFindEntry(&e->head, name.c_str(), 3));
+        if (used != nullptr && used->head.subKind == kDEColorSet && DETimed(used) == 1)
+            DETimed(e) = 1;
+    }
+}
+
+void appendCopy(SEText& name)
+{
+    std::string grown = str(name) + "'cpy";
+    setText(name, grown);
+}
+
+bool makeUnique(DEDialogContext* c, SEDeclEntry* e)
+{
+    while (!DECheckEntry(c)) {
+        if (SafeStrlen(e->name) > kMaxUniqueName)
+            return false;
+        appendCopy(e->name);
+        eachItem(e, {kDEItemValue, kDEItemVar, kDEItemMsvar, kDEItemAlias}, [](SEDeclItem* i) { appendCopy(i->name); });
+    }
+    return true;
+}
+
+} // namespace
+
+int DEPlaceEntry(SEDeclEntry* entry, uint32_t* nodeObject)
+{
+    DEDialogContext c{nullptr, 0, *nodeObject, nullptr, entry, entry->head.subKind, 0};
+    if (!DEQuiet()) {
+        if (!DECheckEntry(&c)) {
+            DEFreeEntry(entry);
+            return 0;
+        }
+        if (entry->head.subKind == kDEColorSet) {
+            if (becameAlias(entry))
+                return 1;
+            if (DETimingWord() == 0)
+                inheritTiming(entry);
+        }
+    } else if (!makeUnique(&c, entry)) {
+        DEFreeEntry(entry);
+        return 0;
+    }
+    DEPlacement placement{*nodeObject, nullptr, entry};
+    if (DEPlaceRegion(&placement) == 0 || DERegion(entry) == 0)
+        return 0;
+    *nodeObject = DERegion(entry);
+    return 1;
+}
+
+int DEPlaceRegion(DEPlacement* p)
+{
+    SEDeclEntry* entry = p->entry;
+    SEHead* afterRecord = nullptr;
+    GE_GetSERecord(p->after, &afterRecord);
+    SEDeclNode* node = nodeOfObject(p->after);
+    if (node == nullptr) {
+        DEFreeEntry(entry);
+        return 0;
+    }
+    SEDeclEntry* afterEntry = asEntry(afterRecord);
+    uint32_t previous = QXStr_GetCurObject();
+    Fixed x = 0, y = 0, w = 0, h = 0;
+    QXRdAttr_GetSize(p->after, &w, &h);
+    QXRdAttr_GetPosition(p->after, &x, &y);
+    uint32_t region = QXStr_CreateNode(pageOf(p->after), x, y, w, h, 1);
+    if (region == 0) {
+        DEShowMessage(nullptr, kDEMsgNoRegion);
+        QXStr_SetCurObject(previous);
+        DEFreeEntry(entry);
+        return 0;
+    }
+    GE_ApplyDefaultAttributes(kDERegionDefaults, region);
+    GE_AttachAsRegion(node->kvObject, region, kDERegionKind);
+    GE_SetSERecord(region, &entry->head);
+    if (node->entries == nullptr)
+        node->entries = LMCreate(kLMRecordList);
+    if (afterEntry == nullptr || LMInsertSorted(node->entries, entry, nullptr, insertAfter, 0, afterEntry) == 0)
+        LMPushRec(node->entries, entry);
+    DERegion(entry) = region;
+    entry->head.owner = &node->head;
+    DEWriteEntryText(entry, region);
+    QXStr_SetCurObject(region);
+    QXUI_DoCommand(kDECmdFitToText);
+    QXStr_SetCurObject(previous);
+    DEMarkEntry(&entry->head, kDEChanged);
+    DEShowStatus(entry);
+    return DEStackEntryRegions(entry, 0, node->kvObject);
+}
+
+void DERewriteEntryText(SEDeclEntry* entry)
+{
+    SEDeclNode* node = DEOwnerNode(entry);
+    if (DERegion(entry) == 0 || node == nullptr)
+        return;
+    uint32_t previous = QXStr_GetCurObject();
+    DEWriteEntryText(entry, DERegion(entry));
+    QXStr_SetCurObject(DERegion(entry));
+    QXUI_DoCommand(kDECmdFitToText);
+    QXStr_SetCurObject(previous);
+    DEStackEntryRegions(entry, DERegion(entry), node->kvObject);
+}
+
+int DEStackEntryRegions(SEDeclEntry* entry, uint32_t region, uint32_t nodeObject)
+{
+    SEHead* record = nullptr;
+    GE_GetSERecord(nodeObject, &record);
+    if (record == nullptr || record->kind != kSEDeclNode)
+        return 0;
+    auto* node = reinterpret_cast<SEDeclNode*>(record);
+    if (region != 0) {
+        Fixed nw = 0, nh = 0, rw = 0, rh = 0;
+        QXRdAttr_GetSize(nodeObject, &nw, &nh);
+        QXRdAttr_GetSize(region, &rw, &rh);
+        QXWtAttr_SetSize(region, nw, rh);
+    }
+    uint32_t above = nodeObject;
+    bool started = entry == nullptr;
+    eachRec(node->entries, [&](SEHead* h) {
+        auto* e = reinterpret_cast<SEDeclEntry*>(h);
+        started = started || e == entry;
+        if (started && DERegion(e) != 0)
+            QXUI_AlignObjects(DERegion(e), kDEAlignTopToBottom, above, 0);
+        if (DERegion(e) != 0)
+            above = DERegion(e);
+    });
+    return 1;
+}

@@ -1,0 +1,166 @@
+// Compile order: nodes by number, entries in order, dependencies found by
+// tokens, failures that stop the walk, the marks and their line styles.
+#include "DeclFixture.h"
+
+namespace {
+
+using CompileTest = DeclTest;
+
+std::vector<std::string> names(LMList* list)
+{
+    std::vector<std::string> out;
+    if (list != nullptr)
+        for (void* c = list->first; c != nullptr; c = static_cast<LMLink*>(c)->next) {
+            auto* e = static_cast<SEDeclEntry*>(static_cast<LMValueCell*>(c)->value);
+            out.emplace_back(e->name);
+        }
+    return out;
+}
+
+TEST_F(CompileTest, NodesCompileInTheOrderOfTheirNumbers)
+{
+    uint32_t one = node("val a = 1;");
+    uint32_t two = node("val b = 2;");
+    DEConvertNode(one);
+    DEConvertNode(two);
+    // Conversion made the records anew; give them the numbers 2 and 1.
+    record(one)->number = 1;
+    record(two)->number = 2;
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    EXPECT_EQ(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(world().compiled, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(progress.counters[3], 2);
+    EXPECT_EQ(lineStyleOf(entryNamed("a")->kvObject), 0u);
+    EXPECT_NE(entryNamed("b")->flags & kDECompiled, 0u);
+}
+
+TEST_F(CompileTest, DependenciesAreFoundOncePerName)
+{
+    convert("val a = 1; val b = a + a * a; val c = g (a+a); use \"x.sml\"; val d = 4;");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    SEDeclEntry* a = entryNamed("a");
+    EXPECT_EQ(names(DEParents(entryNamed("b"))), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(names(DEDependents(a)), (std::vector<std::string>{"b", "\"x.sml\""}));
+    EXPECT_EQ(names(DEParents(entryNamed("c"))), (std::vector<std::string>{})) << "a later token is looked up whole";
+    SEDeclEntry* use = reinterpret_cast<SEDeclEntry*>(DEFindEntry(nullptr, "\"x.sml\"", 3));
+    ASSERT_NE(use, nullptr);
+    EXPECT_EQ(names(DEParents(use)), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST_F(CompileTest, FirstTokenSplitsAtSymbols)
+{
+    world().introduces["f"] = {};
+    convert("fun f x = x; val y = 1; val z = f(y);");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(names(DEParents(entryNamed("z"))), (std::vector<std::string>{"f", "y"}));
+}
+
+TEST_F(CompileTest, FailureStopsTheWalkAndUnchecksDependents)
+{
+    convert("val a = 1; val b = a; val c = 3;");
+    world().refuse = {"b"};
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    EXPECT_NE(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(world().compiled, (std::vector<std::string>{"a"}));
+    EXPECT_EQ(DECheckStatus(&entryNamed("c")->head), 2);
+    // Fixed and compiled again: the checked one is not sent again.
+    world().refuse.clear();
+    EXPECT_EQ(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(world().compiled, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(world().compiled.size(), 3u) << "all in state 0: nothing is sent";
+    // Withdrawing a's check takes b with it.
+    DEUncheck(&entryNamed("a")->head);
+    EXPECT_EQ(entryNamed("b")->flags & kDEChecked, 0u);
+    EXPECT_NE(entryNamed("c")->flags & kDEChecked, 0u);
+}
+
+TEST_F(CompileTest, TimedColorSetWithoutTimeIsReportedOnTheEntry)
+{
+    convert("colorset T = int timed;");
+    world().withTime = false;
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    EXPECT_NE(DEStartCompileOrder(&progress), 0);
+    ASSERT_EQ(world().errors.size(), 1u);
+    EXPECT_EQ(world().errors[0].first, entryNamed("T")->kvObject);
+    EXPECT_EQ(world().errors[0].second,
+              "T : If you want to have timed color set you must turn Time on in the Time Options dialog.");
+    int wasReset = 0;
+    EXPECT_EQ(DEEntryCompile(entryNamed("T"), &wasReset), 0);
+    EXPECT_EQ(lastMessage(), "T : If you want to have timed color set you must turn Time on in the Time Options dialog.");
+}
+
+TEST_F(CompileTest, ProgressCallbackMayStopTheWalk)
+{
+    convert("val a = 1; val b = 2;");
+    DESetProgressCallback([](int* goOn, ProgressRecord* record) {
+        if (record->counters[3] == 1)
+            *goOn = 0;
+    });
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    EXPECT_NE(DEStartCompileOrder(&progress), 0);
+    DESetProgressCallback(nullptr);
+    EXPECT_EQ(world().compiled, (std::vector<std::string>{"a"}));
+}
+
+TEST_F(CompileTest, ItemListsOfACompiledColorSetAreSentAlone)
+{
+    convert("colorset C = int;");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    SEDeclEntry* c = entryNamed("C");
+    DEAddItem(c, kDEItemVar, "x");
+    EXPECT_EQ(DECheckStatus(&c->head), 1);
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(world().itemListRequests, 1);
+    EXPECT_EQ(world().compiled.size(), 1u);
+    EXPECT_EQ(DECheckStatus(&c->head), 0);
+}
+
+TEST_F(CompileTest, VarItemsAreFiledAndFoundByUsers)
+{
+    convert("colorset C = int var x; val v = x;");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(names(DEParents(entryNamed("v"))), (std::vector<std::string>{"C"}));
+}
+
+TEST_F(CompileTest, ResetReturnsEveryEntryToUncompiled)
+{
+    convert("val a = 1; val b = a;");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    DEAddDeletedName("gone");
+    DEClearMark(&entryNamed("a")->head, kDEChanged);
+    DEResetCompileMarks();
+    EXPECT_EQ(DEDeletedNames(), nullptr);
+    EXPECT_EQ(entryNamed("a")->flags & (kDEChecked | kDECompiled), 0u);
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(world().compiled.size(), 4u);
+}
+
+TEST_F(CompileTest, SingleCompileNeedsTheEvaluator)
+{
+    convert("val a = 1;");
+    world().evaluatorUp = false;
+    int wasReset = 0;
+    EXPECT_EQ(DEEntryCompile(entryNamed("a"), &wasReset), 0);
+    world().evaluatorUp = true;
+    EXPECT_EQ(DEEntryCompile(entryNamed("a"), &wasReset), 1);
+    EXPECT_EQ(world().compiled, (std::vector<std::string>{"a"}));
+}
+
+TEST_F(CompileTest, CompiledNamesLeaveTheDeletedNamesList)
+{
+    convert("colorset C = int alias D;");
+    DEAddDeletedName("C");
+    DEAddDeletedName("D");
+    DEAddDeletedName("other");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    ASSERT_EQ(LMCount(DEDeletedNames()), 1);
+}
+
+} // namespace
