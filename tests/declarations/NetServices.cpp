@@ -1,12 +1,11 @@
-// Doubles of the abstract net's neighbours that exist nowhere yet: the menu
-// update request, node names, the load's handle map, the code generator and
+// Doubles of the abstract net's neighbours that exist nowhere yet: node
+// names, the load's handle map, the code generator and
 // the simulator. The kernel, the net records and the evaluator link are real.
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SEServices.h"
 #include "atolq/CEditor/Seams.h"
 #include "atolq/Utils/LMList.h"
 
-void QXMenu_RequestUpdate() {}
 void EE_RefreshNodeName(uint32_t) {}
 int GE_TranslateHandle(uint32_t*) { return 1; }
 // Finds the global declaration node of a sub-kind: -1 none, 1 several, 0 one.
@@ -34,7 +33,6 @@ int SMLIsConnected() { return 0; }
 // Services that the editor's defaults and net records call and that exist
 // nowhere yet: the current file, messages, start paths, questions, the
 // hierarchy page's and the simulator's options, the working directory.
-uint32_t QXFile_GetCurrentFileName(char**) { return 0; }
 uint32_t QXUI_ShowMessage(const char*) { return 1; }
 uint32_t QXUtil_GetStartPaths(char**, char**) { return 0; }
 int GE_AskContinue(int16_t) { return 1; }
