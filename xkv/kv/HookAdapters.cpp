@@ -5,6 +5,9 @@
 #include "xkv/kv/HookAdapters.h"
 
 #include <array>
+#include <cstring>
+
+#include "xkv/model/Model.h"
 
 namespace {
 
@@ -137,6 +140,18 @@ constexpr std::array kDefaultTable = {
 };
 
 }  // namespace
+
+void KV_ConvertRecordShape(uint32_t group, uint32_t dialogId, void* record, int32_t direction)
+{
+    if (record == nullptr || (group != 4 && dialogId != 263)) {
+        return;
+    }
+    constexpr size_t kNinthWord = 8 * sizeof(int32_t);
+    int32_t shape = 0;
+    std::memcpy(&shape, static_cast<uint8_t*>(record) + kNinthWord, sizeof shape);
+    shape = Model_ConvertCode(shape, 0, static_cast<uint32_t>(direction));
+    std::memcpy(static_cast<uint8_t*>(record) + kNinthWord, &shape, sizeof shape);
+}
 
 std::span<const HookDefault> HookDefaultTable()
 {
