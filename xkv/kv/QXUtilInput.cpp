@@ -119,7 +119,9 @@ uint32_t QXUtil_SetProperty9(int32_t, int32_t a, int32_t b)
     }
     const int32_t words[2] = {a, b};
     std::memcpy(record.data() + kChangedBytes, words, sizeof words);
-    Default_SetMask(record.data(), 0xff);
+    Default_SetMask(record.data(), 0);
+    record[0] = 1;  // both words marked changed
+    record[1] = 1;
     if (KernelStatus s = Default_Set(0, kDefaultLevelNew, kProperty9, record.data()); s != kStatusOk) {
         return qx::Fail(s);
     }
