@@ -3,6 +3,7 @@
 // consent (result 1).
 #include "xkv/kv/Hook.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -13,6 +14,7 @@ namespace {
 struct HookSlot {
     HookHandler adapter = nullptr;
     HookHandler application = nullptr;
+    HookHandlerWide wide = nullptr;
     uint32_t registered = 0;
 };
 
@@ -43,6 +45,7 @@ KernelStatus Hook_Unregister(HookId hook)
     }
     HookSlot& slot = Table()[hook];
     slot.application = nullptr;
+    slot.wide = nullptr;
     slot.registered = 0;
     return 0;
 }
@@ -57,6 +60,44 @@ KernelStatus Hook_Register(HookId hook, HookHandler handler)
     slot.application = handler;
     slot.registered = 1;
     return 0;
+}
+
+KernelStatus Hook_RegisterWide(HookId hook, HookHandlerWide handler)
+{
+    if (!InRange(hook)) {
+        return kBadHookId;
+    }
+    Hook_Unregister(hook);
+    HookSlot& slot = Table()[hook];
+    slot.wide = handler;
+    slot.registered = 1;
+    return 0;
+}
+
+HookHandlerWide Hook_GetWideHandler(HookId hook)
+{
+    return InRange(hook) && Table()[hook].registered != 0 ? Table()[hook].wide : nullptr;
+}
+
+uintptr_t Hook_CallApplication(HookId hook, std::span<const uintptr_t> words)
+{
+    if (HookHandlerWide wide = Hook_GetWideHandler(hook)) {
+        return wide(words);
+    }
+    std::array<uintptr_t, 6> first{};
+    std::copy_n(words.begin(), std::min(words.size(), first.size()), first.begin());
+    return Hook_GetApplicationHandler(hook)(first[0], first[1], first[2], first[3], first[4], first[5]);
+}
+
+uintptr_t Hook_FireWords(HookId hook, std::span<const uintptr_t> words)
+{
+    if (Hook_IsRegistered(hook) == 0) {
+        return 1;
+    }
+    if (Table()[hook].adapter != nullptr) {
+        return Table()[hook].adapter(reinterpret_cast<uintptr_t>(words.data()), words.size(), 0, 0, 0, 0);
+    }
+    return Hook_CallApplication(hook, words);
 }
 
 KernelStatus Hook_Set(HookId hook, HookHandler handler)

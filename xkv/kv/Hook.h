@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "xkv/types/Types.h"
 
@@ -38,6 +39,11 @@ inline constexpr HookId kHookCommandPages = 85;
 // and returns 0 to refuse or consume, anything else to let the kernel go on.
 using HookHandler = uintptr_t (*)(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
 
+// A handler for a hook whose application side carries more than six words
+// (hooks 2, 5, 7, 13 and 46): it gets all of them. A six-word handler
+// registered on such a hook gets the first six.
+using HookHandlerWide = uintptr_t (*)(std::span<const uintptr_t> words);
+
 // One row of the adapter table.
 struct HookDefault {
     int32_t id;
@@ -46,6 +52,12 @@ struct HookDefault {
 
 KernelStatus Hook_Register(HookId hook, HookHandler handler);
 KernelStatus Hook_Unregister(HookId hook);
+KernelStatus Hook_RegisterWide(HookId hook, HookHandlerWide handler);
+HookHandlerWide Hook_GetWideHandler(HookId hook);
+// Calls the application handler of the slot with the words: the wide handler
+// when one is registered, else the six-word one with the first six (1 when
+// none is registered).
+uintptr_t Hook_CallApplication(HookId hook, std::span<const uintptr_t> words);
 KernelStatus Hook_Set(HookId hook, HookHandler handler);
 uint32_t Hook_IsRegistered(HookId hook);
 HookHandler Hook_GetHandler(HookId hook);
@@ -60,6 +72,10 @@ void Hook_ClearTable();
 // result of its handler (the adapter when the slot has one).
 uintptr_t Hook_Fire(HookId hook, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0, uintptr_t d = 0,
                     uintptr_t e = 0, uintptr_t f = 0);
+
+// Fires a hook whose kernel side carries more than six words: its adapter
+// gets the address of the words and their count.
+uintptr_t Hook_FireWords(HookId hook, std::span<const uintptr_t> words);
 
 // Start-up of the kernel programming interface.
 KernelStatus KV_Initialize();

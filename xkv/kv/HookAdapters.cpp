@@ -1,10 +1,14 @@
-// Kernel hook adapters that need only plain values: the menu-pick, key-filter,
-// creation-code and argument-reordering hooks, and the slots whose adapter
-// never calls the application. Adapters that convert groups, point arrays or
-// property records join this table with the modules that supply them.
+// The kernel's adapter table, and the adapters that need only plain values:
+// the menu-pick, key-filter, creation-code and argument-reordering hooks, and
+// the slots whose adapter never calls the application. The adapters that
+// convert groups, point arrays and records are in HookAdaptersGroups.cpp.
 #include "xkv/kv/HookAdapters.h"
+#include "xkv/kv/HookAdaptersInternal.h"
 
 #include <array>
+#include <cstring>
+
+#include "xkv/model/Model.h"
 
 namespace {
 
@@ -128,15 +132,38 @@ uintptr_t AdaptKeyFilter(uintptr_t modifiers, uintptr_t keysymAddress, uintptr_t
     return CallApplication(17, modifiers, keysymAddress, charAddress);
 }
 
+// In the kernel's order of the adapter table.
 constexpr std::array kDefaultTable = {
-    HookDefault{11, AdaptCreation},     HookDefault{22, AdaptNeverCalled}, HookDefault{44, AdaptPagePrinted},
-    HookDefault{21, AdaptMenuPick},     HookDefault{33, AdaptPickNotify},
-    HookDefault{50, AdaptHandlePress},  HookDefault{56, AdaptFitText},
-    HookDefault{75, AdaptNeverCalled},  HookDefault{60, AdaptNeverCalled}, HookDefault{17, AdaptKeyFilter},
-    HookDefault{static_cast<int32_t>(kHookTableEnd), nullptr},
+    HookDefault{8, KV_AdaptReattach},         HookDefault{2, KV_AdaptArrowHead},
+    HookDefault{7, KV_AdaptConnectorRecord},  HookDefault{9, KV_AdaptConnectEnds},
+    HookDefault{10, KV_AdaptRebuildConnector}, HookDefault{11, AdaptCreation},
+    HookDefault{15, KV_AdaptDuplicated},      HookDefault{22, AdaptNeverCalled},
+    HookDefault{19, KV_AdaptOwnerGroup},      HookDefault{24, KV_AdaptMoved},
+    HookDefault{30, KV_AdaptPasted},          HookDefault{44, AdaptPagePrinted},
+    HookDefault{21, AdaptMenuPick},           HookDefault{33, AdaptPickNotify},
+    HookDefault{35, KV_AdaptResized},         HookDefault{46, KV_AdaptPrintRange},
+    HookDefault{50, AdaptHandlePress},        HookDefault{56, AdaptFitText},
+    HookDefault{29, KV_AdaptCurrentItem},     HookDefault{45, KV_AdaptPageSelect},
+    HookDefault{58, KV_AdaptRegionGroup},     HookDefault{5, KV_AdaptCoarsen},
+    HookDefault{13, KV_AdaptDeleteConnector}, HookDefault{75, AdaptNeverCalled},
+    HookDefault{60, AdaptNeverCalled},        HookDefault{66, KV_AdaptPropertyDialog},
+    HookDefault{73, KV_AdaptNewConnector},    HookDefault{17, AdaptKeyFilter},
+    HookDefault{78, KV_AdaptUserDataRead},    HookDefault{static_cast<int32_t>(kHookTableEnd), nullptr},
 };
 
 }  // namespace
+
+void KV_ConvertRecordShape(uint32_t group, uint32_t dialogId, void* record, int32_t direction)
+{
+    if (record == nullptr || (group != 4 && dialogId != 263)) {
+        return;
+    }
+    constexpr size_t kNinthWord = 8 * sizeof(int32_t);
+    int32_t shape = 0;
+    std::memcpy(&shape, static_cast<uint8_t*>(record) + kNinthWord, sizeof shape);
+    shape = Model_ConvertCode(shape, 0, static_cast<uint32_t>(direction));
+    std::memcpy(static_cast<uint8_t*>(record) + kNinthWord, &shape, sizeof shape);
+}
 
 std::span<const HookDefault> HookDefaultTable()
 {

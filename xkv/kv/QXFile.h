@@ -39,3 +39,19 @@ uint32_t QXFile_ReadDefaultsSection(FileHandle file);
 uint32_t QXFile_WriteDefaultsSection(FileHandle file, uint32_t level);
 uint32_t QXFile_StreamOn(FileHandle file, uint32_t direction);
 uint32_t QXFile_StreamOff(FileHandle file);
+
+// Page files (file kind 2). LoadPage reads one into the diagram, made first
+// when there is none; with count and array the objects read come back as an
+// object list. With the ask flag the file dialog runs first; a cancel sets
+// the cancelled flag and the given path is used. chosen and SavePage's path
+// are buffers of kQXPathSize bytes that take the name the dialog chose.
+uint32_t QXFile_LoadPage(const char* path, uint32_t ask, uint16_t* count, ObjectHandle** array, uint32_t* cancelled,
+                         char* chosen);
+uint32_t QXFile_LoadPageQuiet(const char* path);
+// Saves the given pages (when useObjects, count and objects are all given)
+// or the current page; the status is stored on every call.
+uint32_t QXFile_SavePage(char* path, uint32_t ask, uint32_t* cancelled, uint32_t useObjects, uint32_t count,
+                         const ObjectHandle* objects, uint32_t options, const char* title);
+uint32_t QXFile_SavePageAs(char* path, uint32_t ask, uint32_t* cancelled);
+// Makes the path the current diagram file and saves the diagram to it.
+uint32_t QXFile_SaveAsCurrent(const char* path);
