@@ -34,7 +34,6 @@ int SMLIsConnected() { return 0; }
 // nowhere yet: the current file, messages, start paths, questions, the
 // hierarchy page's and the simulator's options, the working directory.
 uint32_t QXUI_ShowMessage(const char*) { return 1; }
-uint32_t QXUtil_GetStartPaths(char**, char**) { return 0; }
 int GE_AskContinue(int16_t) { return 1; }
 void PGReadOptions(int) {}
 void PGSetLayoutOptions(int, int, int32_t, int32_t, uint16_t, uint16_t) {}

@@ -41,16 +41,6 @@ uint32_t QXUI_ShowMessage(const char* text)
     return 1;
 }
 
-uint32_t QXUtil_GetStartPaths(char** program, char** directory)
-{
-    if (netLog().startDirectory.empty()) {
-        return 0;
-    }
-    *program = QXCopy("tolq");
-    *directory = QXCopy(netLog().startDirectory);
-    return 1;
-}
-
 int GE_AskContinue(int16_t messageId)
 {
     netLog().questions.push_back(messageId);

@@ -8,7 +8,6 @@
 
 struct NetDoubleLog {
     std::string currentFile;          // "" = no current file
-    std::string startDirectory;       // "" = start paths unknown
     int askAnswer = 1;
     std::vector<int16_t> questions;
     std::vector<std::string> messages;
