@@ -88,3 +88,4 @@ int EQ_MapSpec(uint32_t count, const uint32_t* objects, EQFilter filter, void* a
     }
     return 1;
 }
+

@@ -11,3 +11,4 @@ struct NetCreateLog {
 };
 
 NetCreateLog& createLog();
+
