@@ -22,6 +22,10 @@ uint32_t QXRdAttr_GetPageAttr(ObjectHandle page, char* name, uint32_t* number, F
                               uint32_t* border);
 uint32_t QXWtAttr_SetPageAttr(ObjectHandle page, const char* name, uint32_t number, Fixed width, Fixed height,
                               uint32_t border);
+// Re-attaches both ends of a connector (each a node and the region of it the
+// end is attached to, or 0), rebuilds and redraws it.
+uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, ObjectHandle region1, ObjectHandle node2,
+                              ObjectHandle region2);
 
 // ---- net editor: graphic helpers and text edits (Parts 8.140, 8.214) ----
 
@@ -32,9 +36,12 @@ int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object);
 // text into the net).
 void GE_BeginTextEdit();
 void GE_EndTextEdit();
-// Starts the kernel creation gesture that fits the default's shape, with the
-// default key's size and the cursor.
-void EE_StartCreation(int32_t cursor, int32_t defaultKey);
+// The selected objects in a QXMem block (freed by the caller); with no
+// selection but a current object a one-element list. 1 when there is one.
+int GE_GetSelection(uint16_t* count, uint32_t** objects);
+// Starts the kernel creation gesture that fits the default record's shape,
+// with the record's size and the cursor.
+void EE_StartCreation(int16_t cursor, const void* defaultRecord);
 // Hook-1 handler that ends a creation.
 uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
 // After an object's text changed: stores its name or arc inscription into the
@@ -61,7 +68,11 @@ int EE_BeginBusy(const char* text);
 void EE_EndBusy(int previous);
 
 // ---- hierarchy page (Parts 8.240, 8.241) ----
-ObjectHandle PGGetHierarchyPage();
+uint32_t PG_GetHierarchyPage();
+// The page node that stands for a page on the hierarchy page, 0 when none;
+// the page that a page node stands for.
+ObjectHandle PGFindPageNode(ObjectHandle page);
+ObjectHandle PGNodePage(ObjectHandle object);
 int PGIsHierarchyObject(ObjectHandle object, uint32_t* length);
 void PGAddPage(ObjectHandle page);
 void PGDropPage(ObjectHandle page);
@@ -74,6 +85,10 @@ void PGDropSubpageArc(ObjectHandle node);
 
 // Appends the text of a declaration entry's region to its declaration node.
 int DEMergeNodeText(uint32_t source, uint32_t target);
+// Deletes a declaration entry with its regions and restacks the regions of
+// its node.
+struct SEDeclEntry;
+int DEDeleteEntry(SEDeclEntry* entry);
 
 // ---- simulator and charts (Parts 0.12, 0.13) ----
 

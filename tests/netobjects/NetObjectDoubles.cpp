@@ -16,7 +16,9 @@
 #include "atolq/CEditor/Seams.h"
 #include "atolq/Utils/QXMem.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
+#include "xkv/model/Model.h"
 
 NetObjectLog& objectLog()
 {
@@ -59,7 +61,6 @@ int EE_GetWorkingDirectory(char** directory, uint32_t* length)
 
 // ---- SEServices.h (abstract net) ----
 void QXMenu_RequestUpdate() {}
-void EE_RefreshNodeName(uint32_t) {}
 int GE_TranslateHandle(uint32_t*) { return 1; }
 int CTSFindGlobalDeclNode(SEDeclNode**, int) { return 0; }
 void CTSResetCheckInfo(SETrans*) {}
@@ -100,6 +101,16 @@ uint32_t QXRdAttr_GetPageAttr(ObjectHandle page, char* name, uint32_t* number, F
     return 1;
 }
 
+uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, ObjectHandle region1, ObjectHandle node2,
+                              ObjectHandle region2)
+{
+    objectLog().reattached.push_back(connector);
+    return Model_SetConnectorEnds(connector, region1 != 0 ? region1 : node1, region2 != 0 ? region2 : node2) ==
+                   kStatusOk
+               ? 1
+               : 0;
+}
+
 uint32_t QXWtAttr_SetPageAttr(ObjectHandle page, const char* name, uint32_t number, Fixed, Fixed, uint32_t)
 {
     auto& log = objectLog();
@@ -122,7 +133,27 @@ int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
 
 void GE_BeginTextEdit() { ++objectLog().textEditsBegun; }
 void GE_EndTextEdit() { ++objectLog().textEditsEnded; }
-void EE_StartCreation(int32_t cursor, int32_t key) { objectLog().creations.emplace_back(cursor, key); }
+void EE_StartCreation(int16_t cursor, const void* record)
+{
+    int32_t shape = 0;
+    if (record != nullptr) {
+        std::memcpy(&shape, static_cast<const uint8_t*>(record) + 14 * 4, 4);
+    }
+    objectLog().creations.emplace_back(cursor, shape);
+}
+
+int GE_GetSelection(uint16_t* count, uint32_t** objects)
+{
+    const auto& selection = objectLog().selection;
+    *count = static_cast<uint16_t>(selection.size());
+    *objects = nullptr;
+    if (selection.empty()) {
+        return 0;
+    }
+    *objects = static_cast<uint32_t*>(QXMem_Alloc(static_cast<uint32_t>(selection.size() * 4)));
+    std::memcpy(*objects, selection.data(), selection.size() * 4);
+    return 1;
+}
 uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t) { return 1; }
 void EE_UpdateNetFromObject(ObjectHandle object) { objectLog().updatedFromObject.push_back(object); }
 void EE_AfterSelect(ObjectHandle) {}
@@ -176,7 +207,21 @@ int EE_BeginBusy(const char* text)
 
 void EE_EndBusy(int) {}
 
-ObjectHandle PGGetHierarchyPage() { return 0; }
+uint32_t PG_GetHierarchyPage() { return objectLog().hierarchyPage; }
+ObjectHandle PGFindPageNode(ObjectHandle page)
+{
+    auto found = objectLog().pageNodes.find(page);
+    return found != objectLog().pageNodes.end() ? found->second : 0;
+}
+ObjectHandle PGNodePage(ObjectHandle node)
+{
+    for (const auto& [page, pageNode] : objectLog().pageNodes) {
+        if (pageNode == node) {
+            return page;
+        }
+    }
+    return 0;
+}
 int PGIsHierarchyObject(ObjectHandle, uint32_t*) { return 0; }
 void PGAddPage(ObjectHandle page) { objectLog().hierarchyCalls.emplace_back("add", page); }
 void PGDropPage(ObjectHandle page) { objectLog().hierarchyCalls.emplace_back("drop", page); }
@@ -188,6 +233,12 @@ void PGDropSubpageArc(ObjectHandle node) { objectLog().hierarchyCalls.emplace_ba
 int DEMergeNodeText(uint32_t source, uint32_t target)
 {
     objectLog().mergedTexts.emplace_back(source, target);
+    return 1;
+}
+
+int DEDeleteEntry(SEDeclEntry* entry)
+{
+    objectLog().deletedEntries.push_back(entry);
     return 1;
 }
 

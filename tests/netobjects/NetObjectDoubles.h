@@ -35,13 +35,21 @@ struct NetObjectLog {
     std::vector<std::tuple<uint32_t, int32_t, int32_t>> regionStates;
     // Objects whose net was updated from their text.
     std::vector<uint32_t> updatedFromObject;
-    // Creations started: (cursor, key).
+    // Creations started: (cursor, shape of the default record).
     std::vector<std::pair<int32_t, int32_t>> creations;
     int textEditsBegun = 0;
     int textEditsEnded = 0;
     // Chart dialog answer and charts redrawn.
     int chartDialogAnswer = 1;
     std::vector<uint32_t> chartsApplied;
+    // The selection that GE_GetSelection gives.
+    std::vector<uint32_t> selection;
+    // The hierarchy page and the page nodes on it, by page.
+    uint32_t hierarchyPage = 0;
+    std::map<uint32_t, uint32_t> pageNodes;
+    // Connectors re-attached and declaration entries deleted.
+    std::vector<uint32_t> reattached;
+    std::vector<void*> deletedEntries;
     // Busy texts shown.
     std::vector<std::string> busyTexts;
 };

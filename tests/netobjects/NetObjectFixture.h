@@ -17,6 +17,8 @@
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetRegions.h"
+#include "xkv/kv/Hook.h"
+#include "xkv/select/Select.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
@@ -43,11 +45,17 @@ protected:
         GE_SetMode(kGEModeEditor);
         GE_SetDeferredObject(0);
         GE_SetDialogArgs(0, 0);
+        // No page window can be opened here: the kernel is refused every
+        // change of the current page, so making an object current does nothing.
+        Hook_Register(26, [](uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t) -> uintptr_t {
+            return 0;
+        });
         net_ = SECreatePage(page_, 1);
         ASSERT_EQ(GE_SetSERecord(page_, &net_->head), 1);
     }
     void TearDown() override
     {
+        Select_Clear();
         SEFreeDB();
         GE_SetCurrentDiagram(0);
         EE_ClearPendingError();
