@@ -63,6 +63,11 @@ int EE_SetModeAttributes(ObjectHandle node, const uint32_t* eight);
 // The page-name region (4109) of the page node that stands for a page or a
 // compound node's subpage (Part 8.141).
 int EE_UpdatePageNameRegion(ObjectHandle object);
+// Lets the user draw the new compound node of a move to a subpage: status
+// text "Draw new compound node", interactive creation 3001 with the
+// transition defaults (kind 3) or 3002 with the place defaults (kind 2); the
+// node with its net record, or 0 when the user cancelled.
+ObjectHandle EE_DrawCompoundNode(uint16_t kind);
 // Busy text and cursor; the previous cursor for the end.
 int EE_BeginBusy(const char* text);
 void EE_EndBusy(int previous);
@@ -80,6 +85,9 @@ void PGPageChanged(ObjectHandle page);
 void PGUpdatePage(ObjectHandle page);
 void PGUpdateNode(ObjectHandle node);
 void PGDropSubpageArc(ObjectHandle node);
+// The kind of a hierarchy-page connector: 7 substitution, 8 invocation, 9
+// fusion; 0 for others.
+uint16_t PGArcKind(ObjectHandle connector);
 
 // ---- declarations (subsystem 10) ----
 

@@ -321,6 +321,8 @@ int EE_CreateNetTrans(ObjectHandle node)
     return Link(node, trans, [](SETrans* t) { SEDelTrans(t); });
 }
 
+int EE_CreateDeclNode(ObjectHandle node, SEPage* page, uint16_t subKind);
+
 int EE_CreateDeclNode(ObjectHandle node, SEPage* page, uint16_t subKind)
 {
     SEDeclNode* declNode = SECreateDeclNode(page, node, subKind);

@@ -40,10 +40,11 @@ int EE_CreateNetPage(ObjectHandle page, uint16_t portKind);
 int EE_CreateNetPlace(ObjectHandle node);
 int EE_CreateNetTrans(ObjectHandle node);
 // A declaration node record (1 global, 2 local, 3 temporary) under the page's
-// record (page object, or 0 for global and temporary nodes); the second form
-// takes the page record itself.
+// record (page object, or 0 for global and temporary nodes). A second form,
+// EE_CreateDeclNode(ObjectHandle, SEPage*, uint16_t), takes the page record
+// itself; it is declared by the declarations that call it, not here, so that
+// a literal 0 page stays unambiguous.
 int EE_CreateDeclNode(ObjectHandle node, ObjectHandle page, uint16_t subKind);
-int EE_CreateDeclNode(ObjectHandle node, SEPage* page, uint16_t subKind);
 // A bar or line chart record; with the flag the chart dialog is opened and
 // its result returned.
 int EE_MakeBarChartRecord(ObjectHandle node, int openDialog);

@@ -222,7 +222,23 @@ ObjectHandle PGNodePage(ObjectHandle node)
     }
     return 0;
 }
-int PGIsHierarchyObject(ObjectHandle, uint32_t*) { return 0; }
+int PGIsHierarchyObject(ObjectHandle object, uint32_t*)
+{
+    for (const auto& [page, pageNode] : objectLog().pageNodes) {
+        if (pageNode == object) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+uint16_t PGArcKind(ObjectHandle) { return 0; }
+
+ObjectHandle EE_DrawCompoundNode(uint16_t kind)
+{
+    objectLog().drawnKinds.push_back(kind);
+    return objectLog().drawnNode;
+}
 void PGAddPage(ObjectHandle page) { objectLog().hierarchyCalls.emplace_back("add", page); }
 void PGDropPage(ObjectHandle page) { objectLog().hierarchyCalls.emplace_back("drop", page); }
 void PGPageChanged(ObjectHandle page) { objectLog().hierarchyCalls.emplace_back("changed", page); }

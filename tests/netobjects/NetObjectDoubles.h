@@ -50,6 +50,9 @@ struct NetObjectLog {
     // Connectors re-attached and declaration entries deleted.
     std::vector<uint32_t> reattached;
     std::vector<void*> deletedEntries;
+    // The node that the user "draws" for a new compound node, and the kinds asked for.
+    uint32_t drawnNode = 0;
+    std::vector<uint16_t> drawnKinds;
     // Busy texts shown.
     std::vector<std::string> busyTexts;
 };
