@@ -80,6 +80,65 @@ TEST_F(NetRegionsTest, EachUnkeyedKindHangsOnItsObject)
     EXPECT_EQ(GE_MakeRegion(place, kRegionDeclEntry), 0u);
 }
 
+TEST_F(NetRegionsTest, InscriptionRegionsSitWhereTheirDefaultsSay)
+{
+    ObjectHandle place = Place(100, 100);
+    ObjectHandle transition = Transition(300, 100);
+    struct Case {
+        ObjectHandle owner;
+        int32_t kind;
+        int32_t dx;
+        int32_t dy;
+        int32_t key;
+    };
+    // Built-in records 1015, 1016, 1017, 1023, 1044 and 1024.
+    const Case cases[] = {{place, kRegionName, -45, 20, 49},       {place, kRegionColourSet, 45, 20, 50},
+                          {place, kRegionInitMark, 45, -20, 51},   {transition, kRegionGuard, -45, -20, 57},
+                          {transition, kRegionTime, 45, -20, 78}};
+    for (const Case& c : cases) {
+        objectLog().appliedDefaults.clear();
+        ObjectHandle region = GE_MakeRegion(c.owner, c.kind);
+        ASSERT_NE(region, 0u) << c.kind;
+        EXPECT_EQ(X(region) - X(c.owner), c.dx * kPixel) << c.kind;
+        EXPECT_EQ(Y(region) - Y(c.owner), c.dy * kPixel) << c.kind;
+        EXPECT_EQ(objectLog().appliedDefaults, (std::vector<std::pair<int32_t, uint32_t>>{{c.key, region}}));
+    }
+    // The code region keeps its size (60 by 30) below the key region, which
+    // sits 45 right and 20 below the transition.
+    ObjectHandle code = GE_MakeRegion(transition, kRegionCode);
+    ObjectHandle key = QXStr_GetObjectPage(code);
+    EXPECT_EQ(X(key) - X(transition), 45 * kPixel);
+    EXPECT_EQ(Y(key) - Y(transition), 20 * kPixel);
+    EXPECT_EQ(X(code) - X(key), 70 * kPixel);
+    Fixed width = 0, height = 0;
+    QXRdAttr_GetSize(code, &width, &height);
+    EXPECT_EQ(width, F(60));
+    EXPECT_EQ(height, F(30));
+    // The region tags of the records come with the regions (option bit 4: the
+    // region pops up with its owner).
+    uint8_t kind = 0, sub = 0;
+    uint16_t bits = 0;
+    EXPECT_EQ(GE_GetChartTag(code, &kind, &sub, &bits), 1);
+    EXPECT_EQ(bits, 4);
+}
+
+TEST_F(NetRegionsTest, HiddenRegionsAreNoOwnersUntilShownAgain)
+{
+    ObjectHandle transition = Transition(300, 100);
+    ObjectHandle code = GE_MakeRegion(transition, kRegionCode);
+    QXWtAttr_SetFlagQuiet(transition, 0x2, 1);
+    QXWtAttr_SetFlagQuiet(code, 0x2, 1);
+    objectLog().pickCandidates = {code, transition};
+    EXPECT_EQ(GE_PickRegionParent(kRegionGuard), 0u);
+    QXWtAttr_SetFlagQuiet(transition, 0x2, 0);
+    EXPECT_EQ(GE_PickRegionParent(kRegionGuard), transition);
+    // A hidden code region is still found and keeps its text.
+    GE_SetRegionText(transition, kRegionCode, "action ();");
+    char* text = nullptr;
+    EXPECT_EQ(GE_GetRegionText(transition, kRegionCode, &text), 1);
+    EXPECT_EQ(Taken(text), "action ();");
+}
+
 TEST_F(NetRegionsTest, CodeRegionHangsFromItsKeyRegion)
 {
     ObjectHandle transition = Transition(100, 100);
