@@ -1,0 +1,18 @@
+// Editor commands that make net objects and convert drawn objects, and the
+// hook that gives a newly created kernel object its net role. Commands return
+// the message id they refused with, 0 when they went ahead or were cancelled.
+#pragma once
+
+#include <cstdint>
+
+int16_t EE_CreatePlace();
+int16_t EE_CreateTransition();
+int16_t EE_CreateArc();
+int16_t EE_CreateDeclNodeCommand();
+int16_t EE_ConvertToAux();
+int16_t EE_MakeNodeCommand();
+
+// Hook 11: (kernel command) -> 1.
+uintptr_t EE_ObjectCreatedHook(uintptr_t command, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+// The attributes applied when a kernel drawing command makes an auxiliary object.
+void EE_ApplyCommandDefaults(int32_t command, uint32_t object);

@@ -1,0 +1,110 @@
+// Services that the regions, net records and roles of net objects call and
+// that other modules provide: the kernel's picks, the net editor's graphic
+// helpers, dialogs and text edits, the hierarchy page, the declarations, the
+// charts and the simulator. Declarations only; the modules that own them
+// provide the definitions.
+#pragma once
+
+#include <cstdint>
+
+#include "xkv/types/Types.h"
+
+struct SEHead;
+
+// ---- kernel (Parts 5.113, 5.114) ----
+
+// Lets the user pick an object of the kind bits (4 node, 8 connector, 16
+// region; 0 any) in a nested interaction, asking hook 65 about every
+// candidate; the object, or 0 when the pick was cancelled.
+ObjectHandle QXUI_PickObject(int32_t kinds, uint32_t flag);
+// A page's name (at most 255 characters), number, size and border flag.
+uint32_t QXRdAttr_GetPageAttr(ObjectHandle page, char* name, uint32_t* number, Fixed* width, Fixed* height,
+                              uint32_t* border);
+uint32_t QXWtAttr_SetPageAttr(ObjectHandle page, const char* name, uint32_t number, Fixed width, Fixed height,
+                              uint32_t border);
+// Re-attaches both ends of a connector (each a node and the region of it the
+// end is attached to, or 0), rebuilds and redraws it.
+uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, ObjectHandle region1, ObjectHandle node2,
+                              ObjectHandle region2);
+
+// ---- net editor: graphic helpers and text edits (Parts 8.140, 8.214) ----
+
+// Applies the graphic defaults of a default key to an object; for a region
+// also its region tag (user data 0xF90C).
+int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object);
+// Text editing of the current object begins / ends (the end stores a changed
+// text into the net).
+void GE_BeginTextEdit();
+void GE_EndTextEdit();
+// The selected objects in a QXMem block (freed by the caller); with no
+// selection but a current object a one-element list. 1 when there is one.
+int GE_GetSelection(uint16_t* count, uint32_t** objects);
+// Starts the kernel creation gesture that fits the default record's shape,
+// with the record's size and the cursor.
+void EE_StartCreation(int16_t cursor, const void* defaultRecord);
+// Hook-1 handler that ends a creation.
+uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+// After an object's text changed: stores its name or arc inscription into the
+// net (Part 8.106).
+void EE_UpdateNetFromObject(ObjectHandle object);
+// The editor's dependent state after the current object changed.
+void EE_AfterSelect(ObjectHandle object);
+// The texts of the port, fusion and hierarchy tags of a node, as new strings
+// (empty when there is nothing to show).
+void EE_PortText(ObjectHandle node, char** text);
+void EE_FusionText(ObjectHandle node, char** text);
+void EE_HierarchyText(ObjectHandle node, char** text);
+// Page-title defaults of a new page.
+void EE_ApplyPageTitle(ObjectHandle page);
+// Mode attributes of a compound node's page from the defaults, and their
+// store: five switches, multiplicity, value, multiplicity-used flag.
+int DefGetModeAttributes(uint32_t* eight, uint32_t level);
+int EE_SetModeAttributes(ObjectHandle node, const uint32_t* eight);
+// The page-name region (4109) of the page node that stands for a page or a
+// compound node's subpage (Part 8.141).
+int EE_UpdatePageNameRegion(ObjectHandle object);
+// Lets the user draw the new compound node of a move to a subpage: status
+// text "Draw new compound node", interactive creation 3001 with the
+// transition defaults (kind 3) or 3002 with the place defaults (kind 2); the
+// node with its net record, or 0 when the user cancelled.
+ObjectHandle EE_DrawCompoundNode(uint16_t kind);
+// Busy text and cursor; the previous cursor for the end.
+int EE_BeginBusy(const char* text);
+void EE_EndBusy(int previous);
+
+// ---- hierarchy page (Parts 8.240, 8.241) ----
+uint32_t PG_GetHierarchyPage();
+// The page node that stands for a page on the hierarchy page, 0 when none;
+// the page that a page node stands for.
+ObjectHandle PGFindPageNode(ObjectHandle page);
+ObjectHandle PGNodePage(ObjectHandle object);
+int PGIsHierarchyObject(ObjectHandle object, uint32_t* length);
+void PGAddPage(ObjectHandle page);
+void PGDropPage(ObjectHandle page);
+void PGPageChanged(ObjectHandle page);
+void PGUpdatePage(ObjectHandle page);
+void PGUpdateNode(ObjectHandle node);
+void PGDropSubpageArc(ObjectHandle node);
+// The kind of a hierarchy-page connector: 7 substitution, 8 invocation, 9
+// fusion; 0 for others.
+uint16_t PGArcKind(ObjectHandle connector);
+
+// ---- declarations (subsystem 10) ----
+
+// Appends the text of a declaration entry's region to its declaration node.
+int DEMergeNodeText(uint32_t source, uint32_t target);
+// Deletes a declaration entry with its regions and restacks the regions of
+// its node.
+struct SEDeclEntry;
+int DEDeleteEntry(SEDeclEntry* entry);
+
+// ---- simulator and charts (Parts 0.12, 0.13) ----
+
+// The popped-up state of a simulation key region.
+void EE_SetRegionState(ObjectHandle region, int32_t a, int32_t b);
+// The chart dialogs and the redraw of a chart from its record with their
+// settings; 1 when the dialog was confirmed.
+int EE_AskBarChart(void* settings);
+int EE_AskLineChart(void* settings);
+int ChartApplyBar(SEHead* chart, const void* settings);
+int ChartApplyLine(SEHead* chart, const void* settings);
