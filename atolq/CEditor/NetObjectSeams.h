@@ -11,7 +11,7 @@
 
 struct SEHead;
 
-// ---- kernel (Parts 5.113, 5.114) ----
+// ---- kernel ----
 
 // Lets the user pick an object of the kind bits (4 node, 8 connector, 16
 // region; 0 any) in a nested interaction, asking hook 65 about every
@@ -27,7 +27,7 @@ uint32_t QXWtAttr_SetPageAttr(ObjectHandle page, const char* name, uint32_t numb
 uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, ObjectHandle region1, ObjectHandle node2,
                               ObjectHandle region2);
 
-// ---- net editor: graphic helpers and text edits (Parts 8.140, 8.214) ----
+// ---- net editor: graphic helpers and text edits ----
 
 // Applies the graphic defaults of a default key to an object; for a region
 // also its region tag (user data 0xF90C).
@@ -45,7 +45,7 @@ void EE_StartCreation(int16_t cursor, const void* defaultRecord);
 // Hook-1 handler that ends a creation.
 uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
 // After an object's text changed: stores its name or arc inscription into the
-// net (Part 8.106).
+// net.
 void EE_UpdateNetFromObject(ObjectHandle object);
 // The editor's dependent state after the current object changed.
 void EE_AfterSelect(ObjectHandle object);
@@ -61,7 +61,7 @@ void EE_ApplyPageTitle(ObjectHandle page);
 int DefGetModeAttributes(uint32_t* eight, uint32_t level);
 int EE_SetModeAttributes(ObjectHandle node, const uint32_t* eight);
 // The page-name region (4109) of the page node that stands for a page or a
-// compound node's subpage (Part 8.141).
+// compound node's subpage.
 int EE_UpdatePageNameRegion(ObjectHandle object);
 // Lets the user draw the new compound node of a move to a subpage: status
 // text "Draw new compound node", interactive creation 3001 with the
@@ -72,7 +72,7 @@ ObjectHandle EE_DrawCompoundNode(uint16_t kind);
 int EE_BeginBusy(const char* text);
 void EE_EndBusy(int previous);
 
-// ---- hierarchy page (Parts 8.240, 8.241) ----
+// ---- hierarchy page ----
 uint32_t PG_GetHierarchyPage();
 // The page node that stands for a page on the hierarchy page, 0 when none;
 // the page that a page node stands for.
@@ -98,7 +98,7 @@ int DEMergeNodeText(uint32_t source, uint32_t target);
 struct SEDeclEntry;
 int DEDeleteEntry(SEDeclEntry* entry);
 
-// ---- simulator and charts (Parts 0.12, 0.13) ----
+// ---- simulator and charts ----
 
 // The popped-up state of a simulation key region.
 void EE_SetRegionState(ObjectHandle region, int32_t a, int32_t b);

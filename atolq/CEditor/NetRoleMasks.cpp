@@ -1,7 +1,7 @@
-// The role masks of selections (Part 8.209): for each object of a list its
+// The role masks of selections: for each object of a list its
 // net mask and its graphic mask, the type of the first object, and the region
 // bit of a region kind. The selection descriptions, checks and text menu of
-// Part 8.130 read them. Kept in a file of its own so that a program that
+// the net editor read them. Kept in a file of its own so that a program that
 // provides its own classifier does not take this one.
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/ErrorReport.h"

@@ -41,7 +41,7 @@ constexpr uint32_t kItemEnabled = 1;
 constexpr uint32_t kItemDisabled = 2;
 constexpr uint32_t kTextEditBeforeCommand = 4096;
 
-// Role masks (Part 8.209).
+// Role masks.
 constexpr uint32_t kPlaceBits = 0xfff;
 constexpr uint32_t kTransBits = 0xfff000;
 constexpr uint32_t kDeclBits = 0x7000000;

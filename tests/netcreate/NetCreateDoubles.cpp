@@ -18,7 +18,6 @@ NetCreateLog& createLog()
 }
 
 // Abstract-net services.
-void QXMenu_RequestUpdate() {}
 void EE_RefreshNodeName(uint32_t) {}
 int GE_TranslateHandle(uint32_t*) { return 1; }
 int CTSFindGlobalDeclNode(SEDeclNode**, int) { return 0; }
@@ -32,9 +31,7 @@ int SMLSessionReset() { return 0; }
 int SMLIsConnected() { return 0; }
 
 // Services of the net records.
-uint32_t QXFile_GetCurrentFileName(char**) { return 0; }
 uint32_t QXUI_ShowMessage(const char*) { return 1; }
-uint32_t QXUtil_GetStartPaths(char**, char**) { return 0; }
 int GE_AskContinue(int16_t) { return 1; }
 void PGReadOptions(int) {}
 void PGSetLayoutOptions(int, int, int32_t, int32_t, uint16_t, uint16_t) {}

@@ -45,13 +45,11 @@ int GE_MessageBox(int16_t id)
 }
 
 // ---- Seams.h (defaults file and records) ----
-uint32_t QXFile_GetCurrentFileName(char**) { return 0; }
 uint32_t QXUI_ShowMessage(const char*) { return 1; }
 int GE_AskContinue(int16_t) { return 1; }
 void PGReadOptions(int) {}
 void PGSetLayoutOptions(int, int, int32_t, int32_t, uint16_t, uint16_t) {}
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
-uint32_t QXUtil_GetStartPaths(char**, char**) { return 0; }
 int EE_GetWorkingDirectory(char** directory, uint32_t* length)
 {
     *directory = Copy("/");
@@ -60,7 +58,6 @@ int EE_GetWorkingDirectory(char** directory, uint32_t* length)
 }
 
 // ---- SEServices.h (abstract net) ----
-void QXMenu_RequestUpdate() {}
 int GE_TranslateHandle(uint32_t*) { return 1; }
 int CTSFindGlobalDeclNode(SEDeclNode**, int) { return 0; }
 void CTSResetCheckInfo(SETrans*) {}

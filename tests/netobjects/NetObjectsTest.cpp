@@ -1,4 +1,4 @@
-// Net records of editor objects (Part 8.111): records of every net element
+// Net records of editor objects: records of every net element
 // kind, arcs by direction, the connector-direction and page hooks, deletion,
 // texts from inscription regions, hierarchy, fusion and port tags, and the
 // chart regions.

@@ -1,4 +1,4 @@
-// Regions of net objects (Part 8.206): kinds and key regions, making, finding,
+// Regions of net objects: kinds and key regions, making, finding,
 // texts, deleting, counting, moving and clearing regions, arc ends, owners
 // and the pick of a region's owner.
 #include <gtest/gtest.h>
