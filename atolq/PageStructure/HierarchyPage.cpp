@@ -467,6 +467,11 @@ ObjectHandle PGFindLabel(ObjectHandle arc, ObjectHandle object)
     return 0;
 }
 
+ObjectHandle PGLabelObject(ObjectHandle label)
+{
+    return LabelObject(label);
+}
+
 ObjectHandle PGFirstLabel(ObjectHandle arc)
 {
     PGArcData data;

@@ -69,6 +69,8 @@ ObjectHandle PGCreateArc(ObjectHandle superPage, ObjectHandle subPage, const PGA
 ObjectHandle PGFindArc(ObjectHandle superNode, ObjectHandle subNode, uint16_t kind);
 ObjectHandle PGFindLabel(ObjectHandle arc, ObjectHandle object);
 ObjectHandle PGFirstLabel(ObjectHandle arc);
+// The object that a label stands for, 0 for anything else.
+ObjectHandle PGLabelObject(ObjectHandle label);
 ObjectHandle PGAddArcFor(ObjectHandle object, ObjectHandle subPage, uint16_t kind);
 ObjectHandle PGAddLabel(ObjectHandle arc, ObjectHandle object);
 int PGRemoveLabel(ObjectHandle arc, ObjectHandle object);
@@ -125,3 +127,18 @@ void PGSetLayoutEnabled(int on);
 void PGSetUnitMultipliers(int on);
 int PGStyleUpdateEnabled();
 void PGSetStyleUpdate(int on);
+
+// ---- selections and commands ----
+// Keeps the objects that are (want 1) or are not (want 0) hierarchy objects.
+std::vector<ObjectHandle> PGFilterObjects(const std::vector<ObjectHandle>& objects, int wantHierarchy);
+std::vector<ObjectHandle> PGSelectedObjects(int wantHierarchy);
+std::vector<ObjectHandle> PGSelectedPages();
+std::vector<ObjectHandle> PGNodePages(ObjectHandle page);
+ObjectHandle PGPickPage();
+// The delete command on the hierarchy page: 1 when not handled.
+int PGDeleteSelection();
+// Hook 45: a page is chosen from a menu; 0 when handled.
+uintptr_t PGChoosePage(uint32_t menu, uint32_t command, ObjectHandle* page);
+// Hook 46: for a page given a number below the hierarchy page's, the page
+// numbers of the hierarchy pages (kind 3, a movable block of u16).
+int PGPageNumbers(const uint16_t* attributes, MemHandle* numbers, uint16_t* count, uint32_t* kind);

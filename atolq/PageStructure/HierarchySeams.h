@@ -30,3 +30,16 @@ ObjectHandle GE_CreateConnectorByKey(ObjectHandle page, ObjectHandle from, Objec
 ObjectHandle GE_MakeRegion(ObjectHandle object, int32_t kind);
 // Net editor: an object's reference name (at most 88 bytes with the end).
 int GE_ObjectRefName(ObjectHandle object, char* buffer);
+
+// Kernel: lets the user pick an object of the kinds (4 node); 0 when cancelled.
+ObjectHandle QXUI_PickObject(uint32_t kinds, uint32_t flag);
+// Kernel: scrolls the current page window to show the objects.
+void QXUI_ShowObjects(uint32_t count, const ObjectHandle* objects, uint32_t flag);
+void QXUI_ShowObject(ObjectHandle object);
+
+// Net editor: strips an object of its net role (delete: also its regions).
+void EE_RemoveNetInfo(ObjectHandle object, int deleteRegions);
+// Net editor: removes the inscription of the region kind from the object.
+int GE_RemoveRegionInfo(ObjectHandle object, int32_t kind);
+// Net editor: the page deletion (closes the page's window).
+int GE_DeletePage(ObjectHandle page);

@@ -156,7 +156,6 @@ int GE_ObjectRefName(ObjectHandle object, char* buffer)
 uint32_t QXFile_GetCurrentFileName(char**) { return 0; }
 uint32_t QXUtil_GetStartPaths(char**, char**) { return 0; }
 uint32_t QXUI_ShowMessage(const char*) { return 1; }
-int GE_AskContinue(int16_t) { return 1; }
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
 int EE_GetWorkingDirectory(char**, uint32_t*) { return 0; }
 void QXMenu_RequestUpdate() {}
@@ -172,3 +171,43 @@ void SSetReswitchNeeded(int) {}
 int SMLSessionInit() { return 0; }
 int SMLSessionReset() { return 0; }
 int SMLIsConnected() { return 0; }
+
+int GE_AskContinue(int16_t messageId)
+{
+    hierLog().questions.push_back(messageId);
+    return hierLog().answer;
+}
+
+ObjectHandle QXUI_PickObject(uint32_t, uint32_t)
+{
+    return hierLog().pick;
+}
+
+void QXUI_ShowObjects(uint32_t count, const ObjectHandle* objects, uint32_t)
+{
+    hierLog().shown.insert(hierLog().shown.end(), objects, objects + count);
+}
+
+void QXUI_ShowObject(ObjectHandle object)
+{
+    hierLog().shown.push_back(object);
+}
+
+void EE_RemoveNetInfo(ObjectHandle object, int deleteRegions)
+{
+    if (deleteRegions != 0) {
+        hierLog().stripped.push_back(object);
+    }
+}
+
+int GE_RemoveRegionInfo(ObjectHandle object, int32_t kind)
+{
+    hierLog().removedRegions.emplace_back(object, kind);
+    return 1;
+}
+
+int GE_DeletePage(ObjectHandle page)
+{
+    hierLog().deletedPages.push_back(page);
+    return 1;
+}

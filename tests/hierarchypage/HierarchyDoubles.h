@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct HierarchyDoubleLog {
@@ -16,6 +17,13 @@ struct HierarchyDoubleLog {
     std::vector<uint32_t> cursors;        // cursors set, in order
     uint32_t cursor = 0;
     int failRegions = 0;                  // GE_MakeRegion gives none
+    int answer = 1;                       // GE_AskContinue's answer
+    std::vector<int16_t> questions;
+    uint32_t pick = 0;                    // what QXUI_PickObject gives
+    std::vector<uint32_t> shown;          // objects shown
+    std::vector<uint32_t> deletedPages;
+    std::vector<std::pair<uint32_t, int32_t>> removedRegions;
+    std::vector<uint32_t> stripped;       // EE_RemoveNetInfo with delete
 };
 
 HierarchyDoubleLog& hierLog();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "HierarchyDoubles.h"
+#include "HierarchyFixture.h"
 #include "QXFixture.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/Defaults.h"
@@ -23,169 +24,9 @@
 
 namespace {
 
-constexpr Fixed kUnit = 0x10000;
+using HierarchyPageTest = HierarchyFixture<QXDiagramTest>;
 
-char* Text(const std::string& text)
-{
-    auto* copy = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(text.size() + 1)));
-    std::memcpy(copy, text.c_str(), text.size() + 1);
-    return copy;
-}
-
-struct Offset {
-    int x = 0;
-    int y = 0;
-    bool operator==(const Offset&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Offset& o)
-{
-    return out << "(" << o.x << ", " << o.y << ")";
-}
-
-class HierarchyTest : public QXDiagramTest {
-protected:
-    void SetUp() override
-    {
-        QXDiagramTest::SetUp();
-        hierLog() = HierarchyDoubleLog{};
-        SEInitPools();
-        SEStart();
-        EE_ClearPendingError();
-        GE_SetCurrentDiagram(QXStr_GetPageListHandle());
-        ASSERT_EQ(DefRegisterProperties(), 1);
-        ASSERT_EQ(DefSetPageLayout(30 * kUnit, 20 * kUnit, 3, 3, 0, 0, kDefLevelDiagram), 1);
-        PGReadOptions(1);
-        PGSetUnitMultipliers(1);
-        PGSetLayoutEnabled(0);
-        Adopt(page_, "Top", 1);
-    }
-    void TearDown() override
-    {
-        SEFreeDB();
-        GE_SetCurrentDiagram(0);
-        EE_ClearPendingError();
-        QXDiagramTest::TearDown();
-    }
-
-    // Gives a kernel page its net record with a name and number.
-    void Adopt(ObjectHandle page, const std::string& name, uint16_t number)
-    {
-        SEPage* net = SECreatePage(page, 1);
-        ASSERT_NE(net, nullptr);
-        ASSERT_EQ(GE_SetSERecord(page, &net->head), 1);
-        SEPutName(&net->head, Text(name));
-        SESetPageNumber(&net->head, number);
-        nets_[page] = net;
-    }
-    ObjectHandle NetPage(const std::string& name, uint16_t number)
-    {
-        const ObjectHandle page = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
-        EXPECT_NE(page, 0u);
-        Adopt(page, name, number);
-        return page;
-    }
-    // A transition on the page that refines (or invokes) the sub page.
-    ObjectHandle Compound(ObjectHandle page, ObjectHandle subPage, const std::string& name,
-                          uint16_t type = kSESubstitution)
-    {
-        const ObjectHandle node = QXStr_CreateNode(page, 50 * kUnit, 50 * kUnit, 20 * kUnit, 20 * kUnit, 1);
-        SETrans* trans = SECreateTrans(nets_.at(page), node);
-        EXPECT_EQ(GE_SetSERecord(node, &trans->head), 1);
-        if (!name.empty()) {
-            SEPutName(&trans->head, Text(name));
-        }
-        EXPECT_NE(SEMakeCompound(&trans->head, type), nullptr);
-        EXPECT_EQ(SEMakeSubpage(&trans->head, nets_.at(subPage)), 1);
-        return node;
-    }
-    ObjectHandle Hier() { return PGFindHierarchyPage(); }
-    ObjectHandle NodeOf(ObjectHandle page) { return PGFindPageNode(page); }
-    PGTreeLink Link(ObjectHandle page)
-    {
-        PGTreeLink link;
-        PGTreeRead(NodeOf(page), &link);
-        return link;
-    }
-    ObjectHandle Parent(ObjectHandle page) { return PGNodePage(Link(page).parent); }
-    // A page node's centre relative to the root's, in units.
-    Offset At(ObjectHandle page)
-    {
-        Fixed x = 0, y = 0, rx = 0, ry = 0;
-        QXRdAttr_GetPosition(NodeOf(page), &x, &y);
-        QXRdAttr_GetPosition(NodeOf(Hier()), &rx, &ry);
-        return {(x - rx) / kUnit, (y - ry) / kUnit};
-    }
-    static std::string TextOf(ObjectHandle object)
-    {
-        char buffer[256] = {};
-        uint32_t length = sizeof buffer - 1;
-        QXText_GetText(object, buffer, &length);
-        return std::string(buffer, length);
-    }
-    static std::vector<ObjectHandle> Labels(ObjectHandle arc)
-    {
-        std::vector<ObjectHandle> labels;
-        for (ObjectHandle region : PGObjectList(arc, 16)) {
-            labels.push_back(region);
-        }
-        return labels;
-    }
-    static PGArcData Data(ObjectHandle arc)
-    {
-        PGArcData data;
-        EXPECT_EQ(PGReadArcData(arc, &data), 1);
-        return data;
-    }
-    ObjectHandle Arc(ObjectHandle super, ObjectHandle sub, uint16_t kind = kPGSubstitutionArc)
-    {
-        return PGFindArc(NodeOf(super), NodeOf(sub), kind);
-    }
-    // The drawn tree: every page node reaches the root through its parents
-    // without a loop, every parent lists the node among its children, and
-    // the child counts add up to all nodes but the root.
-    void ExpectSoundTree()
-    {
-        const ObjectHandle root = NodeOf(Hier());
-        const std::vector<ObjectHandle> nodes = PGObjectList(Hier(), 4);
-        int counted = 0;
-        for (ObjectHandle node : nodes) {
-            PGTreeLink link;
-            PGTreeRead(node, &link);
-            counted += link.childCount;
-            if (node == root) {
-                EXPECT_EQ(link.parent, 0u);
-                continue;
-            }
-            ObjectHandle up = node;
-            size_t steps = 0;
-            while (up != root && up != 0 && steps <= nodes.size()) {
-                PGTreeLink each;
-                PGTreeRead(up, &each);
-                up = each.parent;
-                ++steps;
-            }
-            EXPECT_EQ(up, root) << "page node " << node << " does not reach the root";
-            ObjectHandle sibling = 0;
-            bool listed = false;
-            PGTreeLink parentLink;
-            PGTreeRead(link.parent, &parentLink);
-            sibling = parentLink.firstChild;
-            for (int i = 0; i < parentLink.childCount && sibling != 0; ++i) {
-                listed = listed || sibling == node;
-                PGTreeLink s;
-                PGTreeRead(sibling, &s);
-                sibling = s.next;
-            }
-            EXPECT_TRUE(listed) << "page node " << node << " is not among its parent's children";
-        }
-        EXPECT_EQ(counted, static_cast<int>(nodes.size()) - 1);
-    }
-
-    std::map<ObjectHandle, SEPage*> nets_;
-};
-
-TEST_F(HierarchyTest, HierarchyPageHasANodePerPageAndAnArcPerRelation)
+TEST_F(HierarchyPageTest, HierarchyPageHasANodePerPageAndAnArcPerRelation)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     const ObjectHandle t1 = Compound(page_, sub, "T1");
@@ -218,7 +59,7 @@ TEST_F(HierarchyTest, HierarchyPageHasANodePerPageAndAnArcPerRelation)
     ExpectSoundTree();
 }
 
-TEST_F(HierarchyTest, ArcDataIsStoredBigEndianInTwelveBytes)
+TEST_F(HierarchyPageTest, ArcDataIsStoredBigEndianInTwelveBytes)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     Compound(page_, sub, "T1");
@@ -246,7 +87,7 @@ struct LayoutCase {
     std::vector<int> parents;      // per page index: -1 the root
 };
 
-class HierarchyLayoutTest : public HierarchyTest, public ::testing::WithParamInterface<LayoutCase> {};
+class HierarchyLayoutTest : public HierarchyPageTest, public ::testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(HierarchyLayoutTest, FullLayoutPlacesTheTree)
 {
@@ -283,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"IsolatedPagesFormARow", 3, {}, {{30, 0}, {60, 0}, {90, 0}}, {-1, -1, -1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(HierarchyTest, AddingAndRemovingRelationsUpdatesArcsLabelsAndTree)
+TEST_F(HierarchyPageTest, AddingAndRemovingRelationsUpdatesArcsLabelsAndTree)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     const ObjectHandle hier = PGGetHierarchyPage();
@@ -333,7 +174,7 @@ TEST_F(HierarchyTest, AddingAndRemovingRelationsUpdatesArcsLabelsAndTree)
     ExpectSoundTree();
 }
 
-TEST_F(HierarchyTest, PageRefinedFromTwoPagesMovesToTheOtherWhenItsArcGoes)
+TEST_F(HierarchyPageTest, PageRefinedFromTwoPagesMovesToTheOtherWhenItsArcGoes)
 {
     const ObjectHandle second = NetPage("Second", 2);
     const ObjectHandle sub = NetPage("Sub", 3);
@@ -350,7 +191,7 @@ TEST_F(HierarchyTest, PageRefinedFromTwoPagesMovesToTheOtherWhenItsArcGoes)
     ExpectSoundTree();
 }
 
-TEST_F(HierarchyTest, InvocationLoopLeavesATreeThatReachesTheRoot)
+TEST_F(HierarchyPageTest, InvocationLoopLeavesATreeThatReachesTheRoot)
 {
     const ObjectHandle other = NetPage("Other", 2);
     PGGetHierarchyPage();
@@ -363,7 +204,7 @@ TEST_F(HierarchyTest, InvocationLoopLeavesATreeThatReachesTheRoot)
     ExpectSoundTree();
 }
 
-TEST_F(HierarchyTest, RenamedAndRenumberedPageGetsItsNewNodeText)
+TEST_F(HierarchyPageTest, RenamedAndRenumberedPageGetsItsNewNodeText)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     PGGetHierarchyPage();
@@ -376,7 +217,7 @@ TEST_F(HierarchyTest, RenamedAndRenumberedPageGetsItsNewNodeText)
     EXPECT_EQ(TextOf(NodeOf(sub)), "***#7");
 }
 
-TEST_F(HierarchyTest, RenamedTransitionRefreshesItsLabel)
+TEST_F(HierarchyPageTest, RenamedTransitionRefreshesItsLabel)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     const ObjectHandle t1 = Compound(page_, sub, "T1");
@@ -389,7 +230,7 @@ TEST_F(HierarchyTest, RenamedTransitionRefreshesItsLabel)
     EXPECT_EQ(Data(Arc(page_, sub)).count, 1);
 }
 
-TEST_F(HierarchyTest, AddedPageJoinsTheRowOfIsolatedPagesAndRemovedPageLeavesNoOrphans)
+TEST_F(HierarchyPageTest, AddedPageJoinsTheRowOfIsolatedPagesAndRemovedPageLeavesNoOrphans)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     const ObjectHandle leaf = NetPage("Leaf", 3);
@@ -415,7 +256,7 @@ TEST_F(HierarchyTest, AddedPageJoinsTheRowOfIsolatedPagesAndRemovedPageLeavesNoO
     ExpectSoundTree();
 }
 
-TEST_F(HierarchyTest, HidingSubstitutionArcsMakesSubpagesTopLevel)
+TEST_F(HierarchyPageTest, HidingSubstitutionArcsMakesSubpagesTopLevel)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     Compound(page_, sub, "T1");
@@ -434,7 +275,7 @@ TEST_F(HierarchyTest, HidingSubstitutionArcsMakesSubpagesTopLevel)
     ExpectSoundTree();
 }
 
-TEST_F(HierarchyTest, LayoutDisabledMovesNothing)
+TEST_F(HierarchyPageTest, LayoutDisabledMovesNothing)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     Compound(page_, sub, "T1");
@@ -450,7 +291,7 @@ TEST_F(HierarchyTest, LayoutDisabledMovesNothing)
     EXPECT_EQ(At(sub), (Offset{30, 40}));
 }
 
-TEST_F(HierarchyTest, OptionsComeFromTheDiagramDefaults)
+TEST_F(HierarchyPageTest, OptionsComeFromTheDiagramDefaults)
 {
     ASSERT_EQ(DefSetPageLayout(40 * kUnit, 10 * kUnit, 2, 4, 1, 0, kDefLevelDiagram), 1);
     PGReadOptions(0);
@@ -465,7 +306,7 @@ TEST_F(HierarchyTest, OptionsComeFromTheDiagramDefaults)
     EXPECT_EQ(PGOptions().lastShowSubstitutions, 0);
 }
 
-TEST_F(HierarchyTest, MultipliersSpreadTopLevelTreesOutsideRecursiveLayout)
+TEST_F(HierarchyPageTest, MultipliersSpreadTopLevelTreesOutsideRecursiveLayout)
 {
     const ObjectHandle a = NetPage("A", 2);
     const ObjectHandle b = NetPage("B", 3);
@@ -479,7 +320,7 @@ TEST_F(HierarchyTest, MultipliersSpreadTopLevelTreesOutsideRecursiveLayout)
     EXPECT_EQ(At(b).x, At(a).x);
 }
 
-TEST_F(HierarchyTest, LabelOfANamelessNodeIsNotMadeButItsCountIsUndone)
+TEST_F(HierarchyPageTest, LabelOfANamelessNodeIsNotMadeButItsCountIsUndone)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     PGGetHierarchyPage();
@@ -494,7 +335,7 @@ TEST_F(HierarchyTest, LabelOfANamelessNodeIsNotMadeButItsCountIsUndone)
     EXPECT_EQ(Parent(sub), Hier());
 }
 
-TEST_F(HierarchyTest, RemovingALabelThatWasNeverCountedChangesNothing)
+TEST_F(HierarchyPageTest, RemovingALabelThatWasNeverCountedChangesNothing)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     Compound(page_, sub, "T1");
@@ -504,7 +345,7 @@ TEST_F(HierarchyTest, RemovingALabelThatWasNeverCountedChangesNothing)
     EXPECT_EQ(Data(Arc(page_, sub)).count, 1);
 }
 
-TEST_F(HierarchyTest, BrokenTreeLinksReadAsNone)
+TEST_F(HierarchyPageTest, BrokenTreeLinksReadAsNone)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     PGGetHierarchyPage();
@@ -525,7 +366,7 @@ TEST_F(HierarchyTest, BrokenTreeLinksReadAsNone)
     EXPECT_EQ(link.childCount, 0);
 }
 
-TEST_F(HierarchyTest, FurtherHierarchyPageIsNumberedAfterTheFirst)
+TEST_F(HierarchyPageTest, FurtherHierarchyPageIsNumberedAfterTheFirst)
 {
     const ObjectHandle hier = PGGetHierarchyPage();
     EXPECT_EQ(PGCreateHierarchyPage(0), hier);
@@ -536,7 +377,7 @@ TEST_F(HierarchyTest, FurtherHierarchyPageIsNumberedAfterTheFirst)
     EXPECT_EQ(hierLog().pages[further].number, 10011u);
 }
 
-TEST_F(HierarchyTest, PageNodeStylesFollowTheCurrentPage)
+TEST_F(HierarchyPageTest, PageNodeStylesFollowTheCurrentPage)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     PGGetHierarchyPage();
@@ -557,3 +398,4 @@ TEST_F(HierarchyTest, PageNodeStylesFollowTheCurrentPage)
 }
 
 }  // namespace
+
