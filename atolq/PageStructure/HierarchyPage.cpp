@@ -2,6 +2,7 @@
 // relation arcs and their labels, their marks in user data (big-endian
 // words), their creation and look-up, and the line styles of page nodes.
 #include "atolq/PageStructure/HierarchyPage.h"
+#include "atolq/PageStructure/HierarchyInternal.h"
 
 #include <array>
 #include <cstdio>
@@ -28,65 +29,12 @@ constexpr uint32_t kAlignTopToBottom = 908;
 // A chain of super pages longer than this is taken as a loop.
 constexpr int kMaxChain = 1000;
 
-void Put32(uint8_t* out, uint32_t value)
-{
-    out[0] = static_cast<uint8_t>(value >> 24);
-    out[1] = static_cast<uint8_t>(value >> 16);
-    out[2] = static_cast<uint8_t>(value >> 8);
-    out[3] = static_cast<uint8_t>(value);
-}
 
-uint32_t Get32(const uint8_t* in)
-{
-    return (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) | (uint32_t{in[2]} << 8) | in[3];
-}
 
-// Takes a QX list over into a vector and frees the block.
-std::vector<ObjectHandle> TakeList(uint16_t count, ObjectHandle* array)
-{
-    std::vector<ObjectHandle> out;
-    if (array != nullptr) {
-        out.assign(array, array + count);
-        QXMem_Free(array);
-    }
-    return out;
-}
 
-std::vector<ObjectHandle> AllPages()
-{
-    uint16_t count = 0;
-    ObjectHandle* array = nullptr;
-    QXStr_GetPageList(&count, &array);
-    return TakeList(count, array);
-}
 
-std::vector<ObjectHandle> NodesOf(ObjectHandle page)
-{
-    uint16_t count = 0;
-    ObjectHandle* array = nullptr;
-    QXStr_GetNodeList(page, &count, &array);
-    return TakeList(count, array);
-}
 
-std::vector<ObjectHandle> ConnectorsOf(ObjectHandle object)
-{
-    uint16_t count = 0;
-    ObjectHandle* array = nullptr;
-    if (QXRdAttr_GetObjectType(object) == kQXKindPage) {
-        QXStr_GetPageConnList(object, &count, &array);
-    } else {
-        QXStr_GetObjectConnList(object, &count, &array);
-    }
-    return TakeList(count, array);
-}
 
-std::vector<ObjectHandle> RegionsOf(ObjectHandle object)
-{
-    uint16_t count = 0;
-    ObjectHandle* array = nullptr;
-    QXStr_GetRegionList(object, &count, &array);
-    return TakeList(count, array);
-}
 
 int WriteField(ObjectHandle object, const void* bytes, uint32_t length)
 {
@@ -111,20 +59,20 @@ ObjectHandle LabelObject(ObjectHandle region)
     }
     std::array<uint8_t, 4> bytes{};
     UD_GetField(region, kTagHierarchy, bytes.data());
-    return Get32(bytes.data());
+    return pg::Get32(bytes.data());
 }
 
 int SetLabelObject(ObjectHandle region, ObjectHandle object)
 {
     std::array<uint8_t, 4> bytes{};
-    Put32(bytes.data(), object);
+    pg::Put32(bytes.data(), object);
     return WriteField(region, bytes.data(), 4);
 }
 
 std::vector<ObjectHandle> LabelsOf(ObjectHandle arc)
 {
     std::vector<ObjectHandle> labels;
-    for (ObjectHandle region : RegionsOf(arc)) {
+    for (ObjectHandle region : pg::RegionsOf(arc)) {
         if (LabelObject(region) != 0) {
             labels.push_back(region);
         }
@@ -212,7 +160,7 @@ int PGIsHierarchyObject(ObjectHandle object, uint32_t* length)
 ObjectHandle PGFindHierarchyPage()
 {
     ObjectHandle found = 0;
-    for (ObjectHandle page : AllPages()) {
+    for (ObjectHandle page : pg::AllPages()) {
         if (PGIsHierarchyObject(page, nullptr)) {
             found = page;
             break;
@@ -247,7 +195,7 @@ ObjectHandle PGFindPageNode(ObjectHandle page)
     if (page == 0 || hierarchyPage == 0) {
         return 0;
     }
-    for (ObjectHandle node : NodesOf(hierarchyPage)) {
+    for (ObjectHandle node : pg::NodesOf(hierarchyPage)) {
         if (PGIsHierarchyObject(node, nullptr) && QXRdAttr_GetSubPage(node) == page) {
             return node;
         }
@@ -277,18 +225,18 @@ int PGReadArcData(ObjectHandle arc, PGArcData* data)
     }
     std::array<uint8_t, 12> bytes{};
     UD_GetField(arc, kTagHierarchy, bytes.data());
-    data->kind = static_cast<uint16_t>(Get32(bytes.data()));
-    data->count = static_cast<int16_t>(Get32(bytes.data() + 4));
-    data->firstLabel = Get32(bytes.data() + 8);
+    data->kind = static_cast<uint16_t>(pg::Get32(bytes.data()));
+    data->count = static_cast<int16_t>(pg::Get32(bytes.data() + 4));
+    data->firstLabel = pg::Get32(bytes.data() + 8);
     return 1;
 }
 
 int PGWriteArcData(ObjectHandle arc, const PGArcData& data)
 {
     std::array<uint8_t, 12> bytes{};
-    Put32(bytes.data(), data.kind);
-    Put32(bytes.data() + 4, static_cast<uint32_t>(static_cast<int32_t>(data.count)));
-    Put32(bytes.data() + 8, data.firstLabel);
+    pg::Put32(bytes.data(), data.kind);
+    pg::Put32(bytes.data() + 4, static_cast<uint32_t>(static_cast<int32_t>(data.count)));
+    pg::Put32(bytes.data() + 8, data.firstLabel);
     return WriteField(arc, bytes.data(), 12);
 }
 
@@ -305,10 +253,10 @@ std::vector<ObjectHandle> PGObjectList(ObjectHandle object, uint32_t what)
     }
     std::vector<ObjectHandle> all;
     switch (what) {
-    case 2: all = AllPages(); break;
-    case 4: all = NodesOf(object); break;
-    case 8: all = ConnectorsOf(object); break;
-    case 16: all = RegionsOf(object); break;
+    case 2: all = pg::AllPages(); break;
+    case 4: all = pg::NodesOf(object); break;
+    case 8: all = pg::ConnectorsOf(object); break;
+    case 16: all = pg::RegionsOf(object); break;
     default: break;
     }
     std::vector<ObjectHandle> kept;
@@ -381,7 +329,7 @@ ObjectHandle PGNewHierarchyPage(ObjectHandle existing)
 
 int PGCreatePageNodes(ObjectHandle hierarchyPage)
 {
-    for (ObjectHandle page : AllPages()) {
+    for (ObjectHandle page : pg::AllPages()) {
         if (!CreatePageNodeOn(hierarchyPage, page)) {
             return 0;
         }
@@ -446,7 +394,7 @@ ObjectHandle PGFindArc(ObjectHandle superNode, ObjectHandle subNode, uint16_t ki
     if (superNode == 0 || subNode == 0) {
         return 0;
     }
-    for (ObjectHandle connector : ConnectorsOf(superNode)) {
+    for (ObjectHandle connector : pg::ConnectorsOf(superNode)) {
         ObjectHandle start = 0;
         ObjectHandle end = 0;
         QXRdAttr_GetConnEnds(connector, 0, &start, &end);
@@ -564,7 +512,7 @@ void PGPlaceLabel(ObjectHandle arc, ObjectHandle label)
         QXUI_Align(label, kAlignRightToLeft, end, 0);
         return;
     }
-    const std::vector<ObjectHandle> regions = RegionsOf(arc);
+    const std::vector<ObjectHandle> regions = pg::RegionsOf(arc);
     ObjectHandle before = label;
     for (size_t i = 1; i < regions.size(); ++i) {
         if (regions[i] == label) {
@@ -578,7 +526,7 @@ void PGPlaceLabel(ObjectHandle arc, ObjectHandle label)
 void PGPlaceAllLabels(ObjectHandle hierarchyPage)
 {
     for (ObjectHandle node : PGObjectList(hierarchyPage, 4)) {
-        for (ObjectHandle arc : ConnectorsOf(node)) {
+        for (ObjectHandle arc : pg::ConnectorsOf(node)) {
             ObjectHandle start = 0;
             QXRdAttr_GetConnEnds(arc, 0, &start, nullptr);
             if (start != node || PGArcKind(arc) == 0) {

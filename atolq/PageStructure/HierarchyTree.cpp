@@ -13,6 +13,7 @@
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/PageStructure/HierarchyPage.h"
+#include "atolq/PageStructure/HierarchyInternal.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
@@ -36,18 +37,7 @@ int recursiveLayout = 0;
 int unitMultipliers = 1;
 int styleUpdate = 1;
 
-void Put32(uint8_t* out, uint32_t value)
-{
-    out[0] = static_cast<uint8_t>(value >> 24);
-    out[1] = static_cast<uint8_t>(value >> 16);
-    out[2] = static_cast<uint8_t>(value >> 8);
-    out[3] = static_cast<uint8_t>(value);
-}
 
-uint32_t Get32(const uint8_t* in)
-{
-    return (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) | (uint32_t{in[2]} << 8) | in[3];
-}
 
 // A link word that does not name a page node reads as none.
 uint32_t ValidNode(uint32_t handle)
@@ -97,31 +87,7 @@ bool IsWithin(ObjectHandle node, ObjectHandle ancestor)
     return false;
 }
 
-std::vector<ObjectHandle> ConnectorsOf(ObjectHandle node)
-{
-    uint16_t count = 0;
-    ObjectHandle* array = nullptr;
-    QXStr_GetObjectConnList(node, &count, &array);
-    std::vector<ObjectHandle> out;
-    if (array != nullptr) {
-        out.assign(array, array + count);
-        QXMem_Free(array);
-    }
-    return out;
-}
 
-std::vector<ObjectHandle> NodesOf(ObjectHandle page)
-{
-    uint16_t count = 0;
-    ObjectHandle* array = nullptr;
-    QXStr_GetNodeList(page, &count, &array);
-    std::vector<ObjectHandle> out;
-    if (array != nullptr) {
-        out.assign(array, array + count);
-        QXMem_Free(array);
-    }
-    return out;
-}
 
 bool Shown(uint16_t kind)
 {
@@ -253,20 +219,20 @@ int PGTreeRead(ObjectHandle node, PGTreeLink* link)
     if (UD_GetField(node, kTagTreeLink, bytes.data()) == 0) {
         return 0;
     }
-    link->parent = ValidNode(Get32(bytes.data()));
-    link->next = ValidNode(Get32(bytes.data() + 4));
-    link->firstChild = ValidNode(Get32(bytes.data() + 8));
-    link->childCount = link->firstChild != 0 ? static_cast<int16_t>(Get32(bytes.data() + 12)) : 0;
+    link->parent = ValidNode(pg::Get32(bytes.data()));
+    link->next = ValidNode(pg::Get32(bytes.data() + 4));
+    link->firstChild = ValidNode(pg::Get32(bytes.data() + 8));
+    link->childCount = link->firstChild != 0 ? static_cast<int16_t>(pg::Get32(bytes.data() + 12)) : 0;
     return 1;
 }
 
 int PGTreeWrite(ObjectHandle node, const PGTreeLink& link)
 {
     std::array<uint8_t, 16> bytes{};
-    Put32(bytes.data(), link.parent);
-    Put32(bytes.data() + 4, link.next);
-    Put32(bytes.data() + 8, link.firstChild);
-    Put32(bytes.data() + 12, static_cast<uint32_t>(static_cast<int32_t>(link.childCount)));
+    pg::Put32(bytes.data(), link.parent);
+    pg::Put32(bytes.data() + 4, link.next);
+    pg::Put32(bytes.data() + 8, link.firstChild);
+    pg::Put32(bytes.data() + 12, static_cast<uint32_t>(static_cast<int32_t>(link.childCount)));
     if (UD_SetField(node, kTagTreeLink, bytes.data(), 16) == 0) {
         EE_ReportError(kMsgUserDataWriteFailed);
         return 0;
@@ -359,7 +325,7 @@ void PGDetach(ObjectHandle parent, ObjectHandle child)
 
 ObjectHandle PGSuperNode(ObjectHandle node)
 {
-    for (ObjectHandle arc : ConnectorsOf(node)) {
+    for (ObjectHandle arc : pg::ConnectorsOf(node)) {
         ObjectHandle start = 0;
         ObjectHandle end = 0;
         QXRdAttr_GetConnEnds(arc, 0, &start, &end);
@@ -398,7 +364,7 @@ int PGNodeMode(ObjectHandle node)
     if (link.childCount > 0) {
         return 1;
     }
-    for (ObjectHandle arc : ConnectorsOf(node)) {
+    for (ObjectHandle arc : pg::ConnectorsOf(node)) {
         if (Shown(PGArcKind(arc))) {
             return 1;
         }
@@ -565,7 +531,7 @@ void AddAllRelations(ObjectHandle hierarchyPage)
         if (page == 0 || PGIsHierarchyObject(page, nullptr)) {
             continue;
         }
-        for (ObjectHandle node : NodesOf(page)) {
+        for (ObjectHandle node : pg::NodesOf(page)) {
             PGAddRelation(node);
         }
     }
@@ -637,7 +603,7 @@ void PGRebuild()
         }
     } else {
         for (ObjectHandle page : hierarchyPages) {
-            for (ObjectHandle node : NodesOf(page)) {
+            for (ObjectHandle node : pg::NodesOf(page)) {
                 QXStr_DeleteObject(node);
             }
         }

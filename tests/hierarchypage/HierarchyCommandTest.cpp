@@ -134,4 +134,34 @@ TEST_F(HierarchyCommandTest, SelectedPagesAreThePagesOfTheSelectedNodes)
     EXPECT_EQ(PGNodePages(hier_).size(), 3u);
 }
 
+TEST_F(HierarchyCommandTest, RebuildFromAnotherPageMakesAFreshCurrentHierarchyPage)
+{
+    QXStr_SetCurPage(page_);
+    PGRebuild();
+    const ObjectHandle rebuilt = PGFindHierarchyPage();
+    ASSERT_NE(rebuilt, 0u);
+    EXPECT_EQ(PGObjectList(0, 2).size(), 1u) << "one hierarchy page, the old one gone";
+    EXPECT_EQ(QXStr_GetCurPage(), rebuilt);
+    EXPECT_EQ(PGObjectList(rebuilt, 4).size(), 3u);
+    ASSERT_NE(Arc(page_, sub_), 0u);
+    EXPECT_EQ(Data(Arc(page_, sub_)).count, 2);
+    EXPECT_EQ(Parent(sub_), page_);
+    ExpectSoundTree();
+}
+
+TEST_F(HierarchyCommandTest, RebuildOnTheHierarchyPageRecreatesItsNodesInPlace)
+{
+    QXStr_SetCurPage(hier_);
+    hierLog().pages[hier_] = {"Renamed", 10020};
+    PGRebuild();
+    EXPECT_EQ(PGFindHierarchyPage(), hier_);
+    EXPECT_EQ(hierLog().pages[hier_].name, "Hierarchy");
+    EXPECT_EQ(hierLog().pages[hier_].number, 10010u);
+    EXPECT_EQ(PGObjectList(0, 2).size(), 1u);
+    EXPECT_EQ(PGObjectList(hier_, 4).size(), 3u);
+    EXPECT_EQ(Data(Arc(page_, sub_)).count, 2);
+    EXPECT_EQ(Parent(sub_), page_);
+    ExpectSoundTree();
+}
+
 }  // namespace
