@@ -366,6 +366,12 @@ TEST_F(HierarchyPageTest, BrokenTreeLinksReadAsNone)
     EXPECT_EQ(link.childCount, 0);
 }
 
+TEST_F(HierarchyPageTest, FailedTreeWriteIsReported)
+{
+    EXPECT_EQ(PGTreeWrite(0x7fff, PGTreeLink{}), 0);
+    EXPECT_EQ(EE_GetPendingError(), 16389);
+}
+
 TEST_F(HierarchyPageTest, FurtherHierarchyPageIsNumberedAfterTheFirst)
 {
     const ObjectHandle hier = PGGetHierarchyPage();
