@@ -25,7 +25,7 @@ void Show(const std::vector<ObjectHandle>& objects)
         return;
     }
     if (QXRdAttr_IsGroupSelected() != 0) {
-        QXUI_ShowObjects(static_cast<uint32_t>(objects.size()), objects.data(), 0);
+        QXUI_ShowObjects(static_cast<uint32_t>(objects.size()), objects.data());
     } else {
         QXUI_ShowObject(objects.front());
     }
@@ -207,10 +207,10 @@ int PGPageNumbers(const uint16_t* attributes, MemHandle* numbers, uint16_t* coun
     std::vector<uint16_t> found;
     for (ObjectHandle page : PGObjectList(0, 2)) {
         char name[256] = {};
-        uint32_t number = 0;
+        uint16_t number = 0;
         if (QXRdAttr_GetObjectType(page) == kQXKindPage &&
             QXRdAttr_GetPageAttr(page, name, &number, nullptr, nullptr, nullptr) != 0) {
-            found.push_back(static_cast<uint16_t>(number));
+            found.push_back(number);
         }
     }
     if (found.empty()) {

@@ -22,10 +22,10 @@
 
 namespace {
 
-constexpr uint32_t kWatchCursor = 17;
-constexpr uint32_t kAlignLeftToLeft = 903;
-constexpr uint32_t kAlignRightToLeft = 905;
-constexpr uint32_t kAlignTopToBottom = 908;
+constexpr int32_t kWatchCursor = 17;
+constexpr int32_t kAlignLeftToLeft = 903;
+constexpr int32_t kAlignRightToLeft = 905;
+constexpr int32_t kAlignTopToBottom = 908;
 // A chain of super pages longer than this is taken as a loop.
 constexpr int kMaxChain = 1000;
 
@@ -183,7 +183,7 @@ ObjectHandle PGGetHierarchyPage()
     if (const ObjectHandle page = PGFindHierarchyPage(); page != 0) {
         return page;
     }
-    const uint32_t cursor = QXUI_SetCursor(kWatchCursor);
+    const int32_t cursor = QXUI_SetCursor(kWatchCursor);
     const ObjectHandle page = PGCreateHierarchyPage(0);
     QXUI_SetCursor(cursor);
     return page;
@@ -312,18 +312,17 @@ ObjectHandle PGNewHierarchyPage(ObjectHandle existing)
         return 0;
     }
     std::string name = "Hierarchy";
-    uint32_t number = kPGHierarchyNumber;
+    uint16_t number = kPGHierarchyNumber;
     char oldName[256] = {};
-    uint32_t oldNumber = 0;
+    uint16_t oldNumber = 0;
     if (existing != 0 && QXRdAttr_GetPageAttr(existing, oldName, &oldNumber, nullptr, nullptr, nullptr) != 0) {
-        number = oldNumber + 1;
+        number = static_cast<uint16_t>(oldNumber + 1);
         name = std::string(oldName) + " " + std::to_string(number);
     }
-    Fixed width = 0;
-    Fixed height = 0;
+    // Width and height 0 keep the page's size; the border flag is kept as read.
     uint32_t border = 0;
-    QXRdAttr_GetPageAttr(page, nullptr, nullptr, &width, &height, &border);
-    QXWtAttr_SetPageAttr(page, name.c_str(), number, width, height, border);
+    QXRdAttr_GetPageAttr(page, nullptr, nullptr, nullptr, nullptr, &border);
+    QXWtAttr_SetPageAttr(page, name.c_str(), number, 0, 0, border);
     return page;
 }
 

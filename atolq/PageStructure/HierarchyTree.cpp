@@ -24,9 +24,9 @@
 
 namespace {
 
-constexpr uint32_t kWatchCursor = 17;
-constexpr uint32_t kAlignLeftToLeft = 903;
-constexpr uint32_t kAlignTopToTop = 907;
+constexpr int32_t kWatchCursor = 17;
+constexpr int32_t kAlignLeftToLeft = 903;
+constexpr int32_t kAlignTopToTop = 907;
 constexpr Fixed kRootOffset = 0x50000;
 // Deeper trees than this are taken as broken links.
 constexpr size_t kMaxDepth = 10000;
@@ -547,7 +547,7 @@ void PGRelayout(ObjectHandle hierarchyPage)
     const int savedEnabled = layoutEnabled;
     layoutEnabled = 1;
     recursiveLayout = 1;
-    const uint32_t cursor = QXUI_SetCursor(kWatchCursor);
+    const int32_t cursor = QXUI_SetCursor(kWatchCursor);
     const std::vector<ObjectHandle> nodes = PGObjectList(hierarchyPage, 4);
     if (options.showSubstitutions != options.lastShowSubstitutions ||
         options.showInvocations != options.lastShowInvocations) {
@@ -580,7 +580,7 @@ void PGRebuildRelations(ObjectHandle hierarchyPage)
 
 void PGRebuild()
 {
-    const uint32_t cursor = QXUI_SetCursor(kWatchCursor);
+    const int32_t cursor = QXUI_SetCursor(kWatchCursor);
     std::vector<ObjectHandle> hierarchyPages;
     for (ObjectHandle page : PGObjectList(0, 2)) {
         if (QXRdAttr_GetObjectType(page) == kQXKindPage) {
@@ -607,11 +607,10 @@ void PGRebuild()
                 QXStr_DeleteObject(node);
             }
         }
-        Fixed width = 0;
-        Fixed height = 0;
+        // Width and height 0 keep the page's size; the border flag is kept as read.
         uint32_t border = 0;
-        QXRdAttr_GetPageAttr(current, nullptr, nullptr, &width, &height, &border);
-        QXWtAttr_SetPageAttr(current, "Hierarchy", kPGHierarchyNumber, width, height, border);
+        QXRdAttr_GetPageAttr(current, nullptr, nullptr, nullptr, nullptr, &border);
+        QXWtAttr_SetPageAttr(current, "Hierarchy", kPGHierarchyNumber, 0, 0, border);
         if (PGCreatePageNodes(current)) {
             PGRebuildRelations(current);
         }

@@ -5,6 +5,7 @@
 
 #include "HierarchyFixture.h"
 #include "PageWindowFixture.h"
+#include "PostedInput.h"
 #include "xvfb.h"
 #include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
@@ -112,12 +113,14 @@ TEST_F(HierarchyCommandTest, ChoosingAPageGivesThePickedNodesPageAndGoesBack)
     ObjectHandle chosen = 99;
     EXPECT_EQ(PGChoosePage(2, 211, &chosen), 0u);
     EXPECT_EQ(chosen, 99u) << "menu 2 command 211 is left to the kernel";
-    hierLog().pick = NodeOf(sub_);
+    // The user's pick of Sub's node, then a cancel, reach the kernel's
+    // nested interaction as posted events.
+    ASSERT_TRUE(PostObjectPick(NodeOf(sub_)));
     EXPECT_EQ(PGChoosePage(6, 601, &chosen), 0u);
     EXPECT_EQ(chosen, sub_);
     EXPECT_EQ(QXStr_GetCurPage(), page_);
     EXPECT_EQ(PGStyleUpdateEnabled(), 1);
-    hierLog().pick = 0;
+    ASSERT_TRUE(PostCancel());
     EXPECT_EQ(PGChoosePage(6, 601, &chosen), 0u);
     EXPECT_EQ(chosen, 0u) << "a cancelled pick chooses no page";
 }
@@ -152,11 +155,11 @@ TEST_F(HierarchyCommandTest, RebuildFromAnotherPageMakesAFreshCurrentHierarchyPa
 TEST_F(HierarchyCommandTest, RebuildOnTheHierarchyPageRecreatesItsNodesInPlace)
 {
     QXStr_SetCurPage(hier_);
-    hierLog().pages[hier_] = {"Renamed", 10020};
+    ASSERT_EQ(QXWtAttr_SetPageAttr(hier_, "Renamed", 10020, 0, 0, 0), 1u);
     PGRebuild();
     EXPECT_EQ(PGFindHierarchyPage(), hier_);
-    EXPECT_EQ(hierLog().pages[hier_].name, "Hierarchy");
-    EXPECT_EQ(hierLog().pages[hier_].number, 10010u);
+    EXPECT_EQ(PageName(hier_), "Hierarchy");
+    EXPECT_EQ(PageNumber(hier_), 10010u);
     EXPECT_EQ(PGObjectList(0, 2).size(), 1u);
     EXPECT_EQ(PGObjectList(hier_, 4).size(), 3u);
     EXPECT_EQ(Data(Arc(page_, sub_)).count, 2);

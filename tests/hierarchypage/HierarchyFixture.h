@@ -22,6 +22,7 @@
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
+#include "xkv/undo/Undo.h"
 
 constexpr Fixed kUnit = 0x10000;
 
@@ -66,6 +67,8 @@ protected:
         SEFreeDB();
         GE_SetCurrentDiagram(0);
         EE_ClearPendingError();
+        // The kernel's alignment keeps an undo record that outlives the diagram.
+        Undo_Shutdown();
         Base::TearDown();
     }
 
@@ -101,6 +104,19 @@ protected:
         return node;
     }
     ObjectHandle Hier() { return PGFindHierarchyPage(); }
+    // A page's name and number as the kernel keeps them.
+    static std::string PageName(ObjectHandle page)
+    {
+        char name[256] = {};
+        EXPECT_EQ(QXRdAttr_GetPageAttr(page, name, nullptr, nullptr, nullptr, nullptr), 1u);
+        return name;
+    }
+    static uint16_t PageNumber(ObjectHandle page)
+    {
+        uint16_t number = 0;
+        EXPECT_EQ(QXRdAttr_GetPageAttr(page, nullptr, &number, nullptr, nullptr, nullptr), 1u);
+        return number;
+    }
     ObjectHandle NodeOf(ObjectHandle page) { return PGFindPageNode(page); }
     PGTreeLink Link(ObjectHandle page)
     {

@@ -20,6 +20,7 @@
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXText.h"
+#include "xkv/kv/QXUI.h"
 #include "xkv/kvud/UserData.h"
 
 namespace {
@@ -30,12 +31,13 @@ TEST_F(HierarchyPageTest, HierarchyPageHasANodePerPageAndAnArcPerRelation)
 {
     const ObjectHandle sub = NetPage("Sub", 2);
     const ObjectHandle t1 = Compound(page_, sub, "T1");
+    const int32_t cursor = QXUI_SetCursor(-1);
     const ObjectHandle hier = PGGetHierarchyPage();
     ASSERT_NE(hier, 0u);
     EXPECT_EQ(PGGetHierarchyPage(), hier);
-    EXPECT_EQ(hierLog().pages[hier].name, "Hierarchy");
-    EXPECT_EQ(hierLog().pages[hier].number, 10010u);
-    EXPECT_EQ(hierLog().cursor, 0u) << "the watch cursor is taken back";
+    EXPECT_EQ(PageName(hier), "Hierarchy");
+    EXPECT_EQ(PageNumber(hier), 10010u);
+    EXPECT_EQ(QXUI_SetCursor(-1), cursor) << "the watch cursor is taken back";
 
     const std::vector<ObjectHandle> nodes = PGObjectList(hier, 4);
     ASSERT_EQ(nodes.size(), 3u);  // Top, Sub and the hierarchy page itself
@@ -105,10 +107,16 @@ TEST_P(HierarchyLayoutTest, FullLayoutPlacesTheTree)
         EXPECT_EQ(At(pages[i]), c.expected[i]) << "page " << i;
         EXPECT_EQ(Parent(pages[i]), c.parents[i] < 0 ? hier : pages[c.parents[i]]) << "page " << i;
     }
-    Fixed rx = 0, ry = 0;
+    // The kernel aligns against the page's own box: its centre and size.
+    Fixed rx = 0, ry = 0, rw = 0, rh = 0, px = 0, py = 0, pw = 0, ph = 0;
     QXRdAttr_GetPosition(NodeOf(hier), &rx, &ry);
-    EXPECT_EQ(rx, 5 * kUnit + 10 * kUnit) << "root is 5 units in from the page's left";
-    EXPECT_EQ(ry, 5 * kUnit + 5 * kUnit) << "root is 5 units down from the page's top";
+    QXRdAttr_GetSize(NodeOf(hier), &rw, &rh);
+    ASSERT_EQ(QXRdAttr_GetPosition(hier, &px, &py), 1u);
+    ASSERT_EQ(QXRdAttr_GetSize(hier, &pw, &ph), 1u);
+    ASSERT_GT(pw, 0);
+    ASSERT_GT(ph, 0);
+    EXPECT_EQ(rx - rw / 2, px - pw / 2 + 5 * kUnit) << "root is 5 units in from the page's left";
+    EXPECT_EQ(ry - rh / 2, py - ph / 2 + 5 * kUnit) << "root is 5 units down from the page's top";
     ExpectSoundTree();
 }
 
@@ -379,8 +387,8 @@ TEST_F(HierarchyPageTest, FurtherHierarchyPageIsNumberedAfterTheFirst)
     const ObjectHandle further = PGCreateHierarchyPage(hier);
     ASSERT_NE(further, 0u);
     ASSERT_NE(further, hier);
-    EXPECT_EQ(hierLog().pages[further].name, "Hierarchy 10011");
-    EXPECT_EQ(hierLog().pages[further].number, 10011u);
+    EXPECT_EQ(PageName(further), "Hierarchy 10011");
+    EXPECT_EQ(PageNumber(further), 10011u);
 }
 
 TEST_F(HierarchyPageTest, PageNodeStylesFollowTheCurrentPage)
