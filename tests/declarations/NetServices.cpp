@@ -30,9 +30,9 @@ int CTSSaveImageRequest(const char*) { return 0; }
 void SSetReswitchNeeded(int) {}
 int SMLIsConnected() { return 0; }
 
-// Services that the editor's defaults and net records call and that exist
-// nowhere yet: the current file, messages, start paths, questions, the
-// hierarchy page's and the simulator's options, the working directory.
+// Services that the editor's defaults and net records call: messages,
+// questions, the simulator's options and the working directory exist nowhere
+// yet; the hierarchy page's options live in a library these tests do not link.
 uint32_t QXUI_ShowMessage(const char*) { return 1; }
 int GE_AskContinue(int16_t) { return 1; }
 void PGReadOptions(int) {}
