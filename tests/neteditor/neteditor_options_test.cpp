@@ -40,14 +40,18 @@ TEST_P(OptionTest, ConsumesItsWordsAndKeepsTheRest)
     const OptionCase& c = GetParam();
     EXPECT_EQ(Parse(c.args), c.kept);
     const NetOptions& o = GE_Options();
-    if (c.flag != nullptr)
+    if (c.flag != nullptr) {
         EXPECT_EQ(o.*c.flag, 1u);
-    if (c.flag2 != nullptr)
+    }
+    if (c.flag2 != nullptr) {
         EXPECT_EQ(o.*c.flag2, 1u);
-    if (c.path != nullptr)
+    }
+    if (c.path != nullptr) {
         EXPECT_EQ(o.scriptPath, c.path);
-    if (c.prompt != nullptr)
+    }
+    if (c.prompt != nullptr) {
         EXPECT_EQ(o.promptArgs, c.prompt);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
