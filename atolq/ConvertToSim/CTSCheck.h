@@ -1,0 +1,103 @@
+// The syntax check of the net: its shared context (error reporter, progress
+// hook, continue flag, arc error word), the name rules O.1 to O.11, the
+// structure rules S.1 to S.4 with the fusion-set and socket rules, and the
+// texts of the requests it sends to the ML evaluator.
+#pragma once
+
+#include <cstdint>
+
+#include "atolq/AEditor/SERecords.h"
+#include "atolq/Utils/MemFile.h"
+
+struct LMList;
+
+// Attaches a message (and, when given, the evaluator's reply) to an object.
+using CTSErrorReporter = int (*)(uint32_t object, const char* message, MemFile* details);
+
+struct ProgressRecord {
+    const char* text;
+    int16_t kind;
+    uint16_t pages, places, transitions, fourth, charts;
+};
+using ProgressCallback = void (*)(int* continueFlag, ProgressRecord* progress);
+
+// Module state of one check run.
+struct CTSContext {
+    CTSErrorReporter reporter = nullptr;
+    ProgressCallback hook = nullptr;
+    int continueFlag = 1;
+    int simulatorChecks = 0;
+    int arcError = 0;
+    ProgressRecord progress{};
+    MemFile* reply = nullptr; // shared evaluator reply buffer, passed as details
+};
+CTSContext& CTSCurrentContext();
+
+// Calls the progress hook; 1 while the check may go on.
+int CTSProgress();
+// Reports a message on a record's diagram object; details may be null.
+void CTSReport(SEHead* record, const char* message, MemFile* details = nullptr);
+
+// Root option word bits of the name rules.
+inline constexpr uint32_t kCTSOptO1 = 0x001, kCTSOptO2 = 0x002, kCTSOptO4 = 0x008, kCTSOptO5 = 0x010,
+                          kCTSOptO7 = 0x040, kCTSOptO9 = 0x100, kCTSOptO10 = 0x200, kCTSOptAll = 0x400;
+// 1 when any bit of the mask is set in the root's option word.
+int CTSOption(uint32_t mask);
+// 1 when bit 0 of the page's use word is set.
+bool CTSPageInUse(const SEPage* page);
+
+// -1 no declaration node of the sub-kind, 1 more than one, 0 one (stored).
+int CTSFindGlobalDeclNode(SEDeclNode** node, int kind);
+
+// ---- names ----
+int CTSLegalMLName(const char* name);
+int CTSOGRefusedName(const char* name);
+
+// ---- name rules ----
+int CTSCheckPageNames(SEPage* page);        // O.2, O.5, O.8
+int CTSCheckPageNameUnique(SERoot* root);   // O.7 over all pages
+int CTSCheckPlaceNames(SEPlace* place);     // O.1, O.3, O.11
+int CTSCheckTransNames(SETrans* trans);     // O.4, O.6, O.11
+int CTSCheckArcsHaveExpressions(SETrans* trans, bool substitution); // O.9 / O.10
+
+// ---- colour sets of single places ----
+int CTSCheckPlaceColourSet(SEPlace* place); // C.6, C.7
+
+// ---- structure rules ----
+int CTSCheckPageFusion(SEPage* page);                  // S.1 or both fusion passes
+int CTSCheckGlobalTransFusion(SERoot* root);           // S.1, global sets
+int CTSCheckFusionSet(SEPlaceFusSet* set, int pass);   // C.16, C.17
+int CTSCheckCompound(SECompound* compound);            // S.2, S.3, C.15, C.18, C.19
+int CTSCheckPortsInjective(SECompound* compound);      // S.4
+// Marks the compound of a substitution transition 0x20 as the transition pass does.
+void CTSMarkCompound(SECompound* compound);
+
+// ---- requests ----
+void CTSWriteInputText(const char* text, uint32_t length, MemFile* file);
+void CTSWriteMLString(const char* text, uint32_t length, MemFile* file);
+// The three buffers of the running evaluator (made at its start).
+MemFile* CTSRequestBuffer();
+MemFile* CTSInputBuffer();
+// Sends a request (with an input text when not null); a carriage return goes
+// into the reply first. Link code.
+int16_t CTSSend(const char* request, const char* input, MemFile* reply);
+int CTSParseDecl(int subKind, const char* text, MemFile* reply);  // ParseGlobDecl / ParseTempDecl
+int CTSDefineGlob(MemFile* reply);                                // the number, or a negative code
+int CTSVarTabInit(MemFile* reply);
+int CTSVarGuard(const char* guard, MemFile* reply);
+// The guard function of a transition: 2 accepted at once, 1 accepted with
+// TOLQ'BLTB, negative code otherwise. pattern names the selected variables.
+int CTSCompileGuard(const char* prefix, const char* mlName, const char* const* variables, int count,
+                    const char* guard, MemFile* reply);
+// The initial-marking check of an untimed colour set: 1 or 2 pass.
+int CTSCheckInitialMarking(const char* marking, const char* colourSet, const char* mlName,
+                           const char* legalName, MemFile* reply);
+
+// ---- the name counter ----
+// The next number of the check's counter, and its decimal text in a new
+// QXMem string of 6 bytes (length through the out parameter).
+int CTSNextNumber();
+char* CTSNewNumberName(uint16_t* length, uint32_t unused);
+void CTSSetNameCounter(int value);
+// The initial-marking check of a fusion set with its chosen member: 1 or 2 pass.
+int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen);

@@ -1,0 +1,189 @@
+// The texts of the syntax check's requests to the ML evaluator and the
+// reading of their replies: the input-text and string-literal encodings,
+// declarations, guards and initial markings.
+#include <cstring>
+#include <string>
+
+#include "atolq/AEditor/SENet.h"
+#include "atolq/ConvertToSim/CTSCheck.h"
+#include "atolq/SmlEval/SmlEval.h"
+#include "atolq/Utils/HashTable.h"
+
+namespace {
+
+constexpr uint32_t kPieceSize = 253;
+constexpr uint32_t kLiteralBreak = 252;
+
+bool passesFilter(unsigned char c)
+{
+    return (c >= 32 && c <= 126) || c == '\t' || c == '\n' || c == '\r';
+}
+
+void put(MemFile* file, std::string_view text)
+{
+    MemFileWrite(file, text.data(), static_cast<uint32_t>(text.size()));
+}
+
+struct Buffers {
+    MemFile* request = MemFileCreate();
+    MemFile* input = MemFileCreate();
+    ~Buffers()
+    {
+        MemFileDestroy(request);
+        MemFileDestroy(input);
+    }
+};
+Buffers& buffers()
+{
+    static Buffers b;
+    return b;
+}
+
+int16_t sendText(const std::string& request, const char* input, MemFile* reply)
+{
+    return CTSSend(request.c_str(), input, reply);
+}
+
+} // namespace
+
+void CTSWriteInputText(const char* text, uint32_t length, MemFile* file)
+{
+    std::string kept;
+    for (uint32_t i = 0; text != nullptr && i < length; ++i)
+        if (passesFilter(static_cast<unsigned char>(text[i])))
+            kept += text[i];
+    std::string_view rest(kept);
+    while (rest.size() > kLiteralBreak) {
+        size_t take = std::min<size_t>(kPieceSize, rest.size());
+        put(file, rest.substr(0, take));
+        put(file, "\006\n");
+        rest.remove_prefix(take);
+    }
+    put(file, rest);
+    put(file, "\004\n");
+}
+
+void CTSWriteMLString(const char* text, uint32_t length, MemFile* file)
+{
+    put(file, "(\"");
+    uint32_t sinceBreak = 0;
+    for (uint32_t i = 0; text != nullptr && i < length; ++i) {
+        char c = text[i];
+        if (c == '"')
+            put(file, "\\\"");
+        else if (c == '\\')
+            put(file, "\\\\");
+        else
+            MemFilePutc(file, static_cast<unsigned char>(c));
+        sinceBreak += (c == '"' || c == '\\') ? 2 : 1;
+        if (sinceBreak > kLiteralBreak && i + 1 < length) {
+            put(file, "\"^\n\"");
+            sinceBreak = 0;
+        }
+    }
+    put(file, "\")");
+}
+
+MemFile* CTSRequestBuffer() { return buffers().request; }
+MemFile* CTSInputBuffer() { return buffers().input; }
+
+int16_t CTSSend(const char* request, const char* input, MemFile* reply)
+{
+    MemFile* req = CTSRequestBuffer();
+    MemFileReset(req);
+    put(req, request);
+    MemFilePutc(reply, '\r');
+    if (input == nullptr)
+        return SMLEvaluate(req, reply);
+    MemFile* in = CTSInputBuffer();
+    MemFileReset(in);
+    CTSWriteInputText(input, static_cast<uint32_t>(std::strlen(input)), in);
+    return SMLEvaluateInput(req, in, reply);
+}
+
+int CTSParseDecl(int subKind, const char* text, MemFile* reply)
+{
+    const char* request = subKind == kSEDeclTemporary ? "TOLQ'Edit.ParseTempDecl();\n" : "TOLQ'Edit.ParseGlobDecl();\n";
+    return CTSSend(request, text != nullptr ? text : "", reply);
+}
+
+int CTSDefineGlob(MemFile* reply)
+{
+    int16_t code = CTSSend("usestring[(TOLQ'Edit.DefineGlob())];\n", nullptr, reply);
+    if (code < 0)
+        return code;
+    MemFileRewind(reply);
+    uint32_t value = 0;
+    int read = SMLGetInt(reply, &value);
+    return read < 0 ? read : static_cast<int>(value);
+}
+
+int CTSVarTabInit(MemFile* reply)
+{
+    return CTSSend("TOLQ'Edit.VarTabInit();\n", nullptr, reply);
+}
+
+int CTSVarGuard(const char* guard, MemFile* reply)
+{
+    return CTSSend("TOLQ'Edit.VarGuard ();\n", guard != nullptr ? guard : "", reply);
+}
+
+int CTSCompileGuard(const char* prefix, const char* mlName, const char* const* variables, int count,
+                    const char* guard, MemFile* reply)
+{
+    std::string pattern;
+    if (count <= 0) {
+        pattern = " _ ";
+    } else {
+        pattern = " {";
+        for (int i = 0; i < count; ++i)
+            pattern += std::string(variables[i]) + "=($(" + variables[i] + ")),\n";
+        pattern += "...} ";
+    }
+    const std::string body = guard != nullptr && guard[0] != '\0' ? guard : "true";
+    const std::string head = std::string("fun ") + prefix + mlName + " (" + pattern + ":TOLQ'BT" + mlName + "):bool = ";
+    int16_t code = sendText(head + "(" + body + ");\n", nullptr, reply);
+    if (code >= 0)
+        return 2;
+    if (code != kEvalCompileError)
+        return code;
+    code = sendText(head + "TOLQ'BLTB (" + body + ");\n", nullptr, reply);
+    return code >= 0 ? 1 : code;
+}
+
+int CTSCheckInitialMarking(const char* marking, const char* colourSet, const char* mlName,
+                           const char* legalName, MemFile* reply)
+{
+    const bool hasMarking = marking != nullptr && marking[0] != '\0';
+    auto text = [&](bool wrapped) {
+        std::string inner = hasMarking ? std::string(marking) : "empty";
+        if (wrapped)
+            inner = "1`(" + inner + ")";
+        return std::string("fun TOLQ'IM") + mlName + "() = let val TOLQ'im=((" + inner + "):(" + colourSet +
+               ")  ms)  in (TOLQ'legal_ms'" + legalName + " TOLQ'im;TOLQ'im)end;\n";
+    };
+    if (!hasMarking)
+        return sendText(text(false), nullptr, reply) >= 0 ? 1 : -2;
+    int16_t code = sendText(text(true), nullptr, reply);
+    if (code >= 0)
+        return 1;
+    code = sendText(text(false), nullptr, reply);
+    return code >= 0 ? 2 : code;
+}
+
+int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen)
+{
+    SERoot* root = SECurrentRoot();
+    const char* colourSet = chosen->colourSet != nullptr ? chosen->colourSet : "";
+    auto* entry = root != nullptr && root->declHashTable != nullptr
+                      ? static_cast<SETableEntry*>(HashLookup(root->declHashTable, colourSet))
+                      : nullptr;
+    if (entry == nullptr || entry->second == nullptr)
+        return -1;
+    std::string number = std::to_string(set->longWord);
+    CTSContext& context = CTSCurrentContext();
+    if (context.reply == nullptr)
+        return -1;
+    MemFileReset(context.reply);
+    return CTSCheckInitialMarking(chosen->initMark, colourSet, number.c_str(), entry->second, context.reply);
+}
