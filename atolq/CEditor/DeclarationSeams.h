@@ -15,13 +15,7 @@ struct SEPage;
 struct SEDeclNode;
 struct MemFile;
 
-// Progress shown by the long operations: a format text, a kind selecting the
-// counters shown (0 none, 5, 7, 8 the fourth counter, 16) and five counters.
-struct ProgressRecord {
-    const char* format;
-    int16_t kind;
-    uint16_t counters[5];
-};
+#include "atolq/CEditor/Progress.h"
 
 // Shows the progress; clears *goOn when the user asked to stop.
 void EE_ShowProgress(int* goOn, ProgressRecord* record);

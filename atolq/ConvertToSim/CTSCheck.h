@@ -14,12 +14,7 @@ struct LMList;
 // Attaches a message (and, when given, the evaluator's reply) to an object.
 using CTSErrorReporter = int (*)(uint32_t object, const char* message, MemFile* details);
 
-struct ProgressRecord {
-    const char* text;
-    int16_t kind;
-    uint16_t pages, places, transitions, fourth, charts;
-};
-using ProgressCallback = void (*)(int* continueFlag, ProgressRecord* progress);
+#include "atolq/CEditor/Progress.h"
 
 // Module state of one check run.
 struct CTSContext {
@@ -99,5 +94,7 @@ int CTSCheckInitialMarking(const char* marking, const char* colourSet, const cha
 int CTSNextNumber();
 char* CTSNewNumberName(uint16_t* length, uint32_t unused);
 void CTSSetNameCounter(int value);
+// The name counter's present value (saved in the root after code generation).
+int CTSNameCounter();
 // The initial-marking check of a fusion set with its chosen member: 1 or 2 pass.
 int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen);

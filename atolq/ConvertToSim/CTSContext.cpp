@@ -72,6 +72,11 @@ void CTSSetNameCounter(int value)
     nameCounter() = value;
 }
 
+int CTSNameCounter()
+{
+    return nameCounter();
+}
+
 char* CTSNewNumberName(uint16_t* length, uint32_t)
 {
     int number = CTSNextNumber() % 100000;

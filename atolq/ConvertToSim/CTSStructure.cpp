@@ -73,7 +73,7 @@ int fusionMarkingPass(SEPlaceFusSet* set)
             CTSReport(&member->head, "C.17 Initial marking in fusion set");
             return 1;
         }
-        ++context.progress.places;
+        ++context.progress.counters[1];
     }
     if (set->longWord <= 0)
         set->longWord = CTSNextNumber();

@@ -1,0 +1,16 @@
+// Doubles of the neighbours of the abstract net that exist nowhere yet
+// (node names, handle map, simulator links, session services).
+#include "atolq/AEditor/SENet.h"
+#include "atolq/AEditor/SEServices.h"
+
+void EE_RefreshNodeName(uint32_t) {}
+int GE_TranslateHandle(uint32_t*) { return 1; }
+uint32_t GE_GetSimLink(uint32_t) { return 0; }
+int GE_SetSimLink(uint32_t, uint32_t) { return 1; }
+int GE_DeleteUserData(uint32_t, uint16_t) { return 1; }
+int GE_MessageBox(int16_t) { return 1; }
+void CTSResetCheckInfo(SETrans*) {}
+void CTSStopEvaluator() {}
+int CTSSaveImageRequest(const char*) { return 0; }
+void SSetReswitchNeeded(int) {}
+int SMLIsConnected() { return 1; }
