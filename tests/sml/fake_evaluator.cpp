@@ -1,4 +1,7 @@
-// A scripted stand-in for the ML evaluator, for the link's tests.
+// A scripted stand-in for the ML evaluator, for the link's and the request
+// servers' tests. Besides the commands below it has, for answers that carry
+// no length:
+//   recvwords N         read one message of an opcode and N words and note them
 //
 // Local mode: started like the evaluator, "fake_evaluator @SMLload=<script>",
 // with the text channel on descriptors 0 and 1 and the binary channel on 3.
@@ -179,6 +182,19 @@ std::string receiveMessage() {
     }
 }
 
+// An opcode and n words, noted as "op<opcode>[word,word...]" (signed).
+std::string receiveWords(int n) {
+    uint32_t opcode;
+    if (!readWord(&opcode)) return "eof";
+    std::string text = "op" + std::to_string(opcode) + "[";
+    for (int i = 0; i < n; ++i) {
+        uint32_t value;
+        if (!readWord(&value)) return text + "eof";
+        text += (i > 0 ? "," : "") + std::to_string(static_cast<int32_t>(value));
+    }
+    return text + "]";
+}
+
 void note(const std::string& text) {
     if (!g_notes.empty()) g_notes += ";";
     g_notes += text;
@@ -255,6 +271,7 @@ void runCommand(const std::string& command, const std::string& argument) {
         writeAll(1, all);
     } else if (command == "pause") usleep(static_cast<useconds_t>(std::stoi(argument)) * 1000);
     else if (command == "recv") note(receiveMessage());
+    else if (command == "recvwords") note(receiveWords(std::stoi(argument)));
     else if (command == "eval") {
         receiveMessage();
         writeAll(1, unescape(argument));

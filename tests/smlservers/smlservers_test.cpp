@@ -20,7 +20,7 @@ namespace {
 
 using namespace sml_test;
 
-const std::string kServersFake = TOLQ_BIN_DIR "/smlservers_fake_evaluator";
+const std::string kServersFake = TOLQ_BIN_DIR "/sml_fake_evaluator";
 
 // Request bodies and answers as words and texts.
 class Bytes {
