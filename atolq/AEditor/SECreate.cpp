@@ -302,10 +302,13 @@ SEBarChart* SECreateBarChart(SEPage* page, uint32_t kvObject)
     for (SEText* text : {&chart->text1, &chart->texts[0], &chart->texts[1], &chart->texts[2], &chart->texts[3],
                          &chart->text2, &chart->text3})
         *text = emptyBuffer();
-    chart->long1 = 1;
-    chart->long2 = 1;
-    chart->long5 = 0;
-    chart->long6 = -1;
+    // In file order: the two words after the range texts (ticks only, grid by
+    // number) start at 1; after the legend block, the title word at 0 and the
+    // history retain count at -1 (a standard chart).
+    chart->flagF = 1;
+    chart->bool1 = 1;
+    chart->object3 = 0;
+    chart->long4 = -1;
     pushRec(root()->barCharts, &chart->head);
     root()->flags |= kSERootChartsStale;
     return chart;
@@ -327,9 +330,12 @@ SELineChart* SECreateLineChart(SEPage* page, uint32_t kvObject)
         text = emptyBuffer();
     for (SEText& text : chart->texts3)
         text = emptyBuffer();
+    for (SEText& text : chart->texts4)
+        text = emptyBuffer();
     chart->text1 = emptyBuffer();
-    chart->longs2[0] = 0;
-    chart->longs2[1] = 1;
+    // The two words after the interval text: steps 0, integer values 1.
+    chart->long2 = 0;
+    chart->bool2 = 1;
     pushRec(root()->lineCharts, &chart->head);
     root()->flags |= kSERootChartsStale;
     return chart;

@@ -195,4 +195,24 @@ TEST_F(RecordsTest, ChartsAndTheirTexts)
     EXPECT_EQ(se::count(root()->barCharts), 0);
 }
 
+TEST_F(RecordsTest, NewChartsStartWithTheirSettingWordsInPlace)
+{
+    SEPage* p = page();
+    SEBarChart* bar = SECreateBarChart(p, 9);
+    EXPECT_EQ(bar->flagF, 1u); // ticks only
+    EXPECT_EQ(bar->bool1, 1u); // grid by number
+    EXPECT_EQ(bar->object3, 0u); // no title
+    EXPECT_EQ(bar->long4, -1); // standard chart, no history retain
+    EXPECT_EQ(bar->long6, 0);
+    SELineChart* line = SECreateLineChart(p, 10);
+    EXPECT_EQ(line->long2, 0); // step interval
+    EXPECT_EQ(line->bool2, 1u); // integer values
+    EXPECT_EQ(line->longs2[0], 0);
+    EXPECT_EQ(line->longs2[1], 0);
+    for (SEText origin : line->texts4) {
+        ASSERT_NE(origin, nullptr);
+        EXPECT_STREQ(origin, "");
+    }
+}
+
 } // namespace
