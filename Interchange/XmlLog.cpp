@@ -1,7 +1,7 @@
 // The import log and the XML reader's and writer's message dialogs.
 #include "Interchange/XmlLog.h"
 
-#include "xkv/pending/QXUIPending.h"
+#include "xkv/kv/QXUI.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -9,8 +9,9 @@ struct SEHead;
 struct SETrans;
 struct SEDeclNode;
 
-// Kernel: re-evaluate the menu states after the current event.
-void QXMenu_RequestUpdate();
+// Kernel: QXMenu_RequestUpdate re-evaluates the menu states after the
+// current event.
+#include "xkv/kv/QXMenu.h"
 
 // Net editor: stores the node's name into the net.
 void EE_RefreshNodeName(uint32_t object);

@@ -1,22 +1,16 @@
-// Test doubles of the message dialog and the net editor's defaults.
+// The texts of the message boxes shown, and test doubles of the net editor's
+// defaults.
 #include "doubles.h"
 
 #include "atolq/CEditor/NetDefaultsSeam.h"
-#include "xkv/pending/QXUIPending.h"
+#include "message_recorder.h"
 
 #include <cstring>
 
 namespace interchange_test {
-std::vector<std::string>& shownMessages() {
-    static std::vector<std::string> messages;
-    return messages;
-}
+std::vector<std::string>& shownMessages() { return tolq::test::RecordedMessages(); }
 }  // namespace interchange_test
 
-uint32_t QXUI_ShowMessage(const char* text) {
-    interchange_test::shownMessages().emplace_back(text);
-    return 1;
-}
 
 // Key k gives: mask word 1 = 0, drawing function 1, line width 2, line colour
 // 3, fill colour 4, line style 5, fill pattern 6, text style 8, justification

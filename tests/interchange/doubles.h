@@ -1,12 +1,12 @@
-// Test doubles for what the XML reader needs of modules that are not built:
-// the message dialog records its texts; the net editor's defaults answer
-// fixed records.
+// The texts of the message boxes the XML reader shows (read from the real
+// dialogs on the private X server), and test doubles of the net editor's
+// defaults, which answer fixed records.
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace interchange_test {
-// Every text that QXUI_ShowMessage was given, in order.
+// Every text that a message box showed, in order.
 std::vector<std::string>& shownMessages();
 }  // namespace interchange_test

@@ -15,6 +15,7 @@
 
 #include "KernelFixture.h"
 #include "NetDoubles.h"
+#include "message_recorder.h"
 #include "atolq/CEditor/Defaults.h"
 #include "atolq/CEditor/DefaultsFile.h"
 #include "atolq/CEditor/ErrorReport.h"
@@ -354,15 +355,15 @@ TEST_F(DefaultsTest, FailedWriteLeavesWhatWasThereAndIsReported)
     std::ofstream(FilePath() + "/keep") << "old";
     auto words = Attribute(1002, kDefLevelBuiltin);
     ASSERT_EQ(DefSet(0, 1002, kDefLevelStandard, words.data(), 1), 1);
-    ASSERT_EQ(netLog().messages.size(), 1u);
-    EXPECT_EQ(netLog().messages[0], kDefaultsSaveFailed);
+    ASSERT_EQ(tolq::test::RecordedMessages().size(), 1u);
+    EXPECT_EQ(tolq::test::RecordedMessages()[0], kDefaultsSaveFailed);
     EXPECT_EQ(DefStandardChanged(), 1);
     EXPECT_TRUE(std::filesystem::exists(FilePath() + "/keep"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home_), {}), 1);
     // A home directory that does not exist.
     setenv("HOME", (home_ + "/missing").c_str(), 1);
     EXPECT_EQ(GE_SaveDefaultsFile(), 0);
-    EXPECT_EQ(netLog().messages.size(), 2u);
+    EXPECT_EQ(tolq::test::RecordedMessages().size(), 2u);
     setenv("HOME", home_.c_str(), 1);
 }
 

@@ -15,31 +15,6 @@ NetDoubleLog& netLog()
     return log;
 }
 
-namespace {
-
-char* QXCopy(const std::string& text)
-{
-    auto* copy = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(text.size() + 1)));
-    std::memcpy(copy, text.c_str(), text.size() + 1);
-    return copy;
-}
-
-}  // namespace
-
-uint32_t QXFile_GetCurrentFileName(char** path)
-{
-    if (netLog().currentFile.empty()) {
-        return 0;
-    }
-    *path = QXCopy(netLog().currentFile);
-    return 1;
-}
-
-uint32_t QXUI_ShowMessage(const char* text)
-{
-    netLog().messages.emplace_back(text);
-    return 1;
-}
 
 int GE_AskContinue(int16_t messageId)
 {

@@ -7,10 +7,8 @@
 #include <vector>
 
 struct NetDoubleLog {
-    std::string currentFile;          // "" = no current file
     int askAnswer = 1;
     std::vector<int16_t> questions;
-    std::vector<std::string> messages;
     int readOptions = 0;
     int layoutCalls = 0;
     int showSub = -1;

@@ -2,6 +2,8 @@
 // records by id, the other tagged fields, and the checks on what is read.
 #include <gtest/gtest.h>
 
+#include "xkv/kv/QXFile.h"
+
 #include <array>
 #include <cstring>
 #include <string>
@@ -234,7 +236,7 @@ TEST_F(NetRecordsTest, NodeDirectionCodes)
 
 TEST_F(NetRecordsTest, MLFileIsLookedForBesideTheDiagram)
 {
-    netLog().currentFile = "/x/y/net";
+    ASSERT_EQ(QXFile_SetCurrentFileName("/x/y/net"), 1u);
     EXPECT_EQ(GE_GetMLFileName(), nullptr);
     ASSERT_EQ(GE_SetMLFileName("/a/b/model.sml"), 1);
     char* path = GE_GetMLFileName();
@@ -252,7 +254,7 @@ TEST_F(NetRecordsTest, MLFileIsLookedForBesideTheDiagram)
 
 TEST_F(NetRecordsTest, DamagedMLFileFieldGivesNoName)
 {
-    netLog().currentFile = "/x/y/net";
+    ASSERT_EQ(QXFile_SetCurrentFileName("/x/y/net"), 1u);
     ObjectHandle root = QXStr_GetPageListHandle();
     // A length that claims more characters than the field holds.
     std::vector<uint8_t> field = {0, 0, 0x10, 0, 'a', 'b', 'c', 0};

@@ -1,6 +1,7 @@
-// QX user interface functions: commands and cursors, the interface selection
-// flag, the status bar, redrawing, showing objects and pages, nested
-// interaction with picks, group operations with undo, and printing.
+// QX user interface functions: message, question and input dialogs,
+// commands and cursors, the interface selection flag, the status bar,
+// redrawing, showing objects and pages, nested interaction with picks, group
+// operations with undo, and printing.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,24 @@ uint32_t QXUI_RedrawPage(ObjectHandle page);
 const char* QXUI_GetMessage(int32_t id);
 const char* QXUI_GetMessageClear(int32_t id);
 void QXUI_NoOp(uint32_t);
+
+// Modal dialogs; each gives 1 when the user closes it with its first button.
+// A message with an OK button.
+uint32_t QXUI_ShowMessage(const char* text);
+// A question answered Yes (1) or No (0).
+uint32_t QXUI_Confirm(const char* text);
+// A prompt with a text field holding the text (at most 255 characters, the
+// buffer at least 256 bytes); the edited text is copied back when accepted.
+uint32_t QXUI_AskString(const char* prompt, char* text);
+// A prompt with the number in its field; the number typed is stored when
+// accepted. Text that does not begin with a number, or a number out of the
+// value's range, gives 0 and leaves the value as it was.
+uint32_t QXUI_AskNumber(const char* prompt, int32_t* value);
+uint32_t QXUI_AskShort(const char* prompt, int16_t* value);
+// 1 when minimum <= value <= maximum; otherwise shows "<name> must have a
+// value between <minimum> and <maximum>" (the name is message nameId) and
+// gives 0.
+uint32_t QXUI_CheckRange(int16_t value, int16_t minimum, int16_t maximum, int16_t nameId);
 
 // Commands issued as if chosen from their menu items.
 uint32_t QXUI_DoCommand(CommandId command);

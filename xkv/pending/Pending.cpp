@@ -1,6 +1,5 @@
 // Placeholders of kernel modules that are not built yet; see Pending.h.
 #include "xkv/pending/Pending.h"
-#include "xkv/pending/QXUIPending.h"
 
 #include <X11/Intrinsic.h>
 
