@@ -9,14 +9,18 @@
 #include <X11/IntrinsicP.h>
 #include <X11/StringDefs.h>
 #include <X11/Xaw/Text.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -691,6 +695,256 @@ TEST_F(FileSelectorTest, TildeSlashBecomesTheHomeDirectory)
     char* result = nullptr;
     EXPECT_EQ(XsraSelFile(display(), "Home", nullptr, nullptr, dir_.c_str(), nullptr, &result), -1);
     EXPECT_TRUE(driver.finished()) << driver.reached() << " path " << seen;
+}
+
+// A directory of 41 files, longer than a pane, for scrolling.
+class FileSelectorScrollTest : public DialogX {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tolq-scrollXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        for (int i = 0; i < kFiles; ++i) {
+            std::ofstream(Name(i)) << "x\n";
+        }
+    }
+    void TearDown() override
+    {
+        for (int i = 0; i < kFiles; ++i) {
+            unlink(Name(i).c_str());
+        }
+        rmdir(dir_.c_str());
+        DialogX::TearDown();
+    }
+    std::string Name(int i) const
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "/file%02d", i);
+        return dir_ + name;
+    }
+    static void Cancel() { SelFile().status = -1; }
+
+    // The pane that shows the directory once its listing is complete, or -1.
+    int ListedPane() const
+    {
+        const SelFileState& s = SelFile();
+        for (int pane = 0; pane < 3 && s.dirOffset + pane < s.nLevels; ++pane) {
+            const SelFileLevel& level = s.levels[static_cast<size_t>(s.dirOffset + pane)];
+            if (s.path.substr(0, level.path) == dir_ + "/" && level.entries.size() == kFiles + 1) {
+                return pane;
+            }
+        }
+        return -1;
+    }
+
+    static constexpr int kFiles = 40;
+    std::string dir_;
+};
+
+// The entry rows of a pane as the server holds them, with the rectangle of
+// the cover window (when there is one) left out.
+std::vector<unsigned long> RowPixels(int pane, const XRectangle& cover)
+{
+    XSync(DialogX::display(), False);
+    const SelFileMetrics& m = SelFile().m;
+    const int top = m.entryHeight + 10;
+    const int height = 10 * m.entryHeight;
+    XImage* image = XGetImage(DialogX::display(), XtWindow(SelFile().lists[static_cast<size_t>(pane)]), 0, top,
+                              static_cast<unsigned>(m.boxWidth), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    std::vector<unsigned long> pixels;
+    if (image == nullptr) {
+        return pixels;
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < m.boxWidth; ++x) {
+            const bool hidden = x >= cover.x && x < cover.x + cover.width && y + top >= cover.y &&
+                                y + top < cover.y + cover.height;
+            pixels.push_back(hidden ? 0 : XGetPixel(image, x, y));
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
+TEST_F(FileSelectorScrollTest, ScrollingRepaintsThePaneExactly)
+{
+    struct Case {
+        const char* name;
+        enum { kStep, kJump } how;
+        double amount;    // pixels for a step, the fraction for a jump
+        bool covered;     // a window hides part of the rows while scrolling
+        int origin;       // the first visible entry expected afterwards
+    };
+    // Steps move by pixels / (10 E + 6) x 41 entries; E is 19 with the 9x15 font
+    // but the expectations below are computed from the real metrics.
+    const std::vector<Case> cases = {
+        {"one page down in one step is redrawn", Case::kJump, 0.5, false, -1},
+        {"a short step down copies", Case::kStep, 1.0, false, -1},
+        {"a short step up copies", Case::kStep, -1.0, false, -1},
+        {"a step down under a cover", Case::kStep, 2.0, true, -1},
+        {"a step up under a cover", Case::kStep, -3.0, true, -1},
+        {"a jump near the end under a cover", Case::kJump, 0.7, true, -1},
+        {"past the end clamps", Case::kStep, 50.0, false, kFiles + 1 - 10},
+        {"past the start clamps at 0", Case::kStep, -50.0, true, 0},
+        {"a negative jump clamps at 0", Case::kJump, -0.2, false, 0},
+    };
+    int pane = -1;
+    Window cover = 0;
+    XRectangle coverRect{};
+    std::vector<std::string> faults;
+    std::vector<Driver::Step> steps = {[] { return SelFile_ShellWindow() != 0 && FocusOn(SelFile().shell); },
+                                       [&] {
+                                           pane = ListedPane();
+                                           return pane >= 0;
+                                       }};
+    for (const Case& c : cases) {
+        auto expected = std::make_shared<int>(0);
+        steps.push_back([&, c, expected] {
+            const SelFileMetrics& m = SelFile().m;
+            SelFileLevel& level = SelFile().levels[static_cast<size_t>(SelFile().dirOffset + pane)];
+            SelFile_DrawPane(pane);
+            const Window window = XtWindow(SelFile().lists[static_cast<size_t>(pane)]);
+            if (c.covered && cover == 0) {
+                // Rows 5 and 6 are partly hidden by a child window.
+                coverRect = {20, static_cast<short>(m.entryHeight + 10 + 5 * m.entryHeight), 40,
+                             static_cast<unsigned short>(2 * m.entryHeight)};
+                cover = XCreateSimpleWindow(display(), window, coverRect.x, coverRect.y, coverRect.width,
+                                            coverRect.height, 0, 0, 0);
+                XMapWindow(display(), cover);
+            } else if (!c.covered && cover != 0) {
+                XDestroyWindow(display(), cover);
+                cover = 0;
+                coverRect = {};
+                SelFile_DrawPane(pane);
+            }
+            XSync(display(), False);
+            const int n = static_cast<int>(level.entries.size());
+            const int limit = n - 10;
+            if (c.how == Case::kStep) {
+                const auto pixels = static_cast<intptr_t>(c.amount * (10 * m.entryHeight + 6) / n +
+                                                          (c.amount > 0 ? 0.5 : -0.5));
+                const int step = static_cast<int>(static_cast<double>(pixels) / (10 * m.entryHeight + 6) * n);
+                *expected = std::clamp(level.vOrigin + step, 0, limit);
+                XtCallCallbacks(SelFile().vScrolls[static_cast<size_t>(pane)], XtNscrollProc,
+                                reinterpret_cast<XtPointer>(pixels));
+            } else {
+                float fraction = static_cast<float>(c.amount);
+                *expected = std::clamp(static_cast<int>(static_cast<float>(n) * fraction), 0, limit);
+                XtCallCallbacks(SelFile().vScrolls[static_cast<size_t>(pane)], XtNjumpProc, &fraction);
+            }
+            if (c.origin >= 0) {
+                *expected = c.origin;
+            }
+            XSync(display(), False);
+            return true;
+        });
+        // Steps that return true run in the same tick; let the loop handle the
+        // exposure events of the copy before comparing.
+        auto ticks = std::make_shared<int>(0);
+        steps.push_back([ticks] { return ++*ticks > 2; });
+        steps.push_back([&, c, expected] {
+            const SelFileLevel& level = SelFile().levels[static_cast<size_t>(SelFile().dirOffset + pane)];
+            if (level.vOrigin != *expected) {
+                faults.push_back(std::string(c.name) + ": origin " + std::to_string(level.vOrigin) + ", expected " +
+                                 std::to_string(*expected));
+            }
+            const auto scrolled = RowPixels(pane, coverRect);
+            SelFile_DrawPane(pane);
+            if (scrolled != RowPixels(pane, coverRect) || scrolled.empty()) {
+                faults.push_back(std::string(c.name) + ": the rows differ from a full repaint");
+            }
+            return true;
+        });
+    }
+    steps.push_back([] {
+        XtCallCallbacks(SelFile().cancel, XtNcallback, nullptr);
+        Wake();
+        return true;
+    });
+    Driver driver(app(), steps, Cancel, std::chrono::milliseconds(30000));
+    char* result = nullptr;
+    EXPECT_EQ(XsraSelFile(display(), "Scroll", nullptr, nullptr, (dir_ + "/").c_str(), nullptr, &result), -1);
+    EXPECT_TRUE(driver.finished()) << "reached step " << driver.reached();
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
+TEST_F(FileSelectorScrollTest, AutoScrollWhileTheButtonIsHeldRepaintsExactly)
+{
+    XClient input;
+    int pane = -1;
+    int startOrigin = -1;
+    std::vector<std::string> faults;
+    // Root position of a point in the pane.
+    auto at = [&](int x, int y) {
+        int rx = 0;
+        int ry = 0;
+        Window child = 0;
+        XTranslateCoordinates(display(), XtWindow(SelFile().lists[static_cast<size_t>(pane)]),
+                              DefaultRootWindow(display()), x, y, &rx, &ry, &child);
+        return std::pair{rx, ry};
+    };
+    auto level = [&]() -> SelFileLevel& {
+        return SelFile().levels[static_cast<size_t>(SelFile().dirOffset + pane)];
+    };
+    auto check = [&](const char* when) {
+        const auto scrolled = RowPixels(pane, {});
+        SelFile_DrawPane(pane);
+        if (scrolled != RowPixels(pane, {})) {
+            faults.push_back(std::string(when) + ": the rows differ from a full repaint");
+        }
+    };
+    Driver driver(
+        app(),
+        {[] { return SelFile_ShellWindow() != 0 && FocusOn(SelFile().shell); },
+         [&] {
+             pane = ListedPane();
+             return pane >= 0;
+         },
+         [&] {
+             // Press on the middle row and drag below the rows.
+             const SelFileMetrics& m = SelFile().m;
+             const auto [x, y] = at(20, m.entryHeight + 10 + 5 * m.entryHeight + 2);
+             input.move_pointer(x, y);
+             XTestFakeButtonEvent(input.display(), 1, True, CurrentTime);
+             const auto [bx, by] = at(20, 11 * m.entryHeight + 11);
+             input.move_pointer(bx, by);
+             input.sync();
+             startOrigin = level().vOrigin;
+             return true;
+         },
+         [&] { return level().vOrigin >= startOrigin + 3; },
+         [&] {
+             check("going down");
+             // Drag above the rows: the pane scrolls back up to its first entry.
+             const auto [x, y] = at(20, 4);
+             input.move_pointer(x, y);
+             input.sync();
+             return true;
+         },
+         [&] { return level().vOrigin == 0; },
+         [&] {
+             // At the top the ticks go on without moving below 0.
+             return SelFile().autoScrolling && level().vOrigin == 0;
+         },
+         [&] {
+             XTestFakeButtonEvent(input.display(), 1, False, CurrentTime);
+             input.sync();
+             return true;
+         },
+         [&] { return !SelFile().buttonHeld && !SelFile().autoScrolling; },
+         [&] {
+             check("going up");
+             XtCallCallbacks(SelFile().cancel, XtNcallback, nullptr);
+             Wake();
+             return true;
+         }},
+        Cancel, std::chrono::milliseconds(30000));
+    char* result = nullptr;
+    EXPECT_EQ(XsraSelFile(display(), "Scroll", nullptr, nullptr, (dir_ + "/").c_str(), nullptr, &result), -1);
+    EXPECT_TRUE(driver.finished()) << "reached step " << driver.reached();
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+    EXPECT_EQ(result, nullptr);
 }
 
 TEST_F(FileSelectorTest, OverlongTypedTextStaysInsideThePathBuffer)
