@@ -9,6 +9,7 @@
 #include <X11/IntrinsicP.h>
 #include <X11/StringDefs.h>
 #include <X11/Xaw/Text.h>
+#include <X11/Shell.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
@@ -536,6 +537,175 @@ TEST_F(RecordDialogTest, AResultThatCannotBeCopiedIsDeliveredAsACancel)
     EXPECT_EQ(result, 0u);
     Dialog_Close(2);  // the dialog itself is still up: closing it delivers nothing to the gone caller
     EXPECT_EQ(Dialog_Depth(), 0);
+}
+
+// The dialogs whose items the program's commands rely on: each opens with its
+// items in order, of their kinds and with their labels, inside the dialog's
+// window and its bounds, and its default button can be made the default.
+struct DialogContents {
+    int number;
+    int defaultItem;
+    const char* items;  // "kind:text|..." with B button, C check box, R radio,
+                        // E edit, L label, S scrolled text, F frame or list area
+};
+
+std::vector<std::pair<char, std::string>> ParseItems(const std::string& spec)
+{
+    std::vector<std::pair<char, std::string>> items;
+    size_t start = 0;
+    while (start <= spec.size()) {
+        const size_t bar = std::min(spec.find('|', start), spec.size());
+        const std::string part = spec.substr(start, bar - start);
+        items.emplace_back(part[0], part.size() > 2 ? part.substr(2) : "");
+        start = bar + 1;
+    }
+    return items;
+}
+
+bool InsideWindow(Window window, Window ancestor)
+{
+    Display* display = DialogX::display();
+    while (window != 0) {
+        if (window == ancestor) {
+            return true;
+        }
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
+            return false;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        window = parent == root ? 0 : parent;
+    }
+    return false;
+}
+
+TEST_F(DialogTest, SimulatorAndToolDialogsOpenWithTheirItems)
+{
+    const std::string ocr = "B:OK|B:Cancel|B:Reset|B:Load|B:Save...|";
+    const std::vector<DialogContents> dialogs = {
+        {30550, 1, "B:Yes|B:Cancel|B:No|F|L"},
+        {30555, 1, "B:Yes|B:No|F|L"},
+        {30015, 1, "B:OK|B:Cancel|F|L:*|L|L|R:Enter Editor|R:Enter Simulator|R:Enter GSPN"},
+        {30580, 1, "B:Cont|B:Stop|F|L"},
+        {31010, 1, "B:OK|B:Cancel|F|E|L"},
+        {30570, 1, "B:Select|B:Cancel|F|L:Page Instances|F|L:Full Name|S"},
+        {30630, 1, "B:OK|B:Cancel|F|L:Occurrence Set|R:New Occurrence Set|R:Add To Occurrence Set|"
+                   "R:Delete Occurrence Set"},
+        {31000, 1, "B:OK|B:Cancel|B:Reset|F|L:Change Marking|R:Initial Marking|R:Specified Marking|"
+                   "R:Empty Marking|F|S|L: Change To|L:New Marking|F"},
+        {31505, 1, "B:OK|F|L|L|L:Get Info"},
+        {31500, 16, "L:Include in Standard Report|L:Statistics|C:Statistics|L:Boundedness Properties|"
+                    "C:Integer Bounds|C:Multi-set Bounds|L:Home Properties|C:Home Markings|"
+                    "L:Liveness Properties|C:Dead Markings|C:Dead Transition Instances|"
+                    "C:Live Transition Instances|L:Fairness Properties|C:Transition Instances|B:Cancel|B:OK"},
+        {31400, 15, "L:Get ML Function to Set|L:Attributes (diagram defaults)|L:Options (diagram values)|"
+                    "C:Node Attributes|C:Arc Attributes|C:Node Descriptor Attributes|C:Arc Descriptor Attributes|"
+                    "C:String Representation Options|C:Node Descriptor Options|C:Arc Descriptor Options|"
+                    "C:Successor/Predecessor Options|C:Stop Options|C:Branching Options|C:Inspection Options|"
+                    "B:OK|B:Cancel"},
+        {31600, 1, "B:OK|B:Cancel|B:Reset|B:Load|B:Save...|L:Report Setup|L:Width:|L:Text|E|L:Values|E|L:.|E|"
+                   "C:Average|C:First Value|C:Last Value|C:Max|C:Min|C:Count|C:Standard Deviation|C:Sum|"
+                   "C:Sum of Squares|C:Sum of Squares of Deviation|C:Variance|L:Timed statistics:|"
+                   "C:First Time|C:Interval|C:Last Time"},
+        {31605, 3, "B:Reset|B:Cancel|B:OK|L:Data Collector|L:Name|E|C:Statistics|C:Log file|C:Timed"},
+        {32400, 1, "B:OK|B:Cancel|L:Chart Type|R:Bar Chart|R:Line Chart|F"},
+        {30620, 1, "B:Occur|B:Cancel|B:OK|B:Reset|B:Up|B:Down|B:All|B:One|B:Clear|L|S|F|F|F"},
+    };
+    // The option dialogs share their first five buttons.
+    const std::vector<std::pair<int, std::string>> options = {
+        {30590, "F|L:Occ Set Options|L|L|L:Pages|L:Page Instances|L:Transitions|L:Different Bindings|"
+                "L:Identical Bindings|F|F|F|F|F|L|L|L|L|L|R|R:Clock|L|E|F|L:Seed|L:Random Draws|E|F|"
+                "E:50|E:50|E:50|E:50|E:50|L:%|L:%|L:%|L:%|L:%"},
+        {32150, "F|R:Fair Simulation (Interactive and Automatic)|R:Fast Simulation (Automatic)|R:Both|"
+                "R:With|R:Without|R:Both|L:Start Time|E|R:With|R:Without|R:Both|F|F|F|L:Mode|L:Time|"
+                "L:Code Segments"},
+        {32200, "F|R:Fair Automatic|R:Fast Automatic|C:Time|C:Code Segments|R:None|C:Step Information|"
+                "C:Bindings|R:No Limit|C:Additional Steps|C:Until Step Number Is|C:Additional Time|"
+                "C:Until Time Is|C:Until Time Advances|E|E|E|E|F|F|F|L:Simulate With|L:Record|L:Stop Criteria"},
+        {30594, "F|C:Beginning of Substep|C:End of Substep|C:Between Steps|R:During Substeps|"
+                "R:Between Substeps|R:Between Steps|R:End of Run|F|F|L:Breakpoints|L:Update Graphics"},
+        {31150, "F|L:Time units|E|L:Cost units|E|F|C:Reports by Time|L:Start|L:Stop|L:Interval|E|E|E|F|"
+                "C:Reports by Pieces|L:Start|L:Stop|L:Interval|E|E|E|F|C:Use Size in delay calc.|"
+                "C:Use Size Minor in delay calc.|F|C:Excel Reports|F"},
+        {32500, "E|L:No of Bars|E|L:No of Parts|E|L:Bar Height|E|C:History Chart|L:Retain|E|R:Number|"
+                "R:Distance|E|C:Ticks Only|C:Title|C:Legend|C:Bar Names|C:Pos. Values|C:Neg. Values|"
+                "C:Upper Values|C:Lower Values|C:Save Copy|C:Keep Contents|C:End of Run|C:Time|E|C:Step|E|"
+                "R:Integer|R:Real|L:Min|E|L:Max|E|F|L:Name|F|L:Bars|L:Grid Lines|F|L:Regions|F|"
+                "L:Initialization|F|L:Update Period|F|L:Value Type|F|L:Value Range|F"},
+    };
+    std::vector<std::pair<int, std::vector<std::pair<char, std::string>>>> all;
+    std::vector<int> defaults;
+    for (const DialogContents& d : dialogs) {
+        all.emplace_back(d.number, ParseItems(d.items));
+        defaults.push_back(d.defaultItem);
+    }
+    for (const auto& [number, items] : options) {
+        all.emplace_back(number, ParseItems(ocr + items));
+        defaults.push_back(1);
+    }
+    for (size_t i = 0; i < all.size(); ++i) {
+        const auto& [number, items] = all[i];
+        SCOPED_TRACE("dialog " + std::to_string(number));
+        ASSERT_EQ(Dialog_Open(number, Recorder, nullptr), 1);
+        ASSERT_EQ(Dialog_GetItemCount(), static_cast<int32_t>(items.size()));
+        const DialogLevel& level = *Dialog_TopLevel();
+        const DialogRecord& record = Record(number);
+        XSync(display(), False);
+        for (size_t n = 1; n <= items.size(); ++n) {
+            SCOPED_TRACE("item " + std::to_string(n));
+            const auto& [kind, text] = items[n - 1];
+            const auto item = static_cast<int32_t>(n);
+            const int32_t expectedClass = kind == 'B'   ? kClassButton
+                                          : kind == 'C' ? kClassCheckBox
+                                          : kind == 'R' ? kClassRadio
+                                          : kind == 'E' ? kClassField
+                                          : kind == 'L' ? kClassStaticText
+                                          : kind == 'S' ? kClassScrolledField
+                                                        : kClassList;
+            EXPECT_EQ(Dialog_GetItemClass(0, item), expectedClass);
+            Widget widget = Dialog_ItemWidget(item);
+            if (kind == 'F') {
+                EXPECT_EQ(widget, nullptr);  // frames and list areas get no widget until filled
+                continue;
+            }
+            ASSERT_NE(widget, nullptr);
+            EXPECT_TRUE(InsideWindow(XtWindow(widget), XtWindow(level.shell)));
+            // Check boxes and radio buttons show their text beside the box.
+            Widget second = level.items[n - 1].second;
+            for (Widget part : {widget, second}) {
+                if (part == nullptr) {
+                    continue;
+                }
+                Position x = 0;
+                Position y = 0;
+                Dimension width = 0;
+                Dimension height = 0;
+                XtVaGetValues(part, XtNx, &x, XtNy, &y, XtNwidth, &width, XtNheight, &height, nullptr);
+                EXPECT_LE(x + width, record.width);
+                EXPECT_LE(y + height, record.height);
+            }
+            if (kind == 'B') {
+                char label[256] = {};
+                Dialog_GetItemLabel(item, label, sizeof label - 1);
+                EXPECT_EQ(std::string(label), text);
+            } else if (kind == 'C' || kind == 'R') {
+                ASSERT_NE(second, nullptr);
+                String label = nullptr;
+                XtVaGetValues(second, XtNlabel, &label, nullptr);
+                EXPECT_EQ(std::string(label != nullptr ? label : ""), text);
+            } else if (text != "*") {  // "*": a text of the dialog's own
+                EXPECT_EQ(ItemText(item), text);
+            }
+        }
+        ASSERT_EQ(Dialog_SetDefaultItem(defaults[i]), 1);
+        EXPECT_EQ(Dialog_GetDefaultWidget(), Dialog_ItemWidget(defaults[i]));
+        CloseAll();
+    }
 }
 
 // --- the file selector -------------------------------------------------
