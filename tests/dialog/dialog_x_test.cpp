@@ -584,10 +584,16 @@ bool InsideWindow(Window window, Window ancestor)
     return false;
 }
 
-TEST_F(DialogTest, SimulatorAndToolDialogsOpenWithTheirItems)
+TEST_F(DialogTest, NetAndSimulatorDialogsOpenWithTheirItems)
 {
     const std::string ocr = "B:OK|B:Cancel|B:Reset|B:Load|B:Save...|";
     const std::vector<DialogContents> dialogs = {
+        {30030, 1, "B:OK|B:Cancel|F|L:TOLQ Region|R:Name|R:Color Set|R:Initial Marking|R:Guard|R:Code|R:Log|R:Time"},
+        {30750, 1, "B:OK|B:Cancel|F|L:Convert To TOLQ|R:Place|R:Transition|R:Global Declaration Node|"
+                   "R:Temporary Declaration Node|R:Local Declaration Node"},
+        {30045, 1, "B:OK|B:Cancel|F|L:Port Node|R:General Port|R:Input Port|R:Output Port|R:Input & Output Port"},
+        {30165, 1, "B:OK|B:Cancel|F|L:Declaration Node|R:Global|R:Temporary|R:Local"},
+        {30600, 1, "B:OK|B:Cancel|F|L:Copy Defaults|R:System -> Diagram|R:Diagram -> System"},
         {30550, 1, "B:Yes|B:Cancel|B:No|F|L"},
         {30555, 1, "B:Yes|B:No|F|L"},
         {30015, 1, "B:OK|B:Cancel|F|L:*|L|L|R:Enter Editor|R:Enter Simulator|R:Enter GSPN"},
