@@ -9,14 +9,19 @@
 #include <X11/IntrinsicP.h>
 #include <X11/StringDefs.h>
 #include <X11/Xaw/Text.h>
+#include <X11/Shell.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -534,6 +539,181 @@ TEST_F(RecordDialogTest, AResultThatCannotBeCopiedIsDeliveredAsACancel)
     EXPECT_EQ(Dialog_Depth(), 0);
 }
 
+// The dialogs whose items the program's commands rely on: each opens with its
+// items in order, of their kinds and with their labels, inside the dialog's
+// window and its bounds, and its default button can be made the default.
+struct DialogContents {
+    int number;
+    int defaultItem;
+    const char* items;  // "kind:text|..." with B button, C check box, R radio,
+                        // E edit, L label, S scrolled text, F frame or list area
+};
+
+std::vector<std::pair<char, std::string>> ParseItems(const std::string& spec)
+{
+    std::vector<std::pair<char, std::string>> items;
+    size_t start = 0;
+    while (start <= spec.size()) {
+        const size_t bar = std::min(spec.find('|', start), spec.size());
+        const std::string part = spec.substr(start, bar - start);
+        items.emplace_back(part[0], part.size() > 2 ? part.substr(2) : "");
+        start = bar + 1;
+    }
+    return items;
+}
+
+bool InsideWindow(Window window, Window ancestor)
+{
+    Display* display = DialogX::display();
+    while (window != 0) {
+        if (window == ancestor) {
+            return true;
+        }
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
+            return false;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        window = parent == root ? 0 : parent;
+    }
+    return false;
+}
+
+TEST_F(DialogTest, NetAndSimulatorDialogsOpenWithTheirItems)
+{
+    const std::string ocr = "B:OK|B:Cancel|B:Reset|B:Load|B:Save...|";
+    const std::vector<DialogContents> dialogs = {
+        {30030, 1, "B:OK|B:Cancel|F|L:TOLQ Region|R:Name|R:Color Set|R:Initial Marking|R:Guard|R:Code|R:Log|R:Time"},
+        {30750, 1, "B:OK|B:Cancel|F|L:Convert To TOLQ|R:Place|R:Transition|R:Global Declaration Node|"
+                   "R:Temporary Declaration Node|R:Local Declaration Node"},
+        {30045, 1, "B:OK|B:Cancel|F|L:Port Node|R:General Port|R:Input Port|R:Output Port|R:Input & Output Port"},
+        {30165, 1, "B:OK|B:Cancel|F|L:Declaration Node|R:Global|R:Temporary|R:Local"},
+        {30600, 1, "B:OK|B:Cancel|F|L:Copy Defaults|R:System -> Diagram|R:Diagram -> System"},
+        {30550, 1, "B:Yes|B:Cancel|B:No|F|L"},
+        {30555, 1, "B:Yes|B:No|F|L"},
+        {30015, 1, "B:OK|B:Cancel|F|L:*|L|L|R:Enter Editor|R:Enter Simulator|R:Enter GSPN"},
+        {30580, 1, "B:Cont|B:Stop|F|L"},
+        {31010, 1, "B:OK|B:Cancel|F|E|L"},
+        {30570, 1, "B:Select|B:Cancel|F|L:Page Instances|F|L:Full Name|S"},
+        {30630, 1, "B:OK|B:Cancel|F|L:Occurrence Set|R:New Occurrence Set|R:Add To Occurrence Set|"
+                   "R:Delete Occurrence Set"},
+        {31000, 1, "B:OK|B:Cancel|B:Reset|F|L:Change Marking|R:Initial Marking|R:Specified Marking|"
+                   "R:Empty Marking|F|S|L: Change To|L:New Marking|F"},
+        {31505, 1, "B:OK|F|L|L|L:Get Info"},
+        {31500, 16, "L:Include in Standard Report|L:Statistics|C:Statistics|L:Boundedness Properties|"
+                    "C:Integer Bounds|C:Multi-set Bounds|L:Home Properties|C:Home Markings|"
+                    "L:Liveness Properties|C:Dead Markings|C:Dead Transition Instances|"
+                    "C:Live Transition Instances|L:Fairness Properties|C:Transition Instances|B:Cancel|B:OK"},
+        {31400, 15, "L:Get ML Function to Set|L:Attributes (diagram defaults)|L:Options (diagram values)|"
+                    "C:Node Attributes|C:Arc Attributes|C:Node Descriptor Attributes|C:Arc Descriptor Attributes|"
+                    "C:String Representation Options|C:Node Descriptor Options|C:Arc Descriptor Options|"
+                    "C:Successor/Predecessor Options|C:Stop Options|C:Branching Options|C:Inspection Options|"
+                    "B:OK|B:Cancel"},
+        {31600, 1, "B:OK|B:Cancel|B:Reset|B:Load|B:Save...|L:Report Setup|L:Width:|L:Text|E|L:Values|E|L:.|E|"
+                   "C:Average|C:First Value|C:Last Value|C:Max|C:Min|C:Count|C:Standard Deviation|C:Sum|"
+                   "C:Sum of Squares|C:Sum of Squares of Deviation|C:Variance|L:Timed statistics:|"
+                   "C:First Time|C:Interval|C:Last Time"},
+        {31605, 3, "B:Reset|B:Cancel|B:OK|L:Data Collector|L:Name|E|C:Statistics|C:Log file|C:Timed"},
+        {32400, 1, "B:OK|B:Cancel|L:Chart Type|R:Bar Chart|R:Line Chart|F"},
+        {30620, 1, "B:Occur|B:Cancel|B:OK|B:Reset|B:Up|B:Down|B:All|B:One|B:Clear|L|S|F|F|F"},
+    };
+    // The option dialogs share their first five buttons.
+    const std::vector<std::pair<int, std::string>> options = {
+        {30590, "F|L:Occ Set Options|L|L|L:Pages|L:Page Instances|L:Transitions|L:Different Bindings|"
+                "L:Identical Bindings|F|F|F|F|F|L|L|L|L|L|R|R:Clock|L|E|F|L:Seed|L:Random Draws|E|F|"
+                "E:50|E:50|E:50|E:50|E:50|L:%|L:%|L:%|L:%|L:%"},
+        {32150, "F|R:Fair Simulation (Interactive and Automatic)|R:Fast Simulation (Automatic)|R:Both|"
+                "R:With|R:Without|R:Both|L:Start Time|E|R:With|R:Without|R:Both|F|F|F|L:Mode|L:Time|"
+                "L:Code Segments"},
+        {32200, "F|R:Fair Automatic|R:Fast Automatic|C:Time|C:Code Segments|R:None|C:Step Information|"
+                "C:Bindings|R:No Limit|C:Additional Steps|C:Until Step Number Is|C:Additional Time|"
+                "C:Until Time Is|C:Until Time Advances|E|E|E|E|F|F|F|L:Simulate With|L:Record|L:Stop Criteria"},
+        {30594, "F|C:Beginning of Substep|C:End of Substep|C:Between Steps|R:During Substeps|"
+                "R:Between Substeps|R:Between Steps|R:End of Run|F|F|L:Breakpoints|L:Update Graphics"},
+        {31150, "F|L:Time units|E|L:Cost units|E|F|C:Reports by Time|L:Start|L:Stop|L:Interval|E|E|E|F|"
+                "C:Reports by Pieces|L:Start|L:Stop|L:Interval|E|E|E|F|C:Use Size in delay calc.|"
+                "C:Use Size Minor in delay calc.|F|C:Excel Reports|F"},
+        {32500, "E|L:No of Bars|E|L:No of Parts|E|L:Bar Height|E|C:History Chart|L:Retain|E|R:Number|"
+                "R:Distance|E|C:Ticks Only|C:Title|C:Legend|C:Bar Names|C:Pos. Values|C:Neg. Values|"
+                "C:Upper Values|C:Lower Values|C:Save Copy|C:Keep Contents|C:End of Run|C:Time|E|C:Step|E|"
+                "R:Integer|R:Real|L:Min|E|L:Max|E|F|L:Name|F|L:Bars|L:Grid Lines|F|L:Regions|F|"
+                "L:Initialization|F|L:Update Period|F|L:Value Type|F|L:Value Range|F"},
+    };
+    std::vector<std::pair<int, std::vector<std::pair<char, std::string>>>> all;
+    std::vector<int> defaults;
+    for (const DialogContents& d : dialogs) {
+        all.emplace_back(d.number, ParseItems(d.items));
+        defaults.push_back(d.defaultItem);
+    }
+    for (const auto& [number, items] : options) {
+        all.emplace_back(number, ParseItems(ocr + items));
+        defaults.push_back(1);
+    }
+    for (size_t i = 0; i < all.size(); ++i) {
+        const auto& [number, items] = all[i];
+        SCOPED_TRACE("dialog " + std::to_string(number));
+        ASSERT_EQ(Dialog_Open(number, Recorder, nullptr), 1);
+        ASSERT_EQ(Dialog_GetItemCount(), static_cast<int32_t>(items.size()));
+        const DialogLevel& level = *Dialog_TopLevel();
+        const DialogRecord& record = Record(number);
+        XSync(display(), False);
+        for (size_t n = 1; n <= items.size(); ++n) {
+            SCOPED_TRACE("item " + std::to_string(n));
+            const auto& [kind, text] = items[n - 1];
+            const auto item = static_cast<int32_t>(n);
+            const int32_t expectedClass = kind == 'B'   ? kClassButton
+                                          : kind == 'C' ? kClassCheckBox
+                                          : kind == 'R' ? kClassRadio
+                                          : kind == 'E' ? kClassField
+                                          : kind == 'L' ? kClassStaticText
+                                          : kind == 'S' ? kClassScrolledField
+                                                        : kClassList;
+            EXPECT_EQ(Dialog_GetItemClass(0, item), expectedClass);
+            Widget widget = Dialog_ItemWidget(item);
+            if (kind == 'F') {
+                EXPECT_EQ(widget, nullptr);  // frames and list areas get no widget until filled
+                continue;
+            }
+            ASSERT_NE(widget, nullptr);
+            EXPECT_TRUE(InsideWindow(XtWindow(widget), XtWindow(level.shell)));
+            // Check boxes and radio buttons show their text beside the box.
+            Widget second = level.items[n - 1].second;
+            for (Widget part : {widget, second}) {
+                if (part == nullptr) {
+                    continue;
+                }
+                Position x = 0;
+                Position y = 0;
+                Dimension width = 0;
+                Dimension height = 0;
+                XtVaGetValues(part, XtNx, &x, XtNy, &y, XtNwidth, &width, XtNheight, &height, nullptr);
+                EXPECT_LE(x + width, record.width);
+                EXPECT_LE(y + height, record.height);
+            }
+            if (kind == 'B') {
+                char label[256] = {};
+                Dialog_GetItemLabel(item, label, sizeof label - 1);
+                EXPECT_EQ(std::string(label), text);
+            } else if (kind == 'C' || kind == 'R') {
+                ASSERT_NE(second, nullptr);
+                String label = nullptr;
+                XtVaGetValues(second, XtNlabel, &label, nullptr);
+                EXPECT_EQ(std::string(label != nullptr ? label : ""), text);
+            } else if (text != "*") {  // "*": a text of the dialog's own
+                EXPECT_EQ(ItemText(item), text);
+            }
+        }
+        ASSERT_EQ(Dialog_SetDefaultItem(defaults[i]), 1);
+        EXPECT_EQ(Dialog_GetDefaultWidget(), Dialog_ItemWidget(defaults[i]));
+        CloseAll();
+    }
+}
+
 // --- the file selector -------------------------------------------------
 
 class FileSelectorTest : public DialogX {
@@ -691,6 +871,256 @@ TEST_F(FileSelectorTest, TildeSlashBecomesTheHomeDirectory)
     char* result = nullptr;
     EXPECT_EQ(XsraSelFile(display(), "Home", nullptr, nullptr, dir_.c_str(), nullptr, &result), -1);
     EXPECT_TRUE(driver.finished()) << driver.reached() << " path " << seen;
+}
+
+// A directory of 41 files, longer than a pane, for scrolling.
+class FileSelectorScrollTest : public DialogX {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tolq-scrollXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        for (int i = 0; i < kFiles; ++i) {
+            std::ofstream(Name(i)) << "x\n";
+        }
+    }
+    void TearDown() override
+    {
+        for (int i = 0; i < kFiles; ++i) {
+            unlink(Name(i).c_str());
+        }
+        rmdir(dir_.c_str());
+        DialogX::TearDown();
+    }
+    std::string Name(int i) const
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "/file%02d", i);
+        return dir_ + name;
+    }
+    static void Cancel() { SelFile().status = -1; }
+
+    // The pane that shows the directory once its listing is complete, or -1.
+    int ListedPane() const
+    {
+        const SelFileState& s = SelFile();
+        for (int pane = 0; pane < 3 && s.dirOffset + pane < s.nLevels; ++pane) {
+            const SelFileLevel& level = s.levels[static_cast<size_t>(s.dirOffset + pane)];
+            if (s.path.substr(0, level.path) == dir_ + "/" && level.entries.size() == kFiles + 1) {
+                return pane;
+            }
+        }
+        return -1;
+    }
+
+    static constexpr int kFiles = 40;
+    std::string dir_;
+};
+
+// The entry rows of a pane as the server holds them, with the rectangle of
+// the cover window (when there is one) left out.
+std::vector<unsigned long> RowPixels(int pane, const XRectangle& cover)
+{
+    XSync(DialogX::display(), False);
+    const SelFileMetrics& m = SelFile().m;
+    const int top = m.entryHeight + 10;
+    const int height = 10 * m.entryHeight;
+    XImage* image = XGetImage(DialogX::display(), XtWindow(SelFile().lists[static_cast<size_t>(pane)]), 0, top,
+                              static_cast<unsigned>(m.boxWidth), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    std::vector<unsigned long> pixels;
+    if (image == nullptr) {
+        return pixels;
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < m.boxWidth; ++x) {
+            const bool hidden = x >= cover.x && x < cover.x + cover.width && y + top >= cover.y &&
+                                y + top < cover.y + cover.height;
+            pixels.push_back(hidden ? 0 : XGetPixel(image, x, y));
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
+TEST_F(FileSelectorScrollTest, ScrollingRepaintsThePaneExactly)
+{
+    struct Case {
+        const char* name;
+        enum { kStep, kJump } how;
+        double amount;    // pixels for a step, the fraction for a jump
+        bool covered;     // a window hides part of the rows while scrolling
+        int origin;       // the first visible entry expected afterwards
+    };
+    // Steps move by pixels / (10 E + 6) x 41 entries; E is 19 with the 9x15 font
+    // but the expectations below are computed from the real metrics.
+    const std::vector<Case> cases = {
+        {"one page down in one step is redrawn", Case::kJump, 0.5, false, -1},
+        {"a short step down copies", Case::kStep, 1.0, false, -1},
+        {"a short step up copies", Case::kStep, -1.0, false, -1},
+        {"a step down under a cover", Case::kStep, 2.0, true, -1},
+        {"a step up under a cover", Case::kStep, -3.0, true, -1},
+        {"a jump near the end under a cover", Case::kJump, 0.7, true, -1},
+        {"past the end clamps", Case::kStep, 50.0, false, kFiles + 1 - 10},
+        {"past the start clamps at 0", Case::kStep, -50.0, true, 0},
+        {"a negative jump clamps at 0", Case::kJump, -0.2, false, 0},
+    };
+    int pane = -1;
+    Window cover = 0;
+    XRectangle coverRect{};
+    std::vector<std::string> faults;
+    std::vector<Driver::Step> steps = {[] { return SelFile_ShellWindow() != 0 && FocusOn(SelFile().shell); },
+                                       [&] {
+                                           pane = ListedPane();
+                                           return pane >= 0;
+                                       }};
+    for (const Case& c : cases) {
+        auto expected = std::make_shared<int>(0);
+        steps.push_back([&, c, expected] {
+            const SelFileMetrics& m = SelFile().m;
+            SelFileLevel& level = SelFile().levels[static_cast<size_t>(SelFile().dirOffset + pane)];
+            SelFile_DrawPane(pane);
+            const Window window = XtWindow(SelFile().lists[static_cast<size_t>(pane)]);
+            if (c.covered && cover == 0) {
+                // Rows 5 and 6 are partly hidden by a child window.
+                coverRect = {20, static_cast<short>(m.entryHeight + 10 + 5 * m.entryHeight), 40,
+                             static_cast<unsigned short>(2 * m.entryHeight)};
+                cover = XCreateSimpleWindow(display(), window, coverRect.x, coverRect.y, coverRect.width,
+                                            coverRect.height, 0, 0, 0);
+                XMapWindow(display(), cover);
+            } else if (!c.covered && cover != 0) {
+                XDestroyWindow(display(), cover);
+                cover = 0;
+                coverRect = {};
+                SelFile_DrawPane(pane);
+            }
+            XSync(display(), False);
+            const int n = static_cast<int>(level.entries.size());
+            const int limit = n - 10;
+            if (c.how == Case::kStep) {
+                const auto pixels = static_cast<intptr_t>(c.amount * (10 * m.entryHeight + 6) / n +
+                                                          (c.amount > 0 ? 0.5 : -0.5));
+                const int step = static_cast<int>(static_cast<double>(pixels) / (10 * m.entryHeight + 6) * n);
+                *expected = std::clamp(level.vOrigin + step, 0, limit);
+                XtCallCallbacks(SelFile().vScrolls[static_cast<size_t>(pane)], XtNscrollProc,
+                                reinterpret_cast<XtPointer>(pixels));
+            } else {
+                float fraction = static_cast<float>(c.amount);
+                *expected = std::clamp(static_cast<int>(static_cast<float>(n) * fraction), 0, limit);
+                XtCallCallbacks(SelFile().vScrolls[static_cast<size_t>(pane)], XtNjumpProc, &fraction);
+            }
+            if (c.origin >= 0) {
+                *expected = c.origin;
+            }
+            XSync(display(), False);
+            return true;
+        });
+        // Steps that return true run in the same tick; let the loop handle the
+        // exposure events of the copy before comparing.
+        auto ticks = std::make_shared<int>(0);
+        steps.push_back([ticks] { return ++*ticks > 2; });
+        steps.push_back([&, c, expected] {
+            const SelFileLevel& level = SelFile().levels[static_cast<size_t>(SelFile().dirOffset + pane)];
+            if (level.vOrigin != *expected) {
+                faults.push_back(std::string(c.name) + ": origin " + std::to_string(level.vOrigin) + ", expected " +
+                                 std::to_string(*expected));
+            }
+            const auto scrolled = RowPixels(pane, coverRect);
+            SelFile_DrawPane(pane);
+            if (scrolled != RowPixels(pane, coverRect) || scrolled.empty()) {
+                faults.push_back(std::string(c.name) + ": the rows differ from a full repaint");
+            }
+            return true;
+        });
+    }
+    steps.push_back([] {
+        XtCallCallbacks(SelFile().cancel, XtNcallback, nullptr);
+        Wake();
+        return true;
+    });
+    Driver driver(app(), steps, Cancel, std::chrono::milliseconds(30000));
+    char* result = nullptr;
+    EXPECT_EQ(XsraSelFile(display(), "Scroll", nullptr, nullptr, (dir_ + "/").c_str(), nullptr, &result), -1);
+    EXPECT_TRUE(driver.finished()) << "reached step " << driver.reached();
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
+TEST_F(FileSelectorScrollTest, AutoScrollWhileTheButtonIsHeldRepaintsExactly)
+{
+    XClient input;
+    int pane = -1;
+    int startOrigin = -1;
+    std::vector<std::string> faults;
+    // Root position of a point in the pane.
+    auto at = [&](int x, int y) {
+        int rx = 0;
+        int ry = 0;
+        Window child = 0;
+        XTranslateCoordinates(display(), XtWindow(SelFile().lists[static_cast<size_t>(pane)]),
+                              DefaultRootWindow(display()), x, y, &rx, &ry, &child);
+        return std::pair{rx, ry};
+    };
+    auto level = [&]() -> SelFileLevel& {
+        return SelFile().levels[static_cast<size_t>(SelFile().dirOffset + pane)];
+    };
+    auto check = [&](const char* when) {
+        const auto scrolled = RowPixels(pane, {});
+        SelFile_DrawPane(pane);
+        if (scrolled != RowPixels(pane, {})) {
+            faults.push_back(std::string(when) + ": the rows differ from a full repaint");
+        }
+    };
+    Driver driver(
+        app(),
+        {[] { return SelFile_ShellWindow() != 0 && FocusOn(SelFile().shell); },
+         [&] {
+             pane = ListedPane();
+             return pane >= 0;
+         },
+         [&] {
+             // Press on the middle row and drag below the rows.
+             const SelFileMetrics& m = SelFile().m;
+             const auto [x, y] = at(20, m.entryHeight + 10 + 5 * m.entryHeight + 2);
+             input.move_pointer(x, y);
+             XTestFakeButtonEvent(input.display(), 1, True, CurrentTime);
+             const auto [bx, by] = at(20, 11 * m.entryHeight + 11);
+             input.move_pointer(bx, by);
+             input.sync();
+             startOrigin = level().vOrigin;
+             return true;
+         },
+         [&] { return level().vOrigin >= startOrigin + 3; },
+         [&] {
+             check("going down");
+             // Drag above the rows: the pane scrolls back up to its first entry.
+             const auto [x, y] = at(20, 4);
+             input.move_pointer(x, y);
+             input.sync();
+             return true;
+         },
+         [&] { return level().vOrigin == 0; },
+         [&] {
+             // At the top the ticks go on without moving below 0.
+             return SelFile().autoScrolling && level().vOrigin == 0;
+         },
+         [&] {
+             XTestFakeButtonEvent(input.display(), 1, False, CurrentTime);
+             input.sync();
+             return true;
+         },
+         [&] { return !SelFile().buttonHeld && !SelFile().autoScrolling; },
+         [&] {
+             check("going up");
+             XtCallCallbacks(SelFile().cancel, XtNcallback, nullptr);
+             Wake();
+             return true;
+         }},
+        Cancel, std::chrono::milliseconds(30000));
+    char* result = nullptr;
+    EXPECT_EQ(XsraSelFile(display(), "Scroll", nullptr, nullptr, (dir_ + "/").c_str(), nullptr, &result), -1);
+    EXPECT_TRUE(driver.finished()) << "reached step " << driver.reached();
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+    EXPECT_EQ(result, nullptr);
 }
 
 TEST_F(FileSelectorTest, OverlongTypedTextStaysInsideThePathBuffer)

@@ -8,6 +8,7 @@
 #include <X11/Xresource.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -83,13 +84,7 @@ void MoveInversion(int pane, int row)
 
 void ScrollVertically(int pane, int origin)
 {
-    SelFileLevel* level = PaneLevel(pane);
-    if (level == nullptr) {
-        return;
-    }
-    const int n = static_cast<int>(level->entries.size());
-    level->vOrigin = std::clamp(origin, 0, std::max(0, n - kSelFileVisibleEntries));
-    SelFile_DrawPane(pane);
+    SelFile_ScrollPane(pane, origin);
 }
 
 void AutoScrollTick(XtPointer, XtIntervalId*);
@@ -237,6 +232,8 @@ void SelFile_CreateGCs()
     XGCValues values{};
     values.foreground = s.foreground;
     s.lineGC = XtGetGC(s.lists[0], GCForeground, &values);
+    values.graphics_exposures = True;
+    s.copyGC = XCreateGC(s.display, window, GCGraphicsExposures, &values);
     values.function = GXinvert;
     values.plane_mask = s.foreground ^ s.background;
     s.invertGC = XCreateGC(s.display, window, GCFunction | GCPlaneMask, &values);
@@ -248,6 +245,79 @@ void SelFile_CreateGCs()
                     static_cast<unsigned short>(11 * s.m.entryHeight + 10)};
     XSetClipRectangles(s.display, s.textGC, 0, 0, &clip, 1, Unsorted);
 }
+
+namespace {
+
+// Examines every visible entry of the pane that has not been examined yet;
+// false when the filter removed one, so that the rows below it moved.
+bool ExamineVisible(int pane)
+{
+    SelFileState& s = SelFile();
+    SelFileLevel* level = PaneLevel(pane);
+    bool kept = true;
+    for (int index = level->vOrigin;
+         index < level->vOrigin + kSelFileVisibleEntries && index < static_cast<int>(level->entries.size());) {
+        if (!level->entries[static_cast<size_t>(index)].statDone && !SelFile_StatEntry(s.dirOffset + pane, index)) {
+            kept = false;
+            continue;
+        }
+        ++index;
+    }
+    return kept;
+}
+
+// Draws entry rows first to last (inclusive) of the pane with the parts of the
+// outline that fall on them; the rows must be clear and their entries examined.
+void DrawRows(int pane, int first, int last)
+{
+    SelFileState& s = SelFile();
+    const Window window = XtWindow(s.lists[static_cast<size_t>(pane)]);
+    const SelFileMetrics& m = s.m;
+    const SelFileLevel& level = *PaneLevel(pane);
+    const int x = 6 - level.hOrigin * m.charWidth;
+    const int count = static_cast<int>(level.entries.size());
+    for (int row = first; row <= last; ++row) {
+        const int index = level.vOrigin + row;
+        if (index >= count) {
+            break;
+        }
+        const std::string& shown = level.entries[static_cast<size_t>(index)].shown;
+        XDrawImageString(s.display, window, s.textGC, x, m.ascent + m.entryHeight + 12 + row * m.entryHeight,
+                         shown.c_str(), static_cast<int>(std::min<size_t>(shown.size(), 4096)));
+    }
+    if (level.beg < 0) {
+        return;
+    }
+    const int left = 3;
+    const int right = 3 + m.entryWidth - 1;
+    for (int row = first; row <= last; ++row) {
+        const int e = level.vOrigin + row;
+        if (e < level.beg || e > std::max(level.beg, level.end)) {
+            continue;
+        }
+        const int top = RowTop(row);
+        if (e == level.beg) {
+            XDrawLine(s.display, window, s.lineGC, left, top, right, top);
+        }
+        if (e <= level.end) {
+            XDrawLine(s.display, window, s.lineGC, left, top, left, top + m.entryHeight - 1);
+            XDrawLine(s.display, window, s.lineGC, right, top, right, top + m.entryHeight - 1);
+        }
+        if (e == level.end) {
+            XDrawLine(s.display, window, s.lineGC, left, top + m.entryHeight - 1, right, top + m.entryHeight - 1);
+        }
+    }
+}
+
+void SetPaneThumbs(int pane, const SelFileLevel& level)
+{
+    SelFileState& s = SelFile();
+    SetThumb(s.vScrolls[static_cast<size_t>(pane)], level.vOrigin, static_cast<int>(level.entries.size()),
+             kSelFileVisibleEntries);
+    SetThumb(s.hScrolls[static_cast<size_t>(pane)], level.hOrigin, level.nChars, kSelFileEntryChars);
+}
+
+}  // namespace
 
 void SelFile_DrawPane(int pane)
 {
@@ -262,7 +332,6 @@ void SelFile_DrawPane(int pane)
     s.inverted[static_cast<size_t>(pane)] = -1;
     XDrawLine(s.display, window, s.lineGC, 0, m.headerHeight, m.boxWidth, m.headerHeight);
     XDrawLine(s.display, window, s.lineGC, m.boxWidth, 0, m.boxWidth, m.paneHeight);
-    const int li = s.dirOffset + pane;
     SelFileLevel* level = PaneLevel(pane);
     if (level == nullptr) {
         SetThumb(s.vScrolls[static_cast<size_t>(pane)], 0, 0, 0);
@@ -273,43 +342,54 @@ void SelFile_DrawPane(int pane)
     const int x = 6 - level->hOrigin * m.charWidth;
     XDrawImageString(s.display, window, s.textGC, x, m.ascent + 5, level->dir.c_str(),
                      static_cast<int>(std::min<size_t>(level->dir.size(), 4096)));
-    for (int row = 0; row < kSelFileVisibleEntries; ++row) {
-        const int index = level->vOrigin + row;
-        if (index >= static_cast<int>(level->entries.size())) {
-            break;
-        }
-        if (!level->entries[static_cast<size_t>(index)].statDone && !SelFile_StatEntry(li, index)) {
-            SetThumb(s.vScrolls[static_cast<size_t>(pane)], level->vOrigin, static_cast<int>(level->entries.size()),
-                     kSelFileVisibleEntries);
-            --row;
-            continue;
-        }
-        const std::string& shown = level->entries[static_cast<size_t>(index)].shown;
-        XDrawImageString(s.display, window, s.textGC, x, m.ascent + m.entryHeight + 12 + row * m.entryHeight,
-                         shown.c_str(), static_cast<int>(std::min<size_t>(shown.size(), 4096)));
+    ExamineVisible(pane);
+    DrawRows(pane, 0, kSelFileVisibleEntries - 1);
+    SetPaneThumbs(pane, *level);
+}
+
+// Moves the pane's first visible entry. A move by fewer than a page copies the
+// rows that stay visible to their new place and draws only the uncovered strip;
+// parts of the copy whose source was hidden come back as GraphicsExpose events,
+// which redraw the pane.
+void SelFile_ScrollPane(int pane, int origin)
+{
+    SelFileState& s = SelFile();
+    SelFileLevel* level = PaneLevel(pane);
+    if (level == nullptr) {
+        return;
     }
-    SetThumb(s.vScrolls[static_cast<size_t>(pane)], level->vOrigin, static_cast<int>(level->entries.size()),
-             kSelFileVisibleEntries);
-    SetThumb(s.hScrolls[static_cast<size_t>(pane)], level->hOrigin, level->nChars, kSelFileEntryChars);
-    if (level->beg >= 0) {
-        const int first = std::max(level->beg, level->vOrigin);
-        const int last = std::min(level->end, level->vOrigin + kSelFileVisibleEntries - 1);
-        const int left = 3;
-        const int right = 3 + m.entryWidth - 1;
-        if (level->beg >= level->vOrigin && level->beg < level->vOrigin + kSelFileVisibleEntries) {
-            const int y = RowTop(level->beg - level->vOrigin);
-            XDrawLine(s.display, window, s.lineGC, left, y, right, y);
-        }
-        for (int e = first; e <= last; ++e) {
-            const int top = RowTop(e - level->vOrigin);
-            XDrawLine(s.display, window, s.lineGC, left, top, left, top + m.entryHeight - 1);
-            XDrawLine(s.display, window, s.lineGC, right, top, right, top + m.entryHeight - 1);
-        }
-        if (level->end >= level->vOrigin && level->end < level->vOrigin + kSelFileVisibleEntries) {
-            const int y = RowTop(level->end - level->vOrigin) + m.entryHeight - 1;
-            XDrawLine(s.display, window, s.lineGC, left, y, right, y);
-        }
+    const int n = static_cast<int>(level->entries.size());
+    const int old = level->vOrigin;
+    level->vOrigin = std::clamp(origin, 0, std::max(0, n - kSelFileVisibleEntries));
+    const int delta = level->vOrigin - old;
+    Widget list = s.lists[static_cast<size_t>(pane)];
+    if (list == nullptr || !XtIsRealized(list) || s.textGC == nullptr) {
+        return;
     }
+    if (delta == 0) {
+        SetPaneThumbs(pane, *level);
+        return;
+    }
+    const int shift = std::abs(delta);
+    if (shift >= kSelFileVisibleEntries || !ExamineVisible(pane)) {
+        SelFile_DrawPane(pane);
+        return;
+    }
+    // The inverted entry would travel with the copy; put it back first.
+    MoveInversion(pane, -1);
+    const Window window = XtWindow(list);
+    const SelFileMetrics& m = s.m;
+    const int kept = kSelFileVisibleEntries - shift;
+    const int from = delta > 0 ? RowTop(shift) : RowTop(0);
+    const int to = delta > 0 ? RowTop(0) : RowTop(shift);
+    XCopyArea(s.display, window, window, s.copyGC, 0, from, static_cast<unsigned>(m.boxWidth),
+              static_cast<unsigned>(kept * m.entryHeight), 0, to);
+    const int first = delta > 0 ? kept : 0;
+    const int last = delta > 0 ? kSelFileVisibleEntries - 1 : shift - 1;
+    XClearArea(s.display, window, 0, RowTop(first), static_cast<unsigned>(m.boxWidth),
+               static_cast<unsigned>((last - first + 1) * m.entryHeight), False);
+    DrawRows(pane, first, last);
+    SetPaneThumbs(pane, *level);
 }
 
 void SelFile_DrawAllPanes()
@@ -331,10 +411,19 @@ void SelFile_PaneEvent(Widget, XtPointer paneTag, XEvent* event, Boolean*)
     const int pane = PaneOf(paneTag);
     switch (event->type) {
     case Expose:
-    case GraphicsExpose:
         if (event->xexpose.count == 0) {
             SelFile_DrawPane(pane);
         }
+        break;
+    case GraphicsExpose:
+        // A scrolling copy met a hidden part of its source: the pane is
+        // redrawn from its present state, which also covers later copies
+        // that moved the stale part further.
+        if (event->xgraphicsexpose.count == 0) {
+            SelFile_DrawPane(pane);
+        }
+        break;
+    case NoExpose:
         break;
     case EnterNotify:
     case MotionNotify:

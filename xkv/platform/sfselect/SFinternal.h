@@ -71,6 +71,7 @@ struct SelFileState {
     GC lineGC = nullptr;
     GC invertGC = nullptr;
     GC textGC = nullptr;
+    GC copyGC = nullptr;  // scrolling copies; reports hidden source parts
     SelFileMetrics m;
 
     std::string path;
@@ -141,6 +142,9 @@ void SelFile_InitFont();
 void SelFile_CreateGCs();
 void SelFile_DrawPane(int pane);
 void SelFile_DrawAllPanes();
+// Sets the pane's first visible entry, clamped to 0 ... entries - 10, and
+// scrolls the pane's window to match.
+void SelFile_ScrollPane(int pane, int origin);
 void SelFile_SetLevelThumb();
 void SelFile_PaneEvent(Widget w, XtPointer pane, XEvent* event, Boolean* more);
 void SelFile_PaneVScroll(Widget w, XtPointer pane, XtPointer call);

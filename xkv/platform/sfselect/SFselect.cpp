@@ -130,7 +130,7 @@ Widget MakeListPane(int pane, Widget fromHoriz)
     XtAddEventHandler(list,
                       ExposureMask | EnterWindowMask | LeaveWindowMask | PointerMotionMask | ButtonPressMask |
                           ButtonReleaseMask,
-                      False, SelFile_PaneEvent, tag);
+                      True, SelFile_PaneEvent, tag);
     return list;
 }
 
