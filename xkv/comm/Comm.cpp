@@ -12,6 +12,7 @@
 #include "xkv/comm/CommHandlers.h"
 #include "xkv/dialog/Dialog.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/mem/Mem.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/select/Select.h"
@@ -497,9 +498,17 @@ KernelStatus Comm_BasePick(const CommandBinding* row, MemHandle event, int32_t* 
     switch (Event_ItemKind(event)) {
     case 26:  // a text notification
         {
+            // The payload is a copy of the editor's edit record; the text
+            // rule reads its words, so it gets the record's address.
             CommEventView view;
             Comm_ReadEvent(event, &view);
-            Menu_ApplyRule(40, static_cast<uintptr_t>(view.payloadValue));
+            const auto block = static_cast<MemHandle>(view.payloadValue);
+            void* record = nullptr;
+            if (block != 0 && Mem_Size(block) >= sizeof(MenuTextRecord) && Mem_Lock(block, &record) == kStatusOk &&
+                record != nullptr) {
+                Menu_ApplyRule(40, reinterpret_cast<uintptr_t>(record));
+                Mem_Unlock(block);
+            }
         }
         return 0;
     case 29:  // a page window was picked

@@ -309,6 +309,9 @@ void Text_StartEdit(ObjectHandle object)
         Text_SetChanged(0);
         changed = 0;
         DeleteIfStillThere(emptyLabel, emptyLabelSerial);
+    } else {
+        // Changes made to texts before any session are no edits of this one.
+        changed = 0;
     }
     // Start the new one on the page window that shows the text.
     Widget window = Window_OfPage(Model_GetPage(object));

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "xkv/comm/Comm.h"
 #include "xkv/model/Model.h"
 #include "xkv/text/TextDisplay.h"
 #include "xkv/text/TextInternal.h"
@@ -72,6 +73,7 @@ struct EditWindow {
     Widget pageWindow = nullptr;
     Window parentWindow = 0;
     bool hidden = false;
+    bool dragMode = false;
     bool scrollBars = true;
     Time pressTime = 0;
     int pressX = 0;
@@ -911,6 +913,30 @@ void TextWidget_Show()
     Text_RedisplayAndShowCursor(EditedText(), 1);
 }
 
+void TextWidget_EnterDragMode()
+{
+    if (Text_EditingState() == kEditingText && !edit.dragMode) {
+        edit.dragMode = true;
+        TextWidget_Hide();
+    }
+}
+
+void TextWidget_LeaveDragMode()
+{
+    if (edit.dragMode) {
+        edit.dragMode = false;
+        if (Text_EditingState() == kEditingText) {
+            TextWidget_PlaceOnWindow(edit.pageWindow);
+            TextWidget_Show();
+        }
+    }
+}
+
+uint32_t TextWidget_DragMode()
+{
+    return edit.dragMode ? 1 : 0;
+}
+
 void TextWidget_Hide()
 {
     if (edit.shell != nullptr) {
@@ -1064,17 +1090,96 @@ uint32_t Text_PointOverEditedText(uint32_t handle, int16_t x, int16_t y)
     return point.x >= box.left && point.x < box.right && point.y >= box.top && point.y < box.bottom ? 1 : 0;
 }
 
-uint32_t Text_RoutePointerEvent(XEvent* event, uint32_t state)
+namespace {
+
+// Moves a pointer event onto the edit widget's drawing window. In editing
+// state 1 the position is translated from the window the event came on into
+// the drawing window; a label is drawn on the page window itself, so its
+// positions stay as they are.
+void Retarget(XEvent* event, uint32_t state)
 {
-    if (event == nullptr || state == kEditingNone || edit.widget == nullptr) {
-        return 1;
+    if (state == kEditingText && event->xany.window != edit.inner) {
+        int x = 0;
+        int y = 0;
+        Window child = 0;
+        XTranslateCoordinates(event->xany.display, event->xany.window, edit.inner, event->xbutton.x,
+                              event->xbutton.y, &x, &y, &child);
+        event->xbutton.x = x;
+        event->xbutton.y = y;
     }
-    if (state == kEditingLabel && edit.pageWindow != nullptr && event->xany.window == XtWindow(edit.pageWindow)) {
-        if (Text_PointOverEditedText(0, static_cast<int16_t>(event->xbutton.x),
-                                     static_cast<int16_t>(event->xbutton.y)) != 0) {
-            event->xany.window = edit.inner;
+    event->xany.window = edit.inner;
+}
+
+bool OnEditWidget(Window window)
+{
+    if (window == edit.inner || window == XtWindow(edit.widget)) {
+        return true;
+    }
+    for (const char* name : {"vertical", "horizontal"}) {
+        Widget bar = edit.viewport != nullptr ? XtNameToWidget(edit.viewport, name) : nullptr;
+        if (bar != nullptr && XtIsRealized(bar) && XtWindow(bar) == window) {
+            return true;
         }
     }
+    return false;
+}
+
+// Set by a press that went to the edit widget from the page window, so that
+// the motion and the release of that press follow it there.
+bool tracking = false;
+
+}  // namespace
+
+uint32_t Text_RoutePointerEvent(XEvent* event, uint32_t state)
+{
+    if (event == nullptr || state == kEditingNone || edit.widget == nullptr || !XtIsRealized(edit.widget) ||
+        edit.inner == 0) {
+        return 1;
+    }
+    if (event->type != ButtonPress && event->type != ButtonRelease && event->type != MotionNotify) {
+        return 1;
+    }
+    if (OnEditWidget(event->xany.window)) {
+        return 1;
+    }
+    const bool press = event->type == ButtonPress;
+    bool toEditor = false;
+    if (press) {
+        // A text in drag mode takes the presses on the page window, whose
+        // part under the hidden edit window it moves; a label takes a press
+        // over its characters. A hidden edit window lets other presses
+        // reach the page.
+        tracking = state == kEditingText ? TextWidget_DragMode() != 0
+                                         : Text_PointOverEditedText(0, static_cast<int16_t>(std::clamp(event->xbutton.x, -32768, 32767)),
+                                            static_cast<int16_t>(std::clamp(event->xbutton.y, -32768, 32767))) != 0;
+        toEditor = tracking;
+    } else {
+        toEditor = tracking;
+        if (event->type == ButtonRelease) {
+            tracking = false;
+        }
+    }
+    if (toEditor) {
+        Retarget(event, state);
+        return 1;
+    }
+    if (!Velkor_Settings().clickSet) {
+        return 1;
+    }
+    // The editor dispatches the event at once and lets the commands it
+    // posted run; when they made another object's text the edited one, the
+    // event goes on to that text's edit window.
+    const ObjectHandle before = TextWidget_EditedObject();
+    const MemHandle beforeText = EditedText();
+    XtDispatchEvent(event);
+    Comm_ProcessEvents();
+    const uint32_t now = Text_EditingState();
+    const ObjectHandle after = TextWidget_EditedObject();
+    if (now == kEditingNone || after == 0 || (after == before && EditedText() == beforeText)) {
+        return 0;
+    }
+    tracking = press;
+    Retarget(event, now);
     return 1;
 }
 

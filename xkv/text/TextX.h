@@ -32,6 +32,12 @@ void TextWidget_FramePixels(int32_t* width, int32_t* height);
 
 uint32_t TextWidget_OwnSelection(MemHandle text, Time time);
 
+// Drag mode: the edit window of a non-label text is hidden and button 1
+// moves the text inside its frame on the page window.
+void TextWidget_EnterDragMode();
+void TextWidget_LeaveDragMode();
+uint32_t TextWidget_DragMode();
+
 // ---- The kernel's view of the editor ----
 void Text_FollowScroll();
 void Text_PlaceEditWindow();
