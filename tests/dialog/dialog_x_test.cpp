@@ -549,13 +549,13 @@ struct DialogContents {
                         // E edit, L label, S scrolled text, F frame or list area
 };
 
-std::vector<std::pair<char, std::string>> ParseItems(const std::string& spec)
+std::vector<std::pair<char, std::string>> ParseItems(const std::string& itemLayout)
 {
     std::vector<std::pair<char, std::string>> items;
     size_t start = 0;
-    while (start <= spec.size()) {
-        const size_t bar = std::min(spec.find('|', start), spec.size());
-        const std::string part = spec.substr(start, bar - start);
+    while (start <= itemLayout.size()) {
+        const size_t bar = std::min(itemLayout.find('|', start), itemLayout.size());
+        const std::string part = itemLayout.substr(start, bar - start);
         items.emplace_back(part[0], part.size() > 2 ? part.substr(2) : "");
         start = bar + 1;
     }

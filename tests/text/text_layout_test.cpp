@@ -286,9 +286,9 @@ TEST_F(LayoutTest, GetStringIsBoundedByTheBufferWhenReferencesAreExpanded)
 
 TEST_F(LayoutTest, FontsAreSharedByReferenceCount)
 {
-    FontSpec spec{3, 12, kStyleBold};
-    int16_t first = Text_AcquireFont(&spec);
-    int16_t again = Text_AcquireFont(&spec);
+    FontSpec wantedFont{3, 12, kStyleBold};
+    int16_t first = Text_AcquireFont(&wantedFont);
+    int16_t again = Text_AcquireFont(&wantedFont);
     ASSERT_GE(first, 0);
     EXPECT_EQ(first, again);
     EXPECT_EQ(Text_FontReferenceCount(first), 2);
@@ -321,7 +321,7 @@ TEST_F(LayoutTest, SettingAFontComponentChangesTheFontOnlyWhenItDiffers)
 TEST_F(LayoutTest, FontNamesFollowTheFamilyTable)
 {
     struct Case {
-        FontSpec spec;
+        FontSpec wantedFont;
         const char* name;
         uint16_t loaded;
     };
@@ -340,7 +340,7 @@ TEST_F(LayoutTest, FontNamesFollowTheFamilyTable)
     for (const Case& c : cases) {
         char name[128];
         uint16_t loaded = 0;
-        Text_FontName(c.spec, name, sizeof(name), &loaded);
+        Text_FontName(c.wantedFont, name, sizeof(name), &loaded);
         EXPECT_STREQ(name, c.name);
         EXPECT_EQ(loaded, c.loaded) << c.name;
     }
@@ -355,9 +355,9 @@ TEST_F(LayoutTest, FontNamesFollowTheFamilyTable)
 TEST_F(LayoutTest, AMissingFontFallsBackToFixedWithAWarning)
 {
     Fonts().missing = {"*-times-medium-r-*-120-75-75-*"};
-    FontSpec spec{5, 12, 0};
+    FontSpec wantedFont{5, 12, 0};
     testing::internal::CaptureStderr();
-    int16_t font = Text_AcquireFont(&spec);
+    int16_t font = Text_AcquireFont(&wantedFont);
     std::string warning = testing::internal::GetCapturedStderr();
     ASSERT_GE(font, 0);
     EXPECT_EQ(Fonts().names.back(), "fixed");
@@ -370,8 +370,8 @@ TEST_F(LayoutTest, AMissingFontFallsBackToFixedWithAWarning)
 
 TEST_F(LayoutTest, WidthsAndHeightsInPageUnits)
 {
-    FontSpec spec{3, 12, 0};
-    int16_t font = Text_AcquireFont(&spec);
+    FontSpec wantedFont{3, 12, 0};
+    int16_t font = Text_AcquireFont(&wantedFont);
     LoadedFont* entry = Text_LayoutFont(font);
     EXPECT_EQ(Text_FontHeight(font), F(6));
     EXPECT_EQ(Text_CharWidth(entry, 0, 'a', 0), F(1));

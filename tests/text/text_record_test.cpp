@@ -50,27 +50,27 @@ protected:
         return text;
     }
 
-    static void Fill(MemHandle lineHandle, const LineSpec& spec)
+    static void Fill(MemHandle lineHandle, const LineSpec& lineShape)
     {
-        auto length = static_cast<int32_t>(spec.characters.size());
+        auto length = static_cast<int32_t>(lineShape.characters.size());
         ASSERT_EQ(Text_ResizeLine(lineHandle, 0, length), kStatusOk);
         TextLine* line = nullptr;
         Mem_LockAs(lineHandle, &line);
         uint8_t* characters = nullptr;
         if (length > 0) {
             Mem_LockAs(line->characters, &characters);
-            std::memcpy(characters, spec.characters.data(), spec.characters.size());
+            std::memcpy(characters, lineShape.characters.data(), lineShape.characters.size());
         }
-        if (!spec.segments.empty()) {
-            Mem_Alloc(&line->references, spec.segments.size() * sizeof(MemHandle));
+        if (!lineShape.segments.empty()) {
+            Mem_Alloc(&line->references, lineShape.segments.size() * sizeof(MemHandle));
             MemHandle* segments = nullptr;
             Mem_LockAs(line->references, &segments);
-            for (const SegmentSpec& s : spec.segments) {
+            for (const SegmentSpec& s : lineShape.segments) {
                 segments[line->referenceCount++] = Text_MakeSegment(s.reference, s.start, s.end);
             }
         }
-        if (spec.endMark != kEndOfText) {
-            line->endMark = spec.endMark;
+        if (lineShape.endMark != kEndOfText) {
+            line->endMark = lineShape.endMark;
         }
     }
 

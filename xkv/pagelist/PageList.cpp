@@ -261,8 +261,8 @@ KernelStatus PageList_Layout(uint32_t mode, const FontSpec* font, MemHandle* out
     *out = 0;
     LayoutState state;
     state.mode = mode == kPageLayoutOutline ? kPageLayoutOutline : kPageLayoutTree;
-    FontSpec spec = font != nullptr ? *font : FontSpec{};
-    state.font = Text_AcquireFont(&spec);
+    FontSpec wantedFont = font != nullptr ? *font : FontSpec{};
+    state.font = Text_AcquireFont(&wantedFont);
     Text_MeasureString(state.font, "M", 1, &state.mWidth, &state.mHeight);
 
     Builder builder;

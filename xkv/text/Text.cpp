@@ -236,41 +236,41 @@ bool SelectionEnds(const TextRec& text, TextPosition* start, TextPosition* end)
 // A text with a font changes font only for a different component.
 KernelStatus SetFontComponent(MemHandle handle, uint8_t bit, uint32_t value)
 {
-    FontSpec spec;
+    FontSpec wantedFont;
     {
         TextLock text(handle);
         if (!text) {
             return kStatusNoText;
         }
-        spec = text->fontSpec;
+        wantedFont = text->fontSpec;
         switch (bit) {
         case kPendingSize:
-            spec.size = static_cast<uint16_t>(value);
+            wantedFont.size = static_cast<uint16_t>(value);
             break;
         case kPendingStyle:
-            spec.style = static_cast<uint16_t>(value);
+            wantedFont.style = static_cast<uint16_t>(value);
             break;
         default:
-            spec.family = value;
+            wantedFont.family = value;
             break;
         }
         if (text->font == kNoFont) {
-            text->fontSpec = spec;
+            text->fontSpec = wantedFont;
             text->pendingMask |= bit;
             if (text->pendingMask != (kPendingSize | kPendingStyle | kPendingFamily)) {
                 return kStatusOk;
             }
         } else {
-            if (spec.family == text->fontSpec.family && spec.size == text->fontSpec.size &&
-                spec.style == text->fontSpec.style) {
+            if (wantedFont.family == text->fontSpec.family && wantedFont.size == text->fontSpec.size &&
+                wantedFont.style == text->fontSpec.style) {
                 return kStatusOk;
             }
-            text->fontSpec = spec;
+            text->fontSpec = wantedFont;
             Text_ReleaseFont(text->font);
             text->font = kNoFont;
         }
     }
-    return Text_SetFont(handle, Text_AcquireFont(&spec));
+    return Text_SetFont(handle, Text_AcquireFont(&wantedFont));
 }
 
 }  // namespace

@@ -99,17 +99,17 @@ void ReleaseRecord(LoadedFont& font)
     font.xfont = nullptr;
 }
 
-int16_t FindOrLoad(FontTable& table, const FontSpec& spec, bool layout)
+int16_t FindOrLoad(FontTable& table, const FontSpec& wantedFont, bool layout)
 {
     for (size_t i = 0; i < table.size(); ++i) {
         LoadedFont* font = table[i].get();
-        if (font != nullptr && font->family == spec.family && font->requestedSize == spec.size &&
-            font->style == spec.style) {
+        if (font != nullptr && font->family == wantedFont.family && font->requestedSize == wantedFont.size &&
+            font->style == wantedFont.style) {
             font->referenceCount++;
             return static_cast<int16_t>(i);
         }
     }
-    std::unique_ptr<LoadedFont> owned = Text_LoadXFont(spec, layout ? 1 : 0);
+    std::unique_ptr<LoadedFont> owned = Text_LoadXFont(wantedFont, layout ? 1 : 0);
     if (!owned) {
         return kNoFont;
     }
@@ -280,26 +280,26 @@ uint16_t Text_NearestFontSize(const uint16_t* sizes, uint16_t requested)
 
 // ---- Loading ----
 
-void Text_FontName(const FontSpec& spec, char* name, uint32_t size, uint16_t* loadedSize)
+void Text_FontName(const FontSpec& wantedFont, char* name, uint32_t size, uint16_t* loadedSize)
 {
-    if (spec.family == kFamilyMonaco) {
-        uint16_t loaded = NearestBySignedByte(kFixedSizes, spec.size);
+    if (wantedFont.family == kFamilyMonaco) {
+        uint16_t loaded = NearestBySignedByte(kFixedSizes, wantedFont.size);
         const char* fixedName = loaded == 9 ? "6x13" : loaded == 12 ? "8x13" : "9x15";
         std::snprintf(name, size, "%s", fixedName);
         *loadedSize = loaded;
         return;
     }
-    uint16_t loaded = NearestBySignedByte(kScalableSizes, spec.size);
-    std::snprintf(name, size, "*-%s-%s-*-%d0-%d-%d-*", XFamily(spec.family), WeightSlant(spec.family, spec.style),
+    uint16_t loaded = NearestBySignedByte(kScalableSizes, wantedFont.size);
+    std::snprintf(name, size, "*-%s-%s-*-%d0-%d-%d-*", XFamily(wantedFont.family), WeightSlant(wantedFont.family, wantedFont.style),
                   loaded, fontDpi, fontDpi);
     *loadedSize = loaded;
 }
 
-std::unique_ptr<LoadedFont> Text_LoadXFont(const FontSpec& spec, uint32_t layout)
+std::unique_ptr<LoadedFont> Text_LoadXFont(const FontSpec& wantedFont, uint32_t layout)
 {
     char name[128];
     uint16_t loadedSize = 0;
-    Text_FontName(spec, name, sizeof(name), &loadedSize);
+    Text_FontName(wantedFont, name, sizeof(name), &loadedSize);
     XFontStruct* xfont = LoadX(name);
     if (xfont == nullptr) {
         std::fprintf(stderr,
@@ -312,9 +312,9 @@ std::unique_ptr<LoadedFont> Text_LoadXFont(const FontSpec& spec, uint32_t layout
         return nullptr;
     }
     auto font = std::make_unique<LoadedFont>();
-    font->family = spec.family;
-    font->requestedSize = spec.size;
-    font->style = spec.style;
+    font->family = wantedFont.family;
+    font->requestedSize = wantedFont.size;
+    font->style = wantedFont.style;
     font->xfont = xfont;
     font->referenceCount = 1;
     font->layout = layout != 0;
@@ -324,9 +324,9 @@ std::unique_ptr<LoadedFont> Text_LoadXFont(const FontSpec& spec, uint32_t layout
 
 // ---- Tables ----
 
-int16_t Text_AcquireFont(const FontSpec* spec)
+int16_t Text_AcquireFont(const FontSpec* wantedFont)
 {
-    return spec != nullptr ? FindOrLoad(layoutFonts, *spec, true) : kNoFont;
+    return wantedFont != nullptr ? FindOrLoad(layoutFonts, *wantedFont, true) : kNoFont;
 }
 
 void Text_ReleaseFont(int16_t font)
@@ -345,9 +345,9 @@ uint16_t Text_FontReferenceCount(int16_t font)
     return entry != nullptr ? entry->referenceCount : 0;
 }
 
-int16_t Text_AcquireScreenFont(const FontSpec& spec)
+int16_t Text_AcquireScreenFont(const FontSpec& wantedFont)
 {
-    return FindOrLoad(screenFonts, spec, false);
+    return FindOrLoad(screenFonts, wantedFont, false);
 }
 
 void Text_ReleaseScreenFont(int16_t font)

@@ -45,20 +45,20 @@ uint32_t Text_FontStyleMask();
 uint16_t Text_NearestFontSize(const uint16_t* sizes, uint16_t requested);
 
 // ---- Loading ----
-// The X name pattern for a spec, and the size it loads at.
-void Text_FontName(const FontSpec& spec, char* name, uint32_t size, uint16_t* loadedSize);
+// The X name pattern for a wantedFont, and the size it loads at.
+void Text_FontName(const FontSpec& wantedFont, char* name, uint32_t size, uint16_t* loadedSize);
 // Loads a font record (reference count 1); falls back to "fixed" with a
 // warning on standard error. Null only when not even "fixed" can be had.
-std::unique_ptr<LoadedFont> Text_LoadXFont(const FontSpec& spec, uint32_t layout);
+std::unique_ptr<LoadedFont> Text_LoadXFont(const FontSpec& wantedFont, uint32_t layout);
 
 // ---- Tables ----
-int16_t Text_AcquireFont(const FontSpec* spec);
+int16_t Text_AcquireFont(const FontSpec* wantedFont);
 void Text_ReleaseFont(int16_t font);
 // The layout font at an index (null when none); its reference count.
 LoadedFont* Text_LayoutFont(int16_t font);
 uint16_t Text_FontReferenceCount(int16_t font);
 // Screen fonts: found or loaded for a font description at a size; released by index.
-int16_t Text_AcquireScreenFont(const FontSpec& spec);
+int16_t Text_AcquireScreenFont(const FontSpec& wantedFont);
 void Text_ReleaseScreenFont(int16_t font);
 LoadedFont* Text_ScreenFont(int16_t font);
 

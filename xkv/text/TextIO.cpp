@@ -222,8 +222,8 @@ KernelStatus Text_Import(ObjectHandle object, MemHandle* out, const uint32_t hea
         text->referrerCount = 0;
         text->fontSpec = FontSpec{header[12], static_cast<uint16_t>(header[13]), static_cast<uint16_t>(header[14])};
     }
-    FontSpec spec{header[12], static_cast<uint16_t>(header[13]), static_cast<uint16_t>(header[14])};
-    Text_SetFont(handle, Text_AcquireFont(&spec));
+    FontSpec wantedFont{header[12], static_cast<uint16_t>(header[13]), static_cast<uint16_t>(header[14])};
+    Text_SetFont(handle, Text_AcquireFont(&wantedFont));
     Text_SetAlignment(handle, static_cast<uint8_t>(header[15]));
     if (count > 0) {
         std::vector<MemHandle> made;
