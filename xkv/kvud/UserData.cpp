@@ -300,7 +300,10 @@ uint32_t UD_SetField(ObjectHandle object, UserDataTag tag, const void* data, uin
     return 1;
 }
 
-uint32_t UD_GetField(ObjectHandle object, UserDataTag tag, void* buffer)
+// Calls use(field) with the object's field of the tag while its block is
+// locked; 0 when the object, its block or the field is missing.
+template <typename Use>
+uint32_t WithField(ObjectHandle object, UserDataTag tag, Use use)
 {
     if (!ValidObject(object)) {
         return 0;
@@ -310,35 +313,31 @@ uint32_t UD_GetField(ObjectHandle object, UserDataTag tag, void* buffer)
         return 0;
     }
     Located found = block.Find(tag);
-    if (found.field == nullptr) {
-        return 0;
-    }
-    if (found.field->length > 0) {
+    return found.field == nullptr ? 0 : use(found.field);
+}
+
+uint32_t UD_GetField(ObjectHandle object, UserDataTag tag, void* buffer)
+{
+    return WithField(object, tag, [&](auto* field) -> uint32_t {
+        if (field->length == 0) {
+            return 1;
+        }
         if (buffer == nullptr) {
             return 0;
         }
-        std::memcpy(buffer, found.field + 1, found.field->length);
-    }
-    return 1;
+        std::memcpy(buffer, field + 1, field->length);
+        return 1;
+    });
 }
 
 uint32_t UD_GetFieldSize(ObjectHandle object, UserDataTag tag, uint32_t* length)
 {
-    if (!ValidObject(object)) {
-        return 0;
-    }
-    LockedBlock block(object);
-    if (!block) {
-        return 0;
-    }
-    Located found = block.Find(tag);
-    if (found.field == nullptr) {
-        return 0;
-    }
-    if (length != nullptr) {
-        *length = found.field->length;
-    }
-    return 1;
+    return WithField(object, tag, [&](auto* field) -> uint32_t {
+        if (length != nullptr) {
+            *length = field->length;
+        }
+        return 1;
+    });
 }
 
 uint32_t UD_GetFieldPointer(ObjectHandle object, UserDataTag tag, void** data, uint32_t* length)

@@ -555,14 +555,21 @@ void Text_FreeSegment(MemHandle handle)
 
 // ---- Text fields ----
 
-KernelStatus Text_GetFontFamily(MemHandle handle, uint32_t* out)
+// Copies one component of the text's font description to *out.
+template <typename Out, typename Member>
+KernelStatus ReadFontComponent(MemHandle handle, Out* out, Member FontSpec::*member)
 {
     TextLock text(handle);
     if (!text || out == nullptr) {
         return kStatusNoText;
     }
-    *out = text->fontSpec.family;
+    *out = text->fontSpec.*member;
     return kStatusOk;
+}
+
+KernelStatus Text_GetFontFamily(MemHandle handle, uint32_t* out)
+{
+    return ReadFontComponent(handle, out, &FontSpec::family);
 }
 
 KernelStatus Text_SetFontFamily(MemHandle handle, uint32_t value)
@@ -572,12 +579,7 @@ KernelStatus Text_SetFontFamily(MemHandle handle, uint32_t value)
 
 KernelStatus Text_GetFontSize(MemHandle handle, uint16_t* out)
 {
-    TextLock text(handle);
-    if (!text || out == nullptr) {
-        return kStatusNoText;
-    }
-    *out = text->fontSpec.size;
-    return kStatusOk;
+    return ReadFontComponent(handle, out, &FontSpec::size);
 }
 
 KernelStatus Text_SetFontSize(MemHandle handle, uint16_t value)
@@ -587,12 +589,7 @@ KernelStatus Text_SetFontSize(MemHandle handle, uint16_t value)
 
 KernelStatus Text_GetFontStyle(MemHandle handle, uint16_t* out)
 {
-    TextLock text(handle);
-    if (!text || out == nullptr) {
-        return kStatusNoText;
-    }
-    *out = text->fontSpec.style;
-    return kStatusOk;
+    return ReadFontComponent(handle, out, &FontSpec::style);
 }
 
 KernelStatus Text_SetFontStyle(MemHandle handle, uint16_t value)
