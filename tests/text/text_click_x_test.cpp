@@ -9,13 +9,16 @@
 
 #include <X11/Intrinsic.h>
 #include <X11/Shell.h>
+#include <X11/StringDefs.h>
 #include <X11/extensions/XTest.h>
 
+#include <string>
 #include <vector>
 
 #include "xkv/comm/Comm.h"
 #include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/mem/Mem.h"
 #include "xkv/text/Text.h"
 #include "xkv/text/TextX.h"
 #include "xkv/timer/Timer.h"
@@ -148,6 +151,62 @@ protected:
         Run();
     }
 
+    // Presses a button at a position of a window, moves by steps and
+    // releases, each step taken through the kernel's event switch.
+    void DragOn(Window on, int x, int y, int dx, int dy, unsigned button = 1)
+    {
+        Window child = 0;
+        int rx = 0, ry = 0;
+        XTranslateCoordinates(X().display(), on, DefaultRootWindow(X().display()), x, y, &rx, &ry, &child);
+        XTestFakeMotionEvent(X().display(), -1, rx, ry, 0);
+        Run();
+        XTestFakeButtonEvent(X().display(), button, True, 0);
+        Run();
+        const int steps = 5;
+        for (int i = 1; i <= steps; ++i) {
+            XTestFakeMotionEvent(X().display(), -1, rx + dx * i / steps, ry + dy * i / steps, 0);
+            Run();
+        }
+        XTestFakeButtonEvent(X().display(), button, False, 0);
+        Run();
+    }
+
+    void ClickOn(Window on, int x, int y, unsigned button)
+    {
+        DragOn(on, x, y, 0, 0, button);
+    }
+
+    static TextRec* Rec(ObjectHandle object)
+    {
+        TextRec* record = nullptr;
+        MemHandle text = Model_GetFieldValue(object, Field::kText);
+        Mem_LockAs(text, &record);
+        Mem_Unlock(text);
+        return record;
+    }
+
+    void PutLines(ObjectHandle object, int count)
+    {
+        std::string lines;
+        for (int i = 1; i <= count; ++i) {
+            lines += "line " + std::to_string(i) + (i < count ? "\n" : "");
+        }
+        ASSERT_EQ(Text_PutString(object, lines.data(), static_cast<uint32_t>(lines.size()), 0), kStatusOk);
+    }
+
+    static bool Viewable(Widget widget)
+    {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(XtDisplay(widget), XtWindow(widget), &attributes);
+        return attributes.map_state == IsViewable;
+    }
+
+    static Window BarWindow(const char* name)
+    {
+        Widget bar = XtNameToWidget(XtParent(TextWidget_Widget()), name);
+        return bar != nullptr && XtIsRealized(bar) ? XtWindow(bar) : 0;
+    }
+
     // Selects the object and turns text mode on: its text is then edited.
     void EditFirst()
     {
@@ -193,6 +252,89 @@ TEST_F(ClickWhileEditing, ClickingTheEmptyPageEndsTheEditOnce)
     EditFirst();
     ClickAt(300, 300);
     EXPECT_EQ(Text_EditingState(), kEditingNone);
+    ASSERT_EQ(gEnds.size(), 1u);
+    EXPECT_EQ(gEnds[0].object, first);
+}
+
+// Drag mode hides the edit window; button 1 on the page then moves the text
+// inside its frame, and the page shows the moved text.
+TEST_F(ClickWhileEditing, DragModeMovesTheTextInsideItsFrame)
+{
+    PutLines(first, 12);
+    EditFirst();
+    Widget shell = TextWidget_Shell();
+    ASSERT_TRUE(Viewable(shell));
+    TextWidget_EnterDragMode();
+    Run();
+    EXPECT_FALSE(Viewable(shell)) << "the edit window is hidden in drag mode";
+    const std::vector<unsigned long> before = Pixels(window, 22, 22, 96, 36);
+
+    DragOn(XtWindow(window), 60, 50, 0, -30);
+    TextRec* record = Rec(first);
+    EXPECT_GT(record->topLineIndex, 0u) << "dragging up shows later lines";
+    EXPECT_EQ(record->scrollX, 0);
+    EXPECT_EQ(TextWidget_EditedObject(), first) << "the drag does not end the edit";
+    EXPECT_NE(Pixels(window, 22, 22, 96, 36), before) << "the page shows the moved text";
+
+    // Sideways: the horizontal offset follows the pointer.
+    DragOn(XtWindow(window), 60, 30, 16, 0);
+    EXPECT_EQ(record->scrollX, Window_PixelsToPage(page, 16, 0));
+
+    TextWidget_LeaveDragMode();
+    Run();
+    EXPECT_TRUE(Viewable(shell)) << "leaving drag mode shows the edit window again";
+    EXPECT_EQ(TextWidget_DragMode(), 0u);
+}
+
+// The kernel's event switch hands presses on the edit window's scroll bars
+// to the text editor's scrolling.
+TEST_F(ClickWhileEditing, ScrollBarsScrollTheEditedText)
+{
+    PutLines(first, 30);
+    EditFirst();
+    const Window vertical = BarWindow("vertical");
+    const Window horizontal = BarWindow("horizontal");
+    ASSERT_NE(vertical, 0u);
+    ASSERT_NE(horizontal, 0u);
+    XWindowAttributes bar{};
+    XGetWindowAttributes(X().display(), vertical, &bar);
+    TextRec* record = Rec(first);
+    ASSERT_EQ(record->topLineIndex, 0u);
+
+    ClickOn(vertical, 3, bar.height - 2, 1);
+    EXPECT_GT(record->topLineIndex, 0u) << "button 1 near the bar's end moves on by lines";
+    EXPECT_EQ(record->scrollY, 0);
+    ClickOn(vertical, 3, bar.height - 2, 3);
+    EXPECT_EQ(record->topLineIndex, 0u) << "button 3 moves back";
+    ClickOn(vertical, 3, 0, 2);
+    EXPECT_EQ(record->topLineIndex, 0u) << "button 2 at the top: the first line";
+
+    Widget widget = TextWidget_Widget();
+    auto widgetX = [&] {
+        Position x = 0;
+        XtVaGetValues(widget, XtNx, &x, nullptr);
+        return x;
+    };
+    const Position start = widgetX();
+    ClickOn(horizontal, 20, 3, 3);
+    EXPECT_EQ(widgetX(), start + 20) << "button 3 moves the text right by the pointer's position";
+    EXPECT_EQ(record->scrollX, Window_PixelsToPage(page, 20, 0));
+    ClickOn(horizontal, 20, 3, 1);
+    EXPECT_EQ(widgetX(), start) << "button 1 moves it back left";
+    EXPECT_EQ(record->scrollX, 0);
+    EXPECT_EQ(TextWidget_EditedObject(), first);
+}
+
+// With clickSet the editor dispatches a click elsewhere itself; the click on
+// another box moves the edit there and ends the first edit once.
+TEST_F(ClickWhileEditing, WithClickSetAClickOnAnotherBoxMovesTheEdit)
+{
+    Velkor_Settings().clickSet = true;
+    EditFirst();
+    ClickAt(70, 160);
+    Velkor_Settings().clickSet = false;
+    EXPECT_EQ(TextWidget_EditedObject(), second);
+    EXPECT_EQ(Text_EditingState(), kEditingText);
     ASSERT_EQ(gEnds.size(), 1u);
     EXPECT_EQ(gEnds[0].object, first);
 }

@@ -142,6 +142,12 @@ bool EditedTarget(MemHandle handle, TextDrawTarget* target)
 void DrawEdited(MemHandle handle, bool clear, bool showCursor)
 {
     TextDrawTarget target;
+    if (TextWidget_DragMode() != 0 && IsEdited(handle)) {
+        // The edit window is hidden: the page shows the text.
+        Text_DamageTextBox(handle);
+        Window_FlushDamage();
+        return;
+    }
     if (!EditedTarget(handle, &target)) {
         return;
     }
@@ -538,7 +544,7 @@ void Text_DrawObjectText(ObjectHandle object)
     }
     bool printing = Print_IsActive() != 0;
     TextLock text(handle);
-    if (!text || (IsEditedRec(text.get()) && text->label == 0 && !printing)) {
+    if (!text || (IsEditedRec(text.get()) && text->label == 0 && !printing && TextWidget_DragMode() == 0)) {
         return;
     }
     PlaceLinesVertically(*text);

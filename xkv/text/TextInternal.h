@@ -83,6 +83,14 @@ KernelStatus RewriteStretch(TextRec& text, Stretch& stretch, const KeptPositions
 // Recomputes every line's bottom from the top line down (and up).
 void PlaceLinesVertically(TextRec& text);
 
+// The vertical place of a text from its distance to the start (the heights
+// of the lines above the top line less the partial offset), clamped to the
+// first and the last line; 1 when the top line changed. The whole-line form
+// moves the top line only (forward: the last line starting at or before the
+// distance; back: the first starting at or after it) and clears the offset.
+bool PlaceAtDistance(TextRec& text, int64_t distance);
+bool PlaceAtWholeLine(TextRec& text, int64_t distance, bool forward);
+
 // 1 when the text is the one being edited.
 bool IsEdited(MemHandle text);
 bool IsEditedRec(const TextRec* text);

@@ -234,6 +234,11 @@ void SetCursorAction(Widget, XEvent* event, String*, Cardinal*)
     int x = 0;
     int y = 0;
     EventPoint(event, &x, &y);
+    if (edit.dragMode) {
+        edit.pressX = x;
+        edit.pressY = y;
+        return;
+    }
     bool continues = edit.clickCount != 0 && event->xbutton.time - edit.pressTime <= kPressInterval &&
                      std::abs(x - edit.pressX) <= kClickSlack && std::abs(y - edit.pressY) <= kClickSlack;
     if (!continues) {
@@ -255,7 +260,7 @@ void SetBufferAction(Widget, XEvent* event, String*, Cardinal*)
 {
     NoteTime(event);
     MemHandle handle = EditedText();
-    if (!Editing() || event->type != ButtonRelease) {
+    if (!Editing() || event->type != ButtonRelease || edit.dragMode) {
         return;
     }
     int x = 0;
@@ -300,6 +305,13 @@ void ExtendSelectAction(Widget, XEvent* event, String*, Cardinal*)
     int x = 0;
     int y = 0;
     EventPoint(event, &x, &y);
+    if (edit.dragMode) {
+        // The text follows the pointer's movement since the last position.
+        Text_DragBy(handle, x - edit.pressX, y - edit.pressY, 1);
+        edit.pressX = x;
+        edit.pressY = y;
+        return;
+    }
     TextPosition pointer = Text_PositionAtPixel(handle, x, y);
     {
         TextLock text(handle);
@@ -331,7 +343,7 @@ void ExtendSelectAction(Widget, XEvent* event, String*, Cardinal*)
 void EndSelectAction(Widget, XEvent* event, String*, Cardinal*)
 {
     NoteTime(event);
-    if (Editing() && Text_HasSelection() != 0) {
+    if (Editing() && !edit.dragMode && Text_HasSelection() != 0) {
         TextWidget_ClaimSelection(EditedText());
     }
 }
@@ -369,7 +381,7 @@ void GetCharAction(Widget, XEvent* event, String*, Cardinal*)
 void InsertSelectAction(Widget widget, XEvent* event, String*, Cardinal*)
 {
     NoteTime(event);
-    if (!Editing()) {
+    if (!Editing() || edit.dragMode) {
         return;
     }
     Display* display = XtDisplay(widget);
@@ -674,27 +686,18 @@ BkTxClassRec bkTxClassRec = {
 
 WidgetClass bkTxWidgetClass = reinterpret_cast<WidgetClass>(&bkTxClassRec);
 
-// The viewport's scroll bars scroll the edited text by whole lines instead
-// of moving the editing widget.
-void ScrollBarScrolled(Widget, XtPointer, XtPointer callData)
+// The viewport's scroll bars, when the toolkit hands them their own events,
+// scroll the edited text instead of moving the editing widget: the vertical
+// one by whole lines, the horizontal one by moving the text in the frame.
+void VerticalScrolled(Widget, XtPointer, XtPointer callData)
 {
     auto pixels = static_cast<int32_t>(reinterpret_cast<intptr_t>(callData));
-    int32_t lineHeight = 1;
-    {
-        TextLock text(EditedText());
-        if (!text) {
-            return;
-        }
-        lineHeight = std::max(Text_FontHeight(text->font) >> 15, 1);
+    if (pixels != 0) {
+        Text_ScrollVertical(nullptr, pixels);
     }
-    int32_t lines = pixels / lineHeight;
-    if (lines == 0) {
-        lines = pixels > 0 ? 1 : pixels < 0 ? -1 : 0;
-    }
-    Text_ScrollLines(lines);
 }
 
-void ScrollBarJumped(Widget, XtPointer, XtPointer callData)
+void VerticalJumped(Widget, XtPointer, XtPointer callData)
 {
     const auto* fraction = static_cast<const float*>(callData);
     MemHandle handle = EditedText();
@@ -714,18 +717,31 @@ void ScrollBarJumped(Widget, XtPointer, XtPointer callData)
     Text_RedisplayAndShowCursor(handle, 1);
 }
 
+void HorizontalScrolled(Widget, XtPointer, XtPointer callData)
+{
+    auto pixels = static_cast<int32_t>(reinterpret_cast<intptr_t>(callData));
+    TextWidget_ScrollTo(-pixels, 0);
+}
+
+Widget ScrollBar(const char* name)
+{
+    return edit.viewport != nullptr ? XtNameToWidget(edit.viewport, name) : nullptr;
+}
+
 void TakeOverScrollBars()
 {
     for (const char* name : {"vertical", "horizontal"}) {
-        Widget bar = XtNameToWidget(edit.viewport, name);
+        Widget bar = ScrollBar(name);
         if (bar == nullptr) {
             continue;
         }
         XtRemoveAllCallbacks(bar, XtNscrollProc);
         XtRemoveAllCallbacks(bar, XtNjumpProc);
         if (std::strcmp(name, "vertical") == 0) {
-            XtAddCallback(bar, XtNscrollProc, ScrollBarScrolled, nullptr);
-            XtAddCallback(bar, XtNjumpProc, ScrollBarJumped, nullptr);
+            XtAddCallback(bar, XtNscrollProc, VerticalScrolled, nullptr);
+            XtAddCallback(bar, XtNjumpProc, VerticalJumped, nullptr);
+        } else {
+            XtAddCallback(bar, XtNscrollProc, HorizontalScrolled, nullptr);
         }
     }
 }
@@ -739,6 +755,62 @@ void FramePixelsOf(const TextRec& text, int32_t* width, int32_t* height)
     Window_LengthToPixels(edit.pageWindow, text.frameHeight, &ph);
     *width = std::max<int32_t>(pw, kMinFramePixels);
     *height = std::max<int32_t>(ph, kMinFramePixels);
+}
+
+// The widest line of a text, in pixels.
+int32_t LinesPixelWidth(const TextRec& text)
+{
+    Fixed widest = 0;
+    for (MemHandle line = text.firstLine; line != 0; line = NextLine(line)) {
+        LineLock l(line);
+        widest = std::max(widest, Fix_Add(l->width, l->x));
+    }
+    int32_t pixels = 0;
+    Window_LengthToPixels(edit.pageWindow, widest, &pixels);
+    return pixels;
+}
+
+// Size and place of the editing widget in the viewport: three times the
+// frame (or, for a text that does not wrap, three times its widest line) with
+// the frame in the middle third, moved by the text's scroll offsets and kept
+// so that it covers the visible frame.
+struct WidgetPlace {
+    int32_t x, y, width, height;
+    int32_t frameWidth, frameHeight;
+};
+
+int32_t ClampPlace(int32_t position, int32_t visible, int32_t size)
+{
+    return std::clamp(position, std::min(visible - size, 0), 0);
+}
+
+WidgetPlace PlaceOf(const TextRec& text)
+{
+    WidgetPlace place{};
+    FramePixelsOf(text, &place.frameWidth, &place.frameHeight);
+    int32_t third = place.frameWidth;
+    if (text.noWrap != 0) {
+        third = std::max(third, LinesPixelWidth(text));
+    }
+    third = std::min(third, 32767 / 3);
+    place.width = 3 * third;
+    place.height = 3 * std::min(place.frameHeight, 32767 / 3);
+    int32_t sx = 0;
+    int32_t sy = 0;
+    Window_LengthToPixels(edit.pageWindow, text.scrollX, &sx);
+    Window_LengthToPixels(edit.pageWindow, text.scrollY, &sy);
+    place.x = ClampPlace(-third + sx, place.frameWidth, place.width);
+    place.y = ClampPlace(-place.height / 3 + sy, place.frameHeight, place.height);
+    return place;
+}
+
+// Puts the widget at its place; the viewport keeps its own coordinates of
+// the view (the negated widget position).
+void ApplyPlace(const WidgetPlace& place)
+{
+    XtConfigureWidget(edit.widget, static_cast<Position>(place.x), static_cast<Position>(place.y),
+                      static_cast<Dimension>(place.width), static_cast<Dimension>(place.height), 0);
+    XawViewportSetCoordinates(edit.viewport, static_cast<Position>(-place.x), static_cast<Position>(-place.y));
 }
 
 }  // namespace
@@ -833,7 +905,7 @@ TextDrawTarget TextWidget_DrawTarget()
         return {};
     }
     Drawable window = edit.inner;
-    if (Text_EditingState() == kEditingLabel && edit.pageWindow != nullptr) {
+    if ((Text_EditingState() == kEditingLabel || edit.dragMode) && edit.pageWindow != nullptr) {
         window = XtWindow(edit.pageWindow);
     }
     return TextDrawTarget{XtDisplay(edit.widget), window, edit.normal, edit.inverse};
@@ -900,14 +972,18 @@ void TextWidget_Show()
         return;
     }
     edit.hidden = false;
-    int32_t width = 0;
-    int32_t height = 0;
-    TextWidget_FramePixels(&width, &height);
-    XtConfigureWidget(edit.widget, static_cast<Position>(-width), static_cast<Position>(-height),
-                      static_cast<Dimension>(std::min(3 * width, 32767)),
-                      static_cast<Dimension>(std::min(3 * height, 32767)), 0);
-    XawViewportSetCoordinates(edit.viewport, static_cast<Position>(width), static_cast<Position>(height));
+    {
+        TextLock text(EditedText());
+        if (!text) {
+            return;
+        }
+        ApplyPlace(PlaceOf(*text));
+    }
     Resize(edit.widget);
+    TextWidget_UpdateScrollBars();
+    if (edit.dragMode) {
+        return;
+    }
     XtPopup(edit.shell, XtGrabNone);
     XRaiseWindow(XtDisplay(edit.shell), XtWindow(edit.shell));
     Text_RedisplayAndShowCursor(EditedText(), 1);
@@ -918,6 +994,7 @@ void TextWidget_EnterDragMode()
     if (Text_EditingState() == kEditingText && !edit.dragMode) {
         edit.dragMode = true;
         TextWidget_Hide();
+        Text_DamageTextBox(EditedText());
     }
 }
 
@@ -969,7 +1046,16 @@ void TextWidget_UpdateScrollBars()
     if (edit.viewport == nullptr) {
         return;
     }
-    Widget bar = XtNameToWidget(edit.viewport, "vertical");
+    Widget horizontal = ScrollBar("horizontal");
+    if (horizontal != nullptr && edit.widget->core.width > 0) {
+        double whole = edit.widget->core.width;
+        int32_t frameWidth = 0;
+        int32_t frameHeight = 0;
+        TextWidget_FramePixels(&frameWidth, &frameHeight);
+        XawScrollbarSetThumb(horizontal, static_cast<float>(-edit.widget->core.x / whole),
+                             static_cast<float>(std::min(frameWidth / whole, 1.0)));
+    }
+    Widget bar = ScrollBar("vertical");
     TextLock text(EditedText());
     if (bar == nullptr || !text) {
         return;
@@ -982,6 +1068,109 @@ void TextWidget_UpdateScrollBars()
         return;
     }
     XawScrollbarSetThumb(bar, static_cast<float>(h * text->topLineIndex / whole), static_cast<float>(frame / whole));
+}
+
+uint32_t TextWidget_ScrollTo(int32_t x, int32_t y)
+{
+    MemHandle handle = EditedText();
+    if (edit.widget == nullptr || handle == 0) {
+        return 0;
+    }
+    {
+        TextLock text(handle);
+        if (!text) {
+            return 0;
+        }
+        WidgetPlace place = PlaceOf(*text);
+        place.x = edit.widget->core.x;
+        place.y = edit.widget->core.y;
+        const int32_t oldWidth = edit.widget->core.width;
+        if (text->noWrap != 0 && place.width > oldWidth) {
+            // A text whose lines outgrew the widget: wider, shifted left by a
+            // third of the growth so the frame keeps showing the same part.
+            place.x -= (place.width - oldWidth) / 3;
+        } else {
+            place.width = oldWidth;
+        }
+        place.height = std::max<int32_t>(edit.widget->core.height, 1);
+        const int32_t newX = ClampPlace(place.x + x, place.frameWidth, place.width);
+        const int32_t newY = ClampPlace(place.y + y, place.frameHeight, place.height);
+        if (newX == edit.widget->core.x && newY == edit.widget->core.y && place.width == oldWidth) {
+            return 0;
+        }
+        place.x = newX;
+        place.y = newY;
+        ObjectHandle page = Model_GetPage(text->owner);
+        text->scrollX = Window_PixelsToPage(page, newX + place.width / 3, 0);
+        text->scrollY = Window_PixelsToPage(page, newY + place.frameHeight, 1);
+        ApplyPlace(place);
+    }
+    Resize(edit.widget);
+    TextWidget_UpdateScrollBars();
+    return 1;
+}
+
+void TextWidget_ScrollArea(int32_t dx, int32_t dy)
+{
+    TextDrawTarget target = TextWidget_DrawTarget();
+    MemHandle handle = EditedText();
+    if (target.display == nullptr || handle == 0 || (dx == 0 && dy == 0)) {
+        return;
+    }
+    int32_t fx = 0;
+    int32_t fy = 0;
+    int32_t fw = 0;
+    int32_t fh = 0;
+    TextWidget_FramePixels(&fw, &fh);
+    if (edit.dragMode) {
+        TextLock text(handle);
+        Window_PageToPixel(edit.pageWindow, FixPoint{text->frameX, text->frameY}, &fx, &fy);
+    }
+    const int32_t ax = std::abs(dx);
+    const int32_t ay = std::abs(dy);
+    if (ax < fw && ay < fh) {
+        XCopyArea(target.display, target.window, target.window, target.normal, fx + std::max(-dx, 0),
+                  fy + std::max(-dy, 0), static_cast<unsigned>(fw - ax), static_cast<unsigned>(fh - ay),
+                  fx + std::max(dx, 0), fy + std::max(dy, 0));
+    }
+    // The uncovered strips: a column on the side the text left, a row above
+    // or below.
+    struct Strip {
+        int32_t x, y, width, height;
+    };
+    const Strip strips[2] = {
+        {dx > 0 ? fx : fx + fw - std::min(ax, fw), fy, std::min(ax, fw), fh},
+        {fx, dy > 0 ? fy : fy + fh - std::min(ay, fh), fw, std::min(ay, fh)},
+    };
+    for (const Strip& strip : strips) {
+        if (strip.width <= 0 || strip.height <= 0) {
+            continue;
+        }
+        XFillRectangle(target.display, target.window, target.inverse, strip.x, strip.y,
+                       static_cast<unsigned>(strip.width), static_cast<unsigned>(strip.height));
+        if (edit.dragMode) {
+            FixPoint corner{};
+            FixPoint far{};
+            Window_PixelToPage(edit.pageWindow, strip.x, strip.y, &corner);
+            Window_PixelToPage(edit.pageWindow, strip.x + strip.width, strip.y + strip.height, &far);
+            Window_AddDamage(edit.pageWindow, FixRect{corner.x, corner.y, far.x, far.y});
+        }
+    }
+    if (edit.dragMode) {
+        Window_FlushDamage();
+    } else {
+        Text_Redisplay(handle, 0);
+    }
+    XFlush(target.display);
+}
+
+void TextWidget_FrameRelative(XEvent* event)
+{
+    int32_t width = 0;
+    int32_t height = 0;
+    TextWidget_FramePixels(&width, &height);
+    event->xbutton.x -= width;
+    event->xbutton.y -= height;
 }
 
 void TextWidget_ClearArea(int32_t x, int32_t y, int32_t width, int32_t height)
@@ -1110,65 +1299,61 @@ void Retarget(XEvent* event, uint32_t state)
     event->xany.window = edit.inner;
 }
 
-bool OnEditWidget(Window window)
+bool IsScrollBarWindow(Window window, const char* name)
 {
-    if (window == edit.inner || window == XtWindow(edit.widget)) {
-        return true;
-    }
-    for (const char* name : {"vertical", "horizontal"}) {
-        Widget bar = edit.viewport != nullptr ? XtNameToWidget(edit.viewport, name) : nullptr;
-        if (bar != nullptr && XtIsRealized(bar) && XtWindow(bar) == window) {
-            return true;
-        }
-    }
-    return false;
+    Widget bar = ScrollBar(name);
+    return bar != nullptr && XtIsRealized(bar) && XtWindow(bar) == window;
+}
+
+bool IsPointerEvent(const XEvent* event)
+{
+    return event->type == ButtonPress || event->type == ButtonRelease || event->type == MotionNotify;
 }
 
 // Set by a press that went to the edit widget from the page window, so that
 // the motion and the release of that press follow it there.
 bool tracking = false;
 
-}  // namespace
-
-uint32_t Text_RoutePointerEvent(XEvent* event, uint32_t state)
+// Drag mode: presses, motion and releases on the page window under the
+// hidden edit window go to the editing widget, presses and releases at once.
+uint32_t FilterInDragMode(XEvent* event, uint32_t state)
 {
-    if (event == nullptr || state == kEditingNone || edit.widget == nullptr || !XtIsRealized(edit.widget) ||
-        edit.inner == 0) {
-        return 1;
-    }
-    if (event->type != ButtonPress && event->type != ButtonRelease && event->type != MotionNotify) {
-        return 1;
-    }
-    if (OnEditWidget(event->xany.window)) {
-        return 1;
-    }
-    const bool press = event->type == ButtonPress;
-    bool toEditor = false;
-    if (press) {
-        // A text in drag mode takes the presses on the page window, whose
-        // part under the hidden edit window it moves; a label takes a press
-        // over its characters. A hidden edit window lets other presses
-        // reach the page.
-        tracking = state == kEditingText ? TextWidget_DragMode() != 0
-                                         : Text_PointOverEditedText(0, static_cast<int16_t>(std::clamp(event->xbutton.x, -32768, 32767)),
-                                            static_cast<int16_t>(std::clamp(event->xbutton.y, -32768, 32767))) != 0;
-        toEditor = tracking;
-    } else {
-        toEditor = tracking;
-        if (event->type == ButtonRelease) {
-            tracking = false;
-        }
-    }
-    if (toEditor) {
+    if (IsPointerEvent(event) && event->xany.window == edit.parentWindow) {
         Retarget(event, state);
-        return 1;
     }
-    if (!Velkor_Settings().clickSet) {
-        return 1;
+    if ((event->type == ButtonPress || event->type == ButtonRelease) && event->xany.window == edit.inner) {
+        XtDispatchEvent(event);
+        return 0;
     }
-    // The editor dispatches the event at once and lets the commands it
-    // posted run; when they made another object's text the edited one, the
-    // event goes on to that text's edit window.
+    return 1;
+}
+
+// A label takes a press over its characters, or any press while a label is
+// being placed, with the motion and the release that follow.
+bool TakenByLabel(XEvent* event)
+{
+    if (event->type == ButtonPress || event->type == KeyPress) {
+        const bool inside =
+            Text_PointOverEditedText(0, static_cast<int16_t>(std::clamp(event->xbutton.x, -32768, 32767)),
+                                     static_cast<int16_t>(std::clamp(event->xbutton.y, -32768, 32767))) != 0;
+        const bool taken = inside || Text_HasLabel() != 0;
+        if (event->type == ButtonPress) {
+            tracking = taken;
+        }
+        return taken;
+    }
+    const bool taken = tracking;
+    if (event->type == ButtonRelease) {
+        tracking = false;
+    }
+    return taken;
+}
+
+// With clickSet the editor dispatches an event elsewhere at once and lets the
+// commands it posted run; when they made another object's text the edited
+// one, the event goes on to that text's edit window.
+uint32_t DispatchClickSet(XEvent* event)
+{
     const ObjectHandle before = TextWidget_EditedObject();
     const MemHandle beforeText = EditedText();
     XtDispatchEvent(event);
@@ -1178,9 +1363,61 @@ uint32_t Text_RoutePointerEvent(XEvent* event, uint32_t state)
     if (now == kEditingNone || after == 0 || (after == before && EditedText() == beforeText)) {
         return 0;
     }
-    tracking = press;
+    tracking = event->type == ButtonPress;
     Retarget(event, now);
     return 1;
+}
+
+}  // namespace
+
+uint32_t Text_FilterEvent(XEvent* event, uint32_t state)
+{
+    if (event == nullptr || state == kEditingNone || edit.widget == nullptr || !XtIsRealized(edit.widget) ||
+        edit.inner == 0) {
+        return 1;
+    }
+    if (edit.dragMode) {
+        return FilterInDragMode(event, state);
+    }
+    const bool pointer = IsPointerEvent(event);
+    if (!pointer && event->type != KeyPress) {
+        return 1;
+    }
+    const Window window = event->xany.window;
+    if (pointer && IsScrollBarWindow(window, "vertical")) {
+        Text_ScrollVertical(event, 0);
+        return 0;
+    }
+    if (pointer && IsScrollBarWindow(window, "horizontal")) {
+        Text_ScrollHorizontal(event);
+        return 0;
+    }
+    if (window == edit.inner) {
+        return 1;
+    }
+    if (window == XtWindow(edit.widget)) {
+        if (pointer) {
+            TextWidget_FrameRelative(event);
+        }
+        event->xany.window = edit.inner;
+        return 1;
+    }
+    if (state == kEditingLabel && TakenByLabel(event)) {
+        Retarget(event, state);
+        return 1;
+    }
+    if (!pointer || !Velkor_Settings().clickSet) {
+        return 1;
+    }
+    return DispatchClickSet(event);
+}
+
+uint32_t Text_RoutePointerEvent(XEvent* event, uint32_t state)
+{
+    if (event == nullptr || !IsPointerEvent(event)) {
+        return 1;
+    }
+    return Text_FilterEvent(event, state);
 }
 
 void Text_FollowScroll()
@@ -1213,27 +1450,4 @@ KernelStatus Text_ShowEditWindow()
         TextWidget_Show();
     }
     return kStatusOk;
-}
-
-// Vertical scrolling by whole lines, as the scroll bar asks (negative: up).
-void Text_ScrollLines(int32_t lines)
-{
-    MemHandle handle = EditedText();
-    MemHandle top = 0;
-    {
-        TextLock text(handle);
-        if (!text || lines == 0) {
-            return;
-        }
-        top = text->topLine;
-        for (int32_t i = 0; i < std::abs(lines); ++i) {
-            MemHandle next = lines > 0 ? NextLine(top) : PreviousLine(top);
-            if (next == 0) {
-                break;
-            }
-            top = next;
-        }
-    }
-    Text_SetTopLine(handle, top);
-    Text_RedisplayAndShowCursor(handle, 1);
 }

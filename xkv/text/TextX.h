@@ -43,4 +43,26 @@ void Text_FollowScroll();
 void Text_PlaceEditWindow();
 KernelStatus Text_HideEditWindow();
 KernelStatus Text_ShowEditWindow();
-void Text_ScrollLines(int32_t lines);
+
+// ---- Scrolling and dragging the edited text ----
+// The scroll bars: a scroll-bar event, or (event null) a pixel distance as
+// the toolkit's scroll bar reports it.
+void Text_ScrollVertical(const XEvent* event, int32_t deltaPixels);
+void Text_ScrollHorizontal(const XEvent* event);
+// Moves the text by pixels inside its frame (drag mode); with `scroll` the
+// frame's pixels follow at once.
+void Text_DragBy(MemHandle text, int32_t dx, int32_t dy, uint32_t scroll);
+// Adds dy to the position of the lines from the top shown line down to the
+// first one below the frame.
+void Text_ShiftLines(MemHandle text, Fixed dy);
+// Moves the editing widget in the viewport by (x, y) pixels; 1 when it moved.
+uint32_t TextWidget_ScrollTo(int32_t x, int32_t y);
+// Scrolls the pixels of the frame in the drawing window and repaints the
+// uncovered strips.
+void TextWidget_ScrollArea(int32_t dx, int32_t dy);
+// Makes the pointer position of an event on the editing widget's own window
+// relative to the frame.
+void TextWidget_FrameRelative(XEvent* event);
+// The text editor's look at an X event while text is edited: 1 when the
+// kernel's event switch goes on with it, 0 when the editor took it.
+uint32_t Text_FilterEvent(XEvent* event, uint32_t state);
