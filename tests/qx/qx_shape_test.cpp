@@ -230,6 +230,21 @@ TEST_F(QXShapeAttrTest, BoxWordsComeFirstThirdSecondFourth)
     EXPECT_EQ(QXRdAttr_GetFontSize(n), 0u);  // no text yet
 }
 
+// A node whose centre lies at the edge of the coordinate range keeps its box
+// inside the range instead of wrapping around to the other side.
+TEST_F(QXShapeAttrTest, BoxesAtTheEdgeOfTheRangeSaturate)
+{
+    const Fixed top = 0x7fff0000;
+    ObjectHandle n = QXStr_CreateNode(page_, top, -top, F(20), F(10), 1);
+    ASSERT_NE(n, 0u);
+    Fixed a = 0, b = 0, c = 0, d = 0;
+    ASSERT_EQ(QXRdAttr_GetBoxWords(n, &a, &b, &c, &d), 1u);
+    EXPECT_EQ(a, top - F(10));
+    EXPECT_GE(b, a) << "the right edge stays right of the left edge";
+    EXPECT_LE(c, -top + F(5)) << "the top edge stays above the centre";
+    EXPECT_GE(d, -top);
+}
+
 // A picture file: 512 bytes of header, a big-endian length counting itself, data.
 std::string WritePictureFile(const std::vector<uint8_t>& data, int lengthAdjust = 0)
 {

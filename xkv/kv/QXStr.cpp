@@ -12,6 +12,7 @@
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXText.h"
 #include "xkv/kv/QXUtil.h"
+#include "xkv/types/Fixed.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/model/ModelMap.h"
 #include "xkv/model/Model.h"
@@ -193,7 +194,8 @@ ObjectHandle QXStr_CreateNode(ObjectHandle page, Fixed cx, Fixed cy, Fixed width
     }
     const Fixed halfWidth = width / 2;
     const Fixed halfHeight = height / 2;
-    const FixRect box{cx - halfWidth, cy - halfHeight, cx + halfWidth, cy + halfHeight};
+    // Edges saturate at the coordinate range instead of wrapping around.
+    const FixRect box{Fix_Sub(cx, halfWidth), Fix_Sub(cy, halfHeight), Fix_Add(cx, halfWidth), Fix_Add(cy, halfHeight)};
     ObjectHandle node = 0;
     if (KernelStatus s = Core_AddNode(page, box, static_cast<uint32_t>(kind), 0, &node); s != kStatusOk) {
         return qx::Fail(s);
