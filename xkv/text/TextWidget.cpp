@@ -600,6 +600,11 @@ const char kTranslations[] =
     "     <Key>Up:\t\tup() \n     <Key>Delete:\tdeletePreChr() \n     <Key>BackSpace:\tdeletePreChr() \n"
     "     <Key>Linefeed:\tnewline() \n     <Key>Return:\tnewline() \n     <Key>:\t\tgetChar()";
 
+// Merged over the translations when the toolkit has Motif's virtual keys.
+const char kOsfTranslations[] =
+    "\t<Key>osfBackSpace:\tdeletePreChr()\n\t<Key>osfDelete:\t\tdeletePreChr()\n\t<Key>osfRight:  \tforwardChr() \n"
+    "\t<Key>osfLeft:\t\tbackwardChr() \n\t<Key>osfDown:\t\tdown() \n\t<Key>osfUp:\t\tup() \n";
+
 XtResource resources[] = {
     {Str("dpiFont"), Str("DpiFont"), Str(XtRDimension), sizeof(Dimension), XtOffsetOf(BkTxRec, bkTx.dpiFont),
      Str(XtRImmediate), reinterpret_cast<XtPointer>(75)},
@@ -846,6 +851,9 @@ void TextWidget_Build(Widget toplevel, EditNotifier notifier)
     edit.widget = XtVaCreateManagedWidget("braskText", bkTxWidgetClass, edit.viewport, XtNx, -100, XtNy, -100,
                                           XtNwidth, 300, XtNheight, 300, XtNborderWidth, 1, XtNbackground,
                                           edit.background, nullptr);
+    if (Velkor_MotifAvailable() != 0) {
+        XtOverrideTranslations(edit.widget, XtParseTranslationTable(kOsfTranslations));
+    }
     XtRealizeWidget(edit.shell);
     TakeOverScrollBars();
     Cursor beam = XCreateFontCursor(display, XC_xterm);
@@ -872,11 +880,24 @@ void TextWidget_Destroy()
     edit = EditWindow{};
 }
 
+void Text_CreateEditWindow(EditNotifier notifier)
+{
+    TextWidget_Build(Velkor_Settings().toplevel, notifier);
+}
+
 void Text_InitWindows(void (*notify)(uint32_t block))
 {
-    const VelkorSettings& settings = Velkor_Settings();
-    Text_SetTabSize(settings.tabSize);
-    TextWidget_Build(settings.toplevel, notify);
+    Text_SetTabSize(Velkor_Settings().tabSize);
+    Text_CreateEditWindow(notify);
+}
+
+const char* TextWidget_SelectionBuffer(uint32_t* length)
+{
+    const std::vector<char>& buffer = Text_SelectionBuffer();
+    if (length != nullptr) {
+        *length = static_cast<uint32_t>(buffer.size());
+    }
+    return buffer.data();
 }
 
 Pixel Text_ForegroundPixel()

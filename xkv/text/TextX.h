@@ -23,6 +23,10 @@ TextDrawTarget TextWidget_DrawTarget();
 // "braskText" under the toplevel shell (once); the notifier is kept for the
 // edit record.
 void TextWidget_Build(Widget toplevel, EditNotifier notifier);
+// The same under the kernel's toplevel shell, as at start-up.
+void Text_CreateEditWindow(EditNotifier notifier);
+// The characters last selected or typed over, and their count.
+const char* TextWidget_SelectionBuffer(uint32_t* length);
 // Destroys the edit window (the program's end).
 void TextWidget_Destroy();
 Widget TextWidget_Widget();
