@@ -13,6 +13,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "xkv/comm/Comm.h"
@@ -323,6 +324,41 @@ TEST_F(ClickWhileEditing, ScrollBarsScrollTheEditedText)
     EXPECT_EQ(widgetX(), start) << "button 1 moves it back left";
     EXPECT_EQ(record->scrollX, 0);
     EXPECT_EQ(TextWidget_EditedObject(), first);
+}
+
+// The text's scroll-bar flag decides whether its edit window has bars; a
+// change while the text is edited shows or drops them at once.
+TEST_F(ClickWhileEditing, TheEditWindowFollowsTheTextsScrollBarFlag)
+{
+    MemHandle text = Model_GetFieldValue(first, Field::kText);
+    ASSERT_EQ(Text_SetScrollBars(text, 0), kStatusOk);
+    EditFirst();
+    auto barShown = [](const char* name) {
+        Widget bar = XtNameToWidget(XtParent(TextWidget_Widget()), name);
+        return bar != nullptr && XtIsManaged(bar) && XtIsRealized(bar) && Viewable(bar);
+    };
+    auto shellSize = [&] {
+        Dimension width = 0;
+        Dimension height = 0;
+        XtVaGetValues(TextWidget_Shell(), XtNwidth, &width, XtNheight, &height, nullptr);
+        return std::pair<int, int>(width, height);
+    };
+    EXPECT_FALSE(barShown("vertical"));
+    EXPECT_FALSE(barShown("horizontal"));
+    const auto without = shellSize();
+
+    ASSERT_EQ(Text_SetScrollBars(text, 1), kStatusOk);
+    Run();
+    EXPECT_TRUE(barShown("vertical"));
+    EXPECT_TRUE(barShown("horizontal"));
+    const auto with = shellSize();
+    EXPECT_GT(with.first, without.first) << "the window grows by the bars";
+    EXPECT_GT(with.second, without.second);
+
+    ASSERT_EQ(Text_SetScrollBars(text, 0), kStatusOk);
+    Run();
+    EXPECT_FALSE(barShown("vertical"));
+    EXPECT_EQ(shellSize(), without);
 }
 
 // With clickSet the editor dispatches a click elsewhere itself; the click on

@@ -12,6 +12,8 @@
 #include "xkv/mem/Mem.h"
 #include "xkv/model/BlockLock.h"
 #include "xkv/model/Model.h"
+#include "xkv/text/TextDisplay.h"
+#include "xkv/text/TextInternal.h"
 #include "xkv/types/Fixed.h"
 
 namespace {
@@ -696,11 +698,22 @@ KernelStatus Text_GetScrollBars(MemHandle handle, uint16_t* out)
 
 KernelStatus Text_SetScrollBars(MemHandle handle, uint16_t value)
 {
-    TextLock text(handle);
-    if (!text) {
-        return kStatusNoText;
+    bool showNow = false;
+    {
+        TextLock text(handle);
+        if (!text) {
+            return kStatusNoText;
+        }
+        if (text->scrollBars == value) {
+            return kStatusOk;
+        }
+        text->scrollBars = static_cast<uint8_t>(value);
+        showNow = textimpl::IsEditedRec(text.get()) && text->label == 0;
     }
-    text->scrollBars = static_cast<uint8_t>(value);
+    // The edited text's window shows or drops its bars at once.
+    if (showNow) {
+        TextWidget_SetScrollBars(value);
+    }
     return kStatusOk;
 }
 
