@@ -127,11 +127,11 @@ void SetText(ObjectHandle object, const char* text, int32_t alignment)
 
 // An inscription region of the kind on its owner (its size follows its
 // text), placed at `at`, whose text the editor stores into the owner's record.
-void AddInscription(ObjectHandle owner, int32_t kind, std::string_view text, Point at)
+void AddInscription(ObjectHandle owner, int32_t kind, const char* text, Point at)
 {
     const ObjectHandle region = GE_MakeRegion(owner, kind);
     Check(region != 0, "no inscription region");
-    SetText(region, std::string(text).c_str(), kAlignCentre);
+    SetText(region, text, kAlignCentre);
     Check(QXWtAttr_SetPosition(region, Units(at.x), Units(at.y)) == 1, "inscription not placed");
     Check(EE_UpdateNetFromRegion(region) == 1, "inscription not stored");
 }
@@ -146,7 +146,7 @@ ObjectHandle AddNamedNode(ObjectHandle page, int32_t shape, const char* name, Po
     return node;
 }
 
-struct PlaceSpec {
+struct PlaceLayout {
     const char* name;
     Point centre;
     const char* colourSet;
@@ -155,34 +155,34 @@ struct PlaceSpec {
     Point initialMarkingAt;
 };
 
-ObjectHandle AddPlace(ObjectHandle page, const PlaceSpec& spec)
+ObjectHandle AddPlace(ObjectHandle page, const PlaceLayout& layout)
 {
-    const ObjectHandle node = AddNamedNode(page, kShapeEllipse, spec.name, spec.centre, {36, 24});
+    const ObjectHandle node = AddNamedNode(page, kShapeEllipse, layout.name, layout.centre, {36, 24});
     Check(EE_CreateNetPlace(node) == 1, "no place record");
     Check(EE_TakeNameFromRegion(node) == 1, "place name not stored");
-    AddInscription(node, kRegionColourSet, spec.colourSet, spec.colourSetAt);
-    AddInscription(node, kRegionInitMark, spec.initialMarking, spec.initialMarkingAt);
+    AddInscription(node, kRegionColourSet, layout.colourSet, layout.colourSetAt);
+    AddInscription(node, kRegionInitMark, layout.initialMarking, layout.initialMarkingAt);
     return node;
 }
 
-struct TransitionSpec {
+struct TransitionLayout {
     const char* name;
     Point centre;
     const char* guard;
     Point guardAt;
 };
 
-ObjectHandle AddTransition(ObjectHandle page, const TransitionSpec& spec)
+ObjectHandle AddTransition(ObjectHandle page, const TransitionLayout& layout)
 {
-    const ObjectHandle node = AddNamedNode(page, kShapeBox, spec.name, spec.centre, {40, 20});
+    const ObjectHandle node = AddNamedNode(page, kShapeBox, layout.name, layout.centre, {40, 20});
     Check(EE_CreateNetTrans(node) == 1, "no transition record");
     Check(EE_TakeNameFromRegion(node) == 1, "transition name not stored");
-    if (spec.guard != nullptr)
-        AddInscription(node, kRegionGuard, spec.guard, spec.guardAt);
+    if (layout.guard != nullptr)
+        AddInscription(node, kRegionGuard, layout.guard, layout.guardAt);
     return node;
 }
 
-struct ArcSpec {
+struct ArcLayout {
     ObjectHandle from;
     ObjectHandle to;
     const char* expression;
@@ -197,23 +197,23 @@ FixPoint CentreOf(ObjectHandle node)
     return FixPoint{x, y};
 }
 
-void AddArc(ObjectHandle page, const ArcSpec& spec)
+void AddArc(ObjectHandle page, const ArcLayout& layout)
 {
-    const ObjectHandle connector = QXStr_CreateConnector(page, spec.from, spec.to);
+    const ObjectHandle connector = QXStr_CreateConnector(page, layout.from, layout.to);
     Check(connector != 0, "no connector");
     Check(QXWtAttr_SetDirection(connector, kArcForward) == 1, "arc direction not set");
-    if (!spec.bends.empty()) {
+    if (!layout.bends.empty()) {
         FixPoint points[8];
-        Check(spec.bends.size() + 2 <= std::size(points), "too many corners");
+        Check(layout.bends.size() + 2 <= std::size(points), "too many corners");
         uint32_t count = 0;
-        points[count++] = CentreOf(spec.from);
-        for (const Point& bend : spec.bends)
+        points[count++] = CentreOf(layout.from);
+        for (const Point& bend : layout.bends)
             points[count++] = At(bend);
-        points[count++] = CentreOf(spec.to);
+        points[count++] = CentreOf(layout.to);
         Check(QXWtAttr_SetConnPoints(connector, count, points) == 1, "arc corners not set");
     }
     Check(EE_CreateNetArc(connector) == 1, "no arc record");
-    AddInscription(connector, kRegionArcExpr, spec.expression, spec.expressionAt);
+    AddInscription(connector, kRegionArcExpr, layout.expression, layout.expressionAt);
 }
 
 // A global declaration node: a box whose text holds the declarations.
