@@ -5,6 +5,7 @@
 #include <string>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
@@ -88,8 +89,12 @@ void Comm_SetCurrentPage(ObjectHandle page)
         Select_Clear();
         return;
     }
-    if (Window_OfPage(page) == nullptr && Window_OpenPage(page, nullptr, 1, nullptr, 1) != 0) {
-        return;
+    if (Window_OfPage(page) == nullptr) {
+        if (Window_OpenPage(page, nullptr, 1, nullptr, 1) != 0) {
+            return;
+        }
+        // A page read from a file has its connectors' paths but no arrow heads yet.
+        Core_RebuildPageConnectors(page);
     }
     if (previous != 0) {
         Window_SetAllowScroll(previous, 0);
