@@ -3,8 +3,8 @@
 // the area a run covers, the TAB stop; and positions and widths on a line
 // whose reference segment starts inside its display string.
 #include "TextFixture.h"
+#include "SplitReference.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -181,39 +181,11 @@ TEST_F(TextFixture, TheScreenFontFollowsAFontChangeAtTheSameScale)
 // "2>>c" show one display string "<<12>>" through two segments.
 class SplitReferenceTest : public TextFixture {
 protected:
-    struct LineShape {
-        std::string characters;  // '\0' takes the line's segment
-        uint8_t endMark;
-        uint16_t start;
-        uint16_t end;
-    };
-
-    MemHandle SplitText(ObjectHandle node, const std::vector<LineShape>& shapes)
+    MemHandle SplitText(ObjectHandle node, const std::vector<texttest::SplitLine>& shapes)
     {
         MemHandle text = TextOf(node);
         reference = Text_MakeReference(12, 0);
-        MemHandle line = Rec(text)->firstLine;
-        for (size_t i = 0; i < shapes.size(); ++i) {
-            if (i > 0) {
-                line = Text_LinkNewLine(text, line, 1);
-            }
-            const LineShape& shape = shapes[i];
-            EXPECT_EQ(Text_ResizeLine(line, 0, static_cast<int32_t>(shape.characters.size())), kStatusOk);
-            TextLine* l = LineRec(line);
-            uint8_t* characters = nullptr;
-            Mem_LockAs(l->characters, &characters);
-            std::memcpy(characters, shape.characters.data(), shape.characters.size());
-            Mem_Unlock(l->characters);
-            if (shape.characters.find('\0') != std::string::npos) {
-                Mem_Alloc(&l->references, sizeof(MemHandle));
-                MemHandle* segments = nullptr;
-                Mem_LockAs(l->references, &segments);
-                segments[0] = Text_MakeSegment(reference, shape.start, shape.end);
-                Mem_Unlock(l->references);
-                l->referenceCount = 1;
-            }
-            l->endMark = shape.endMark;
-        }
+        texttest::FillSplitLines(text, reference, shapes);
         return text;
     }
 
