@@ -376,4 +376,48 @@ TEST_F(ZoomedTextTest, ACursorOnTheSecondSegmentOfASplitReferenceStandsOnTheRefe
     EXPECT_LT(ForegroundShare(segment.x, segment.y, segment.width, segment.height), 0.35);
 }
 
+TEST_F(ZoomedTextTest, AnEditedLabelIsDrawnAtTheZoomAndLeavesNothingBehindWhenItShrinks)
+{
+    Widget window = OpenPageAt(2.0, 1);
+    ASSERT_NE(window, nullptr);
+    FixPoint corner{};
+    Window_PixelToPage(window, 20, 20, &corner);
+    ObjectHandle label = NewBox(Window_Page(window), {corner.x, corner.y, corner.x + U(10), corner.y + U(10)}, 12);
+    Model_SetFlags(label, kFlagNoOutline, 1);
+    MemHandle text = 0;
+    ASSERT_EQ(Text_Get(label, &text, 1), kStatusOk);
+    ASSERT_NE(Rec(text)->label, 0u);
+    Text_SetFontFamily(text, 3);
+    Text_SetFontSize(text, 12);
+    Text_SetFontStyle(text, 0);
+    Text_StartEdit(label);
+    Pump();
+    ASSERT_EQ(Text_EditingState(), kEditingLabel);
+    std::string typed = "HHHHHHHH";
+    ASSERT_EQ(Text_PutString(label, typed.data(), static_cast<uint32_t>(typed.size()), 1), kStatusOk);
+    Pump();
+    MemHandle line = Rec(text)->firstLine;
+    Fixed width = LineRec(line)->width;
+    int left = PixelX(window, LineRec(line)->x);
+    int top = PixelY(window, LineRec(line)->bottom - LineRec(line)->height);
+    int bottom = PixelY(window, LineRec(line)->bottom);
+    unsigned long background = PixelAt(window, 2, 2);
+    auto inkNow = [&] {
+        return InkOf(XtWindow(window), left - 10, top, static_cast<int>(width / 0x4000) + 40, bottom - top, background,
+                     false);
+    };
+    Ink whole = inkNow();
+    ASSERT_GT(whole.count, 20);
+    // Eight 'H' of Helvetica 12 at scale 2: the zoomed line's width.
+    EXPECT_NEAR(whole.Width(), width / 0x4000, 8) << "layout width " << width / 65536.0 << " units";
+    EXPECT_NEAR(whole.left, left, 4);
+
+    Text_DeleteChars(text, -4);
+    Pump();
+    ASSERT_EQ(LineRec(Rec(text)->firstLine)->length, 4u);
+    Ink half = inkNow();
+    ASSERT_GT(half.count, 10);
+    EXPECT_LT(half.right, whole.left + whole.Width() / 2 + 6) << "the deleted characters are gone from the page";
+}
+
 }  // namespace

@@ -220,6 +220,65 @@ void DrawCursorLocked(const TextRec& text, const EditedDrawing& d, bool show)
     }
 }
 
+// The page-window pixels an edited label covered when last drawn: a redraw
+// with clearing clears them with the label's present box, so that a label
+// that became shorter leaves no characters behind.
+struct DrawnLabel {
+    MemHandle text = 0;
+    Widget window = nullptr;
+    PixelRect area{};
+};
+
+DrawnLabel& LastLabel()
+{
+    static DrawnLabel drawn;
+    return drawn;
+}
+
+PixelRect LabelPixels(const TextRec& text, Widget window)
+{
+    FixRect box{};
+    if (window == nullptr || Text_LabelBox(&text, &box) == 0) {
+        return {};
+    }
+    box.right = Fix_Add(box.right, kHalf);
+    box.bottom = Fix_Add(box.bottom, kHalf);
+    PixelRect pixels{};
+    Window_PageRectToPixels(window, box, &pixels);
+    return pixels;
+}
+
+void ClearPixels(const TextDrawTarget& window, const PixelRect& r)
+{
+    int32_t left = std::clamp(r.x, -32768, 32767);
+    int32_t top = std::clamp(r.y, -32768, 32767);
+    int32_t right = std::clamp<int32_t>(static_cast<int32_t>(std::min<int64_t>(int64_t{r.x} + r.width, INT32_MAX)),
+                                        -32768, 32767);
+    int32_t bottom = std::clamp<int32_t>(
+        static_cast<int32_t>(std::min<int64_t>(int64_t{r.y} + r.height, INT32_MAX)), -32768, 32767);
+    if (right > left && bottom > top) {
+        XClearArea(window.display, window.window, left, top, static_cast<unsigned>(right - left),
+                   static_cast<unsigned>(bottom - top), False);
+    }
+}
+
+// Clears what the edited label covers now and covered when last drawn.
+void ClearLabel(MemHandle handle, const TextRec& text, const TextDrawTarget& window)
+{
+    Widget pageWindow = TextWidget_PageWindow();
+    DrawnLabel& last = LastLabel();
+    if (last.text == handle && last.window == pageWindow) {
+        ClearPixels(window, last.area);
+    }
+    ClearPixels(window, LabelPixels(text, pageWindow));
+}
+
+void RememberLabel(MemHandle handle, const TextRec& text)
+{
+    Widget pageWindow = TextWidget_PageWindow();
+    LastLabel() = DrawnLabel{handle, pageWindow, LabelPixels(text, pageWindow)};
+}
+
 // Draws the edited text; the cursor is shown when `showCursor`.
 void DrawEdited(MemHandle handle, bool clear, bool showCursor)
 {
@@ -241,6 +300,8 @@ void DrawEdited(MemHandle handle, bool clear, bool showCursor)
     }
     if (clear && !label) {
         XClearWindow(window.display, window.window);
+    } else if (clear) {
+        ClearLabel(handle, *text, window);
     }
     uint32_t from = UINT32_MAX;
     uint32_t to = 0;
@@ -277,6 +338,9 @@ void DrawEdited(MemHandle handle, bool clear, bool showCursor)
     }
     if (showCursor && !selected) {
         DrawCursorLocked(*text, d, true);
+    }
+    if (label) {
+        RememberLabel(handle, *text);
     }
     XFlush(window.display);
 }
