@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "SplitReference.h"
+#include "xkv/colour/Colour.h"
 #include "xkv/mem/Mem.h"
 #include "xkv/text/Text.h"
 #include "xkv/text/TextDisplay.h"
@@ -268,6 +269,37 @@ TEST_F(ZoomedTextTest, AnObjectTextIsClippedToItsFrameInset)
     Ink ink = InkOf(XtWindow(window), left, top, right - left + 40, bottom - top, background, false);
     ASSERT_GT(ink.count, 20);
     EXPECT_EQ(ink.right, right - 7) << "the text runs up to 1.5 units before the frame's right edge, no further";
+}
+
+TEST_F(ZoomedTextTest, EachObjectTextIsDrawnInItsOwnColour)
+{
+    Widget window = OpenPageAt(2.0, 1);
+    ASSERT_NE(window, nullptr);
+    ObjectHandle red = NodeWithText(window, U(60), U(12), "Red text");
+    Model_SetFieldValue(red, Field::kColours, 6u << 8);  // colour 6 of the default table is red
+    FixPoint below{};
+    Window_PixelToPage(window, 10, 80, &below);
+    ObjectHandle black = NewBox(Window_Page(window), {below.x, below.y, below.x + U(60), below.y + U(12)});
+    Model_SetFlags(black, kFlagNoOutline, 1);
+    MemHandle text = 0;
+    ASSERT_EQ(Text_Get(black, &text, 1), kStatusOk);
+    Text_SetFontFamily(text, 3);
+    Text_SetFontSize(text, 12);
+    Text_SetFontStyle(text, 0);
+    ASSERT_EQ(Text_PutString(black, "Black text", 10, 0), kStatusOk);
+    RepaintAll(window);
+    ASSERT_NE(Color_GetPixel(6), Color_GetPixel(0));
+    for (auto [node, index] : {std::pair{red, 6}, std::pair{black, 0}}) {
+        FixRect box = FrameOf(TextOf(node));
+        int left = PixelX(window, box.left);
+        int top = PixelY(window, box.top);
+        int width = PixelX(window, box.right) - left;
+        int height = PixelY(window, box.bottom) - top;
+        Ink all = InkOf(XtWindow(window), left, top, width, height, PixelAt(window, 2, 2), false);
+        Ink coloured = InkOf(XtWindow(window), left, top, width, height, Color_GetPixel(static_cast<int16_t>(index)));
+        ASSERT_GT(all.count, 20) << "colour " << index;
+        EXPECT_GT(coloured.count, all.count * 9 / 10) << "colour " << index;
+    }
 }
 
 TEST_F(ZoomedTextTest, AClickOnACharacterOfAZoomedTextPutsTheCursorBeforeIt)
