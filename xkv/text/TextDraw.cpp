@@ -233,10 +233,10 @@ void DrawPieces(const TextRunTarget& target, GC gc, const LoadedFont& drawing, c
 
 void PrintRun(const TextRunTarget& target, const RunLayout& run, Fixed bottom, const LoadedFont& layout)
 {
-    FontSpec spec{layout.family, layout.requestedSize, layout.style};
+    FontSpec printed{layout.family, layout.requestedSize, layout.style};
     Fixed baseline = Fix_Sub(bottom, Text_FontDescent(&layout));
     for (const RunPiece& piece : run.pieces) {
-        Print_Text(spec, FixPoint{piece.at, baseline}, target.colour, piece.characters);
+        Print_Text(printed, FixPoint{piece.at, baseline}, target.colour, piece.characters);
     }
 }
 
