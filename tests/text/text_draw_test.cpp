@@ -175,6 +175,10 @@ TEST_F(TextFixture, TheScreenFontFollowsAFontChangeAtTheSameScale)
     Text_UpdateScreenFont(text, F(2));
     EXPECT_EQ(Text_DrawingFont(text)->family, 5u);
     EXPECT_EQ(texttest::Fonts().loaded, 2) << "the stale screen fonts were released";
+    Text_SetFontSize(text, 40000);
+    Text_UpdateScreenFont(text, F(0.5));
+    ASSERT_NE(Text_DrawingFont(text), nullptr);
+    EXPECT_EQ(Text_DrawingFont(text)->requestedSize, 255) << "a huge size is bounded, not overflowed";
 }
 
 // A reference read from a file may be split over two lines: "ab<<1" and

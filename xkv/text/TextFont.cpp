@@ -501,8 +501,10 @@ void Text_UpdateScreenFont(MemHandle handle, Fixed scale)
             scale = kFixedOne;
         }
     }
-    Fixed product = Fix_Mul(static_cast<Fixed>(layout->requestedSize) << 16, scale);
-    auto scaled = static_cast<uint16_t>(std::clamp((int64_t{product} + 0x8000) >> 16, int64_t{1}, int64_t{255}));
+    // The size times the scale, rounded; in 64 bits, as a size read from a
+    // file may be any 16-bit number.
+    int64_t product = int64_t{layout->requestedSize} * scale;
+    auto scaled = static_cast<uint16_t>(std::clamp((product + 0x8000) >> 16, int64_t{1}, int64_t{255}));
     // A screen font chosen for an earlier font of the text is stale even at
     // the same scale.
     if (text->screenFont != kNoFont && text->screenFontScale == scale && ScreenFontFits(*text, *layout, scaled)) {
