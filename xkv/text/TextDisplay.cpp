@@ -8,12 +8,14 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 #include "xkv/group/Group.h"
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/print/Print.h"
+#include "xkv/text/TextDraw.h"
 #include "xkv/text/TextInternal.h"
 #include "xkv/text/TextX.h"
 #include "xkv/types/Fixed.h"
@@ -22,19 +24,8 @@ using namespace textimpl;
 
 namespace {
 
-constexpr size_t kDrawBufferSize = 1024;
-
-int32_t Pixels(Fixed length)
-{
-    return length >> 15;
-}
-
-int16_t Clamp16(int32_t value)
-{
-    return static_cast<int16_t>(std::clamp(value, -32768, 32767));
-}
-
-// The display characters of a cell (a reference shows its segment).
+// The display characters of a cell (a reference shows its segment, bounded
+// by the display string whatever the segment says).
 void AppendDisplay(const Cell& cell, std::string& out)
 {
     if (cell.c != 0) {
@@ -52,81 +43,126 @@ void AppendDisplay(const Cell& cell, std::string& out)
     BlockLock<char> display(reference->display);
     uint32_t length = std::min<uint32_t>(reference->displayLength, display.size());
     uint32_t end = segment->end == 0 ? length : std::min<uint32_t>(segment->end, length);
-    for (uint32_t i = segment->start; i < end; ++i) {
+    for (uint32_t i = segment->start; i < end && out.size() < kRunCharacterLimit; ++i) {
         out.push_back(display.get()[i]);
     }
 }
 
-struct LineGeometry {
-    int32_t left;      // pixels of the frame's left edge in the drawing window
-    int32_t top;       // pixels of the frame's top edge
-    int32_t width;     // pixels of the frame
-    int32_t height;
+// The display characters of cells [from, to), at most one run's worth.
+std::string DisplayOf(std::span<const Cell> cells)
+{
+    std::string shown;
+    for (const Cell& cell : cells) {
+        if (shown.size() >= kRunCharacterLimit) {
+            break;
+        }
+        AppendDisplay(cell, shown);
+    }
+    shown.resize(std::min(shown.size(), kRunCharacterLimit));
+    return shown;
+}
+
+// Width of the first `count` cells of a line, measured from its start.
+Fixed WidthBefore(LoadedFont* font, std::span<const Cell> cells, size_t count)
+{
+    Fixed x = 0;
+    for (size_t i = 0; i < count && i < cells.size(); ++i) {
+        x = Fix_Add(x, Text_CharWidth(font, x, cells[i].c, cells[i].segment));
+    }
+    return x;
+}
+
+// The page units of the edited text become pixels of its drawing window:
+// labels are drawn on the page window at page points, other texts in the
+// edit window at lengths inside their frame, both at the page's zoom.
+TextPixelMap EditedMap(const TextRec& text)
+{
+    Widget pageWindow = TextWidget_PageWindow();
+    if (text.label != 0) {
+        return TextPixelMap{pageWindow, 0};
+    }
+    ObjectHandle page = Model_GetPage(text.owner);
+    if (page == 0 && pageWindow != nullptr) {
+        page = Window_Page(pageWindow);
+    }
+    return TextPixelMap{nullptr, page};
+}
+
+struct EditedDrawing {
+    TextRunTarget target;
+    LoadedFont* layout = nullptr;
+    LoadedFont* drawing = nullptr;
+    Fixed rightEnd = kUnboundedFrame;
 };
 
-LineGeometry GeometryOf(bool label)
+EditedDrawing EditedDrawingOf(const TextRec& text, const TextDrawTarget& window, LoadedFont* drawing)
 {
-    if (label) {
-        int32_t x = 0;
-        int32_t y = 0;
-        Window_PageToPixel(TextWidget_PageWindow(), FixPoint{0, 0}, &x, &y);
-        return LineGeometry{x, y, 0x7fff, 0x7fff};
-    }
-    int32_t width = 0;
-    int32_t height = 0;
-    TextWidget_FramePixels(&width, &height);
-    return LineGeometry{0, 0, width, height};
+    EditedDrawing d;
+    d.target = TextRunTarget{window.display, window.window, window.normal, window.inverse, EditedMap(text), 0};
+    d.layout = LayoutFontOf(text);
+    d.drawing = drawing != nullptr ? drawing : d.layout;
+    d.rightEnd = text.label != 0 ? kUnboundedFrame : text.frameWidth;
+    return d;
 }
 
 // Draws one line of the edited text with the selection [from, to) (offsets
-// within the text) highlighted.
+// within the text) highlighted: the runs before, inside and after the
+// selection, a selected hard break as a highlighted blank, and the rest of
+// the line's area cleared.
 void DrawLine(const TextRec& text, const TextLine& line, uint32_t lineOffset, uint32_t from, uint32_t to,
-              const TextDrawTarget& target, const LineGeometry& g, int32_t cursorColumn)
+              const EditedDrawing& d)
 {
-    LoadedFont* font = LayoutFontOf(text);
-    if (font == nullptr || font->xfont == nullptr) {
-        return;
-    }
-    XSetFont(target.display, target.normal, font->xfont->fid);
-    XSetFont(target.display, target.inverse, font->xfont->fid);
-    int32_t top = g.top + Pixels(Fix_Sub(line.bottom, line.height));
-    int32_t height = std::max(Pixels(line.height), 1);
-    int32_t baseline = g.top + Pixels(Fix_Sub(line.bottom, Text_FontDescent(font)));
-    int32_t lineX = g.left + Pixels(line.x);
-    XClearArea(target.display, target.window, 0, Clamp16(top), static_cast<unsigned>(std::max(g.width, 1)),
-               static_cast<unsigned>(height), False);
     std::vector<Cell> cells = ReadCells(line);
-    Fixed x = 0;
-    for (size_t i = 0; i <= cells.size(); ++i) {
-        uint32_t offset = lineOffset + static_cast<uint32_t>(i);
-        bool selected = offset >= from && offset < to;
-        bool cursorHere = static_cast<int32_t>(i) == cursorColumn;
-        bool inverse = selected || cursorHere;
-        GC gc = inverse ? target.inverse : target.normal;
-        if (i == cells.size()) {
-            bool hardSelected = selected && IsHardBreak(line.endMark);
-            if (cursorHere || hardSelected) {
-                XDrawImageString(target.display, target.window, gc, Clamp16(lineX + Pixels(x)), Clamp16(baseline),
-                                 " ", 1);
-            }
-            break;
-        }
-        const Cell& cell = cells[i];
-        Fixed w = Text_CharWidth(font, x, cell.c, cell.segment);
-        std::string shown;
-        if (cell.c == '\t') {
-            if (inverse) {
-                XFillRectangle(target.display, target.window, target.normal, Clamp16(lineX + Pixels(x)),
-                               Clamp16(top), static_cast<unsigned>(std::max(Pixels(w), 1)),
-                               static_cast<unsigned>(height));
-            }
-        } else {
-            AppendDisplay(cell, shown);
-            XDrawImageString(target.display, target.window, gc, Clamp16(lineX + Pixels(x)), Clamp16(baseline),
-                             shown.data(), static_cast<int>(std::min(shown.size(), kDrawBufferSize - 1)));
-        }
-        x = Fix_Add(x, w);
+    auto n = static_cast<uint32_t>(cells.size());
+    auto local = [&](uint32_t offset) { return std::clamp<int64_t>(int64_t{offset} - lineOffset, 0, n); };
+    auto selectionStart = static_cast<size_t>(local(from));
+    auto selectionEnd = static_cast<size_t>(local(to));
+    if (to <= from) {
+        selectionStart = selectionEnd = n;
     }
+    bool breakSelected = IsHardBreak(line.endMark) && from <= lineOffset + n && lineOffset + n < to;
+
+    struct Run {
+        size_t begin;
+        size_t end;
+        bool highlighted;
+    };
+    std::vector<Run> runs;
+    for (Run r : {Run{0, selectionStart, false}, Run{selectionStart, selectionEnd, true}, Run{selectionEnd, n, false}}) {
+        if (r.end > r.begin) {
+            runs.push_back(r);
+        }
+    }
+    if (text.label == 0 && line.x > 0) {
+        // Right or centred lines: the frame's left part is cleared as well.
+        int32_t top = Text_MapY(d.target.map, Fix_Sub(line.bottom, line.height));
+        int32_t bottom = Text_MapY(d.target.map, line.bottom);
+        int32_t right = Text_MapX(d.target.map, line.x);
+        if (right > 0 && bottom > top) {
+            XClearArea(d.target.display, d.target.drawable, 0, static_cast<int>(std::clamp(top, -32768, 32767)),
+                       static_cast<unsigned>(std::min(right, 32767)), static_cast<unsigned>(std::min(bottom - top, 32767)),
+                       False);
+        }
+    }
+    std::span<const Cell> all(cells);
+    Fixed x = 0;
+    uint32_t first = kDrawFromLineStart;
+    for (const Run& r : runs) {
+        x = WidthBefore(d.layout, all, r.begin);
+        std::string shown = DisplayOf(all.subspan(r.begin, r.end - r.begin));
+        uint32_t mode = (r.highlighted ? kDrawHighlighted : kDrawNormal) | first;
+        first = 0;
+        x = Fix_Add(x, Text_DrawRun(d.target, line.x, line.bottom, shown, x, d.rightEnd, d.layout, d.drawing, mode));
+    }
+    x = WidthBefore(d.layout, all, n);
+    if (breakSelected) {
+        x = Fix_Add(x, Text_DrawRun(d.target, line.x, line.bottom, " ", x, d.rightEnd, d.layout, d.drawing,
+                                    kDrawHighlighted | first));
+        first = 0;
+    }
+    // The rest of the line's area up to the right end.
+    Text_DrawRun(d.target, line.x, line.bottom, "", x, d.rightEnd, d.layout, d.drawing,
+                 kDrawNormal | kDrawToLineEnd | first);
 }
 
 bool EditedTarget(MemHandle handle, TextDrawTarget* target)
@@ -138,28 +174,140 @@ bool EditedTarget(MemHandle handle, TextDrawTarget* target)
     return target->display != nullptr && target->window != 0;
 }
 
+bool LineAboveTop(const TextRec& text, MemHandle line)
+{
+    for (MemHandle l = text.firstLine; l != 0 && l != text.topLine; l = NextLine(l)) {
+        if (l == line) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Draws the cursor of the edited text as the character under it, inverted
+// when showing; TAB and the line's end show as a blank, a reference as its
+// segment. Showing records in the edit record whether the cursor stands on a
+// reference. A column with its sign bit set is the hidden cursor.
+void DrawCursorLocked(const TextRec& text, const EditedDrawing& d, bool show)
+{
+    uint16_t column = text.cursorColumn;
+    if ((column & 0x8000) != 0) {
+        column = static_cast<uint16_t>(column + 32767);
+        show = false;
+    }
+    if (text.cursorLine == 0 || LineAboveTop(text, text.cursorLine)) {
+        return;
+    }
+    LineLock line(text.cursorLine);
+    if (!line) {
+        return;
+    }
+    std::vector<Cell> cells = ReadCells(*line);
+    column = static_cast<uint16_t>(std::min<size_t>(column, cells.size()));
+    std::string shown = " ";
+    ObjectHandle referred = 0;
+    if (column < cells.size() && cells[column].c != '\t') {
+        shown = DisplayOf(std::span<const Cell>(cells).subspan(column, 1));
+        if (cells[column].c == 0) {
+            referred = Text_ReferencedObjectAt(text.cursorLine, column);
+        }
+    }
+    Fixed x = WidthBefore(d.layout, cells, column);
+    Text_DrawRun(d.target, line->x, line->bottom, shown, x, d.rightEnd, d.layout, d.drawing,
+                 show ? kDrawHighlighted : kDrawNormal);
+    if (show) {
+        Text_UpdateEditRecord(0, referred != 0 ? 1 : 0, static_cast<int32_t>(referred));
+    }
+}
+
+// The page-window pixels an edited label covered when last drawn: a redraw
+// with clearing clears them with the label's present box, so that a label
+// that became shorter leaves no characters behind.
+struct DrawnLabel {
+    MemHandle text = 0;
+    Widget window = nullptr;
+    PixelRect area{};
+};
+
+DrawnLabel& LastLabel()
+{
+    static DrawnLabel drawn;
+    return drawn;
+}
+
+PixelRect LabelPixels(const TextRec& text, Widget window)
+{
+    FixRect box{};
+    if (window == nullptr || Text_LabelBox(&text, &box) == 0) {
+        return {};
+    }
+    box.right = Fix_Add(box.right, kHalf);
+    box.bottom = Fix_Add(box.bottom, kHalf);
+    PixelRect pixels{};
+    Window_PageRectToPixels(window, box, &pixels);
+    return pixels;
+}
+
+void ClearPixels(const TextDrawTarget& window, const PixelRect& r)
+{
+    int32_t left = std::clamp(r.x, -32768, 32767);
+    int32_t top = std::clamp(r.y, -32768, 32767);
+    int32_t right = std::clamp<int32_t>(static_cast<int32_t>(std::min<int64_t>(int64_t{r.x} + r.width, INT32_MAX)),
+                                        -32768, 32767);
+    int32_t bottom = std::clamp<int32_t>(
+        static_cast<int32_t>(std::min<int64_t>(int64_t{r.y} + r.height, INT32_MAX)), -32768, 32767);
+    if (right > left && bottom > top) {
+        XClearArea(window.display, window.window, left, top, static_cast<unsigned>(right - left),
+                   static_cast<unsigned>(bottom - top), False);
+    }
+}
+
+// Clears what the edited label covers now and covered when last drawn.
+void ClearLabel(MemHandle handle, const TextRec& text, const TextDrawTarget& window)
+{
+    Widget pageWindow = TextWidget_PageWindow();
+    DrawnLabel& last = LastLabel();
+    if (last.text == handle && last.window == pageWindow) {
+        ClearPixels(window, last.area);
+    }
+    ClearPixels(window, LabelPixels(text, pageWindow));
+}
+
+void RememberLabel(MemHandle handle, const TextRec& text)
+{
+    Widget pageWindow = TextWidget_PageWindow();
+    LastLabel() = DrawnLabel{handle, pageWindow, LabelPixels(text, pageWindow)};
+}
+
 // Draws the edited text; the cursor is shown when `showCursor`.
 void DrawEdited(MemHandle handle, bool clear, bool showCursor)
 {
-    TextDrawTarget target;
+    TextDrawTarget window;
     if (TextWidget_DragMode() != 0 && IsEdited(handle)) {
         // The edit window is hidden: the page shows the text.
         Text_DamageTextBox(handle);
         Window_FlushDamage();
         return;
     }
-    if (!EditedTarget(handle, &target)) {
+    if (!EditedTarget(handle, &window)) {
         return;
     }
+    Text_UpdateScreenFont(handle, 0);
+    LoadedFont* drawing = Text_DrawingFont(handle);
     TextLock text(handle);
     if (!text) {
         return;
     }
     PlaceLinesVertically(*text);
     bool label = text->label != 0;
-    LineGeometry g = GeometryOf(label);
+    EditedDrawing d = EditedDrawingOf(*text, window, drawing);
+    if (d.layout == nullptr) {
+        return;
+    }
     if (clear && !label) {
-        XClearWindow(target.display, target.window);
+        XClearWindow(window.display, window.window);
+    } else if (clear) {
+        ClearLabel(handle, *text, window);
     }
     uint32_t from = UINT32_MAX;
     uint32_t to = 0;
@@ -179,26 +327,28 @@ void DrawEdited(MemHandle handle, bool clear, bool showCursor)
         if (Fix_Sub(l->bottom, l->height) > limit) {
             break;
         }
-        int32_t cursorColumn = -1;
-        if (showCursor && !selected && line == text->cursorLine) {
-            cursorColumn = text->cursorColumn;
-        }
-        DrawLine(*text, *l, offset, from, to, target, g, cursorColumn);
+        DrawLine(*text, *l, offset, from, to, d);
         offset += l->length + (IsHardBreak(l->endMark) ? 1 : 0);
         lastBottom = l->bottom;
     }
     if (!label && lastBottom < text->frameHeight) {
-        int32_t y = Pixels(lastBottom) + 1;
-        if (y < g.height) {
-            XClearArea(target.display, target.window, 0, Clamp16(y), static_cast<unsigned>(std::max(g.width, 1)),
-                       static_cast<unsigned>(g.height - y), False);
+        int32_t y = Text_MapY(d.target.map, lastBottom) + 1;
+        int32_t width = 0;
+        int32_t height = 0;
+        TextWidget_FramePixels(&width, &height);
+        if (y < height) {
+            XClearArea(window.display, window.window, 0, std::clamp(y, -32768, 32767),
+                       static_cast<unsigned>(std::clamp(width, 1, 32767)),
+                       static_cast<unsigned>(std::clamp(height - y, 1, 32767)), False);
         }
     }
     if (showCursor && !selected) {
-        ObjectHandle referred = Text_ReferencedObjectAt(text->cursorLine, text->cursorColumn);
-        Text_UpdateEditRecord(0, referred != 0 ? 1 : 0, static_cast<int32_t>(referred));
+        DrawCursorLocked(*text, d, true);
     }
-    XFlush(target.display);
+    if (label) {
+        RememberLabel(handle, *text);
+    }
+    XFlush(window.display);
 }
 
 bool IsShownObject(ObjectHandle object)
@@ -320,13 +470,9 @@ TextPosition Text_PositionAtPixel(MemHandle handle, int32_t x, int32_t y)
         return {};
     }
     PlaceLinesVertically(*text);
-    FixPoint point{};
-    if (text->label != 0) {
-        Window_PixelToPage(TextWidget_PageWindow(), x, y, &point);
-    } else {
-        ObjectHandle page = Model_GetPage(text->owner);
-        point = {Window_PixelsToPage(page, x, 0), Window_PixelsToPage(page, y, 1)};
-    }
+    // The same mapping as the drawing, backwards.
+    TextPixelMap map = EditedMap(*text);
+    FixPoint point{Text_UnmapX(map, x), Text_UnmapY(map, y)};
     MemHandle line = text->topLine;
     {
         LineLock top(line);
@@ -543,66 +689,105 @@ void Text_DrawObjectText(ObjectHandle object)
         return;
     }
     bool printing = Print_IsActive() != 0;
-    TextLock text(handle);
-    if (!text || (IsEditedRec(text.get()) && text->label == 0 && !printing && TextWidget_DragMode() == 0)) {
+    Widget window = printing ? nullptr : Window_OfPage(Model_GetPage(object));
+    TextDrawTarget edit = TextWidget_DrawTarget();
+    if (!printing && (window == nullptr || !XtIsRealized(window))) {
         return;
     }
-    PlaceLinesVertically(*text);
-    Fixed frameRight = text->label != 0 ? text->frameX : Fix_Add(text->frameX, text->frameWidth);
-    FixRect clip{Fix_Add(text->frameX, kLineInset), text->frameY, Fix_Sub(frameRight, kLineInset),
-                 Fix_Add(text->frameY, text->frameHeight)};
-    Widget window = Window_OfPage(Model_GetPage(object));
-    TextDrawTarget target = TextWidget_DrawTarget();
-    if (printing) {
-        Print_Clip(&clip);
-    } else if (window == nullptr || target.display == nullptr || XtWindow(window) == 0) {
-        return;
+    if (!printing) {
+        Text_UpdateScreenFont(handle, 0);
     }
-    LoadedFont* font = LayoutFontOf(*text);
-    Fixed accumulated = 0;
-    uint32_t colour = (Model_GetFieldValue(object, Field::kColours) >> 8) & 0xff;
-    for (MemHandle line = text->topLine; line != 0 && accumulated < text->frameHeight; line = NextLine(line)) {
-        LineLock l(line);
-        std::string shown;
-        for (const Cell& cell : ReadCells(*l)) {
-            AppendDisplay(cell, shown);
+    bool editedLabel = false;
+    {
+        TextLock text(handle);
+        // The edit window shows the edited text, unless drag mode hid it.
+        if (!text || (IsEditedRec(text.get()) && text->label == 0 && !printing && TextWidget_DragMode() == 0)) {
+            return;
         }
-        shown.resize(std::min(shown.size(), kDrawBufferSize - 1));
-        FixPoint at = text->label != 0
-                          ? FixPoint{l->x, l->bottom}
-                          : FixPoint{Fix_Add(Fix_Add(text->scrollX, l->x), text->frameX),
-                                     Fix_Add(Fix_Add(text->scrollY, l->bottom), text->frameY)};
-        at.y = Fix_Sub(at.y, Text_FontDescent(font));
+        editedLabel = IsEditedRec(text.get()) && text->label != 0 && !printing;
+        PlaceLinesVertically(*text);
+        bool label = text->label != 0;
+        auto colour = static_cast<int32_t>((Model_GetFieldValue(object, Field::kColours) >> 8) & 0xff);
+        TextRunTarget target;
+        target.colour = colour;
         if (printing) {
-            Print_Text(text->fontSpec, at, static_cast<int32_t>(colour), shown);
-        } else if (font != nullptr && font->xfont != nullptr) {
-            int32_t x = 0;
-            int32_t y = 0;
-            Window_PageToPixel(window, at, &x, &y);
-            XSetFont(target.display, target.normal, font->xfont->fid);
-            XDrawString(target.display, XtWindow(window), target.normal, Clamp16(x), Clamp16(y), shown.data(),
-                        static_cast<int>(shown.size()));
+            // Labels have no frame to clip to.
+            FixRect clip{Fix_Add(text->frameX, kLineInset), text->frameY,
+                         Fix_Sub(Fix_Add(text->frameX, text->frameWidth), kLineInset),
+                         Fix_Add(text->frameY, text->frameHeight)};
+            if (!label) {
+                Print_Clip(&clip);
+            }
+        } else {
+            GC gc = Text_PrepareGC(window, handle, nullptr);
+            if (gc == nullptr) {
+                return;
+            }
+            Display* display = XtDisplay(window);
+            target = TextRunTarget{display, XtWindow(window), gc, edit.inverse != nullptr ? edit.inverse : gc,
+                                   TextPixelMap{window, 0}, colour};
         }
-        accumulated = Fix_Add(accumulated, Fix_Add(l->height, l->spacing));
+        LoadedFont* layout = LayoutFontOf(*text);
+        LoadedFont* drawing = printing ? layout : Text_DrawingFont(handle);
+        Fixed accumulated = 0;
+        for (MemHandle line = text->topLine; line != 0 && accumulated < text->frameHeight; line = NextLine(line)) {
+            LineLock l(line);
+            std::string shown = DisplayOf(ReadCells(*l));
+            Fixed x = label ? l->x : Fix_Add(Fix_Add(text->scrollX, l->x), text->frameX);
+            Fixed bottom = label ? l->bottom : Fix_Add(Fix_Add(text->scrollY, l->bottom), text->frameY);
+            Text_DrawRun(target, x, bottom, shown, 0, kUnboundedFrame, layout, drawing, kDrawPlain);
+            accumulated = Fix_Add(accumulated, Fix_Add(l->height, l->spacing));
+        }
+        if (printing) {
+            if (!label) {
+                Print_Clip(nullptr);
+            }
+        } else {
+            Text_ResetClip();
+        }
     }
-    if (printing) {
-        Print_Clip(nullptr);
+    if (editedLabel) {
+        // The plain drawing covered the label's selection or cursor.
+        DrawEdited(handle, false, true);
     }
 }
 
 void Text_DrawString(Widget window, int16_t font, Fixed x, Fixed y, const char* characters, int16_t count)
 {
     LoadedFont* entry = Text_LayoutFont(font);
-    TextDrawTarget target = TextWidget_DrawTarget();
-    if (entry == nullptr || entry->xfont == nullptr || window == nullptr || target.display == nullptr ||
-        characters == nullptr || count <= 0 || XtWindow(window) == 0) {
+    if (entry == nullptr || window == nullptr || characters == nullptr || count <= 0 || !XtIsRealized(window)) {
         return;
     }
-    std::string shown(characters, std::min<size_t>(static_cast<size_t>(count), kDrawBufferSize - 1));
-    int32_t px = 0;
-    int32_t py = 0;
-    Window_PageToPixel(window, FixPoint{x, y}, &px, &py);
-    XSetFont(target.display, target.normal, entry->xfont->fid);
-    XDrawString(target.display, XtWindow(window), target.normal, Clamp16(px), Clamp16(py), shown.data(),
-                static_cast<int>(shown.size()));
+    std::string_view shown(characters, std::min<size_t>(static_cast<size_t>(count), kRunCharacterLimit));
+    shown = shown.substr(0, std::min(shown.size(), shown.find('\0')));
+    GC gc = Text_PrepareGC(window, 0, entry);
+    if (gc == nullptr) {
+        return;
+    }
+    TextRunTarget target{XtDisplay(window), XtWindow(window), gc, gc, TextPixelMap{window, 0}, 0};
+    // (x, y) is the baseline; a run is placed by its line's lower edge.
+    Fixed bottom = Fix_Add(y, Text_FontDescent(entry));
+    Text_DrawRun(target, x, bottom, shown, 0, kUnboundedFrame, entry, entry, kDrawPlain);
+    Text_ResetClip();
+}
+
+void Text_DrawCursor(MemHandle handle, uint32_t show)
+{
+    TextDrawTarget window;
+    if (!EditedTarget(handle, &window)) {
+        return;
+    }
+    Text_UpdateScreenFont(handle, 0);
+    LoadedFont* drawing = Text_DrawingFont(handle);
+    TextLock text(handle);
+    if (!text) {
+        return;
+    }
+    PlaceLinesVertically(*text);
+    EditedDrawing d = EditedDrawingOf(*text, window, drawing);
+    if (d.layout == nullptr) {
+        return;
+    }
+    DrawCursorLocked(*text, d, show != 0);
+    XFlush(window.display);
 }

@@ -24,6 +24,9 @@ KernelStatus Text_ShowSelection(MemHandle text);
 void Text_HideSelection(MemHandle text);
 void Text_HideCursor(MemHandle text);
 void Text_ShowCursor(MemHandle text);
+// Draws only the cursor of the edited text: the character under it inverted
+// when showing, normal when hiding.
+void Text_DrawCursor(MemHandle text, uint32_t show);
 // Stores the cursor; for the edited text scrolls it into view. 1 when the
 // text scrolled.
 uint32_t Text_SetCursor(MemHandle text, TextPosition position);

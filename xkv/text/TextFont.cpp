@@ -16,6 +16,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/types/Fixed.h"
 #include "xkv/text/Text.h"
+#include "xkv/text/TextDraw.h"
 
 namespace {
 
@@ -93,6 +94,9 @@ uint16_t NearestBySignedByte(const uint16_t* sizes, uint16_t requested)
 
 void ReleaseRecord(LoadedFont& font)
 {
+    if (font.xfont != nullptr) {
+        Text_ForgetGCFont(font.xfont->fid);
+    }
     if (font.xfont != nullptr && fontSource.release != nullptr) {
         fontSource.release(fontSource.context, font.xfont);
     }
@@ -469,6 +473,20 @@ const char* Text_FitString(Fixed width, const char* characters, int16_t count, i
 
 // ---- Screen fonts of texts ----
 
+namespace {
+
+bool ScreenFontFits(const TextRec& text, const LoadedFont& layout, uint16_t scaled)
+{
+    if (text.screenFont == kScreenIsLayoutFont) {
+        return layout.loadedSize == scaled;
+    }
+    const LoadedFont* screen = Text_ScreenFont(text.screenFont);
+    return screen != nullptr && screen->family == layout.family && screen->requestedSize == scaled &&
+           screen->style == layout.style;
+}
+
+}  // namespace
+
 void Text_UpdateScreenFont(MemHandle handle, Fixed scale)
 {
     BlockLock<TextRec> text(handle);
@@ -483,12 +501,16 @@ void Text_UpdateScreenFont(MemHandle handle, Fixed scale)
             scale = kFixedOne;
         }
     }
-    if (text->screenFont != kNoFont && text->screenFontScale == scale) {
+    // The size times the scale, rounded; in 64 bits, as a size read from a
+    // file may be any 16-bit number.
+    int64_t product = int64_t{layout->requestedSize} * scale;
+    auto scaled = static_cast<uint16_t>(std::clamp((product + 0x8000) >> 16, int64_t{1}, int64_t{255}));
+    // A screen font chosen for an earlier font of the text is stale even at
+    // the same scale.
+    if (text->screenFont != kNoFont && text->screenFontScale == scale && ScreenFontFits(*text, *layout, scaled)) {
         return;
     }
     text->screenFontScale = scale;
-    Fixed product = Fix_Mul(static_cast<Fixed>(layout->requestedSize) << 16, scale);
-    auto scaled = static_cast<uint16_t>(std::clamp((int64_t{product} + 0x8000) >> 16, int64_t{1}, int64_t{255}));
     int16_t index = kScreenIsLayoutFont;
     if (layout->loadedSize != scaled) {
         index = Text_AcquireScreenFont(FontSpec{layout->family, scaled, layout->style});

@@ -175,6 +175,8 @@ void Window_FlushDamage();
 KernelStatus Window_ClearPage(Widget widget);
 void Window_ForgetDamage(Widget widget);
 void Window_RepairRegion(Widget widget, Region region, int mode);
+// The region being repaired while a window redraws its damage, if any.
+Region Window_RepairClip();
 KernelStatus Window_DamageObject(ObjectHandle object, void* widget);
 
 // ---- Drawables ----

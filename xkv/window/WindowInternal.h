@@ -64,7 +64,5 @@ bool Window_PageExtent(Fixed* width, Fixed* height);
 // Remembered state of the object GCs, reset when a GC was changed elsewhere.
 void Window_ForgetObjectGCState();
 void Window_ForgetDrawableGCState();
-// The current repair clip of the object GCs, if any.
-Region Window_RepairClip();
 // Drops what the draw queue holds for a widget that goes away.
 void DrawQueue_Forget(Widget widget);
