@@ -442,6 +442,7 @@ KernelStatus Cmd_WindowPick(const CommandBinding*, MemHandle event, int32_t*, in
 KernelStatus Cmd_BeginLabel(const CommandBinding*, MemHandle, int32_t* nextState, int32_t*)
 {
     Labels() = LabelRun{};
+    Text_ForgetLabel();
     return Enter(BeginLabelPoint(), 55, nextState);
 }
 
@@ -510,6 +511,7 @@ KernelStatus Cmd_LabelCancel(const CommandBinding* row, MemHandle event, int32_t
             Comm_SelectRecentObject(Comm_GetCurrentPage());
         }
     }
+    Text_ForgetLabel();
     if (run.started && run.textModeBefore == 0) {
         Comm_SetTextMode(0);
     }

@@ -12,6 +12,7 @@
 #include "xkv/mem/Mem.h"
 #include "xkv/model/BlockLock.h"
 #include "xkv/model/Model.h"
+#include "xkv/text/TextInternal.h"
 #include "xkv/types/Fixed.h"
 
 namespace {
@@ -984,6 +985,7 @@ KernelStatus Text_Delete(ObjectHandle object)
             line = l->next;
         }
     }
+    textimpl::LetGoOfText(text);
     Text_Free(text);
     KernelStatus status = Model_SetFieldValue(object, Field::kText, 0);
     for (ObjectHandle other : referred) {

@@ -353,6 +353,12 @@ void GetCharAction(Widget, XEvent* event, String*, Cardinal*)
     if (c < 32 && c != '\t' && c != '\n' && c != '\r' && c != 27) {
         return;
     }
+    if (c == 27 && Text_EditingState() == kEditingLabel && Text_HasLabel() != 0) {
+        // Escape cancels the label command while its label is written.
+        Comm_PostCancel();
+        Comm_ProcessEvents();
+        return;
+    }
     if (c == 27) {
         // Escape belongs to the page window's own key handling.
         if (edit.parentWindow != 0) {
@@ -1071,23 +1077,7 @@ Window Text_FrameWindow()
 
 uint32_t Text_PointOverEditedText(uint32_t handle, int16_t x, int16_t y)
 {
-    MemHandle textHandle = handle != 0 ? handle : EditedText();
-    TextLock text(textHandle);
-    if (!text) {
-        return 0;
-    }
-    FixRect box{};
-    if (text->label != 0) {
-        if (Text_LabelBox(text.get(), &box) == 0) {
-            return 0;
-        }
-    } else {
-        box = {text->frameX, text->frameY, Fix_Add(text->frameX, text->frameWidth),
-               Fix_Add(text->frameY, text->frameHeight)};
-    }
-    FixPoint point{};
-    Window_PixelToPage(Window_OfPage(Model_GetPage(text->owner)), x, y, &point);
-    return point.x >= box.left && point.x < box.right && point.y >= box.top && point.y < box.bottom ? 1 : 0;
+    return Text_PointInLabel(handle, x, y);
 }
 
 namespace {
@@ -1143,6 +1133,14 @@ uint32_t Text_RoutePointerEvent(XEvent* event, uint32_t state)
         return 1;
     }
     const bool press = event->type == ButtonPress;
+    // A press on the page window away from a pending label ends or moves it.
+    if (press && state == kEditingLabel && edit.pageWindow != nullptr &&
+        event->xany.window == XtWindow(edit.pageWindow) &&
+        Text_PointInLabel(0, event->xbutton.x, event->xbutton.y) == 0 && Text_HasLabel() != 0 &&
+        Text_LabelClick(event->xbutton.x, event->xbutton.y) != 0) {
+        tracking = false;
+        return 0;
+    }
     bool toEditor = false;
     if (press) {
         // A text in drag mode takes the presses on the page window, whose
