@@ -6,6 +6,7 @@
 
 #include "xkv/default/Default.h"
 #include "xkv/model/Model.h"
+#include "xkv/text/TextEdit.h"
 #include "xkv/types/PtArray.h"
 
 namespace {
@@ -97,6 +98,8 @@ void CoreTest::TearDown()
     for (HookId id = 0; id < kHookCount; ++id) {
         Hook_Unregister(id);
     }
+    // A label made for typing starts an edit; it ends with the test.
+    Text_Shutdown();
     Core_CloseModel();
     KernelTest::TearDown();
 }

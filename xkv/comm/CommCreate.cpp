@@ -161,6 +161,17 @@ KernelStatus LabelAtPoint(const CommandBinding* row, MemHandle event, int32_t* n
         TakeCurrentLabel();
         Text_LeaveEditing();
     }
+    // Text mode comes on with the first label, before the label is made and
+    // selected, so that selecting it keeps its edit going; nothing else's text
+    // is edited on the way.
+    if (!run.started) {
+        run.started = true;
+        run.textModeBefore = Comm_InTextMode();
+        if (run.textModeBefore == 0) {
+            Select_Clear();
+            Comm_SetTextMode(1);
+        }
+    }
     ObjectHandle label = 0;
     const KernelStatus status = Core_AddLabel(Comm_GetCurrentPage(), point, &label, 1);
     if (status != 0) {
@@ -169,13 +180,6 @@ KernelStatus LabelAtPoint(const CommandBinding* row, MemHandle event, int32_t* n
     Comm_ShowHandles(1);
     Select_Object(label, 1);
     run.label = label;
-    if (!run.started) {
-        run.started = true;
-        run.textModeBefore = Comm_InTextMode();
-        if (run.textModeBefore == 0) {
-            Comm_SetTextMode(1);
-        }
-    }
     const KernelStatus pickStatus = BeginLabelPoint();
     Hook_Fire(kHookLabelCreated, label);
     return pickStatus;
@@ -442,6 +446,7 @@ KernelStatus Cmd_WindowPick(const CommandBinding*, MemHandle event, int32_t*, in
 KernelStatus Cmd_BeginLabel(const CommandBinding*, MemHandle, int32_t* nextState, int32_t*)
 {
     Labels() = LabelRun{};
+    Text_ForgetLabel();
     return Enter(BeginLabelPoint(), 55, nextState);
 }
 
@@ -510,6 +515,7 @@ KernelStatus Cmd_LabelCancel(const CommandBinding* row, MemHandle event, int32_t
             Comm_SelectRecentObject(Comm_GetCurrentPage());
         }
     }
+    Text_ForgetLabel();
     if (run.started && run.textModeBefore == 0) {
         Comm_SetTextMode(0);
     }

@@ -10,6 +10,7 @@
 #include "xkv/default/Default.h"
 #include "xkv/mem/Mem.h"
 #include "xkv/mods/Strings.h"
+#include "xkv/text/TextEdit.h"
 #include "xkv/text/TextObject.h"
 #include "xkv/types/Fixed.h"
 #include "xkv/types/Geometry.h"
@@ -218,7 +219,7 @@ KernelStatus Core_AddNode(ObjectHandle page, FixRect box, uint32_t kind, uint32_
     return status;
 }
 
-KernelStatus Core_AddLabel(ObjectHandle page, FixPoint at, ObjectHandle* out, uint8_t)
+KernelStatus Core_AddLabel(ObjectHandle page, FixPoint at, ObjectHandle* out, uint8_t edit)
 {
     if (out == nullptr) {
         return kStatusNullHandle;
@@ -231,10 +232,15 @@ KernelStatus Core_AddLabel(ObjectHandle page, FixPoint at, ObjectHandle* out, ui
     }
     Model_SetFieldValue(label, Field::kLineStyle, 7);
     Model_SetFlags(label, kFlagSizeFollowsText, 1);
-    MemHandle text = Text_ForLabel(label, at);
-    // Every label keeps a text record of its own: two labels sharing one
-    // record would free it twice.
-    Text_ReleaseLabel();
+    // A label made for typing becomes the text editor's label being written;
+    // any other keeps a text record of its own.
+    MemHandle text = 0;
+    if (edit != 0) {
+        text = Text_CreateLabel(label, at);
+    } else {
+        text = Text_ForLabel(label, at);
+        Text_ReleaseLabel();
+    }
     if (text == 0) {
         Core_DeleteObject(label, 6);
         *out = 0;
@@ -242,6 +248,9 @@ KernelStatus Core_AddLabel(ObjectHandle page, FixPoint at, ObjectHandle* out, ui
     }
     Model_SetFieldValue(label, Field::kText, text);
     *out = label;
+    if (edit != 0) {
+        Text_StartEdit(label);
+    }
     return status;
 }
 

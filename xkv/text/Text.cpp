@@ -997,6 +997,7 @@ KernelStatus Text_Delete(ObjectHandle object)
             line = l->next;
         }
     }
+    textimpl::LetGoOfText(text);
     Text_Free(text);
     KernelStatus status = Model_SetFieldValue(object, Field::kText, 0);
     for (ObjectHandle other : referred) {

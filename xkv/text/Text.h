@@ -279,13 +279,24 @@ KernelStatus Text_ExtractToReference(ObjectHandle source, ObjectHandle target);
 KernelStatus Text_InlineReference(ObjectHandle object);
 KernelStatus Text_RelayoutObject(ObjectHandle object);
 
+// Labels: the one label being written (the current label), its box, and
+// its end by a click elsewhere, a commit or a finish.
 MemHandle Text_CreateLabel(ObjectHandle object, FixPoint point);
 void Text_ForgetLabel();
 uint32_t Text_HasLabel();
 uint32_t Text_LabelBox(const TextRec* text, FixRect* box);
 uint32_t Text_ObjectLabelBox(MemHandle text, FixRect* box);
+// 1 when the pixel of the text's page window lies in the label box (text 0:
+// the edited text); 0 for an empty label or a text that is not a label.
+uint32_t Text_PointInLabel(MemHandle text, int32_t x, int32_t y);
+// Moves a label to the page point, or with none to the pixel of its page window.
+void Text_MoveLabel(TextRec* text, const FixPoint* point, int32_t x, int32_t y);
 void Text_MoveLabelTo(MemHandle text, FixPoint point);
 uint32_t Text_FitNodeToLabel(ObjectHandle object, FixRect box);
+void Text_CommitLabel(MemHandle text, FixRect box);
+// A press on the page window while a label is pending: 1 when the empty label
+// moved to the pixel (the press is taken), 0 when a label with text was committed.
+uint32_t Text_LabelClick(int32_t x, int32_t y);
 uint32_t Text_FinishLabel(MemHandle text, uint32_t deleteEmpty);
 void Text_FinishCurrentLabel();
 

@@ -14,6 +14,7 @@
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
 #include "xkv/model/Model.h"
+#include "xkv/select/Select.h"
 #include "xkv/text/TextDisplay.h"
 #include "xkv/text/TextInternal.h"
 #include "xkv/types/Fixed.h"
@@ -35,6 +36,9 @@ struct Session {
 
 Session session;
 uint32_t changed = 0;
+// The object whose deletion ended the edit: its empty label is not deleted
+// a second time from inside that deletion.
+ObjectHandle objectBeingDeleted = 0;
 MemHandle editRecord = 0;
 EditNotifier notifier = nullptr;
 std::vector<char> selectionBuffer;
@@ -61,7 +65,8 @@ bool IsLabelText(MemHandle handle)
     return text && text->label != 0;
 }
 
-// The label object of the edited text when its label is empty, else 0.
+// Finishes the edited label without deleting it; it is no longer the label
+// being written. The label object when the label is empty, else 0.
 ObjectHandle FinishEditedLabel(bool deleteLater)
 {
     FixRect box{};
@@ -73,6 +78,7 @@ ObjectHandle FinishEditedLabel(bool deleteLater)
         }
         hasBox = Text_LabelBox(text.get(), &box) != 0;
     }
+    ForgetLabelText(session.text);
     if (hasBox) {
         Text_FitNodeToLabel(session.object, box);
         Text_DamageTextBox(session.text);
@@ -82,11 +88,19 @@ ObjectHandle FinishEditedLabel(bool deleteLater)
     return deleteLater ? session.object : 0;
 }
 
+// Deletes the emptied label whose edit ended, unless it has gone or is being
+// deleted already; a selection of it is dropped with it.
 void DeleteIfStillThere(ObjectHandle object, uint32_t serial)
 {
-    if (object != 0 && Model_IsObject(object) && Model_GetSerial(object) == serial) {
-        Core_DeleteObject(object, 0);
+    if (object == 0 || object == objectBeingDeleted || !Model_IsObject(object) ||
+        Model_GetSerial(object) != serial) {
+        return;
     }
+    const bool selected = Select_GetMode() == kSelectObject && Select_GetObject() == object;
+    if (selected) {
+        Select_Clear();
+    }
+    Core_DeleteObject(object, 0);
 }
 
 void ClearWholeText(MemHandle handle)
@@ -374,6 +388,23 @@ void Text_EndEdit()
     Window_FlushDrawQueue(window);
 }
 
+void textimpl::LetGoOfText(MemHandle handle)
+{
+    ForgetLabelText(handle);
+    if (!IsEdited(handle)) {
+        return;
+    }
+    if (session.state == kEditingText) {
+        TextWidget_Release();
+    }
+    if (session.pageWindow != nullptr) {
+        Window_ResumeDrawing(session.pageWindow);
+    }
+    TextWidget_SetCurrent(0, 0);
+    session.pageWindow = nullptr;
+    changed = 0;
+}
+
 void Text_LeaveEditing()
 {
     if (Text_EditingState() != kEditingNone) {
@@ -389,6 +420,7 @@ void Text_EndLabelEdit()
 void Text_Shutdown()
 {
     Text_LeaveEditing();
+    Text_ForgetLabel();
     if (editRecord != 0) {
         Mem_Free(editRecord);
         editRecord = 0;
@@ -878,7 +910,10 @@ KernelStatus Text_DropReferences(ObjectHandle object)
         return kStatusOk;
     }
     if (IsEdited(handle)) {
+        const ObjectHandle outer = objectBeingDeleted;
+        objectBeingDeleted = object;
         Text_LeaveEditing();
+        objectBeingDeleted = outer;
     }
     // Texts that refer to this object lose those references.
     for (ObjectHandle referrer : Text_Referrers(object)) {

@@ -98,4 +98,10 @@ bool IsEditedRec(const TextRec* text);
 // Sets the edit-changed flag and marks the diagram modified.
 void MarkChanged();
 
+// The current label stops being the label when it is this text.
+void ForgetLabelText(MemHandle text);
+// Before a text record is freed: the current label and the edit session let
+// go of it, so that neither keeps a handle to a freed record.
+void LetGoOfText(MemHandle text);
+
 }  // namespace textimpl

@@ -17,6 +17,10 @@ Window Text_FrameWindow();
 uint32_t Text_PointOverEditedText(uint32_t text, int16_t x, int16_t y);
 void Text_StartEdit(ObjectHandle object);
 void Text_LeaveEditing();
+// The label command's label being written: forgotten, or finished (an
+// empty one deleted).
+void Text_ForgetLabel();
+void Text_EndLabelEdit();
 ObjectHandle Text_FirstReferrer(ObjectHandle object);
 // Drawing of texts in page windows, and the edit window following a scroll.
 void Text_DrawObjectText(ObjectHandle object);

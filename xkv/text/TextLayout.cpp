@@ -674,6 +674,31 @@ MemHandle Text_DeleteRange(MemHandle handle, TextPosition at, uint32_t count, st
     return touched != 0 ? touched : text->firstLine;
 }
 
+namespace {
+
+// Clears the edited label's present box on its page window before characters
+// go, so that none of them stays drawn; what lay beneath is drawn again.
+void ClearEditedLabelBox(MemHandle handle)
+{
+    FixRect box{};
+    {
+        TextLock text(handle);
+        if (!text || text->label == 0 || Text_LabelBox(text.get(), &box) == 0) {
+            return;
+        }
+    }
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    Window_PageToPixel(TextWidget_PageWindow(), {box.left, box.top}, &left, &top);
+    Window_PageToPixel(TextWidget_PageWindow(), {box.right, box.bottom}, &right, &bottom);
+    TextWidget_ClearArea(left, top, right - left + 1, bottom - top + 1);
+    Text_DamageLabelBox(box);
+}
+
+}  // namespace
+
 void Text_DeleteChars(MemHandle handle, int32_t n)
 {
     if (n == 0) {
@@ -697,6 +722,7 @@ void Text_DeleteChars(MemHandle handle, int32_t n)
     bool edited = IsEdited(handle);
     if (edited) {
         Text_HideCursor(handle);
+        ClearEditedLabelBox(handle);
     }
     uint32_t from = n > 0 ? cursor : cursor - count;
     {

@@ -697,6 +697,37 @@ KernelStatus Text_SelectToStringInGroup(uint16_t group, const char* string)
 
 // ---- Labels ----
 
+namespace {
+
+// The current label, or 0 when there is none or its record has gone.
+MemHandle CurrentLabel()
+{
+    if (currentLabel != 0 && Mem_Size(currentLabel) < sizeof(TextRec)) {
+        currentLabel = 0;
+    }
+    return currentLabel;
+}
+
+bool IsCurrentLabel(MemHandle handle)
+{
+    return handle != 0 && handle == CurrentLabel();
+}
+
+// The label's frame position and owner.
+ObjectHandle LabelOwner(MemHandle handle, FixPoint* at = nullptr)
+{
+    TextLock text(handle);
+    if (!text) {
+        return 0;
+    }
+    if (at != nullptr) {
+        *at = {text->frameX, text->frameY};
+    }
+    return text->owner;
+}
+
+}  // namespace
+
 uint32_t Text_LabelBox(const TextRec* text, FixRect* box)
 {
     if (text == nullptr) {
@@ -736,33 +767,79 @@ uint32_t Text_ObjectLabelBox(MemHandle handle, FixRect* box)
     return text ? Text_LabelBox(text.get(), box) : 0;
 }
 
+uint32_t Text_PointInLabel(MemHandle handle, int32_t x, int32_t y)
+{
+    if (handle == 0) {
+        handle = TextWidget_CurrentText();
+    }
+    TextLock text(handle);
+    FixRect box{};
+    if (!text || text->label == 0 || Text_LabelBox(text.get(), &box) == 0) {
+        return 0;
+    }
+    Widget window = Window_OfPage(Model_GetPage(text->owner));
+    if (window == nullptr) {
+        return 0;
+    }
+    FixPoint point{};
+    Window_PixelToPage(window, x, y, &point);
+    return point.x >= box.left && point.x < box.right && point.y >= box.top && point.y < box.bottom ? 1 : 0;
+}
+
+void Text_MoveLabel(TextRec* text, const FixPoint* point, int32_t x, int32_t y)
+{
+    if (text == nullptr) {
+        return;
+    }
+    FixPoint at{};
+    if (point != nullptr) {
+        at = *point;
+    } else {
+        Widget window = Window_OfPage(Model_GetPage(text->owner));
+        if (window == nullptr) {
+            return;
+        }
+        Window_PixelToPage(window, x, y, &at);
+    }
+    text->frameX = at.x;
+    text->frameY = at.y;
+    Fixed bottom = Fix_Add(at.y, kHalf);
+    for (MemHandle line = text->firstLine; line != 0; line = NextLine(line)) {
+        LineLock l(line);
+        l->x = Fix_Add(at.x, kLineInset);
+        bottom = Fix_Add(bottom, l->height);
+        l->bottom = bottom;
+    }
+    if (IsEditedRec(text)) {
+        Text_ShowCursor(TextWidget_CurrentText());
+    }
+}
+
 void Text_MoveLabelTo(MemHandle handle, FixPoint point)
 {
     TextLock text(handle);
-    if (!text) {
-        return;
-    }
-    text->frameX = point.x;
-    text->frameY = point.y;
-    for (MemHandle line = text->firstLine; line != 0; line = NextLine(line)) {
-        LineLock l(line);
-        TextLine_PlaceX(text.get(), l.get());
-    }
-    PlaceLinesVertically(*text);
+    Text_MoveLabel(text.get(), &point, 0, 0);
 }
 
 MemHandle Text_CreateLabel(ObjectHandle object, FixPoint point)
 {
-    if (currentLabel != 0) {
+    if (MemHandle label = CurrentLabel(); label != 0) {
+        ObjectHandle previous = LabelOwner(label);
         {
-            TextLock text(currentLabel);
-            if (text) {
-                text->owner = object;
-            }
+            TextLock text(label);
+            text->owner = object;
         }
-        Model_SetFieldValue(object, Field::kText, currentLabel);
-        Text_MoveLabelTo(currentLabel, point);
-        return currentLabel;
+        // One record has one owner: the previous owner lets go of it, so that
+        // the two objects never free it twice.
+        if (previous != object && TextOf(previous) == label) {
+            Model_SetFieldValue(previous, Field::kText, 0);
+        }
+        Model_SetFieldValue(object, Field::kText, label);
+        if (IsEdited(label)) {
+            TextWidget_SetCurrent(object, label);
+        }
+        Text_MoveLabelTo(label, point);
+        return label;
     }
     MemHandle text = Text_Create(object, FixRect{point.x, point.y, point.x, point.y}, 0);
     if (text == 0) {
@@ -789,7 +866,14 @@ void Text_ForgetLabel()
 
 uint32_t Text_HasLabel()
 {
-    return currentLabel != 0 ? 1 : 0;
+    return CurrentLabel() != 0 ? 1 : 0;
+}
+
+void textimpl::ForgetLabelText(MemHandle handle)
+{
+    if (handle != 0 && handle == currentLabel) {
+        currentLabel = 0;
+    }
 }
 
 uint32_t Text_FitNodeToLabel(ObjectHandle object, FixRect box)
@@ -804,53 +888,92 @@ uint32_t Text_FitNodeToLabel(ObjectHandle object, FixRect box)
     return damaged;
 }
 
+void Text_CommitLabel(MemHandle handle, FixRect box)
+{
+    ObjectHandle owner = LabelOwner(handle);
+    if (owner == 0) {
+        return;
+    }
+    Text_FitNodeToLabel(owner, box);
+    // The label is released once; no lock is held on it across its session.
+    ForgetLabelText(handle);
+    if (IsEdited(handle)) {
+        Text_EndEdit();
+    }
+}
+
+uint32_t Text_LabelClick(int32_t x, int32_t y)
+{
+    MemHandle handle = CurrentLabel();
+    if (handle == 0) {
+        return 0;
+    }
+    FixRect box{};
+    const bool hasText = Text_ObjectLabelBox(handle, &box) != 0;
+    if (IsEdited(handle)) {
+        Text_HideCursor(handle);
+    }
+    if (hasText) {
+        Text_CommitLabel(handle, box);
+        return 0;
+    }
+    {
+        TextLock text(handle);
+        Text_MoveLabel(text.get(), nullptr, x, y);
+    }
+    // The empty node goes with its text, so that its handles show there.
+    FixPoint at{};
+    if (ObjectHandle owner = LabelOwner(handle, &at); owner != 0 && Model_IsObject(owner)) {
+        Core_SetNodeBox(owner, FixRect{at.x, at.y, at.x, at.y}, 0);
+    }
+    return 1;
+}
+
 uint32_t Text_FinishLabel(MemHandle handle, uint32_t deleteEmpty)
 {
     if (handle == 0) {
-        handle = currentLabel;
+        handle = CurrentLabel();
     }
-    ObjectHandle owner = 0;
     FixRect box{};
-    bool hasBox = false;
+    bool hasText = false;
+    ObjectHandle owner = 0;
     {
         TextLock text(handle);
         if (!text) {
             return 0;
         }
         owner = text->owner;
-        hasBox = Text_LabelBox(text.get(), &box) != 0;
+        hasText = Text_LabelBox(text.get(), &box) != 0;
     }
-    if (!hasBox) {
-        if (deleteEmpty != 0) {
-            if (IsEdited(handle)) {
-                TextWidget_SetCurrent(0, 0);
-            }
-            if (handle == currentLabel) {
-                currentLabel = 0;
-            }
+    if (hasText) {
+        if (IsCurrentLabel(handle)) {
+            Text_CommitLabel(handle, box);
+        } else {
+            Text_FitNodeToLabel(owner, box);
+        }
+        return 0;
+    }
+    ForgetLabelText(handle);
+    if (deleteEmpty != 0) {
+        // Ending the edit of an empty label deletes its object already.
+        if (IsEdited(handle)) {
+            Text_EndEdit();
+        }
+        if (Model_IsObject(owner) && TextOf(owner) == handle) {
             Core_DeleteObject(owner, 0);
         }
-        if (handle == currentLabel) {
-            currentLabel = 0;
-        }
-        return 1;
     }
-    Text_FitNodeToLabel(owner, box);
-    if (handle == currentLabel) {
-        currentLabel = 0;
-        if (IsEdited(handle)) {
-            TextWidget_SetCurrent(0, 0);
-        }
-    }
-    return 0;
+    return 1;
 }
 
 void Text_FinishCurrentLabel()
 {
     Widget window = TextWidget_PageWindow();
-    if (currentLabel != 0) {
+    if (CurrentLabel() != 0) {
         Text_FinishLabel(currentLabel, 1);
     }
-    Window_RefreshIndication(window);
-    Window_FlushDrawQueue(window);
+    if (window != nullptr) {
+        Window_RefreshIndication(window);
+        Window_FlushDrawQueue(window);
+    }
 }

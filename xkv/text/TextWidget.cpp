@@ -365,6 +365,12 @@ void GetCharAction(Widget, XEvent* event, String*, Cardinal*)
     if (c < 32 && c != '\t' && c != '\n' && c != '\r' && c != 27) {
         return;
     }
+    if (c == 27 && Text_EditingState() == kEditingLabel && Text_HasLabel() != 0) {
+        // Escape cancels the label command while its label is written.
+        Comm_PostCancel();
+        Comm_ProcessEvents();
+        return;
+    }
     if (c == 27) {
         // Escape belongs to the page window's own key handling.
         if (edit.parentWindow != 0) {
@@ -1281,23 +1287,7 @@ Window Text_FrameWindow()
 
 uint32_t Text_PointOverEditedText(uint32_t handle, int16_t x, int16_t y)
 {
-    MemHandle textHandle = handle != 0 ? handle : EditedText();
-    TextLock text(textHandle);
-    if (!text) {
-        return 0;
-    }
-    FixRect box{};
-    if (text->label != 0) {
-        if (Text_LabelBox(text.get(), &box) == 0) {
-            return 0;
-        }
-    } else {
-        box = {text->frameX, text->frameY, Fix_Add(text->frameX, text->frameWidth),
-               Fix_Add(text->frameY, text->frameHeight)};
-    }
-    FixPoint point{};
-    Window_PixelToPage(Window_OfPage(Model_GetPage(text->owner)), x, y, &point);
-    return point.x >= box.left && point.x < box.right && point.y >= box.top && point.y < box.bottom ? 1 : 0;
+    return Text_PointInLabel(handle, x, y);
 }
 
 namespace {
@@ -1354,9 +1344,7 @@ uint32_t FilterInDragMode(XEvent* event, uint32_t state)
 bool TakenByLabel(XEvent* event)
 {
     if (event->type == ButtonPress || event->type == KeyPress) {
-        const bool inside =
-            Text_PointOverEditedText(0, static_cast<int16_t>(std::clamp(event->xbutton.x, -32768, 32767)),
-                                     static_cast<int16_t>(std::clamp(event->xbutton.y, -32768, 32767))) != 0;
+        const bool inside = Text_PointInLabel(0, event->xbutton.x, event->xbutton.y) != 0;
         const bool taken = inside || Text_HasLabel() != 0;
         if (event->type == ButtonPress) {
             tracking = taken;
@@ -1422,6 +1410,14 @@ uint32_t Text_FilterEvent(XEvent* event, uint32_t state)
         }
         event->xany.window = edit.inner;
         return 1;
+    }
+    // A press on the page window away from a pending label ends or moves it.
+    if (state == kEditingLabel && event->type == ButtonPress && edit.pageWindow != nullptr &&
+        window == XtWindow(edit.pageWindow) && Text_HasLabel() != 0 &&
+        Text_PointInLabel(0, event->xbutton.x, event->xbutton.y) == 0 &&
+        Text_LabelClick(event->xbutton.x, event->xbutton.y) != 0) {
+        tracking = false;
+        return 0;
     }
     if (state == kEditingLabel && TakenByLabel(event)) {
         Retarget(event, state);

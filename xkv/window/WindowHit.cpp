@@ -309,6 +309,11 @@ GroupNumber Window_CollectInRect(Widget widget, const FixRect& rect, uint32_t ex
     return group;
 }
 
+void Window_ResetIndication()
+{
+    Indication() = IndicationState{};
+}
+
 KernelStatus Window_ShowIndication(Widget widget, MemHandle selection)
 {
     IndicationState& s = Indication();

@@ -111,6 +111,7 @@ KernelStatus Window_Init()
     WindowModule& m = Window_Module();
     m.zoomX = kFixedOne;
     m.zoomY = kFixedOne;
+    Window_ResetIndication();
     return kStatusOk;
 }
 

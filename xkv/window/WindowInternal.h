@@ -44,6 +44,9 @@ struct WindowModule {
 };
 
 WindowModule& Window_Module();
+// Forgets the indicated and hidden groups: they belong to a group table that
+// the module's (re)initialisation does not keep.
+void Window_ResetIndication();
 
 // The record of a widget (table or page structure record), or null.
 PageWindow* Window_RecordOf(Widget widget);
