@@ -1,35 +1,18 @@
-// The syntax check of the net: its shared context (error reporter, progress
-// hook, continue flag, arc error word), the name rules O.1 to O.11, the
+// The syntax check of the net: the name rules O.1 to O.11, the
 // structure rules S.1 to S.4 with the fusion-set and socket rules, and the
 // texts of the requests it sends to the ML evaluator.
 #pragma once
 
 #include <cstdint>
 
+#include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SERecords.h"
 #include "atolq/Utils/MemFile.h"
 
 struct LMList;
 
-// Attaches a message (and, when given, the evaluator's reply) to an object.
-using CTSErrorReporter = int (*)(uint32_t object, const char* message, MemFile* details);
+#include "atolq/ConvertToSim/CTSModule.h"
 
-#include "atolq/CEditor/Progress.h"
-
-// Module state of one check run.
-struct CTSContext {
-    CTSErrorReporter reporter = nullptr;
-    ProgressCallback hook = nullptr;
-    int continueFlag = 1;
-    int simulatorChecks = 0;
-    int arcError = 0;
-    ProgressRecord progress{};
-    MemFile* reply = nullptr; // shared evaluator reply buffer, passed as details
-};
-CTSContext& CTSCurrentContext();
-
-// Calls the progress hook; 1 while the check may go on.
-int CTSProgress();
 // Reports a message on a record's diagram object; details may be null.
 void CTSReport(SEHead* record, const char* message, MemFile* details = nullptr);
 
@@ -40,9 +23,6 @@ inline constexpr uint32_t kCTSOptO1 = 0x001, kCTSOptO2 = 0x002, kCTSOptO4 = 0x00
 int CTSOption(uint32_t mask);
 // 1 when bit 0 of the page's use word is set.
 bool CTSPageInUse(const SEPage* page);
-
-// -1 no declaration node of the sub-kind, 1 more than one, 0 one (stored).
-int CTSFindGlobalDeclNode(SEDeclNode** node, int kind);
 
 // ---- names ----
 int CTSLegalMLName(const char* name);
@@ -70,9 +50,6 @@ void CTSMarkCompound(SECompound* compound);
 // ---- requests ----
 void CTSWriteInputText(const char* text, uint32_t length, MemFile* file);
 void CTSWriteMLString(const char* text, uint32_t length, MemFile* file);
-// The three buffers of the running evaluator (made at its start).
-MemFile* CTSRequestBuffer();
-MemFile* CTSInputBuffer();
 // Sends a request (with an input text when not null); a carriage return goes
 // into the reply first. Link code.
 int16_t CTSSend(const char* request, const char* input, MemFile* reply);
@@ -88,13 +65,7 @@ int CTSCompileGuard(const char* prefix, const char* mlName, const char* const* v
 int CTSCheckInitialMarking(const char* marking, const char* colourSet, const char* mlName,
                            const char* legalName, MemFile* reply);
 
-// ---- the name counter ----
-// The next number of the check's counter, and its decimal text in a new
-// QXMem string of 6 bytes (length through the out parameter).
-int CTSNextNumber();
-char* CTSNewNumberName(uint16_t* length, uint32_t unused);
-void CTSSetNameCounter(int value);
-// The name counter's present value (saved in the root after code generation).
-int CTSNameCounter();
 // The initial-marking check of a fusion set with its chosen member: 1 or 2 pass.
 int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen);
+// Saves the evaluator's image under the name (TOLQ'Edit.SaveImage); link code.
+int CTSSaveImageRequest(const char* name);

@@ -1,6 +1,6 @@
-// The syntax check's shared state: the reporter and progress hook of the
-// current run, the continue flag, the option and page-use tests, and the
-// search for the global and temporary declaration nodes.
+// The module state shared by the syntax check and the code generator: the
+// current run's reporter and progress hook, the continue flag, the buffers,
+// the name counter, and the option and page-use tests of the check.
 #include <cstdio>
 
 #include "atolq/AEditor/SEInternal.h"
@@ -11,6 +11,14 @@ CTSContext& CTSCurrentContext()
 {
     static CTSContext context;
     return context;
+}
+
+void CTSBeginRun(ProgressCallback hook)
+{
+    CTSContext& c = CTSCurrentContext();
+    c.hook = hook;
+    c.continueFlag = 1;
+    c.progress = ProgressRecord{};
 }
 
 int CTSProgress()
@@ -28,6 +36,38 @@ void CTSReport(SEHead* record, const char* message, MemFile* details)
         c.reporter(SEGetKVObj(record), message, details);
 }
 
+MemFile* CTSReplyBuffer()
+{
+    CTSContext& c = CTSCurrentContext();
+    if (c.reply == nullptr)
+        c.reply = MemFileCreate();
+    return c.reply;
+}
+
+MemFile* CTSRequestBuffer()
+{
+    CTSContext& c = CTSCurrentContext();
+    if (c.request == nullptr)
+        c.request = MemFileCreate();
+    return c.request;
+}
+
+MemFile* CTSInputBuffer()
+{
+    CTSContext& c = CTSCurrentContext();
+    if (c.input == nullptr)
+        c.input = MemFileCreate();
+    return c.input;
+}
+
+MemFile* CTSScratchBuffer()
+{
+    CTSContext& c = CTSCurrentContext();
+    if (c.scratch == nullptr)
+        c.scratch = MemFileCreate();
+    return c.scratch;
+}
+
 int CTSOption(uint32_t mask)
 {
     SERoot* root = SECurrentRoot();
@@ -39,42 +79,19 @@ bool CTSPageInUse(const SEPage* page)
     return page != nullptr && (page->modeFlags & 1u) != 0;
 }
 
-int CTSFindGlobalDeclNode(SEDeclNode** node, int kind)
-{
-    SERoot* root = SECurrentRoot();
-    int found = 0;
-    if (root != nullptr)
-        se::forEachRec(root->globalDecls, [&](SEHead* h) {
-            if (h->kind == kSEDeclNode && h->subKind == kind) {
-                if (found == 0 && node != nullptr)
-                    *node = reinterpret_cast<SEDeclNode*>(h);
-                ++found;
-            }
-        });
-    return found == 0 ? -1 : found == 1 ? 0 : 1;
-}
-
-namespace {
-int& nameCounter()
-{
-    static int counter = 10;
-    return counter;
-}
-} // namespace
-
 int CTSNextNumber()
 {
-    return ++nameCounter();
+    return ++CTSCurrentContext().nameCounter;
 }
 
 void CTSSetNameCounter(int value)
 {
-    nameCounter() = value;
+    CTSCurrentContext().nameCounter = value;
 }
 
 int CTSNameCounter()
 {
-    return nameCounter();
+    return CTSCurrentContext().nameCounter;
 }
 
 char* CTSNewNumberName(uint16_t* length, uint32_t)

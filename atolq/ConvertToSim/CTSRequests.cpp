@@ -24,21 +24,6 @@ void put(MemFile* file, std::string_view text)
     MemFileWrite(file, text.data(), static_cast<uint32_t>(text.size()));
 }
 
-struct Buffers {
-    MemFile* request = MemFileCreate();
-    MemFile* input = MemFileCreate();
-    ~Buffers()
-    {
-        MemFileDestroy(request);
-        MemFileDestroy(input);
-    }
-};
-Buffers& buffers()
-{
-    static Buffers b;
-    return b;
-}
-
 int16_t sendText(const std::string& request, const char* input, MemFile* reply)
 {
     return CTSSend(request.c_str(), input, reply);
@@ -84,18 +69,19 @@ void CTSWriteMLString(const char* text, uint32_t length, MemFile* file)
     put(file, "\")");
 }
 
-MemFile* CTSRequestBuffer() { return buffers().request; }
-MemFile* CTSInputBuffer() { return buffers().input; }
-
 int16_t CTSSend(const char* request, const char* input, MemFile* reply)
 {
     MemFile* req = CTSRequestBuffer();
+    if (req == nullptr || reply == nullptr)
+        return kEvalSendFailed; // no evaluator was started
     MemFileReset(req);
     put(req, request);
     MemFilePutc(reply, '\r');
     if (input == nullptr)
         return SMLEvaluate(req, reply);
     MemFile* in = CTSInputBuffer();
+    if (in == nullptr)
+        return kEvalSendFailed;
     MemFileReset(in);
     CTSWriteInputText(input, static_cast<uint32_t>(std::strlen(input)), in);
     return SMLEvaluateInput(req, in, reply);
@@ -181,9 +167,22 @@ int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen)
     if (entry == nullptr || entry->second == nullptr)
         return -1;
     std::string number = std::to_string(set->longWord);
-    CTSContext& context = CTSCurrentContext();
-    if (context.reply == nullptr)
-        return -1;
-    MemFileReset(context.reply);
-    return CTSCheckInitialMarking(chosen->initMark, colourSet, number.c_str(), entry->second, context.reply);
+    MemFile* reply = CTSReplyBuffer();
+    MemFileReset(reply);
+    return CTSCheckInitialMarking(chosen->initMark, colourSet, number.c_str(), entry->second, reply);
+}
+
+int CTSSaveImageRequest(const char* name)
+{
+    MemFile* request = CTSRequestBuffer();
+    if (request == nullptr || name == nullptr)
+        return kEvalSendFailed;
+    MemFileReset(request);
+    put(request, "TOLQ'Edit.SaveImage(");
+    CTSWriteMLString(name, static_cast<uint32_t>(std::strlen(name)), request);
+    put(request, ");\n");
+    MemFile* reply = CTSReplyBuffer();
+    MemFileReset(reply);
+    MemFilePutc(reply, '\r');
+    return SMLEvaluate(request, reply);
 }

@@ -9,8 +9,5 @@ uint32_t GE_GetSimLink(uint32_t) { return 0; }
 int GE_SetSimLink(uint32_t, uint32_t) { return 1; }
 int GE_DeleteUserData(uint32_t, uint16_t) { return 1; }
 int GE_MessageBox(int16_t) { return 1; }
-void CTSResetCheckInfo(SETrans*) {}
-void CTSStopEvaluator() {}
-int CTSSaveImageRequest(const char*) { return 0; }
 void SSetReswitchNeeded(int) {}
 int SMLIsConnected() { return 1; }

@@ -66,8 +66,7 @@ protected:
         SEInitPools();
         SEStart();
         root()->declHashTable = HashCreate(10, 2);
-        CTSState().callback = nullptr;
-        CTSState().continueFlag = 1;
+        CTSBeginRun(nullptr);
         CTSSetNameCounter(100);
     }
     void TearDown() override

@@ -1,6 +1,5 @@
 // Doubles of the neighbours of the abstract net and of the syntax check that
-// exist nowhere yet: node names, the load's handle map, sim links, the code
-// generator's hooks and the simulator's colour-set name comparison.
+// exist nowhere yet: node names, the load's handle map, sim links and the simulator's colour-set name comparison.
 #include <cstring>
 
 #include "atolq/AEditor/SENet.h"
@@ -11,10 +10,6 @@ int GE_TranslateHandle(uint32_t*) { return 1; }
 uint32_t GE_GetSimLink(uint32_t) { return 0; }
 int GE_SetSimLink(uint32_t, uint32_t) { return 1; }
 int GE_DeleteUserData(uint32_t, uint16_t) { return 1; }
-void CTSResetCheckInfo(SETrans*) {}
-void CTSSetIntegerTime(int) {}
-void CTSStopEvaluator() {}
-int CTSSaveImageRequest(const char*) { return 0; }
 void SSetReswitchNeeded(int) {}
 
 // Same colour-set name: both unnamed or equal texts.
