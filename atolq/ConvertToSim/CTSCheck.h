@@ -69,3 +69,20 @@ int CTSCheckInitialMarking(const char* marking, const char* colourSet, const cha
 int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen);
 // Saves the evaluator's image under the name (TOLQ'Edit.SaveImage); link code.
 int CTSSaveImageRequest(const char* name);
+
+// ---- starting and stopping the evaluator ----
+// The configuration callback: use-fresh-image flag; out the local flag, host,
+// port, fresh image, the diagram's saved image, the run-time program and the
+// remote working directory (new strings); the defaults level (3 in force,
+// 4 the user's standard settings). Nonzero when it filled the settings.
+using CTSConfigFn = int (*)(int remote, uint32_t* local, char** host, uint16_t* port, char** image, char** mlFile,
+                            char** runtime, char** directory, uint32_t* directoryLength, uint32_t level);
+// 1 when the evaluator is up and usable, 0 on failure or cancel. The
+// declarations-defined and saved-image words it reads and clears are the net
+// data base's DeclsCompiled and MLImageSaved.
+int CTSStartEvaluator(CTSConfigFn configuration);
+// 1 when the evaluator was shut down, 0 when it could not be interrupted.
+int CTSStopEvaluator();
+// Session buffer, request buffers and the reply readers' allocator; 0 or -1.
+int CTSStartModule(void* (*allocate)(uint32_t size));
+int CTSStopModule();

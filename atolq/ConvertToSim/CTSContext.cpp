@@ -44,29 +44,9 @@ MemFile* CTSReplyBuffer()
     return c.reply;
 }
 
-MemFile* CTSRequestBuffer()
-{
-    CTSContext& c = CTSCurrentContext();
-    if (c.request == nullptr)
-        c.request = MemFileCreate();
-    return c.request;
-}
-
-MemFile* CTSInputBuffer()
-{
-    CTSContext& c = CTSCurrentContext();
-    if (c.input == nullptr)
-        c.input = MemFileCreate();
-    return c.input;
-}
-
-MemFile* CTSScratchBuffer()
-{
-    CTSContext& c = CTSCurrentContext();
-    if (c.scratch == nullptr)
-        c.scratch = MemFileCreate();
-    return c.scratch;
-}
+MemFile* CTSRequestBuffer() { return CTSCurrentContext().request; }
+MemFile* CTSInputBuffer() { return CTSCurrentContext().input; }
+MemFile* CTSScratchBuffer() { return CTSCurrentContext().scratch; }
 
 int CTSOption(uint32_t mask)
 {

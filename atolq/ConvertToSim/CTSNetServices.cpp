@@ -7,6 +7,7 @@
 void CTSInstallNetServices()
 {
     SECheckServices services;
+    services.stopEvaluator = CTSStopEvaluator;
     services.setIntegerTime = CTSSetIntegerTime;
     services.saveImage = CTSSaveImageRequest;
     SESetCheckServices(services);
