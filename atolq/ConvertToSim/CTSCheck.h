@@ -86,3 +86,8 @@ int CTSStopEvaluator();
 // Session buffer, request buffers and the reply readers' allocator; 0 or -1.
 int CTSStartModule(void* (*allocate)(uint32_t size));
 int CTSStopModule();
+
+// ---- inscription rules ----
+// Parses and defines a global (sub-kind 1) or temporary (3) declaration node:
+// 1 and the node marked when it was defined, 0 after C.4 or a stop.
+int CTSCheckDeclNode(SEDeclNode* node, int subKind);

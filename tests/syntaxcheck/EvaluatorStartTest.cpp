@@ -6,6 +6,7 @@
 
 #include "CheckDoubles.h"
 #include "CheckFixture.h"
+#include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/EditorMemory.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
@@ -175,6 +176,52 @@ TEST_F(EvaluatorStartTest, MissingSavedImageDeclinedStartsNothing)
     EXPECT_EQ(CTSStartEvaluator(localSettings), 0);
     EXPECT_EQ(CTSCurrentContext().evaluatorUp, 0);
     EXPECT_EQ(CTSRequestBuffer(), nullptr);
+}
+
+// Global declaration nodes parsed and defined by the evaluator.
+struct DeclCase {
+    const char* text;
+    bool defined;
+};
+class DeclNodeTest : public EvaluatorStartTest, public ::testing::WithParamInterface<DeclCase> {};
+
+TEST_P(DeclNodeTest, DefinedNodeIsMarkedAndABadOneReportsC4WithTheReply)
+{
+    SEDeclNode* node = SECreateDeclNode(nullptr, nextObject++, kSEDeclGlobal);
+    const std::string text = GetParam().text;
+    node->text = se::allocText(static_cast<uint32_t>(text.size() + 1));
+    std::memcpy(node->text, text.c_str(), text.size() + 1);
+    ASSERT_EQ(CTSStartEvaluator(localSettings), 1);
+    DeclsCompiled = 0;
+
+    EXPECT_EQ(CTSCheckDeclNode(node, kSEDeclGlobal), GetParam().defined ? 1 : 0);
+    EXPECT_EQ((node->flags & 0x1000u) != 0, GetParam().defined);
+    EXPECT_EQ(static_cast<int>(DeclsCompiled), GetParam().defined ? 1 : 0);
+    if (GetParam().defined) {
+        EXPECT_TRUE(on(&node->head).empty());
+    } else {
+        ASSERT_EQ(on(&node->head), std::vector<std::string>{"C.4 Error in global/temporary declaration node"});
+        EXPECT_TRUE(reports().front().withDetails);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, DeclNodeTest,
+                         ::testing::Values(DeclCase{"colset INT = int; var x : INT;", true},
+                                           DeclCase{"", true},
+                                           DeclCase{"colset INT = int; var x : NOSUCH;", false},
+                                           DeclCase{"colset INT = int with 1 ..;", false}));
+
+TEST_F(EvaluatorStartTest, TemporaryNodeIsMarkedWithoutCountingAsTheGlobalDeclarations)
+{
+    SEDeclNode* node = SECreateDeclNode(nullptr, nextObject++, kSEDeclTemporary);
+    const std::string text = "colset TMP = int;";
+    node->text = se::allocText(static_cast<uint32_t>(text.size() + 1));
+    std::memcpy(node->text, text.c_str(), text.size() + 1);
+    ASSERT_EQ(CTSStartEvaluator(localSettings), 1);
+    EXPECT_EQ(CTSCheckDeclNode(node, kSEDeclTemporary), 1);
+    EXPECT_NE(node->flags & 0x1000u, 0u);
+    EXPECT_EQ(DeclsCompiled, 0u);
+    EXPECT_TRUE(reports().empty());
 }
 
 } // namespace
