@@ -10,6 +10,7 @@
 #include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/ConvertToSim/CTSSeams.h"
 #include "atolq/SML/SML.h"
+#include "atolq/SML/SMLLink.h"
 #include "atolq/SmlEval/SmlEval.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXUI.h"
@@ -125,11 +126,32 @@ bool needStart(SEDeclNode* node, int* choice)
     }
 }
 
+// The module's side of an evaluator that is no longer up.
+void markDown()
+{
+    CTSContext& c = CTSCurrentContext();
+    if (c.evaluatorUp != 0)
+        CTSStopModule();
+    c.evaluatorUp = 0;
+}
+
+// Interrupts a connected evaluator. An evaluator that cannot be interrupted
+// has usually quit: its link is released, so that a later start can begin
+// afresh instead of failing on the same dead link for ever.
+bool interrupted()
+{
+    if (SMLGetConnState() == kSMLKindNone || SMLInterrupt() != 0)
+        return true;
+    SMLStopProcess();
+    markDown();
+    return false;
+}
+
 // Interrupts and disconnects a running evaluator; 0 after a shown failure.
 int shutDown()
 {
     CTSContext& c = CTSCurrentContext();
-    if (SMLGetConnState() != kSMLKindNone && SMLInterrupt() == 0) {
+    if (!interrupted()) {
         GE_MessageBox(kMsgNotInterrupted);
         return 0;
     }
@@ -300,12 +322,9 @@ int CTSStartEvaluator(CTSConfigFn configuration)
 
 int CTSStopEvaluator()
 {
-    CTSContext& c = CTSCurrentContext();
-    if (SMLGetConnState() != kSMLKindNone && SMLInterrupt() == 0)
+    if (!interrupted())
         return 0;
     SMLDisconnect();
-    if (c.evaluatorUp != 0)
-        CTSStopModule();
-    c.evaluatorUp = 0;
+    markDown();
     return 1;
 }

@@ -1,7 +1,9 @@
 // Starting and stopping the real evaluator: a fresh start, no restart while
 // the global declarations are unchanged, the question when they might have
 // changed, and the request buffers that live only while it is up.
+#include <csignal>
 #include <cstring>
+#include <unistd.h>
 #include <string>
 
 #include "CheckDoubles.h"
@@ -11,6 +13,7 @@
 #include "atolq/CEditor/EditorMemory.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/SML/SML.h"
+#include "atolq/SML/SMLLink.h"
 #include "atolq/SmlEval/SmlEval.h"
 
 namespace {
@@ -176,6 +179,27 @@ TEST_F(EvaluatorStartTest, MissingSavedImageDeclinedStartsNothing)
     EXPECT_EQ(CTSStartEvaluator(localSettings), 0);
     EXPECT_EQ(CTSCurrentContext().evaluatorUp, 0);
     EXPECT_EQ(CTSRequestBuffer(), nullptr);
+}
+
+// An evaluator that quit on its own cannot be interrupted: the stop says so,
+// but the dead link is released and the next start brings up a new one.
+TEST_F(EvaluatorStartTest, EvaluatorThatQuitIsReleasedAndStartsAgain)
+{
+    ASSERT_EQ(CTSStartEvaluator(localSettings), 1);
+    const pid_t pid = SMLLink().childPid;
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    for (int i = 0; i < 200 && kill(pid, 0) == 0; ++i)
+        usleep(10000); // until the link has reaped it
+    ASSERT_NE(kill(pid, 0), 0);
+
+    EXPECT_EQ(CTSStopEvaluator(), 0);
+    EXPECT_EQ(CTSCurrentContext().evaluatorUp, 0);
+    EXPECT_EQ(SMLGetConnState(), kSMLKindNone);
+    EXPECT_EQ(CTSRequestBuffer(), nullptr);
+
+    ASSERT_EQ(CTSStartEvaluator(localSettings), 1);
+    EXPECT_EQ(evaluate("val it = 2;\n"), kEvalOk);
 }
 
 // Global declaration nodes parsed and defined by the evaluator.
