@@ -10,6 +10,7 @@
 #include "atolq/Utils/MemFile.h"
 
 struct LMList;
+struct HashTable;
 
 #include "atolq/ConvertToSim/CTSModule.h"
 
@@ -61,9 +62,21 @@ int CTSVarGuard(const char* guard, MemFile* reply);
 // TOLQ'BLTB, negative code otherwise. pattern names the selected variables.
 int CTSCompileGuard(const char* prefix, const char* mlName, const char* const* variables, int count,
                     const char* guard, MemFile* reply);
-// The initial-marking check of an untimed colour set: 1 or 2 pass.
+// The initial-marking check (defines TOLQ'IM<mlName>): 1 or 2 pass. An
+// evaluator of the second kind checks it directly, others through the
+// function text built on the legal-multiset function of legalName.
 int CTSCheckInitialMarking(const char* marking, const char* colourSet, const char* mlName,
-                           const char* legalName, MemFile* reply);
+                           const char* legalName, bool timed, MemFile* reply);
+// TOLQ'VelkorResourceDir := "<directory>"; link code.
+int CTSSetResourceDir(const char* directory, MemFile* reply);
+// Parses a page's local declarations under its ML number; link code.
+int CTSParseLocDecl(const char* pageNumber, const char* text, MemFile* reply);
+// Opens (TOLQ'EST) or closes (TOLQ'ESF) a page's local scope; link code,
+// -1 for an evaluator of another kind.
+int CTSPageScope(const char* pageNumber, bool open, MemFile* reply);
+// Fills the table with the evaluator's colour sets (name, second text, timed
+// flag): 0, a link code, or -8 for a broken reply.
+int CTSReturnColourTable(MemFile* reply, HashTable* table);
 
 // The initial-marking check of a fusion set with its chosen member: 1 or 2 pass.
 int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen);
@@ -91,3 +104,12 @@ int CTSStopModule();
 // Parses and defines a global (sub-kind 1) or temporary (3) declaration node:
 // 1 and the node marked when it was defined, 0 after C.4 or a stop.
 int CTSCheckDeclNode(SEDeclNode* node, int subKind);
+// C.3 and C.5: parses the local declarations of a page in use that lacks its
+// mark (an empty text when it has no node). 1 when the page's check ends.
+int CTSCheckLocalDecls(SEPage* page);
+// Clears the marks of the transitions with a code region (and of their
+// compound records) and forgets their arcs' ML names.
+void CTSUncheckForLocalDecls(LMList* transitions);
+// C.8: the initial marking of a place outside fusion sets whose colour set
+// passed; 1 after a report.
+int CTSCheckPlaceMarking(SEPlace* place);

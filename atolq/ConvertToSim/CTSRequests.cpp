@@ -4,10 +4,12 @@
 #include <cstring>
 #include <string>
 
+#include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/SmlEval/SmlEval.h"
 #include "atolq/Utils/HashTable.h"
+#include "atolq/Utils/QXMem.h"
 
 namespace {
 
@@ -137,9 +139,50 @@ int CTSCompileGuard(const char* prefix, const char* mlName, const char* const* v
     return code >= 0 ? 1 : code;
 }
 
-int CTSCheckInitialMarking(const char* marking, const char* colourSet, const char* mlName,
-                           const char* legalName, MemFile* reply)
+namespace {
+
+// A text as an ML string literal (quotes and backslashes escaped), so that
+// names taken from the net cannot break out of the request.
+std::string mlString(const char* text)
 {
+    MemFile* file = MemFileCreate();
+    CTSWriteMLString(text, text != nullptr ? static_cast<uint32_t>(std::strlen(text)) : 0, file);
+    std::string out(MemFileLength(file), '\0');
+    uint32_t n = static_cast<uint32_t>(out.size());
+    MemFileRewind(file);
+    if (n > 0)
+        MemFileRead(file, out.data(), &n);
+    out.resize(n);
+    MemFileDestroy(file);
+    return out;
+}
+
+void releaseText(char* text)
+{
+    if (text != nullptr)
+        QXMem_Free(text);
+}
+
+const char* truth(bool value) { return value ? "true" : "false"; }
+
+// The direct marking checks of an evaluator of the second kind.
+int checkMarkingDirectly(const char* marking, const char* colourSet, const char* mlName, bool timed,
+                         MemFile* reply)
+{
+    const std::string arguments = std::string(truth(timed)) + "," + mlString(mlName) + "," + mlString(colourSet) + ");\n";
+    if (marking == nullptr || marking[0] == '\0')
+        return sendText("TOLQ'Edit.CheckEmptyMarking (" + arguments, nullptr, reply) >= 0 ? 1 : kEvalCompileError;
+    const int16_t code = sendText("TOLQ'Edit.CheckInitialMarking (" + arguments, marking, reply);
+    return code >= 0 ? 1 : code;
+}
+
+} // namespace
+
+int CTSCheckInitialMarking(const char* marking, const char* colourSet, const char* mlName,
+                           const char* legalName, bool timed, MemFile* reply)
+{
+    if (SMLGetConnState() == kSMLKindNJ)
+        return checkMarkingDirectly(marking, colourSet, mlName, timed, reply);
     const bool hasMarking = marking != nullptr && marking[0] != '\0';
     auto text = [&](bool wrapped) {
         std::string inner = hasMarking ? std::string(marking) : "empty";
@@ -166,10 +209,10 @@ int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen)
                       : nullptr;
     if (entry == nullptr || entry->second == nullptr)
         return -1;
-    std::string number = std::to_string(set->longWord);
+    const std::string number = set->text != nullptr ? set->text : "";
     MemFile* reply = CTSReplyBuffer();
     MemFileReset(reply);
-    return CTSCheckInitialMarking(chosen->initMark, colourSet, number.c_str(), entry->second, reply);
+    return CTSCheckInitialMarking(chosen->initMark, colourSet, number.c_str(), entry->second, entry->flag != 0, reply);
 }
 
 int CTSSaveImageRequest(const char* name)
@@ -185,4 +228,56 @@ int CTSSaveImageRequest(const char* name)
     MemFileReset(reply);
     MemFilePutc(reply, '\r');
     return SMLEvaluate(request, reply);
+}
+
+int CTSSetResourceDir(const char* directory, MemFile* reply)
+{
+    return CTSSend(("TOLQ'VelkorResourceDir := " + mlString(directory != nullptr ? directory : "") + ";\n").c_str(),
+                   nullptr, reply);
+}
+
+int CTSParseLocDecl(const char* pageNumber, const char* text, MemFile* reply)
+{
+    return sendText("usestring[(TOLQ'Edit.ParseLocDecl " + mlString(pageNumber) + ")];\n", text != nullptr ? text : "",
+                    reply);
+}
+
+int CTSPageScope(const char* pageNumber, bool open, MemFile* reply)
+{
+    if (SMLGetConnState() != kSMLKindNJ)
+        return -1;
+    return sendText(std::string("usestring[(TOLQ'") + (open ? "EST" : "ESF") + pageNumber + ")];\n", nullptr, reply);
+}
+
+int CTSReturnColourTable(MemFile* reply, HashTable* table)
+{
+    MemFileReset(reply);
+    const int16_t code = CTSSend("TOLQ'Edit.ReturnColorTabel();\n", nullptr, reply);
+    if (code < 0)
+        return code;
+    MemFileRewind(reply);
+    for (;;) {
+        char* name = nullptr;
+        int read = SMLGetText(reply, &name);
+        if (read == kReadNoStart)
+            return 0; // the normal end
+        char* second = nullptr;
+        uint32_t timed = 0;
+        if (read < 0 || SMLGetText(reply, &second) < 0 || SMLGetInt(reply, &timed) < 0) {
+            releaseText(name);
+            releaseText(second);
+            return kReadFailed;
+        }
+        auto* entry = static_cast<SETableEntry*>(QXMem_Alloc(sizeof(SETableEntry)));
+        if (entry == nullptr) {
+            releaseText(name);
+            releaseText(second);
+            return kReadFailed;
+        }
+        *entry = SETableEntry{se::copyText(name), se::copyText(second), timed};
+        releaseText(name);
+        releaseText(second);
+        if (HashLookup(table, entry->key) != nullptr || HashStore(table, entry->key, entry) == 0)
+            se::releaseTableEntry(entry); // a name answered twice counts once
+    }
 }

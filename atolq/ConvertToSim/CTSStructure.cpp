@@ -75,8 +75,8 @@ int fusionMarkingPass(SEPlaceFusSet* set)
         }
         ++context.progress.counters[1];
     }
-    if (set->longWord <= 0)
-        set->longWord = CTSNextNumber();
+    if (set->text == nullptr)
+        set->text = CTSNewNumberName(nullptr, 0); // the ML name the code generator reads
 
     int result = CTSCheckFusionMarking(set, chosen);
     if (result == 1 || result == 2) {
