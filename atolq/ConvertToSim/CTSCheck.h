@@ -74,6 +74,27 @@ int CTSParseLocDecl(const char* pageNumber, const char* text, MemFile* reply);
 // Opens (TOLQ'EST) or closes (TOLQ'ESF) a page's local scope; link code,
 // -1 for an evaluator of another kind.
 int CTSPageScope(const char* pageNumber, bool open, MemFile* reply);
+// The transition rules' requests; each resets nothing and returns the link
+// code (or the reader's) unless said otherwise.
+int CTSCodeSegText(const char* code, MemFile* reply);
+int CTSTransDelayText(const char* time, MemFile* reply);
+// VarInArc / VarOutArc with the arc's argument; the two numbers of the reply.
+int CTSVarArc(bool input, const char* argument, const char* expression, MemFile* reply, uint32_t* timed,
+              uint32_t* second);
+int CTSCheckVar(MemFile* reply);
+// Appends the variable table's rows (SECodeVariable) to the list.
+int CTSReturnVarTable(const char* mlName, MemFile* reply, LMList* variables);
+// The guard function of the second kind's evaluator: 2 or 1, else a code.
+int CTSCheckGuard(MemFile* reply);
+// The function of a shared arc entry: 2 or 1, else a code.
+int CTSDefineArcFunction(bool input, bool timedPlace, const char* argument, const char* entry, const char* colourSet,
+                         MemFile* reply);
+// The function of an arc without expression: 1, else a code.
+int CTSDefineEmptyArc(bool tempty, const char* entry, const char* transName, MemFile* reply);
+int CTSCodeSeg(const char* transName, const char* pageNumber, MemFile* reply);
+// The code guard's text (a new string) from the reply.
+int CTSCodeGuard(MemFile* reply, char** guard);
+int CTSDefineDelay(MemFile* reply);
 // Fills the table with the evaluator's colour sets (name, second text, timed
 // flag): 0, a link code, or -8 for a broken reply.
 int CTSReturnColourTable(MemFile* reply, HashTable* table);
@@ -113,3 +134,27 @@ void CTSUncheckForLocalDecls(LMList* transitions);
 // C.8: the initial marking of a place outside fusion sets whose colour set
 // passed; 1 after a report.
 int CTSCheckPlaceMarking(SEPlace* place);
+// C.11 on the variables of one arc: its timed and second flags; 1 after a
+// report (the arc error word is then set).
+int CTSCheckArcVariables(SEArc* arc, bool input);
+// C.11 on the function of one arc, shared by arcs of equal key; 1 after a
+// report (the arc error word is then set).
+int CTSDefineArc(SEArc* arc, bool input);
+// The transition rules (O.9/O.10 and C.9 to C.14, C.20); 1 after a report.
+int CTSCheckTransition(SETrans* trans);
+// Runs check over the page's transitions inside the page's local scope.
+void CTSCheckPageTransitions(SEPage* page, void (*check)(SETrans* trans));
+
+// ---- the driver ----
+// The full check: 1 when it ran to its end, 0 when it stopped (by the hook,
+// a declaration error, a failed evaluator start, a missing or duplicated
+// global declaration node). The spare words and the mode are not read.
+int CTSCheckNet(CTSErrorReporter reporter, uint32_t spare, int16_t mode, uint32_t spare2, int simulatorChecks,
+                ProgressCallback hook, CTSConfigFn configuration);
+// The shorter pass before a switch: pages, fusion sets, places, transitions
+// and charts only.
+int CTSRecheckNet(CTSErrorReporter reporter, uint32_t spare, int16_t mode, uint32_t spare2, uint32_t spare3,
+                  ProgressCallback hook);
+// Clears the mask in every record reachable from the root; with the checked
+// mark also the records' ML names. Arcs always lose their ML names.
+void CTSClearMarks(uint32_t mask);

@@ -281,3 +281,148 @@ int CTSReturnColourTable(MemFile* reply, HashTable* table)
             se::releaseTableEntry(entry); // a name answered twice counts once
     }
 }
+
+// ---- the requests of the transition rules ----
+
+namespace {
+
+// The reply's first value as a number; the reader's code when it has none.
+int replyNumber(MemFile* reply, uint32_t* value)
+{
+    MemFileRewind(reply);
+    return SMLGetInt(reply, value);
+}
+
+} // namespace
+
+int CTSCodeSegText(const char* code, MemFile* reply)
+{
+    return CTSSend("TOLQ'Edit.CodeSegText ();\n", code != nullptr ? code : "", reply);
+}
+
+int CTSTransDelayText(const char* time, MemFile* reply)
+{
+    return CTSSend("TOLQ'Edit.TransDelayText();\n", time != nullptr ? time : "", reply);
+}
+
+int CTSVarArc(bool input, const char* argument, const char* expression, MemFile* reply, uint32_t* timed,
+              uint32_t* second)
+{
+    const std::string request =
+        std::string("TOLQ'Edit.") + (input ? "VarInArc" : "VarOutArc") + "  " + mlString(argument) + ";\n";
+    const int16_t code = sendText(request, expression != nullptr ? expression : "", reply);
+    if (code < 0)
+        return code;
+    MemFileRewind(reply);
+    int read = SMLGetInt(reply, timed);
+    if (read == 0)
+        read = SMLGetInt(reply, second);
+    return read;
+}
+
+int CTSCheckVar(MemFile* reply)
+{
+    return CTSSend("TOLQ'Edit.CheckVar();\n", nullptr, reply);
+}
+
+int CTSReturnVarTable(const char* mlName, MemFile* reply, LMList* variables)
+{
+    const int16_t code = sendText("usestring[(TOLQ'Edit.ReturnVarTabel " + mlString(mlName) + ")];\n", nullptr, reply);
+    if (code < 0)
+        return code;
+    MemFileRewind(reply);
+    for (;;) {
+        char* name = nullptr;
+        const int read = SMLGetText(reply, &name);
+        if (read == kReadNoStart)
+            return 0;
+        char* colourSet = nullptr;
+        uint32_t flags = 0;
+        if (read < 0 || SMLGetText(reply, &colourSet) < 0 || SMLGetInt(reply, &flags) < 0) {
+            releaseText(name);
+            releaseText(colourSet);
+            return kReadFailed;
+        }
+        auto* row = static_cast<SECodeVariable*>(QXMem_Alloc(sizeof(SECodeVariable)));
+        if (row != nullptr) {
+            *row = SECodeVariable{se::copyText(name), se::copyText(colourSet), static_cast<int32_t>(flags)};
+            LMAppend(variables, row, nullptr);
+        }
+        releaseText(name);
+        releaseText(colourSet);
+        if (row == nullptr)
+            return kReadFailed;
+    }
+}
+
+int CTSCheckGuard(MemFile* reply)
+{
+    const int16_t code = CTSSend("TOLQ'Edit.CheckGuard();\n", nullptr, reply);
+    if (code < 0)
+        return code;
+    uint32_t value = 0;
+    const int read = replyNumber(reply, &value);
+    return read < 0 ? read : value == 0 ? 2 : 1;
+}
+
+int CTSDefineArcFunction(bool input, bool timedPlace, const char* argument, const char* entry, const char* colourSet,
+                         MemFile* reply)
+{
+    if (SMLGetConnState() == kSMLKindNJ) {
+        const std::string request = std::string("TOLQ'Edit.CheckArc(") + truth(!input && timedPlace) + "," +
+                                    mlString(argument) + "," + mlString(entry) + "," + mlString(colourSet) + ");\n";
+        const int16_t code = sendText(request, nullptr, reply);
+        if (code < 0)
+            return code;
+        uint32_t value = 0;
+        const int read = replyNumber(reply, &value);
+        return read < 0 ? read : value == 0 ? 2 : 1;
+    }
+    const std::string name = !input && timedPlace ? "DefineTimeOutArc" : "DefineArc";
+    auto request = [&](bool first) {
+        return "usestring[(TOLQ'Edit." + name + "(" + truth(first) + "," + mlString(argument) + "," + mlString(entry) +
+               "," + mlString(colourSet) + "))];\n";
+    };
+    int16_t code = sendText(request(true), nullptr, reply);
+    if (code >= 0)
+        return 2;
+    if (code != kEvalCompileError)
+        return code;
+    code = sendText(request(false), nullptr, reply);
+    return code >= 0 ? 1 : code;
+}
+
+int CTSDefineEmptyArc(bool tempty, const char* entry, const char* transName, MemFile* reply)
+{
+    std::string request;
+    if (SMLGetConnState() == kSMLKindNJ)
+        request = std::string("TOLQ'Edit.CheckEmptyArc(") + truth(tempty) + "," + mlString(entry) + "," +
+                  mlString(transName) + ");\n";
+    else if (tempty)
+        request = std::string("fun TOLQ'AF") + entry + "((TOLQ'bb:TOLQ'BT" + transName +
+                  "),(TOLQ't:TIME),TOLQ'b)  = tempty;\n";
+    else
+        request = std::string("fun TOLQ'AF") + entry + " (TOLQ'bb:TOLQ'BT" + transName + ") = empty;\n";
+    const int16_t code = sendText(request, nullptr, reply);
+    return code >= 0 ? 1 : code;
+}
+
+int CTSCodeSeg(const char* transName, const char* pageNumber, MemFile* reply)
+{
+    return sendText("usestring[(TOLQ'Edit.CodeSeg(" + mlString(transName) + ",TOLQ'IRS" + pageNumber + "))];\n",
+                    nullptr, reply);
+}
+
+int CTSCodeGuard(MemFile* reply, char** guard)
+{
+    const int16_t code = CTSSend("TOLQ'Edit.CodeGuard();\n", nullptr, reply);
+    if (code < 0)
+        return code;
+    MemFileRewind(reply);
+    return SMLGetText(reply, guard);
+}
+
+int CTSDefineDelay(MemFile* reply)
+{
+    return CTSSend("usestring[(TOLQ'Edit.DefineDelay())];\n", nullptr, reply);
+}

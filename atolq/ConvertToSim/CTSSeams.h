@@ -22,3 +22,5 @@ int GE_MLSettingsDialog();
 int GE_MLImageDialog();
 // 1 when the diagram's page list carries the saved-image user data (0xF903).
 int GE_PageListHasImageMark();
+// The editor's busy cursor while the check runs (no text shown for null).
+int EE_BeginBusy(const char* text);

@@ -42,3 +42,13 @@ int GE_LoginDialog(char**, char**) { return 0; }
 int GE_MLSettingsDialog() { return 0; }
 int GE_MLImageDialog() { return 0; }
 int GE_PageListHasImageMark() { return 0; }
+int GE_MessageBox(int16_t id)
+{
+    dialogAnswers().messages.push_back(id);
+    return 1;
+}
+int EE_BeginBusy(const char*)
+{
+    ++dialogAnswers().busy;
+    return 1;
+}

@@ -16,7 +16,9 @@ char* copy(const std::string& text)
     return out;
 }
 
-int localSettings(int, uint32_t* local, char** host, uint16_t* port, char** image, char** mlFile, char** runtime,
+} // namespace
+
+int CheckLocalSettings(int, uint32_t* local, char** host, uint16_t* port, char** image, char** mlFile, char** runtime,
                   char**, uint32_t*, uint32_t)
 {
     *local = 1;
@@ -28,14 +30,12 @@ int localSettings(int, uint32_t* local, char** host, uint16_t* port, char** imag
     return 1;
 }
 
-} // namespace
-
 void EvaluatorCheckTest::SetUp()
 {
     CheckTest::SetUp();
     DeclsCompiled = 0;
     MLImageSaved = 0;
-    ASSERT_EQ(CTSStartEvaluator(localSettings), 1);
+    ASSERT_EQ(CTSStartEvaluator(CheckLocalSettings), 1);
 }
 
 void EvaluatorCheckTest::TearDown()

@@ -7,6 +7,10 @@
 
 #include "CheckFixture.h"
 
+// The editor's ML settings for a local evaluator from the built heap.
+int CheckLocalSettings(int remote, uint32_t* local, char** host, uint16_t* port, char** image, char** mlFile,
+                       char** runtime, char** directory, uint32_t* directoryLength, uint32_t level);
+
 class EvaluatorCheckTest : public CheckTest {
 protected:
     void SetUp() override;
