@@ -176,6 +176,14 @@ int CTSGenerateSimCode(ProgressCallback callback)
     if (CTSAnyUnchecked() || s.continueFlag == 0)
         return 0;
     CTSProgress();
+    if (SMLGetConnState() == kSMLKindNJ) {
+        // The evaluator defines the arc and guard functions the check left.
+        s.progress = ProgressRecord{"Defining Arc and Guard functions", 0, {}};
+        CTSProgress();
+        CTSEvaluateText("TOLQ'Edit.DoDefinitions();\r");
+        s.progress = ProgressRecord{};
+        CTSProgress();
+    }
     s.progress = ProgressRecord{"%d Pages and %d Transitions Switched", 5, {}};
     if (CTSProgress() == 0)
         return 0;

@@ -14,8 +14,11 @@ namespace {
 
 int hookCalls = 0;
 int stopAfter = -1; // the hook clears the flag on this call
-void countingHook(int* flag, ProgressRecord*)
+std::vector<std::string> shownTexts;
+void countingHook(int* flag, ProgressRecord* record)
 {
+    if (record->format != nullptr && (shownTexts.empty() || shownTexts.back() != record->format))
+        shownTexts.push_back(record->format);
     if (++hookCalls == stopAfter)
         *flag = 0;
 }
@@ -41,6 +44,7 @@ protected:
         dialogAnswers() = DialogAnswers{};
         hookCalls = 0;
         stopAfter = -1;
+        shownTexts.clear();
         options(0x400);
     }
     int check() { return CTSCheckNet(reporter(), 0, 1, 0, 1, countingHook, CheckLocalSettings); }
@@ -102,6 +106,8 @@ TEST_F(CheckNetTest, CorrectNetPassesAndASecondRunParsesNothing)
 {
     build();
     ASSERT_EQ(check(), 1);
+    EXPECT_EQ(shownTexts, (std::vector<std::string>{"Checking Global Declaration Node", "Getting Color Table",
+                                                    "%d Pages, %d Places, %d Transitions Checked"}));
     EXPECT_TRUE(reports().empty()) << allReports();
     EXPECT_NE(global->flags & 0x1000u, 0u);
     EXPECT_NE(pg->flags & 0x1000u, 0u);
@@ -211,7 +217,10 @@ TEST_F(CheckNetTest, SwitchAfterTheCheckGeneratesTheNet)
     ASSERT_EQ(check(), 1);
     ASSERT_TRUE(reports().empty());
     EXPECT_EQ(CTSAnyUnchecked(), 0);
-    EXPECT_EQ(CTSGenerateSimCode(nullptr), 1);
+    shownTexts.clear();
+    EXPECT_EQ(CTSGenerateSimCode(countingHook), 1);
+    EXPECT_EQ(shownTexts, (std::vector<std::string>{"Defining Arc and Guard functions",
+                                                    "%d Pages and %d Transitions Switched"}));
     EXPECT_NE(pg->flags & 0x10000u, 0u) << "the page's types were defined";
     EXPECT_NE(tr->flags & 0x100u, 0u) << "the transition's code was defined";
     EXPECT_EQ(SECurrentRoot()->cg5, CTSNameCounter());
