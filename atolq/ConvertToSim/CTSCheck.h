@@ -145,6 +145,10 @@ int CTSCheckTransition(SETrans* trans);
 // Runs check over the page's transitions inside the page's local scope.
 void CTSCheckPageTransitions(SEPage* page, void (*check)(SETrans* trans));
 
+// C.21 to C.24: a chart's code defined in the evaluator; 1 after a report.
+int CTSCheckBarChart(SEBarChart* chart);
+int CTSCheckLineChart(SELineChart* chart);
+
 // ---- the driver ----
 // The full check: 1 when it ran to its end, 0 when it stopped (by the hook,
 // a declaration error, a failed evaluator start, a missing or duplicated

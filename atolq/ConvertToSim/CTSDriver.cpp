@@ -264,6 +264,13 @@ void checkNet()
             if (static_cast<SETableEntry*>(entry)->flag != 0)
                 CTSCurrentContext().timedColourSets = 1;
         }, nullptr);
+    c.progress.format = "%d Charts Checked"; // the net's counters stay for the caller
+    c.progress.kind = 16;
+    c.progress.counters[4] = 0;
+    if (!phaseDone())
+        return;
+    eachRecord<SEBarChart>(root->barCharts, [](SEBarChart* chart) { CTSCheckBarChart(chart); });
+    eachRecord<SELineChart>(root->lineCharts, [](SELineChart* chart) { CTSCheckLineChart(chart); });
 }
 
 // Step 23.
@@ -298,8 +305,14 @@ void CTSClearMarks(uint32_t mask)
     });
     clearPlaceFusionSets(root->globalPlaceFusionSets, mask);
     clearTransFusionSets(root->globalTransFusionSets, mask);
-    se::forEachRec(root->barCharts, [&](SEHead* h) { reinterpret_cast<SEBarChart*>(h)->flags &= ~mask; });
-    se::forEachRec(root->lineCharts, [&](SEHead* h) { reinterpret_cast<SELineChart*>(h)->flags &= ~mask; });
+    se::forEachRec(root->barCharts, [&](SEHead* h) {
+        auto* chart = reinterpret_cast<SEBarChart*>(h);
+        clearNamed(chart->flags, chart->text3, mask); // the chart's ML name
+    });
+    se::forEachRec(root->lineCharts, [&](SEHead* h) {
+        auto* chart = reinterpret_cast<SELineChart*>(h);
+        clearNamed(chart->flags, chart->text2, mask);
+    });
     clearDeclNodes(root->globalDecls, mask);
 }
 

@@ -7,6 +7,8 @@
 #include "CheckDoubles.h"
 #include "EvaluatorFixture.h"
 #include "atolq/AEditor/SEInternal.h"
+#include "atolq/Chart/ChartRecords.h"
+#include "atolq/Chart/ChartUtil.h"
 #include "atolq/ConvertToSim/CTSSwitch.h"
 #include "atolq/SML/SML.h"
 
@@ -107,7 +109,8 @@ TEST_F(CheckNetTest, CorrectNetPassesAndASecondRunParsesNothing)
     build();
     ASSERT_EQ(check(), 1);
     EXPECT_EQ(shownTexts, (std::vector<std::string>{"Checking Global Declaration Node", "Getting Color Table",
-                                                    "%d Pages, %d Places, %d Transitions Checked"}));
+                                                    "%d Pages, %d Places, %d Transitions Checked",
+                                                    "%d Charts Checked"}));
     EXPECT_TRUE(reports().empty()) << allReports();
     EXPECT_NE(global->flags & 0x1000u, 0u);
     EXPECT_NE(pg->flags & 0x1000u, 0u);
@@ -225,5 +228,64 @@ TEST_F(CheckNetTest, SwitchAfterTheCheckGeneratesTheNet)
     EXPECT_NE(tr->flags & 0x100u, 0u) << "the transition's code was defined";
     EXPECT_EQ(SECurrentRoot()->cg5, CTSNameCounter());
 }
+
+} // namespace
+
+namespace {
+
+// Chart code: each part that does not compile is reported under its rule;
+// a chart without code passes without a request. Action parts are
+// statements, each ended by a semicolon.
+struct ChartCase {
+    const char* name;
+    const char* code;
+    const char* interval;
+    int32_t step;
+    const char* message; // null: passes
+};
+class ChartRules : public CheckNetTest, public ::testing::WithParamInterface<ChartCase> {};
+
+TEST_P(ChartRules, ChartCodeIsDefinedOrReportedUnderItsRule)
+{
+    build();
+    ASSERT_EQ(check(), 1);
+    // The chart library lies outside the program; the test stands in for it.
+    ASSERT_EQ(evaluate("fun BC_clear_chart (s : string) = ();\nfun LC_clear_chart (s : string) = ();\n"), 0);
+    SELineChart* chart = SECreateLineChart(pg, nextObject++);
+    ASSERT_NE(chart, nullptr);
+    LineChartFields fields(*chart);
+    ChartSetRecordText(fields.name, "Load \"A\"");
+    if (GetParam().code != nullptr)
+        ChartSetRecordText(fields.codeText, GetParam().code);
+    ChartSetRecordText(fields.intervalText, GetParam().interval);
+    fields.stepInterval = GetParam().step;
+
+    ASSERT_EQ(CTSRecheckNet(reporter(), 0, 0, 0, 0, countingHook), 1);
+    ASSERT_NE(chart->text2, nullptr) << "the chart was given its ML name";
+    if (GetParam().message == nullptr) {
+        EXPECT_TRUE(reports().empty()) << allReports();
+        EXPECT_NE(chart->flags & 0x1000u, 0u);
+        EXPECT_EQ(counter(4), 1);
+        if (GetParam().code != nullptr) {
+            const std::string n = chart->text2;
+            EXPECT_EQ(evaluate("val _ = TOLQ'CCIF" + n + " ();\nval _ = TOLQ'CCAF" + n + " true;\n"), 0);
+        }
+    } else {
+        ASSERT_EQ(on(&chart->head), std::vector<std::string>{GetParam().message});
+        EXPECT_EQ(chart->flags & 0x1000u, 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Code, ChartRules,
+    ::testing::Values(ChartCase{"NoCode", nullptr, "0", 0, nullptr},
+                      ChartCase{"Plain", "init (fn () => ()) cond true action ignore 0;", "0", 1, nullptr},
+                      ChartCase{"TimeInterval", "action ignore 0;", "5", 2, nullptr},
+                      ChartCase{"ConditionList", "cond [true, step() > 0] action ignore 0;", "0", 0, nullptr},
+                      ChartCase{"NoAction", "init (fn () => ())", "0", 0, "C.21 Chart Code region must be legal"},
+                      ChartCase{"BadInit", "init 1 action ignore 0;", "0", 0, "C.22 Chart Code init must be legal"},
+                      ChartCase{"BadCond", "cond 3 action ignore 0;", "0", 0, "C.23 Chart Code cond must be legal"},
+                      ChartCase{"BadAction", "action ignore (1 + \"a\");", "0", 0, "C.24 Chart Code action must be legal"}),
+    [](const ::testing::TestParamInfo<ChartCase>& info) { return std::string(info.param.name); });
 
 } // namespace
