@@ -2,6 +2,7 @@
 // current run's reporter and progress hook, the continue flag, the buffers,
 // the name counter, and the option and page-use tests of the check.
 #include <cstdio>
+#include <cstring>
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
@@ -76,11 +77,16 @@ int CTSNameCounter()
 
 char* CTSNewNumberName(uint16_t* length, uint32_t)
 {
-    int number = CTSNextNumber() % 100000;
-    char* text = se::allocText(6);
+    // The whole number: a name once given is never given again, so the
+    // text may not wrap round at a fixed width.
+    char digits[16];
+    const int written = std::snprintf(digits, sizeof digits, "%d", CTSNextNumber());
+    if (written <= 0)
+        return nullptr;
+    char* text = se::allocText(static_cast<uint32_t>(written) + 1);
     if (text == nullptr)
         return nullptr;
-    int written = std::snprintf(text, 6, "%d", number);
+    std::memcpy(text, digits, static_cast<size_t>(written) + 1);
     if (length != nullptr)
         *length = static_cast<uint16_t>(written);
     return text;
