@@ -83,7 +83,8 @@ int SEStop()
 {
     SEFreeDB();
     MemMgrFreeAll();
-    CTSStopEvaluator();
+    if (SEGetCheckServices().stopEvaluator != nullptr)
+        SEGetCheckServices().stopEvaluator();
     return 1;
 }
 

@@ -1083,7 +1083,8 @@ void install(db::Loader& loader, SERoot* loaded)
     dbIdMap.clear();
     for (const auto& [fileId, record] : loader.ids)
         dbIdMap[fileId] = record->id;
-    CTSSetIntegerTime((loaded->flags & kSERootIntegerTime) != 0);
+    if (SEGetCheckServices().setIntegerTime != nullptr)
+        SEGetCheckServices().setIntegerTime((loaded->flags & kSERootIntegerTime) != 0);
 }
 
 bool knownVersion(const char* version)

@@ -720,7 +720,8 @@ int SESaveMLImage(const char* imageName, uint32_t* done)
 {
     if (imageSavePending == 0 || imageName == nullptr || done == nullptr)
         return 0;
-    if (CTSSaveImageRequest(imageName) < 0) {
+    const SECheckServices& services = SEGetCheckServices();
+    if (services.saveImage == nullptr || services.saveImage(imageName) < 0) {
         GE_MessageBox(kSEMsgImageSaveFailed);
         MLImageSaved = 0;
         *done = 0;

@@ -152,6 +152,25 @@ int SEKeyEqual(uintptr_t first, uintptr_t second, uintptr_t argument);
 int SESecondEqual(uintptr_t first, uintptr_t second, uintptr_t argument);
 int SENamesEqual(SEHead* a, SEHead* b);
 
+// ---- what the syntax check keeps in the net ----
+// -1 no declaration node of the sub-kind (1 global, 3 temporary), 1 more than
+// one, 0 exactly one (stored through node).
+int CTSFindGlobalDeclNode(SEDeclNode** node, int kind);
+// Clears a transition's check record (all but its variable list).
+void CTSResetCheckInfo(SETrans* trans);
+
+// Services of the syntax check and code generator, which build on the
+// abstract net. That layer registers them when it starts; until then (or for
+// a null entry) the abstract net does without: nothing to stop, the time
+// representation untouched, an image save fails.
+struct SECheckServices {
+    int (*stopEvaluator)() = nullptr;             // 1 when the evaluator was shut down
+    void (*setIntegerTime)(int flag) = nullptr;   // model-time representation of a loaded net
+    int (*saveImage)(const char* name) = nullptr; // saves the evaluator's image; negative on failure
+};
+void SESetCheckServices(const SECheckServices& services);
+const SECheckServices& SEGetCheckServices();
+
 // ---- the net data base file ----
 // The two flags stored at the end of the file.
 extern uint32_t DeclsCompiled;

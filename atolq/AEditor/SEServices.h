@@ -1,6 +1,7 @@
-// Services of the kernel, the net editor, the code generator, the simulator
-// and the evaluator link that the abstract net calls. They are provided by
-// those modules; this header only names them.
+// Services of the kernel, the net editor, the simulator and the evaluator
+// link that the abstract net calls. They are provided by those modules; this
+// header only names them. The syntax check and code generator sit above the
+// abstract net: what it needs of them is registered (SESetCheckServices).
 #pragma once
 
 #include <cstdint>
@@ -24,14 +25,6 @@ int GE_DeleteUserData(uint32_t object, uint16_t tag);
 // Net editor: modal message box with a message text.
 int GE_MessageBox(int16_t messageId);
 
-// Code generator.
-int CTSFindGlobalDeclNode(SEDeclNode** node, int kind);
-void CTSResetCheckInfo(SETrans* trans);
-void CTSSetIntegerTime(int flag);
-void CTSStopEvaluator();
-// The syntax check's ML image request: evaluates TOLQ'Edit.SaveImage with the
-// name; negative on failure.
-int CTSSaveImageRequest(const char* name);
 
 // Simulator.
 void SSetReswitchNeeded(int flag);

@@ -42,32 +42,26 @@ SEHead* groupRecord(const SEArc* a)
     return a->place->fusionSet != nullptr ? &a->place->fusionSet->head : &a->place->head;
 }
 
-void writeInputText(MemFile* input, const std::string& text)
-{
-    MemFileReset(input);
-    std::string out;
-    for (size_t at = 0; at < text.size(); at += 253)
-        out += text.substr(at, 253) + "\006\n";
-    out += "\004\n";
-    MemFileWrite(input, out.data(), static_cast<uint32_t>(out.size()));
-}
-
 int16_t sendWithInput(const std::string& request, const std::string& input)
 {
-    CTSGenState& s = CTSState();
-    writeInputText(s.input, input);
-    MemFileReset(s.reply);
-    MemFilePutc(s.reply, '\r');
+    MemFile* in = CTSInputBuffer();
+    if (in == nullptr)
+        return kEvalSendFailed;
+    MemFileReset(in);
+    CTSWriteInputText(input.data(), static_cast<uint32_t>(input.size()), in);
+    MemFile* reply = CTSReplyBuffer();
+    MemFileReset(reply);
+    MemFilePutc(reply, '\r');
     CTSSetRequest(request);
-    return SMLEvaluateInput(s.request, s.input, s.reply);
+    return SMLEvaluateInput(CTSRequestBuffer(), in, reply);
 }
 
 // The text between the first two \006 marks of the reply, or a reader code.
 int replyText(std::string& text)
 {
     char* raw = nullptr;
-    MemFileRewind(CTSState().reply);
-    int r = SMLReadString(CTSState().reply, &raw, 6, 6);
+    MemFileRewind(CTSReplyBuffer());
+    int r = SMLReadString(CTSReplyBuffer(), &raw, 6, 6);
     if (r < 0)
         return r;
     text = raw != nullptr ? raw : "";
@@ -77,13 +71,13 @@ int replyText(std::string& text)
 
 int replyInt(uint32_t& value)
 {
-    MemFileRewind(CTSState().reply);
-    return SMLReadInt(CTSState().reply, &value, 6, 6);
+    MemFileRewind(CTSReplyBuffer());
+    return SMLReadInt(CTSReplyBuffer(), &value, 6, 6);
 }
 
 bool trialAccepted(const std::string& text)
 {
-    return CTSSend("fun TOLQ'dummy (" + text + ") = ();\n") >= 0;
+    return CTSEvaluateText("fun TOLQ'dummy (" + text + ") = ();\n") >= 0;
 }
 
 const char* choiceArgs(int32_t choice)
@@ -93,7 +87,7 @@ const char* choiceArgs(int32_t choice)
 
 bool bindSeqDone(int32_t choice)
 {
-    CTSSend(std::string("usestring[(TOLQ'Edit.BindSeq ") + choiceArgs(choice) + ")];\n");
+    CTSEvaluateText(std::string("usestring[(TOLQ'Edit.BindSeq ") + choiceArgs(choice) + ")];\n");
     uint32_t v = 0;
     return replyInt(v) == 0 && v == 1;
 }
@@ -130,10 +124,10 @@ void parseGuard(SETrans* t)
     if (replyInt(parts) != 0)
         return;
     for (uint32_t i = 0; i < std::min(parts, kMaxParts); ++i) {
-        CTSSend("TOLQ'Edit.GetS1Guard();\n");
+        CTSEvaluateText("TOLQ'Edit.GetS1Guard();\n");
         std::string part;
         bool keep = replyText(part) == 0 && trialAccepted(part);
-        CTSSend(keep ? "TOLQ'Edit.StoreGuard();\n" : "TOLQ'Edit.DisposeGuard();\n");
+        CTSEvaluateText(keep ? "TOLQ'Edit.StoreGuard();\n" : "TOLQ'Edit.DisposeGuard();\n");
     }
 }
 
@@ -150,15 +144,15 @@ void parseArcs(SETrans* t, const std::vector<CTSBindPlace>& places, bool tokens)
         if (tokens) {
             std::string text;
             if (replyText(text) == 0 && trialAccepted(text))
-                CTSSend("TOLQ'Edit.StoreTExp();\n");
+                CTSEvaluateText("TOLQ'Edit.StoreTExp();\n");
             return;
         }
         for (uint32_t i = 0; i < kMaxParts; ++i) {
-            CTSSend("TOLQ'Edit.GetUSMCand();\n");
+            CTSEvaluateText("TOLQ'Edit.GetUSMCand();\n");
             std::string cand;
             if (replyText(cand) == kReadNoStart)
                 break;
-            CTSSend(trialAccepted(cand) ? "TOLQ'Edit.StoreUSM();\n" : "TOLQ'Edit.DisposeUSM();\n");
+            CTSEvaluateText(trialAccepted(cand) ? "TOLQ'Edit.StoreUSM();\n" : "TOLQ'Edit.DisposeUSM();\n");
         }
     });
 }
@@ -167,7 +161,7 @@ void generate(SETrans* t, const SECodeEntry* e, const std::vector<CTSBindPlace>&
 {
     const int32_t choice = cts::bindChoice(SECurrentRoot());
     const bool timed = CTSIsTimed(&t->head) != 0;
-    CTSSend("TOLQ'Edit.BindTabInit([\n" + varTableText(t) + "]," + (t->code != nullptr ? "true" : "false") +
+    CTSEvaluateText("TOLQ'Edit.BindTabInit([\n" + varTableText(t) + "]," + (t->code != nullptr ? "true" : "false") +
             ",\"" + str(cts::mlName(t)) + "\",\"" + str(e->text2) + "\"," + std::to_string(places.size()) + "," +
             (timed ? "true" : "false") + ");\n");
     if (t->guard != nullptr && *t->guard != '\0')
@@ -177,7 +171,7 @@ void generate(SETrans* t, const SECodeEntry* e, const std::vector<CTSBindPlace>&
         return;
     parseArcs(t, places, false);
     if (!bindSeqDone(choice))
-        CTSSend(std::string("usestring[(TOLQ'Edit.CrCanon ") + choiceArgs(choice) + ")];\n");
+        CTSEvaluateText(std::string("usestring[(TOLQ'Edit.CrCanon ") + choiceArgs(choice) + ")];\n");
 }
 
 SECodeEntry* makeEntry(char* key)

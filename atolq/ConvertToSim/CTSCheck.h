@@ -1,35 +1,19 @@
-// The syntax check of the net: its shared context (error reporter, progress
-// hook, continue flag, arc error word), the name rules O.1 to O.11, the
+// The syntax check of the net: the name rules O.1 to O.11, the
 // structure rules S.1 to S.4 with the fusion-set and socket rules, and the
 // texts of the requests it sends to the ML evaluator.
 #pragma once
 
 #include <cstdint>
 
+#include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SERecords.h"
 #include "atolq/Utils/MemFile.h"
 
 struct LMList;
+struct HashTable;
 
-// Attaches a message (and, when given, the evaluator's reply) to an object.
-using CTSErrorReporter = int (*)(uint32_t object, const char* message, MemFile* details);
+#include "atolq/ConvertToSim/CTSModule.h"
 
-#include "atolq/CEditor/Progress.h"
-
-// Module state of one check run.
-struct CTSContext {
-    CTSErrorReporter reporter = nullptr;
-    ProgressCallback hook = nullptr;
-    int continueFlag = 1;
-    int simulatorChecks = 0;
-    int arcError = 0;
-    ProgressRecord progress{};
-    MemFile* reply = nullptr; // shared evaluator reply buffer, passed as details
-};
-CTSContext& CTSCurrentContext();
-
-// Calls the progress hook; 1 while the check may go on.
-int CTSProgress();
 // Reports a message on a record's diagram object; details may be null.
 void CTSReport(SEHead* record, const char* message, MemFile* details = nullptr);
 
@@ -40,9 +24,6 @@ inline constexpr uint32_t kCTSOptO1 = 0x001, kCTSOptO2 = 0x002, kCTSOptO4 = 0x00
 int CTSOption(uint32_t mask);
 // 1 when bit 0 of the page's use word is set.
 bool CTSPageInUse(const SEPage* page);
-
-// -1 no declaration node of the sub-kind, 1 more than one, 0 one (stored).
-int CTSFindGlobalDeclNode(SEDeclNode** node, int kind);
 
 // ---- names ----
 int CTSLegalMLName(const char* name);
@@ -70,9 +51,6 @@ void CTSMarkCompound(SECompound* compound);
 // ---- requests ----
 void CTSWriteInputText(const char* text, uint32_t length, MemFile* file);
 void CTSWriteMLString(const char* text, uint32_t length, MemFile* file);
-// The three buffers of the running evaluator (made at its start).
-MemFile* CTSRequestBuffer();
-MemFile* CTSInputBuffer();
 // Sends a request (with an input text when not null); a carriage return goes
 // into the reply first. Link code.
 int16_t CTSSend(const char* request, const char* input, MemFile* reply);
@@ -84,17 +62,103 @@ int CTSVarGuard(const char* guard, MemFile* reply);
 // TOLQ'BLTB, negative code otherwise. pattern names the selected variables.
 int CTSCompileGuard(const char* prefix, const char* mlName, const char* const* variables, int count,
                     const char* guard, MemFile* reply);
-// The initial-marking check of an untimed colour set: 1 or 2 pass.
+// The initial-marking check (defines TOLQ'IM<mlName>): 1 or 2 pass. An
+// evaluator of the second kind checks it directly, others through the
+// function text built on the legal-multiset function of legalName.
 int CTSCheckInitialMarking(const char* marking, const char* colourSet, const char* mlName,
-                           const char* legalName, MemFile* reply);
+                           const char* legalName, bool timed, MemFile* reply);
+// TOLQ'VelkorResourceDir := "<directory>"; link code.
+int CTSSetResourceDir(const char* directory, MemFile* reply);
+// Parses a page's local declarations under its ML number; link code.
+int CTSParseLocDecl(const char* pageNumber, const char* text, MemFile* reply);
+// Opens (TOLQ'EST) or closes (TOLQ'ESF) a page's local scope; link code,
+// -1 for an evaluator of another kind.
+int CTSPageScope(const char* pageNumber, bool open, MemFile* reply);
+// The transition rules' requests; each resets nothing and returns the link
+// code (or the reader's) unless said otherwise.
+int CTSCodeSegText(const char* code, MemFile* reply);
+int CTSTransDelayText(const char* time, MemFile* reply);
+// VarInArc / VarOutArc with the arc's argument; the two numbers of the reply.
+int CTSVarArc(bool input, const char* argument, const char* expression, MemFile* reply, uint32_t* timed,
+              uint32_t* second);
+int CTSCheckVar(MemFile* reply);
+// Appends the variable table's rows (SECodeVariable) to the list.
+int CTSReturnVarTable(const char* mlName, MemFile* reply, LMList* variables);
+// The guard function of the second kind's evaluator: 2 or 1, else a code.
+int CTSCheckGuard(MemFile* reply);
+// The function of a shared arc entry: 2 or 1, else a code.
+int CTSDefineArcFunction(bool input, bool timedPlace, const char* argument, const char* entry, const char* colourSet,
+                         MemFile* reply);
+// The function of an arc without expression: 1, else a code.
+int CTSDefineEmptyArc(bool tempty, const char* entry, const char* transName, MemFile* reply);
+int CTSCodeSeg(const char* transName, const char* pageNumber, MemFile* reply);
+// The code guard's text (a new string) from the reply.
+int CTSCodeGuard(MemFile* reply, char** guard);
+int CTSDefineDelay(MemFile* reply);
+// Fills the table with the evaluator's colour sets (name, second text, timed
+// flag): 0, a link code, or -8 for a broken reply.
+int CTSReturnColourTable(MemFile* reply, HashTable* table);
 
-// ---- the name counter ----
-// The next number of the check's counter, and its decimal text in a new
-// QXMem string of 6 bytes (length through the out parameter).
-int CTSNextNumber();
-char* CTSNewNumberName(uint16_t* length, uint32_t unused);
-void CTSSetNameCounter(int value);
-// The name counter's present value (saved in the root after code generation).
-int CTSNameCounter();
 // The initial-marking check of a fusion set with its chosen member: 1 or 2 pass.
 int CTSCheckFusionMarking(SEPlaceFusSet* set, SEPlace* chosen);
+// Saves the evaluator's image under the name (TOLQ'Edit.SaveImage); link code.
+int CTSSaveImageRequest(const char* name);
+
+// ---- starting and stopping the evaluator ----
+// The configuration callback: use-fresh-image flag; out the local flag, host,
+// port, fresh image, the diagram's saved image, the run-time program and the
+// remote working directory (new strings); the defaults level (3 in force,
+// 4 the user's standard settings). Nonzero when it filled the settings.
+using CTSConfigFn = int (*)(int remote, uint32_t* local, char** host, uint16_t* port, char** image, char** mlFile,
+                            char** runtime, char** directory, uint32_t* directoryLength, uint32_t level);
+// 1 when the evaluator is up and usable, 0 on failure or cancel. The
+// declarations-defined and saved-image words it reads and clears are the net
+// data base's DeclsCompiled and MLImageSaved.
+int CTSStartEvaluator(CTSConfigFn configuration);
+// 1 when the evaluator was shut down, 0 when it could not be interrupted.
+int CTSStopEvaluator();
+// Session buffer, request buffers and the reply readers' allocator; 0 or -1.
+int CTSStartModule(void* (*allocate)(uint32_t size));
+int CTSStopModule();
+
+// ---- inscription rules ----
+// Parses and defines a global (sub-kind 1) or temporary (3) declaration node:
+// 1 and the node marked when it was defined, 0 after C.4 or a stop.
+int CTSCheckDeclNode(SEDeclNode* node, int subKind);
+// C.3 and C.5: parses the local declarations of a page in use that lacks its
+// mark (an empty text when it has no node). 1 when the page's check ends.
+int CTSCheckLocalDecls(SEPage* page);
+// Clears the marks of the transitions with a code region (and of their
+// compound records) and forgets their arcs' ML names.
+void CTSUncheckForLocalDecls(LMList* transitions);
+// C.8: the initial marking of a place outside fusion sets whose colour set
+// passed; 1 after a report.
+int CTSCheckPlaceMarking(SEPlace* place);
+// C.11 on the variables of one arc: its timed and second flags; 1 after a
+// report (the arc error word is then set).
+int CTSCheckArcVariables(SEArc* arc, bool input);
+// C.11 on the function of one arc, shared by arcs of equal key; 1 after a
+// report (the arc error word is then set).
+int CTSDefineArc(SEArc* arc, bool input);
+// The transition rules (O.9/O.10 and C.9 to C.14, C.20); 1 after a report.
+int CTSCheckTransition(SETrans* trans);
+// Runs check over the page's transitions inside the page's local scope.
+void CTSCheckPageTransitions(SEPage* page, void (*check)(SETrans* trans));
+
+// C.21 to C.24: a chart's code defined in the evaluator; 1 after a report.
+int CTSCheckBarChart(SEBarChart* chart);
+int CTSCheckLineChart(SELineChart* chart);
+
+// ---- the driver ----
+// The full check: 1 when it ran to its end, 0 when it stopped (by the hook,
+// a declaration error, a failed evaluator start, a missing or duplicated
+// global declaration node). The spare words and the mode are not read.
+int CTSCheckNet(CTSErrorReporter reporter, uint32_t spare, int16_t mode, uint32_t spare2, int simulatorChecks,
+                ProgressCallback hook, CTSConfigFn configuration);
+// The shorter pass before a switch: pages, fusion sets, places, transitions
+// and charts only.
+int CTSRecheckNet(CTSErrorReporter reporter, uint32_t spare, int16_t mode, uint32_t spare2, uint32_t spare3,
+                  ProgressCallback hook);
+// Clears the mask in every record reachable from the root; with the checked
+// mark also the records' ML names. Arcs always lose their ML names.
+void CTSClearMarks(uint32_t mask);

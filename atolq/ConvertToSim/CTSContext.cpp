@@ -1,7 +1,8 @@
-// The syntax check's shared state: the reporter and progress hook of the
-// current run, the continue flag, the option and page-use tests, and the
-// search for the global and temporary declaration nodes.
+// The module state shared by the syntax check and the code generator: the
+// current run's reporter and progress hook, the continue flag, the buffers,
+// the name counter, and the option and page-use tests of the check.
 #include <cstdio>
+#include <cstring>
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
@@ -11,6 +12,14 @@ CTSContext& CTSCurrentContext()
 {
     static CTSContext context;
     return context;
+}
+
+void CTSBeginRun(ProgressCallback hook)
+{
+    CTSContext& c = CTSCurrentContext();
+    c.hook = hook;
+    c.continueFlag = 1;
+    c.progress = ProgressRecord{};
 }
 
 int CTSProgress()
@@ -28,6 +37,18 @@ void CTSReport(SEHead* record, const char* message, MemFile* details)
         c.reporter(SEGetKVObj(record), message, details);
 }
 
+MemFile* CTSReplyBuffer()
+{
+    CTSContext& c = CTSCurrentContext();
+    if (c.reply == nullptr)
+        c.reply = MemFileCreate();
+    return c.reply;
+}
+
+MemFile* CTSRequestBuffer() { return CTSCurrentContext().request; }
+MemFile* CTSInputBuffer() { return CTSCurrentContext().input; }
+MemFile* CTSScratchBuffer() { return CTSCurrentContext().scratch; }
+
 int CTSOption(uint32_t mask)
 {
     SERoot* root = SECurrentRoot();
@@ -39,51 +60,33 @@ bool CTSPageInUse(const SEPage* page)
     return page != nullptr && (page->modeFlags & 1u) != 0;
 }
 
-int CTSFindGlobalDeclNode(SEDeclNode** node, int kind)
-{
-    SERoot* root = SECurrentRoot();
-    int found = 0;
-    if (root != nullptr)
-        se::forEachRec(root->globalDecls, [&](SEHead* h) {
-            if (h->kind == kSEDeclNode && h->subKind == kind) {
-                if (found == 0 && node != nullptr)
-                    *node = reinterpret_cast<SEDeclNode*>(h);
-                ++found;
-            }
-        });
-    return found == 0 ? -1 : found == 1 ? 0 : 1;
-}
-
-namespace {
-int& nameCounter()
-{
-    static int counter = 10;
-    return counter;
-}
-} // namespace
-
 int CTSNextNumber()
 {
-    return ++nameCounter();
+    return ++CTSCurrentContext().nameCounter;
 }
 
 void CTSSetNameCounter(int value)
 {
-    nameCounter() = value;
+    CTSCurrentContext().nameCounter = value;
 }
 
 int CTSNameCounter()
 {
-    return nameCounter();
+    return CTSCurrentContext().nameCounter;
 }
 
 char* CTSNewNumberName(uint16_t* length, uint32_t)
 {
-    int number = CTSNextNumber() % 100000;
-    char* text = se::allocText(6);
+    // The whole number: a name once given is never given again, so the
+    // text may not wrap round at a fixed width.
+    char digits[16];
+    const int written = std::snprintf(digits, sizeof digits, "%d", CTSNextNumber());
+    if (written <= 0)
+        return nullptr;
+    char* text = se::allocText(static_cast<uint32_t>(written) + 1);
     if (text == nullptr)
         return nullptr;
-    int written = std::snprintf(text, 6, "%d", number);
+    std::memcpy(text, digits, static_cast<size_t>(written) + 1);
     if (length != nullptr)
         *length = static_cast<uint16_t>(written);
     return text;

@@ -158,7 +158,7 @@ bool hasPlaces(const SEPage* page) { return page->places != nullptr && page->pla
 // Progress, continue flag, simulation mark and places: 1 to define.
 bool pageStepMayRun(SEPage* page)
 {
-    return CTSGenProgress() != 0 && cts::inSimulation(page);
+    return CTSProgress() != 0 && cts::inSimulation(page);
 }
 
 } // namespace
@@ -260,13 +260,13 @@ int CTSDefinePageTypes(SEPage* page)
         pt += sep(i) + placeTypeField(fields[i], true) + "\n";
         ipt += sep(i) + placeTypeField(fields[i], false) + "\n";
     }
-    CTSSend(pt + "};\n");
-    CTSSend(ipt + "};\n");
+    CTSEvaluateText(pt + "};\n");
+    CTSEvaluateText(ipt + "};\n");
     const auto arcs = arcFields(page);
     std::string tt = "type TOLQ'TT" + p + "={\n";
     for (size_t i = 0; i < arcs.size(); ++i)
         tt += sep(i) + "A" + arcs[i].name + ":(" + arcs[i].colourSet + msWord(arcs[i].timed) + ")ref\n";
-    CTSSend(tt + "};\n");
+    CTSEvaluateText(tt + "};\n");
     page->flags = (page->flags | cts::kTypesMark) & ~cts::kStatesMark;
     se::forEachRec(page->transitions, [](SEHead* r) { reinterpret_cast<SETrans*>(r)->flags &= ~cts::kCodeMark; });
     return 1;
@@ -289,15 +289,15 @@ int CTSCreatePageStates(SEPage* page)
         ips += sep(i) + stateField(fields[i], false) + "\n";
         copy += copyLine(fields[i]) + "\n";
     }
-    CTSSend(ps + "}:TOLQ'PT" + p + ";\n");
-    CTSSend(ips + "}:TOLQ'IPT" + p + ";\n");
-    CTSSend(copy + "());\n");
+    CTSEvaluateText(ps + "}:TOLQ'PT" + p + ";\n");
+    CTSEvaluateText(ips + "}:TOLQ'IPT" + p + ";\n");
+    CTSEvaluateText(copy + "());\n");
     const auto arcs = arcFields(page);
     std::string ts = "fun TOLQ'CrTS" + p + " ()={\n";
     for (size_t i = 0; i < arcs.size(); ++i)
         ts += sep(i) + "A" + arcs[i].name + "=ref " + emptyValue(arcs[i].timed) + "\n";
-    CTSSend(ts + "}:TOLQ'TT" + p + ";\n");
+    CTSEvaluateText(ts + "}:TOLQ'TT" + p + ";\n");
     page->flags |= cts::kStatesMark;
-    ++CTSState().progress.counters[0];
+    ++CTSCurrentContext().progress.counters[0];
     return 1;
 }

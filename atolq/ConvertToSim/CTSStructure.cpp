@@ -75,8 +75,8 @@ int fusionMarkingPass(SEPlaceFusSet* set)
         }
         ++context.progress.counters[1];
     }
-    if (set->longWord <= 0)
-        set->longWord = CTSNextNumber();
+    if (set->text == nullptr)
+        set->text = CTSNewNumberName(nullptr, 0); // the ML name the code generator reads
 
     int result = CTSCheckFusionMarking(set, chosen);
     if (result == 1 || result == 2) {
@@ -85,7 +85,7 @@ int fusionMarkingPass(SEPlaceFusSet* set)
             clearMarksAtArcs(member);
         return 0;
     }
-    CTSReport(&members.back()->head, "C.16 Color set in fusion set", context.reply);
+    CTSReport(&members.back()->head, "C.16 Color set in fusion set", CTSReplyBuffer());
     return 1;
 }
 
@@ -159,7 +159,7 @@ int CTSCheckGlobalTransFusion(SERoot* root)
         if (first == nullptr)
             first = static_cast<SEHead*>(v);
     });
-    CTSReport(first, "S.1 Fusioned Transition", context.reply);
+    CTSReport(first, "S.1 Fusioned Transition", CTSReplyBuffer());
     return 1;
 }
 
@@ -199,7 +199,7 @@ int CTSCheckCompound(SECompound* compound)
     SEHead* node = compound->node;
     if (node->kind == kSEPlace) {
         if (context.simulatorChecks != 0)
-            CTSReport(node, "S.2 Substitution Place", context.reply);
+            CTSReport(node, "S.2 Substitution Place", CTSReplyBuffer());
         return 0;
     }
     if (compound->head.subKind == kSEInvocation && context.simulatorChecks != 0) {

@@ -20,7 +20,7 @@ constexpr int16_t kMsgInvalidRecord = 12545;
 
 std::string str(const char* s) { return s != nullptr ? s : ""; }
 
-bool stopped() { return CTSState().continueFlag == 0; }
+bool stopped() { return CTSCurrentContext().continueFlag == 0; }
 
 int needsCheck(SEHead* r);
 
@@ -35,7 +35,7 @@ int needsCheck(SEHead* r)
         EE_ReportError(kMsgInvalidRecord);
         return 0;
     }
-    if (CTSGenProgress() == 0 || r->kind == 0 || r->kind > 11)
+    if (CTSProgress() == 0 || r->kind == 0 || r->kind > 11)
         return 0;
     switch (r->kind) {
     case kSEPage: {
@@ -79,45 +79,29 @@ void initLine(std::string& s, const SEPlaceFusSet* set)
 
 } // namespace
 
-CTSGenState& CTSState()
-{
-    static CTSGenState state = [] {
-        CTSGenState s;
-        s.request = MemFileCreate();
-        s.reply = MemFileCreate();
-        s.input = MemFileCreate();
-        return s;
-    }();
-    return state;
-}
-
-int CTSGenProgress()
-{
-    CTSGenState& s = CTSState();
-    if (s.callback != nullptr)
-        s.callback(&s.continueFlag, &s.progress);
-    return s.continueFlag;
-}
-
 void CTSSetRequest(std::string_view text)
 {
-    MemFileReset(CTSState().request);
-    MemFileWrite(CTSState().request, text.data(), static_cast<uint32_t>(text.size()));
+    MemFile* request = CTSRequestBuffer();
+    if (request == nullptr)
+        return;
+    MemFileReset(request);
+    MemFileWrite(request, text.data(), static_cast<uint32_t>(text.size()));
 }
 
 int16_t CTSEvaluate(bool cr)
 {
-    CTSGenState& s = CTSState();
+    MemFile* reply = CTSReplyBuffer();
     if (cr) {
-        MemFileReset(s.reply);
-        MemFilePutc(s.reply, '\r');
+        MemFileReset(reply);
+        MemFilePutc(reply, '\r');
     }
-    return SMLEvaluate(s.request, s.reply);
+    MemFile* request = CTSRequestBuffer();
+    return request != nullptr ? SMLEvaluate(request, reply) : kEvalSendFailed;
 }
 
-int16_t CTSSend(std::string_view text, bool cr)
+int16_t CTSEvaluateText(std::string_view text, bool cr)
 {
-    MemFileReset(CTSState().reply);
+    MemFileReset(CTSReplyBuffer());
     CTSSetRequest(text);
     return CTSEvaluate(cr);
 }
@@ -130,20 +114,20 @@ int CTSAnyUnchecked()
 
 int CTSDefineFusionState(SEPlaceFusSet* set)
 {
-    if (CTSGenProgress() == 0)
+    if (CTSProgress() == 0)
         return 0;
     if (set->head.subKind == kSEFusInstance || (set->flags & cts::kFusionStateMark))
         return 1;
     CTSIsTimed(&set->head);
     const std::string n = str(cts::mlName(set));
-    CTSSend("val TOLQ'FS" + n + "={cur=ref (TOLQ'IM" + n + "())};\n", false);
+    CTSEvaluateText("val TOLQ'FS" + n + "={cur=ref (TOLQ'IM" + n + "())};\n", false);
     set->flags |= cts::kFusionStateMark;
     return 1;
 }
 
 int CTSPagePass(SEPage* page, int action)
 {
-    if (CTSGenProgress() == 0 || !cts::inSimulation(page))
+    if (CTSProgress() == 0 || !cts::inSimulation(page))
         return 0;
     switch (action) {
     case 1:
@@ -151,7 +135,7 @@ int CTSPagePass(SEPage* page, int action)
                        [](SEHead* r) { CTSDefineFusionState(reinterpret_cast<SEPlaceFusSet*>(r)); });
         break;
     case 2:
-        if (CTSGenProgress() == 0)
+        if (CTSProgress() == 0)
             return 0;
         se::forEachRec(page->transitions, [](SEHead* r) {
             if (!stopped())
@@ -176,39 +160,51 @@ int CTSInitFusionStates()
         if (cts::inSimulation(p))
             se::forEachRec(p->placeFusionSets, [&](SEHead* f) { initLine(s, reinterpret_cast<SEPlaceFusSet*>(f)); });
     });
-    return CTSSend(s + "()" + ");\n");
+    return CTSEvaluateText(s + "()" + ");\n");
 }
 
 int CTSGenerateSimCode(ProgressCallback callback)
 {
     SERoot* root = SECurrentRoot();
-    if (root == nullptr || CTSAnyUnchecked())
+    if (root == nullptr)
         return 0;
-    CTSGenState& s = CTSState();
-    s.callback = callback;
-    s.progress = ProgressRecord{};
-    CTSGenProgress();
+    // The walk for unchecked records already runs under this switch's hook
+    // and a set continue flag: a flag left cleared by an earlier stop would
+    // make every record look checked.
+    CTSContext& s = CTSCurrentContext();
+    CTSBeginRun(callback);
+    if (CTSAnyUnchecked() || s.continueFlag == 0)
+        return 0;
+    CTSProgress();
+    if (SMLGetConnState() == kSMLKindNJ) {
+        // The evaluator defines the arc and guard functions the check left.
+        s.progress = ProgressRecord{"Defining Arc and Guard functions", 0, {}};
+        CTSProgress();
+        CTSEvaluateText("TOLQ'Edit.DoDefinitions();\r");
+        s.progress = ProgressRecord{};
+        CTSProgress();
+    }
     s.progress = ProgressRecord{"%d Pages and %d Transitions Switched", 5, {}};
-    if (CTSGenProgress() == 0)
+    if (CTSProgress() == 0)
         return 0;
-    MemFileReset(s.reply);
+    MemFileReset(CTSReplyBuffer());
     CTSDropBindEntries();
     if (!eachPage([](SEPage* p) { CTSPagePass(p, 1); }))
         return 0;
-    CTSSend(std::string("TOLQ'Sim.WithTime:=") + (cts::withTime(root) ? "true" : "false") + ";", false);
+    CTSEvaluateText(std::string("TOLQ'Sim.WithTime:=") + (cts::withTime(root) ? "true" : "false") + ";", false);
     se::forEachValue(root->globalPlaceFusionSets, [](void* v) { CTSDefineFusionState(static_cast<SEPlaceFusSet*>(v)); });
-    if (stopped() || !eachPage([](SEPage* p) { CTSDefinePageTypes(p); }) || CTSGenProgress() == 0)
+    if (stopped() || !eachPage([](SEPage* p) { CTSDefinePageTypes(p); }) || CTSProgress() == 0)
         return 0;
     if (!eachPage([](SEPage* p) { CTSCreatePageStates(p); }))
         return 0;
-    if (!eachPage([](SEPage* p) { CTSPagePass(p, 2); }) || CTSGenProgress() == 0)
+    if (!eachPage([](SEPage* p) { CTSPagePass(p, 2); }) || CTSProgress() == 0)
         return 0;
     CTSInitFusionStates();
-    if (CTSGenProgress() == 0)
+    if (CTSProgress() == 0)
         return 0;
     eachPage([](SEPage* p) { CTSPagePass(p, 3); });
-    MemFileReset(s.reply);
+    MemFileReset(CTSReplyBuffer());
     cts::savedCounter(root) = CTSNameCounter();
-    s.callback = nullptr;
+    s.hook = nullptr;
     return 1;
 }

@@ -132,7 +132,7 @@ void occurrenceFunction(const Ctx& c)
     for (SEArc* a : outs)
         if (a->flags & cts::kArcCode)
             s += outputStep(a);
-    CTSSend(s + "()) else () ) end;\n");
+    CTSEvaluateText(s + "()) else () ) end;\n");
 }
 
 std::string inputTests(const Ctx& c)
@@ -254,7 +254,7 @@ void enablingBlock(const Ctx& c)
         s += checkBinding(c, false);
     if (c.choice != 0)
         s += checkBinding(c, true);
-    CTSSend(s + "end;\n");
+    CTSEvaluateText(s + "end;\n");
 }
 
 std::string arcChangeStep(const Ctx& c, const SEArc* a)
@@ -284,7 +284,7 @@ void arcChangeAndOutput(const Ctx& c, bool outTimed)
         for (SEArc* a : outs)
             if (a->flags & (cts::kArcCode | cts::kArcTimed))
                 s += arcChangeStep(c, a);
-        CTSSend(s + "()" + (hasTime ? " end" : "") + ");\n");
+        CTSEvaluateText(s + "()" + (hasTime ? " end" : "") + ");\n");
     }
     std::string s = "fun TOLQ'OF" + c.tn + " ((TOLQ'r:TOLQ'TT" + c.pn + "),(TOLQ'c:TOLQ'PT" + c.pn + "),TOLQ'U) = (\n";
     for (SEArc* a : outs) {
@@ -294,7 +294,7 @@ void arcChangeAndOutput(const Ctx& c, bool outTimed)
         s += r + " := (!" + r + (CTSIsTimed(&a->place->head) ? ") +++ (!(#A" : ") ++ (!(#A") + str(cts::mlName(a)) +
              " TOLQ'r));\n\n";
     }
-    CTSSend(s + "());\n");
+    CTSEvaluateText(s + "());\n");
 }
 
 void varFreeBinding(const Ctx& c, bool fast)
@@ -316,7 +316,7 @@ void varFreeBinding(const Ctx& c, bool fast)
          "(TOLQ'P,TOLQ'T,TOLQ'b,true,()) else ();\n(" + (tm ? "SOME(time():TIME)," : "") + "[{}]:(TOLQ'BT" + c.tn +
          " list)))\n" + (tm ? "else (SOME(time()),[])\n" : "") + "else (" + (tm ? "SOME(time())," : "") +
          " []) end;\n";
-    CTSSend(s);
+    CTSEvaluateText(s);
 }
 
 // The field name of an entry place in the page record, or empty for a
@@ -388,7 +388,7 @@ void sharedBinding(const Ctx& c, bool fast)
     for (const auto& p : places)
         s += argumentLine(p.record);
     s += " TOLQ'n,TOLQ'b" + std::string(c.timed ? ", TOLQ'rettime" : "") + ");\n";
-    MemFileReset(CTSState().reply);
+    MemFileReset(CTSReplyBuffer());
     CTSSetRequest(s);
     CTSEvaluate(false);
 }
@@ -415,7 +415,7 @@ void registration(const Ctx& c, bool outTimed)
     for (bool fast : {false, true}) {
         if ((fast && c.choice == 0) || (!fast && c.choice == 1))
             continue;
-        CTSSend("usestring[(TOLQ'sacgen.gen_fun((\"" + c.tn + "\",\"" + c.pn + "\"," + tf(c.t->code != nullptr) + "," +
+        CTSEvaluateText("usestring[(TOLQ'sacgen.gen_fun((\"" + c.tn + "\",\"" + c.pn + "\"," + tf(c.t->code != nullptr) + "," +
                 tf(c.timed) + "," + tf(outTimed) + "), " + tf(fast) + "))];\n");
     }
 }
@@ -448,7 +448,7 @@ std::string CTSVarPatternText(const LMList* variables, int selector)
 
 int CTSGenerateTransition(SETrans* t)
 {
-    if (CTSGenProgress() == 0)
+    if (CTSProgress() == 0)
         return 0;
     if ((t->flags & cts::kCodeMark) || cts::substituted(t))
         return 1;
@@ -466,8 +466,8 @@ int CTSGenerateTransition(SETrans* t)
     arcChangeAndOutput(c, outTimed);
     bindingFunctions(c);
     registration(c, outTimed);
-    MemFileReset(CTSState().reply);
+    MemFileReset(CTSReplyBuffer());
     t->flags |= cts::kCodeMark;
-    ++CTSState().progress.counters[2];
+    ++CTSCurrentContext().progress.counters[2];
     return 1;
 }

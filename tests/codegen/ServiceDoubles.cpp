@@ -1,7 +1,9 @@
-// Doubles of the neighbours of the abstract net that exist nowhere yet
-// (node names, handle map, simulator links, session services).
+// Doubles of the neighbours of the abstract net and of the evaluator start
+// that exist nowhere yet (node names, handle map, simulator links, session
+// services, the editor's dialogs, never asked in these tests).
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SEServices.h"
+#include "atolq/ConvertToSim/CTSSeams.h"
 
 void EE_RefreshNodeName(uint32_t) {}
 int GE_TranslateHandle(uint32_t*) { return 1; }
@@ -9,8 +11,10 @@ uint32_t GE_GetSimLink(uint32_t) { return 0; }
 int GE_SetSimLink(uint32_t, uint32_t) { return 1; }
 int GE_DeleteUserData(uint32_t, uint16_t) { return 1; }
 int GE_MessageBox(int16_t) { return 1; }
-void CTSResetCheckInfo(SETrans*) {}
-void CTSStopEvaluator() {}
-int CTSSaveImageRequest(const char*) { return 0; }
 void SSetReswitchNeeded(int) {}
 int SMLIsConnected() { return 1; }
+int GE_AskYesNoCancel(int16_t, const char*) { return -1; }
+int GE_LoginDialog(char**, char**) { return 0; }
+int GE_MLSettingsDialog() { return 0; }
+int GE_MLImageDialog() { return 0; }
+int GE_PageListHasImageMark() { return 0; }

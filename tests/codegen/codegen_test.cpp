@@ -9,6 +9,7 @@
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/ConvertToSim/CTSBindCode.h"
+#include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSPageState.h"
 #include "atolq/ConvertToSim/CTSSwitch.h"
@@ -20,12 +21,33 @@
 #include "atolq/Utils/QXMem.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
 
 const std::string kRuntime = TOLQ_BIN_DIR "/run.x86-linux";
 const std::string kHeap = TOLQ_BIN_DIR "/tolq.ML";
+
+char* copy(const std::string& text)
+{
+    char* out = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(text.size() + 1)));
+    std::memcpy(out, text.c_str(), text.size() + 1);
+    return out;
+}
+
+// The editor's ML settings: a local evaluator from the built heap.
+int localSettings(int, uint32_t* local, char** host, uint16_t* port, char** image, char** mlFile, char** runtime,
+                  char**, uint32_t*, uint32_t)
+{
+    *local = 1;
+    *host = nullptr;
+    *port = 0;
+    *image = copy(kHeap);
+    *mlFile = copy("");
+    *runtime = copy(kRuntime);
+    return 1;
+}
 
 std::string text(MemFile* f)
 {
@@ -62,12 +84,11 @@ class CodegenTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(SMLConnect(1, nullptr, 0, kHeap.c_str(), kRuntime.c_str(), nullptr, nullptr), 0);
         SEInitPools();
         SEStart();
+        ASSERT_EQ(CTSStartEvaluator(localSettings), 1);
         root()->declHashTable = HashCreate(10, 2);
-        CTSState().callback = nullptr;
-        CTSState().continueFlag = 1;
+        CTSBeginRun(nullptr);
         CTSSetNameCounter(100);
     }
     void TearDown() override
@@ -81,7 +102,7 @@ protected:
             se::freeText(v.first);
             se::freeText(v.second);
         }
-        SMLStopProcess();
+        EXPECT_EQ(CTSStopEvaluator(), 1);
         SEFreeDB();
     }
     SERoot* root() { return SECurrentRoot(); }

@@ -24,8 +24,10 @@ void CheckTest::SetUp()
     SEStart();
     log().clear();
     CTSContext& c = CTSCurrentContext();
-    c = CTSContext{};
+    CTSBeginRun(nullptr);
     c.reporter = record;
+    c.simulatorChecks = 0;
+    c.arcError = 0;
 }
 
 void CheckTest::TearDown()

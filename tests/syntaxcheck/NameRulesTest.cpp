@@ -6,6 +6,10 @@
 #include "CheckFixture.h"
 #include "atolq/AEditor/SEInternal.h"
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -29,6 +33,25 @@ TEST(LegalMLName, Table)
 }
 
 class NameRules : public CheckTest {};
+
+// Generated ML names come from one counter and are never given twice, also
+// past the widths the counter started with.
+TEST(NameCounter, NamesAreTheCounterInDecimalAndNeverRepeat)
+{
+    CTSSetNameCounter(99998);
+    uint16_t length = 0;
+    std::vector<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+        char* name = CTSNewNumberName(&length, 0);
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(length, std::strlen(name));
+        names.emplace_back(name);
+        se::freeText(name);
+    }
+    EXPECT_THAT(names, ElementsAre("99999", "100000", "100001"));
+    EXPECT_EQ(CTSNameCounter(), 100001);
+    CTSSetNameCounter(10);
+}
 
 TEST_F(NameRules, PlaceNamesPresentLegalAndAcceptableToTheOGTool)
 {
