@@ -154,13 +154,4 @@ int EE_GetWorkingDirectory(char**, uint32_t*)
 {
     return 0;
 }
-int CTSFindGlobalDeclNode(SEDeclNode**, int)
-{
-    return 0;
-}
-void CTSStopEvaluator() {}
-int CTSSaveImageRequest(const char*)
-{
-    return -1;
-}
 void SSetReswitchNeeded(int) {}

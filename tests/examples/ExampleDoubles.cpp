@@ -15,17 +15,6 @@ int SMLIsConnected()
 {
     return 0;
 }
-void CTSStopEvaluator() {}
-int CTSFindGlobalDeclNode(SEDeclNode**, int)
-{
-    return 0;
-}
-void CTSResetCheckInfo(SETrans*) {}
-void CTSSetIntegerTime(int) {}
-int CTSSaveImageRequest(const char*)
-{
-    return -1;
-}
 void SSetReswitchNeeded(int) {}
 void EE_RefreshNodeName(uint32_t) {}
 // The handles stay as the data base file wrote them; the test maps them itself.
