@@ -42,7 +42,7 @@ inline void FillSplitLines(MemHandle text, MemHandle reference, const std::vecto
             Mem_Alloc(&l->references, sizeof(MemHandle));
             MemHandle* segments = nullptr;
             Mem_LockAs(l->references, &segments);
-            segments[0] = Text_MakeSegment(reference, shape.start, shape.end);
+            segments[0] = TextSeg_New(reference, shape.start, shape.end);
             Mem_Unlock(l->references);
             l->referenceCount = 1;
         }

@@ -85,12 +85,12 @@ protected:
         ASSERT_EQ(Text_PutString(second, "second", 6, 0), kStatusOk);
         RepaintAll(window);
         gEnds.clear();
-        ASSERT_EQ(Hook_Register(kHookTextEndEdit, RecordEnd), kStatusOk);
+        ASSERT_EQ(Hook_Register(HOOK_TEXT_END_EDIT, RecordEnd), kStatusOk);
     }
 
     void TearDown() override
     {
-        Hook_Unregister(kHookTextEndEdit);
+        Hook_Unregister(HOOK_TEXT_END_EDIT);
         Comm_SetTextMode(0);
         if (Comm_GetState() != kCommStateReady) {
             Comm_PostCancel();

@@ -20,7 +20,7 @@ class EngineTest : public TextFixture {
 protected:
     void TearDown() override
     {
-        for (HookId hook : {kHookTextEndEdit, kHookTextFit, kHookTextReplace, kHookTextReplaced}) {
+        for (HookId hook : {HOOK_TEXT_END_EDIT, HOOK_TEXT_FIT, kHookTextReplace, kHookTextReplaced}) {
             Hook_Unregister(hook);
         }
         Text_LeaveEditing();
@@ -588,7 +588,7 @@ TEST_F(EngineTest, Hook76FiresOnceAtTheEndOfEachEdit)
     ObjectHandle a = NodeWithText(40);
     ObjectHandle b = NodeWithText(40);
     endEdits.clear();
-    ASSERT_EQ(Hook_Register(kHookTextEndEdit, RecordEndEdit), kStatusOk);
+    ASSERT_EQ(Hook_Register(HOOK_TEXT_END_EDIT, RecordEndEdit), kStatusOk);
     Text_StartEdit(a);
     EXPECT_EQ(Text_EditingState(), kEditingText);
     EXPECT_EQ(TextWidget_EditedObject(), a);
@@ -617,11 +617,11 @@ TEST_F(EngineTest, Hook56MayChangeTheBoxATextIsFittedTo)
     ObjectHandle node = NodeWithText(40);
     Put(node, "hello world");
     ASSERT_EQ(Lines(node).size(), 1u);
-    ASSERT_EQ(Hook_Register(kHookTextFit, NarrowTheBox), kStatusOk);
+    ASSERT_EQ(Hook_Register(HOOK_TEXT_FIT, NarrowTheBox), kStatusOk);
     ASSERT_EQ(Text_FitToObject(node), kStatusOk);
     EXPECT_EQ(Rec(TextOf(node))->frameWidth, F(13));
     EXPECT_EQ(Lines(node).size(), 2u);
-    Hook_Unregister(kHookTextFit);
+    Hook_Unregister(HOOK_TEXT_FIT);
     FixRect tiny{0, 0, 0x100, 0x100};
     Model_SetField(node, Field::kBox, &tiny);
     ASSERT_EQ(Text_FitToObject(node), kStatusOk);

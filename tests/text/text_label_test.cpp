@@ -155,7 +155,7 @@ TEST_F(LabelTest, ALabelWithTextIsCommittedWithItsNodeFittedOnce)
     std::vector<ObjectHandle> ends;
     static std::vector<ObjectHandle>* seen = nullptr;
     seen = &ends;
-    Hook_Register(kHookTextEndEdit, [](uintptr_t object, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t) {
+    Hook_Register(HOOK_TEXT_END_EDIT, [](uintptr_t object, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t) {
         seen->push_back(static_cast<ObjectHandle>(object));
         return uintptr_t{1};
     });
@@ -172,7 +172,7 @@ TEST_F(LabelTest, ALabelWithTextIsCommittedWithItsNodeFittedOnce)
     Text_CommitLabel(TextOf(label), expected);
     EXPECT_TRUE(Model_IsObject(label));
     EXPECT_EQ(ends, (std::vector<ObjectHandle>{label})) << "the edit ends once";
-    Hook_Unregister(kHookTextEndEdit);
+    Hook_Unregister(HOOK_TEXT_END_EDIT);
 }
 
 TEST_F(LabelTest, ANewLabelTakesThePendingLabelTextAwayFromItsFormerObject)

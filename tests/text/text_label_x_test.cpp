@@ -89,12 +89,12 @@ protected:
         WaitShowing(window);
         RepaintAll(window);
         gEnds.clear();
-        ASSERT_EQ(Hook_Register(kHookTextEndEdit, RecordEnd), kStatusOk);
+        ASSERT_EQ(Hook_Register(HOOK_TEXT_END_EDIT, RecordEnd), kStatusOk);
     }
 
     void TearDown() override
     {
-        Hook_Unregister(kHookTextEndEdit);
+        Hook_Unregister(HOOK_TEXT_END_EDIT);
         if (Comm_GetState() != kCommStateReady) {
             Comm_PostCancel();
             Comm_ProcessEvents();

@@ -66,7 +66,7 @@ protected:
             MemHandle* segments = nullptr;
             Mem_LockAs(line->references, &segments);
             for (const SegmentSpec& s : lineShape.segments) {
-                segments[line->referenceCount++] = Text_MakeSegment(s.reference, s.start, s.end);
+                segments[line->referenceCount++] = TextSeg_New(s.reference, s.start, s.end);
             }
         }
         if (lineShape.endMark != kEndOfText) {

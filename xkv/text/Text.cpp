@@ -73,7 +73,9 @@ MemHandle NewLineRecord(TextRec& text, TextLine** address)
     return handle;
 }
 
-void FreeLine(MemHandle handle)
+// Frees a line with its characters, its reference segments (and their
+// references) and its segment array.
+void Text_FreeLine(MemHandle handle)
 {
     {
         LineLock line(handle);
@@ -81,7 +83,7 @@ void FreeLine(MemHandle handle)
             return;
         }
         for (uint16_t i = 0; i < line->referenceCount; ++i) {
-            Text_FreeSegment(SegmentAt(*line, i));
+            TextSeg_Free(SegmentAt(*line, i));
         }
         if (line->references != 0) {
             Mem_Free(line->references);
@@ -207,6 +209,52 @@ void ReadRange(MemHandle text, const TextPosition* from, const TextPosition* to,
     }
 }
 
+}  // namespace
+
+MemHandle Text_LaterLine(MemHandle first, MemHandle a, MemHandle b)
+{
+    if (a == b) {
+        return a;
+    }
+    for (MemHandle line = first; line != 0;) {
+        if (line == a) {
+            return b;
+        }
+        if (line == b) {
+            return a;
+        }
+        LineLock l(line);
+        line = l ? l->next : 0;
+    }
+    return a;
+}
+
+bool Text_HasReferenceBetween(TextPosition from, TextPosition to)
+{
+    for (MemHandle line = from.line; line != 0;) {
+        LineLock l(line);
+        if (!l) {
+            return false;
+        }
+        BlockLock<uint8_t> characters(l->characters);
+        uint32_t length = std::min<uint32_t>(l->length, characters.size());
+        uint32_t begin = line == from.line ? from.column : 0;
+        uint32_t end = line == to.line ? std::min<uint32_t>(to.column, length) : length;
+        for (uint32_t i = begin; i < end; ++i) {
+            if (characters.get()[i] == 0) {
+                return true;
+            }
+        }
+        if (line == to.line) {
+            return false;
+        }
+        line = l->next;
+    }
+    return false;
+}
+
+namespace {
+
 // The selection's two ends in text order; false when there is none.
 bool SelectionEnds(const TextRec& text, TextPosition* start, TextPosition* end)
 {
@@ -215,20 +263,8 @@ bool SelectionEnds(const TextRec& text, TextPosition* start, TextPosition* end)
     }
     TextPosition cursor{text.cursorLine, text.cursorColumn};
     TextPosition anchor{text.anchorLine, static_cast<uint16_t>(text.anchorColumn)};
-    bool cursorFirst = cursor.line == anchor.line ? cursor.column <= anchor.column : false;
-    if (cursor.line != anchor.line) {
-        for (MemHandle line = text.firstLine; line != 0;) {
-            if (line == cursor.line) {
-                cursorFirst = true;
-                break;
-            }
-            if (line == anchor.line) {
-                break;
-            }
-            LineLock l(line);
-            line = l ? l->next : 0;
-        }
-    }
+    bool cursorFirst = cursor.line == anchor.line ? cursor.column <= anchor.column
+                                                  : Text_LaterLine(text.firstLine, cursor.line, anchor.line) == anchor.line;
     *start = cursorFirst ? cursor : anchor;
     *end = cursorFirst ? anchor : cursor;
     return true;
@@ -457,7 +493,7 @@ void Text_Free(MemHandle handle)
                 LineLock l(line);
                 next = l ? l->next : 0;
             }
-            FreeLine(line);
+            Text_FreeLine(line);
             line = next;
         }
         if (text->extraFlag != 0 && text->extraBlock != 0) {
@@ -521,7 +557,7 @@ void Text_FreeReference(MemHandle handle, uint32_t counting)
     Mem_Free(handle);
 }
 
-MemHandle Text_MakeSegment(MemHandle reference, uint16_t start, uint16_t end)
+MemHandle TextSeg_New(MemHandle reference, uint16_t start, uint16_t end)
 {
     if (end == 0) {
         BlockLock<TextRef> r(reference);
@@ -537,7 +573,7 @@ MemHandle Text_MakeSegment(MemHandle reference, uint16_t start, uint16_t end)
     return handle;
 }
 
-void Text_FreeSegment(MemHandle handle)
+void TextSeg_Free(MemHandle handle)
 {
     MemHandle reference = 0;
     {
@@ -1064,7 +1100,7 @@ KernelStatus CopyLine(const TextLine& source, MemHandle targetHandle, std::map<M
                 Text_AddReferrer(original->object, destination, 0);
             }
         }
-        MemHandle copy = reference != 0 ? Text_MakeSegment(reference, segment->start, segment->end) : 0;
+        MemHandle copy = reference != 0 ? TextSeg_New(reference, segment->start, segment->end) : 0;
         if (copy == 0) {
             return kStatusOutOfMemory;
         }

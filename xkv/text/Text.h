@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "xkv/text/TextFont.h"
@@ -32,8 +33,8 @@ inline constexpr KernelStatus kStatusUnpairedMarkers = 79;
 // Hooks fired by the text editor.
 inline constexpr uint32_t kHookTextReplace = 47;
 inline constexpr uint32_t kHookTextReplaced = 37;
-inline constexpr uint32_t kHookTextFit = 56;
-inline constexpr uint32_t kHookTextEndEdit = 76;
+inline constexpr uint32_t HOOK_TEXT_FIT = 56;
+inline constexpr uint32_t HOOK_TEXT_END_EDIT = 76;
 
 // How a reference reads when a text is measured or copied out.
 enum ReferenceMode : uint32_t {
@@ -132,9 +133,9 @@ void Text_Free(MemHandle text);
 // ---- References ----
 MemHandle Text_MakeReference(ObjectHandle object, uint32_t counting);
 void Text_FreeReference(MemHandle reference, uint32_t counting);
-MemHandle Text_MakeSegment(MemHandle reference, uint16_t start, uint16_t end);
+MemHandle TextSeg_New(MemHandle reference, uint16_t start, uint16_t end);
 // Frees a segment; the reference itself goes with its segment that starts at 0.
-void Text_FreeSegment(MemHandle segment);
+void TextSeg_Free(MemHandle segment);
 
 // ---- Text fields of the object model ----
 KernelStatus Text_GetFontFamily(MemHandle text, uint32_t* out);
@@ -182,6 +183,12 @@ KernelStatus Text_CopyToObject(ObjectHandle source, ObjectHandle destination);
 
 KernelStatus Text_SetNoWrap(ObjectHandle object, uint32_t flag);
 uint32_t Text_CountSelection(MemHandle text, uint32_t mode);
+// Whichever of the lines a and b comes later in the text that starts at
+// `first`; a line not in the text counts as later, and a is the answer when
+// neither is.
+MemHandle Text_LaterLine(MemHandle first, MemHandle a, MemHandle b);
+// 1 when a reference byte (0) lies in [from, to), from not after to.
+bool Text_HasReferenceBetween(TextPosition from, TextPosition to);
 // The selection's ends in text order; 0 when there is none.
 uint32_t Text_SelectionEnds(const TextRec* text, TextPosition* start, TextPosition* end);
 
@@ -217,6 +224,8 @@ KernelStatus Text_DeleteBeforeCursor(ObjectHandle object);
 uint16_t Text_OwnReferenceCount(ObjectHandle object);
 KernelStatus Text_FitToObject(ObjectHandle object);
 KernelStatus Text_SetFrame(MemHandle text, FixRect frame);
+// A negative frame width becomes half a unit.
+void Text_EnsureMinWidth(TextRec* text);
 KernelStatus Text_DropReferences(ObjectHandle object);
 // Cuts the selection out; the characters (references as 0 bytes) and the
 // removed references are handed out.
@@ -255,6 +264,9 @@ KernelStatus Text_InsertReference(ObjectHandle object, ObjectHandle referred);
 KernelStatus Text_RemoveReference(ObjectHandle object, ObjectHandle* referred);
 KernelStatus Text_Unlink(ObjectHandle referred, ObjectHandle object);
 ObjectHandle Text_ReferenceAtCursor(ObjectHandle object);
+// The segment of the reference byte at a column; 0 past the line's end or
+// on another character.
+MemHandle TextLine_ReferenceAt(MemHandle line, uint16_t column);
 ObjectHandle Text_ReferencedObjectAt(MemHandle line, uint16_t column);
 MemHandle Text_FindReference(MemHandle text, ObjectHandle object, uint16_t* column);
 void Text_RemoveReferencesTo(MemHandle text, ObjectHandle object);
@@ -270,6 +282,10 @@ KernelStatus Text_MoveSelectionTo(ObjectHandle object);
 KernelStatus Text_MoveSelectionToObject(ObjectHandle object);
 KernelStatus Text_RemapReferences(MemHandle map, ObjectHandle copy, MemHandle text);
 KernelStatus Text_InsertMarker(MemHandle text, MemHandle reference);
+// References moved into the text of `object` from the text of
+// `previousOwner`: each referred object lists `object` as referrer in place
+// of `previousOwner` (0: in addition). Referrer counts stay as they are.
+void TextRefs_Attach(ObjectHandle object, std::span<const MemHandle> references, ObjectHandle previousOwner);
 KernelStatus Text_SelectBracketed(ObjectHandle object, const void* settings);
 KernelStatus Text_SelectToBracket(ObjectHandle object, const void* settings);
 KernelStatus Text_SelectBracketedInGroup(uint16_t group);

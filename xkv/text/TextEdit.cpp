@@ -319,7 +319,7 @@ void Text_StartEdit(ObjectHandle object)
             TextWidget_Hide();
         }
         TextWidget_SetCurrent(0, 0);
-        FireHook(kHookTextEndEdit, oldObject, changed);
+        FireHook(HOOK_TEXT_END_EDIT, oldObject, changed);
         Text_SetChanged(0);
         changed = 0;
         DeleteIfStillThere(emptyLabel, emptyLabelSerial);
@@ -381,7 +381,7 @@ void Text_EndEdit()
     if (window != nullptr) {
         Window_ResumeDrawing(window);
     }
-    FireHook(kHookTextEndEdit, object, changed);
+    FireHook(HOOK_TEXT_END_EDIT, object, changed);
     Text_SetChanged(0);
     changed = 0;
     DeleteIfStillThere(emptyLabel, serial);
@@ -717,6 +717,13 @@ void Text_Clear(MemHandle handle)
     Text_DeleteSelection(handle, nullptr, nullptr);
 }
 
+void Text_EnsureMinWidth(TextRec* text)
+{
+    if (text != nullptr && text->frameWidth < 0) {
+        text->frameWidth = kHalf;
+    }
+}
+
 namespace {
 
 // Runs a clipboard command on an object's text, fitting a label afterwards
@@ -729,9 +736,7 @@ KernelStatus OnObjectText(ObjectHandle object, bool create, bool fixWidth, void 
     }
     if (fixWidth) {
         TextLock text(handle);
-        if (text->frameWidth < 0) {
-            text->frameWidth = kHalf;
-        }
+        Text_EnsureMinWidth(text.get());
     }
     Text_DamageTextBox(handle);
     command(handle);
@@ -819,7 +824,7 @@ KernelStatus Text_FitToObject(ObjectHandle object)
             box = {box.left + lineWidth, box.top + lineWidth, box.right - lineWidth, box.bottom - lineWidth};
         }
     }
-    FireHook(kHookTextFit, object, reinterpret_cast<uintptr_t>(&box));
+    FireHook(HOOK_TEXT_FIT, object, reinterpret_cast<uintptr_t>(&box));
     if (label) {
         Text_MoveLabelTo(handle, FixPoint{box.left, box.top});
         return kStatusOk;

@@ -48,7 +48,8 @@ char Fold(char c)
     return state.fold ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
 }
 
-void PreparePattern()
+// Folds the pattern when folding and builds its failure table.
+void Text_PreparePattern()
 {
     if (state.fold) {
         for (char& c : state.pattern) {
@@ -95,12 +96,12 @@ TextStream ReadStream(MemHandle handle)
     return stream;
 }
 
-ObjectHandle SearchObject(ObjectHandle object);
+ObjectHandle Text_FindInObject(ObjectHandle object);
 
 // Matches from `from`; the match start in `start`, the end in `end`. A
 // reference byte followed into another text that matches ends the search
 // with that text's owner in `elsewhere`.
-bool MatchFrom(const TextStream& stream, uint32_t from, uint32_t* start, uint32_t* end, ObjectHandle* elsewhere)
+bool Text_MatchNext(const TextStream& stream, uint32_t from, uint32_t* start, uint32_t* end, ObjectHandle* elsewhere)
 {
     const std::string& p = state.pattern;
     int k = 0;
@@ -117,7 +118,7 @@ bool MatchFrom(const TextStream& stream, uint32_t from, uint32_t* start, uint32_
             BlockLock<TextRef> r(reference);
             if (r) {
                 ++state.depth;
-                ObjectHandle found = SearchObject(r->object);
+                ObjectHandle found = Text_FindInObject(r->object);
                 --state.depth;
                 if (found != 0 || state.refused) {
                     *elsewhere = found;
@@ -151,7 +152,7 @@ void SetCursorOffset(MemHandle handle, uint32_t offset)
 }
 
 // Searches one object's text in the current pass.
-ObjectHandle SearchObject(ObjectHandle object)
+ObjectHandle Text_FindInObject(ObjectHandle object)
 {
     MemHandle handle = TextOf(object);
     if (handle == 0) {
@@ -186,7 +187,7 @@ ObjectHandle SearchObject(ObjectHandle object)
         uint32_t start = 0;
         uint32_t end = 0;
         ObjectHandle elsewhere = 0;
-        if (!MatchFrom(stream, from, &start, &end, &elsewhere)) {
+        if (!Text_MatchNext(stream, from, &start, &end, &elsewhere)) {
             break;
         }
         if (elsewhere != 0 || state.refused) {
@@ -258,7 +259,7 @@ ObjectHandle SearchObject(ObjectHandle object)
                 break;
             }
             ++state.depth;
-            found = SearchObject(referrer);
+            found = Text_FindInObject(referrer);
             --state.depth;
             if (found != 0 || state.refused) {
                 break;
@@ -300,13 +301,13 @@ struct Visit {
     KernelStatus status;
 };
 
-KernelStatus VisitOne(ObjectHandle object, void* argument);
+KernelStatus Text_FindVisit(ObjectHandle object, void* argument);
 
 KernelStatus VisitTree(ObjectHandle root, Visit& visit)
 {
     uint32_t saved = visit.scope;
     visit.scope = 3;
-    Model_WalkTree(1, root, kMaskAll, VisitOne, &visit);
+    Model_WalkTree(1, root, kMaskAll, Text_FindVisit, &visit);
     visit.scope = saved;
     return visit.found != 0 ? kStatusFoundText : kStatusOk;
 }
@@ -317,7 +318,9 @@ KernelStatus CollectPage(ObjectHandle page, void* argument)
     return kStatusOk;
 }
 
-KernelStatus VisitPages(Visit& visit, bool again)
+// Searches page by page from the last page of the page array towards the
+// first; Find Again goes on with the page where the last find stopped.
+KernelStatus Text_FindPages(Visit& visit, bool again)
 {
     if (!again || pageArray.empty()) {
         pageArray.clear();
@@ -336,7 +339,9 @@ KernelStatus VisitPages(Visit& visit, bool again)
     return kStatusOk;
 }
 
-KernelStatus VisitOne(ObjectHandle object, void* argument)
+// Visits one object by the scope: its own text (scopes 3, 4), the object and
+// everything below it (1, 2), or every page (0). kStatusFoundText stops a walk.
+KernelStatus Text_FindVisit(ObjectHandle object, void* argument)
 {
     auto& visit = *static_cast<Visit*>(argument);
     if (visit.settings->search[0] == '\0') {
@@ -387,7 +392,7 @@ ObjectHandle Text_FindInText(ObjectHandle object, const char* pattern, const cha
     if (state.pattern.empty()) {
         return 0;
     }
-    PreparePattern();
+    Text_PreparePattern();
     MemHandle handle = TextOf(object);
     if (continueFlag != 0 && handle != 0) {
         TextLock text(handle);
@@ -401,7 +406,7 @@ ObjectHandle Text_FindInText(ObjectHandle object, const char* pattern, const cha
             text->findMark = -static_cast<int32_t>(pass);
         }
     }
-    ObjectHandle found = SearchObject(object);
+    ObjectHandle found = Text_FindInObject(object);
     FinishSearch(object, found);
     return state.refused ? 0 : found;
 }
@@ -419,9 +424,9 @@ KernelStatus Text_FindFrom(ObjectHandle start, const FindSettings* settings, uin
     Visit visit{settings, settings->scope, 0, kStatusOk};
     KernelStatus status = kStatusOk;
     if (visit.scope == 0) {
-        status = VisitPages(visit, again != 0);
+        status = Text_FindPages(visit, again != 0);
     } else if (start != 0) {
-        status = VisitOne(start, &visit);
+        status = Text_FindVisit(start, &visit);
     }
     *found = visit.found;
     if (visit.status == kStatusEmptySearch) {
@@ -437,7 +442,7 @@ KernelStatus Text_FindInGroup(uint16_t count, const ObjectHandle* members, const
     Text_NewFindPass();
     for (uint16_t i = 0; i < count; ++i) {
         Visit visit{settings, settings->scope == 4 ? 4u : 3u, 0, kStatusOk};
-        VisitOne(members[i], &visit);
+        Text_FindVisit(members[i], &visit);
         if (visit.status == kStatusEmptySearch) {
             return kStatusEmptySearch;
         }

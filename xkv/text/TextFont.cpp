@@ -131,7 +131,9 @@ int16_t FindOrLoad(FontTable& table, const FontSpec& wantedFont, bool layout)
     return static_cast<int16_t>(table.size() - 1);
 }
 
-void Release(FontTable& table, int16_t index)
+// Drops one reference on a table entry; the last one frees the X font (after
+// the shared GC forgets it) and empties the slot.
+void Text_ReleaseXFont(FontTable& table, int16_t index)
 {
     if (index < 0 || static_cast<size_t>(index) >= table.size() || !table[index]) {
         return;
@@ -188,7 +190,9 @@ int32_t SpacePixels(LoadedFont& font)
     return font.spaceWidth;
 }
 
-Fixed SegmentWidth(LoadedFont* font, MemHandle segmentHandle)
+}  // namespace
+
+Fixed Text_RunWidth(LoadedFont* font, MemHandle segmentHandle)
 {
     BlockLock<TextSegment> segment(segmentHandle);
     if (!segment) {
@@ -208,7 +212,6 @@ Fixed SegmentWidth(LoadedFont* font, MemHandle segmentHandle)
     return width;
 }
 
-}  // namespace
 
 void Text_SetFontSource(const TextFontSource* source)
 {
@@ -335,7 +338,7 @@ int16_t Text_AcquireFont(const FontSpec* wantedFont)
 
 void Text_ReleaseFont(int16_t font)
 {
-    Release(layoutFonts, font);
+    Text_ReleaseXFont(layoutFonts, font);
 }
 
 LoadedFont* Text_LayoutFont(int16_t font)
@@ -356,7 +359,7 @@ int16_t Text_AcquireScreenFont(const FontSpec& wantedFont)
 
 void Text_ReleaseScreenFont(int16_t font)
 {
-    Release(screenFonts, font);
+    Text_ReleaseXFont(screenFonts, font);
 }
 
 LoadedFont* Text_ScreenFont(int16_t font)
@@ -407,7 +410,7 @@ Fixed Text_CharWidth(LoadedFont* font, Fixed x, uint8_t character, MemHandle seg
         return 0;
     }
     if (character == 0) {
-        return SegmentWidth(font, segment);
+        return Text_RunWidth(font, segment);
     }
     if (character == '\t') {
         Fixed stop = ScaledPixels(*font, int64_t{SpacePixels(*font)} * tabSize);

@@ -70,6 +70,9 @@ Fixed Text_SpaceAndDescent(LoadedFont* font, Fixed* spaceWidth);
 // Width of one byte at x in the layout font; a reference byte (0) measures the
 // segment's display characters.
 Fixed Text_CharWidth(LoadedFont* font, Fixed x, uint8_t character, MemHandle segment);
+// Width of the display characters that a reference segment shows (its end 0:
+// up to the end of the display string); 0 for a missing segment or reference.
+Fixed Text_RunWidth(LoadedFont* font, MemHandle segment);
 // The size of a string in a font in page units; 1 when there is no such font.
 KernelStatus Text_MeasureString(int16_t font, const char* characters, int16_t count, Fixed* width,
                                 Fixed* height);

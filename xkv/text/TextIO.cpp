@@ -4,6 +4,7 @@
 // untrusted: counts are checked against the blocks and against each other.
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "xkv/core/Core.h"
@@ -57,6 +58,22 @@ void FreeReferences(const std::vector<MemHandle>& references)
     for (MemHandle reference : references) {
         Text_FreeReference(reference, 0);
     }
+}
+
+// A new reference (not counted) to each object, in order; false, with none
+// left made, when memory runs out.
+bool TextRefs_FromObjects(std::span<const ObjectHandle> objects, std::vector<MemHandle>* references)
+{
+    for (ObjectHandle referred : objects) {
+        MemHandle reference = Text_MakeReference(referred, 0);
+        if (reference == 0) {
+            FreeReferences(*references);
+            references->clear();
+            return false;
+        }
+        references->push_back(reference);
+    }
+    return true;
 }
 
 }  // namespace
@@ -227,14 +244,9 @@ KernelStatus Text_Import(ObjectHandle object, MemHandle* out, const uint32_t hea
     Text_SetAlignment(handle, static_cast<uint8_t>(header[15]));
     if (count > 0) {
         std::vector<MemHandle> made;
-        for (ObjectHandle referred : objects) {
-            MemHandle reference = Text_MakeReference(referred, 0);
-            if (reference == 0) {
-                FreeReferences(made);
-                Text_Delete(object);
-                return kStatusOutOfMemory;
-            }
-            made.push_back(reference);
+        if (!TextRefs_FromObjects(objects, &made)) {
+            Text_Delete(object);
+            return kStatusOutOfMemory;
         }
         made.push_back(0);
         Text_InsertAtCursor(handle, bytes.data(), count, made.data());

@@ -44,6 +44,13 @@ KernelStatus WriteCells(TextRec& text, MemHandle lineHandle, std::span<const Cel
 Fixed CellsWidth(LoadedFont* font, std::span<const Cell> cells);
 
 bool IsBreakCharacter(uint8_t c);
+// How many of the cells fit on one line of width `width` from x = 0: all
+// when all fit, else the run up to the last break character that fits, else
+// a long word broken at the last character that fits; always at least one.
+// A line never grows past kMaxLineLength characters; a longer paragraph of a
+// text that does not wrap is cut there.
+inline constexpr size_t kMaxLineLength = 65000;
+size_t Text_FitChars(LoadedFont* font, std::span<const Cell> cells, Fixed width);
 Fixed WrapWidth(const TextRec& text);
 
 // Frees a line record with its character block and segment array, but not

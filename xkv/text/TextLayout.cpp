@@ -16,19 +16,16 @@ using namespace textimpl;
 
 namespace {
 
-// A line never grows past this many characters; a longer paragraph of a
-// text that does not wrap is cut there.
-constexpr size_t kMaxLineLength = 65000;
-
 struct WrappedLine {
     std::vector<Cell> cells;
     uint8_t endMark = kEndWrapped;
 };
 
-// How many of the cells fit on one line of width `width` from x = 0: the
-// longest run up to its last break character, a long word broken at the
-// last character that fits, and always at least one character.
-size_t FitOnLine(LoadedFont* font, std::span<const Cell> cells, Fixed width)
+}  // namespace
+
+namespace textimpl {
+
+size_t Text_FitChars(LoadedFont* font, std::span<const Cell> cells, Fixed width)
 {
     Fixed x = 0;
     size_t count = 0;
@@ -52,12 +49,16 @@ size_t FitOnLine(LoadedFont* font, std::span<const Cell> cells, Fixed width)
     return lastBreak > 0 ? lastBreak : std::max<size_t>(count, 1);
 }
 
+}  // namespace textimpl
+
+namespace {
+
 void WrapParagraph(LoadedFont* font, Fixed width, std::span<const Cell> cells, uint8_t endMark,
                    std::vector<WrappedLine>& out)
 {
     size_t position = 0;
     do {
-        size_t take = FitOnLine(font, cells.subspan(position), width);
+        size_t take = Text_FitChars(font, cells.subspan(position), width);
         WrappedLine line;
         line.cells.assign(cells.begin() + position, cells.begin() + position + take);
         position += take;
@@ -144,7 +145,8 @@ MemHandle LinkAfter(TextRec& text, MemHandle after)
     return made;
 }
 
-Fixed LineHeightOf(const TextRec& text)
+// The line height of the text's font.
+Fixed Text_LineHeightOf(const TextRec& text)
 {
     return Text_FontHeight(text.font);
 }
@@ -270,7 +272,7 @@ KernelStatus WriteCells(TextRec& text, MemHandle lineHandle, std::span<const Cel
     }
     line->referenceCount = static_cast<uint16_t>(segments.size());
     line->width = CellsWidth(LayoutFontOf(text), cells.first(newLength));
-    line->height = LineHeightOf(text);
+    line->height = Text_LineHeightOf(text);
     TextLine_PlaceX(&text, line.get());
     return kStatusOk;
 }
@@ -556,7 +558,7 @@ TextPosition Text_InsertAt(MemHandle handle, TextPosition at, const uint8_t* cha
             reference = **references;
             ++*references;
         }
-        MemHandle segment = reference != 0 ? Text_MakeSegment(reference, 0, 0) : 0;
+        MemHandle segment = reference != 0 ? TextSeg_New(reference, 0, 0) : 0;
         if (segment != 0) {
             inserted.push_back(Cell{0, segment});
         }
@@ -633,7 +635,7 @@ MemHandle Text_DeleteRange(MemHandle handle, TextPosition at, uint32_t count, st
     }
     auto first = stretch.cells.begin() + static_cast<std::ptrdiff_t>(relative);
     auto last = first + count;
-    bool holdsReference = std::any_of(first, last, [](const Cell& c) { return c.c == 0; });
+    bool holdsReference = Text_HasReferenceBetween(PositionAt(*text, start), end);
     if (holdsReference && references == nullptr) {
         return 0;
     }
@@ -773,7 +775,7 @@ void Text_UnlinkLine(MemHandle handle, MemHandle lineHandle)
         LineLock line(lineHandle);
         for (const Cell& cell : ReadCells(*line)) {
             if (cell.segment != 0) {
-                Text_FreeSegment(cell.segment);
+                TextSeg_Free(cell.segment);
             }
         }
         WriteCells(*text, lineHandle, none);
@@ -786,7 +788,7 @@ void Text_UnlinkLine(MemHandle handle, MemHandle lineHandle)
         endMark = line->endMark;
         for (const Cell& cell : ReadCells(*line)) {
             if (cell.segment != 0) {
-                Text_FreeSegment(cell.segment);
+                TextSeg_Free(cell.segment);
             }
         }
     }

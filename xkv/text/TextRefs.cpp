@@ -255,6 +255,13 @@ KernelStatus Text_InsertMarker(MemHandle text, MemHandle reference)
     return kStatusOk;
 }
 
+void TextRefs_Attach(ObjectHandle object, std::span<const MemHandle> references, ObjectHandle previousOwner)
+{
+    for (MemHandle reference : references) {
+        Text_AddReferrer(ReferredBy(reference), object, previousOwner);
+    }
+}
+
 KernelStatus Text_InsertReference(ObjectHandle object, ObjectHandle referred)
 {
     if (Text_Get(referred, nullptr, 1) != kStatusOk) {
@@ -337,13 +344,15 @@ KernelStatus Text_Unlink(ObjectHandle referred, ObjectHandle object)
     return kStatusOk;
 }
 
-ObjectHandle Text_ReferencedObjectAt(MemHandle line, uint16_t column)
+MemHandle TextLine_ReferenceAt(MemHandle line, uint16_t column)
 {
     Cell cell = CellAt({line, column});
-    if (cell.c != 0) {
-        return 0;
-    }
-    BlockLock<TextSegment> segment(cell.segment);
+    return cell.c == 0 ? cell.segment : 0;
+}
+
+ObjectHandle Text_ReferencedObjectAt(MemHandle line, uint16_t column)
+{
+    BlockLock<TextSegment> segment(TextLine_ReferenceAt(line, column));
     return segment ? ReferredBy(segment->reference) : 0;
 }
 
@@ -488,9 +497,7 @@ KernelStatus Text_MoveSelectionTo(ObjectHandle object)
     if (Text_GetClear(object, &target, 1) != kStatusOk) {
         return kStatusOutOfMemory;
     }
-    for (MemHandle reference : inside) {
-        Text_AddReferrer(ReferredBy(reference), object, owner);
-    }
+    TextRefs_Attach(object, inside, owner);
     std::vector<uint8_t> characters;
     std::vector<MemHandle> references;
     Text_HideSelection(source);
@@ -522,9 +529,7 @@ KernelStatus Text_ExtractToReference(ObjectHandle source, ObjectHandle target)
     std::vector<uint8_t> characters;
     std::vector<MemHandle> references;
     Text_DeleteSelection(sourceText, &characters, &references);
-    for (MemHandle reference : references) {
-        Text_AddReferrer(ReferredBy(reference), target, source);
-    }
+    TextRefs_Attach(target, references, source);
     references.push_back(0);
     Text_InsertAtCursor(targetText, characters.data(), static_cast<uint32_t>(characters.size()), references.data());
     MemHandle marker = Text_MakeReference(target, 1);
@@ -555,9 +560,7 @@ KernelStatus Text_InlineReference(ObjectHandle object)
         std::vector<uint8_t> characters;
         std::vector<MemHandle> references;
         Text_DeleteSelection(inner, &characters, &references);
-        for (MemHandle reference : references) {
-            Text_AddReferrer(ReferredBy(reference), object, referred);
-        }
+        TextRefs_Attach(object, references, referred);
         references.push_back(0);
         Text_InsertAtCursor(handle, characters.data(), static_cast<uint32_t>(characters.size()), references.data());
         if (unreferred) {
@@ -594,9 +597,8 @@ KernelStatus Text_RemapReferences(MemHandle map, ObjectHandle copy, MemHandle ha
             if (fresh == 0) {
                 return kStatusOutOfMemory;
             }
-            Cell cell = CellAt({line, column});
             {
-                BlockLock<TextSegment> segment(cell.segment);
+                BlockLock<TextSegment> segment(TextLine_ReferenceAt(line, column));
                 segment->reference = fresh;
             }
             Text_AddReferrer(copied, copy, 0);
