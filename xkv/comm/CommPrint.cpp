@@ -16,6 +16,7 @@
 #include "xkv/mem/Mem.h"
 #include "xkv/model/Model.h"
 #include "xkv/print/Print.h"
+#include "xkv/velkor/Velkor.h"
 
 namespace {
 
@@ -80,6 +81,8 @@ std::vector<ObjectHandle> PagesByNumber()
     return pages;
 }
 
+// The application's pages. A print-files run opens no page, so there are
+// none: the file's pages are printed, not an empty document.
 KernelStatus ApplicationPages(std::vector<ObjectHandle>* out)
 {
     uint16_t count = 0;
@@ -89,6 +92,9 @@ KernelStatus ApplicationPages(std::vector<ObjectHandle>* out)
         out->assign(list, list + count);
     }
     std::free(list);
+    if (out->empty() && Velkor_Settings().printFiles != 0 && Comm_GetCurrentPage() == 0) {
+        *out = PagesByNumber();
+    }
     return kStatusOk;
 }
 
