@@ -1,6 +1,6 @@
-// Printing from the command layer: the pages a page command works on, the
-// print command's answer, printing with the stored print settings (also the
-// print-files run) and the EPS export command.
+// Printing from the command layer: the print dialog's answer, printing with
+// the stored print settings (also the print-files run), the EPS setup
+// dialog's answer and the EPS export command.
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -21,6 +21,7 @@
 namespace {
 
 constexpr uint32_t kPropertyPageSetup = 14;
+constexpr uint32_t kPropertyEps = 15;
 constexpr uint32_t kPropertyPrint = 19;
 constexpr uint32_t kDiagramLevel = 3;
 constexpr HookId kHookPagePrinted = 44;
@@ -216,6 +217,26 @@ COMM_HANDLER(Cmd_PrintDone)
     settings.resize(Default_PropertySize(kPropertyPrint), 0);
     if (KernelStatus status = Comm_PrintPages(settings.data(), settings.size()); status != kStatusOk) {
         return status;
+    }
+    return Comm_EndCommand(row, event, nextState, freeFlag);
+}
+
+// The answer of the EPS setup dialog: OK stores the settings for the diagram.
+COMM_HANDLER(Cmd_EpsSetupDone)
+{
+    const DialogAnswer answer = ReadAnswer(event);
+    if (answer.button == 0 && answer.values != 0) {
+        uint8_t* data = nullptr;
+        if (Mem_LockAs(answer.values, &data) == kStatusOk && data != nullptr) {
+            KernelStatus status = kStatusBadArgument;
+            if (Mem_Size(answer.values) >= Default_PropertySize(kPropertyEps)) {
+                status = Default_Set(0, kDiagramLevel, kPropertyEps, data);
+            }
+            Mem_Unlock(answer.values);
+            if (status != kStatusOk) {
+                return status;
+            }
+        }
     }
     return Comm_EndCommand(row, event, nextState, freeFlag);
 }
