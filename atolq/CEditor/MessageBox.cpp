@@ -1,14 +1,16 @@
 // The plain message box of the net layer.
 #include "atolq/CEditor/MessageBox.h"
 
+#include "xkv/dialog/Dialog.h"
 #include "xkv/kv/QXUI.h"
-#include "xkv/pending/Pending.h"
 
 int GE_MessageBox(int16_t id)
 {
     char text[kGEMessageTextSize];
     GE_GetMessageText(id, text);
     QXUI_Beep(0);
-    Dialog_Alert(9999, text, 1);
+    constexpr int32_t kOwnText = 9999;
+    constexpr int32_t kOneButton = 1;
+    Dialog_Alert(kOwnText, text, kOneButton);
     return 1;
 }

@@ -5,15 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "xkv/dialog/Dialog.h"
 #include "xkv/kv/QXUI.h"
 #include "xkv/mods/Strings.h"
-#include "xkv/pending/Pending.h"
 
 namespace {
 
 // Alert of the kernel's dialog system: its own text, one button.
-constexpr uint32_t kAlertOwnText = 9999;
-constexpr uint32_t kAlertOneButton = 1;
+constexpr int32_t kAlertOwnText = 9999;
+constexpr int32_t kAlertOneButton = 1;
 // The longest message that still gets its number appended.
 constexpr size_t kMaxTextBeforeCode = 245;
 

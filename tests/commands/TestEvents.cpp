@@ -47,3 +47,8 @@ MemHandle TestDrag(FixPoint at, FixPoint offset)
     Modifiers modifiers{};
     return Event_NewDrag(&pointer, &modifiers, offset);
 }
+
+MemHandle TestDialogAnswer(uint32_t dialog, uint32_t button, MemHandle values)
+{
+    return Event_NewDialog(dialog, button, values);
+}

@@ -13,3 +13,6 @@ MemHandle TestPointPick(FixPoint point);
 MemHandle TestPointsPick(MemHandle points);
 MemHandle TestConnection(ObjectHandle from, ObjectHandle to, MemHandle points);
 MemHandle TestDrag(FixPoint at, FixPoint offset);
+// The answer of a dialog: its number, the closing item less one and the
+// values block (freed with the event).
+MemHandle TestDialogAnswer(uint32_t dialog, uint32_t button, MemHandle values);

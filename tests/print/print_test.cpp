@@ -3,11 +3,9 @@
 // the master page's fields, the spooler command and safe file writing.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <optional>
 #include <cstdlib>
@@ -23,7 +21,6 @@
 #include "xkv/comm/Comm.h"
 #include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
-#include "xkv/pending/Pending.h"
 #include "xkv/text/Text.h"
 #include "xkv/print/Print.h"
 
@@ -442,38 +439,6 @@ TEST_F(PrintTest, EpsBoundingBoxFollowsScaleAndRotation)
         EXPECT_TRUE(IsColour(r.At(r.width / 2, r.height / 2), {255, 0, 0})) << c.line;
     }
     EXPECT_EQ(FilesIn(work_.path()).size(), 2u) << "only the EPS file and the rendered image";
-    ASSERT_EQ(chdir("/"), 0);
-}
-
-TEST_F(PrintTest, EpsExportNeverOverwritesUnaskedAndKeepsTheOldFileOnAFailedWrite)
-{
-    Shape({Pt(-200), Pt(-200), Pt(-100), Pt(-100)}, 1, 1, kRed);
-    SetPage(page_, 1, "kept");
-    SetEps({{40, 1}, {44, 1}});
-    ASSERT_EQ(chdir(work_.path().c_str()), 0);
-    gSelectedPages = {page_};
-        Hook_Register(85, SelectedPages);
-    tolq::test::write_file(work_.file("kept.eps"), "old");
-    EXPECT_EQ(Print_ExportEPS(), 0u) << "the overwrite question is answered No";
-    EXPECT_EQ(tolq::test::read_file(work_.file("kept.eps")), "old");
-
-    fs::remove(work_.file("kept.eps"));
-    tolq::test::write_file(work_.file("kept.eps.old"), "");
-    SetPage(page_, 1, "big");
-    // A file size limit makes the writes fail part way through.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 2048;
-    setrlimit(RLIMIT_FSIZE, &small);
-    uint32_t result = Print_ExportEPS();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(result, 0u);
-    EXPECT_FALSE(fs::exists(work_.file("big.eps")));
-    EXPECT_EQ(FilesIn(work_.path()).size(), 1u) << "no temporary file is left";
-    EXPECT_EQ(Print_IsActive(), 0u);
     ASSERT_EQ(chdir("/"), 0);
 }
 

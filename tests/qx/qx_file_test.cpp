@@ -1,5 +1,6 @@
 // QX file functions in a temporary directory: files made and opened around
-// callbacks, with and without the encoder, and the dialog's cancel.
+// callbacks, with and without the encoder (the file selector's answers are
+// tested under X in qx_file_x_test.cpp).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -110,19 +111,6 @@ TEST_F(QXFileTest, MissingFileIsNotFoundAndCallsNothing)
     EXPECT_EQ(QXFile_OpenFile(&open), 0u);
     EXPECT_EQ(QXStatus, 51u);
     EXPECT_EQ(gCalls, 0);
-}
-
-TEST_F(QXFileTest, CancelledDialogsGiveSixty)
-{
-    EXPECT_EQ(QXFile_CreateFileWith(WriteHello, Path("x").c_str(), 0, "Save", 0), 0u);
-    EXPECT_EQ(QXStatus, 60u);
-    QXStatus = 0;
-    EXPECT_EQ(QXFile_OpenFileWith(ReadAll, nullptr), 0u);
-    EXPECT_EQ(QXStatus, 60u);
-    EXPECT_EQ(gCalls, 0);
-    char* chosen = nullptr;
-    EXPECT_EQ(QXFile_SelectFile("t", "b", "i", 0, &chosen), 0u);
-    EXPECT_EQ(chosen, nullptr);
 }
 
 TEST_F(QXFileTest, BadRequestsAndUnwritableDirectories)

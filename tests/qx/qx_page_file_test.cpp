@@ -84,19 +84,6 @@ TEST_F(QXPageFileTest, RefusalsWriteNothing)
     EXPECT_NE(QXStatus, 0u);
 }
 
-TEST_F(QXPageFileTest, CancelledDialogGoesOnWithTheGivenPath)
-{
-    char path[kQXPathSize] = {};
-    std::snprintf(path, sizeof path, "%s", Path("asked.page").c_str());
-    uint32_t cancelled = 0;
-    ASSERT_EQ(QXFile_SavePage(path, 1, &cancelled, 1, 1, &page_, 0, nullptr), 1u);
-    EXPECT_EQ(cancelled, 1u);
-    EXPECT_TRUE(fs::exists(path));
-    cancelled = 0;
-    EXPECT_EQ(QXFile_LoadPage(path, 1, nullptr, nullptr, &cancelled, nullptr), 1u);
-    EXPECT_EQ(cancelled, 1u);
-}
-
 TEST_F(QXPageFileTest, SaveAsCurrentNamesAndWritesTheDiagram)
 {
     const std::string path = Path("whole.diagram");

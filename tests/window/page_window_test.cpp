@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "xkv/colour/Colour.h"
+#include "xkv/dialog/DialogFill.h"
 #include "xkv/item/TypedItem.h"
 #include "xkv/mem/Mem.h"
 #include "xkv/platform/xwindows/Diagram.h"
@@ -149,6 +150,33 @@ TEST_F(PageWindows, LineStyleSevenFillsWithoutOutline)
     Model_SetFlags(outlined, 8, 1);
     RepaintAll(widget);
     EXPECT_EQ(PixelAt(widget, 40, 60), red);
+}
+
+TEST_F(PageWindows, ColouredFillsTileTheDialogSystemsPatterns)
+{
+    ObjectHandle page = NewPage(1);
+    Widget widget = Open(page);
+    ObjectHandle box = NewBox(page, PixelBox(widget, 40, 40, 64, 48));
+    const unsigned long red = Color_GetPixel(6);
+    const unsigned long white = WhitePixel(X().display(), DefaultScreen(X().display()));
+    ASSERT_NE(red, white);
+    for (int32_t pattern : {4, 14, 27, 35}) {
+        SetLook(box, static_cast<uint32_t>(pattern), 7, 0, 6);  // red fill, no outline
+        RepaintAll(widget);
+        // The tile starts at the window's origin; bit x of row y, lowest bit leftmost.
+        const FillPatternBits bits = Dialog_FillPatternBits(pattern);
+        const std::vector<unsigned long> pixels = Pixels(widget, 48, 48, 16, 16);
+        ASSERT_EQ(pixels.size(), 256u);
+        int wrong = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const int column = 48 + x, row = 48 + y;
+                const bool set = (bits[static_cast<size_t>(row % 8)] >> (column % 8)) & 1;
+                wrong += pixels[static_cast<size_t>(y * 16 + x)] != (set ? red : white);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "pattern " << pattern;
+    }
 }
 
 TEST_F(PageWindows, XorFeedbackDrawnTwiceRestoresThePixels)

@@ -10,6 +10,7 @@
 
 #include "xkv/comm/CommEvents.h"
 #include "xkv/comm/CommHandlers.h"
+#include "xkv/default/Default.h"
 #include "xkv/dialog/Dialog.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
@@ -549,12 +550,54 @@ KernelStatus Cmd_Finish(const CommandBinding* row, MemHandle event, int32_t* nex
     return Comm_EndCommand(row, event, nextState, freeFlag);
 }
 
+namespace {
+
+constexpr int32_t kNoProperty = 999;
+constexpr uint32_t kPropertyEps = 15;
+constexpr uint32_t kPropertyPrint = 19;
+constexpr uint32_t kDiagramLevel = 3;
+constexpr uint32_t kBuiltinLevel = 5;
+
+// The diagram-wide settings whose dialogs' answers are handled: print and
+// EPS setup. The other property dialogs are not available yet.
+bool AnswerIsHandled(int32_t property)
+{
+    return property == static_cast<int32_t>(kPropertyPrint) || property == static_cast<int32_t>(kPropertyEps);
+}
+
+}  // namespace
+
+// Opens the row's dialog on the stored value of its property (the built-in
+// value for Reset); the answer comes back as a dialog event in the row's next
+// state. When the dialog cannot be opened the command ends.
 KernelStatus Cmd_OpenPropertyDialog(const CommandBinding* row, MemHandle event, int32_t* nextState, int32_t* freeFlag)
 {
-    if (row->argument == 999) {
+    if (row->argument == kNoProperty) {
         return Comm_EndCommand(row, event, nextState, freeFlag);
     }
-    return Comm_NotBuilt(row, event, nextState, freeFlag, "This dialog");
+    if (!AnswerIsHandled(row->argument)) {
+        return Comm_NotBuilt(row, event, nextState, freeFlag, "This dialog");
+    }
+    const auto property = static_cast<uint32_t>(row->argument);
+    MemHandle values = 0;
+    MemHandle defaults = 0;
+    if (Default_GetHandle(0, kDiagramLevel, property, &values, 1) != kStatusOk || values == 0) {
+        return Comm_EndCommand(row, event, nextState, freeFlag);
+    }
+    if (Default_GetHandle(0, kBuiltinLevel, property, &defaults, 0) != kStatusOk) {
+        defaults = 0;
+    }
+    int32_t item = 0;
+    MemHandle result = 0;
+    if (Dialog_OpenRecord(row->number, defaults, values, 0, 0, &item, &result) != kStatusOk) {
+        Mem_Free(values);
+        if (defaults != 0) {
+            Mem_Free(defaults);
+        }
+        return Comm_EndCommand(row, event, nextState, freeFlag);
+    }
+    *nextState = row->nextState;
+    return kStatusOk;
 }
 
 KernelStatus Cmd_KeepAndOpenPropertyDialog(const CommandBinding* row, MemHandle event, int32_t* nextState,

@@ -100,3 +100,14 @@ KernelStatus Comm_AddNode(ObjectHandle page, FixRect box, uint32_t shape, uint32
 KernelStatus Comm_LoadDiagram();
 KernelStatus Comm_ReadDiagramFile(uint16_t* pages);  // an object group, 0 when none
 KernelStatus Comm_SaveDiagram();
+
+// The pages the application's page commands work on (hook 85), else the
+// current page alone; the list is the caller's to free with free(). 1, or
+// the hook's result.
+uint32_t Comm_ApplicationPages(uint16_t* count, uint32_t** pages);
+// Printing: the pages that the print settings (a property-19 record) choose,
+// into one document for the spooler; 39 for a bad page-number range, 1 when
+// the spooler could not be run. Comm_PrintDiagram prints with the stored
+// settings.
+KernelStatus Comm_PrintPages(const uint8_t* settings, size_t size);
+KernelStatus Comm_PrintDiagram();

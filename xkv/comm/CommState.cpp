@@ -1,6 +1,7 @@
 // Command-layer state: the current page, text mode, the file names last used
 // for each kind of file, the highlighted object and a few switches.
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -9,7 +10,6 @@
 #include "xkv/kv/Hook.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
-#include "xkv/pending/Pending.h"
 #include "xkv/select/Select.h"
 #include "xkv/text/TextKernel.h"
 #include "xkv/window/Window.h"
@@ -208,6 +208,34 @@ uint32_t Comm_NoAutoSelect()
 void Comm_NotifyModelClosed()
 {
     Hook_Fire(kHookModelClosed);
+}
+
+// The application's handler fills the count and a list allocated with
+// malloc; the kernel's answer is a one-page list of the current page (none
+// when no page is current: a list naming page 0 would print nothing sound).
+uint32_t Comm_ApplicationPages(uint16_t* count, uint32_t** pages)
+{
+    if (count == nullptr || pages == nullptr) {
+        return 0;
+    }
+    *count = 0;
+    *pages = nullptr;
+    constexpr HookId kHookPageList = 85;
+    if (Hook_IsRegistered(kHookPageList) != 0) {
+        return static_cast<uint32_t>(
+            Hook_Fire(kHookPageList, reinterpret_cast<uintptr_t>(count), reinterpret_cast<uintptr_t>(pages)));
+    }
+    const ObjectHandle page = Comm_GetCurrentPage();
+    if (page == 0) {
+        return 1;
+    }
+    *pages = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t)));
+    if (*pages == nullptr) {
+        return 0;
+    }
+    (*pages)[0] = page;
+    *count = 1;
+    return 1;
 }
 
 // A path is split at its last "/": the directory keeps the "/", a path

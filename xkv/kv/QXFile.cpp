@@ -3,21 +3,22 @@
 // again, and the encoder switched off, whatever the callback answers.
 #include "xkv/kv/QXFile.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/file/Diagram.h"
 #include "xkv/kv/QXInternal.h"
 #include "xkv/kv/QXMem.h"
-#include "xkv/pending/Pending.h"
 #include "xkv/mods/Strings.h"
 
 namespace {
 
 constexpr uint32_t kDiagramFile = 1;
-constexpr uint32_t kDialogError = 1;
-constexpr uint32_t kDialogCancelled = 60;
+constexpr KernelStatus kSelectorCancelled = 60;
 constexpr int32_t kMessageSave = 22;
 constexpr int32_t kMessageOpen = 23;
 
@@ -39,21 +40,26 @@ std::string Message(int32_t id)
     return text;
 }
 
-// Runs the dialog; the chosen name, or status 60 and false.
-bool Ask(const char* title, int32_t button, const char* initial, uint32_t options, std::string* chosen)
+// Runs the file selector: true with the chosen path; false with the status
+// stored (60 when the user cancelled).
+bool Select(const char* title, const char* button, const char* initial, uint32_t options, std::string* chosen)
 {
-    char name[kQXPathSize] = {};
-    uint32_t result = 0;
-    const std::string label = Message(button);
-    const uint32_t answer = Dialog_SelectFile(initial != nullptr ? initial : "", title != nullptr ? title : "",
-                                              label.c_str(), name, options, &result);
-    if (answer == kDialogCancelled || answer == kDialogError) {
-        QXStatus = answer == kDialogCancelled ? kDialogCancelled : kStatusFailed;
+    char* path = nullptr;
+    const KernelStatus status = Dialog_SelectFile(title != nullptr ? title : "", button != nullptr ? button : "",
+                                                  initial, options, &path);
+    std::unique_ptr<char, decltype(&std::free)> owned(path, &std::free);
+    if (status != kStatusOk || path == nullptr) {
+        QXStatus = status != kStatusOk ? status : kSelectorCancelled;
         return false;
     }
-    name[sizeof name - 1] = '\0';
-    *chosen = name;
+    *chosen = path;
     return true;
+}
+
+bool Ask(const char* title, int32_t button, const char* initial, uint32_t options, std::string* chosen)
+{
+    const std::string label = Message(button);
+    return Select(title, label.c_str(), initial, options, chosen);
 }
 
 // Calls the callback with the open file, the encoder on when asked.
@@ -109,15 +115,11 @@ uint32_t QXFile_SelectFile(const char* title, const char* button, const char* in
     if (out == nullptr) {
         return qx::Fail(kStatusBadArgument);
     }
-    char name[kQXPathSize] = {};
-    uint32_t result = 0;
-    const uint32_t answer = Dialog_SelectFile(initial != nullptr ? initial : "", title != nullptr ? title : "",
-                                              button != nullptr ? button : "", name, options, &result);
-    if (answer == kDialogCancelled || answer == kDialogError) {
+    std::string chosen;
+    if (!Select(title, button, initial, options, &chosen)) {
         return 0;
     }
-    name[sizeof name - 1] = '\0';
-    *out = CopyToBlock(name);
+    *out = CopyToBlock(chosen.c_str());
     return *out != nullptr ? 1 : 0;
 }
 

@@ -4,37 +4,36 @@
 // old file becoming the "~" backup.
 #include "xkv/kv/QXFile.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/file/Diagram.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/QXInternal.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
-#include "xkv/pending/Pending.h"
 
 namespace {
 
 constexpr uint32_t kPageFile = 2;
 constexpr uint32_t kReadPages = 1;
 constexpr uint32_t kMenuRuleNewDiagram = 9;
-constexpr uint32_t kDialogError = 1;
-constexpr uint32_t kDialogCancelled = 60;
 
-// Runs the file dialog; the chosen name, or nothing when it was cancelled.
+// Runs the file selector; the chosen name, or nothing when it was cancelled.
 bool AskName(const char* title, const char* button, const char* initial, uint32_t options, std::string* chosen)
 {
-    char name[kQXPathSize] = {};
-    uint32_t result = 0;
-    const uint32_t answer = Dialog_SelectFile(initial, title, button, name, options, &result);
-    if (answer == kDialogCancelled || answer == kDialogError) {
+    char* path = nullptr;
+    const KernelStatus status = Dialog_SelectFile(title, button, initial, options, &path);
+    std::unique_ptr<char, decltype(&std::free)> owned(path, &std::free);
+    if (status != kStatusOk || path == nullptr) {
         return false;
     }
-    name[sizeof name - 1] = '\0';
-    *chosen = name;
+    *chosen = path;
     return true;
 }
 

@@ -8,7 +8,6 @@
 #include "xkv/model/BlockLock.h"
 #include "xkv/model/Model.h"
 #include "xkv/mods/Strings.h"
-#include "xkv/pending/Pending.h"
 #include "xkv/print/Print.h"
 #include "xkv/print/PrintInternal.h"
 #include "xkv/text/Text.h"

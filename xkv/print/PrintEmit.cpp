@@ -12,7 +12,6 @@
 #include "xkv/colour/Colour.h"
 #include "xkv/image/Image.h"
 #include "xkv/model/Model.h"
-#include "xkv/pending/Pending.h"
 #include "xkv/print/Print.h"
 #include "xkv/print/PrintInternal.h"
 #include "xkv/types/DrawTables.h"

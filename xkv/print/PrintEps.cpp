@@ -10,22 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "xkv/comm/Comm.h"
 #include "xkv/core/Core.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/model/Model.h"
-#include "xkv/pending/Pending.h"
 #include "xkv/print/Print.h"
 #include "xkv/print/PrintInternal.h"
 
 namespace {
 
 constexpr size_t kProposedNameLength = 80;
-constexpr size_t kNameBufferSize = 1024;
-constexpr uint32_t kMessageInternalError = 41;
-constexpr uint32_t kMessageOwnText = 9999;
-constexpr uint32_t kAlertOneButton = 1;
-constexpr uint32_t kAlertTwoButtons = 2;
-constexpr uint32_t kDialogError = 1;
-constexpr uint32_t kDialogCancelled = 60;
+constexpr int32_t kMessageInternalError = 41;
+constexpr int32_t kMessageOwnText = 9999;
+constexpr int32_t kAlertOneButton = 1;
+constexpr int32_t kAlertTwoButtons = 2;
+constexpr int32_t kAnswerYes = 0;
+constexpr KernelStatus kSelectorCancelled = 60;
 
 void Alert(const std::string& format, const std::string& name)
 {
@@ -117,7 +117,7 @@ uint32_t Print_ExportEPS()
     }
     uint16_t count = 0;
     uint32_t* list = nullptr;
-    if (Comm_GetSelectedPages(&count, &list) == 0 || list == nullptr || count == 0) {
+    if (Comm_ApplicationPages(&count, &list) == 0 || list == nullptr || count == 0) {
         std::free(list);
         return 0;
     }
@@ -131,25 +131,24 @@ uint32_t Print_ExportEPS()
         Core_RebuildPageConnectors(page);
         std::string name = ProposedName(page);
         if (eps.Word(kEpsNameFromPage) == 0) {
-            std::vector<char> chosen(kNameBufferSize, '\0');
-            uint32_t answer = 0;
-            uint32_t status = Dialog_SelectFile(name.c_str(), "Save as...", "Save", chosen.data(), 0, &answer);
-            if (status == kDialogError) {
+            char* chosen = nullptr;
+            const KernelStatus status = Dialog_SelectFile("Save as...", "Save", name.c_str(), 0, &chosen);
+            std::unique_ptr<char, decltype(&std::free)> owned(chosen, &std::free);
+            if (status == kSelectorCancelled) {
+                return 1;
+            }
+            if (status != kStatusOk || chosen == nullptr) {
                 Dialog_Alert(kMessageInternalError, nullptr, kAlertOneButton);
                 return 0;
             }
-            if (status == kDialogCancelled) {
-                return 1;
-            }
-            chosen.back() = '\0';
-            name = chosen.data();
+            name = chosen;
         }
         if (eps.Word(kEpsForceExtension) != 0) {
             name = WithExtension(name, eps);
         }
         if (access(name.c_str(), F_OK) == 0) {
             std::string question = "File " + name + " Exists, Do You Want to Overwrite?";
-            if (Dialog_Alert(kMessageOwnText, question.c_str(), kAlertTwoButtons) != 0) {
+            if (Dialog_Alert(kMessageOwnText, question.c_str(), kAlertTwoButtons) != kAnswerYes) {
                 return 0;
             }
         }

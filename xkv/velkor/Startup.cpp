@@ -26,6 +26,7 @@
 #include "xkv/cache/Cache.h"
 #include "xkv/core/Core.h"
 #include "xkv/menu/Menu.h"
+#include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/text/TextKernel.h"
 #include "xkv/window/Window.h"
@@ -538,6 +539,10 @@ KernelStatus Velkor_PrintFiles(int* argc, char** argv)
         } else {
             std::fprintf(stderr, "%s: File %s%s was printed.\n", s.programName, directory, name);
         }
+    }
+    // A print run ends here: the last diagram it loaded is closed and freed.
+    if (s.printFiles && Model_GetRoot() != 0) {
+        Core_CloseModel();
     }
     return status;
 }

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "xkv/colour/Colour.h"
+#include "xkv/dialog/DialogFill.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/model/BlockLock.h"
 #include "xkv/model/Model.h"
 #include "xkv/model/Picture.h"
-#include "xkv/pending/Pending.h"
 #include "xkv/text/TextKernel.h"
 #include "xkv/print/Print.h"
 #include "xkv/types/DrawTables.h"
@@ -76,11 +76,10 @@ ObjectGCState& GCCache()
 
 Pixmap ColouredTile(Display* display, uint32_t pattern, unsigned long fillPixel)
 {
-    uint8_t bits[8] = {};
-    LinePat_FillBits(static_cast<int32_t>(pattern), bits);
+    FillPatternBits bits = Dialog_FillPatternBits(static_cast<int32_t>(pattern));
     int screen = DefaultScreen(display);
-    return XCreatePixmapFromBitmapData(display, RootWindow(display, screen), reinterpret_cast<char*>(bits), 8, 8,
-                                       fillPixel, WhitePixel(display, screen),
+    return XCreatePixmapFromBitmapData(display, RootWindow(display, screen), reinterpret_cast<char*>(bits.data()), 8,
+                                       8, fillPixel, WhitePixel(display, screen),
                                        static_cast<unsigned>(DefaultDepth(display, screen)));
 }
 
