@@ -126,7 +126,7 @@ void WritePatterns()
         Print_Write(">>\n");
         Print_Write("matrix\n");
         Print_Write("makepattern\n");
-        Print_Write("/pat%02lu exch def\n\n", static_cast<unsigned long>(n + 1));
+        Print_Write("/pat%02lu exch def\n\n", static_cast<unsigned long>(n));
     }
 }
 
