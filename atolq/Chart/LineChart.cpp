@@ -1,6 +1,7 @@
 // Building and laying out a line chart inside its frame.
 #include "atolq/Chart/LineChart.h"
 
+#include "atolq/Chart/ChartAction.h"
 #include "atolq/Chart/ChartUtil.h"
 #include "atolq/Chart/LineChartAxis.h"
 #include "atolq/Chart/LineSeries.h"
@@ -52,8 +53,10 @@ int32_t gridNumberFor(const char* minText, const char* maxText, int32_t requeste
 
 void LineChartApply(SELineChart& chart, const LineChartAttributes& a)
 {
-    if (a.existing != 0)
-        return; // changes of a built chart are applied elsewhere
+    if (a.existing != 0) {
+        LineChartUpdate(chart, a);
+        return;
+    }
     LineChartFields c(chart);
     std::copy(std::begin(kPatternTable), std::end(kPatternTable), c.patterns);
     c.resetOnInit = a.keepContents == 0 ? 1 : 0;

@@ -68,9 +68,6 @@ void LineChartSetAxisNames(std::string_view x, std::string_view y, uint32_t xLab
 void LineChartSetLegendNames(const SEWordArray& labels, const char* const* texts, int32_t count);
 uint32_t LineChartMakeAxisName(uint32_t page, Fixed x, Fixed y, uint32_t axis, std::string_view text);
 
-// The code region with the update action under the frame, made in the editor
-// after a layout (defined where the editor's code regions are made).
-void LineChartMakeCodeRegion(SELineChart& chart, Fixed x, Fixed y);
 
 void LineChartStart(SELineChart& chart);
 Fixed LineChartMapX(double value, SELineChart& chart);
@@ -79,3 +76,18 @@ void LineChartAddPoint(int32_t line, double x, double y, int32_t join, SELineCha
 void LineChartAddPointWithPattern(int32_t line, double x, double y, int32_t join, SELineChart& chart,
                                   int16_t pattern);
 void LineChartAddPoints(const LinePointEntry* entries, SELineChart& chart, int32_t count);
+// Puts a point at a page place into a line: its first box, or the next one
+// joined to the previous one when join is set; the pattern, when given,
+// becomes the line's.
+void LineChartPlot(SELineChart& chart, int32_t line, Fixed x, Fixed y, int32_t join, const int16_t* pattern);
+void LineChartFitX(double low, double high, SELineChart& chart);
+void LineChartFitY(double low, double high, SELineChart& chart);
+void LineChartReinit(SELineChart& chart);
+
+// Changes of an existing chart's settings.
+void LineChartUpdate(SELineChart& chart, const LineChartAttributes& a);
+void LineChartSetXAxis(SELineChart& chart, const LineChartAttributes& a);
+void LineChartSetYAxis(SELineChart& chart, const LineChartAttributes& a);
+// 1 when the frame still is a line chart and was removed, else 0.
+int LineChartDelete(SELineChart& chart);
+void LineChartSetPage(uint32_t frame, uint32_t page);

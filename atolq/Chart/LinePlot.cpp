@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -29,7 +30,9 @@ Fixed mapValue(double value, Fixed originPlace, Fixed length, const char* minTex
     return static_cast<Fixed>(std::clamp(place, lo, hi));
 }
 
-void plot(SELineChart& chart, int32_t line, Fixed x, Fixed y, int32_t join, const int16_t* pattern)
+} // namespace
+
+void LineChartPlot(SELineChart& chart, int32_t line, Fixed x, Fixed y, int32_t join, const int16_t* pattern)
 {
     LineChartFields c(chart);
     if (line < 1 || line > c.lineCount || c.series == nullptr)
@@ -46,12 +49,22 @@ void plot(SELineChart& chart, int32_t line, Fixed x, Fixed y, int32_t join, cons
     }
 }
 
+namespace {
+
 void addOne(int32_t line, double x, double y, int32_t join, SELineChart& chart, const int16_t* pattern)
 {
     LineChartFields c(chart);
     if ((c.flags & kChartFlagStarted) == 0)
         LineChartStart(chart);
-    plot(chart, line, LineChartMapX(x, chart), LineChartMapY(y, chart), join, pattern);
+    LineChartFitX(x, x, chart);
+    LineChartFitY(y, y, chart);
+    LineChartPlot(chart, line, LineChartMapX(x, chart), LineChartMapY(y, chart), join, pattern);
+}
+
+// A batch extent: truncated toward zero to a whole number.
+double wholePart(double v)
+{
+    return std::isfinite(v) ? std::trunc(v) : v;
 }
 
 } // namespace
@@ -100,8 +113,19 @@ void LineChartAddPoints(const LinePointEntry* entries, SELineChart& chart, int32
     LineChartFields c(chart);
     if ((c.flags & kChartFlagStarted) == 0)
         LineChartStart(chart);
+    std::vector<const LinePointEntry*> valid;
     for (int32_t i = 0; i < count && entries != nullptr; ++i)
         if (entries[i].valid != 0)
-            plot(chart, entries[i].line, LineChartMapX(entries[i].x, chart), LineChartMapY(entries[i].y, chart),
-                 entries[i].join, nullptr);
+            valid.push_back(&entries[i]);
+    if (valid.empty())
+        return;
+    double loX = valid.front()->x, hiX = loX, loY = valid.front()->y, hiY = loY;
+    for (const LinePointEntry* e : valid) {
+        loX = std::min(loX, e->x), hiX = std::max(hiX, e->x);
+        loY = std::min(loY, e->y), hiY = std::max(hiY, e->y);
+    }
+    LineChartFitX(wholePart(loX), wholePart(hiX), chart);
+    LineChartFitY(wholePart(loY), wholePart(hiY), chart);
+    for (const LinePointEntry* e : valid)
+        LineChartPlot(chart, e->line, LineChartMapX(e->x, chart), LineChartMapY(e->y, chart), e->join, nullptr);
 }

@@ -25,7 +25,9 @@ protected:
     void SetUp() override
     {
         QXDiagramTest::SetUp();
-        GE_SetMode(1);
+        // Simulator mode: charts are built without the editor's code region,
+        // which needs the page open in a window (see the X tests).
+        GE_SetMode(2);
         SEInitPools();
         SEStart();
         sePage_ = SECreatePage(page_, kSEPortsNone);
