@@ -53,17 +53,17 @@ int serveCounted(SMLStream* in, SMLStream* out, Switch run, uint32_t okOpcode, u
     return answer(out, okOpcode, reply);
 }
 
-// Chart callbacks: the code and the chart's name, then the code's arguments.
-// Every chart operation belongs to the charts, which do not exist yet, so
-// every code is answered as failed.
-int chartSwitch(std::span<const uint8_t> request, SMLWireOut&) {
-    SMLWireIn in(request);
-    in.u32();
-    in.str();
-    return -1;
+// Chart callbacks: the code and the chart's name, then the code's arguments,
+// served by the charts once they have bound their server.
+SMLChartServer chartServer = nullptr;
+
+int chartSwitch(std::span<const uint8_t> request, SMLWireOut& reply) {
+    return chartServer != nullptr ? chartServer(request, reply) : -1;
 }
 
 } // namespace
+
+void SMLSetChartServer(SMLChartServer server) { chartServer = server; }
 
 int SMLServeGramRequest(SMLStream* in, SMLStream* out) {
     return serveCounted(in, out, SMLGramSwitch, kOpGramAnswer, kOpGramFailed);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "atolq/SML/SMLStream.h"
 
@@ -101,3 +102,10 @@ int SMLServeGramRequest(SMLStream* in, SMLStream* out);
 int SMLServeTableCall(SMLStream* in, SMLStream* out);
 int SMLServeCallback(SMLStream* in, SMLStream* out);
 int SMLServePantelRequest(SMLStream* in, SMLStream* out);
+
+// The server of the chart callbacks (code, chart name, arguments), bound by
+// the charts: 0 with the answer in reply, non-zero for a failed request.
+// Without one every chart callback fails.
+class SMLWireOut;
+using SMLChartServer = int (*)(std::span<const uint8_t> request, SMLWireOut& reply);
+void SMLSetChartServer(SMLChartServer server);

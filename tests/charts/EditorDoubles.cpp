@@ -7,6 +7,7 @@
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetRoles.h"
+#include "atolq/Chart/ChartSeams.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
@@ -94,4 +95,52 @@ int EE_RemoveNetInfo(ObjectHandle object, int deleteFlag)
     if (deleteFlag != 0)
         QXStr_DeleteObject(object);
     return 1;
+}
+
+int EE_MakeLineChartRecord(ObjectHandle node, int)
+{
+    SEPage* page = editorLog().sePage;
+    return page != nullptr && SECreateLineChart(page, node) != nullptr ? 1 : 0;
+}
+
+int EE_MakeBarChartRecord(ObjectHandle node, int)
+{
+    SEPage* page = editorLog().sePage;
+    return page != nullptr && SECreateBarChart(page, node) != nullptr ? 1 : 0;
+}
+
+int PGIsHierarchyObject(ObjectHandle object, uint32_t*)
+{
+    return object != 0 && object == editorLog().hierarchyPage ? 1 : 0;
+}
+
+// The number rule of the editor's settings fields.
+int EE_ParseNumber(const char* text, int* isInteger)
+{
+    *isInteger = 1;
+    const char* p = text;
+    if (*p == '-')
+        ++p;
+    auto digits = [&p] {
+        const char* start = p;
+        while (*p >= '0' && *p <= '9')
+            ++p;
+        return p != start;
+    };
+    if (!digits())
+        return 0;
+    if (*p == '.') {
+        *isInteger = 0;
+        ++p;
+        if (!digits())
+            return 0;
+    }
+    if (*p == 'E') {
+        ++p;
+        if (*p == '-')
+            ++p;
+        if (!digits())
+            return 0;
+    }
+    return *p == '\0' ? 1 : 0;
 }

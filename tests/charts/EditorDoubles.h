@@ -9,11 +9,14 @@
 #include <cstdint>
 #include <vector>
 
+struct SEPage;
+
 struct EditorLog {
     std::vector<uint32_t> removed;     // objects whose net role was removed
     std::vector<int> removedDeleting;  // their delete flags
     int textEditsEnded = 0;
     int reswitches = 0;
     uint32_t hierarchyPage = 0;
+    SEPage* sePage = nullptr; // where chart records are made
 };
 EditorLog& editorLog();
