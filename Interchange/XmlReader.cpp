@@ -7,15 +7,20 @@
 #include "Interchange/XmlFormat.h"
 #include "Interchange/XmlLog.h"
 #include "Interchange/XmlScanner.h"
-#include "Interchange/XmlSeams.h"
 #include "Interchange/XmlWriter.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SERecords.h"
+#include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetRegions.h"
+#include "atolq/CEditor/NetRoles.h"
+#include "atolq/CEditor/NetServices.h"
+#include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXUtil.h"
 #include "xkv/model/Model.h"
 #include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXFile.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
@@ -34,6 +39,12 @@
 namespace {
 
 constexpr uint16_t kNetPlace = 2, kNetTrans = 3;
+// A segmented connector has at most this many points, its ends included.
+constexpr size_t kMaxConnPoints = 61;
+// Region attribute word bits and the kernel flag of a region sized apart from
+// its owner.
+constexpr uint16_t kRegionPopupBits = 3, kRegionSizeWithOwner = 4, kRegionOwnerColours = 8;
+constexpr uint32_t kFlagSizeApart = 16;
 
 // Object element codes.
 enum Code {
@@ -165,10 +176,11 @@ void Reader::renumber(XmlCell& root) {
     bool ok = true;
     for (uint16_t i = 0; pages && i < count && ok; ++i) {
         char name[256];
-        int16_t number = 0, w = 0, h = 0;
+        uint16_t number = 0;
+        int16_t w = 0, h = 0;
         uint32_t border = 0;
         if (!QXRdAttr_GetPageAttr(pages[i], name, &number, &w, &h, &border)) ok = false;
-        else numbers.insert(number);
+        else numbers.insert(static_cast<int16_t>(number));
     }
     if (pages) QXMem_Free(pages);
     if (!ok) {
@@ -263,13 +275,13 @@ std::string Reader::page(const XmlCell& cell) {
     if (pages) QXMem_Free(pages);
     if (pageCount == 1) {
         SEInitPools();
-        EE_NewDiagramNet(page);
+        EE_NewDiagram(page);
     } else {
         EE_CreateNetPage(page, 1);
     }
     if (!EE_SetModeAttributes(page, !mode->siminc, !mode->observe, !mode->propocc, !mode->execcode, !mode->interact,
                               static_cast<uint16_t>(mult->instances), 1) ||
-        !EE_UpdatePageModeRegion(page))
+        !EE_UpdatePageNameRegion(page))
         XML_WARN("Error setting mode attributes for page (id: %s)", id.c_str());
     if (!QXWtAttr_SetLineAttr(page, static_cast<uint32_t>(line->type), static_cast<int16_t>(line->thick),
                               static_cast<uint32_t>(fill->pattern), pa->visibleBorder))
@@ -287,11 +299,11 @@ std::string Reader::page(const XmlCell& cell) {
                      id.c_str());
             return {};
     }
-    if (!QXWtAttr_SetPageAttr(page, pa->name.substr(0, 255).c_str(), pa->number, QXUtil_FixedToInt(w),
-                              QXUtil_FixedToInt(h), pa->visibleBorder))
+    if (!QXWtAttr_SetPageAttr(page, pa->name.substr(0, 255).c_str(), static_cast<uint16_t>(pa->number),
+                              QXUtil_FixedToInt(w), QXUtil_FixedToInt(h), pa->visibleBorder))
         XML_WARN("Error setting page name (id: %s)", id.c_str());
     else
-        EE_PageChangedHook(page);
+        EE_PageChangedHook(page, 0, 0, 0, 0, 0);
     if (win->open) openPages_.push_back(page);
     page_ = page;
     return add(id, page) ? id : std::string();
@@ -390,7 +402,7 @@ std::string Reader::netNode(const XmlCell& cell) {
     appendText(n, cell);
     switch (cell.code) {
         case kPlace:
-            if (!EE_MakePlace(n)) {
+            if (!EE_CreateNetPlace(n)) {
                 XML_WARN("Couldn't create place (id: %s).", id.c_str());
                 remove(id);
                 return {};
@@ -402,7 +414,7 @@ std::string Reader::netNode(const XmlCell& cell) {
             }
             break;
         case kTrans:
-            if (!EE_MakeTransition(n)) {
+            if (!EE_CreateNetTrans(n)) {
                 XML_WARN("Couldn't create transition (id: %s).", id.c_str());
                 remove(id);
                 return {};
@@ -420,7 +432,7 @@ std::string Reader::netNode(const XmlCell& cell) {
                 table_.erase(id);
                 return {};
             }
-            EE_CreateDeclNode(n, page_, sub);
+            EE_CreateDeclNode(n, cell.code == kLocDecl ? page_ : 0, static_cast<uint16_t>(sub));
             break;
         }
         default: break;
@@ -441,6 +453,13 @@ std::string Reader::regionNode(const XmlCell& cell, const std::string& parent) {
         if (auto* pos = r.slot<XmlPositionSlot>(45)) *pos = {px + reg->hoffset, py - reg->voffset};
     }
     attributes(n, r, id);
+    if (auto* reg = r.slot<XmlRegionSlot>(51)) {
+        uint16_t word = (reg->colorap ? kRegionOwnerColours : 0) | (reg->popup ? kRegionPopupBits : 0) |
+                        (reg->sizewp ? kRegionSizeWithOwner : 0);
+        bool ok = GE_SetChartTag(n, 0, 0, word) != 0;
+        if (ok && reg->sizewp) ok = QXWtAttr_SetFlag(n, kFlagSizeApart, 0) != 0;
+        if (!ok) XML_WARN("Couldn't create region attribute for region (ID: %s).", id.c_str());
+    }
     if (!add(id, n)) return {};
     appendText(n, cell);
     bool known = false;
@@ -563,7 +582,7 @@ void setConnPoints(ObjectHandle conn, const XmlShapeSlot& shape) {
     pts.push_back({});
     for (FixPoint p : shape.points) pts.push_back({p.x, XmlLegacyUnits() ? p.y : -p.y});
     pts.push_back({});
-    if (pts.size() <= kQXMaxConnPoints) QXWtAttr_SetConnPoints(conn, static_cast<uint16_t>(pts.size()), pts.data());
+    if (pts.size() <= kMaxConnPoints) QXWtAttr_SetConnPoints(conn, static_cast<uint32_t>(pts.size()), pts.data());
     QXWtAttr_SetConnHidden(conn, static_cast<uint32_t>(shape.curvature) << 15);
 }
 
@@ -611,7 +630,7 @@ void Reader::arc(const XmlCell& cell) {
         return;
     }
     uint16_t ka = 0, kb = 0, sub = 0;
-    void* rec = nullptr;
+    SEHead* rec = nullptr;
     EE_GetObjectKind(a, &ka, &sub, &rec);
     EE_GetObjectKind(b, &kb, &sub, &rec);
     if (!((ka == kNetPlace && kb == kNetTrans) || (ka == kNetTrans && kb == kNetPlace))) {
@@ -632,14 +651,16 @@ void Reader::arc(const XmlCell& cell) {
     if (auto* c = r.slot<XmlConnSlot>(53)) {
         bool same = false;
         for (int attempt = 0; attempt < 100 && !same; ++attempt) {
-            if (!QXWtAttr_SetConnAttr(conn, c->headWidth, c->headHeight, 20, c->textWidth, c->textHeight)) break;
-            int32_t hw = 0, hh = 0, sc = 0;
-            int16_t tw = 0, th = 0;
+            if (!QXWtAttr_SetConnAttr(conn, static_cast<int16_t>(c->headWidth), static_cast<int16_t>(c->headHeight), 20,
+                                      c->textWidth, c->textHeight))
+                break;
+            int16_t hw = 0, hh = 0, tw = 0, th = 0;
+            int32_t sc = 0;
             same = QXRdAttr_GetConnAttr(conn, &hw, &hh, &sc, &tw, &th) && tw == c->textWidth && th == c->textHeight;
         }
         if (!same) XML_WARN("Couldn't set text/arrow width & height for arc (ID: %s).", i);
     }
-    if (!EE_MakeArc(conn)) {
+    if (!EE_CreateNetArc(conn)) {
         XML_WARN("Couldn't convert graphical object into arc (ID: %s).", i);
         QXStr_DeleteObject(conn);
         return;
@@ -689,7 +710,8 @@ void Reader::auxConn(const XmlCell& cell) {
     }
     setConnPoints(conn, *shape);
     if (auto* c = r.slot<XmlConnSlot>(53))
-        QXWtAttr_SetConnAttr(conn, c->headWidth, c->headHeight, 20, c->textWidth, c->textHeight);
+        QXWtAttr_SetConnAttr(conn, static_cast<int16_t>(c->headWidth), static_cast<int16_t>(c->headHeight), 20,
+                                 c->textWidth, c->textHeight);
     connectorLook(conn, r, id, false);
     if (add(id, conn)) appendText(conn, cell);
 }
@@ -716,7 +738,7 @@ void Reader::substitution(const Substitution& s) {
     const XmlModeSlot& m = s.mode;
     if (!EE_SetModeAttributes(trans, !m.siminc, !m.observe, !m.propocc, !m.execcode, !m.interact, 0, 1))
         XML_WARN("Unable to set mode attributes for substitution transistion (ID: %s)", s.transition.c_str());
-    if (!EE_LinkSubpage(trans, subpage, 0)) {
+    if (!EE_AssignSubpage(trans, subpage, 0)) {
         XML_WARN("Couldn't link transition (ID: %s) to subpage (ID: %s", s.transition.c_str(), s.subst.subpage.c_str());
         SEUnmakeCompound(record);
         return;
@@ -727,7 +749,7 @@ void Reader::substitution(const Substitution& s) {
             XML_WARN("Couldn't make portsocket-assignment for port/sockpair (%s, %s) while updating transition (ID: %s)",
                      port.c_str(), socket.c_str(), s.transition.c_str());
     }
-    PGUpdateSubstitution(trans);
+    PGAddRelation(trans);
 }
 
 void Reader::workOff() {
@@ -777,7 +799,7 @@ std::string Reader::hierChild(const XmlCell& cell, const std::string& parent) {
             auto* sup = r.slot<XmlPageEndSlot>(58);
             auto* sub = r.slot<XmlPageEndSlot>(59);
             ObjectHandle a = sup ? find(sup->idref) : 0, b = sub ? find(sub->idref) : 0;
-            object = a && b ? PGFindConnector(a, b, 7) : 0;
+            object = a && b ? PGFindArc(a, b, kPGSubstitutionArc) : 0;
             if (!object) return {};
             auto* shape = r.slot<XmlShapeSlot>(46);
             if (!shape || shape->kind != kXmlShapeSegConn) {
@@ -786,7 +808,8 @@ std::string Reader::hierChild(const XmlCell& cell, const std::string& parent) {
             }
             setConnPoints(object, *shape);
             if (auto* c = r.slot<XmlConnSlot>(53))
-                QXWtAttr_SetConnAttr(object, c->headWidth, c->headHeight, 20, c->textWidth, c->textHeight);
+                QXWtAttr_SetConnAttr(object, static_cast<int16_t>(c->headWidth), static_cast<int16_t>(c->headHeight), 20,
+                                     c->textWidth, c->textHeight);
             connectorLook(object, r, id, false);
             return add(id, object) ? id : std::string();
         }
@@ -822,7 +845,7 @@ void Reader::hierPage(const XmlCell& cell) {
     QXStr_SetPageAttrValue(page, pa->palette);
     if (!shape || (shape->kind != kXmlShapeBox && shape->kind != kXmlShapeEllipse)) {
         XML_WARN("Trying to create page which shape is neither ellipsenor box. (ID: %s)", id.c_str());
-    } else if (!QXWtAttr_SetPageAttr(page, pa->name.substr(0, 255).c_str(), pa->number,
+    } else if (!QXWtAttr_SetPageAttr(page, pa->name.substr(0, 255).c_str(), static_cast<uint16_t>(pa->number),
                                      QXUtil_FixedToInt(shape->width), QXUtil_FixedToInt(shape->height),
                                      pa->visibleBorder)) {
         XML_WARN("Error setting page name (id: %s)", id.c_str());
