@@ -16,6 +16,7 @@
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchyPage.h"
+#include "xkv/core/Core.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXUtil.h"
 #include "xkv/model/Model.h"
@@ -116,11 +117,11 @@ private:
 
     void renumber(XmlCell& root);
     void walk(const XmlCell& cell, const std::string& parent, std::span<const int> allowed);
+    void walkChildren(const XmlCell& cell, const std::string& id);
     std::string build(const XmlCell& cell, const std::string& parent);
     std::string page(const XmlCell& cell);
     ObjectHandle node(const XmlElementRecord& r, const std::string& id, ObjectHandle page);
     void attributes(ObjectHandle object, XmlElementRecord& r, const std::string& id);
-    void appendText(ObjectHandle object, const XmlCell& cell);
     std::string netNode(const XmlCell& cell);
     std::string regionNode(const XmlCell& cell, const std::string& parent);
     std::string fusion(const XmlCell& cell, const std::string& parent);
@@ -215,12 +216,15 @@ void Reader::walk(const XmlCell& cell, const std::string& parent, std::span<cons
     std::string id = build(cell, parent);
     if (id.empty()) return;
     if (ObjectHandle o = find(id)) EE_UpdateNetFromObject(o);
-    for (const auto& child : cell.children) {
-        const XmlTagRow* row = nullptr;
-        for (const auto& r : XmlTagRows())
-            if (r.code == cell.code && r.kind == kXmlObjectElement) row = &r;
-        if (row) walk(*child, id, row->children);
-    }
+    walkChildren(cell, id);
+}
+
+void Reader::walkChildren(const XmlCell& cell, const std::string& id) {
+    const XmlTagRow* row = nullptr;
+    for (const auto& r : XmlTagRows())
+        if (r.code == cell.code && r.kind == kXmlObjectElement) row = &r;
+    if (!row) return;
+    for (const auto& child : cell.children) walk(*child, id, row->children);
 }
 
 std::string Reader::build(const XmlCell& cell, const std::string& parent) {
@@ -240,13 +244,13 @@ std::string Reader::build(const XmlCell& cell, const std::string& parent) {
     }
 }
 
-void Reader::appendText(ObjectHandle object, const XmlCell& cell) {
+// The element's text lines, in file order, appended to the object's text.
+void appendLines(ObjectHandle object, const XmlCell& cell) {
     for (size_t i = 0; i < cell.lines.size(); ++i) {
         std::string line = cell.lines[i].text;
         if (i + 1 < cell.lines.size()) line += "\r";
         QXText_AppendText(object, line.c_str());
     }
-    EE_UpdateNetFromObject(object);
 }
 
 std::string Reader::page(const XmlCell& cell) {
@@ -283,8 +287,11 @@ std::string Reader::page(const XmlCell& cell) {
                               static_cast<uint16_t>(mult->instances), 1) ||
         !EE_UpdatePageNameRegion(page))
         XML_WARN("Error setting mode attributes for page (id: %s)", id.c_str());
+    // The kernel keeps no line attributes of its own for pages and refuses
+    // them by kind; only another failure is worth a line in the log.
     if (!QXWtAttr_SetLineAttr(page, static_cast<uint32_t>(line->type), static_cast<int16_t>(line->thick),
-                              static_cast<uint32_t>(fill->pattern), pa->visibleBorder))
+                              static_cast<uint32_t>(fill->pattern), pa->visibleBorder) &&
+        QXStatus != kStatusNotNodes)
         XML_WARN("Error setting page attributes (id: %s).", id.c_str());
     QXStr_SetPageAttrValue(page, pa->palette);
     Fixed w = 0, h = 0;
@@ -397,9 +404,10 @@ std::string Reader::netNode(const XmlCell& cell) {
     const std::string& id = r.own.id;
     ObjectHandle n = node(r, id, page_);
     if (!n) return {};
+    // The text comes first: text attributes need a text to go to.
+    appendLines(n, cell);
     attributes(n, r, id);
     if (!add(id, n)) return {};
-    appendText(n, cell);
     switch (cell.code) {
         case kPlace:
             if (!EE_CreateNetPlace(n)) {
@@ -446,6 +454,7 @@ std::string Reader::regionNode(const XmlCell& cell, const std::string& parent) {
     ObjectHandle parentObject = find(parent);
     ObjectHandle n = node(r, id, parentObject ? QXStr_GetObjectPage(QXStr_GetBaseObject(parentObject)) : page_);
     if (!n) return {};
+    appendLines(n, cell);
     // Regions are placed by their offsets from the parent.
     if (auto* reg = r.slot<XmlRegionSlot>(51); reg && parentObject) {
         Fixed px = 0, py = 0;
@@ -461,7 +470,6 @@ std::string Reader::regionNode(const XmlCell& cell, const std::string& parent) {
         if (!ok) XML_WARN("Couldn't create region attribute for region (ID: %s).", id.c_str());
     }
     if (!add(id, n)) return {};
-    appendText(n, cell);
     bool known = false;
     regions_.push_back({&cell, parent, regionKindOf(cell.code, &known)});
     return id;
@@ -674,8 +682,12 @@ void Reader::arc(const XmlCell& cell) {
         return;
     }
     setConnPoints(conn, *shape);
+    appendLines(conn, cell);
     connectorLook(conn, r, id, true);
-    if (add(id, conn)) appendText(conn, cell);
+    if (!add(id, conn)) return;
+    EE_UpdateNetFromObject(conn);
+    // The arc's regions join the region pass that follows.
+    walkChildren(cell, id);
 }
 
 void Reader::auxConn(const XmlCell& cell) {
@@ -712,8 +724,11 @@ void Reader::auxConn(const XmlCell& cell) {
     if (auto* c = r.slot<XmlConnSlot>(53))
         QXWtAttr_SetConnAttr(conn, static_cast<int16_t>(c->headWidth), static_cast<int16_t>(c->headHeight), 20,
                                  c->textWidth, c->textHeight);
+    appendLines(conn, cell);
     connectorLook(conn, r, id, false);
-    if (add(id, conn)) appendText(conn, cell);
+    if (!add(id, conn)) return;
+    EE_UpdateNetFromObject(conn);
+    walkChildren(cell, id);
 }
 
 void Reader::endPoints(const EndPoints& e) {
@@ -840,7 +855,8 @@ void Reader::hierPage(const XmlCell& cell) {
     auto* fill = r.slot<XmlFillSlot>(42);
     if (line && fill &&
         !QXWtAttr_SetLineAttr(page, static_cast<uint32_t>(line->type), static_cast<int16_t>(line->thick),
-                              static_cast<uint32_t>(fill->pattern), pa->visibleBorder))
+                              static_cast<uint32_t>(fill->pattern), pa->visibleBorder) &&
+        QXStatus != kStatusNotNodes)
         XML_WARN("Error setting page attributes (id: %s).", id.c_str());
     QXStr_SetPageAttrValue(page, pa->palette);
     if (!shape || (shape->kind != kXmlShapeBox && shape->kind != kXmlShapeEllipse)) {

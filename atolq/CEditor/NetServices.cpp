@@ -125,6 +125,13 @@ int EE_SetModeAttributes(ObjectHandle object, uint16_t simulated, uint16_t obser
     return 1;
 }
 
+int EE_SetModeAttributes(ObjectHandle object, const uint32_t* eight)
+{
+    auto off = [eight](int i) { return static_cast<uint16_t>(eight[i] != 0 ? 0 : 1); };
+    const uint16_t prime = eight[7] != 0 ? static_cast<uint16_t>(eight[5]) : 0;
+    return EE_SetModeAttributes(object, off(0), off(1), off(2), off(3), off(4), prime, eight[6]);
+}
+
 // ---- busy state ----
 
 int EE_BeginBusy(const char* text)

@@ -27,6 +27,10 @@ int EE_GetModeAttributes(ObjectHandle object, uint16_t* simulated, uint16_t* obs
 int EE_SetModeAttributes(ObjectHandle object, uint16_t simulated, uint16_t observe, uint16_t propagate,
                          uint16_t interactive, uint16_t execute, uint16_t primeCount, uint32_t value);
 
+// The form that the defaults give: five switches (non-zero on) in the same
+// order, the prime count, the value and a flag that the count is used.
+int EE_SetModeAttributes(ObjectHandle object, const uint32_t* eight);
+
 // ---- busy state ----
 
 // Shows the text (or nothing) in the status bar and the busy cursor; the
