@@ -121,6 +121,7 @@ private:
     std::string build(const XmlCell& cell, const std::string& parent);
     std::string page(const XmlCell& cell);
     ObjectHandle node(const XmlElementRecord& r, const std::string& id, ObjectHandle page);
+    ObjectHandle create(const XmlElementRecord& r, const std::string& id, ObjectHandle page);
     void attributes(ObjectHandle object, XmlElementRecord& r, const std::string& id);
     std::string netNode(const XmlCell& cell);
     std::string regionNode(const XmlCell& cell, const std::string& parent);
@@ -317,6 +318,13 @@ std::string Reader::page(const XmlCell& cell) {
 }
 
 ObjectHandle Reader::node(const XmlElementRecord& r, const std::string& id, ObjectHandle page) {
+    ObjectHandle made = create(r, id, page);
+    if (!made && QXStatus != 0) XML_WARN("Couldn't create node (ID: %s).", id.c_str());
+    return made;
+}
+
+ObjectHandle Reader::create(const XmlElementRecord& r, const std::string& id, ObjectHandle page) {
+    QXStatus = 0;
     if (!page) {
         XML_WARN("Couldn't find current page while creating node (ID%s).", id.c_str());
         return 0;
@@ -368,7 +376,9 @@ ObjectHandle Reader::node(const XmlElementRecord& r, const std::string& id, Obje
             return raw ? QXStr_LoadPicture(page, x, y, shape->width, shape->height, full.c_str())
                        : QXStr_CreatePicture(page, x, y, shape->width, shape->height, full.c_str());
         }
-        default: return 0;
+        default:
+            XML_ERROR("Encountered node (ID: %s) with unknown tag", id.c_str());
+            return 0;
     }
 }
 

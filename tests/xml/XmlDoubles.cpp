@@ -16,6 +16,10 @@
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/select/Select.h"
+#include "xvfb.h"
+
+// One private X server for all the XML tests.
+TOLQ_X11_TEST_ENVIRONMENT();
 
 XmlDoubleLog& xmlLog()
 {

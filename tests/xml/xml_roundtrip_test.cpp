@@ -7,9 +7,6 @@
 #include <sys/stat.h>
 
 #include "XmlFixture.h"
-#include "xvfb.h"
-
-TOLQ_X11_TEST_ENVIRONMENT();
 
 namespace {
 
