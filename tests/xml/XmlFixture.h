@@ -67,6 +67,8 @@ protected:
         ASSERT_EQ(EE_CreateNetPage(page_, 1), 1);
         ASSERT_EQ(QXWtAttr_SetPageAttr(page_, "Top", 1, 600, 400, 1), 1u);
         EE_PageChangedHook(page_, 0, 0, 0, 0, 0);
+        // As in a new diagram, the hierarchy page stands by.
+        ASSERT_NE(PGGetHierarchyPage(), 0u);
     }
     void TearDown() override
     {
