@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <functional>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -243,6 +244,15 @@ std::string Reader::build(const XmlCell& cell, const std::string& parent) {
             return {};
         }
     }
+}
+
+// A copy of the text in a memory block of the net layer, which records take
+// over with their names.
+char* netText(const std::string& text) {
+    auto* copy = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(text.size() + 1)));
+    if (!copy) XmlFatal();
+    std::memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
 }
 
 // The element's text lines, in file order, appended to the object's text.
@@ -515,9 +525,8 @@ std::string Reader::fusion(const XmlCell& cell, const std::string& parent) {
         }
     } else {
         SEPlaceFusSet* set = SECreatePlaceFusSet(type, global ? nullptr : sePage);
-        std::vector<char> copy(name.begin(), name.end());
-        copy.push_back('\0');
-        if (set) SESetName(&set->head, copy.data());
+        // The record takes the name over as a memory block of its own.
+        if (set) SESetName(&set->head, netText(name));
     }
     return regionNode(cell, parent);
 }

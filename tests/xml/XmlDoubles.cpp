@@ -5,6 +5,7 @@
 #include "XmlDoubles.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SEServices.h"
@@ -76,7 +77,21 @@ void EE_StartCreation(int16_t, const void*) {}
 uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t) { return 1; }
 void EE_AfterSelect(ObjectHandle) {}
 void EE_PortText(ObjectHandle, char** text) { *text = nullptr; }
-void EE_FusionText(ObjectHandle, char** text) { *text = nullptr; }
+// The fusion tag shows the set's name.
+void EE_FusionText(ObjectHandle node, char** text)
+{
+    *text = nullptr;
+    SEHead* record = nullptr;
+    if (GE_GetSERecord(node, &record) == 0 || record == nullptr)
+        return;
+    SEHead* set = SEGetFusSet(record);
+    const char* name = set != nullptr ? SEGetName(set) : nullptr;
+    if (name == nullptr || *name == '\0')
+        return;
+    const size_t length = std::strlen(name) + 1;
+    *text = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(length)));
+    std::memcpy(*text, name, length);
+}
 void EE_HierarchyText(ObjectHandle, char** text) { *text = nullptr; }
 void EE_ApplyPageTitle(ObjectHandle) {}
 int DefGetModeAttributes(uint32_t*, uint32_t) { return 0; }

@@ -100,16 +100,16 @@ protected:
     }
 
     // Net objects on the page, each with a name region holding the name.
-    ObjectHandle Place(Fixed x, Fixed y, const char* name)
+    ObjectHandle Place(Fixed x, Fixed y, const char* name, ObjectHandle page = 0)
     {
-        ObjectHandle node = QXStr_CreateNode(page_, x, y, 40 * kPx, 30 * kPx, 2);
+        ObjectHandle node = QXStr_CreateNode(page != 0 ? page : page_, x, y, 40 * kPx, 30 * kPx, 2);
         EXPECT_EQ(EE_CreateNetPlace(node), 1);
         Name(node, name);
         return node;
     }
-    ObjectHandle Transition(Fixed x, Fixed y, const char* name)
+    ObjectHandle Transition(Fixed x, Fixed y, const char* name, ObjectHandle page = 0)
     {
-        ObjectHandle node = QXStr_CreateNode(page_, x, y, 60 * kPx, 30 * kPx, 1);
+        ObjectHandle node = QXStr_CreateNode(page != 0 ? page : page_, x, y, 60 * kPx, 30 * kPx, 1);
         EXPECT_EQ(EE_CreateNetTrans(node), 1);
         Name(node, name);
         return node;
@@ -165,6 +165,25 @@ protected:
             if (std::find(before.begin(), before.end(), p) == before.end() && !PGIsHierarchyObject(p, &length))
                 out.push_back(p);
         return out;
+    }
+    // A second net page with the name and number.
+    static ObjectHandle NetPage(const char* name, uint16_t number)
+    {
+        const ObjectHandle page = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
+        EXPECT_EQ(EE_CreateNetPage(page, 1), 1);
+        QXWtAttr_SetPageAttr(page, name, number, 600, 400, 1);
+        return page;
+    }
+    // The node of the net kind on the page whose name is the name.
+    static ObjectHandle Named(ObjectHandle page, uint16_t kind, const std::string& name)
+    {
+        for (ObjectHandle node : Nodes(page)) {
+            SEHead* record = nullptr;
+            if (NetKind(node) == kind && GE_GetSERecord(node, &record) && SEGetName(record) != nullptr &&
+                name == SEGetName(record))
+                return node;
+        }
+        return 0;
     }
     static std::string Text(ObjectHandle object) { return GE_TextOf(object); }
     static uint16_t NetKind(ObjectHandle object)

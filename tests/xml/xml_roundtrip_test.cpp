@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <sys/stat.h>
 
@@ -266,6 +267,116 @@ TEST_F(XmlRoundTrip, ReadingBackGivesTheSameObjects)
     EXPECT_STREQ(SEGetName(record), "P1");
     // Renumbering is the only thing the log reports.
     EXPECT_EQ(Read(path_ + ".log"), "Renumbering page from 1 to 2\n");
+}
+
+}  // namespace
+
+namespace {
+
+// A substitution transition with its subpage and a port assignment, and a
+// global fusion set of two places.
+class XmlHierarchyRoundTrip : public XmlTest {
+protected:
+    void SetUp() override
+    {
+        XmlTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        sub_ = NetPage("Sub", 2);
+        port_ = Place(100 * kPx, 100 * kPx, "In", sub_);
+        ASSERT_EQ(EE_MakePort(port_, 1), 1);
+        socket_ = Place(100 * kPx, 100 * kPx, "S");
+        trans_ = Transition(250 * kPx, 100 * kPx, "T");
+        Arc(socket_, trans_, 1);
+        ASSERT_EQ(EE_MakeCompound(trans_, 6, nullptr), 1);
+        ASSERT_EQ(EE_AssignSubpage(trans_, sub_, 0), 1);
+        ASSERT_EQ(EE_AssignPort(trans_, socket_, port_), 1);
+        fused1_ = Place(100 * kPx, 250 * kPx, "F1");
+        fused2_ = Place(250 * kPx, 250 * kPx, "F2");
+        SEPlaceFusSet* set = SECreatePlaceFusSet(1, nullptr);
+        ASSERT_NE(set, nullptr);
+        char* name = static_cast<char*>(QXMem_Alloc(7));
+        std::memcpy(name, "Shared", 7);
+        SESetName(&set->head, name);
+        ASSERT_EQ(EE_AddFusionMember(fused1_, &set->head), 1);
+        ASSERT_EQ(EE_AddFusionMember(fused2_, &set->head), 1);
+        path_ = Path("net.xml");
+    }
+    ObjectHandle sub_ = 0, port_ = 0, socket_ = 0, trans_ = 0, fused1_ = 0, fused2_ = 0;
+    std::string path_;
+};
+
+TEST_F(XmlHierarchyRoundTrip, SubstitutionsPortsAndFusionSetsComeBack)
+{
+    ASSERT_EQ(XmlWriteFile(path_, std::vector<ObjectHandle>{page_, sub_}), 1);
+    const std::string xml = Read(path_);
+    EXPECT_NE(xml.find("<subst subpage=\"id" + std::to_string(sub_) + "\" portsock=\"(id" + std::to_string(port_) +
+                       ", id" + std::to_string(socket_) + ")\"/>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("<port type=\"in\"/>"), std::string::npos);
+    EXPECT_NE(xml.find("type=\"global\""), std::string::npos);
+
+    const std::vector<ObjectHandle> before = Pages();
+    ASSERT_EQ(XmlLoadFile(path_), 1);
+    const auto loaded = NewPages(before);
+    ASSERT_EQ(loaded.size(), 2u);
+    const ObjectHandle top = PageName(loaded[0]) == "Top" ? loaded[0] : loaded[1];
+    const ObjectHandle sub = top == loaded[0] ? loaded[1] : loaded[0];
+    ASSERT_EQ(PageName(sub), "Sub");
+
+    const ObjectHandle trans = Named(top, kSETrans, "T"), socket = Named(top, kSEPlace, "S");
+    const ObjectHandle port = Named(sub, kSEPlace, "In");
+    ASSERT_NE(trans, 0u);
+    ASSERT_NE(socket, 0u);
+    ASSERT_NE(port, 0u);
+    SEHead* record = nullptr;
+    ASSERT_EQ(GE_GetSERecord(trans, &record), 1);
+    EXPECT_EQ(SEGetSubpageObj(record), sub);
+    EXPECT_EQ(EE_GetAssignedNode(trans, socket), port);
+    ASSERT_EQ(GE_GetSERecord(port, &record), 1);
+    EXPECT_NE(SEIsPort(record), 0);
+    EXPECT_EQ(record->subKind, 1) << "an input port";
+
+    SEHead* f1 = nullptr;
+    SEHead* f2 = nullptr;
+    ASSERT_EQ(GE_GetSERecord(Named(top, kSEPlace, "F1"), &f1), 1);
+    ASSERT_EQ(GE_GetSERecord(Named(top, kSEPlace, "F2"), &f2), 1);
+    ASSERT_NE(SEGetFusSet(f1), nullptr);
+    EXPECT_EQ(SEGetFusSet(f1), SEGetFusSet(f2));
+    EXPECT_STREQ(SEGetName(SEGetFusSet(f1)), "Shared");
+    // Both page numbers are taken: the last colliding page of the file is
+    // renumbered first, to the smallest free numbers.
+    EXPECT_EQ(Read(path_ + ".log"), "Renumbering page from 2 to 3\nRenumbering page from 1 to 4\n");
+}
+
+TEST_F(XmlHierarchyRoundTrip, ASubpageThatIsNotWrittenDropsTheSubstitution)
+{
+    ASSERT_EQ(XmlWriteFile(path_, std::vector<ObjectHandle>{page_}), 1);
+    const std::string xml = Read(path_);
+    EXPECT_EQ(xml.find("<subst "), std::string::npos);
+    EXPECT_NE(xml.find("<trans id=\"id" + std::to_string(trans_) + "\">"), std::string::npos);
+}
+
+TEST_F(XmlHierarchyRoundTrip, TheHierarchyPageElementPlacesThePageNodes)
+{
+    const std::string file =
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<tolqet>\n"
+        "<page id=\"pg\"><pageattr name=\"Loaded\" number=\"7\"/><winattr open=\"FALSE\"/><box h=\"50\" w=\"50\"/>"
+        "</page>\n"
+        "<hierpage id=\"h\"><pageattr name=\"Hierarchy\" number=\"0\"/><winattr open=\"FALSE\"/>"
+        "<box h=\"100\" w=\"100\"/>"
+        "<pagenode id=\"pn\" pageref=\"pg\"><box h=\"10\" w=\"20\"/><posattr x=\"50.8\" y=\"-25.4\"/></pagenode>"
+        "<pagenode id=\"lost\" pageref=\"nowhere\"><posattr x=\"1\" y=\"1\"/></pagenode>"
+        "</hierpage>\n</tolqet>\n";
+    Write(path_, file);
+    const std::vector<ObjectHandle> before = Pages();
+    ASSERT_EQ(XmlLoadFile(path_), 1);
+    const auto loaded = NewPages(before);
+    ASSERT_EQ(loaded.size(), 1u);
+    const ObjectHandle node = PGFindPageNode(loaded[0]);
+    ASSERT_NE(node, 0u);
+    EXPECT_EQ(Position(node).x, 144 * kPx);
+    EXPECT_EQ(Position(node).y, 72 * kPx);
 }
 
 }  // namespace
