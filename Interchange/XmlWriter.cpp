@@ -74,32 +74,65 @@ std::string lastComponent(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Writes a whole buffer to a file under a temporary name, then swaps it in
-// with an optional "~" backup of the file it replaces.
-bool commitFile(const std::string& path, const std::string& text) {
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) return false;
+// A name beside the path that no file has yet, made by mkstemp; the open
+// descriptor, or -1.
+int uniqueBeside(const std::string& path, std::string* name) {
+    std::string pattern = path + ".XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    int fd = mkstemp(buffer.data());
+    if (fd >= 0) *name = buffer.data();
+    return fd;
+}
+
+bool writeAll(int fd, const std::string& text) {
     std::FILE* f = fdopen(fd, "w");
     if (!f) {
         close(fd);
-        unlink(name.data());
         return false;
     }
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     ok = (std::fflush(f) == 0) && ok;
     ok = (fsync(fileno(f)) == 0) && ok;
     ok = (std::fclose(f) == 0) && ok;
-    if (ok) chmod(name.data(), 0644);
-    struct stat st {};
-    if (ok && stat(path.c_str(), &st) == 0) {
-        if (std::rename(path.c_str(), (path + "~").c_str()) != 0) XmlShowMessage("Couldn't make backup file!");
-    }
-    if (ok) ok = std::rename(name.data(), path.c_str()) == 0;
-    if (!ok) unlink(name.data());
     return ok;
+}
+
+// Writes a whole buffer to a file under a temporary name, then swaps it in.
+// The file it replaces becomes the "~" backup only once the new file has
+// taken the name, so a failure leaves the old file and its backup as they
+// were.
+bool commitFile(const std::string& path, const std::string& text) {
+    std::string temp;
+    int fd = uniqueBeside(path, &temp);
+    if (fd < 0) return false;
+    if (!writeAll(fd, text)) {
+        unlink(temp.c_str());
+        return false;
+    }
+    chmod(temp.c_str(), 0644);
+    // The old file keeps a second name until the new one is in place.
+    std::string keep;
+    struct stat st {};
+    bool existed = lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (existed) {
+        int kfd = uniqueBeside(path + "~", &keep);
+        if (kfd >= 0) {
+            close(kfd);
+            unlink(keep.c_str());
+            if (link(path.c_str(), keep.c_str()) != 0) keep.clear();
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        unlink(temp.c_str());
+        if (!keep.empty()) unlink(keep.c_str());
+        return false;
+    }
+    if (existed && (keep.empty() || std::rename(keep.c_str(), (path + "~").c_str()) != 0)) {
+        if (!keep.empty()) unlink(keep.c_str());
+        XmlShowMessage("Couldn't make backup file!");
+    }
+    return true;
 }
 
 class Writer {

@@ -380,3 +380,106 @@ TEST_F(XmlHierarchyRoundTrip, TheHierarchyPageElementPlacesThePageNodes)
 }
 
 }  // namespace
+
+namespace {
+
+class XmlSaving : public XmlTest {
+protected:
+    void SetUp() override
+    {
+        XmlTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        path_ = Path("net.xml");
+        Place(100 * kPx, 100 * kPx, "P1");
+    }
+    ObjectHandle Picture()
+    {
+        std::string raw(512, '\0');
+        raw += std::string("\x00\x05\x01\x02\x03", 5);
+        Write(Path("source.pict"), raw);
+        return QXStr_LoadPicture(page_, 50 * kPx, 50 * kPx, 10 * kPx, 10 * kPx, Path("source.pict").c_str());
+    }
+    // The names in the directory that start with the prefix.
+    std::vector<std::string> Entries(const std::string& prefix) const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind(prefix, 0) == 0)
+                names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string path_;
+};
+
+TEST_F(XmlSaving, SavingOverAFileKeepsTheOldOneAsBackup)
+{
+    Write(path_, "old file");
+    Write(path_ + "~", "older backup");
+    ASSERT_EQ(XmlWriteFile(path_, std::vector<ObjectHandle>{page_}), 1);
+    EXPECT_EQ(Read(path_ + "~"), "old file");
+    EXPECT_NE(Read(path_).find("<place "), std::string::npos);
+    EXPECT_EQ(Entries("net.xml"), (std::vector<std::string>{"net.xml", "net.xml~"})) << "no temporary file is left";
+    EXPECT_TRUE(xmlLog().messages.empty());
+}
+
+TEST_F(XmlSaving, AFailedWriteLeavesTheOldFileAndItsBackup)
+{
+    // A directory stands at the path: the new file cannot take the name.
+    std::filesystem::create_directory(path_);
+    Write(path_ + "/inside", "x");
+    Write(path_ + "~", "older backup");
+    EXPECT_EQ(XmlWriteFile(path_, std::vector<ObjectHandle>{page_}), -1);
+    EXPECT_EQ(Read(path_ + "~"), "older backup");
+    EXPECT_EQ(Read(path_ + "/inside"), "x");
+    EXPECT_EQ(Entries("net.xml"), (std::vector<std::string>{"net.xml", "net.xml~"}));
+    ASSERT_FALSE(xmlLog().messages.empty());
+    EXPECT_EQ(xmlLog().messages.back(), "Unable to open\n" + path_ + "\nfor writing.");
+}
+
+TEST_F(XmlSaving, AnOldPictureDirectoryBecomesTheBackup)
+{
+    const ObjectHandle picture = Picture();
+    ASSERT_NE(picture, 0u);
+    std::filesystem::create_directory(path_ + "_image");
+    Write(path_ + "_image/old", "previous picture");
+    std::filesystem::create_directory(path_ + "_image~");
+    Write(path_ + "_image~/older", "older picture");
+    ASSERT_EQ(XmlWriteFile(path_, std::vector<ObjectHandle>{page_}), 1);
+    EXPECT_EQ(Read(path_ + "_image~/old"), "previous picture");
+    EXPECT_FALSE(std::filesystem::exists(path_ + "_image~/older"));
+    EXPECT_FALSE(std::filesystem::exists(path_ + "_image/old"));
+    EXPECT_EQ(Read(path_ + "_image/image" + std::to_string(picture)).size(), 512u + 2u + 3u);
+}
+
+TEST_F(XmlSaving, APictureReadsBackFromItsDirectory)
+{
+    const ObjectHandle picture = Picture();
+    ASSERT_NE(picture, 0u);
+    ASSERT_EQ(XmlWriteFile(path_, std::vector<ObjectHandle>{page_}), 1);
+    const std::vector<ObjectHandle> before = Pages();
+    ASSERT_EQ(XmlLoadFile(path_), 1);
+    const auto loaded = NewPages(before);
+    ASSERT_EQ(loaded.size(), 1u);
+    int pictures = 0;
+    for (ObjectHandle node : Nodes(loaded[0]))
+        pictures += QXRdAttr_GetShape(node) == 6 ? 1 : 0;
+    EXPECT_EQ(pictures, 1);
+
+    // Without its file the picture is reported and left out.
+    std::filesystem::remove_all(path_ + "_image");
+    const std::vector<ObjectHandle> again = Pages();
+    ASSERT_EQ(XmlLoadFile(path_), 1);
+    const auto second = NewPages(again);
+    ASSERT_EQ(second.size(), 1u);
+    for (ObjectHandle node : Nodes(second[0]))
+        EXPECT_NE(QXRdAttr_GetShape(node), 6);
+    EXPECT_NE(std::find(xmlLog().messages.begin(), xmlLog().messages.end(),
+                        "could not open file : " + dir_.string() + "/net.xml_image/image" + std::to_string(picture)),
+              xmlLog().messages.end());
+}
+
+}  // namespace
