@@ -11,7 +11,6 @@
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/NetServices.h"
-#include "atolq/CEditor/NetStartup.h"
 #include "atolq/CEditor/SelectionSeam.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/dialog/Dialog.h"
@@ -742,7 +741,7 @@ int INT_RemoveTree(const std::string& path, int (*callback)(const char* path, bo
 int INT_SaveXML() {
     uint16_t count = 0;
     ObjectHandle* pages = nullptr;
-    if (!EE_GetSelectedPages(&count, &pages)) return -1;
+    if (!EE_GetPagesOfCommand(&count, &pages)) return -1;
     std::vector<ObjectHandle> list(pages, pages ? pages + count : pages);
     if (pages) QXMem_Free(pages);
     QXUI_SetStatusBarMessage("Saving file...");

@@ -4,20 +4,25 @@
 // a region's placement.
 #include "atolq/CEditor/NetServices.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SERecords.h"
 #include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetRegions.h"
+#include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
@@ -84,6 +89,62 @@ std::string PageName(ObjectHandle page)
 }
 
 }  // namespace
+
+// ---- pages of a page command ----
+
+namespace {
+constexpr int16_t kMsgNodesOnly = 11323;
+constexpr int16_t kMsgPageNodesOnly = 11299;
+constexpr uint32_t kTypeNode = 4;
+
+// Frees a QXMem block when it goes.
+struct Block {
+    uint32_t* data = nullptr;
+    ~Block()
+    {
+        if (data != nullptr)
+            QXMem_Free(data);
+    }
+};
+}  // namespace
+
+int EE_GetPagesOfCommand(uint16_t* count, ObjectHandle** pages)
+{
+    *count = 0;
+    *pages = nullptr;
+    const ObjectHandle current = QXStr_GetCurPage();
+    if (current == 0)
+        return 0;
+    uint32_t length = 0;
+    std::vector<ObjectHandle> chosen;
+    if (PGIsHierarchyObject(current, &length) == 0) {
+        chosen.push_back(current);
+    } else {
+        uint16_t selected = 0;
+        Block selection;
+        if (GE_GetSelection(&selected, &selection.data) == 0 || selected == 0 || selection.data == nullptr)
+            return 1;
+        if (QXRdAttr_GetObjectType(selection.data[0]) != kTypeNode) {
+            GE_MessageBox(kMsgNodesOnly);
+            return 0;
+        }
+        for (uint16_t i = 0; i < selected; ++i) {
+            const ObjectHandle page = PGNodePage(selection.data[i]);
+            if (QXRdAttr_GetObjectType(selection.data[i]) != kTypeNode || page == 0) {
+                GE_MessageBox(kMsgPageNodesOnly);
+                return 0;
+            }
+            chosen.push_back(page);
+        }
+    }
+    auto* list = static_cast<ObjectHandle*>(QXMem_Alloc(static_cast<uint32_t>(chosen.size() * sizeof(ObjectHandle))));
+    if (list == nullptr)
+        EE_FatalError(kMsgOutOfMemory);
+    std::copy(chosen.begin(), chosen.end(), list);
+    *pages = list;
+    *count = static_cast<uint16_t>(chosen.size());
+    return 1;
+}
 
 // ---- mode attributes ----
 

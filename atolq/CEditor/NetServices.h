@@ -9,6 +9,16 @@
 
 #include "xkv/types/Types.h"
 
+// ---- pages of a page command ----
+
+// The pages that a page command (such as "Save XML...") acts on: the current
+// page when it is an ordinary page; on the hierarchy page the pages of the
+// selected page nodes, in selection order (count 0 when nothing is
+// selected). Refuses with message 11323 when the first selected object is no
+// node and with 11299 when a selected node is no page node. 1 with the pages
+// in a QXMem block (null for none), or 0 with count 0.
+int EE_GetPagesOfCommand(uint16_t* count, ObjectHandle** pages);
+
 // ---- mode attributes ----
 
 // The value that leaves an attribute unchanged when setting and that marks a

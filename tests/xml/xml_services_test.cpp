@@ -134,3 +134,41 @@ TEST_F(XmlServices, EditedTextsReachTheNet)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(XmlServices, PagesOfACommandComeFromTheCurrentPageOrTheSelectedPageNodes)
+{
+    const ObjectHandle sub = NetPage("Sub", 2);
+    ASSERT_EQ(QXStr_SetCurPage(page_), 1u);
+    uint16_t count = 0;
+    ObjectHandle* pages = nullptr;
+    const auto take = [&]() {
+        std::vector<ObjectHandle> out(pages, pages + count);
+        if (pages != nullptr)
+            QXMem_Free(pages);
+        pages = nullptr;
+        return out;
+    };
+    ASSERT_EQ(EE_GetPagesOfCommand(&count, &pages), 1);
+    EXPECT_EQ(take(), std::vector<ObjectHandle>{page_});
+
+    const ObjectHandle hierarchy = PGGetHierarchyPage();
+    ASSERT_EQ(QXStr_SetCurPage(hierarchy), 1u);
+    ASSERT_EQ(EE_GetPagesOfCommand(&count, &pages), 1) << "nothing selected";
+    EXPECT_TRUE(take().empty());
+    xmlLog().selection = {PGFindPageNode(sub), PGFindPageNode(page_)};
+    ASSERT_EQ(EE_GetPagesOfCommand(&count, &pages), 1);
+    EXPECT_EQ(take(), (std::vector<ObjectHandle>{sub, page_})) << "in selection order, never the hierarchy page";
+
+    const ObjectHandle plain = QXStr_CreateNode(hierarchy, 10 * kPx, 10 * kPx, 5 * kPx, 5 * kPx, 1);
+    xmlLog().selection = {PGFindPageNode(sub), plain};
+    EXPECT_EQ(EE_GetPagesOfCommand(&count, &pages), 0);
+    EXPECT_EQ(count, 0);
+    xmlLog().selection = {page_};
+    EXPECT_EQ(EE_GetPagesOfCommand(&count, &pages), 0);
+    EXPECT_EQ(xmlLog().messageBoxes, (std::vector<int16_t>{11299, 11323}));
+    EXPECT_EQ(pages, nullptr);
+}
+
+}  // namespace
