@@ -26,6 +26,7 @@
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
+#include "xkv/kv/QXUI.h"
 
 #include <algorithm>
 #include <functional>
@@ -850,6 +851,13 @@ std::string Reader::hierChild(const XmlCell& cell, const std::string& parent) {
         default: return build(cell, parent);
     }
     if (!object) return {};
+    // The object takes its shape from a model node built from the record,
+    // which goes again right after.
+    if (ObjectHandle model = node(r, id, QXStr_GetObjectPage(QXStr_GetBaseObject(object)))) {
+        QXUI_CopyShape(&object, 1, model, 1);
+        EE_DeleteNetObject(model);
+        if (QXStr_IsObject(model)) QXStr_DeleteObject(model);
+    }
     attributes(object, r, id);
     return add(id, object) ? id : std::string();
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
+#include "Interchange/XmlFormat.h"
 #include "XmlFixture.h"
 
 namespace {
@@ -377,6 +378,9 @@ TEST_F(XmlHierarchyRoundTrip, TheHierarchyPageElementPlacesThePageNodes)
     ASSERT_NE(node, 0u);
     EXPECT_EQ(Position(node).x, 144 * kPx);
     EXPECT_EQ(Position(node).y, 72 * kPx);
+    EXPECT_TRUE(Near(Size(node).x, XmlMmToFixed(20.0)));
+    EXPECT_TRUE(Near(Size(node).y, XmlMmToFixed(10.0)));
+    EXPECT_EQ(Nodes(PGGetHierarchyPage()).size(), Pages().size()) << "one node per page, no model node left behind";
 }
 
 }  // namespace
