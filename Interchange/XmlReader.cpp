@@ -21,7 +21,6 @@
 #include "xkv/kv/QXUtil.h"
 #include "xkv/model/Model.h"
 #include "xkv/kv/QXAttr.h"
-#include "xkv/kv/QXFile.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
@@ -971,9 +970,7 @@ int XmlLoadFile(const std::string& path) {
 }
 
 int INT_LoadXML() {
-    char* chosen = nullptr;
-    if (!QXFile_SelectFile("Load XML from : ", "OK", "", 0, &chosen) || !chosen) return 1;
-    std::string path = chosen;
-    QXMem_Free(chosen);
+    std::string path;
+    if (!XmlSelectFile("Load XML from : ", "OK", &path)) return 1;
     return XmlLoadFile(path) < 0 ? -1 : 1;
 }

@@ -738,6 +738,14 @@ int INT_RemoveTree(const std::string& path, int (*callback)(const char* path, bo
     return callback(path.c_str(), S_ISDIR(st.st_mode));
 }
 
+bool XmlSelectFile(const char* prompt, const char* button, std::string* path) {
+    char* chosen = nullptr;
+    if (!QXFile_SelectFile(prompt, button, "", 0, &chosen) || !chosen) return false;
+    *path = chosen;
+    QXMem_Free(chosen);
+    return true;
+}
+
 int INT_SaveXML() {
     uint16_t count = 0;
     ObjectHandle* pages = nullptr;
@@ -747,13 +755,10 @@ int INT_SaveXML() {
     QXUI_SetStatusBarMessage("Saving file...");
     std::string path;
     for (;;) {
-        char* chosen = nullptr;
-        if (!QXFile_SelectFile("Save XML As : ", "Save", "", 0, &chosen) || !chosen) {
+        if (!XmlSelectFile("Save XML As : ", "Save", &path)) {
             QXUI_UpdateStatusBar();
             return -1;
         }
-        path = chosen;
-        QXMem_Free(chosen);
         struct stat st {};
         if (stat(path.c_str(), &st) != 0) break;
         if (Dialog_Alert(9999, "File Exists, Do You Want to Overwrite?", 2) == 0) break;

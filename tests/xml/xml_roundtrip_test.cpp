@@ -132,8 +132,8 @@ TEST_F(XmlRoundTrip, TheFileFollowsTheFormat)
         "<seg-conn curv=\"0\" points=\"(63.50000,-14.11111)(70.55555,-14.11111)\"/>",
         "</page>\n\n</tolqet>\n",
     };
-    for (const std::string& piece : expected)
-        EXPECT_NE(xml.find(piece), std::string::npos) << piece;
+    for (const std::string& fragment : expected)
+        EXPECT_NE(xml.find(fragment), std::string::npos) << fragment;
     EXPECT_EQ(xml.find("<aux id=\"id" + std::to_string(place_)), std::string::npos);
 
     // The picture lies beside the file in the raw picture format.
