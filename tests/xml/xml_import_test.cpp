@@ -3,6 +3,7 @@
 // cleanly with nothing half-built.
 #include <gtest/gtest.h>
 
+#include "Interchange/XmlFormat.h"
 #include "XmlFixture.h"
 
 namespace {
@@ -234,6 +235,65 @@ TEST_F(XmlImport, HugeCountsAreBoundedAndLoadCleanly)
     for (ObjectHandle n : Nodes(page))
         polygon = polygon || QXRdAttr_GetShape(n) == 3;
     EXPECT_TRUE(polygon);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(XmlImport, ArcsEndAtEndPointRegionsOnly)
+{
+    const std::string place = "<place id=\"p1\"><ellipse h=\"5\" w=\"8\"/><posattr x=\"10\" y=\"-10\"/>"
+                              "<name id=\"p1n\"><text>P1</text></name>"
+                              "<aux-endp id=\"e1\"><regattr hoffset=\"2\" voffset=\"0\"/></aux-endp></place>\n";
+    const std::string arcs =
+        "<arc id=\"a1\" orientation=\"PtoT\"><seg-conn points=\"\"/><placeend idref=\"p1\" endpoint=\"e1\"/>"
+        "<transend idref=\"t1\"/></arc>\n"
+        "<arc id=\"a2\" orientation=\"PtoT\"><seg-conn points=\"\"/><placeend idref=\"p1\" endpoint=\"p1n\"/>"
+        "<transend idref=\"t1\"/></arc>\n";
+    ASSERT_EQ(Load(PageFile(place + TransElement("t1", "T1") + arcs)), 1);
+    EXPECT_EQ(Log(), "Couldn't set endpoints (IDs: p1n, t1) for nodes (IDs: p1, t1)\n");
+    ASSERT_EQ(Loaded().size(), 1u);
+    const auto arcsMade = OfKind(Connectors(Loaded()[0]), kSEArc);
+    ASSERT_EQ(arcsMade.size(), 2u);
+    const ObjectHandle placeNode = OfKind(Nodes(Loaded()[0]), kSEPlace).at(0);
+    int atRegion = 0, atNode = 0;
+    for (ObjectHandle arc : arcsMade) {
+        ObjectHandle end1 = 0, end2 = 0;
+        QXRdAttr_GetConnEnds(arc, 1, &end1, &end2);
+        if (end1 == placeNode)
+            ++atNode;
+        else if (QXStr_GetBaseObject(end1) == placeNode && GE_RegionKindOf(end1) == kRegionAux)
+            ++atRegion;
+    }
+    EXPECT_EQ(atRegion, 1);
+    EXPECT_EQ(atNode, 1) << "the arc to a name region keeps its node end";
+}
+
+TEST_F(XmlImport, ANoPageFileHoldsHeaderCountAndTrailer)
+{
+    const std::string path = Path("empty.xml");
+    ASSERT_EQ(XmlWriteFile(path, std::vector<ObjectHandle>{}), 1);
+    EXPECT_EQ(Read(path), "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<tolqet>\n"
+                          "<generator tool=\"Velkor/TOLQ\" version=\"4.0.4\"/>\n<!-- File " +
+                              path + " -->\n<!-- Verbose_Level = 2 -->\n<!-- 0 page(s) were found -->\n</tolqet>\n");
+    // Reading it back builds nothing and the hierarchy page becomes current.
+    EXPECT_EQ(Load(Read(path)), 1);
+    EXPECT_TRUE(Loaded().empty());
+    EXPECT_FALSE(HasLog());
+}
+
+TEST_F(XmlImport, LegacyFilesOfTheKnownToolAreScaled)
+{
+    const std::string body = "<aux id=\"x1\"><box h=\"10\" w=\"20\"/><posattr x=\"30\" y=\"-40\"/></aux>\n";
+    std::string legacy = PageFile(body);
+    legacy.replace(legacy.find("4.0.4"), 5, "3.1");
+    ASSERT_EQ(Load(legacy), 1);
+    ASSERT_EQ(Loaded().size(), 1u);
+    const ObjectHandle node = Nodes(Loaded()[0]).at(0);
+    EXPECT_NEAR(Size(node).x, XmlMmToFixed(2.0), 2) << "the kernel keeps sizes even";
+    EXPECT_EQ(Position(node).x, XmlMmToFixed(3.0));
+    EXPECT_EQ(Position(node).y, XmlMmToFixed(4.0)) << "y is negated as usual";
 }
 
 }  // namespace
