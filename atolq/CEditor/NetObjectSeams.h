@@ -19,6 +19,8 @@ struct SEHead;
 ObjectHandle QXUI_PickObject(int32_t kinds, uint32_t flag);
 
 // ---- net editor: graphic helpers and text edits ----
+// (EE_UpdateNetFromObject, the busy state, EE_SetModeAttributes and
+// EE_UpdatePageNameRegion are defined in NetServices.cpp.)
 
 // Applies the graphic defaults of a default key to an object; for a region
 // also its region tag (user data 0xF90C).
