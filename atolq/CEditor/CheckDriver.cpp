@@ -82,8 +82,8 @@ void EE_ShowProgress(int* continueFlag, const ProgressRecord* record)
 {
     if (continueFlag == nullptr || *continueFlag == 0 || record == nullptr)
         return;
+    // Escape sets the stop flag, which is also the driver's interrupted mark.
     if (GE_TestStateFlags(kGEStopRequested) != 0) {
-        GE_ClearStateFlags(kGEStopRequested);
         GE_SetStateFlags(kInterrupted);
         *continueFlag = 0;
         return;
