@@ -1,0 +1,84 @@
+// Test doubles of the services that the diagram life cycle calls and that
+// no module provides yet; the evaluator start connects the real evaluator.
+#include <cstring>
+#include <string>
+
+#include "LifeDoubles.h"
+#include "atolq/AEditor/SENet.h"
+#include "atolq/AEditor/SEServices.h"
+#include "atolq/CEditor/EditorMemory.h"
+#include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/LifeSeams.h"
+#include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/Seams.h"
+#include "atolq/SML/SMLLink.h"
+#include "atolq/SmlEval/SmlEval.h"
+#include "atolq/Utils/QXMem.h"
+
+LifeLog& lifeLog()
+{
+    static LifeLog log;
+    return log;
+}
+
+uint32_t QXFile_GetCurrentFileName(char** path)
+{
+    if (lifeLog().currentFile.empty())
+        return 0;
+    const std::string& f = lifeLog().currentFile;
+    *path = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(f.size() + 1)));
+    std::memcpy(*path, f.c_str(), f.size() + 1);
+    return 1;
+}
+uint32_t QXUI_Confirm(const char*)
+{
+    ++lifeLog().confirms;
+    return 0;
+}
+uint32_t QXUI_ShowMessage(const char*) { return 1; }
+uint32_t QXUtil_GetStartPaths(char**, char**) { return 0; }
+int GE_AskContinue(int16_t) { return 1; }
+void PGReadOptions(int) {}
+void PGSetLayoutOptions(int, int, int32_t, int32_t, uint16_t, uint16_t) {}
+void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
+int EE_GetWorkingDirectory(char** directory, uint32_t* length)
+{
+    *directory = GE_Alloc(2);
+    (*directory)[0] = '/';
+    *length = 1;
+    return 1;
+}
+int EE_CreateNetPage(uint32_t page, int mode)
+{
+    SEPage* record = SECreatePage(page, static_cast<uint16_t>(mode));
+    return record != nullptr && GE_SetSERecord(page, &record->head) != 0 ? 1 : 0;
+}
+int CTSCheckNet(CheckErrorReporter reporter, uint32_t, int, int, int, ProgressCallback progress, BoxCleaner)
+{
+    int go = 1;
+    if (lifeLog().escapeDuringCheck)
+        GE_SetStateFlags(kGEStopRequested);
+    for (const ProgressRecord& r : lifeLog().progress)
+        progress(&go, &r);
+    for (uint32_t object : lifeLog().errorObjects)
+        reporter(object, "error", 5);
+    return lifeLog().verdict;
+}
+int CTSStartEvaluator(MLSettingsCallback)
+{
+    ++lifeLog().starts;
+    const std::string bin = TOLQ_BIN_DIR;
+    return SMLConnect(1, nullptr, 0, (bin + "/tolq.ML").c_str(), (bin + "/run.x86-linux").c_str(), nullptr,
+                      nullptr) == 0
+               ? 1
+               : 0;
+}
+void CTSStopEvaluator() { SMLStopProcess(); }
+int SMLIsConnected() { return SMLGetConnState() == 2 ? 1 : 0; }
+void QXMenu_RequestUpdate() {}
+void EE_RefreshNodeName(uint32_t) { ++lifeLog().refreshedNames; }
+int CTSFindGlobalDeclNode(SEDeclNode**, int) { return 0; }
+void CTSResetCheckInfo(SETrans*) {}
+void CTSSetIntegerTime(int) {}
+int CTSSaveImageRequest(const char*) { return 0; }
+void SSetReswitchNeeded(int) {}
