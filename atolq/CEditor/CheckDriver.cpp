@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "atolq/CEditor/DefaultsFile.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "xkv/kv/QXUI.h"
@@ -30,7 +31,7 @@ std::optional<Shown> lastShown;
 std::string Format(const ProgressRecord& record)
 {
     char text[512];
-    const uint16_t* v = record.values;
+    const uint16_t* v = record.counters;
     // The format comes from the check's own table; only its values vary.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
@@ -59,26 +60,26 @@ int Outcome(int verdict)
 
 }  // namespace
 
-uint32_t EE_BeginBusy(const char* text)
+int EE_BeginBusy(const char* text)
 {
     if (text != nullptr)
         QXUI_SetStatusBarMessage(text);
     return 0;
 }
 
-void EE_EndBusy(uint32_t)
+void EE_EndBusy(int)
 {
     QXUI_UpdateStatusBar();
 }
 
-int EE_AddErrorText(uint32_t object, const char*, uint32_t)
+int EE_AddErrorText(uint32_t object, const char*, MemFile*)
 {
     if (object != 0)
         GE_SetErrorCount(GE_GetErrorCount() + 1);
     return 0;
 }
 
-void EE_ShowProgress(int* continueFlag, const ProgressRecord* record)
+void EE_ShowProgress(int* continueFlag, ProgressRecord* record)
 {
     if (continueFlag == nullptr || *continueFlag == 0 || record == nullptr)
         return;
@@ -93,7 +94,7 @@ void EE_ShowProgress(int* continueFlag, const ProgressRecord* record)
         return;
     }
     Shown now{record->format, record->kind, {}};
-    std::memcpy(now.values, record->values, sizeof now.values);
+    std::memcpy(now.values, record->counters, sizeof now.values);
     if (lastShown && *lastShown == now)
         return;
     lastShown = now;
@@ -107,7 +108,8 @@ int EE_RunSyntaxCheck(uint32_t pageList, int scope, int argument, int flag)
     GE_SetErrorCount(0);
     QXUI_SetStatusBarMessage("Cleaning Error Boxes");
     QXUI_SetStatusBarMessage("Checking Syntax");
-    const int verdict = CTSCheckNet(EE_AddErrorText, pageList, scope, argument, flag, EE_ShowProgress, nullptr);
+    const int verdict = CTSCheckNet(EE_AddErrorText, pageList, static_cast<int16_t>(scope),
+                                    static_cast<uint32_t>(argument), flag, EE_ShowProgress, GE_GetMLSettings);
     GE_RequestMenuUpdate();
     GE_SetStateFlags(kCheckDone);
     GE_ClearStateFlags(kCheckRunning);

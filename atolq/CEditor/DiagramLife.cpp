@@ -20,7 +20,7 @@ constexpr int16_t kMsgNotInterchangeable = 11355;
 constexpr int16_t kMsgNoDataBase = 11294;
 
 // The busy state begun before the diagram is written or read.
-uint32_t busyCursor = 0;
+int busyCursor = 0;
 HookHandler savedPageHook = nullptr;
 
 uintptr_t Finish(uintptr_t result)

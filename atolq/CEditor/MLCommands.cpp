@@ -45,7 +45,7 @@ void MenusChanged()
 
 void EE_SyntaxCheckCommand()
 {
-    const uint32_t cursor = EE_BeginBusy("Starting Syntax Check");
+    const int cursor = EE_BeginBusy("Starting Syntax Check");
     const int result = EE_RunSyntaxCheck(0, kScopeDiagram, 0, 1);
     EE_EndBusy(cursor);
     switch (result) {

@@ -21,22 +21,12 @@ LifeLog& lifeLog()
     return log;
 }
 
-uint32_t QXFile_GetCurrentFileName(char** path)
-{
-    if (lifeLog().currentFile.empty())
-        return 0;
-    const std::string& f = lifeLog().currentFile;
-    *path = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(f.size() + 1)));
-    std::memcpy(*path, f.c_str(), f.size() + 1);
-    return 1;
-}
 uint32_t QXUI_Confirm(const char*)
 {
     ++lifeLog().confirms;
     return 0;
 }
 uint32_t QXUI_ShowMessage(const char*) { return 1; }
-uint32_t QXUtil_GetStartPaths(char**, char**) { return 0; }
 int GE_AskContinue(int16_t) { return 1; }
 void PGReadOptions(int) {}
 void PGSetLayoutOptions(int, int, int32_t, int32_t, uint16_t, uint16_t) {}
@@ -48,20 +38,20 @@ int EE_GetWorkingDirectory(char** directory, uint32_t* length)
     *length = 1;
     return 1;
 }
-int EE_CreateNetPage(uint32_t page, int mode)
+int EE_CreateNetPage(ObjectHandle page, uint16_t mode)
 {
-    SEPage* record = SECreatePage(page, static_cast<uint16_t>(mode));
+    SEPage* record = SECreatePage(page, mode);
     return record != nullptr && GE_SetSERecord(page, &record->head) != 0 ? 1 : 0;
 }
-int CTSCheckNet(CheckErrorReporter reporter, uint32_t, int, int, int, ProgressCallback progress, BoxCleaner)
+int CTSCheckNet(CTSErrorReporter reporter, uint32_t, int16_t, uint32_t, int, ProgressCallback progress, CTSConfigFn)
 {
     int go = 1;
     if (lifeLog().escapeDuringCheck)
         GE_SetStateFlags(kGEStopRequested);
-    for (const ProgressRecord& r : lifeLog().progress)
+    for (ProgressRecord r : lifeLog().progress)
         progress(&go, &r);
     for (uint32_t object : lifeLog().errorObjects)
-        reporter(object, "error", 5);
+        reporter(object, "error", nullptr);
     return lifeLog().verdict;
 }
 int CTSStartEvaluator(MLSettingsCallback)
@@ -73,9 +63,12 @@ int CTSStartEvaluator(MLSettingsCallback)
                ? 1
                : 0;
 }
-void CTSStopEvaluator() { SMLStopProcess(); }
+int CTSStopEvaluator()
+{
+    SMLStopProcess();
+    return 1;
+}
 int SMLIsConnected() { return SMLGetConnState() == 2 ? 1 : 0; }
-void QXMenu_RequestUpdate() {}
 void EE_RefreshNodeName(uint32_t) { ++lifeLog().refreshedNames; }
 int CTSFindGlobalDeclNode(SEDeclNode**, int) { return 0; }
 void CTSResetCheckInfo(SETrans*) {}

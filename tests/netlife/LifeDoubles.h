@@ -8,7 +8,6 @@
 #include "atolq/CEditor/LifeSeams.h"
 
 struct LifeLog {
-    std::string currentFile;
     int confirms = 0;
     int starts = 0;
     int refreshedNames = 0;

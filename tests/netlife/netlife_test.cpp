@@ -21,6 +21,7 @@
 #include "atolq/CEditor/NetDataBase.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/SML/SMLLink.h"
+#include "xkv/comm/Comm.h"
 #include "xkv/file/Diagram.h"
 #include "xkv/file/File.h"
 #include "xkv/kv/QXText.h"
@@ -49,7 +50,7 @@ protected:
         dir_ = pattern;
         diagram_ = dir_ + "/net";
         lifeLog() = LifeLog{};
-        lifeLog().currentFile = diagram_;
+        Comm_SetFilePath(1, diagram_.c_str());
         const std::pair<HookId, HookHandler> hooks[] = {{48, EE_DiagramSaving}, {38, EE_DiagramSaved},
                                                         {42, EE_DiagramLoading}, {32, EE_DiagramRead},
                                                         {64, EE_DiagramClosed}, {78, EE_AfterFileRead}};
@@ -154,7 +155,7 @@ TEST_F(LifeTest, FailedDataBaseSaveLeavesThePreviousFiles)
 
 TEST_F(LifeTest, DiagramWithoutFileNameHasNoDataBase)
 {
-    lifeLog().currentFile.clear();
+    Comm_SetFilePath(1, "");
     EXPECT_EQ(GE_DataBasePath(), nullptr);
     EXPECT_EQ(GE_SaveDataBase(), 0);
     EXPECT_EQ(GE_DataBaseExists(), 0);
