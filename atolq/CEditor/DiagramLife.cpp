@@ -2,6 +2,8 @@
 // file follow the kernel's new, save, load and close of a diagram.
 #include "atolq/CEditor/DiagramLife.h"
 
+#include <utility>
+
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/CheckDriver.h"
 #include "atolq/CEditor/EditorState.h"
@@ -9,7 +11,10 @@
 #include "atolq/CEditor/LifeSeams.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetDataBase.h"
+#include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
@@ -18,6 +23,7 @@ namespace {
 
 constexpr int16_t kMsgNotInterchangeable = 11355;
 constexpr int16_t kMsgNoDataBase = 11294;
+constexpr uint32_t kTagHierarchyObject = 0xF900;
 
 // The busy state begun before the diagram is written or read.
 int busyCursor = 0;
@@ -47,11 +53,32 @@ bool RestoreNet(MemHandle map)
 
 }  // namespace
 
+void EE_AfterNewCommand(uint32_t previousPage)
+{
+    const ObjectHandle page = QXStr_GetCurPage();
+    SEHead* record = nullptr;
+    if (previousPage != 0 &&
+        (GE_GetSERecord(page, &record) != 0 || GE_HasUserData(previousPage, kTagHierarchyObject) != 0))
+        return;
+    EE_NewDiagram(page);
+}
+
+void EE_InstallLifeCycle()
+{
+    const std::pair<HookId, HookHandler> handlers[] = {{48, EE_DiagramSaving}, {38, EE_DiagramSaved},
+                                                       {42, EE_DiagramLoading}, {32, EE_DiagramRead},
+                                                       {64, EE_DiagramClosed}, {78, EE_AfterFileRead}};
+    for (const auto& [hook, handler] : handlers)
+        GE_SetEditorHookHandler(hook, handler);
+    GE_SetNewDiagramHandler(EE_AfterNewCommand);
+}
+
 int EE_NewDiagram(uint32_t page)
 {
     if (page != 0) {
         SEStart();
         EE_CreateNetPage(page, 1);
+        PGGetHierarchyPage();
         GE_SetCurrentDiagram(QXStr_GetPageListHandle());
         GE_SetStateFlags(kGEMenusStale);
         QXStr_SetModified(0);
@@ -117,6 +144,7 @@ uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t m
     GE_SetCurrentDiagram(QXStr_GetPageListHandle());
     if (GE_CompareVersions(SEGetDBVersion(), "3.01") < 0)
         SEVisitNodeObjects();
+    PGGetHierarchyPage();
     GE_SetStateFlags(kGEMenusStale);
     return Finish(1);
 }

@@ -19,18 +19,8 @@ uint32_t QXWtAttr_SetConnEnds(ObjectHandle, ObjectHandle, ObjectHandle, ObjectHa
 }
 
 // ---- graphic defaults and creation helpers: objects keep the kernel's ----
-ObjectHandle GM_CreateOne(ObjectHandle, Fixed, Fixed, const uint32_t*)
-{
-    return 0;
-}
 ObjectHandle GE_CreateConnectorByKey(ObjectHandle, ObjectHandle, ObjectHandle, int32_t)
 {
-    return 0;
-}
-int GE_ObjectRefName(ObjectHandle, char* buffer)
-{
-    if (buffer != nullptr)
-        buffer[0] = '\0';
     return 0;
 }
 void EE_ApplyPageTitle(ObjectHandle) {}

@@ -14,6 +14,8 @@
 #include "atolq/SML/SMLLink.h"
 #include "atolq/SmlEval/SmlEval.h"
 #include "atolq/Utils/QXMem.h"
+#include "xkv/kv/QXStr.h"
+#include "xkv/types/Types.h"
 
 LifeLog& lifeLog()
 {
@@ -28,8 +30,6 @@ uint32_t QXUI_Confirm(const char*)
 }
 uint32_t QXUI_ShowMessage(const char*) { return 1; }
 int GE_AskContinue(int16_t) { return 1; }
-void PGReadOptions(int) {}
-void PGSetLayoutOptions(int, int, int32_t, int32_t, uint16_t, uint16_t) {}
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
 int EE_GetWorkingDirectory(char** directory, uint32_t* length)
 {
@@ -75,3 +75,27 @@ void CTSResetCheckInfo(SETrans*) {}
 void CTSSetIntegerTime(int) {}
 int CTSSaveImageRequest(const char*) { return 0; }
 void SSetReswitchNeeded(int) {}
+
+// The hierarchy page's helpers: plain kernel objects without defaults.
+ObjectHandle GE_NewPage(int flag)
+{
+    return QXStr_CreatePageOpt(1, flag != 0 ? 0u : 257u);
+}
+ObjectHandle GM_CreateOne(ObjectHandle page, Fixed x, Fixed y, const uint32_t*)
+{
+    return QXStr_CreateNode(page, x, y, 0x140000, 0xa0000, 1);
+}
+void GE_ApplyDefaultAttributes(int32_t, uint32_t) {}
+ObjectHandle GE_CreateConnectorByKey(ObjectHandle page, ObjectHandle from, ObjectHandle to, int32_t)
+{
+    return QXStr_CreateConnector(page, from, to);
+}
+ObjectHandle GE_MakeRegion(ObjectHandle, int32_t)
+{
+    return 0;
+}
+int GE_ObjectRefName(ObjectHandle, char* buffer)
+{
+    std::strcpy(buffer, "page#1");
+    return 1;
+}
