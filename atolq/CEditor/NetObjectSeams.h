@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXUI.h"
 #include "xkv/types/Types.h"
 
 struct SEHead;
@@ -24,7 +26,7 @@ ObjectHandle QXUI_PickObject(int32_t kinds, uint32_t flag);
 
 // Applies the graphic defaults of a default key to an object; for a region
 // also its region tag (user data 0xF90C).
-int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object);
+void GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object);
 // Text editing of the current object begins / ends (the end stores a changed
 // text into the net).
 void GE_BeginTextEdit();

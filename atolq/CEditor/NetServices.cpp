@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr int32_t kBusyCursor = 17;
 constexpr uint32_t kTypeRegion = 16;
 constexpr int16_t kMsgRegionsOnly = 11320;
 constexpr uint32_t kCommandSaveXml = 11261;
@@ -191,21 +190,6 @@ int EE_SetModeAttributes(ObjectHandle object, const uint32_t* eight)
     auto off = [eight](int i) { return static_cast<uint16_t>(eight[i] != 0 ? 0 : 1); };
     const uint16_t prime = eight[7] != 0 ? static_cast<uint16_t>(eight[5]) : 0;
     return EE_SetModeAttributes(object, off(0), off(1), off(2), off(3), off(4), prime, eight[6]);
-}
-
-// ---- busy state ----
-
-int EE_BeginBusy(const char* text)
-{
-    if (text != nullptr)
-        QXUI_SetStatusBarMessage(text);
-    return QXUI_SetCursor(kBusyCursor);
-}
-
-void EE_EndBusy(int previous)
-{
-    QXUI_UpdateStatusBar();
-    QXUI_SetCursor(previous);
 }
 
 // ---- object flags ----

@@ -93,7 +93,7 @@ uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, Object
                : 0;
 }
 
-int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
+void GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
 {
     objectLog().appliedDefaults.emplace_back(key, object);
     // Regions take the region tag of their record (words 24 to 26).
@@ -102,7 +102,6 @@ int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
         GE_SetChartTag(object, static_cast<uint8_t>(words[24]), static_cast<uint8_t>(words[25]),
                        static_cast<uint16_t>(words[26]));
     }
-    return 1;
 }
 
 void GE_BeginTextEdit() { ++objectLog().textEditsBegun; }

@@ -47,7 +47,7 @@ ObjectHandle GM_CreateOne(ObjectHandle page, Fixed x, Fixed y, const uint32_t*)
 {
     return QXStr_CreateNode(page, x, y, 0x140000, 0xa0000, 1);
 }
-int GE_ApplyDefaultAttributes(int32_t, ObjectHandle) { return 1; }
+void GE_ApplyDefaultAttributes(int32_t, ObjectHandle) {}
 ObjectHandle GE_CreateConnectorByKey(ObjectHandle page, ObjectHandle from, ObjectHandle to, int32_t)
 {
     return QXStr_CreateConnector(page, from, to);
