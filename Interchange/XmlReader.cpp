@@ -7,11 +7,16 @@
 #include "Interchange/XmlFormat.h"
 #include "Interchange/XmlLog.h"
 #include "Interchange/XmlScanner.h"
-#include "Interchange/XmlSeams.h"
 #include "Interchange/XmlWriter.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SERecords.h"
+#include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetRegions.h"
+#include "atolq/CEditor/NetRoles.h"
+#include "atolq/CEditor/NetServices.h"
+#include "atolq/PageStructure/HierarchyPage.h"
+#include "xkv/core/Core.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXUtil.h"
 #include "xkv/model/Model.h"
@@ -20,10 +25,12 @@
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
+#include "xkv/kv/QXUI.h"
 
 #include <algorithm>
 #include <functional>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -34,6 +41,12 @@
 namespace {
 
 constexpr uint16_t kNetPlace = 2, kNetTrans = 3;
+// A segmented connector has at most this many points, its ends included.
+constexpr size_t kMaxConnPoints = 61;
+// Region attribute word bits and the kernel flag of a region sized apart from
+// its owner.
+constexpr uint16_t kRegionPopupBits = 3, kRegionSizeWithOwner = 4, kRegionOwnerColours = 8;
+constexpr uint32_t kFlagSizeApart = 16;
 
 // Object element codes.
 enum Code {
@@ -105,11 +118,12 @@ private:
 
     void renumber(XmlCell& root);
     void walk(const XmlCell& cell, const std::string& parent, std::span<const int> allowed);
+    void walkChildren(const XmlCell& cell, const std::string& id);
     std::string build(const XmlCell& cell, const std::string& parent);
     std::string page(const XmlCell& cell);
     ObjectHandle node(const XmlElementRecord& r, const std::string& id, ObjectHandle page);
+    ObjectHandle create(const XmlElementRecord& r, const std::string& id, ObjectHandle page);
     void attributes(ObjectHandle object, XmlElementRecord& r, const std::string& id);
-    void appendText(ObjectHandle object, const XmlCell& cell);
     std::string netNode(const XmlCell& cell);
     std::string regionNode(const XmlCell& cell, const std::string& parent);
     std::string fusion(const XmlCell& cell, const std::string& parent);
@@ -165,10 +179,11 @@ void Reader::renumber(XmlCell& root) {
     bool ok = true;
     for (uint16_t i = 0; pages && i < count && ok; ++i) {
         char name[256];
-        int16_t number = 0, w = 0, h = 0;
+        uint16_t number = 0;
+        int16_t w = 0, h = 0;
         uint32_t border = 0;
         if (!QXRdAttr_GetPageAttr(pages[i], name, &number, &w, &h, &border)) ok = false;
-        else numbers.insert(number);
+        else numbers.insert(static_cast<int16_t>(number));
     }
     if (pages) QXMem_Free(pages);
     if (!ok) {
@@ -203,12 +218,15 @@ void Reader::walk(const XmlCell& cell, const std::string& parent, std::span<cons
     std::string id = build(cell, parent);
     if (id.empty()) return;
     if (ObjectHandle o = find(id)) EE_UpdateNetFromObject(o);
-    for (const auto& child : cell.children) {
-        const XmlTagRow* row = nullptr;
-        for (const auto& r : XmlTagRows())
-            if (r.code == cell.code && r.kind == kXmlObjectElement) row = &r;
-        if (row) walk(*child, id, row->children);
-    }
+    walkChildren(cell, id);
+}
+
+void Reader::walkChildren(const XmlCell& cell, const std::string& id) {
+    const XmlTagRow* row = nullptr;
+    for (const auto& r : XmlTagRows())
+        if (r.code == cell.code && r.kind == kXmlObjectElement) row = &r;
+    if (!row) return;
+    for (const auto& child : cell.children) walk(*child, id, row->children);
 }
 
 std::string Reader::build(const XmlCell& cell, const std::string& parent) {
@@ -228,13 +246,22 @@ std::string Reader::build(const XmlCell& cell, const std::string& parent) {
     }
 }
 
-void Reader::appendText(ObjectHandle object, const XmlCell& cell) {
+// A copy of the text in a memory block of the net layer, which records take
+// over with their names.
+char* netText(const std::string& text) {
+    auto* copy = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(text.size() + 1)));
+    if (!copy) XmlFatal();
+    std::memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
+}
+
+// The element's text lines, in file order, appended to the object's text.
+void appendLines(ObjectHandle object, const XmlCell& cell) {
     for (size_t i = 0; i < cell.lines.size(); ++i) {
         std::string line = cell.lines[i].text;
         if (i + 1 < cell.lines.size()) line += "\r";
         QXText_AppendText(object, line.c_str());
     }
-    EE_UpdateNetFromObject(object);
 }
 
 std::string Reader::page(const XmlCell& cell) {
@@ -263,16 +290,19 @@ std::string Reader::page(const XmlCell& cell) {
     if (pages) QXMem_Free(pages);
     if (pageCount == 1) {
         SEInitPools();
-        EE_NewDiagramNet(page);
+        EE_NewDiagram(page);
     } else {
         EE_CreateNetPage(page, 1);
     }
     if (!EE_SetModeAttributes(page, !mode->siminc, !mode->observe, !mode->propocc, !mode->execcode, !mode->interact,
                               static_cast<uint16_t>(mult->instances), 1) ||
-        !EE_UpdatePageModeRegion(page))
+        !EE_UpdatePageNameRegion(page))
         XML_WARN("Error setting mode attributes for page (id: %s)", id.c_str());
+    // The kernel keeps no line attributes of its own for pages and refuses
+    // them by kind; only another failure is worth a line in the log.
     if (!QXWtAttr_SetLineAttr(page, static_cast<uint32_t>(line->type), static_cast<int16_t>(line->thick),
-                              static_cast<uint32_t>(fill->pattern), pa->visibleBorder))
+                              static_cast<uint32_t>(fill->pattern), pa->visibleBorder) &&
+        QXStatus != kStatusNotNodes)
         XML_WARN("Error setting page attributes (id: %s).", id.c_str());
     QXStr_SetPageAttrValue(page, pa->palette);
     Fixed w = 0, h = 0;
@@ -287,17 +317,24 @@ std::string Reader::page(const XmlCell& cell) {
                      id.c_str());
             return {};
     }
-    if (!QXWtAttr_SetPageAttr(page, pa->name.substr(0, 255).c_str(), pa->number, QXUtil_FixedToInt(w),
-                              QXUtil_FixedToInt(h), pa->visibleBorder))
+    if (!QXWtAttr_SetPageAttr(page, pa->name.substr(0, 255).c_str(), static_cast<uint16_t>(pa->number),
+                              QXUtil_FixedToInt(w), QXUtil_FixedToInt(h), pa->visibleBorder))
         XML_WARN("Error setting page name (id: %s)", id.c_str());
     else
-        EE_PageChangedHook(page);
+        EE_PageChangedHook(page, 0, 0, 0, 0, 0);
     if (win->open) openPages_.push_back(page);
     page_ = page;
     return add(id, page) ? id : std::string();
 }
 
 ObjectHandle Reader::node(const XmlElementRecord& r, const std::string& id, ObjectHandle page) {
+    ObjectHandle made = create(r, id, page);
+    if (!made && QXStatus != 0) XML_WARN("Couldn't create node (ID: %s).", id.c_str());
+    return made;
+}
+
+ObjectHandle Reader::create(const XmlElementRecord& r, const std::string& id, ObjectHandle page) {
+    QXStatus = 0;
     if (!page) {
         XML_WARN("Couldn't find current page while creating node (ID%s).", id.c_str());
         return 0;
@@ -349,7 +386,9 @@ ObjectHandle Reader::node(const XmlElementRecord& r, const std::string& id, Obje
             return raw ? QXStr_LoadPicture(page, x, y, shape->width, shape->height, full.c_str())
                        : QXStr_CreatePicture(page, x, y, shape->width, shape->height, full.c_str());
         }
-        default: return 0;
+        default:
+            XML_ERROR("Encountered node (ID: %s) with unknown tag", id.c_str());
+            return 0;
     }
 }
 
@@ -385,12 +424,13 @@ std::string Reader::netNode(const XmlCell& cell) {
     const std::string& id = r.own.id;
     ObjectHandle n = node(r, id, page_);
     if (!n) return {};
+    // The text comes first: text attributes need a text to go to.
+    appendLines(n, cell);
     attributes(n, r, id);
     if (!add(id, n)) return {};
-    appendText(n, cell);
     switch (cell.code) {
         case kPlace:
-            if (!EE_MakePlace(n)) {
+            if (!EE_CreateNetPlace(n)) {
                 XML_WARN("Couldn't create place (id: %s).", id.c_str());
                 remove(id);
                 return {};
@@ -402,7 +442,7 @@ std::string Reader::netNode(const XmlCell& cell) {
             }
             break;
         case kTrans:
-            if (!EE_MakeTransition(n)) {
+            if (!EE_CreateNetTrans(n)) {
                 XML_WARN("Couldn't create transition (id: %s).", id.c_str());
                 remove(id);
                 return {};
@@ -420,7 +460,7 @@ std::string Reader::netNode(const XmlCell& cell) {
                 table_.erase(id);
                 return {};
             }
-            EE_CreateDeclNode(n, page_, sub);
+            EE_CreateDeclNode(n, cell.code == kLocDecl ? page_ : 0, static_cast<uint16_t>(sub));
             break;
         }
         default: break;
@@ -434,6 +474,7 @@ std::string Reader::regionNode(const XmlCell& cell, const std::string& parent) {
     ObjectHandle parentObject = find(parent);
     ObjectHandle n = node(r, id, parentObject ? QXStr_GetObjectPage(QXStr_GetBaseObject(parentObject)) : page_);
     if (!n) return {};
+    appendLines(n, cell);
     // Regions are placed by their offsets from the parent.
     if (auto* reg = r.slot<XmlRegionSlot>(51); reg && parentObject) {
         Fixed px = 0, py = 0;
@@ -441,8 +482,14 @@ std::string Reader::regionNode(const XmlCell& cell, const std::string& parent) {
         if (auto* pos = r.slot<XmlPositionSlot>(45)) *pos = {px + reg->hoffset, py - reg->voffset};
     }
     attributes(n, r, id);
+    if (auto* reg = r.slot<XmlRegionSlot>(51)) {
+        uint16_t word = (reg->colorap ? kRegionOwnerColours : 0) | (reg->popup ? kRegionPopupBits : 0) |
+                        (reg->sizewp ? kRegionSizeWithOwner : 0);
+        bool ok = GE_SetChartTag(n, 0, 0, word) != 0;
+        if (ok && reg->sizewp) ok = QXWtAttr_SetFlag(n, kFlagSizeApart, 0) != 0;
+        if (!ok) XML_WARN("Couldn't create region attribute for region (ID: %s).", id.c_str());
+    }
     if (!add(id, n)) return {};
-    appendText(n, cell);
     bool known = false;
     regions_.push_back({&cell, parent, regionKindOf(cell.code, &known)});
     return id;
@@ -478,9 +525,8 @@ std::string Reader::fusion(const XmlCell& cell, const std::string& parent) {
         }
     } else {
         SEPlaceFusSet* set = SECreatePlaceFusSet(type, global ? nullptr : sePage);
-        std::vector<char> copy(name.begin(), name.end());
-        copy.push_back('\0');
-        if (set) SESetName(&set->head, copy.data());
+        // The record takes the name over as a memory block of its own.
+        if (set) SESetName(&set->head, netText(name));
     }
     return regionNode(cell, parent);
 }
@@ -563,7 +609,7 @@ void setConnPoints(ObjectHandle conn, const XmlShapeSlot& shape) {
     pts.push_back({});
     for (FixPoint p : shape.points) pts.push_back({p.x, XmlLegacyUnits() ? p.y : -p.y});
     pts.push_back({});
-    if (pts.size() <= kQXMaxConnPoints) QXWtAttr_SetConnPoints(conn, static_cast<uint16_t>(pts.size()), pts.data());
+    if (pts.size() <= kMaxConnPoints) QXWtAttr_SetConnPoints(conn, static_cast<uint32_t>(pts.size()), pts.data());
     QXWtAttr_SetConnHidden(conn, static_cast<uint32_t>(shape.curvature) << 15);
 }
 
@@ -611,7 +657,7 @@ void Reader::arc(const XmlCell& cell) {
         return;
     }
     uint16_t ka = 0, kb = 0, sub = 0;
-    void* rec = nullptr;
+    SEHead* rec = nullptr;
     EE_GetObjectKind(a, &ka, &sub, &rec);
     EE_GetObjectKind(b, &kb, &sub, &rec);
     if (!((ka == kNetPlace && kb == kNetTrans) || (ka == kNetTrans && kb == kNetPlace))) {
@@ -632,14 +678,16 @@ void Reader::arc(const XmlCell& cell) {
     if (auto* c = r.slot<XmlConnSlot>(53)) {
         bool same = false;
         for (int attempt = 0; attempt < 100 && !same; ++attempt) {
-            if (!QXWtAttr_SetConnAttr(conn, c->headWidth, c->headHeight, 20, c->textWidth, c->textHeight)) break;
-            int32_t hw = 0, hh = 0, sc = 0;
-            int16_t tw = 0, th = 0;
+            if (!QXWtAttr_SetConnAttr(conn, static_cast<int16_t>(c->headWidth), static_cast<int16_t>(c->headHeight), 20,
+                                      c->textWidth, c->textHeight))
+                break;
+            int16_t hw = 0, hh = 0, tw = 0, th = 0;
+            int32_t sc = 0;
             same = QXRdAttr_GetConnAttr(conn, &hw, &hh, &sc, &tw, &th) && tw == c->textWidth && th == c->textHeight;
         }
         if (!same) XML_WARN("Couldn't set text/arrow width & height for arc (ID: %s).", i);
     }
-    if (!EE_MakeArc(conn)) {
+    if (!EE_CreateNetArc(conn)) {
         XML_WARN("Couldn't convert graphical object into arc (ID: %s).", i);
         QXStr_DeleteObject(conn);
         return;
@@ -653,8 +701,12 @@ void Reader::arc(const XmlCell& cell) {
         return;
     }
     setConnPoints(conn, *shape);
+    appendLines(conn, cell);
     connectorLook(conn, r, id, true);
-    if (add(id, conn)) appendText(conn, cell);
+    if (!add(id, conn)) return;
+    EE_UpdateNetFromObject(conn);
+    // The arc's regions join the region pass that follows.
+    walkChildren(cell, id);
 }
 
 void Reader::auxConn(const XmlCell& cell) {
@@ -689,9 +741,13 @@ void Reader::auxConn(const XmlCell& cell) {
     }
     setConnPoints(conn, *shape);
     if (auto* c = r.slot<XmlConnSlot>(53))
-        QXWtAttr_SetConnAttr(conn, c->headWidth, c->headHeight, 20, c->textWidth, c->textHeight);
+        QXWtAttr_SetConnAttr(conn, static_cast<int16_t>(c->headWidth), static_cast<int16_t>(c->headHeight), 20,
+                                 c->textWidth, c->textHeight);
+    appendLines(conn, cell);
     connectorLook(conn, r, id, false);
-    if (add(id, conn)) appendText(conn, cell);
+    if (!add(id, conn)) return;
+    EE_UpdateNetFromObject(conn);
+    walkChildren(cell, id);
 }
 
 void Reader::endPoints(const EndPoints& e) {
@@ -716,7 +772,7 @@ void Reader::substitution(const Substitution& s) {
     const XmlModeSlot& m = s.mode;
     if (!EE_SetModeAttributes(trans, !m.siminc, !m.observe, !m.propocc, !m.execcode, !m.interact, 0, 1))
         XML_WARN("Unable to set mode attributes for substitution transistion (ID: %s)", s.transition.c_str());
-    if (!EE_LinkSubpage(trans, subpage, 0)) {
+    if (!EE_AssignSubpage(trans, subpage, 0)) {
         XML_WARN("Couldn't link transition (ID: %s) to subpage (ID: %s", s.transition.c_str(), s.subst.subpage.c_str());
         SEUnmakeCompound(record);
         return;
@@ -727,7 +783,7 @@ void Reader::substitution(const Substitution& s) {
             XML_WARN("Couldn't make portsocket-assignment for port/sockpair (%s, %s) while updating transition (ID: %s)",
                      port.c_str(), socket.c_str(), s.transition.c_str());
     }
-    PGUpdateSubstitution(trans);
+    PGAddRelation(trans);
 }
 
 void Reader::workOff() {
@@ -777,7 +833,7 @@ std::string Reader::hierChild(const XmlCell& cell, const std::string& parent) {
             auto* sup = r.slot<XmlPageEndSlot>(58);
             auto* sub = r.slot<XmlPageEndSlot>(59);
             ObjectHandle a = sup ? find(sup->idref) : 0, b = sub ? find(sub->idref) : 0;
-            object = a && b ? PGFindConnector(a, b, 7) : 0;
+            object = a && b ? PGFindArc(a, b, kPGSubstitutionArc) : 0;
             if (!object) return {};
             auto* shape = r.slot<XmlShapeSlot>(46);
             if (!shape || shape->kind != kXmlShapeSegConn) {
@@ -786,13 +842,21 @@ std::string Reader::hierChild(const XmlCell& cell, const std::string& parent) {
             }
             setConnPoints(object, *shape);
             if (auto* c = r.slot<XmlConnSlot>(53))
-                QXWtAttr_SetConnAttr(object, c->headWidth, c->headHeight, 20, c->textWidth, c->textHeight);
+                QXWtAttr_SetConnAttr(object, static_cast<int16_t>(c->headWidth), static_cast<int16_t>(c->headHeight), 20,
+                                     c->textWidth, c->textHeight);
             connectorLook(object, r, id, false);
             return add(id, object) ? id : std::string();
         }
         default: return build(cell, parent);
     }
     if (!object) return {};
+    // The object takes its shape from a model node built from the record,
+    // which goes again right after.
+    if (ObjectHandle model = node(r, id, QXStr_GetObjectPage(QXStr_GetBaseObject(object)))) {
+        QXUI_CopyShape(&object, 1, model, 1);
+        EE_DeleteNetObject(model);
+        if (QXStr_IsObject(model)) QXStr_DeleteObject(model);
+    }
     attributes(object, r, id);
     return add(id, object) ? id : std::string();
 }
@@ -817,12 +881,13 @@ void Reader::hierPage(const XmlCell& cell) {
     auto* fill = r.slot<XmlFillSlot>(42);
     if (line && fill &&
         !QXWtAttr_SetLineAttr(page, static_cast<uint32_t>(line->type), static_cast<int16_t>(line->thick),
-                              static_cast<uint32_t>(fill->pattern), pa->visibleBorder))
+                              static_cast<uint32_t>(fill->pattern), pa->visibleBorder) &&
+        QXStatus != kStatusNotNodes)
         XML_WARN("Error setting page attributes (id: %s).", id.c_str());
     QXStr_SetPageAttrValue(page, pa->palette);
     if (!shape || (shape->kind != kXmlShapeBox && shape->kind != kXmlShapeEllipse)) {
         XML_WARN("Trying to create page which shape is neither ellipsenor box. (ID: %s)", id.c_str());
-    } else if (!QXWtAttr_SetPageAttr(page, pa->name.substr(0, 255).c_str(), pa->number,
+    } else if (!QXWtAttr_SetPageAttr(page, pa->name.substr(0, 255).c_str(), static_cast<uint16_t>(pa->number),
                                      QXUtil_FixedToInt(shape->width), QXUtil_FixedToInt(shape->height),
                                      pa->visibleBorder)) {
         XML_WARN("Error setting page name (id: %s)", id.c_str());
@@ -905,9 +970,7 @@ int XmlLoadFile(const std::string& path) {
 }
 
 int INT_LoadXML() {
-    char* chosen = nullptr;
-    if (!QXFile_SelectFile("Load XML from : ", "OK", "", 0, &chosen) || !chosen) return 1;
-    std::string path = chosen;
-    QXMem_Free(chosen);
+    std::string path;
+    if (!XmlSelectFile("Load XML from : ", "OK", &path)) return 1;
     return XmlLoadFile(path) < 0 ? -1 : 1;
 }

@@ -5,14 +5,15 @@
 
 #include "Interchange/XmlFormat.h"
 #include "Interchange/XmlLog.h"
-#include "atolq/CEditor/NetDefaultsSeam.h"
+#include "atolq/CEditor/Defaults.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
-constexpr int32_t kBuiltInLevel = 5;
-constexpr int32_t kDiagramLevel = 3;
+constexpr uint32_t kBuiltInLevel = 5;
+constexpr uint32_t kDiagramLevel = 3;
 
 // Which record types the node and region builders make.
 enum RecordType { kRegion = 0, kDeclaration = 1, kFusionRegion = 3, kTransition = 4, kPlace = 5, kPageNode = 6 };
@@ -75,10 +76,25 @@ std::unique_ptr<XmlElementRecord> emptyRecord(int code) {
     return record;
 }
 
+// The defaults record of a net object kind, words numbered from 0: 1 mask,
+// 2 drawing function, 3 line width, 4 line colour, 5 fill colour, 7 line
+// style, 8 fill pattern, 9 text style, 10 justification, 11 font, 12 scroll
+// bar, 13 text size, 14 shape kind, 15 to 19 shape data, 22 and 23 region
+// offsets (interface units), 26 region bits.
+struct NetObjectDefaults {
+    std::array<int32_t, kDefAttributeWords> words{};
+    int32_t word(int n) const { return n >= 0 && n < static_cast<int>(kDefAttributeWords) ? words[n] : 0; }
+};
+
 NetObjectDefaults readDefaults(int32_t key) {
     NetObjectDefaults d;
-    if (!DefGetByKey(key, &d, kBuiltInLevel)) d = NetObjectDefaults{};
+    if (!DefGetByKey(key, d.words.data(), kBuiltInLevel)) d = NetObjectDefaults{};
     return d;
+}
+
+Fixed pixelsToFixed(int32_t pixels) {
+    int64_t v = static_cast<int64_t>(pixels) * 0x8000;
+    return static_cast<Fixed>(std::clamp<int64_t>(v, kFixedMinusInfinity, kFixedPlusInfinity));
 }
 
 // The shape of a defaults record (kind in word 14, data in words 15 to 18).
@@ -88,7 +104,7 @@ XmlShapeSlot shapeFromDefaults(const NetObjectDefaults& d) {
         case 1: shape.kind = kXmlShapeBox; break;
         case 2: shape.kind = kXmlShapeEllipse; break;
         case 3: shape.kind = kXmlShapePolygon; return shape;
-        case 4: shape.kind = kXmlShapeRoundedBox; shape.curvature = d.word(17); break;
+        case 4: shape.kind = kXmlShapeRoundedBox; shape.curvature = d.word(17) >> 15; break;
         case 5: shape.kind = kXmlShapeWedge; shape.startAngle = d.word(17); shape.extent = d.word(18); break;
         case 7: shape.kind = kXmlShapeLine; return shape;
         case 20: shape.kind = kXmlShapeSegConn; return shape;
@@ -125,8 +141,8 @@ std::unique_ptr<XmlElementRecord> nodeRegionDefaults(int code, int32_t key, Reco
         region->colorap = (bits & 8) != 0;
         region->sizewp = (bits & 4) != 0;
         region->popup = (bits & 3) != 0;
-        region->hoffset = d.word(22);
-        region->voffset = d.word(23);
+        region->hoffset = pixelsToFixed(d.word(22));
+        region->voffset = pixelsToFixed(d.word(23));
     }
     if (type == kFusionRegion) r->own.fusionType = 1;
     return r;
@@ -161,16 +177,12 @@ std::unique_ptr<XmlElementRecord> connectorDefaults(int code, int32_t key) {
     return r;
 }
 
-Fixed pixelsToFixed(int32_t pixels) {
-    int64_t v = static_cast<int64_t>(pixels) * 0x8000;
-    return static_cast<Fixed>(std::clamp<int64_t>(v, kFixedMinusInfinity, kFixedPlusInfinity));
-}
-
 std::unique_ptr<XmlElementRecord> pageDefaults(int code) {
     auto r = emptyRecord(code);
-    int32_t height = 0, width = 0, palette = 0, border = 0;
+    uint16_t height = 0, width = 0;
+    uint32_t palette = 0, border = 0;
     char name[257] = {};
-    if (!DefGetPageTitle(&height, &width, &palette, &border, name, kDiagramLevel)) name[0] = '\0';
+    if (!DefGetPageTitle(&width, &height, &palette, &border, name, kDiagramLevel)) name[0] = '\0';
     name[256] = '\0';
     XmlShapeSlot box;
     box.kind = kXmlShapeBox;
@@ -225,7 +237,7 @@ void XmlResetShape(XmlSlot& slot, const std::string& tag) {
             NetObjectDefaults d = readDefaults(s.key);
             shape.height = d.word(15);
             shape.width = d.word(16);
-            if (s.kind == kXmlShapeRoundedBox) shape.curvature = d.word(17);
+            if (s.kind == kXmlShapeRoundedBox) shape.curvature = d.word(17) >> 15;
             if (s.kind == kXmlShapeWedge) {
                 shape.startAngle = d.word(17);
                 shape.extent = d.word(18);

@@ -5,20 +5,27 @@
 
 #include "Interchange/XmlFormat.h"
 #include "Interchange/XmlLog.h"
-#include "Interchange/XmlSeams.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SERecords.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetRegions.h"
+#include "atolq/CEditor/NetRoles.h"
+#include "atolq/CEditor/NetServices.h"
+#include "atolq/CEditor/SelectionSeam.h"
+#include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/dialog/Dialog.h"
 #include "xkv/image/Image.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXFile.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
 #include "xkv/kv/QXUI.h"
 #include "xkv/kv/QXUtil.h"
+#include "xkv/mem/Mem.h"
+#include "xkv/model/Picture.h"
 
 #include <algorithm>
 #include <array>
@@ -37,6 +44,8 @@ namespace {
 constexpr int kVerbosity = 2;
 constexpr int kModeNode = 0, kModeRegion = 1, kModeConnector = 2, kModePage = 3;
 constexpr uint16_t kNetPlace = 2, kNetTrans = 3, kNetArc = 4, kNetDecl = 11;
+// A segmented connector has at most this many points, its ends included.
+constexpr uint16_t kMaxConnPoints = 61;
 
 std::string& pictureDirectory() {
     static std::string path;
@@ -64,32 +73,65 @@ std::string lastComponent(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Writes a whole buffer to a file under a temporary name, then swaps it in
-// with an optional "~" backup of the file it replaces.
-bool commitFile(const std::string& path, const std::string& text) {
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) return false;
+// A name beside the path that no file has yet, made by mkstemp; the open
+// descriptor, or -1.
+int uniqueBeside(const std::string& path, std::string* name) {
+    std::string pattern = path + ".XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    int fd = mkstemp(buffer.data());
+    if (fd >= 0) *name = buffer.data();
+    return fd;
+}
+
+bool writeAll(int fd, const std::string& text) {
     std::FILE* f = fdopen(fd, "w");
     if (!f) {
         close(fd);
-        unlink(name.data());
         return false;
     }
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     ok = (std::fflush(f) == 0) && ok;
     ok = (fsync(fileno(f)) == 0) && ok;
     ok = (std::fclose(f) == 0) && ok;
-    if (ok) chmod(name.data(), 0644);
-    struct stat st {};
-    if (ok && stat(path.c_str(), &st) == 0) {
-        if (std::rename(path.c_str(), (path + "~").c_str()) != 0) XmlShowMessage("Couldn't make backup file!");
-    }
-    if (ok) ok = std::rename(name.data(), path.c_str()) == 0;
-    if (!ok) unlink(name.data());
     return ok;
+}
+
+// Writes a whole buffer to a file under a temporary name, then swaps it in.
+// The file it replaces becomes the "~" backup only once the new file has
+// taken the name, so a failure leaves the old file and its backup as they
+// were.
+bool commitFile(const std::string& path, const std::string& text) {
+    std::string temp;
+    int fd = uniqueBeside(path, &temp);
+    if (fd < 0) return false;
+    if (!writeAll(fd, text)) {
+        unlink(temp.c_str());
+        return false;
+    }
+    chmod(temp.c_str(), 0644);
+    // The old file keeps a second name until the new one is in place.
+    std::string keep;
+    struct stat st {};
+    bool existed = lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (existed) {
+        int kfd = uniqueBeside(path + "~", &keep);
+        if (kfd >= 0) {
+            close(kfd);
+            unlink(keep.c_str());
+            if (link(path.c_str(), keep.c_str()) != 0) keep.clear();
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        unlink(temp.c_str());
+        if (!keep.empty()) unlink(keep.c_str());
+        return false;
+    }
+    if (existed && (keep.empty() || std::rename(keep.c_str(), (path + "~").c_str()) != 0)) {
+        if (!keep.empty()) unlink(keep.c_str());
+        XmlShowMessage("Couldn't make backup file!");
+    }
+    return true;
 }
 
 class Writer {
@@ -205,7 +247,8 @@ void Writer::modeAttr(ObjectHandle object, int ind, bool withMult) {
 void Writer::page(ObjectHandle page, int) {
     printf("<%s id=\"id%ld\">\n", "page", static_cast<long>(page));
     char name[256] = {};
-    int16_t number = 0, width = 0, height = 0;
+    uint16_t number = 0;
+    int16_t width = 0, height = 0;
     uint32_t border = 0;
     if (QXRdAttr_GetPageAttr(page, name, &number, &width, &height, &border)) {
         name[sizeof name - 1] = '\0';
@@ -244,7 +287,7 @@ void Writer::page(ObjectHandle page, int) {
 
 std::string Writer::netTag(ObjectHandle node) {
     uint16_t kind = 0, sub = 0;
-    void* record = nullptr;
+    SEHead* record = nullptr;
     EE_GetObjectKind(node, &kind, &sub, &record);
     if (kind == kNetPlace) return "place";
     if (kind == kNetTrans) return "trans";
@@ -322,7 +365,7 @@ bool Writer::endWritten(ObjectHandle end) {
     ObjectHandle base = QXStr_GetBaseObject(end);
     if (!base) return false;
     uint16_t kind = 0, sub = 0;
-    void* r = nullptr;
+    SEHead* r = nullptr;
     EE_GetObjectKind(base, &kind, &sub, &r);
     if (kind != kNetTrans || end == base) return true;
     SEHead* record = nullptr;
@@ -344,7 +387,7 @@ void Writer::connector(ObjectHandle conn, int) {
         return;
     }
     uint16_t kind = 0, sub = 0;
-    void* r = nullptr;
+    SEHead* r = nullptr;
     EE_GetObjectKind(conn, &kind, &sub, &r);
     uint32_t size = 0;
     bool hier = PGIsHierarchyObject(conn, &size) != 0;
@@ -355,8 +398,8 @@ void Writer::connector(ObjectHandle conn, int) {
     printf("  <%s id=\"id%ld\" orientation=\"%s\">\n", tag, static_cast<long>(conn),
            std::string(XmlOrientationName(static_cast<int32_t>(QXRdAttr_GetDirection(conn)), isArc, k1 == kNetPlace))
                .c_str());
-    int32_t hw = 0, hh = 0, shapeCode = 0;
-    int16_t tw = 0, th = 0;
+    int16_t hw = 0, hh = 0, tw = 0, th = 0;
+    int32_t shapeCode = 0;
     if (QXRdAttr_GetConnAttr(conn, &hw, &hh, &shapeCode, &tw, &th))
         printf("    <connattr hdwidth=\"%ld\" hdheight=\"%ld\" txtwidth=\"%d\" txtheight=\"%d\"/>\n",
                static_cast<long>(hw), static_cast<long>(hh), tw, th);
@@ -430,9 +473,10 @@ void Writer::region(ObjectHandle reg, int ind) {
             if (SEHead* set = SEGetFusSet(record))
                 if (auto name = XmlFusionTypeName(set->subKind)) printf(" type=\"%s\"", std::string(*name).c_str());
     }
-    int32_t number = 0;
-    if (std::strcmp(tag, "substtag") == 0 && PGUserNumber(reg, &number, 1) && number != 0)
-        printf(" transref=\"%ld\"", static_cast<long>(number));
+    // A substitution tag stands for its transition, whose handle is the number.
+    if (std::strcmp(tag, "substtag") == 0)
+        if (ObjectHandle transition = PGLabelObject(reg))
+            printf(" transref=\"%ld\"", static_cast<long>(transition));
     out_ += ">\n";
     flags(reg, ind + 2);
     graphics(reg, ind + 2, kModeRegion);
@@ -552,14 +596,14 @@ void Writer::shape(ObjectHandle object, int ind) {
             break;
         }
         case 20: {
-            std::array<FixPoint, kQXMaxConnPoints> buffer{};
+            std::array<FixPoint, kMaxConnPoints> buffer{};
             uint16_t count = 0;
             std::vector<FixPoint> inner;
-            if (QXRdAttr_GetConnPoints(object, &count, buffer.data()) && count >= 2 && count <= kQXMaxConnPoints)
+            if (QXRdAttr_GetConnPoints(object, &count, buffer.data()) && count >= 2 && count <= kMaxConnPoints)
                 inner.assign(buffer.begin() + 1, buffer.begin() + count - 1);
             ObjectHandle b1 = 0, b2 = 0;
             uint16_t kind = 0, k2 = 0, sub = 0;
-            void* r = nullptr;
+            SEHead* r = nullptr;
             EE_GetObjectKind(object, &kind, &sub, &r);
             if (kind == kNetArc && QXRdAttr_GetConnEnds(object, 0, &b1, &b2)) {
                 EE_GetObjectKind(b2, &k2, &sub, &r);
@@ -577,20 +621,46 @@ void Writer::shape(ObjectHandle object, int ind) {
     }
 }
 
-bool writeRawPicture(const std::string& path, const QXPictureData& data) {
+// The raw picture format: 512 zero bytes, the data length plus 2 as a
+// 16-bit big-endian number, the data. Data too long for that number are not
+// written rather than written with a wrong length.
+bool writeRawPicture(const std::string& path, std::span<const uint8_t> data) {
+    if (data.size() > 0xFFFFu - 2) return false;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
         XmlShowMessage("Unable to open file for pict...");
         return false;
     }
     std::vector<unsigned char> head(514, 0);
-    uint32_t length = data.length + 2;
+    const size_t length = data.size() + 2;
     head[512] = static_cast<unsigned char>((length >> 8) & 0xFF);
     head[513] = static_cast<unsigned char>(length & 0xFF);
     bool ok = std::fwrite(head.data(), 1, head.size(), f) == head.size();
-    if (data.length && data.data) ok = std::fwrite(data.data, 1, data.length, f) == data.length && ok;
+    if (!data.empty()) ok = std::fwrite(data.data(), 1, data.size(), f) == data.size() && ok;
     ok = std::fclose(f) == 0 && ok;
     return ok;
+}
+
+// Writes the picture object's data into the file: raw data as they are, an
+// image as PNG.
+void writePictureFile(ObjectHandle object, const std::string& file) {
+    MemHandle handle = QXRdAttr_GetShapeData(object);
+    PictureRecord* record = nullptr;
+    if (!handle || Mem_LockAs(handle, &record) != kStatusOk || !record) return;
+    const PictureRecord picture = *record;
+    Mem_Unlock(handle);
+    if (picture.flags & kPictureRaw) {
+        std::vector<uint8_t> bytes;
+        void* data = nullptr;
+        if (picture.length && picture.data && Mem_Lock(picture.data, &data) == kStatusOk && data) {
+            size_t n = std::min<size_t>(picture.length, Mem_Size(picture.data));
+            bytes.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + n);
+            Mem_Unlock(picture.data);
+        }
+        writeRawPicture(file, bytes);
+    } else if (picture.image) {
+        Image_WritePNGFile(picture.image, file.c_str());
+    }
 }
 
 void Writer::picture(ObjectHandle object, int ind, Fixed width, Fixed height) {
@@ -606,13 +676,7 @@ void Writer::picture(ObjectHandle object, int ind, Fixed width, Fixed height) {
             return;
         }
     }
-    QXPictureData data;
-    if (!QXRdAttr_GetShapeData(object, &data)) return;
-    std::string file = dir + "/" + name;
-    if (data.flags & 1)
-        writeRawPicture(file, data);
-    else if (data.image)
-        Image_WritePNGFile(data.image, file.c_str());
+    writePictureFile(object, dir + "/" + name);
 }
 
 void Writer::textBlock(ObjectHandle object, int ind) {
@@ -674,22 +738,27 @@ int INT_RemoveTree(const std::string& path, int (*callback)(const char* path, bo
     return callback(path.c_str(), S_ISDIR(st.st_mode));
 }
 
+bool XmlSelectFile(const char* prompt, const char* button, std::string* path) {
+    char* chosen = nullptr;
+    if (!QXFile_SelectFile(prompt, button, "", 0, &chosen) || !chosen) return false;
+    *path = chosen;
+    QXMem_Free(chosen);
+    return true;
+}
+
 int INT_SaveXML() {
     uint16_t count = 0;
     ObjectHandle* pages = nullptr;
-    if (!EE_CollectExportPages(&count, &pages)) return -1;
+    if (!EE_GetPagesOfCommand(&count, &pages)) return -1;
     std::vector<ObjectHandle> list(pages, pages ? pages + count : pages);
     if (pages) QXMem_Free(pages);
     QXUI_SetStatusBarMessage("Saving file...");
     std::string path;
     for (;;) {
-        char* chosen = nullptr;
-        if (!QXFile_SelectFile("Save XML As : ", "Save", "", 0, &chosen) || !chosen) {
+        if (!XmlSelectFile("Save XML As : ", "Save", &path)) {
             QXUI_UpdateStatusBar();
             return -1;
         }
-        path = chosen;
-        QXMem_Free(chosen);
         struct stat st {};
         if (stat(path.c_str(), &st) != 0) break;
         if (Dialog_Alert(9999, "File Exists, Do You Want to Overwrite?", 2) == 0) break;

@@ -26,6 +26,9 @@ std::string XmlComposeDocument(const std::string& path, std::span<const ObjectHa
 // callback stops the walk and is returned.
 int INT_RemoveTree(const std::string& path, int (*callback)(const char* path, bool isDirectory));
 
+// Runs the file selection with the prompt and button; false when cancelled.
+bool XmlSelectFile(const char* prompt, const char* button, std::string* path);
+
 // The picture directory of the last save or load.
 const std::string& XmlPictureDirectory();
 void XmlSetPictureBase(const std::string& directory);

@@ -30,8 +30,9 @@ uint32_t NoConversion(ObjectHandle, UserDataTag, ObjectHandle, uint32_t)
 }
 
 // Both sets in installation order (hook 83 comes first, through the
-// user-data module; hook 25 through the kernel timer).
-constexpr std::array kHookRows = {
+// user-data module; hook 25 through the kernel timer). Handlers of modules
+// above this one are filled in at start-up.
+std::array kHookRows = {
     HookRow{50, nullptr, InSimulator::Simulator},
     HookRow{8, nullptr, InSimulator::Clear},
     HookRow{9, nullptr, InSimulator::Clear},
@@ -113,6 +114,17 @@ void GE_InstallEditorHooks()
             Install(row.hook, row.editor);
     }
     Hook_Set(kHookPageWindowEvent, nullptr);
+}
+
+int GE_SetEditorHookHandler(HookId hook, HookHandler handler)
+{
+    for (HookRow& row : kHookRows) {
+        if (row.hook == hook) {
+            row.editor = handler;
+            return 1;
+        }
+    }
+    return 0;
 }
 
 void GE_SetModeHooks(uint16_t mode)

@@ -10,3 +10,10 @@ void GE_SetModeHooks(uint16_t mode);
 
 // Installs the editor set.
 void GE_InstallEditorHooks();
+
+#include "xkv/kv/Hook.h"
+
+// Gives a slot of the editor set its handler: modules above this one (the
+// diagram life cycle) hand theirs in at start-up. 1 when the slot is one of
+// the set.
+int GE_SetEditorHookHandler(HookId hook, HookHandler handler);

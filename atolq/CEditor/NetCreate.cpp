@@ -96,14 +96,14 @@ std::vector<uint32_t> Selection()
 
 void NewPlace(uint32_t object)
 {
-    GE_ApplyDefaultAttributes(kPlace.key, 0, object);
+    GE_ApplyDefaultAttributes(kPlace.key, object);
     EE_CreateNetPlace(object);
     GE_BeginTextEdit();
 }
 
 void NewTransition(uint32_t object)
 {
-    GE_ApplyDefaultAttributes(kTransition.key, 0, object);
+    GE_ApplyDefaultAttributes(kTransition.key, object);
     EE_CreateNetTrans(object);
     GE_BeginTextEdit();
 }
@@ -113,7 +113,7 @@ void NewArc(int32_t command, uint32_t object)
     if (command != kCommandConnector)
         return;
     Hook_Set(kHookKeyFilter, EE_KeyFilter);
-    GE_ApplyDefaultAttributes(kArc.key, 0, object);
+    GE_ApplyDefaultAttributes(kArc.key, object);
     EE_CreateNetArc(object);
 }
 
@@ -121,7 +121,7 @@ void NewDeclNode(int16_t kind, uint32_t object)
 {
     static constexpr uint16_t kSubKind[] = {1, 3, 2};  // global, temporary, local
     const auto index = static_cast<size_t>(kind - kGECreateGlobalDecl);
-    GE_ApplyDefaultAttributes(kDeclKinds[index].key, 0, object);
+    GE_ApplyDefaultAttributes(kDeclKinds[index].key, object);
     const uint32_t page = kind == kGECreateLocalDecl ? QXStr_GetCurPage() : 0;
     EE_CreateDeclNode(object, page, kSubKind[index]);
 }
@@ -193,7 +193,7 @@ void EE_ApplyCommandDefaults(int32_t command, uint32_t object)
     for (const Row& row : kRows) {
         if (row.command != command)
             continue;
-        GE_ApplyDefaultAttributes(row.key, 0, object);
+        GE_ApplyDefaultAttributes(row.key, object);
         if (row.keyFilter)
             Hook_Set(kHookKeyFilter, EE_KeyFilter);
         if (command >= 402 && command <= 407 && GE_GetTextEditObject() == 0)

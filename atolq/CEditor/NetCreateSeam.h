@@ -17,7 +17,7 @@ uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t
 // Dialog 30165: 0 global, 1 temporary, 2 local; 0 on Cancel.
 int EE_AskDeclKind(int* answer);
 // The attributes of a default key applied to an object.
-void GE_ApplyDefaultAttributes(int32_t key, int flag, uint32_t object);
+void GE_ApplyDefaultAttributes(int32_t key, uint32_t object);
 // Starts editing the current object's text.
 void GE_BeginTextEdit();
 // The hierarchy page, 0 when there is none.

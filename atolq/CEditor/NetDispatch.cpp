@@ -166,13 +166,18 @@ bool RegionGroup()
     return SelectionIsGroup() && FirstIs(kQXKindRegion);
 }
 
+GENewDiagramHandler newDiagramHandler = nullptr;
+
 // Kernel command, then the state the File menu keeps in step.
 int FileCommonTail(int16_t command)
 {
+    const ObjectHandle previousPage = QXStr_GetCurPage();
     GE_DoCommand(command);
     GE_SetStateFlags(kGEMenusStale);
     GE_RequestMenuUpdate();
     GE_SetCurrentDiagram(QXStr_HasDiagram() != 0 ? QXStr_GetPageListHandle() : 0);
+    if (command == 201 && newDiagramHandler != nullptr)
+        newDiagramHandler(previousPage);
     return kDone;
 }
 
@@ -324,6 +329,11 @@ std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command)
     const std::span<const Pending> rows = PendingOf(menu);
     const auto row = std::find_if(rows.begin(), rows.end(), [&](const Pending& p) { return p.command == command; });
     return row != rows.end() ? std::string_view(row->label) : std::string_view();
+}
+
+void GE_SetNewDiagramHandler(GENewDiagramHandler handler)
+{
+    newDiagramHandler = handler;
 }
 
 int GE_DispatchPick(uint16_t menu, int16_t command, bool withTolq)

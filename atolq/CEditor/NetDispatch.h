@@ -24,3 +24,8 @@ uint32_t GE_GetSimulatorSelector();
 // The label of a net command whose operation is not built yet; empty when the
 // command is not one of them in that menu.
 std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command);
+
+// The net side of "New": called with the page current before the command;
+// the diagram life cycle hands its handler in at start-up.
+using GENewDiagramHandler = void (*)(uint32_t previousPage);
+void GE_SetNewDiagramHandler(GENewDiagramHandler handler);

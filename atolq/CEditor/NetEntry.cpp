@@ -4,6 +4,7 @@
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/NetOptions.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/ConvertToSim/CTSModule.h"
 #include "xkv/kv/Hook.h"
 
 namespace {
@@ -24,6 +25,7 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
     switch (kind) {
     case 3:
         Hook_Set(kHookArgv, ParseArgumentsHook);
+        CTSInstallNetServices();
         break;
     case 0:
         Hook_Set(kHookCommandPages, EE_HookPages);

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXUI.h"
 #include "xkv/types/Types.h"
 
 struct SEHead;
@@ -17,21 +19,14 @@ struct SEHead;
 // region; 0 any) in a nested interaction, asking hook 65 about every
 // candidate; the object, or 0 when the pick was cancelled.
 ObjectHandle QXUI_PickObject(int32_t kinds, uint32_t flag);
-// A page's name (at most 255 characters), number, size and border flag.
-uint32_t QXRdAttr_GetPageAttr(ObjectHandle page, char* name, uint32_t* number, Fixed* width, Fixed* height,
-                              uint32_t* border);
-uint32_t QXWtAttr_SetPageAttr(ObjectHandle page, const char* name, uint32_t number, Fixed width, Fixed height,
-                              uint32_t border);
-// Re-attaches both ends of a connector (each a node and the region of it the
-// end is attached to, or 0), rebuilds and redraws it.
-uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, ObjectHandle region1, ObjectHandle node2,
-                              ObjectHandle region2);
 
 // ---- net editor: graphic helpers and text edits ----
+// (EE_UpdateNetFromObject, the busy state, EE_SetModeAttributes and
+// EE_UpdatePageNameRegion are defined in NetServices.cpp.)
 
 // Applies the graphic defaults of a default key to an object; for a region
 // also its region tag (user data 0xF90C).
-int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object);
+void GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object);
 // Text editing of the current object begins / ends (the end stores a changed
 // text into the net).
 void GE_BeginTextEdit();

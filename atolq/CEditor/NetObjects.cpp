@@ -454,9 +454,9 @@ GE_HOOK_HANDLER(EE_PageChangedHook)
     const auto page = static_cast<ObjectHandle>(a);
     Hook_Unregister(kHookPageChanged);
     char name[kPageNameSize] = {};
-    uint32_t number = 0;
-    Fixed width = 0;
-    Fixed height = 0;
+    uint16_t number = 0;
+    int16_t width = 0;
+    int16_t height = 0;
     uint32_t border = 0;
     SEHead* record = RecordOf(page);
     if (record != nullptr && record->kind == kSEPage &&
@@ -464,7 +464,7 @@ GE_HOOK_HANDLER(EE_PageChangedHook)
         char* copy = CopyPageName(name);
         QXWtAttr_SetPageAttr(page, copy, number, width, height, border);
         SESetName(record, copy);
-        SESetPageNumber(record, static_cast<uint16_t>(number));
+        SESetPageNumber(record, number);
         EE_UpdateSuperNodeTags(page);
         EE_UpdatePageNameRegion(page);
     }

@@ -170,6 +170,9 @@ bool itemMatches(SEDeclItem* item, const char* name)
 int findStep(SEDeclEntry* e, void* argument)
 {
     auto* s = static_cast<FindState*>(argument);
+    // The entry being replaced gives up its names to its successor.
+    if (e == DEReplacedEntry())
+        return 0;
     if (&e->head != s->excluded && SafeStrcmp(e->name, s->name) == 0) {
         s->found = &e->head;
         return 1;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/DEclarations/DEInternal.h"
 #include "atolq/DEclarations/DEServices.h"
@@ -298,7 +299,161 @@ bool makeUnique(DEDialogContext* c, SEDeclEntry* e)
     return true;
 }
 
+// ---- replacing an entry ----
+
+bool sameTexts(const LMList* a, const LMList* b) { return texts(a) == texts(b); }
+
+bool sameText(const char* a, const char* b) { return str(a) == str(b); }
+
+void addNameFn(const char* name, void* argument) { static_cast<std::set<std::string>*>(argument)->insert(name); }
+
+// Every name an entry declares: its own, its items' (declare items by their
+// qualified names), and the values of enumerate and index colour sets.
+std::set<std::string> declaredNames(SEDeclEntry* e)
+{
+    std::set<std::string> names{str(e->name)};
+    eachItem(e, {kDEItemAlias, kDEItemVar, kDEItemMsvar}, [&](SEDeclItem* i) { names.insert(str(i->name)); });
+    eachItem(e, {kDEItemDeclare}, [&](SEDeclItem* i) { DEQualifiedNames(i, addNameFn, &names); });
+    if (DECSKind(e) == kCSEnumerate || DECSKind(e) == kCSIndex)
+        eachItem(e, {kDEItemValue}, [&](SEDeclItem* i) { names.insert(str(i->name)); });
+    return names;
+}
+
+SEDeclItem* itemNamed(LMList* list, const char* name)
+{
+    SEDeclItem* found = nullptr;
+    eachRec(list, [&](SEHead* h) {
+        auto* i = reinterpret_cast<SEDeclItem*>(h);
+        if (found == nullptr && SafeStrcmp(i->name, name) == 0)
+            found = i;
+    });
+    return found;
+}
+
+// Rebuilds each item list of the new entry: an item the old entry has under
+// the same name in the same list is the old record (with its marks and
+// references); any other item becomes the old entry's. Old items that are not
+// taken over stay in the old entry's lists.
+void takeOverItems(SEDeclEntry* neu, SEDeclEntry* old)
+{
+    for (uint16_t sub : {kDEItemVar, kDEItemMsvar, kDEItemAlias, kDEItemDeclare, kDEItemValue}) {
+        std::vector<SEDeclItem*> order;
+        eachRec(DEItemList(neu, sub), [&](SEHead* h) { order.push_back(reinterpret_cast<SEDeclItem*>(h)); });
+        LMList* rebuilt = LMCreate(kLMRecordList);
+        for (auto it = order.rbegin(); it != order.rend(); ++it) {
+            SEDeclItem* mine = *it;
+            if (SEDeclItem* theirs = itemNamed(DEItemList(old, sub), mine->name)) {
+                LMMoveRec(DEItemList(old, sub), rebuilt, theirs, nullptr, 0, nullptr);
+            } else {
+                LMMoveRec(DEItemList(neu, sub), rebuilt, mine, nullptr, 0, nullptr);
+                mine->head.owner = &old->head;
+            }
+        }
+        se::releaseRecordList(DEItemList(neu, sub));
+        DEItemList(neu, sub) = rebuilt;
+    }
+}
+
+// Nothing may keep pointing at an item that goes away.
+void forgetItem(SEDeclItem* item)
+{
+    eachValue(DEItemDependents(item), [&](void* d) {
+        if (SEDeclEntry* dependent = asEntry(static_cast<SEHead*>(d)))
+            removeValue(DEParents(dependent), &item->head);
+    });
+    DENameIndexForget(&item->head);
+}
+
+void mergeIdList(LMList*& into, LMList*& from, SEHead* self)
+{
+    eachValue(from, [&](void* v) {
+        if (v != self)
+            addUnique(into, v);
+    });
+}
+
+// The new contents move into the old record, which keeps its place in the
+// node's list, its id, owner and region, so that references to it stay valid.
+void moveContents(SEDeclEntry* neu, SEDeclEntry* old)
+{
+    for (uint16_t sub : {kDEItemVar, kDEItemMsvar, kDEItemAlias, kDEItemDeclare, kDEItemValue})
+        eachRec(DEItemList(old, sub), [&](SEHead* h) { forgetItem(reinterpret_cast<SEDeclItem*>(h)); });
+    for (int i = 0; i < 2; ++i)
+        mergeIdList(neu->idLists[i], old->idLists[i], &old->head);
+    if (sameText(neu->name, old->name))
+        std::swap(neu->name, old->name);
+    SEDeclEntry kept = *old;
+    SEDeclEntry moved = *neu;
+    se::releaseDeclEntry(old);
+    SEDeclEntry* target = old;
+    std::memcpy(reinterpret_cast<char*>(target) + sizeof(SEHead), reinterpret_cast<char*>(&moved) + sizeof(SEHead),
+                sizeof(SEDeclEntry) - sizeof(SEHead));
+    target->head.subKind = moved.head.subKind;
+    target->kvObject = kept.kvObject;
+    std::memset(reinterpret_cast<char*>(neu) + sizeof(SEHead), 0, sizeof(SEDeclEntry) - sizeof(SEHead));
+    DENameIndexForget(&neu->head);
+    se::freeRecord(&neu->head);
+}
+
+int replaceEntry(SEDeclEntry* old, SEDeclEntry* neu)
+{
+    SEDeclNode* node = DEOwnerNode(old);
+    if (node == nullptr) {
+        DEFreeEntry(neu);
+        return 0;
+    }
+    const bool wasChecked = (old->flags & kDEChecked) != 0;
+    std::set<std::string> before = declaredNames(old);
+    takeOverItems(neu, old);
+    // What the old entry declared and the new one does not goes to the
+    // deleted-names list, and whatever used it is checked again.
+    if (wasChecked) {
+        std::set<std::string> after = declaredNames(neu);
+        for (const std::string& name : before)
+            if (after.count(name) == 0)
+                DEAddDeletedName(name.c_str());
+    }
+    DEKeepCheck(neu, old);
+    // A changed text that is no longer checked takes the checks of what
+    // depended on the old one with it.
+    if (wasChecked && (neu->flags & kDEChecked) == 0) {
+        mergeIdList(DEDependents(neu), DEDependents(old), &old->head);
+        DEUncheck(&neu->head);
+    }
+    for (uint16_t sub : {kDEItemVar, kDEItemMsvar, kDEItemAlias, kDEItemDeclare, kDEItemValue})
+        eachRec(DEItemList(old, sub), [&](SEHead* h) { DEUncheck(h); });
+    moveContents(neu, old);
+    uint32_t previous = QXStr_GetCurObject();
+    DEWriteEntryText(old, DERegion(old));
+    QXStr_SetCurObject(DERegion(old));
+    QXUI_DoCommand(kDECmdFitToText);
+    QXStr_SetCurObject(previous);
+    DEMarkEntry(&old->head, kDEChanged);
+    DEShowStatus(old);
+    return DEStackEntryRegions(old, 0, node->kvObject);
+}
+
 } // namespace
+
+void DEKeepCheck(SEDeclEntry* neu, SEDeclEntry* old)
+{
+    if ((neu->flags & kDEChecked) == 0)
+        return;
+    bool valuesEqual = LMCount(DEItemList(old, kDEItemValue)) == 0 && LMCount(DEItemList(neu, kDEItemValue)) == 0;
+    if (!valuesEqual && DEItemList(old, kDEItemValue) != nullptr && LMCount(DEItemList(old, kDEItemValue)) == 0) {
+        valuesEqual = true;
+        eachItem(neu, {kDEItemValue}, [&](SEDeclItem* i) { valuesEqual = valuesEqual && (i->flags & kDEChecked) != 0; });
+    }
+    bool same = valuesEqual && sameText(neu->name, old->name) && DECSKind(neu) == DECSKind(old) &&
+                DETimed(neu) == DETimed(old) && sameTexts(DELabels(neu), DELabels(old)) &&
+                sameTexts(DEColorSets(neu), DEColorSets(old));
+    for (int i = 0; i < 4; ++i)
+        same = same && sameText(neu->texts[i], old->texts[i]);
+    if (same)
+        eachItem(old, {kDEItemAlias, kDEItemVar, kDEItemMsvar, kDEItemDeclare}, [](SEDeclItem* i) { DEUncheck(&i->head); });
+    else
+        DEUncheck(&neu->head);
+}
 
 int DEPlaceEntry(SEDeclEntry* entry, uint32_t* nodeObject)
 {
@@ -318,15 +473,24 @@ int DEPlaceEntry(SEDeclEntry* entry, uint32_t* nodeObject)
         DEFreeEntry(entry);
         return 0;
     }
-    DEPlacement placement{*nodeObject, nullptr, entry};
-    if (DEPlaceRegion(&placement) == 0 || DERegion(entry) == 0)
+    // The first entry converted while an entry is being replaced takes its
+    // place; any further ones are new entries after it.
+    SEDeclEntry* replaced = DEReplacedEntry();
+    DESetReplacedEntry(nullptr);
+    DEPlacement placement{*nodeObject, replaced, entry};
+    if (DEPlaceRegion(&placement) == 0)
         return 0;
-    *nodeObject = DERegion(entry);
+    SEDeclEntry* placed = replaced != nullptr ? replaced : entry;
+    if (DERegion(placed) == 0)
+        return 0;
+    *nodeObject = DERegion(placed);
     return 1;
 }
 
 int DEPlaceRegion(DEPlacement* p)
 {
+    if (p->replaced != nullptr)
+        return replaceEntry(p->replaced, p->entry);
     SEDeclEntry* entry = p->entry;
     SEHead* afterRecord = nullptr;
     GE_GetSERecord(p->after, &afterRecord);

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "atolq/AEditor/SERecords.h"
 #include "atolq/CEditor/DeclarationSeams.h"
 #include "atolq/Utils/LMList.h"
 #include "atolq/Utils/SafeString.h"
+#include "xkv/dialog/Dialog.h"
 
 // Sub-kinds of declaration entries; 32 and 33 exist only while cutting.
 enum DeclEntryKind : uint16_t {
@@ -185,6 +187,9 @@ void DEAddDeletedName(const char* name);
 
 int DECheckEntry(DEDialogContext* context);
 void DEUncheck(SEHead* record);
+// Run when a re-converted or edited entry replaces the old one: a checked new
+// entry keeps its mark only when nothing that was compiled changed.
+void DEKeepCheck(SEDeclEntry* newEntry, SEDeclEntry* oldEntry);
 int DEPredeclaredLegal(SEDeclEntry* entry, const char* word);
 
 // ---- texts of regions ----
@@ -212,6 +217,54 @@ LMList* DENameIndexLookup(const char* name);
 void DENameIndexFile(const char* name, SEHead* record);
 void DENameIndexForget(SEHead* owner);
 void DENameIndexClear();
+
+// ---- dialogs ----
+// A row of the entry-kind table: the kind's dialog and its callback, the
+// writer of its region text, its keyword and its letter in the browser.
+struct DEKindRow {
+    int16_t dialog;
+    DialogCallback callback;
+    void (*writer)(SEDeclEntry* entry, uint32_t region);
+    const char* keyword;
+    const char* letter;
+};
+// The row of a kind (row 0, empty, for an unknown kind).
+const DEKindRow& DEKindOf(uint16_t kind);
+int16_t DEValueDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
+int16_t DEFunDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
+int16_t DETextDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
+// Reads the item's text as the work entry's name and applies the name rules.
+int DEReadName(DEDialogContext* context, int16_t item);
+// A new entry through its kind's dialog after the selected node or entry.
+SEDeclEntry* DENewDeclaration(int ask, int browser);
+// The entry's dialog on the object's entry (mode 2 from the browser; mode 3
+// gives 1 when the dialog closed with OK).
+int DEEditEntry(uint32_t object, int mode);
+void DEUncheckTimedColorSets();
+// Whether timed colour sets lost their checks since the last call.
+int DETakeTimedUnchecked();
+int DEDropStaleCheck(SEDeclEntry* entry, LMList* records);
+void DEBeginRegionEdit(uint32_t region);
+int DEEndRegionEdit(uint32_t region, SEDeclEntry* entry);
+
+// ---- the declaration browser ----
+// Opens the browser dialog, optionally on the entry being edited.
+int DEBrowserOpen(SEHead* record, intptr_t argument, intptr_t second);
+// The browser panel of an entry dialog, filled on opening and given its hits.
+void DEBrowserPanelOpen(DEDialogContext* context);
+void DEBrowserPanelHit(int16_t item);
+void DEBrowserFillList(int firstTime, int editing);
+void DEBrowserFilter(int16_t item);
+void DEBrowserAddEntry(SEHead* record);
+void DEBrowserShowText(uint32_t object, int selectOnly);
+// The entry (or, with *isItem set, the alias item) of the selected row.
+SEHead* DEBrowserSelected(SEDeclEntry** entry, int* isItem);
+// A list row: kind letter, check marker and name.
+std::string DEBrowserRowText(SEHead* record);
+// Where a row goes among sorted rows: before the first whose name is not
+// smaller, names compared in upper case.
+size_t DEBrowserRowPosition(const std::vector<std::string>& rows, const std::string& row);
+void DELocateEntry(uint32_t object);
 
 // ---- colour-set constraints, done by the evaluator ----
 int DEConstraintStep(SEDeclEntry* entry);

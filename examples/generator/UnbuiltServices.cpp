@@ -19,10 +19,7 @@ void PGAddPage(ObjectHandle) {}
 // The page-title defaults are not built: the kernel's page attributes stay.
 void EE_ApplyPageTitle(ObjectHandle) {}
 // The graphic defaults are not built: regions keep the kernel's attributes.
-int GE_ApplyDefaultAttributes(int32_t, ObjectHandle)
-{
-    return 1;
-}
+void GE_ApplyDefaultAttributes(int32_t, ObjectHandle) {}
 // There is no evaluator session to prepare.
 int SMLSessionInit()
 {

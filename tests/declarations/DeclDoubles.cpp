@@ -9,6 +9,7 @@
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/DEclarations/DEAsk.h"
 #include "atolq/DEclarations/DEServices.h"
 #include "atolq/DEclarations/DEclarations.h"
 #include "xkv/core/Core.h"
@@ -233,3 +234,8 @@ int GE_AttachAsRegion(uint32_t parent, uint32_t region, int32_t kind)
     return QXWtAttr_SetRegionKind(region, static_cast<uint32_t>(kind)) != 0 ? 1 : 0;
 }
 void GE_ApplyDefaultAttributes(int32_t, uint32_t) {}
+int GE_AskWithButton(int16_t id, const char* button)
+{
+    world().asked.emplace_back(id, button != nullptr ? button : "");
+    return world().answer;
+}

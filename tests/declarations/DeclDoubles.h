@@ -29,6 +29,9 @@ struct DeclWorld {
     std::vector<std::string> compiled;
     std::map<std::string, std::vector<std::string>> introduces;
     int itemListRequests = 0;
+    // Questions with a named button: what was asked, and the answer given.
+    std::vector<std::pair<int, std::string>> asked;
+    int answer = 1;
 };
 
 DeclWorld& world();

@@ -35,8 +35,8 @@ std::string ItemText(const DialogRecord& r, int item)
 
 TEST(DialogTables, HoldsAllDialogsWithUniqueNumbersAndACountWord)
 {
-    EXPECT_EQ(gDialogRecordCount, 112);
-    ASSERT_EQ(DialogTable_Records().size(), 112u);
+    EXPECT_EQ(gDialogRecordCount, 119);
+    ASSERT_EQ(DialogTable_Records().size(), 119u);
     std::set<int> numbers;
     for (const DialogRecord& r : DialogTable_Records()) {
         numbers.insert(r.number);
@@ -45,9 +45,9 @@ TEST(DialogTables, HoldsAllDialogsWithUniqueNumbersAndACountWord)
         EXPECT_GE(r.firstItem, 0);
         EXPECT_LE(r.firstItem + r.itemCount, static_cast<int>(DialogTable_ItemRows().size()));
     }
-    EXPECT_EQ(numbers.size(), 112u);
+    EXPECT_EQ(numbers.size(), 119u);
     EXPECT_EQ(DialogTable_Records().front().number, 283);
-    EXPECT_EQ(DialogTable_Records().back().number, 31605);
+    EXPECT_EQ(DialogTable_Records().back().number, 31135);
 }
 
 TEST(DialogTables, DialogsOtherPartsRelyOn)
@@ -65,6 +65,8 @@ TEST(DialogTables, DialogsOtherPartsRelyOn)
         {30000, 510, 237, 3, {{1, "OK"}, {2, "<4>"}}},
         {30001, 531, 240, 4, {{1, "OK"}, {2, "Cancel"}, {3, "<4>"}}},
         {30155, 333, 138, 4, {{4, "Save Options as\nSystem Defaults"}}},
+        {31110, 710, 470, 19, {{1, "Close"}, {4, "Clear"}, {6, "<4>"}, {7, "Color Sets"}, {17, "Compile"}}},
+        {31120, 710, 470, 26, {{1, "OK"}, {4, "Check"}, {25, "pageref"}, {26, "instref"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.number);

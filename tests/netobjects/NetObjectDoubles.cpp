@@ -83,21 +83,6 @@ ObjectHandle QXUI_PickObject(int32_t kinds, uint32_t)
     return 0;
 }
 
-uint32_t QXRdAttr_GetPageAttr(ObjectHandle page, char* name, uint32_t* number, Fixed* width, Fixed* height,
-                              uint32_t* border)
-{
-    auto& log = objectLog();
-    if (name != nullptr) {
-        std::strncpy(name, log.pageNames[page].c_str(), 255);
-        name[255] = '\0';
-    }
-    if (number != nullptr) *number = log.pageNumbers[page];
-    if (width != nullptr) *width = 0;
-    if (height != nullptr) *height = 0;
-    if (border != nullptr) *border = 0;
-    return 1;
-}
-
 uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, ObjectHandle region1, ObjectHandle node2,
                               ObjectHandle region2)
 {
@@ -108,15 +93,7 @@ uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, Object
                : 0;
 }
 
-uint32_t QXWtAttr_SetPageAttr(ObjectHandle page, const char* name, uint32_t number, Fixed, Fixed, uint32_t)
-{
-    auto& log = objectLog();
-    log.pageNames[page] = name != nullptr ? name : "";
-    log.pageNumbers[page] = number;
-    return 1;
-}
-
-int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
+void GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
 {
     objectLog().appliedDefaults.emplace_back(key, object);
     // Regions take the region tag of their record (words 24 to 26).
@@ -125,7 +102,6 @@ int GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
         GE_SetChartTag(object, static_cast<uint8_t>(words[24]), static_cast<uint8_t>(words[25]),
                        static_cast<uint16_t>(words[26]));
     }
-    return 1;
 }
 
 void GE_BeginTextEdit() { ++objectLog().textEditsBegun; }

@@ -21,8 +21,6 @@ struct NetObjectLog {
     // Declaration texts merged: (source region, target node).
     std::vector<std::pair<uint32_t, uint32_t>> mergedTexts;
     // Page attributes kept by the page-attribute doubles.
-    std::map<uint32_t, std::string> pageNames;
-    std::map<uint32_t, uint32_t> pageNumbers;
     // Hierarchy-page calls: "add", "drop", "changed", "update", "node", "droparc" with the object.
     std::vector<std::pair<std::string, uint32_t>> hierarchyCalls;
     // Page-name region updates and mode-attribute stores, by object.

@@ -528,15 +528,19 @@ TEST_F(NetObjectsTest, DeletingANetPage)
 
 TEST_F(NetObjectsTest, RenamedPagesKeepTheirRecordsInStep)
 {
-    objectLog().pageNames[page_] = "";
-    objectLog().pageNumbers[page_] = 7;
+    ASSERT_EQ(QXWtAttr_SetPageAttr(page_, "", 7, 0, 0, 0), 1u);
     EXPECT_EQ(EE_PageChangedHook(page_, 0, 0, 0, 0, 0), 1u);
     EXPECT_EQ(Name(&net_->head), "Unnamed");
-    EXPECT_EQ(objectLog().pageNames[page_], "Unnamed");
+    char name[256] = {};
+    uint16_t number = 0;
+    int16_t width = 0, height = 0;
+    uint32_t border = 0;
+    ASSERT_EQ(QXRdAttr_GetPageAttr(page_, name, &number, &width, &height, &border), 1u);
+    EXPECT_STREQ(name, "Unnamed");
     EXPECT_EQ(SEGetPageNumber(net_), 7);
     EXPECT_EQ(objectLog().hierarchyCalls.back(), std::make_pair(std::string("changed"), page_));
     EXPECT_EQ(Hook_GetApplicationHandler(27), &EE_PageChangedHook);
-    objectLog().pageNames[page_] = "Top";
+    ASSERT_EQ(QXWtAttr_SetPageAttr(page_, "Top", 7, 0, 0, 0), 1u);
     EE_PageChangedHook(page_, 0, 0, 0, 0, 0);
     EXPECT_EQ(Name(&net_->head), "Top");
 }

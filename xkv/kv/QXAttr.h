@@ -84,6 +84,10 @@ uint32_t QXWtAttr_SetEndAttr(ObjectHandle connector, uint32_t ignored, uint32_t 
 uint32_t QXWtAttr_SetConnAttr(ObjectHandle connector, int16_t arrowWidth, int16_t arrowHeight, int32_t shape,
                               int16_t textWidth, int16_t textHeight);
 uint32_t QXWtAttr_SetConnPoints(ObjectHandle connector, uint32_t count, const FixPoint* points);
+// Attaches both ends anew, each to the node or, when given, to its region;
+// rebuilds and redraws the connector.
+uint32_t QXWtAttr_SetConnEnds(ObjectHandle connector, ObjectHandle node1, ObjectHandle region1, ObjectHandle node2,
+                              ObjectHandle region2);
 uint32_t QXWtAttr_SetPolyPoints(ObjectHandle object, uint32_t count, const FixPoint* points);
 uint32_t QXWtAttr_SetLinePoints(ObjectHandle object, uint32_t count, const FixPoint* points);
 uint32_t QXWtAttr_SetWedgeAngles(ObjectHandle object, int32_t start, int32_t extent);

@@ -1,0 +1,157 @@
+// Diagram life-cycle hooks of the editor: the abstract net and its data base
+// file follow the kernel's new, save, load and close of a diagram.
+#include "atolq/CEditor/DiagramLife.h"
+
+#include <utility>
+
+#include "atolq/AEditor/SENet.h"
+#include "atolq/CEditor/CheckDriver.h"
+#include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/KernelCalls.h"
+#include "atolq/CEditor/LifeSeams.h"
+#include "atolq/CEditor/MessageBox.h"
+#include "atolq/CEditor/NetDataBase.h"
+#include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetDispatch.h"
+#include "atolq/CEditor/NetRecords.h"
+#include "atolq/PageStructure/HierarchyPage.h"
+#include "xkv/kv/Hook.h"
+#include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXUI.h"
+
+namespace {
+
+constexpr int16_t kMsgNotInterchangeable = 11355;
+constexpr int16_t kMsgNoDataBase = 11294;
+constexpr uint32_t kTagHierarchyObject = 0xF900;
+
+// The busy state begun before the diagram is written or read.
+int busyCursor = 0;
+HookHandler savedPageHook = nullptr;
+
+uintptr_t Finish(uintptr_t result)
+{
+    EE_EndBusy(busyCursor);
+    // A failed load leaves no half-read net behind.
+    if (result == 0) {
+        SEStop();
+        GE_SetCurrentDiagram(0);
+    }
+    GE_ForgetModelMap();
+    return result;
+}
+
+// Reads the data base file and relinks its records to the loaded objects.
+bool RestoreNet(MemHandle map)
+{
+    QXUI_SetStatusBarMessage("Loading Data Base File...");
+    if (GE_LoadDataBase(map) == 0)
+        return false;
+    QXUI_SetStatusBarMessage("Restoring Data Base File...");
+    return SERelinkDB(GE_TranslateRecordLink) != 0;
+}
+
+}  // namespace
+
+void EE_AfterNewCommand(uint32_t previousPage)
+{
+    const ObjectHandle page = QXStr_GetCurPage();
+    SEHead* record = nullptr;
+    if (previousPage != 0 &&
+        (GE_GetSERecord(page, &record) != 0 || GE_HasUserData(previousPage, kTagHierarchyObject) != 0))
+        return;
+    EE_NewDiagram(page);
+}
+
+void EE_InstallLifeCycle()
+{
+    const std::pair<HookId, HookHandler> handlers[] = {{48, EE_DiagramSaving}, {38, EE_DiagramSaved},
+                                                       {42, EE_DiagramLoading}, {32, EE_DiagramRead},
+                                                       {64, EE_DiagramClosed}, {78, EE_AfterFileRead}};
+    for (const auto& [hook, handler] : handlers)
+        GE_SetEditorHookHandler(hook, handler);
+    GE_SetNewDiagramHandler(EE_AfterNewCommand);
+}
+
+int EE_NewDiagram(uint32_t page)
+{
+    if (page != 0) {
+        SEStart();
+        EE_CreateNetPage(page, 1);
+        PGGetHierarchyPage();
+        GE_SetCurrentDiagram(QXStr_GetPageListHandle());
+        GE_SetStateFlags(kGEMenusStale);
+        QXStr_SetModified(0);
+        GE_RequestMenuUpdate();
+    }
+    return 0;
+}
+
+uintptr_t EE_DiagramSaving(uintptr_t, uintptr_t flag, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    if (flag != 0)
+        return 1;
+    busyCursor = EE_BeginBusy("Saving Diagram Defaults...");
+    QXUI_FlushDisplay();
+    QXUI_SetStatusBarMessage("Saving Diagram File...");
+    return 1;
+}
+
+uintptr_t EE_DiagramSaved(uintptr_t, uintptr_t flag, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    if (flag != 0)
+        return 1;
+    QXUI_FlushDisplay();
+    GE_SaveDataBase();
+    GE_SetStateFlags(kGEMenusStale);
+    GE_RequestMenuUpdate();
+    EE_EndBusy(busyCursor);
+    return 1;
+}
+
+uintptr_t EE_DiagramLoading(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t fileIsSub, uintptr_t, uintptr_t)
+{
+    if ((loadingSub != 0) != (fileIsSub != 0)) {
+        GE_MessageBox(kMsgNotInterchangeable);
+        return 0;
+    }
+    GE_ClearFileCodes();
+    if (loadingSub != 0) {
+        savedPageHook = Hook_GetApplicationHandler(kHookPageChanged);
+        Hook_Unregister(kHookPageChanged);
+        return 1;
+    }
+    if (GE_DataBaseExists() == 0) {
+        GE_MessageBox(kMsgNoDataBase);
+        return 0;
+    }
+    SEStart();
+    busyCursor = EE_BeginBusy("Loading Diagram File...");
+    return 1;
+}
+
+uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t map, uintptr_t, uintptr_t)
+{
+    if (loadingSub != 0) {
+        if (savedPageHook != nullptr)
+            Hook_Set(kHookPageChanged, savedPageHook);
+        savedPageHook = nullptr;
+        GE_ForgetModelMap();
+        return 1;
+    }
+    if (!RestoreNet(static_cast<MemHandle>(map)))
+        return Finish(0);
+    GE_SetCurrentDiagram(QXStr_GetPageListHandle());
+    if (GE_CompareVersions(SEGetDBVersion(), "3.01") < 0)
+        SEVisitNodeObjects();
+    PGGetHierarchyPage();
+    GE_SetStateFlags(kGEMenusStale);
+    return Finish(1);
+}
+
+uintptr_t EE_DiagramClosed(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    GE_SetCurrentDiagram(0);
+    SEStop();
+    return 1;
+}

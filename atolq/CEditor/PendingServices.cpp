@@ -1,0 +1,119 @@
+// Stand-ins for services of the net layer whose modules this program does
+// not carry yet (the editor's dialogs, the simulator, the charts' dialogs,
+// the hierarchy page's updates, the key-region texts, the graphic defaults
+// and the kernel's connector re-attachment). Each does the nothing that
+// leaves the net and the diagram as they are, and the ones a user can reach
+// say so in the status bar. Remove an entry when its module lands.
+#include "atolq/AEditor/SEServices.h"
+#include "atolq/CEditor/KernelCalls.h"
+#include "atolq/CEditor/NetObjectSeams.h"
+#include "atolq/CEditor/Seams.h"
+#include "atolq/ConvertToSim/CTSSeams.h"
+#include "atolq/PageStructure/HierarchySeams.h"
+
+// ---- graphic defaults and creation helpers: objects keep the kernel's ----
+ObjectHandle GE_CreateConnectorByKey(ObjectHandle, ObjectHandle, ObjectHandle, int32_t)
+{
+    return 0;
+}
+void EE_ApplyPageTitle(ObjectHandle) {}
+int DefGetModeAttributes(uint32_t*, uint32_t)
+{
+    return 0;
+}
+void EE_SetRegionState(ObjectHandle, int32_t, int32_t) {}
+
+// ---- selection and text editing of commands ----
+int GE_GetSelection(uint16_t* count, uint32_t** objects)
+{
+    if (count != nullptr)
+        *count = 0;
+    if (objects != nullptr)
+        *objects = nullptr;
+    return 0;
+}
+void GE_EndTextEdit() {}
+uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    return 1;
+}
+int EE_MakeSelectionAuxiliary();
+int EE_MakeSelectionAuxiliary()
+{
+    GE_ReportNotBuilt("Convert to Aux");
+    return 0;
+}
+
+// ---- key-region texts: no text ----
+void EE_PortText(ObjectHandle, char** text)
+{
+    *text = nullptr;
+}
+void EE_FusionText(ObjectHandle, char** text)
+{
+    *text = nullptr;
+}
+void EE_HierarchyText(ObjectHandle, char** text)
+{
+    *text = nullptr;
+}
+
+// ---- hierarchy page updates ----
+void PGDropPage(ObjectHandle) {}
+void PGPageChanged(ObjectHandle) {}
+void PGUpdatePage(ObjectHandle) {}
+void PGUpdateNode(ObjectHandle) {}
+void PGDropSubpageArc(ObjectHandle) {}
+
+// ---- chart dialogs: cancelled ----
+int EE_AskBarChart(void*)
+{
+    GE_ReportNotBuilt("The chart dialog");
+    return 0;
+}
+int EE_AskLineChart(void*)
+{
+    GE_ReportNotBuilt("The chart dialog");
+    return 0;
+}
+int ChartApplyBar(SEHead*, const void*)
+{
+    return 0;
+}
+int ChartApplyLine(SEHead*, const void*)
+{
+    return 0;
+}
+
+// ---- the evaluator's dialogs: declined ----
+int GE_AskYesNoCancel(int16_t, const char*)
+{
+    GE_ReportNotBuilt("This question");
+    return -1;
+}
+int GE_LoginDialog(char**, char**)
+{
+    return 0;
+}
+int GE_MLSettingsDialog()
+{
+    return 0;
+}
+int GE_MLImageDialog()
+{
+    return 0;
+}
+int EE_GetWorkingDirectory(char** directory, uint32_t* length)
+{
+    *directory = nullptr;
+    *length = 0;
+    return 0;
+}
+
+// ---- simulator ----
+int ASSameName(SEHead* a, SEHead* b)
+{
+    return a == b ? 1 : 0;
+}
+void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
+void SSetReswitchNeeded(int) {}

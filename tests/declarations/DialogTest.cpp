@@ -1,0 +1,287 @@
+// The declaration dialogs and the browser on the private X server: each is
+// opened for real, its fields are filled, its buttons are clicked with real
+// pointer input, and the net and the items are read back.
+#include "DeclFixture.h"
+
+#include <X11/IntrinsicP.h>
+#include <X11/Shell.h>
+#include <X11/StringDefs.h>
+
+#include <functional>
+
+#include "atolq/DEclarations/DEServices.h"
+#include "xclient.h"
+#include "xkv/dialog/Dialog.h"
+#include "xkv/velkor/Velkor.h"
+
+namespace {
+
+using Step = std::function<bool()>;
+
+// Runs the steps one after another from a toolkit timer while a modal
+// dialog's loop runs; each step is retried until it returns true.
+class Steps {
+public:
+    Steps(XtAppContext app, std::vector<Step> steps) : app_(app), steps_(std::move(steps))
+    {
+        timer_ = XtAppAddTimeOut(app_, 50, Tick, this);
+    }
+    ~Steps()
+    {
+        if (timer_ != 0)
+            XtRemoveTimeOut(timer_);
+    }
+    bool finished() const { return next_ == steps_.size(); }
+
+private:
+    static void Tick(XtPointer self, XtIntervalId*)
+    {
+        auto* s = static_cast<Steps*>(self);
+        s->timer_ = 0;
+        if (++s->ticks_ > 300) { // give up: close whatever is open
+            while (Dialog_Depth() > 0)
+                Dialog_Close(2);
+            return;
+        }
+        if (s->next_ < s->steps_.size() && s->steps_[s->next_]())
+            ++s->next_;
+        if (s->next_ < s->steps_.size())
+            s->timer_ = XtAppAddTimeOut(s->app_, 30, Tick, s);
+    }
+    XtAppContext app_;
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    int ticks_ = 0;
+    XtIntervalId timer_ = 0;
+};
+
+class DialogTest : public DeclTest {
+protected:
+    void SetUp() override
+    {
+        DeclTest::SetUp();
+        static Widget top = nullptr;
+        VelkorSettings& s = Velkor_Settings();
+        if (top == nullptr) {
+            top = XtVaAppCreateShell("tolq", "Tolq", applicationShellWidgetClass, X().display(), XtNwidth, 200,
+                                     XtNheight, 100, nullptr);
+            XtRealizeWidget(top);
+            s.toplevel = top;
+            s.screen = DefaultScreen(X().display());
+            s.foreground = BlackPixel(X().display(), s.screen);
+            s.background = WhitePixel(X().display(), s.screen);
+            ASSERT_EQ(Dialog_Initialize(), 0u);
+        }
+        s.toplevel = top;
+    }
+    void TearDown() override
+    {
+        while (Dialog_Depth() > 0)
+            Dialog_Close(2);
+        DeclTest::TearDown();
+    }
+
+    static bool showing(int dialog)
+    {
+        if (Dialog_TopDialogNumber() != dialog)
+            return false;
+        Widget shell = Dialog_ShellWidget();
+        XWindowAttributes a{};
+        return shell != nullptr && XtIsRealized(shell) &&
+               XGetWindowAttributes(XtDisplay(shell), XtWindow(shell), &a) != 0 && a.map_state == IsViewable;
+    }
+    // A real click in the middle of the item.
+    void click(int item)
+    {
+        Widget w = Dialog_ItemWidget(item);
+        ASSERT_NE(w, nullptr) << "item " << item;
+        Window child = 0;
+        int x = 0, y = 0;
+        XTranslateCoordinates(XtDisplay(w), XtWindow(w), DefaultRootWindow(XtDisplay(w)), w->core.width / 2,
+                              w->core.height / 2, &x, &y, &child);
+        input.click(x, y);
+    }
+    static std::string item(int number)
+    {
+        char buffer[1024] = {};
+        Dialog_GetItemText(number, buffer, sizeof buffer - 1);
+        return buffer;
+    }
+    static std::vector<std::string> rows()
+    {
+        std::vector<std::string> out;
+        int32_t count = 0;
+        Dialog_GetListCount(6, &count);
+        for (int32_t i = 0; i < count; ++i) {
+            char buffer[300] = {};
+            int32_t max = sizeof buffer;
+            Dialog_GetListEntry(6, i, &max, buffer);
+            out.emplace_back(buffer);
+        }
+        return out;
+    }
+    tolq::test::XClient input;
+};
+
+TEST_F(DialogTest, NewValueIsTypedIntoItsDialogAndPlacedAfterTheSelectedEntry)
+{
+    uint32_t object = node("val a = 1;");
+    DEConvertNode(object);
+    QXStr_SetCurObject(entryNamed("a")->kvObject);
+    std::string keyword;
+    Steps steps(X().app(), {[] { return showing(31116); },
+                            [&] {
+                                keyword = item(19);
+                                Dialog_SetItemText(20, "b");
+                                Dialog_SetItemText(21, "a + 1;");
+                                Dialog_SetItemText(22, "the next one");
+                                click(1);
+                                return true;
+                            }});
+    SEDeclEntry* made = DENewDeclaration(0, 0);
+    EXPECT_TRUE(steps.finished());
+    EXPECT_EQ(keyword, "val");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made, entryNamed("b"));
+    EXPECT_EQ(std::string(made->texts[0]), "a + 1") << "the trailing semicolon is dropped";
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val a = 1;", "val b = a + 1;\n(* the next one *)"}));
+}
+
+TEST_F(DialogTest, RefusalsKeepTheDialogOpenUntilCancelled)
+{
+    uint32_t object = node("val a = 1;\nval b = 2;");
+    DEConvertNode(object);
+    struct Case {
+        const char* name;
+        const char* expression;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", "1", "A declaration name is required."},
+        {"c", "  ", "c : An expression is required."},
+        {"b", "3", "b : A declaration with this name already exists."},
+        {"val", "3", "val : This is an illegal TOLQ ML identifier."},
+    };
+    for (const Case& c : cases) {
+        world().messages.clear();
+        QXStr_SetCurObject(entryNamed("a")->kvObject);
+        bool stillOpen = false;
+        Steps steps(X().app(), {[] { return showing(31116); },
+                                [&] {
+                                    Dialog_SetItemText(20, c.name);
+                                    Dialog_SetItemText(21, c.expression);
+                                    click(1);
+                                    return true;
+                                },
+                                [&] {
+                                    if (world().messages.empty())
+                                        return false;
+                                    stillOpen = Dialog_TopDialogNumber() == 31116;
+                                    click(2);
+                                    return true;
+                                }});
+        EXPECT_EQ(DENewDeclaration(0, 0), nullptr) << c.message;
+        EXPECT_TRUE(steps.finished()) << c.message;
+        EXPECT_TRUE(stillOpen) << c.message;
+        EXPECT_EQ(lastMessage(), c.message);
+        EXPECT_EQ(regionTexts(object).size(), 2u);
+    }
+}
+
+TEST_F(DialogTest, EditingKeepsTheNameAndTheCheckWhenNothingChanged)
+{
+    uint32_t object = node("val a = 1;\nfun f x = x + a;");
+    DEConvertNode(object);
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    SEDeclEntry* a = entryNamed("a");
+    Steps steps(X().app(), {[] { return showing(31116); },
+                            [&] {
+                                click(1);
+                                return true;
+                            }});
+    EXPECT_EQ(DEEditEntry(a->kvObject, 3), 1);
+    EXPECT_TRUE(steps.finished());
+    EXPECT_TRUE(world().messages.empty()) << lastMessage();
+    EXPECT_EQ(entryNamed("a"), a);
+    EXPECT_NE(a->flags & kDEChecked, 0u);
+    EXPECT_NE(entryNamed("f")->flags & kDEChecked, 0u);
+
+    // A changed expression withdraws the check, also of the function using it.
+    Steps change(X().app(), {[] { return showing(31116); },
+                             [&] {
+                                 Dialog_SetItemText(21, "5");
+                                 click(1);
+                                 return true;
+                             }});
+    EXPECT_EQ(DEEditEntry(a->kvObject, 3), 1);
+    EXPECT_EQ(a->flags & kDEChecked, 0u);
+    EXPECT_EQ(entryNamed("f")->flags & kDEChecked, 0u);
+    EXPECT_EQ(regionTexts(object).front(), "val a = 5;");
+}
+
+TEST_F(DialogTest, FunDialogReadsNameParametersAndBody)
+{
+    uint32_t object = node("fun g y = y;");
+    DEConvertNode(object);
+    std::vector<std::string> shown;
+    Steps steps(X().app(), {[] { return showing(31135); },
+                            [&] {
+                                shown = {item(20), item(21), item(22)};
+                                Dialog_SetItemText(22, "y * 2");
+                                click(1);
+                                return true;
+                            }});
+    EXPECT_EQ(DEEditEntry(entryNamed("g")->kvObject, 3), 1);
+    EXPECT_EQ(shown, (std::vector<std::string>{"g", "y", "y"}));
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"fun g y = y * 2;"}));
+}
+
+TEST_F(DialogTest, BrowserListsFiltersDeletesAndGuardsTheEditedEntry)
+{
+    uint32_t object = node("colorset Col = int;\nval beta = 1;\nfun alpha x = x;\nval Gamma = 2;");
+    DEConvertNode(object);
+    SEDeclEntry* edited = entryNamed("Gamma");
+    std::vector<std::string> first, withoutFuns, again, afterDelete;
+    bool deleteEnabledOnEdited = true;
+    Steps steps(X().app(), {[] { return showing(31110); },
+                            [&] {
+                                first = rows();
+                                click(9);
+                                return true;
+                            },
+                            [&] {
+                                withoutFuns = rows();
+                                click(9);
+                                return true;
+                            },
+                            [&] {
+                                again = rows();
+                                // The edited entry's row is selected: it can be neither deleted nor compiled.
+                                deleteEnabledOnEdited = Dialog_GetItemState(16) == 3;
+                                Dialog_HighlightListEntry(6, 1, 1);
+                                DEBrowserPanelHit(6);
+                                click(16);
+                                return true;
+                            },
+                            [&] {
+                                if (world().asked.empty())
+                                    return false;
+                                afterDelete = rows();
+                                click(1);
+                                return true;
+                            }});
+    DEBrowserOpen(&edited->head, 0, 0);
+    EXPECT_TRUE(steps.finished());
+    const std::vector<std::string> all = {"F- alpha", "V- beta", "C- Col", "V- Gamma"};
+    EXPECT_EQ(first, all);
+    EXPECT_EQ(withoutFuns, (std::vector<std::string>{"V- beta", "C- Col", "V- Gamma"}));
+    EXPECT_EQ(again, all);
+    EXPECT_FALSE(deleteEnabledOnEdited);
+    EXPECT_EQ(world().asked, (std::vector<std::pair<int, std::string>>{{17671, "Delete"}}));
+    EXPECT_EQ(afterDelete, (std::vector<std::string>{"F- alpha", "C- Col", "V- Gamma"}));
+    EXPECT_EQ(entryNamed("beta"), nullptr);
+    EXPECT_EQ(regionTexts(object).size(), 3u);
+}
+
+} // namespace

@@ -1,0 +1,149 @@
+// Editing entries in place and what happens to their checks, and the rows
+// that the declaration browser shows for entries.
+#include "DeclFixture.h"
+
+#include <cstring>
+
+#include "atolq/DEclarations/DEServices.h"
+
+namespace {
+
+using EditTest = DeclTest;
+
+void compileAll()
+{
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+}
+
+// Replaces the region text of the named entry as an in-place edit would.
+int editRegion(SEDeclEntry* e, const std::string& text)
+{
+    uint32_t region = e->kvObject;
+    DEBeginRegionEdit(region);
+    QXText_SetText(region, text.c_str());
+    return DEEndRegionEdit(region, e);
+}
+
+TEST_F(EditTest, UnchangedRegionTextKeepsTheCheck)
+{
+    convert("val a = 1;\nval b = a + 1;");
+    compileAll();
+    SEDeclEntry* a = entryNamed("a");
+    ASSERT_NE(a->flags & kDEChecked, 0u);
+    EXPECT_EQ(editRegion(a, textOf(a->kvObject)), 1);
+    EXPECT_EQ(entryNamed("a"), a);
+    EXPECT_NE(a->flags & kDEChecked, 0u);
+    EXPECT_NE(entryNamed("b")->flags & kDEChecked, 0u);
+}
+
+TEST_F(EditTest, ChangedRegionTextReplacesTheEntryInPlaceAndUnchecksItsUsers)
+{
+    uint32_t object = node("val a = 1;\nval b = a + 1;");
+    DEConvertNode(object);
+    compileAll();
+    SEDeclEntry* a = entryNamed("a");
+    uint32_t region = a->kvObject;
+    ASSERT_NE(entryNamed("b")->flags & kDEChecked, 0u);
+    EXPECT_EQ(editRegion(a, "val a = 2;"), 1);
+    // The same record and region hold the new text; nothing was added.
+    EXPECT_EQ(entryNamed("a"), a);
+    EXPECT_EQ(a->kvObject, region);
+    EXPECT_EQ(std::string(a->texts[0]), "2");
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val a = 2;", "val b = a + 1;"}));
+    EXPECT_EQ(a->flags & kDEChecked, 0u);
+    EXPECT_EQ(entryNamed("b")->flags & kDEChecked, 0u) << "a user of the changed value stayed checked";
+    EXPECT_TRUE(world().messages.empty()) << lastMessage();
+}
+
+TEST_F(EditTest, RenamedEntryListsItsOldNameAsDeleted)
+{
+    convert("val a = 1;");
+    compileAll();
+    EXPECT_EQ(editRegion(entryNamed("a"), "val z = 1;"), 1);
+    ASSERT_NE(entryNamed("z"), nullptr);
+    EXPECT_EQ(entryNamed("a"), nullptr);
+    std::vector<std::string> deleted;
+    for (void* c = DEDeletedNames() != nullptr ? DEDeletedNames()->first : nullptr; c != nullptr;
+         c = static_cast<LMLink*>(c)->next)
+        deleted.emplace_back(static_cast<const char*>(static_cast<LMValueCell*>(c)->value));
+    EXPECT_EQ(deleted, (std::vector<std::string>{"a"}));
+}
+
+TEST_F(EditTest, EditedColorSetKeepsItsOwnValuesAndVariables)
+{
+    uint32_t object = node("colorset E = enumerate r | g;\nvar x : E;");
+    DEConvertNode(object);
+    SEDeclEntry* e = entryNamed("E");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(editRegion(e, "colorset E = enumerate r | g | b\nvar x;"), 1) << lastMessage();
+    EXPECT_TRUE(world().messages.empty()) << lastMessage();
+    EXPECT_EQ(entryNamed("E"), e);
+    EXPECT_EQ(textOf(e->kvObject), "colorset E = enumerate r | g | b\nvar x;");
+}
+
+TEST_F(EditTest, FailedRegionEditPutsTheOldTextBack)
+{
+    uint32_t object = node("val a = 1;\nval b = 2;");
+    DEConvertNode(object);
+    SEDeclEntry* a = entryNamed("a");
+    EXPECT_EQ(editRegion(a, "val b = 3;"), 0);
+    EXPECT_EQ(lastMessage(), "b : A declaration with this name already exists.");
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val a = 1;", "val b = 2;"}));
+    EXPECT_EQ(entryNamed("a"), a);
+}
+
+TEST_F(EditTest, BrowserRowsShowKindStatusAndName)
+{
+    uint32_t pageObject = newObject("", 300, 300, 40, 40);
+    SEPage* p = page(pageObject);
+    p->name = static_cast<char*>(QXMem_Alloc(6));
+    std::memcpy(p->name, "Sub", 4);
+    p->pageNumber = 2;
+    uint32_t local = node("pageref r = 1;", kSEDeclLocal, p);
+    DEConvertNode(local);
+    convert("colorset C = int;\nuse \"/home/u/lib/more.sml\";\nfun f x = x;");
+    compileAll();
+    SEDeclEntry* c = entryNamed("C");
+    DEAddItem(c, kDEItemAlias, "D");
+    struct Case {
+        SEHead* record;
+        const char* row;
+    };
+    SEHead* use = nullptr;
+    DEWalkEntries(
+        [](SEDeclEntry* e, void* a) {
+            if (e->head.subKind == kDEUse)
+                *static_cast<SEHead**>(a) = &e->head;
+            return 0;
+        },
+        1, 3, &use);
+    ASSERT_NE(use, nullptr);
+    const Case cases[] = {
+        {&c->head, "C? C"}, // checked, its new alias not yet
+        {&static_cast<SEDeclItem*>(c->items[3]->first)->head, "A--D"},
+        {&entryNamed("f")->head, "F+ f"},
+        {use, "U+ \".../more.sml\""}, // the name keeps its quotes
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(DEBrowserRowText(k.record), k.row);
+    SEHead* ref = DEFindEntry(nullptr, "r", 3);
+    ASSERT_NE(ref, nullptr);
+    EXPECT_EQ(DEBrowserRowText(ref), "P+ r@Sub#2");
+}
+
+TEST(BrowserRows, NewRowGoesBeforeTheFirstNameNotSmallerInUpperCase)
+{
+    const std::vector<std::string> rows = {"C+ Alpha", "V- beta", "F+ GAMMA"};
+    struct Case {
+        const char* row;
+        size_t position;
+    };
+    const Case cases[] = {
+        {"V- aardvark", 0}, {"C+ ALPHA", 0}, {"S- b", 1}, {"V+ Beta", 1}, {"E- delta", 2}, {"U- zeta", 3},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DEBrowserRowPosition(rows, c.row), c.position) << c.row;
+}
+
+} // namespace
