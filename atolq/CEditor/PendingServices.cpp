@@ -65,7 +65,7 @@ void PGUpdatePage(ObjectHandle) {}
 void PGUpdateNode(ObjectHandle) {}
 void PGDropSubpageArc(ObjectHandle) {}
 
-// ---- chart dialogs: cancelled ----
+// ---- chart dialogs: cancelled (the charts apply what a dialog answers) ----
 int EE_AskBarChart(void*)
 {
     GE_ReportNotBuilt("The chart dialog");
@@ -74,14 +74,6 @@ int EE_AskBarChart(void*)
 int EE_AskLineChart(void*)
 {
     GE_ReportNotBuilt("The chart dialog");
-    return 0;
-}
-int ChartApplyBar(SEHead*, const void*)
-{
-    return 0;
-}
-int ChartApplyLine(SEHead*, const void*)
-{
     return 0;
 }
 

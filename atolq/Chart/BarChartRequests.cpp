@@ -3,6 +3,7 @@
 // created on the model's request.
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SEServices.h"
+#include "atolq/CEditor/CheckDriver.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetObjects.h"
@@ -11,7 +12,6 @@
 #include "atolq/Chart/BarChart.h"
 #include "atolq/Chart/ChartAction.h"
 #include "atolq/Chart/ChartRequests.h"
-#include "atolq/Chart/ChartSeams.h"
 #include "atolq/Chart/ChartUtil.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"

@@ -3,8 +3,8 @@
 #include "atolq/Chart/ChartOptions.h"
 
 #include "atolq/AEditor/SERecords.h"
+#include "atolq/CEditor/CheckDriver.h"
 #include "atolq/CEditor/NetObjectSeams.h"
-#include "atolq/Chart/ChartSeams.h"
 #include "atolq/Chart/ChartUtil.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"

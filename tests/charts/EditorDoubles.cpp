@@ -3,11 +3,11 @@
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/Utils/LMList.h"
+#include "atolq/CEditor/CheckDriver.h"
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetRoles.h"
-#include "atolq/Chart/ChartSeams.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
