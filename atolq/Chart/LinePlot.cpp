@@ -24,9 +24,10 @@ Fixed mapValue(double value, Fixed originPlace, Fixed length, const char* minTex
     if (range == 0 || !std::isfinite(value))
         return originPlace;
     const double place = std::floor(originPlace + length / range * (value - origin));
-    // Far beyond any page, but with room for the kernel's own arithmetic.
-    constexpr double hi = std::numeric_limits<Fixed>::max() / 4;
-    constexpr double lo = -hi;
+    // Saturated to the coordinate range: a value far off the axis still
+    // gets a place.
+    constexpr double hi = std::numeric_limits<Fixed>::max();
+    constexpr double lo = std::numeric_limits<Fixed>::min();
     return static_cast<Fixed>(std::clamp(place, lo, hi));
 }
 

@@ -6,6 +6,7 @@
 #include "atolq/Chart/LineChart.h"
 
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -389,4 +390,15 @@ TEST(ChartActionText, LineAndBarActionsHaveTheShapeTheEvaluatorReads)
     }
     const std::string ten = LineChartActionText("t", 10, true);
     EXPECT_NE(ten.find("(9, vx, vy, true, true),\n\t\t\t(10, vx, vy, true, true)]};"), std::string::npos);
+}
+
+TEST_F(LineChartTest, AValueFarOffTheAxisStillGetsABoxAtTheEdgeOfTheCoordinates)
+{
+    SELineChart& chart = build(settings({"0", "10", "0", "0", 5}, {"0", "10", "0", "0", 5}, 1));
+    LineChartFields c(chart);
+    const Fixed far = LineChartMapX(1e300, chart);
+    EXPECT_EQ(far, std::numeric_limits<Fixed>::max());
+    LineChartPlot(chart, 1, far, position(c.originMarker).y, 0, nullptr);
+    ASSERT_NE(c.series[0].objectA, 0u);
+    EXPECT_GT(position(c.series[0].objectA).x, Un(30000));
 }
