@@ -2,6 +2,7 @@
 // net layer so that the program links it as an object of its own: the
 // kernel's stand-in entry is then never taken.
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/Chart/ChartRequests.h"
 #include "atolq/CEditor/NetOptions.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/ConvertToSim/CTSModule.h"
@@ -26,6 +27,8 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
     case 3:
         Hook_Set(kHookArgv, ParseArgumentsHook);
         CTSInstallNetServices();
+        // The evaluator's chart requests reach the chart module.
+        ChartInstallRequests();
         break;
     case 0:
         Hook_Set(kHookCommandPages, EE_HookPages);
