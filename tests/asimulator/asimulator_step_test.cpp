@@ -184,3 +184,50 @@ TEST_F(StepTest, OccurrencesAreReportedWhenAsked)
 
 } // namespace
 } // namespace simtest
+
+namespace simtest {
+namespace {
+
+class TimedStepTest : public SimFixture {};
+
+TEST_F(TimedStepTest, ATimedOutputIsExecutedAndCarriesItsTimeStamp)
+{
+    declare("colset TI = int timed; var x : TI;", {{"TI", true}, {"TIME", false}});
+    SEPage* p = page("4", "Top");
+    SEPlace* a = place(p, "5", "TI", "1`1");
+    SEPlace* b = place(p, "6", "TI", nullptr);
+    SETrans* t = trans(p, "7", "T");
+    arc(t, a, kSEPlaceToTrans, "8", "x");
+    arc(t, b, kSETransToPlace, "9", "1`x@+3");
+    check(t);
+    ok("TOLQ'Sim.WithTime:=true;");
+    switchPage(p);
+    ASSERT_EQ(ASCreateInstance(p, "", nullptr, nullptr), 0);
+    resetState();
+    ASInstance* i = only(p);
+    ASSERT_TRUE(se::containsValue(i->enabled, t));
+    options(0, 0, 0, 0, 0);
+    ASSERT_EQ(ASChooseOccurrenceSet(1), 2);
+    const int32_t d[4] = {1, 1, 1, 3};
+    ASSetDisplayOptions(d);
+    ASBeginExecution(nullptr);
+    ASInstance* failed = nullptr;
+    uint32_t object = 0;
+    int result = 0;
+    ASSERT_EQ(ASExecuteStep(&failed, &object, &result), 1) << text(ASReplyBuffer());
+    ASSendOccurrenceSet();
+    ASRefreshEnabling();
+    EXPECT_EQ(ASQueryPlaceTokenCount(a, i), 0);
+    EXPECT_EQ(ASQueryPlaceTokenCount(b, i), 1);
+    EXPECT_EQ(marking(b, i), "(1`1@3)");
+    MemFile* reply = ASReplyBuffer();
+    MemFileReset(reply);
+    ASSERT_EQ(ASSetModelTime("SOME (IntInf.fromInt 3)", reply), 0);
+    std::string now;
+    MemFileReset(reply);
+    ASGetModelTime(&now, reply);
+    EXPECT_EQ(now, "(clock (\"3\"))");
+}
+
+} // namespace
+} // namespace simtest
