@@ -241,3 +241,121 @@ TEST_F(InstanceTest, ReportLinesReachTheReport)
 
 } // namespace
 } // namespace simtest
+
+namespace simtest {
+namespace {
+
+// Top: A -> S -> B, S a substitution transition for Sub: In -x-> T -x-> Out,
+// with In assigned to A and Out to B.
+class HierarchyTest : public SimFixture {
+protected:
+    void build(const char* marking)
+    {
+        declare("colset INT = int; var x : INT;", {{"INT", false}});
+        top_ = page("4", "Top");
+        sub_ = page("10", "Sub");
+        a_ = place(top_, "5", "INT", marking);
+        b_ = place(top_, "6", "INT", nullptr);
+        s_ = trans(top_, "7", "S");
+        SECreateArc(s_, a_, next_++, kSEPlaceToTrans);
+        SECreateArc(s_, b_, next_++, kSETransToPlace);
+        in_ = place(sub_, "11", "INT", nullptr);
+        out_ = place(sub_, "12", "INT", nullptr);
+        t_ = trans(sub_, "13", "T");
+        arc(t_, in_, kSEPlaceToTrans, "14", "x");
+        arc(t_, out_, kSETransToPlace, "15", "x");
+        ASSERT_NE(SEMakeCompound(&s_->head, kSESubstitution), nullptr);
+        ASSERT_EQ(SEMakeSubpage(&s_->head, sub_), 1);
+        ASSERT_EQ(SEMakePort(&in_->head, kSEPortInput), 1);
+        ASSERT_EQ(SEMakePort(&out_->head, kSEPortOutput), 1);
+        ASSERT_EQ(SEAssignPort(&s_->head, &a_->head, &in_->head), 1);
+        ASSERT_EQ(SEAssignPort(&s_->head, &b_->head, &out_->head), 1);
+        s_->compound->modeFlags = kASModeInclude | kASModePropagate | kASModeInteract | 32;
+        check(t_);
+        switchPage(top_);
+        switchPage(sub_);
+        ASSERT_EQ(ASCreateInstance(top_, "", nullptr, nullptr), 0);
+        top1_ = only(top_);
+        sub1_ = only(sub_);
+    }
+    SEPage *top_ = nullptr, *sub_ = nullptr;
+    SEPlace *a_ = nullptr, *b_ = nullptr, *in_ = nullptr, *out_ = nullptr;
+    SETrans *s_ = nullptr, *t_ = nullptr;
+    ASInstance *top1_ = nullptr, *sub1_ = nullptr;
+};
+
+TEST_F(HierarchyTest, ASubInstanceSharesTheMarkingOfItsSockets)
+{
+    build("1`1++1`2");
+    ASSERT_NE(sub1_, nullptr);
+    EXPECT_EQ(sub1_->parent, top1_);
+    EXPECT_EQ(sub1_->compound, s_->compound);
+    EXPECT_TRUE(se::containsValue(top1_->children, sub1_));
+    EXPECT_EQ(std::string(sub1_->text), "(1:Sub#" + std::to_string(sub_->pageNumber) + ")  S@" + top1_->text);
+    EXPECT_EQ(marking(in_, sub1_), "1`1++1`2") << "the port reads the socket's marking";
+
+    SEHead* node = nullptr;
+    ASInstance* owner = nullptr;
+    ASResolvePort(&in_->head, sub1_, &node, &owner);
+    EXPECT_EQ(node, &a_->head);
+    EXPECT_EQ(owner, top1_);
+    ASResolvePort(&a_->head, top1_, &node, &owner);
+    EXPECT_EQ(node, &a_->head) << "not a port: the walk stops at once";
+
+    LMList* pairs = LMCreate(kLMPairList);
+    LMAppend(pairs, a_, top1_);
+    LMList* expanded = ASExpandPlaceInstances(pairs);
+    EXPECT_EQ(LMCount(expanded), 2);
+    void* p = nullptr;
+    void* i = nullptr;
+    LMNth(expanded, &p, &i, 2);
+    EXPECT_EQ(p, in_);
+    EXPECT_EQ(i, sub1_);
+    se::destroyList(expanded);
+    se::destroyList(pairs);
+
+    resetState();
+    EXPECT_TRUE(se::containsValue(sub1_->enabled, t_));
+    options(100, 100, 100, 100, 0);
+    ASSERT_EQ(ASChooseOccurrenceSet(1), 2);
+    EXPECT_EQ(chosen(sub1_, t_).size(), 2u);
+    const int32_t d[4] = {1, 1, 1, 3};
+    ASSetDisplayOptions(d);
+    ASBeginExecution(nullptr);
+    int result = 0;
+    ASExecuteStep(nullptr, nullptr, &result);
+    EXPECT_EQ(result, 1);
+    ASSendOccurrenceSet();
+    ASRefreshEnabling();
+    EXPECT_EQ(ASQueryPlaceTokenCount(a_, top1_), 0);
+    EXPECT_EQ(ASQueryPlaceTokenCount(b_, top1_), 2) << "the tokens reached the socket of the output port";
+
+    EXPECT_EQ(ASDeleteAllInstances(), 1);
+    EXPECT_EQ(se::count(top_->instances), 0);
+    EXPECT_EQ(se::count(sub_->instances), 0);
+}
+
+TEST_F(HierarchyTest, RecheckQueuesTheTransitionsBehindTheChangedPlaces)
+{
+    build("");
+    resetState();
+    EXPECT_TRUE(se::containsValue(sub1_->disabled, t_));
+    ASSERT_EQ(ASChangeMarking(a_, top1_, "1`3"), 1);
+    ASSERT_EQ(ASApplyMarkingChange(a_, top1_, 0), 1);
+    EXPECT_TRUE(se::containsValue(sub1_->enabled, t_)) << "the transition behind the port was checked again";
+    LMList* pairs = LMCreate(kLMPairList);
+    LMAppend(pairs, t_, sub1_);
+    se::destroyList(sub1_->pending);
+    ASQueueAffected(pairs, 4);
+    EXPECT_EQ(LMCount(sub1_->pending), 1);
+    ASQueueAffected(pairs, 4);
+    EXPECT_EQ(LMCount(sub1_->pending), 1) << "queued once";
+    ASRecheckEnabling(99);
+    EXPECT_EQ(LMCount(sub1_->pending), 1) << "an enabled entry stays with code 99";
+    ASRecheckEnabling(98);
+    EXPECT_EQ(LMCount(sub1_->pending), 0) << "and is dropped with 98";
+    se::destroyList(pairs);
+}
+
+} // namespace
+} // namespace simtest
