@@ -271,8 +271,11 @@ void SimFixture::resetState()
             auto* i = reinterpret_cast<ASInstance*>(ir);
             se::forEachRec(pg->transitions, [&](SEHead* tr) {
                 auto* t = reinterpret_cast<SETrans*>(tr);
+                const bool timedOutput = se::findRec(t->outputArcs, [](SEHead* a) {
+                                             return CTSIsTimed(&reinterpret_cast<SEArc*>(a)->place->head) != 0;
+                                         }) != nullptr;
                 ASTransSeqEntry e{t->name, i->number, pg->name, pg->pageNumber, cts::mlName(t), i->mlName,
-                                  cts::mlName(pg), {false, false, false}};
+                                  cts::mlName(pg), {false, (t->flags & 2u) != 0, timedOutput}};
                 ASAddTransSeqEntry(e, reply);
             });
         });

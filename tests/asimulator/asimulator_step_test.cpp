@@ -188,23 +188,44 @@ TEST_F(StepTest, OccurrencesAreReportedWhenAsked)
 namespace simtest {
 namespace {
 
-class TimedStepTest : public SimFixture {};
+// A -x-> T -1`x@+3-> B on timed integers.
+class TimedStepTest : public SimFixture {
+protected:
+    void build(const char* marking)
+    {
+        declare("colset TI = int timed; var x : TI;", {{"TI", true}, {"TIME", false}});
+        p = page("4", "Top");
+        a = place(p, "5", "TI", marking);
+        b = place(p, "6", "TI", nullptr);
+        t = trans(p, "7", "T");
+        arc(t, a, kSEPlaceToTrans, "8", "x");
+        arc(t, b, kSETransToPlace, "9", "1`x@+3");
+        check(t);
+        ok("TOLQ'Sim.WithTime:=true;");
+        switchPage(p);
+        ASSERT_EQ(ASCreateInstance(p, "", nullptr, nullptr), 0);
+        resetState();
+        i = only(p);
+    }
+    SEPage* p = nullptr;
+    SEPlace *a = nullptr, *b = nullptr;
+    SETrans* t = nullptr;
+    ASInstance* i = nullptr;
+};
+
+TEST_F(TimedStepTest, TheAutomaticRunExecutesTimedOutputs)
+{
+    build("1`1++1`2");
+    MemFileReset(ASReplyBuffer());
+    ASSERT_EQ(ASGenSacStep(false, ASReplyBuffer()), 0) << text(ASReplyBuffer());
+    EXPECT_EQ(ASAutoRunStep(false), -4) << text(ASReplyBuffer());
+    EXPECT_EQ(ASQueryPlaceTokenCount(b, i), 2);
+    EXPECT_NE(marking(b, i).find("@3"), std::string::npos) << marking(b, i);
+}
 
 TEST_F(TimedStepTest, ATimedOutputIsExecutedAndCarriesItsTimeStamp)
 {
-    declare("colset TI = int timed; var x : TI;", {{"TI", true}, {"TIME", false}});
-    SEPage* p = page("4", "Top");
-    SEPlace* a = place(p, "5", "TI", "1`1");
-    SEPlace* b = place(p, "6", "TI", nullptr);
-    SETrans* t = trans(p, "7", "T");
-    arc(t, a, kSEPlaceToTrans, "8", "x");
-    arc(t, b, kSETransToPlace, "9", "1`x@+3");
-    check(t);
-    ok("TOLQ'Sim.WithTime:=true;");
-    switchPage(p);
-    ASSERT_EQ(ASCreateInstance(p, "", nullptr, nullptr), 0);
-    resetState();
-    ASInstance* i = only(p);
+    build("1`1");
     ASSERT_TRUE(se::containsValue(i->enabled, t));
     options(0, 0, 0, 0, 0);
     ASSERT_EQ(ASChooseOccurrenceSet(1), 2);
@@ -227,6 +248,51 @@ TEST_F(TimedStepTest, ATimedOutputIsExecutedAndCarriesItsTimeStamp)
     MemFileReset(reply);
     ASGetModelTime(&now, reply);
     EXPECT_EQ(now, "(clock (\"3\"))");
+}
+
+} // namespace
+} // namespace simtest
+
+namespace simtest {
+namespace {
+
+class AutoRunTest : public StepTest {
+protected:
+    int16_t generate(bool fast)
+    {
+        MemFileReset(ASReplyBuffer());
+        return ASGenSacStep(fast, ASReplyBuffer());
+    }
+};
+
+TEST_F(AutoRunTest, RunsUntilNothingIsEnabledAndEndsInTheErrorClass)
+{
+    twoChains("1`1++1`2", "1`5");
+    ASSERT_EQ(generate(false), 0) << text(ASReplyBuffer());
+    EXPECT_EQ(ASAutoRunStep(false), -4) << text(ASReplyBuffer());
+    EXPECT_EQ(marking(b_, i_).size(), std::string("1`1++1`2").size());
+    EXPECT_EQ(ASQueryPlaceTokenCount(b_, i_), 2);
+    EXPECT_EQ(ASQueryPlaceTokenCount(d_, i_), 1);
+    EXPECT_EQ(ASQueryPlaceTokenCount(a_, i_) + ASQueryPlaceTokenCount(c_, i_), 0);
+    EXPECT_EQ(ASRequestStep(), "3") << "one binding per step";
+    EXPECT_EQ(ok("TOLQ'Edit.out_val(Bool.toString(!TOLQ'ValuePrint));\n"), std::vector<std::string>{"true"})
+        << "values are printed again after the run";
+}
+
+TEST_F(AutoRunTest, AStopCriterionEndsTheRunNormally)
+{
+    twoChains("1`1++1`2", "1`5");
+    const bool addSteps[5] = {true, false, false, false, false};
+    MemFileReset(ASReplyBuffer());
+    ASSERT_EQ(ASSetStopOptions(addSteps, "2", "0", "0", "0", ASReplyBuffer()), 0);
+    ASSERT_EQ(generate(true), 0) << text(ASReplyBuffer());
+    EXPECT_EQ(ASAutoRunStep(true), 0) << text(ASReplyBuffer());
+    EXPECT_EQ(ASQueryPlaceTokenCount(b_, i_) + ASQueryPlaceTokenCount(d_, i_), 2);
+    EXPECT_EQ(ASStopCriteriaMet(), 1);
+    MemFileReset(ASReplyBuffer());
+    ASResetStepCounters(ASReplyBuffer());
+    EXPECT_EQ(ASAutoRunStep(true), -4) << "the rest runs after the counters are reset";
+    EXPECT_EQ(ASQueryPlaceTokenCount(b_, i_) + ASQueryPlaceTokenCount(d_, i_), 3);
 }
 
 } // namespace
