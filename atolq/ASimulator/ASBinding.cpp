@@ -570,3 +570,140 @@ void ASReportOccurrence(ASBindingElement* e)
     ASWriteReportLine(stepLine, bindingLine, step, stepLine && timed ? time.c_str() : nullptr, transition, binding,
                       ASReplyBuffer());
 }
+
+// ---- user elements, withdrawing and the small wrappers ----
+
+namespace {
+
+std::vector<ASBindingElement*> elementsOf(ASInstance* instance, SETrans* t, uint32_t state)
+{
+    std::vector<ASBindingElement*> out;
+    se::forEachRec(instance->steps, [&](SEHead* r) {
+        auto* e = reinterpret_cast<ASBindingElement*>(r);
+        if ((t == nullptr || e->transition == t) && (state == 0 || e->state == state))
+            out.push_back(e);
+    });
+    return out;
+}
+
+bool withdrawingAllowed() { return (rootRecord()->flags & kASRootNoOccSet) != 0; }
+
+// Withdraws the elements, deleting them afterwards; the first is refreshed.
+void withdrawCollected(const std::vector<ASBindingElement*>& elements, bool refreshAll)
+{
+    LMList* collect = nullptr;
+    bool first = true;
+    for (ASBindingElement* e : elements) {
+        ASWithdrawBindingElement(e, first || refreshAll, 1, &collect);
+        first = false;
+    }
+    std::vector<ASBindingElement*> doomed;
+    se::forEachValue(collect, [&](void* v) { doomed.push_back(static_cast<ASBindingElement*>(v)); });
+    se::destroyList(collect);
+    for (ASBindingElement* e : doomed) {
+        ASInstance* instance = instanceOf(e);
+        ASDeleteBindingElement(e);
+        if (se::count(instance->steps) == 0)
+            instance->flags &= ~kASTransStateSent;
+    }
+}
+
+} // namespace
+
+ASBindingElement* ASMakeUserBindingElement(ASBindRequest* c)
+{
+    return makeProvisional(c->instance, c->transition, kASProvisionalUser, collectedBlock());
+}
+
+int ASResetTransitionBindings(SETrans* t, ASInstance* instance)
+{
+    if (!withdrawingAllowed())
+        return 0;
+    for (ASBindingElement* e : elementsOf(instance, t, 0)) {
+        if (e->state == kASConfirmed)
+            e->state = kASChosen;
+        else if (e->state == kASWithdrawn)
+            ASDeleteBindingElement(e);
+    }
+    if (se::count(instance->steps) == 0)
+        instance->flags &= ~kASTransStateSent;
+    destroyProvisional(instance);
+    return 1;
+}
+
+int ASUnchooseTransition(SETrans* t, ASInstance* instance)
+{
+    if (!withdrawingAllowed())
+        return 0;
+    withdrawCollected(elementsOf(instance, t, kASConfirmed), false);
+    bool first = true;
+    for (ASBindingElement* e : elementsOf(instance, t, kASWithdrawn)) {
+        ASPromoteBindingElement(e, 0, first, 0, 0, 1);
+        first = false;
+    }
+    destroyProvisional(instance);
+    return ASRecheckEnabling(97);
+}
+
+int ASWithdrawAll()
+{
+    std::vector<ASBindingElement*> elements;
+    se::forEachRec(rootRecord()->pages, [&](SEHead* pr) {
+        se::forEachRec(reinterpret_cast<SEPage*>(pr)->instances, [&](SEHead* ir) {
+            for (ASBindingElement* e : elementsOf(reinterpret_cast<ASInstance*>(ir), nullptr, 0))
+                if (e->state == kASConfirmed || e->state == kASChosen)
+                    elements.push_back(e);
+        });
+    });
+    withdrawCollected(elements, true);
+    return ASRecheckEnabling(97);
+}
+
+int ASRequestOutputOn()
+{
+    MemFileReset(ASReplyBuffer());
+    ASOutputOn(ASReplyBuffer());
+    return 1;
+}
+
+int ASRequestOutputOff()
+{
+    MemFileReset(ASReplyBuffer());
+    ASOutputOff(ASReplyBuffer());
+    return 1;
+}
+
+int16_t ASRequestWithTime(int flag)
+{
+    MemFileReset(ASReplyBuffer());
+    return ASSetWithTime(flag, ASReplyBuffer());
+}
+
+int16_t ASRequestPrintTime(int flag)
+{
+    MemFileReset(ASReplyBuffer());
+    return ASSetPrintTime(flag, ASReplyBuffer());
+}
+
+int16_t ASRequestResetSteps()
+{
+    MemFileReset(ASReplyBuffer());
+    return ASResetStepCounters(ASReplyBuffer());
+}
+
+int16_t ASSendTimeType()
+{
+    MemFileReset(ASReplyBuffer());
+    return ASSetTimeType(ASCodeGenOptions(rootRecord())[1] == 4 ? 0 : 1, ASReplyBuffer());
+}
+
+int16_t ASSendStartTime()
+{
+    // The start-time text stands in the sibling tool's settings from entry 46 on.
+    const int32_t* words = rootRecord()->analysisOptions + 46;
+    const size_t room = sizeof(int32_t) * (64 - 46);
+    const auto* bytes = reinterpret_cast<const char*>(words);
+    const std::string text(bytes, strnlen(bytes, room));
+    MemFileReset(ASReplyBuffer());
+    return ASSetStartTime(1, text.empty() ? "0" : text, ASReplyBuffer());
+}

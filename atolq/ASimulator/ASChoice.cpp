@@ -337,3 +337,30 @@ int16_t ASAutoRunStep(bool fast)
     MemFileReset(ASReplyBuffer());
     return ASRunSacStep(fast, ASReplyBuffer());
 }
+
+int16_t ASAutoGenStep(bool fast)
+{
+    MemFileReset(ASReplyBuffer());
+    return ASGenSacStep(fast, ASReplyBuffer());
+}
+
+int16_t ASAutoGenFunctions(bool fast)
+{
+    MemFileReset(ASReplyBuffer());
+    return ASGenSacFuns(fast, ASReplyBuffer());
+}
+
+int16_t ASAutoSendWithCode()
+{
+    MemFileReset(ASReplyBuffer());
+    return ASSetWithCode(ASRunOptions(rootRecord())[1], ASReplyBuffer());
+}
+
+int16_t ASAutoValuePrint()
+{
+    // The request buffer still holds the run request; sent with it, the
+    // run would start again.
+    ASResetRequest();
+    MemFileReset(ASReplyBuffer());
+    return ASSetValuePrint(ASReplyBuffer());
+}

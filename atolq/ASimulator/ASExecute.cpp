@@ -470,3 +470,17 @@ std::string ASValueListText(const ASBindingElement* e)
     });
     return text + ">";
 }
+
+std::string ASPlaceMarkingText(SEPlace* place, ASInstance* instance)
+{
+    return std::string(timedPlace(place) ? "mkst_tms'" : "mkst_ms'") + colourSetOf(place) + " (!" +
+           as::placeStateRef(place, nameOf(instance)) + ");";
+}
+
+std::string ASSetPlaceMarkingText(SEPlace* place, ASInstance* instance, const char* value)
+{
+    // The value is typed as a multiset of the place's colour set; the
+    // parentheses around the typed value are balanced.
+    return as::placeStateRef(place, nameOf(instance)) + ":= ((" + orEmpty(value) + "):(" + orEmpty(place->colourSet) +
+           ") " + (timedPlace(place) ? " tms" : " ms") + ");";
+}

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/ASimulator/ASimulator.h"
@@ -446,4 +447,154 @@ int ASCountChosen(SETrans* transition, ASInstance* instance)
         return false;
     });
     return n;
+}
+
+// ---- further queries and shared entries ----
+
+const char* ASGetInstanceText(SEHead* record)
+{
+    ASInstance* instance = asInstance(record);
+    return instance != nullptr ? instance->text : nullptr;
+}
+
+LMList* ASGetElementList(SEHead* record)
+{
+    ASBindingElement* e = asElement(record);
+    return e != nullptr ? instanceOf(e)->ownedList : nullptr;
+}
+
+namespace {
+
+int instanceArray(std::vector<ASInstance*> items, ASInstance*** array, uint32_t* count)
+{
+    *count = static_cast<uint32_t>(items.size());
+    *array = static_cast<ASInstance**>(QXMem_Alloc(static_cast<uint32_t>(sizeof(ASInstance*) * (items.size() + 1))));
+    if (*array == nullptr)
+        EE_FatalError(kASMsgOutOfMemory);
+    std::copy(items.begin(), items.end(), *array);
+    return 1;
+}
+
+const SETableEntry* nameEntry(const char* key)
+{
+    SERoot* root = SECurrentRoot();
+    if (root == nullptr || root->declHashTable == nullptr || key == nullptr)
+        return nullptr;
+    return static_cast<const SETableEntry*>(HashLookup(root->declHashTable, key));
+}
+
+bool sameText(const char* a, const char* b) { return std::strcmp(orEmpty(a), orEmpty(b)) == 0; }
+
+} // namespace
+
+int ASGetPageInstances(SEPage* page, ASInstance*** array, uint32_t* count)
+{
+    if (page == nullptr || page->head.kind != kSEPage) {
+        EE_ReportError(kASMsgInvalidRecord);
+        return 0;
+    }
+    std::vector<ASInstance*> items;
+    se::forEachRec(page->instances, [&](SEHead* r) { items.push_back(reinterpret_cast<ASInstance*>(r)); });
+    return instanceArray(std::move(items), array, count);
+}
+
+int ASGetSubInstances(ASInstance* instance, ASInstance*** array, uint32_t* count)
+{
+    if (asInstance(reinterpret_cast<SEHead*>(instance)) == nullptr) {
+        EE_ReportError(kASMsgInvalidRecord);
+        return 0;
+    }
+    std::vector<ASInstance*> items;
+    se::forEachValue(instance->children, [&](void* v) { items.push_back(static_cast<ASInstance*>(v)); });
+    return instanceArray(std::move(items), array, count);
+}
+
+int ASSameName(SEHead* a, SEHead* b)
+{
+    const char* x = SEGetColourSet(a);
+    const char* y = SEGetColourSet(b);
+    if (x == nullptr || y == nullptr)
+        return x == y ? 1 : 0;
+    const SETableEntry* ex = nameEntry(x);
+    const SETableEntry* ey = nameEntry(y);
+    if (ex == nullptr || ey == nullptr)
+        return sameText(x, y) ? 1 : 0;
+    return sameText(ex->key, ey->key) && sameText(ex->second, ey->second) ? 1 : 0;
+}
+
+SECodeEntry* ASNewCodeEntry(const char* text)
+{
+    SERoot* root = SECurrentRoot();
+    auto* entry = reinterpret_cast<SECodeEntry*>(se::newRecord(kSECodeEntry));
+    if (entry == nullptr)
+        EE_FatalError(kASMsgOutOfMemory);
+    entry->head.owner = &root->head;
+    entry->text1 = se::copyText(orEmpty(text));
+    uint16_t length = 0;
+    entry->text2 = CTSNewNumberName(&length, 0);
+    if (entry->text2 == nullptr)
+        EE_FatalError(kASMsgOutOfMemory);
+    entry->number = length;
+    se::pushRec(root->simRecords12, &entry->head);
+    return entry;
+}
+
+void ASDeleteCodeEntry(SECodeEntry* entry)
+{
+    if (entry == nullptr || entry->head.kind != kSECodeEntry) {
+        EE_ReportError(kASMsgInvalidRecord);
+        return;
+    }
+    se::freeText(entry->text1);
+    se::freeText(entry->text2);
+    se::unlinkAndFree(SECurrentRoot()->simRecords12, &entry->head);
+}
+
+SECheckEntry* ASNewCheckEntry(const char* text)
+{
+    SERoot* root = SECurrentRoot();
+    auto* entry = reinterpret_cast<SECheckEntry*>(se::newRecord(kSECheckEntry));
+    if (entry == nullptr)
+        EE_FatalError(kASMsgOutOfMemory);
+    entry->head.owner = &root->head;
+    entry->text1 = se::copyText(orEmpty(text));
+    se::pushRec(root->simRecords13, &entry->head);
+    return entry;
+}
+
+void ASDeleteCheckEntry(SECheckEntry* entry)
+{
+    if (entry == nullptr || entry->head.kind != kSECheckEntry) {
+        EE_ReportError(kASMsgInvalidRecord);
+        return;
+    }
+    se::freeText(entry->text1);
+    se::freeText(entry->text2);
+    se::unlinkAndFree(SECurrentRoot()->simRecords13, &entry->head);
+}
+
+std::string ASWriteTransSeqEntry(SETrans* t, ASInstance* i)
+{
+    const SEPage* page = pageOf(i);
+    const auto named = [](const char* n) { return std::string(n != nullptr && *n != '\0' ? n : "***"); };
+    const auto flag = [](bool b) { return b ? "true" : "false"; };
+    const bool code = ASRunOptions(SECurrentRoot())[1] != 0 && t->code != nullptr && *t->code != '\0' &&
+                      (i->modeAttributes & kASModeCode) != 0;
+    const bool timedOutput = se::findRec(t->outputArcs, [](SEHead* r) {
+                                 SEPlace* p = reinterpret_cast<SEArc*>(r)->place;
+                                 return p != nullptr && CTSIsTimed(&p->head) != 0;
+                             }) != nullptr;
+    return "(\"" + named(t->name) + "@(" + std::to_string(i->number) + ":" + named(page->name) + "#" +
+           std::to_string(page->pageNumber) + ")\",\"" + orEmpty(cts::mlName(t)) + "\",\"" + orEmpty(i->mlName) +
+           "\",\"" + orEmpty(cts::mlName(page)) + "\"," + flag(code) + "," + flag((t->flags & 2u) != 0) + "," +
+           flag(timedOutput) + "),\n";
+}
+
+char* ASAllocString(uint32_t length)
+{
+    auto* text = static_cast<char*>(QXMem_Alloc(length + 1));
+    if (text == nullptr)
+        EE_FatalError(kASMsgOutOfMemory);
+    text[length] = '\0';
+    return text;
 }

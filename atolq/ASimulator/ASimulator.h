@@ -146,3 +146,52 @@ int ASQueryArcTokenCount(SEArc* arc, ASInstance* instance, int force);
 int ASChangeMarking(SEPlace* place, ASInstance* instance, const char* text);
 int ASApplyMarkingChange(SEPlace* place, ASInstance* instance, int resolve);
 std::string ASValueListText(const ASBindingElement* element);
+
+// ---- further queries, entries and wrappers ----
+const char* ASGetInstanceText(SEHead* instance);
+LMList* ASGetElementList(SEHead* element);
+// New arrays (QXMem) of a page's instances in list order, and of an
+// instance's sub-instances; 1, or 0 for an invalid record.
+int ASGetPageInstances(SEPage* page, ASInstance*** array, uint32_t* count);
+int ASGetSubInstances(ASInstance* instance, ASInstance*** array, uint32_t* count);
+int ASSameName(SEHead* a, SEHead* b);
+SECodeEntry* ASNewCodeEntry(const char* text);
+void ASDeleteCodeEntry(SECodeEntry* entry);
+SECheckEntry* ASNewCheckEntry(const char* text);
+void ASDeleteCheckEntry(SECheckEntry* entry);
+// One entry of the transition sequence, as the automatic code reads it.
+std::string ASWriteTransSeqEntry(SETrans* transition, ASInstance* instance);
+char* ASAllocString(uint32_t length);
+ASBindingElement* ASMakeUserBindingElement(ASBindRequest* context);
+int ASResetTransitionBindings(SETrans* transition, ASInstance* instance);
+int ASUnchooseTransition(SETrans* transition, ASInstance* instance);
+int ASWithdrawAll();
+int ASRequestOutputOn();
+int ASRequestOutputOff();
+int16_t ASRequestWithTime(int flag);
+int16_t ASRequestPrintTime(int flag);
+int16_t ASRequestResetSteps();
+int16_t ASSendTimeType();
+int16_t ASSendStartTime();
+int16_t ASAutoGenStep(bool fast);
+int16_t ASAutoGenFunctions(bool fast);
+int16_t ASAutoSendWithCode();
+int16_t ASAutoValuePrint();
+// The ML texts that read and set a place's marking in an instance.
+std::string ASPlaceMarkingText(SEPlace* place, ASInstance* instance);
+std::string ASSetPlaceMarkingText(SEPlace* place, ASInstance* instance, const char* value);
+// Binds the evaluator's table rows of the simulator.
+void ASInstallTableRows();
+
+// ---- iteration over simulator objects ----
+// The caller's iterator: input words, results, and a list the walk made.
+struct ASIterator {
+    uintptr_t word[5];
+};
+int ASFirst(int kind, ASIterator* iterator);
+int ASNext(int kind, ASIterator* iterator);
+// The element that kinds 10 and 20 made current, read by kind 12.
+ASBindingElement*& ASCurrentElement();
+// The step elements of the step in progress: pairs (transition, instance
+// number), kept by the simulator core.
+LMList*& ASStepElementList();
