@@ -3,6 +3,8 @@
 #include "SimFixture.h"
 
 #include "atolq/AEditor/SEInternal.h"
+#include "atolq/AEditor/SEIds.h"
+#include "atolq/SML/SMLTable.h"
 #include "atolq/Utils/QXMem.h"
 
 namespace simtest {
@@ -176,6 +178,54 @@ TEST_F(WalkTest, SharedEntriesAndColourSetNames)
     EXPECT_EQ(count, 1u);
     EXPECT_EQ(instances[0], i_);
     QXMem_Free(instances);
+}
+
+} // namespace
+} // namespace simtest
+
+namespace simtest {
+namespace {
+
+SMLTableCall numberCall(uint32_t row, std::initializer_list<int32_t> args)
+{
+    SMLTableCall call;
+    call.row = row;
+    call.count = static_cast<uint32_t>(args.size()) + 1;
+    call.slots[0].type = kSlotInt;
+    uint32_t slot = 1;
+    for (int32_t v : args) {
+        call.slots[slot].mode = kSlotIn;
+        call.slots[slot].type = kSlotInt;
+        call.slots[slot].value = v;
+        ++slot;
+    }
+    return call;
+}
+
+int32_t run(uint32_t row, std::initializer_list<int32_t> args)
+{
+    SMLTableCall call = numberCall(row, args);
+    EXPECT_TRUE(SMLRunTableCall(call)) << row;
+    return call.slots[0].value;
+}
+
+TEST_F(WalkTest, TheEvaluatorReadsModesAndInstancesByRow)
+{
+    build();
+    ASInstallTableRows();
+    const auto id = [](const void* r) { return static_cast<int32_t>(SERecordId(static_cast<const SEHead*>(r))); };
+    EXPECT_EQ(run(31, {id(p_), kASModeCode}), 1);
+    EXPECT_EQ(run(31, {id(p_), kASModeObserve}), 0);
+    EXPECT_EQ(run(31, {id(i_), kASModeCode}), 0) << "an instance is no page: 0 without a call";
+    EXPECT_EQ(run(32, {id(p_), 8}), 1);
+    ASSetPrime(&p_->head, 3);
+    EXPECT_EQ(run(33, {id(p_)}), 3);
+    EXPECT_EQ(run(41, {id(i_)}), 1);
+    EXPECT_EQ(run(40, {id(i_)}), 0) << "a prime instance has no parent";
+    EXPECT_EQ(run(42, {id(i_)}), 0);
+    EXPECT_EQ(run(41, {123456}), 0) << "an unknown id";
+    SMLTableCall missing = numberCall(41, {});
+    EXPECT_FALSE(SMLRunTableCall(missing)) << "a call without its argument is refused";
 }
 
 } // namespace
