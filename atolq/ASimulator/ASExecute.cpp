@@ -310,6 +310,10 @@ int ASRefreshEnabling()
     se::destroyList(deferred);
     if (ASPendingGranularity() >= 0)
         ASSetStepGranularity(root, static_cast<uint16_t>(ASPendingGranularity()));
+    if (ASObservationDeferred()) {
+        ASObservationMode(root) = 1;
+        ASObservationDeferred() = false;
+    }
     ASPendingGranularity() = -1;
     return 1;
 }

@@ -12,6 +12,7 @@ namespace {
 LMList* deferredChanges = nullptr;
 int16_t pendingGranularity = -1;
 int stepInProgress = 0;
+bool observationDeferred = false;
 
 SERoot* rootRecord() { return SECurrentRoot(); }
 
@@ -74,6 +75,7 @@ bool connected() { return SMLGetConnState() != kSMLKindNone; }
 LMList*& ASDeferredModeChanges() { return deferredChanges; }
 int16_t& ASPendingGranularity() { return pendingGranularity; }
 int& ASStepInProgress() { return stepInProgress; }
+bool& ASObservationDeferred() { return observationDeferred; }
 
 uint16_t ASStepGranularity(const SERoot* r) { return static_cast<uint16_t>(r->reserved & 0xffffu); }
 void ASSetStepGranularity(SERoot* r, uint16_t value) { r->reserved = (r->reserved & 0xffff0000u) | value; }
@@ -146,12 +148,15 @@ int ASSetDisplayOptions(const int32_t values[4])
 {
     SERoot* r = rootRecord();
     std::memcpy(r->displayOptions, values, sizeof r->displayOptions);
-    // A step in progress keeps its granularity until its end.
-    if (ASPendingGranularity() == -2 || ASPendingGranularity() >= 0)
+    // A step in progress keeps its granularity and observation mode until
+    // its end.
+    if (ASPendingGranularity() == -2 || ASPendingGranularity() >= 0) {
         ASPendingGranularity() = 1;
-    else
+        observationDeferred = true;
+    } else {
         ASSetStepGranularity(r, 1);
-    ASObservationMode(r) = 1;
+        ASObservationMode(r) = 1;
+    }
     return 1;
 }
 

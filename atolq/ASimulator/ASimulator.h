@@ -54,6 +54,8 @@ LMList*& ASDeferredModeChanges();
 // Simulator state words kept between calls.
 int16_t& ASPendingGranularity();
 int& ASStepInProgress();
+// An observation mode set while a step ran, taken over at its end.
+bool& ASObservationDeferred();
 
 // ---- page instances and binding elements ----
 int ASCreateInstance(SEPage* page, const char* suffix, SECompound* compound, ASInstance* parent);

@@ -95,6 +95,7 @@ void SimFixture::SetUp()
     CTSSetNameCounter(100);
     ASForgetWithCode();
     ASPendingGranularity() = -1;
+    ASObservationDeferred() = false;
     se::destroyList(ASDeferredModeChanges());
     enablingChecks = 0;
     recalcCodes.clear();

@@ -104,6 +104,7 @@ protected:
         SEInitPools();
         SEStart();
         ASPendingGranularity() = -1;
+        ASObservationDeferred() = false;
         se::destroyList(ASDeferredModeChanges());
     }
     void TearDown() override
@@ -136,11 +137,15 @@ TEST_F(OptionsTest, DisplayOptionsDuringAStepWaitForItsEnd)
     const int32_t display[4] = {1, 1, 1, 0};
     ASSetDisplayOptions(display);
     EXPECT_EQ(ASStepGranularity(root()), 4);
-    EXPECT_EQ(ASObservationMode(root()), 1);
+    EXPECT_EQ(ASObservationMode(root()), 0);
     EXPECT_EQ(ASPendingGranularity(), 1);
-    ASPendingGranularity() = -1;
+    ASRefreshEnabling();
+    EXPECT_EQ(ASStepGranularity(root()), 1) << "installed at the end of the step";
+    EXPECT_EQ(ASObservationMode(root()), 1);
+    EXPECT_EQ(ASPendingGranularity(), -1);
+    ASSetStepGranularity(root(), 4);
     ASSetDisplayOptions(display);
-    EXPECT_EQ(ASStepGranularity(root()), 1);
+    EXPECT_EQ(ASStepGranularity(root()), 1) << "at once between steps";
 }
 
 TEST_F(OptionsTest, DeferredPageModeChangesKeepTheOldWordAndMerge)
@@ -156,6 +161,9 @@ TEST_F(OptionsTest, DeferredPageModeChangesKeepTheOldWordAndMerge)
     LMFirst(ASDeferredModeChanges(), &record, &word);
     EXPECT_EQ(record, page);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(word), kASModeInclude | kASModeObserve);
+    ASRefreshEnabling();
+    EXPECT_EQ(page->modeFlags, kASModeInclude | kASModeObserve) << "applied at the end of the step";
+    EXPECT_EQ(se::count(ASDeferredModeChanges()), 0);
     ASSetPageMode(&page->head, kASModeInclude, 0, 0, 0);
     EXPECT_EQ(ASTestPageFlag(&page->head, kASModeInclude), 0);
 }
