@@ -99,7 +99,13 @@ TEST_F(StepTest, AllTransitionsAndAllBindingsInBulkEmptyTheInputs)
 {
     twoChains("1`1++1`2++1`3", "1`5++1`6");
     options(100, 100, 100, 100, 0);
+    auto* input = static_cast<SEArc*>(t1_->inputArcs->first);
+    std::string reserved;
+    EXPECT_EQ(ASQueryArcTokenCount(input, i_, 0), 0) << "no transition states drawn into yet";
     ASSERT_EQ(ASChooseOccurrenceSet(1), 2);
+    EXPECT_EQ(ASQueryArcTokenCount(input, i_, 0), 3) << "the reserved tokens stand on the input arc";
+    ASSERT_EQ(ASQueryArcTokens(input, i_, &reserved, 0), 1);
+    EXPECT_EQ(terms(reserved), (std::vector<std::string>{"1`1", "1`2", "1`3"}));
     EXPECT_EQ(chosen(i_, t1_), (std::vector<std::string>{block({"1"}), block({"2"}), block({"3"})}));
     EXPECT_EQ(chosen(i_, t2_), (std::vector<std::string>{block({"5"}), block({"6"})}));
     // The steps list is ordered by the transitions' order numbers.
