@@ -229,6 +229,22 @@ TEST_F(TimedStepTest, TheAutomaticRunExecutesTimedOutputs)
     EXPECT_NE(marking(b, i).find("@3"), std::string::npos) << marking(b, i);
 }
 
+TEST_F(TimedStepTest, ATimedMarkingIsAlwaysAMultiset)
+{
+    build("1`1");
+    MemFile* reply = ASReplyBuffer();
+    MemFileReset(reply);
+    EXPECT_EQ(ASSetChangeMarking("(1`4@+0)+++(1`5@+2)", "TI", false, true, reply), 1) << text(reply);
+    MemFileReset(reply);
+    EXPECT_LT(ASSetChangeMarking("4", "TI", false, true, reply), 0) << "a bare value is no timed multiset";
+    ASSERT_EQ(ASChangeMarking(b, i, "(1`4@+0)+++(1`5@+2)"), 1);
+    ASSERT_EQ(ASApplyMarkingChange(b, i, 0), 1);
+    EXPECT_EQ(ASQueryPlaceTokenCount(b, i), 2);
+    ASSERT_EQ(ASChangeMarking(b, i, ""), 1);
+    ASSERT_EQ(ASApplyMarkingChange(b, i, 0), 1);
+    EXPECT_EQ(ASQueryPlaceTokenCount(b, i), 0) << "tempty";
+}
+
 TEST_F(TimedStepTest, ATimedOutputIsExecutedAndCarriesItsTimeStamp)
 {
     build("1`1");
