@@ -146,12 +146,52 @@ fun TOLQ'addts (a : 'a tms, b : 'a tms) : 'a tms = TolqMS.tsum (a, b)
 fun TOLQ'CreateEmptyTimeLists (_ : 'a tms) : 'a tms = tempty
 fun TOLQ'sametimems (m : 'a ms) (t : TIME) : 'a tms = TolqMS.stamp (m, t)
 
-(* ---- the automatic run's code ---- *)
+(* ---- the automatic run ---- *)
+
+(* Runs steps until a stop criterion is met, the run is stopped (SIGUSR1)
+ * or nothing is enabled any more; the last ends the evaluation in the
+ * error class. Each step fires one binding of one transition instance,
+ * the instances tried in random order while the run is fair. When nothing
+ * is enabled in a timed run, the clock moves to the next enabling time. *)
+structure TolqAutoRun =
+struct
+  fun shuffle (l : 'a list) : 'a list =
+      let fun go ([], acc) = acc
+            | go (xs, acc) =
+                let val k = TolqRandom.int (0, length xs - 1)
+                in go (List.take (xs, k) ^^ List.drop (xs, k + 1), List.nth (xs, k) :: acc) end
+      in go (l, []) end
+
+  fun fireOne [] = false
+    | fireOne (f :: rest) = f () orelse fireOne rest
+
+  fun advanceTime () =
+      with_time () andalso
+      (case TOLQ'minlist TOLQ'tlist of
+         SOME t => (TolqSimState.IntTimeInc := IntInf.+ (!TolqSimState.IntTimeInc, IntInf.- (t, time ()));
+                    TOLQ'ModelTime := t; true)
+       | NONE => false)
+
+  fun run (entries : (unit -> bool) list) =
+      let val saved = !TOLQ'ValuePrint
+          fun loop () =
+              if Tolq.Stop.requested () then Tolq.Stop.clear ()
+              else if TOLQ'StopCriteria () then ()
+              else if fireOne (if !TolqSimState.Fair then shuffle entries else entries) then
+                (TolqSimState.CurStep := !TolqSimState.CurStep + 1;
+                 TolqSimState.LocStep := !TolqSimState.LocStep + 1;
+                 loop ())
+              else if advanceTime () then loop ()
+              else raise Tolq.Error "There are no more enabled transitions."
+      in TOLQ'ValuePrint := false;
+         (loop (); TOLQ'ValuePrint := saved) handle e => (TOLQ'ValuePrint := saved; raise e)
+      end
+end
 
 (* The transition sequence tolq defines at every reset holds entries
- * (display name, transition, instance, page, flags); an entry of empty
- * names ends it. Only the enabling-time refs of the instances are made
- * here; the automatic run's step functions are not. *)
+ * (display name, transition, instance, page, flags: code runs, fast form,
+ * a timed output place); an entry of empty names ends it. The step code
+ * defines one firing function per entry and the run over them. *)
 structure TOLQ'sacgen =
 struct
   type entry = string * string * string * string * bool * bool * bool
@@ -160,10 +200,33 @@ struct
   fun gen_charts (_ : string list) : string = ""
   fun GenSaveStateData () = ()
   fun gen_funs (_ : entry list, _ : bool) : string list = []
-  fun gen_step (_ : entry list, _ : bool) : string list = []
   fun clean_up () = ()
 
   fun name s = s <> "" andalso CharVector.all TolqText.isIdChar s
+
+  (* Defines the firing function of one entry: a binding is reserved in
+   * fresh arc states and occurs at once; false when none is enabled. The
+   * binding function answers a list, or a time and a list for timed
+   * transitions: the first form that compiles is kept. *)
+  fun firingFunction (fast : bool) (k : int, (_, t, i, p, _, _, timedOut) : entry) : string =
+      let val f = "TOLQ'sac" ^ (if fast then "fast" else "") ^ Int.toString k
+          val fire = (if timedOut then "TOLQ'ACAF" ^ t ^ "(TOLQ'ts,TOLQ'b); " else "")
+                     ^ "TOLQ'OF" ^ t ^ "(TOLQ'ts,TOLQ'PS" ^ i ^ ",()); true"
+          fun form (bf, pattern) =
+              "fun " ^ f ^ " () = let val TOLQ'ts = TOLQ'CrTS" ^ p ^ "() in case " ^ bf ^ t ^ "(TOLQ'PS" ^ i
+              ^ ",TOLQ'ts,1,TOLQ'EB" ^ t ^ ",false,true,()) of " ^ pattern ^ " => (" ^ fire
+              ^ ") | _ => false end;\n"
+          (* Without fast code the normal binding function serves. *)
+          val functions = (if fast then ["TOLQ'FastBF"] else []) ^^ ["TOLQ'BF"]
+          val forms = List.concat (map (fn bf => [form (bf, "TOLQ'b :: _"), form (bf, "(_, TOLQ'b :: _)")]) functions)
+      in ignore (TolqEdit.firstOf forms); f end
+
+  fun gen_step (seq : entry list, fast : bool) : string list =
+      let val entries = List.filter (fn (_, t, i, p, _, _, _) => name t andalso name i andalso name p) seq
+          val names = ListPair.map (firingFunction fast) (List.tabulate (length entries, fn k => k), entries)
+      in ["fun " ^ (if fast then "fast_sac_step" else "sac_step") ^ " () = TolqAutoRun.run ["
+          ^ String.concatWith ", " names ^ "];\n"]
+      end
 
   (* Defines TOLQ't<t>_<i> and TOLQ'fastt<t>_<i> for every entry and puts
    * them into the time lists. *)
