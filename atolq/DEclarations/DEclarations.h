@@ -233,6 +233,20 @@ const DEKindRow& DEKindOf(uint16_t kind);
 int16_t DEValueDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
 int16_t DEFunDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
 int16_t DETextDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
+int16_t DEColorSetDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
+// 1 to go ahead with a change of the colour-set kind: at once when the
+// fields of the current kind are empty, else when the user confirms.
+int DEConfirmKindChange(DEDialogContext* context);
+// Reads the colour-set dialog's fields into the work entry and checks it.
+int DECollectColorSet(DEDialogContext* context);
+// The colour sets and the subset function the entry uses are declared,
+// of the right kind and checked.
+int DEColorSetComplete(SEDeclEntry* entry);
+// The declaration selected in the browser panel into the fitting field.
+void DEInsertBrowserSelection(SEDeclEntry* entry);
+// Selects a refused name in the open colour-set dialog: in list 29, or in a
+// field (49 with the item list of itemKind shown).
+void DEColorSetSelect(int16_t item, const char* name, uint16_t itemKind);
 // Reads the item's text as the work entry's name and applies the name rules.
 int DEReadName(DEDialogContext* context, int16_t item);
 // A new entry through its kind's dialog after the selected node or entry.
