@@ -196,11 +196,15 @@ bool itemsPass(SEDeclEntry* e)
     return noneTwice(declared, kFieldItems, kDEItemDeclare);
 }
 
+// The page whose names pagerefs and instrefs must avoid, when the caller
+// names it; else the page of the context's node.
+SEPage* givenPage = nullptr;
+
 bool nameFreeFor(DEDialogContext* c, SEDeclEntry* e)
 {
     uint16_t kind = e->head.subKind;
     if (kind == kDEPageref || kind == kDEInstref)
-        return DEPageNameFree(e, e->name, pageRecordOf(nodeOfObject(c->nodeObject))) != 0;
+        return DEPageNameFree(e, e->name, givenPage != nullptr ? givenPage : pageRecordOf(nodeOfObject(c->nodeObject))) != 0;
     return DENameFree(e, e->name) != 0;
 }
 
@@ -617,4 +621,61 @@ int DEStackEntryRegions(SEDeclEntry* entry, uint32_t region, uint32_t nodeObject
             above = DERegion(e);
     });
     return 1;
+}
+
+// ---- names of a copied local node ----
+
+namespace {
+
+struct SavedNames {
+    std::string name;
+    std::vector<std::pair<SEDeclItem*, std::string>> items;
+};
+
+SavedNames saveNames(SEDeclEntry* e)
+{
+    SavedNames saved{str(e->name), {}};
+    eachItem(e, {kDEItemValue, kDEItemVar, kDEItemMsvar, kDEItemAlias},
+             [&](SEDeclItem* i) { saved.items.emplace_back(i, str(i->name)); });
+    return saved;
+}
+
+void restoreNames(SEDeclEntry* e, const SavedNames& saved)
+{
+    setText(e->name, saved.name);
+    for (const auto& [item, name] : saved.items)
+        setText(item->name, name);
+}
+
+} // namespace
+
+void DEUniqueLocalNames(SEDeclNode* node, SEPage* page)
+{
+    if (node == nullptr)
+        return;
+    std::vector<SEDeclEntry*> entries;
+    eachRec(node->entries, [&](SEHead* h) { entries.push_back(reinterpret_cast<SEDeclEntry*>(h)); });
+    const int wasQuiet = DEQuiet();
+    DESetQuiet(1);
+    givenPage = page;
+    bool changed = false;
+    for (SEDeclEntry* e : entries) {
+        DEDialogContext c{nullptr, 0, node->kvObject, nullptr, e, e->head.subKind, 0};
+        if (DECheckEntry(&c))
+            continue;
+        SavedNames saved = saveNames(e);
+        if (!makeUnique(&c, e)) {
+            // The entry keeps the name it came with rather than one that is
+            // neither its own nor unique.
+            restoreNames(e, saved);
+            DEShowMessage("Could not obtain unique name for local declaration", 0);
+            continue;
+        }
+        DERewriteEntryText(e);
+        changed = true;
+    }
+    givenPage = nullptr;
+    DESetQuiet(wasQuiet);
+    if (changed)
+        DEBrowserFillList(0, 0);
 }

@@ -179,6 +179,9 @@ int DECheckStatus(SEHead* record);
 void DEShowStatus(SEDeclEntry* entry);
 SEDeclEntry* DECopyEntry(SEDeclEntry* entry);
 int DEIsDeclObject(uint32_t object, int* flag);
+// Makes the entries of a copied local node unique on the page: a name that
+// is taken gets "'cpy" appended (with its items' names) until it is free.
+void DEUniqueLocalNames(SEDeclNode* node, SEPage* page);
 // The names "%s.%s" or, for "of" and "set", "%s_%s" per label, of a declare item.
 void DEQualifiedNames(SEDeclItem* item, void (*visit)(const char* name, void* argument), void* argument);
 // The deleted-names list of the net.
