@@ -166,4 +166,32 @@ TEST_F(DialogTest, BrowserListsFiltersDeletesAndGuardsTheEditedEntry)
     EXPECT_EQ(regionTexts(object).size(), 3u);
 }
 
+// Show Text has no text item to fill in the value dialog: it stays off there
+// and item 19 keeps the keyword.
+TEST_F(DialogTest, ShowTextStaysOffInEntryDialogs)
+{
+    uint32_t object = node("val a = 1;\nval b = 2;");
+    DEConvertNode(object);
+    int state = 0;
+    std::string keyword;
+    Steps steps(X().app(), {[] { return showing(31116); },
+                            [&] {
+                                Dialog_HighlightListEntry(6, 1, 1);
+                                DEBrowserPanelHit(6);
+                                state = Dialog_GetItemState(13);
+                                click(13);
+                                return true;
+                            },
+                            [&] {
+                                keyword = item(19);
+                                click(2);
+                                return true;
+                            }});
+    DEEditEntry(entryNamed("a")->kvObject, 3);
+    EXPECT_TRUE(steps.finished());
+    EXPECT_EQ(state, 2);
+    EXPECT_EQ(keyword, "val");
+    EXPECT_EQ(regionTexts(object).size(), 2u);
+}
+
 } // namespace
