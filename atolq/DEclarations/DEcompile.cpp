@@ -200,6 +200,20 @@ int DEEntryStep(SEDeclEntry* e, int single)
     return 0;
 }
 
+namespace {
+
+// Whether the declarations were reset or timed colour sets lost their
+// checks since the flags were last cleared; clears both.
+bool takeResets()
+{
+    const bool timed = DETakeTimedUnchecked() != 0;
+    const bool reset = cstate.reset != 0;
+    cstate.reset = 0;
+    return reset || timed;
+}
+
+} // namespace
+
 int DEStartCompileOrder(ProgressRecord* progress)
 {
     cstate.progress = progress;
@@ -208,7 +222,7 @@ int DEStartCompileOrder(ProgressRecord* progress)
     if (r != nullptr && r->globalDecls != nullptr)
         r->globalDecls = LMSort(r->globalDecls, byNumber);
     int result = DEWalkEntries(stepInWalk, 0, 3, nullptr);
-    cstate.reset = 0;
+    takeResets();
     cstate.compiledOnce = 1;
     cstate.progress = nullptr;
     return result;
@@ -216,10 +230,12 @@ int DEStartCompileOrder(ProgressRecord* progress)
 
 int DEEntryCompile(SEDeclEntry* entry, int* wasReset)
 {
-    cstate.reset = 0;
+    takeResets();
     if (CTSStartEvaluator(GE_GetMLSettings) == 0)
         return 0;
-    *wasReset = cstate.reset != 0 ? 1 : 0;
+    const bool reset = takeResets();
+    if (wasReset != nullptr)
+        *wasReset = reset ? 1 : 0;
     int cursor = EE_BeginBusy(nullptr);
     ProgressRecord own{nullptr, 8, {0, 0, 0, 0, 0}};
     cstate.progress = &own;
@@ -227,7 +243,7 @@ int DEEntryCompile(SEDeclEntry* entry, int* wasReset)
     int stop = DEEntryStep(entry, 1);
     EE_EndBusy(cursor);
     cstate.progress = nullptr;
-    cstate.reset = 0;
+    takeResets();
     cstate.compiledOnce = 1;
     return stop == 0 ? 1 : 0;
 }
