@@ -320,9 +320,11 @@ bool convertBlock(DEDialogContext* c, const std::string& text)
         return false;
     }
     if (edited != nullptr) {
-        const uint32_t oldFlags = edited->flags;
         if ((edited->flags & kDEChecked) != 0 && str(edited->texts[0]) != text)
             DEUncheck(&edited->head);
+        // Taken after the withdrawal, so that a changed block is not
+        // passed off as checked.
+        const uint32_t oldFlags = edited->flags;
         std::string oldName = str(edited->name);
         deleteWithRegion(edited);
         c->edited = nullptr;

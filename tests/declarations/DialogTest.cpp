@@ -194,4 +194,150 @@ TEST_F(DialogTest, ShowTextStaysOffInEntryDialogs)
     EXPECT_EQ(regionTexts(object).size(), 2u);
 }
 
+// The local-block dialog converts its text in the place of the edited block;
+// a text that does not convert leaves the net as it was and the dialog open.
+TEST_F(DialogTest, LocalBlockDialogConvertsItsTextInPlace)
+{
+    uint32_t object = node("val z = 0;\nlocal val a = 1 in fun f x = a end;");
+    DEConvertNode(object);
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    const std::vector<std::string> before = regionTexts(object);
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case refused[] = {
+        {"  ", "f : An expression is required."},
+        {"local colorset B = int in fun f x = x end", "Syntax error."},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.text);
+        world().messages.clear();
+        bool open = false;
+        Steps steps(X().app(), {[] { return showing(31125); },
+                                [&] {
+                                    Dialog_SetItemText(19, c.text);
+                                    click(1);
+                                    return true;
+                                },
+                                [&] {
+                                    if (world().messages.empty())
+                                        return false;
+                                    open = Dialog_TopDialogNumber() == 31125;
+                                    click(2);
+                                    return true;
+                                }});
+        EXPECT_EQ(DEEditEntry(entryNamed("f")->kvObject, 3), 0);
+        EXPECT_TRUE(open);
+        EXPECT_EQ(lastMessage(), c.message);
+        EXPECT_EQ(regionTexts(object), before);
+        EXPECT_NE(entryNamed("f")->flags & kDEChecked, 0u);
+    }
+    std::string shown;
+    Steps steps(X().app(), {[] { return showing(31125); },
+                            [&] {
+                                shown = item(19);
+                                Dialog_SetItemText(19, "local val a = 2 in fun f x = a + z end;");
+                                click(1);
+                                return true;
+                            }});
+    EXPECT_EQ(DEEditEntry(entryNamed("f")->kvObject, 3), 1);
+    EXPECT_EQ(shown, "local val a = 1 in fun f x = a end;");
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val z = 0;", "local val a = 2 in fun f x = a + z end;"}));
+    ASSERT_NE(entryNamed("f"), nullptr);
+    EXPECT_EQ(entryNamed("f")->flags & kDEChecked, 0u) << "a changed text withdraws the check";
+    EXPECT_EQ(entryNamed("TOLQ'tempname"), nullptr);
+}
+
+// The browser's Open and Current hand entries and nodes to their dialogs and
+// close when those accept; Compile refills the rows; Clear empties the texts.
+TEST_F(DialogTest, BrowserOpensCompilesShowsAndClears)
+{
+    uint32_t object = node("val a = 1;\nval b = 2;");
+    DEConvertNode(object);
+    auto selectRow = [](const std::string& row) {
+        std::vector<std::string> all = rows();
+        for (size_t i = 0; i < all.size(); ++i)
+            if (all[i] == row) {
+                Dialog_HighlightListEntry(6, static_cast<int32_t>(i), 1);
+                DEBrowserPanelHit(6);
+            }
+    };
+    std::vector<std::string> compiled;
+    std::string texts, cleared;
+    Steps steps(X().app(), {[] { return showing(31110); },
+                            [&] {
+                                selectRow("V- a");
+                                click(17);
+                                return true;
+                            },
+                            [&] {
+                                compiled = rows();
+                                selectRow("V+ a");
+                                click(13);
+                                return true;
+                            },
+                            [&] {
+                                selectRow("V- b");
+                                click(13);
+                                return true;
+                            },
+                            [&] {
+                                texts = item(19);
+                                click(4);
+                                return true;
+                            },
+                            [&] {
+                                cleared = item(19);
+                                selectRow("V- b");
+                                click(14);
+                                return true;
+                            },
+                            [] { return showing(31116); },
+                            [&] {
+                                Dialog_SetItemText(21, "22");
+                                click(1);
+                                return true;
+                            }});
+    DEBrowserOpen(nullptr, 0, 0);
+    EXPECT_TRUE(steps.finished());
+    EXPECT_EQ(Dialog_Depth(), 0) << "the browser closed after the accepted edit";
+    EXPECT_EQ(compiled, (std::vector<std::string>{"V+ a", "V- b"}));
+    EXPECT_EQ(texts, "val a = 1;\n\nval b = 2;");
+    EXPECT_EQ(cleared, "");
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val a = 1;", "val b = 22;"}));
+
+    // Current: the current node gets a new entry through the kind choice.
+    QXStr_SetCurObject(object);
+    int currentState = 0;
+    Steps current(X().app(), {[] { return showing(31110); },
+                              [&] {
+                                  currentState = Dialog_GetItemState(15);
+                                  click(15);
+                                  return true;
+                              },
+                              [] { return showing(31130); },
+                              [&] {
+                                  click(5); // val
+                                  return true;
+                              },
+                              [&] {
+                                  click(1);
+                                  return true;
+                              },
+                              [] { return showing(31116); },
+                              [&] {
+                                  Dialog_SetItemText(20, "c");
+                                  Dialog_SetItemText(21, "3");
+                                  click(1);
+                                  return true;
+                              }});
+    DEBrowserOpen(nullptr, 0, 0);
+    EXPECT_TRUE(current.finished());
+    EXPECT_EQ(currentState, 3);
+    EXPECT_EQ(Dialog_Depth(), 0);
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val c = 3;", "val a = 1;", "val b = 22;"}));
+}
+
 } // namespace
