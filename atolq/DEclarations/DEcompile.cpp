@@ -180,18 +180,24 @@ int DEEntryStep(SEDeclEntry* e, int single)
             return 1;
     }
     int status = DECheckStatus(&e->head);
+    // Every attempt shows its outcome on the region, a failed one too: the
+    // marks may have been cleared without the region being restyled.
+    auto failed = [e] {
+        DEShowStatus(e);
+        return 1;
+    };
     if (status == 1) {
         checkPredeclared(e);
         if (!DEItemListConstraints(e))
-            return 1;
+            return failed();
         DEMarkEntry(&e->head, kDEChecked);
     } else if (status >= 2) {
         if (timedWithoutTime(e, single))
-            return 1;
+            return failed();
         DETokenizeEntry(&e->head);
         checkPredeclared(e);
         if (!DEConstraintStep(e))
-            return 1;
+            return failed();
         afterSuccess(e);
     }
     DEShowStatus(e);

@@ -164,6 +164,20 @@ TEST_F(CompileTest, ResetReturnsEveryEntryToUncompiled)
     EXPECT_EQ(world().compiled.size(), 4u);
 }
 
+// After a reset the next attempt restyles the region even when it fails.
+TEST_F(CompileTest, FailedAttemptAfterResetShowsTheUncheckedStyle)
+{
+    convert("val a = 1;");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    SEDeclEntry* a = entryNamed("a");
+    ASSERT_EQ(lineStyleOf(a->kvObject), 0u);
+    DEResetCompileMarks();
+    world().refuse = {"a"};
+    EXPECT_NE(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(lineStyleOf(a->kvObject), 3u);
+}
+
 TEST_F(CompileTest, SingleCompileNeedsTheEvaluator)
 {
     convert("val a = 1;");
