@@ -11,6 +11,38 @@
 #include "atolq/Utils/QXMem.h"
 #include "xkv/dialog/Dialog.h"
 
+namespace de {
+
+std::string itemText(int16_t item)
+{
+    int32_t length = Dialog_GetItemTextLength(item);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    Dialog_GetItemText(item, text.data(), length + 1);
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+void selectItem(int16_t item)
+{
+    Dialog_SetFocusItem(item);
+    Dialog_SelectItemText(item, 0, Dialog_GetItemTextLength(item));
+}
+
+// A text from a dialog field: nothing for an empty one.
+void takeText(SEText& field, const std::string& text)
+{
+    if (text.empty()) {
+        QXMem_Free(field);
+        field = nullptr;
+    } else {
+        setText(field, text);
+    }
+}
+
+} // namespace de
+
 using namespace de;
 
 namespace {
@@ -47,34 +79,6 @@ int16_t lastKindChoice = 3;
 
 DEDialogContext* contextOf() { return static_cast<DEDialogContext*>(Dialog_GetClientData()); }
 
-std::string itemText(int16_t item)
-{
-    int32_t length = Dialog_GetItemTextLength(item);
-    if (length <= 0)
-        return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    Dialog_GetItemText(item, text.data(), length + 1);
-    text.resize(std::strlen(text.c_str()));
-    return text;
-}
-
-void selectItem(int16_t item)
-{
-    Dialog_SetFocusItem(item);
-    Dialog_SelectItemText(item, 0, Dialog_GetItemTextLength(item));
-}
-
-// A text from a dialog field: nothing for an empty one.
-void takeText(SEText& field, const std::string& text)
-{
-    if (text.empty()) {
-        QXMem_Free(field);
-        field = nullptr;
-    } else {
-        setText(field, text);
-    }
-}
-
 SEDeclNode* nodeOf(uint32_t object)
 {
     SEHead* record = nullptr;
@@ -93,6 +97,10 @@ SEPage* pageOfNode(SEDeclNode* node)
                ? reinterpret_cast<SEPage*>(node->head.owner)
                : nullptr;
 }
+
+} // namespace
+
+namespace de {
 
 // A fresh work entry: a copy of the edited entry, or, while its region is
 // being edited in place, its name and the region's current text.
@@ -115,7 +123,7 @@ void openWork(DEDialogContext* c)
 
 // Places the work entry: as a new entry after the node object, or in the
 // place of the edited one. The placed entry, or none.
-SEDeclEntry* placeWork(DEDialogContext* c)
+static SEDeclEntry* placeWork(DEDialogContext* c)
 {
     SEDeclEntry* work = c->work;
     c->work = nullptr;
@@ -129,7 +137,7 @@ SEDeclEntry* placeWork(DEDialogContext* c)
 
 // OK places and closes; Check places and compiles: success closes, failure
 // leaves the dialog open on the placed entry.
-int16_t finish(DEDialogContext* c, int16_t item)
+int16_t finishDialog(DEDialogContext* c, int16_t item)
 {
     SEDeclEntry* placed = placeWork(c);
     c->result = placed;
@@ -150,7 +158,7 @@ int16_t finish(DEDialogContext* c, int16_t item)
     return item;
 }
 
-int16_t cancel(DEDialogContext* c)
+int16_t cancelDialog(DEDialogContext* c)
 {
     if (c->work != nullptr)
         DEFreeEntry(c->work);
@@ -158,6 +166,10 @@ int16_t cancel(DEDialogContext* c)
     Dialog_Close(kItemCancel);
     return kItemCancel;
 }
+
+} // namespace de
+
+namespace {
 
 bool commentInFirst(uint16_t kind) { return kind == kDEStatvar || kind == kDEException || kind == kDEUse; }
 
@@ -222,7 +234,7 @@ bool readValueDialog(DEDialogContext* c)
 int16_t commonHit(DEDialogContext* c, int16_t item, void (*fill)(DEDialogContext*))
 {
     switch (item) {
-    case kItemCancel: return cancel(c);
+    case kItemCancel: return cancelDialog(c);
     case kItemReset:
         openWork(c);
         fill(c);
@@ -308,9 +320,11 @@ bool convertBlock(DEDialogContext* c, const std::string& text)
         return false;
     }
     if (edited != nullptr) {
-        const uint32_t oldFlags = edited->flags;
         if ((edited->flags & kDEChecked) != 0 && str(edited->texts[0]) != text)
             DEUncheck(&edited->head);
+        // Taken after the withdrawal, so that a changed block is not
+        // passed off as checked.
+        const uint32_t oldFlags = edited->flags;
         std::string oldName = str(edited->name);
         deleteWithRegion(edited);
         c->edited = nullptr;
@@ -332,7 +346,7 @@ bool convertBlock(DEDialogContext* c, const std::string& text)
 namespace {
 const DEKindRow kKindTable[11] = {
     {0, nullptr, nullptr, "", ""},
-    {31105, nullptr, DEWriteColorSetText, "colorset", "C"},
+    {31105, DEColorSetDialog, DEWriteColorSetText, "colorset", "C"},
     {31135, DEFunDialog, DEWriteEntryText, "fun", "F"},
     {31116, DEValueDialog, DEWriteEntryText, "val", "V"},
     {31115, DEValueDialog, DEWriteEntryText, "statvar", "S"},
@@ -395,7 +409,7 @@ int16_t DEValueDialog(int16_t, int32_t code, int16_t item, intptr_t)
         DESetReplacedEntry(c->edited);
         bool ok = readValueDialog(c);
         DESetReplacedEntry(replaced);
-        return ok ? finish(c, item) : item;
+        return ok ? finishDialog(c, item) : item;
     }
     case kItemPageref:
     case kItemInstref: {
@@ -424,7 +438,7 @@ int16_t DEFunDialog(int16_t, int32_t code, int16_t item, intptr_t)
         DESetReplacedEntry(c->edited);
         bool ok = readFunDialog(c);
         DESetReplacedEntry(replaced);
-        return ok ? finish(c, item) : item;
+        return ok ? finishDialog(c, item) : item;
     }
     return commonHit(c, item, fillFunDialog);
 }

@@ -86,6 +86,19 @@ template <class F> void eachItem(SEDeclEntry* e, std::initializer_list<uint16_t>
 void addUnique(LMList*& list, void* value);
 void removeValue(LMList* list, void* value);
 
+// Dialog items of the top dialog: an item's text, the item focused with its
+// text selected, and a field's text taken into an entry text (none when empty).
+std::string itemText(int16_t item);
+void selectItem(int16_t item);
+void takeText(SEText& field, const std::string& text);
+
+// The work entry of an entry dialog: made afresh (a copy of the edited
+// entry), placed by OK and Check (Check compiles it; a failed compile keeps
+// the dialog open), or dropped by Cancel.
+void openWork(DEDialogContext* context);
+int16_t finishDialog(DEDialogContext* context, int16_t item);
+int16_t cancelDialog(DEDialogContext* context);
+
 // The text of a kernel object ("" when none).
 std::string objectText(uint32_t object);
 // The page that holds an object: selects it and reads the current page.

@@ -37,28 +37,53 @@ SEPage* pageRecordOf(SEDeclNode* node)
 
 void incomplete(SEDeclEntry* e) { DEShowMessage(str(e->name).c_str(), kDEMsgIncomplete); }
 
-bool rangePair(const char* a, const char* b)
+// Fields of the colour-set dialog where a refused name is selected.
+enum : int16_t {
+    kFieldRows = 29,
+    kFieldSet = 39,
+    kFieldLow = 40,
+    kFieldHigh = 42,
+    kFieldLengthLow = 44,
+    kFieldLengthHigh = 45,
+    kFieldSubset = 47,
+    kFieldItems = 49,
+};
+
+// Set while an entry of a dialog is checked: refusals select the field.
+bool selecting = false;
+
+void pointAt(int16_t field, const std::string& name, uint16_t itemKind = 0)
+{
+    if (selecting && field != 0)
+        DEColorSetSelect(field, name.c_str(), itemKind);
+}
+
+bool rangePair(const char* a, const char* b, int16_t fieldA, int16_t fieldB)
 {
     if (present(a) == present(b))
         return true;
     DEShowMessage(nullptr, kDEMsgRange);
+    pointAt(present(a) ? fieldB : fieldA, "");
     return false;
 }
 
-bool allLegal(const std::vector<std::string>& names, bool skipEmpty = false)
+bool allLegal(const std::vector<std::string>& names, int16_t field, bool skipEmpty = false)
 {
     for (const std::string& n : names)
-        if (!(skipEmpty && n.empty()) && !DELegalName(n.c_str()))
+        if (!(skipEmpty && n.empty()) && !DELegalName(n.c_str())) {
+            pointAt(field, n);
             return false;
+        }
     return true;
 }
 
-bool noneTwice(const std::vector<std::string>& names)
+bool noneTwice(const std::vector<std::string>& names, int16_t field, uint16_t itemKind = 0)
 {
     std::set<std::string> seen;
     for (const std::string& n : names)
         if (!seen.insert(n).second) {
             DEShowMessage(n.c_str(), kDEMsgNameTaken);
+            pointAt(field, n, itemKind);
             return false;
         }
     return true;
@@ -77,46 +102,62 @@ bool colorSetParts(SEDeclEntry* e)
     std::vector<std::string> sets = texts(DEColorSets(e));
     std::vector<std::string> labels = texts(DELabels(e));
     std::vector<std::string> values = namesOf(e, kDEItemValue);
-    auto need = [&](bool ok) {
-        if (!ok)
+    const uint32_t kind = DECSKind(e);
+    const int16_t setField = kind == kCSProduct || kind == kCSRecord || kind == kCSUnion ? kFieldRows : kFieldSet;
+    auto need = [&](bool ok, int16_t field = 0) {
+        if (!ok) {
             incomplete(e);
+            pointAt(field, "");
+        }
         return ok;
     };
     auto legalSets = [&](bool skipEmpty) {
         for (const std::string& s : sets)
-            if (!(skipEmpty && s.empty()) && CTSLegalMLName(s.c_str()) == 0)
-                return need(false);
-        return true;
-    };
-    auto freeValues = [&]() {
-        for (const std::string& v : values)
-            if (!DELegalName(v.c_str()) || !DENameFree(nullptr, v.c_str()))
+            if (!(skipEmpty && s.empty()) && CTSLegalMLName(s.c_str()) == 0) {
+                incomplete(e);
+                pointAt(setField, s);
                 return false;
+            }
         return true;
     };
-    switch (DECSKind(e)) {
+    auto freeValues = [&](int16_t field) {
+        for (const std::string& v : values)
+            if (!DELegalName(v.c_str()) || !DENameFree(nullptr, v.c_str())) {
+                pointAt(field, v);
+                return false;
+            }
+        return true;
+    };
+    switch (kind) {
     case kCSBool:
     case kCSInt:
     case kCSReal:
-    case kCSIntInf: return rangePair(e->texts[0], e->texts[1]);
+    case kCSIntInf: return rangePair(e->texts[0], e->texts[1], kFieldLow, kFieldHigh);
     case kCSString:
-        return rangePair(e->texts[0], e->texts[1]) && rangePair(e->texts[2], e->texts[3]) &&
-               rangePair(e->texts[0], e->texts[2]);
-    case kCSEnumerate: return need(!values.empty()) && freeValues();
+        return rangePair(e->texts[0], e->texts[1], kFieldLow, kFieldHigh) &&
+               rangePair(e->texts[2], e->texts[3], kFieldLengthLow, kFieldLengthHigh) &&
+               rangePair(e->texts[0], e->texts[2], kFieldLow, kFieldLengthLow);
+    case kCSEnumerate: return need(!values.empty(), kFieldRows) && freeValues(kFieldRows);
     case kCSIndex:
-        return need(present(e->texts[0]) && present(e->texts[1]) && !values.empty()) && freeValues();
-    case kCSList: return need(!sets.empty() && !sets[0].empty()) && rangePair(e->texts[0], e->texts[1]) && legalSets(false);
-    case kCSProduct: return need(!sets.empty()) && legalSets(false);
+        return need(!values.empty(), kFieldSet) && need(present(e->texts[0]), kFieldLow) &&
+               need(present(e->texts[1]), kFieldHigh) && freeValues(kFieldSet);
+    case kCSList:
+        return need(!sets.empty() && !sets[0].empty(), kFieldSet) &&
+               rangePair(e->texts[0], e->texts[1], kFieldLow, kFieldHigh) && legalSets(false);
+    case kCSProduct: return need(!sets.empty(), kFieldRows) && legalSets(false);
     case kCSRecord:
-        return need(!labels.empty() && labels.size() == sets.size()) && allLegal(labels) && legalSets(false) &&
-               noneTwice(labels);
+        return need(!labels.empty() && labels.size() == sets.size(), kFieldRows) && allLegal(labels, kFieldRows) &&
+               legalSets(false) && noneTwice(labels, kFieldRows);
     case kCSUnion:
-        return need(!labels.empty() && labels.size() == sets.size()) && allLegal(labels) && legalSets(true) &&
-               noneTwice(labels);
-    case kCSSubsetFun: return need(present(e->texts[0]) && !sets.empty() && !sets[0].empty()) && legalSets(false);
+        return need(!labels.empty() && labels.size() == sets.size(), kFieldRows) && allLegal(labels, kFieldRows) &&
+               legalSets(true) && noneTwice(labels, kFieldRows);
+    case kCSSubsetFun:
+        return need(!sets.empty() && !sets[0].empty(), kFieldSet) && need(present(e->texts[0]), kFieldSubset) &&
+               legalSets(false);
     case kCSSubsetList:
-        return need(!labels.empty() && !sets.empty() && !sets[0].empty()) && legalSets(false) && allLegal(labels);
-    case kCSDuplicate: return need(!sets.empty()) && legalSets(false);
+        return need(!sets.empty() && !sets[0].empty(), kFieldSet) && need(!labels.empty(), kFieldSubset) &&
+               legalSets(false) && allLegal(labels, kFieldSubset);
+    case kCSDuplicate: return need(!sets.empty(), kFieldSet) && legalSets(false);
     default: return true;
     }
 }
@@ -126,17 +167,22 @@ bool itemsPass(SEDeclEntry* e)
     std::vector<std::string> seen{str(e->name)};
     for (uint16_t sub : {kDEItemVar, kDEItemMsvar, kDEItemAlias}) {
         for (const std::string& n : namesOf(e, sub)) {
-            if (!DELegalName(n.c_str()))
+            if (!DELegalName(n.c_str())) {
+                pointAt(kFieldItems, n, sub);
                 return false;
+            }
             bool twice = false;
             for (const std::string& s : seen)
                 twice = twice || s == n;
             if (twice) {
                 DEShowMessage(n.c_str(), kDEMsgNameTaken);
+                pointAt(kFieldItems, n, sub);
                 return false;
             }
-            if (!DENameFree(nullptr, n.c_str()))
+            if (!DENameFree(nullptr, n.c_str())) {
+                pointAt(kFieldItems, n, sub);
                 return false;
+            }
             seen.push_back(n);
         }
     }
@@ -144,16 +190,21 @@ bool itemsPass(SEDeclEntry* e)
     for (const std::string& n : declared)
         if (!DEPredeclaredLegal(e, n.c_str())) {
             DEShowMessage(n.c_str(), kDEMsgBadPredeclared);
+            pointAt(kFieldItems, n, kDEItemDeclare);
             return false;
         }
-    return noneTwice(declared);
+    return noneTwice(declared, kFieldItems, kDEItemDeclare);
 }
+
+// The page whose names pagerefs and instrefs must avoid, when the caller
+// names it; else the page of the context's node.
+SEPage* givenPage = nullptr;
 
 bool nameFreeFor(DEDialogContext* c, SEDeclEntry* e)
 {
     uint16_t kind = e->head.subKind;
     if (kind == kDEPageref || kind == kDEInstref)
-        return DEPageNameFree(e, e->name, pageRecordOf(nodeOfObject(c->nodeObject))) != 0;
+        return DEPageNameFree(e, e->name, givenPage != nullptr ? givenPage : pageRecordOf(nodeOfObject(c->nodeObject))) != 0;
     return DENameFree(e, e->name) != 0;
 }
 
@@ -235,7 +286,11 @@ int DECheckEntry(DEDialogContext* c)
         incomplete(e);
         return 0;
     }
-    return colorSetParts(e) && itemsPass(e) ? 1 : 0;
+    const bool was = selecting;
+    selecting = c->dialog != 0;
+    const bool passes = colorSetParts(e) && itemsPass(e);
+    selecting = was;
+    return passes ? 1 : 0;
 }
 
 void DEUncheck(SEHead* record)
@@ -566,4 +621,61 @@ int DEStackEntryRegions(SEDeclEntry* entry, uint32_t region, uint32_t nodeObject
             above = DERegion(e);
     });
     return 1;
+}
+
+// ---- names of a copied local node ----
+
+namespace {
+
+struct SavedNames {
+    std::string name;
+    std::vector<std::pair<SEDeclItem*, std::string>> items;
+};
+
+SavedNames saveNames(SEDeclEntry* e)
+{
+    SavedNames saved{str(e->name), {}};
+    eachItem(e, {kDEItemValue, kDEItemVar, kDEItemMsvar, kDEItemAlias},
+             [&](SEDeclItem* i) { saved.items.emplace_back(i, str(i->name)); });
+    return saved;
+}
+
+void restoreNames(SEDeclEntry* e, const SavedNames& saved)
+{
+    setText(e->name, saved.name);
+    for (const auto& [item, name] : saved.items)
+        setText(item->name, name);
+}
+
+} // namespace
+
+void DEUniqueLocalNames(SEDeclNode* node, SEPage* page)
+{
+    if (node == nullptr)
+        return;
+    std::vector<SEDeclEntry*> entries;
+    eachRec(node->entries, [&](SEHead* h) { entries.push_back(reinterpret_cast<SEDeclEntry*>(h)); });
+    const int wasQuiet = DEQuiet();
+    DESetQuiet(1);
+    givenPage = page;
+    bool changed = false;
+    for (SEDeclEntry* e : entries) {
+        DEDialogContext c{nullptr, 0, node->kvObject, nullptr, e, e->head.subKind, 0};
+        if (DECheckEntry(&c))
+            continue;
+        SavedNames saved = saveNames(e);
+        if (!makeUnique(&c, e)) {
+            // The entry keeps the name it came with rather than one that is
+            // neither its own nor unique.
+            restoreNames(e, saved);
+            DEShowMessage("Could not obtain unique name for local declaration", 0);
+            continue;
+        }
+        DERewriteEntryText(e);
+        changed = true;
+    }
+    givenPage = nullptr;
+    DESetQuiet(wasQuiet);
+    if (changed)
+        DEBrowserFillList(0, 0);
 }

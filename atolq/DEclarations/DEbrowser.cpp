@@ -52,6 +52,7 @@ struct Panel {
     intptr_t argument = 0;
     intptr_t second = 0;
     bool browser = false; // the browser dialog itself, with its text item
+    bool takesSelection = false; // the colour-set dialog: Show Text fills a field
     std::vector<std::string> rows;
     std::vector<Span> spans;
     std::string texts;
@@ -179,7 +180,9 @@ void updateButtons(Panel& p)
     SEDeclEntry* entry = nullptr;
     int isItem = 0;
     SEHead* selected = DEBrowserSelected(&entry, &isItem);
-    setEnabled(kItemShow, selected != nullptr);
+    // Entry dialogs have no text item to show texts in (their item 19 is
+    // the entry's own); only the colour-set dialog gives Show Text a use.
+    setEnabled(kItemShow, selected != nullptr && (p.browser || p.takesSelection));
     setEnabled(kItemOpen, selected != nullptr && p.argument == 0);
     bool ownEntry = selected != nullptr && !isItem && entry != p.edited;
     setEnabled(kItemDelete, ownEntry);
@@ -471,6 +474,7 @@ void DEBrowserPanelOpen(DEDialogContext* c)
     p = Panel{};
     p.edited = c->edited;
     p.argument = 1;
+    p.takesSelection = c->kind == kDEColorSet;
     DEBrowserFillList(1, c->edited != nullptr);
 }
 

@@ -179,6 +179,9 @@ int DECheckStatus(SEHead* record);
 void DEShowStatus(SEDeclEntry* entry);
 SEDeclEntry* DECopyEntry(SEDeclEntry* entry);
 int DEIsDeclObject(uint32_t object, int* flag);
+// Makes the entries of a copied local node unique on the page: a name that
+// is taken gets "'cpy" appended (with its items' names) until it is free.
+void DEUniqueLocalNames(SEDeclNode* node, SEPage* page);
 // The names "%s.%s" or, for "of" and "set", "%s_%s" per label, of a declare item.
 void DEQualifiedNames(SEDeclItem* item, void (*visit)(const char* name, void* argument), void* argument);
 // The deleted-names list of the net.
@@ -233,6 +236,20 @@ const DEKindRow& DEKindOf(uint16_t kind);
 int16_t DEValueDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
 int16_t DEFunDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
 int16_t DETextDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
+int16_t DEColorSetDialog(int16_t dialog, int32_t code, int16_t item, intptr_t value);
+// 1 to go ahead with a change of the colour-set kind: at once when the
+// fields of the current kind are empty, else when the user confirms.
+int DEConfirmKindChange(DEDialogContext* context);
+// Reads the colour-set dialog's fields into the work entry and checks it.
+int DECollectColorSet(DEDialogContext* context);
+// The colour sets and the subset function the entry uses are declared,
+// of the right kind and checked.
+int DEColorSetComplete(SEDeclEntry* entry);
+// The declaration selected in the browser panel into the fitting field.
+void DEInsertBrowserSelection(SEDeclEntry* entry);
+// Selects a refused name in the open colour-set dialog: in list 29, or in a
+// field (49 with the item list of itemKind shown).
+void DEColorSetSelect(int16_t item, const char* name, uint16_t itemKind);
 // Reads the item's text as the work entry's name and applies the name rules.
 int DEReadName(DEDialogContext* context, int16_t item);
 // A new entry through its kind's dialog after the selected node or entry.

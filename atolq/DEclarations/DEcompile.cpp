@@ -180,18 +180,24 @@ int DEEntryStep(SEDeclEntry* e, int single)
             return 1;
     }
     int status = DECheckStatus(&e->head);
+    // Every attempt shows its outcome on the region, a failed one too: the
+    // marks may have been cleared without the region being restyled.
+    auto failed = [e] {
+        DEShowStatus(e);
+        return 1;
+    };
     if (status == 1) {
         checkPredeclared(e);
         if (!DEItemListConstraints(e))
-            return 1;
+            return failed();
         DEMarkEntry(&e->head, kDEChecked);
     } else if (status >= 2) {
         if (timedWithoutTime(e, single))
-            return 1;
+            return failed();
         DETokenizeEntry(&e->head);
         checkPredeclared(e);
         if (!DEConstraintStep(e))
-            return 1;
+            return failed();
         afterSuccess(e);
     }
     DEShowStatus(e);
@@ -199,6 +205,20 @@ int DEEntryStep(SEDeclEntry* e, int single)
         ++cstate.progress->counters[3];
     return 0;
 }
+
+namespace {
+
+// Whether the declarations were reset or timed colour sets lost their
+// checks since the flags were last cleared; clears both.
+bool takeResets()
+{
+    const bool timed = DETakeTimedUnchecked() != 0;
+    const bool reset = cstate.reset != 0;
+    cstate.reset = 0;
+    return reset || timed;
+}
+
+} // namespace
 
 int DEStartCompileOrder(ProgressRecord* progress)
 {
@@ -208,7 +228,7 @@ int DEStartCompileOrder(ProgressRecord* progress)
     if (r != nullptr && r->globalDecls != nullptr)
         r->globalDecls = LMSort(r->globalDecls, byNumber);
     int result = DEWalkEntries(stepInWalk, 0, 3, nullptr);
-    cstate.reset = 0;
+    takeResets();
     cstate.compiledOnce = 1;
     cstate.progress = nullptr;
     return result;
@@ -216,10 +236,12 @@ int DEStartCompileOrder(ProgressRecord* progress)
 
 int DEEntryCompile(SEDeclEntry* entry, int* wasReset)
 {
-    cstate.reset = 0;
+    takeResets();
     if (CTSStartEvaluator(GE_GetMLSettings) == 0)
         return 0;
-    *wasReset = cstate.reset != 0 ? 1 : 0;
+    const bool reset = takeResets();
+    if (wasReset != nullptr)
+        *wasReset = reset ? 1 : 0;
     int cursor = EE_BeginBusy(nullptr);
     ProgressRecord own{nullptr, 8, {0, 0, 0, 0, 0}};
     cstate.progress = &own;
@@ -227,7 +249,7 @@ int DEEntryCompile(SEDeclEntry* entry, int* wasReset)
     int stop = DEEntryStep(entry, 1);
     EE_EndBusy(cursor);
     cstate.progress = nullptr;
-    cstate.reset = 0;
+    takeResets();
     cstate.compiledOnce = 1;
     return stop == 0 ? 1 : 0;
 }

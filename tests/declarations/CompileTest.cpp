@@ -92,6 +92,29 @@ TEST_F(CompileTest, TimedColorSetWithoutTimeIsReportedOnTheEntry)
     EXPECT_EQ(lastMessage(), "T : If you want to have timed color set you must turn Time on in the Time Options dialog.");
 }
 
+// Timed colour sets that lose their checks while the evaluator starts count
+// as a reset of the declarations for the one who asked for the compile; an
+// earlier loss is forgotten when a compile begins.
+TEST_F(CompileTest, TimedColorSetsUncheckedDuringTheStartReportAReset)
+{
+    convert("colorset T = int timed; colorset U = int; val a = 1;");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    world().onEvaluatorStart = [] { DEUncheckTimedColorSets(); };
+    int wasReset = 0;
+    EXPECT_EQ(DEEntryCompile(entryNamed("a"), &wasReset), 1);
+    EXPECT_EQ(wasReset, 1);
+    EXPECT_EQ(entryNamed("T")->flags & kDEChecked, 0u);
+    EXPECT_NE(entryNamed("U")->flags & kDEChecked, 0u);
+    world().onEvaluatorStart = nullptr;
+    EXPECT_EQ(DEEntryCompile(entryNamed("a"), &wasReset), 1);
+    EXPECT_EQ(wasReset, 0);
+    DEUncheckTimedColorSets();
+    EXPECT_EQ(DEEntryCompile(entryNamed("T"), &wasReset), 1);
+    EXPECT_EQ(wasReset, 0);
+    EXPECT_EQ(DETakeTimedUnchecked(), 0);
+}
+
 TEST_F(CompileTest, ProgressCallbackMayStopTheWalk)
 {
     convert("val a = 1; val b = 2;");
@@ -139,6 +162,20 @@ TEST_F(CompileTest, ResetReturnsEveryEntryToUncompiled)
     EXPECT_EQ(entryNamed("a")->flags & (kDEChecked | kDECompiled), 0u);
     ASSERT_EQ(DEStartCompileOrder(&progress), 0);
     EXPECT_EQ(world().compiled.size(), 4u);
+}
+
+// After a reset the next attempt restyles the region even when it fails.
+TEST_F(CompileTest, FailedAttemptAfterResetShowsTheUncheckedStyle)
+{
+    convert("val a = 1;");
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    SEDeclEntry* a = entryNamed("a");
+    ASSERT_EQ(lineStyleOf(a->kvObject), 0u);
+    DEResetCompileMarks();
+    world().refuse = {"a"};
+    EXPECT_NE(DEStartCompileOrder(&progress), 0);
+    EXPECT_EQ(lineStyleOf(a->kvObject), 3u);
 }
 
 TEST_F(CompileTest, SingleCompileNeedsTheEvaluator)

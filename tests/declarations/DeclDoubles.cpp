@@ -175,7 +175,12 @@ int CTSLegalMLName(const char* name)
             return 0;
     return 1;
 }
-int CTSStartEvaluator(CTSConfigFn) { return world().evaluatorUp ? 1 : 0; }
+int CTSStartEvaluator(CTSConfigFn)
+{
+    if (world().onEvaluatorStart)
+        world().onEvaluatorStart();
+    return world().evaluatorUp ? 1 : 0;
+}
 int SWithTime() { return world().withTime ? 1 : 0; }
 
 // ---- net editor ----

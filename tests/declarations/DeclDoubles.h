@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -21,6 +22,7 @@ struct DeclWorld {
     std::vector<std::pair<uint32_t, std::string>> errors; // error texts on objects
     bool withTime = true;
     bool evaluatorUp = true;
+    std::function<void()> onEvaluatorStart; // runs while the evaluator starts
     bool stopAfterProgress = false; // the user presses Escape at the next progress
     int refusePageChanges = 0;      // number of page changes that hook 26 refuses
     // Scripted constraint step: names refused, names compiled in order, and

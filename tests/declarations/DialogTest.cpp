@@ -1,127 +1,9 @@
 // The declaration dialogs and the browser on the private X server: each is
 // opened for real, its fields are filled, its buttons are clicked with real
 // pointer input, and the net and the items are read back.
-#include "DeclFixture.h"
-
-#include <X11/IntrinsicP.h>
-#include <X11/Shell.h>
-#include <X11/StringDefs.h>
-
-#include <functional>
-
-#include "atolq/DEclarations/DEServices.h"
-#include "xclient.h"
-#include "xkv/dialog/Dialog.h"
-#include "xkv/velkor/Velkor.h"
+#include "DialogFixture.h"
 
 namespace {
-
-using Step = std::function<bool()>;
-
-// Runs the steps one after another from a toolkit timer while a modal
-// dialog's loop runs; each step is retried until it returns true.
-class Steps {
-public:
-    Steps(XtAppContext app, std::vector<Step> steps) : app_(app), steps_(std::move(steps))
-    {
-        timer_ = XtAppAddTimeOut(app_, 50, Tick, this);
-    }
-    ~Steps()
-    {
-        if (timer_ != 0)
-            XtRemoveTimeOut(timer_);
-    }
-    bool finished() const { return next_ == steps_.size(); }
-
-private:
-    static void Tick(XtPointer self, XtIntervalId*)
-    {
-        auto* s = static_cast<Steps*>(self);
-        s->timer_ = 0;
-        if (++s->ticks_ > 300) { // give up: close whatever is open
-            while (Dialog_Depth() > 0)
-                Dialog_Close(2);
-            return;
-        }
-        if (s->next_ < s->steps_.size() && s->steps_[s->next_]())
-            ++s->next_;
-        if (s->next_ < s->steps_.size())
-            s->timer_ = XtAppAddTimeOut(s->app_, 30, Tick, s);
-    }
-    XtAppContext app_;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    int ticks_ = 0;
-    XtIntervalId timer_ = 0;
-};
-
-class DialogTest : public DeclTest {
-protected:
-    void SetUp() override
-    {
-        DeclTest::SetUp();
-        static Widget top = nullptr;
-        VelkorSettings& s = Velkor_Settings();
-        if (top == nullptr) {
-            top = XtVaAppCreateShell("tolq", "Tolq", applicationShellWidgetClass, X().display(), XtNwidth, 200,
-                                     XtNheight, 100, nullptr);
-            XtRealizeWidget(top);
-            s.toplevel = top;
-            s.screen = DefaultScreen(X().display());
-            s.foreground = BlackPixel(X().display(), s.screen);
-            s.background = WhitePixel(X().display(), s.screen);
-            ASSERT_EQ(Dialog_Initialize(), 0u);
-        }
-        s.toplevel = top;
-    }
-    void TearDown() override
-    {
-        while (Dialog_Depth() > 0)
-            Dialog_Close(2);
-        DeclTest::TearDown();
-    }
-
-    static bool showing(int dialog)
-    {
-        if (Dialog_TopDialogNumber() != dialog)
-            return false;
-        Widget shell = Dialog_ShellWidget();
-        XWindowAttributes a{};
-        return shell != nullptr && XtIsRealized(shell) &&
-               XGetWindowAttributes(XtDisplay(shell), XtWindow(shell), &a) != 0 && a.map_state == IsViewable;
-    }
-    // A real click in the middle of the item.
-    void click(int item)
-    {
-        Widget w = Dialog_ItemWidget(item);
-        ASSERT_NE(w, nullptr) << "item " << item;
-        Window child = 0;
-        int x = 0, y = 0;
-        XTranslateCoordinates(XtDisplay(w), XtWindow(w), DefaultRootWindow(XtDisplay(w)), w->core.width / 2,
-                              w->core.height / 2, &x, &y, &child);
-        input.click(x, y);
-    }
-    static std::string item(int number)
-    {
-        char buffer[1024] = {};
-        Dialog_GetItemText(number, buffer, sizeof buffer - 1);
-        return buffer;
-    }
-    static std::vector<std::string> rows()
-    {
-        std::vector<std::string> out;
-        int32_t count = 0;
-        Dialog_GetListCount(6, &count);
-        for (int32_t i = 0; i < count; ++i) {
-            char buffer[300] = {};
-            int32_t max = sizeof buffer;
-            Dialog_GetListEntry(6, i, &max, buffer);
-            out.emplace_back(buffer);
-        }
-        return out;
-    }
-    tolq::test::XClient input;
-};
 
 TEST_F(DialogTest, NewValueIsTypedIntoItsDialogAndPlacedAfterTheSelectedEntry)
 {
@@ -282,6 +164,180 @@ TEST_F(DialogTest, BrowserListsFiltersDeletesAndGuardsTheEditedEntry)
     EXPECT_EQ(afterDelete, (std::vector<std::string>{"F- alpha", "C- Col", "V- Gamma"}));
     EXPECT_EQ(entryNamed("beta"), nullptr);
     EXPECT_EQ(regionTexts(object).size(), 3u);
+}
+
+// Show Text has no text item to fill in the value dialog: it stays off there
+// and item 19 keeps the keyword.
+TEST_F(DialogTest, ShowTextStaysOffInEntryDialogs)
+{
+    uint32_t object = node("val a = 1;\nval b = 2;");
+    DEConvertNode(object);
+    int state = 0;
+    std::string keyword;
+    Steps steps(X().app(), {[] { return showing(31116); },
+                            [&] {
+                                Dialog_HighlightListEntry(6, 1, 1);
+                                DEBrowserPanelHit(6);
+                                state = Dialog_GetItemState(13);
+                                click(13);
+                                return true;
+                            },
+                            [&] {
+                                keyword = item(19);
+                                click(2);
+                                return true;
+                            }});
+    DEEditEntry(entryNamed("a")->kvObject, 3);
+    EXPECT_TRUE(steps.finished());
+    EXPECT_EQ(state, 2);
+    EXPECT_EQ(keyword, "val");
+    EXPECT_EQ(regionTexts(object).size(), 2u);
+}
+
+// The local-block dialog converts its text in the place of the edited block;
+// a text that does not convert leaves the net as it was and the dialog open.
+TEST_F(DialogTest, LocalBlockDialogConvertsItsTextInPlace)
+{
+    uint32_t object = node("val z = 0;\nlocal val a = 1 in fun f x = a end;");
+    DEConvertNode(object);
+    ProgressRecord progress{nullptr, 8, {0, 0, 0, 0, 0}};
+    ASSERT_EQ(DEStartCompileOrder(&progress), 0);
+    const std::vector<std::string> before = regionTexts(object);
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case refused[] = {
+        {"  ", "f : An expression is required."},
+        {"local colorset B = int in fun f x = x end", "Syntax error."},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.text);
+        world().messages.clear();
+        bool open = false;
+        Steps steps(X().app(), {[] { return showing(31125); },
+                                [&] {
+                                    Dialog_SetItemText(19, c.text);
+                                    click(1);
+                                    return true;
+                                },
+                                [&] {
+                                    if (world().messages.empty())
+                                        return false;
+                                    open = Dialog_TopDialogNumber() == 31125;
+                                    click(2);
+                                    return true;
+                                }});
+        EXPECT_EQ(DEEditEntry(entryNamed("f")->kvObject, 3), 0);
+        EXPECT_TRUE(open);
+        EXPECT_EQ(lastMessage(), c.message);
+        EXPECT_EQ(regionTexts(object), before);
+        EXPECT_NE(entryNamed("f")->flags & kDEChecked, 0u);
+    }
+    std::string shown;
+    Steps steps(X().app(), {[] { return showing(31125); },
+                            [&] {
+                                shown = item(19);
+                                Dialog_SetItemText(19, "local val a = 2 in fun f x = a + z end;");
+                                click(1);
+                                return true;
+                            }});
+    EXPECT_EQ(DEEditEntry(entryNamed("f")->kvObject, 3), 1);
+    EXPECT_EQ(shown, "local val a = 1 in fun f x = a end;");
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val z = 0;", "local val a = 2 in fun f x = a + z end;"}));
+    ASSERT_NE(entryNamed("f"), nullptr);
+    EXPECT_EQ(entryNamed("f")->flags & kDEChecked, 0u) << "a changed text withdraws the check";
+    EXPECT_EQ(entryNamed("TOLQ'tempname"), nullptr);
+}
+
+// The browser's Open and Current hand entries and nodes to their dialogs and
+// close when those accept; Compile refills the rows; Clear empties the texts.
+TEST_F(DialogTest, BrowserOpensCompilesShowsAndClears)
+{
+    uint32_t object = node("val a = 1;\nval b = 2;");
+    DEConvertNode(object);
+    auto selectRow = [](const std::string& row) {
+        std::vector<std::string> all = rows();
+        for (size_t i = 0; i < all.size(); ++i)
+            if (all[i] == row) {
+                Dialog_HighlightListEntry(6, static_cast<int32_t>(i), 1);
+                DEBrowserPanelHit(6);
+            }
+    };
+    std::vector<std::string> compiled;
+    std::string texts, cleared;
+    Steps steps(X().app(), {[] { return showing(31110); },
+                            [&] {
+                                selectRow("V- a");
+                                click(17);
+                                return true;
+                            },
+                            [&] {
+                                compiled = rows();
+                                selectRow("V+ a");
+                                click(13);
+                                return true;
+                            },
+                            [&] {
+                                selectRow("V- b");
+                                click(13);
+                                return true;
+                            },
+                            [&] {
+                                texts = item(19);
+                                click(4);
+                                return true;
+                            },
+                            [&] {
+                                cleared = item(19);
+                                selectRow("V- b");
+                                click(14);
+                                return true;
+                            },
+                            [] { return showing(31116); },
+                            [&] {
+                                Dialog_SetItemText(21, "22");
+                                click(1);
+                                return true;
+                            }});
+    DEBrowserOpen(nullptr, 0, 0);
+    EXPECT_TRUE(steps.finished());
+    EXPECT_EQ(Dialog_Depth(), 0) << "the browser closed after the accepted edit";
+    EXPECT_EQ(compiled, (std::vector<std::string>{"V+ a", "V- b"}));
+    EXPECT_EQ(texts, "val a = 1;\n\nval b = 2;");
+    EXPECT_EQ(cleared, "");
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val a = 1;", "val b = 22;"}));
+
+    // Current: the current node gets a new entry through the kind choice.
+    QXStr_SetCurObject(object);
+    int currentState = 0;
+    Steps current(X().app(), {[] { return showing(31110); },
+                              [&] {
+                                  currentState = Dialog_GetItemState(15);
+                                  click(15);
+                                  return true;
+                              },
+                              [] { return showing(31130); },
+                              [&] {
+                                  click(5); // val
+                                  return true;
+                              },
+                              [&] {
+                                  click(1);
+                                  return true;
+                              },
+                              [] { return showing(31116); },
+                              [&] {
+                                  Dialog_SetItemText(20, "c");
+                                  Dialog_SetItemText(21, "3");
+                                  click(1);
+                                  return true;
+                              }});
+    DEBrowserOpen(nullptr, 0, 0);
+    EXPECT_TRUE(current.finished());
+    EXPECT_EQ(currentState, 3);
+    EXPECT_EQ(Dialog_Depth(), 0);
+    EXPECT_EQ(regionTexts(object), (std::vector<std::string>{"val c = 3;", "val a = 1;", "val b = 22;"}));
 }
 
 } // namespace

@@ -146,4 +146,65 @@ TEST(BrowserRows, NewRowGoesBeforeTheFirstNameNotSmallerInUpperCase)
         EXPECT_EQ(DEBrowserRowPosition(rows, c.row), c.position) << c.row;
 }
 
+// A checked entry keeps its check when a record of the list carries its name
+// (which then counts as checked), and loses it with its dependents list
+// when none does; an unchecked entry is left alone.
+TEST_F(EditTest, DropStaleCheckKeepsOrWithdrawsTheCheckByName)
+{
+    uint32_t object = node("val a = 1;\nval b = a + 1;");
+    DEConvertNode(object);
+    compileAll();
+    // A colour set may share its name with a value.
+    uint32_t others = node("colorset a = int;\ncolorset c = int;");
+    DEConvertNode(others);
+    SEDeclEntry* a = entries(object)[0];
+    std::vector<SEDeclEntry*> list = entries(others);
+    ASSERT_EQ(list[0]->flags & kDEChecked, 0u);
+    ASSERT_NE(DEDependents(a), nullptr);
+
+    EXPECT_EQ(DEDropStaleCheck(a, record(others)->entries), 0);
+    EXPECT_NE(a->flags & kDEChecked, 0u);
+    EXPECT_NE(list[0]->flags & kDEChecked, 0u);
+    EXPECT_EQ(list[1]->flags & kDEChecked, 0u);
+
+    SEDeclEntry* b = entries(object)[1];
+    ASSERT_NE(b->flags & kDEChecked, 0u);
+    EXPECT_EQ(DEDropStaleCheck(a, record(object)->entries), 0) << "a finds itself in its own node";
+    uint32_t single = node("colorset z = int;");
+    DEConvertNode(single);
+    EXPECT_EQ(DEDropStaleCheck(a, record(single)->entries), 1);
+    EXPECT_EQ(a->flags & kDEChecked, 0u);
+    EXPECT_EQ(DEDependents(a), nullptr);
+    EXPECT_EQ(lineStyleOf(a->kvObject), 3u) << "status 2: unchecked, changed since conversion";
+    EXPECT_EQ(DEDropStaleCheck(a, record(single)->entries), 0) << "an unchecked entry is left alone";
+}
+
+// Locating puts an entry's region at the node's width directly below the
+// region before it (or the node); a node locates all its entries.
+TEST_F(EditTest, LocateEntryStacksRegionsBelowTheirPredecessors)
+{
+    uint32_t object = node("val a = 1;\nval b = 2;");
+    DEConvertNode(object);
+    std::vector<SEDeclEntry*> list = entries(object);
+    for (SEDeclEntry* e : list) {
+        QXWtAttr_SetPosition(e->kvObject, 400 << 15, 300 << 15);
+        QXWtAttr_SetSize(e->kvObject, 20 << 15, boxOf(e->kvObject).h);
+    }
+    DELocateEntry(list[1]->kvObject);
+    Box n = boxOf(object), a = boxOf(list[0]->kvObject), b = boxOf(list[1]->kvObject);
+    EXPECT_EQ(b.w, n.w);
+    EXPECT_EQ(b.x, a.x);
+    EXPECT_EQ(b.y, a.y + (a.h + b.h) / 2);
+    EXPECT_EQ(a.x, 400 << 15) << "only the entry asked for moves";
+
+    DELocateEntry(object);
+    n = boxOf(object), a = boxOf(list[0]->kvObject), b = boxOf(list[1]->kvObject);
+    EXPECT_EQ(a.w, n.w);
+    EXPECT_EQ(a.x, n.x);
+    EXPECT_EQ(a.y, n.y + (n.h + a.h) / 2);
+    EXPECT_EQ(b.x, a.x);
+    EXPECT_EQ(b.y, a.y + (a.h + b.h) / 2);
+    EXPECT_EQ(a.top(), n.bottom());
+}
+
 } // namespace

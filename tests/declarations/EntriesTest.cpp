@@ -3,6 +3,8 @@
 #include "DeclFixture.h"
 #include "atolq/CEditor/ErrorReport.h"
 
+#include <cstring>
+
 namespace {
 
 using EntriesTest = DeclTest;
@@ -125,6 +127,35 @@ TEST_F(EntriesTest, ClearMarkOfNullIsReported)
 {
     DEClearMark(nullptr, kDEChecked);
     EXPECT_EQ(EE_GetPendingError(), kDEMsgNullRecord);
+}
+
+// A local node copied onto a page where its names are taken: the copies get
+// "'cpy" until they are free; a name too long to grow keeps its own name.
+TEST_F(EntriesTest, CopiedLocalNodeNamesBecomeUnique)
+{
+    SEPage* p = page(world().page);
+    const std::string longName(260, 'n');
+    uint32_t original = node("pageref p = 1; pageref p'cpy = 2; pageref " + longName + " = 3;", kSEDeclLocal, p);
+    DEConvertNode(original);
+    ASSERT_EQ(regionTexts(original).size(), 3u) << ::testing::PrintToString(world().messages);
+    uint32_t copy = node("pageref a = 1; instref b = 2; pageref c = 3;", kSEDeclLocal, p);
+    DEConvertNode(copy);
+    std::vector<SEDeclEntry*> copied = entries(copy);
+    ASSERT_EQ(copied.size(), 3u);
+    // As a copy of the first node would carry them.
+    auto rename = [](SEDeclEntry* e, const std::string& name) {
+        QXMem_Free(e->name);
+        e->name = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(name.size() + 1)));
+        std::memcpy(e->name, name.c_str(), name.size() + 1);
+    };
+    rename(copied[0], "p");
+    rename(copied[2], longName);
+    world().messages.clear();
+    DEUniqueLocalNames(record(copy), p);
+    EXPECT_EQ(regionTexts(copy)[0], "pageref p'cpy'cpy = 1;");
+    EXPECT_EQ(std::string(copied[1]->name), "b");
+    EXPECT_EQ(std::string(copied[2]->name), longName);
+    EXPECT_EQ(world().messages, (std::vector<std::string>{"Could not obtain unique name for local declaration"}));
 }
 
 } // namespace
