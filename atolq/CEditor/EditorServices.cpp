@@ -13,6 +13,7 @@
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/Seams.h"
+#include "atolq/DEclarations/DEAsk.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 #include "atolq/SML/SMLLink.h"
 #include "xkv/dialog/Dialog.h"
@@ -103,4 +104,15 @@ void GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
 int SMLIsConnected()
 {
     return SMLGetConnState() == kConnected ? 1 : 0;
+}
+
+// A question on a message-table text: the kernel's two-button box, whose
+// first button ("Yes") stands for the named action.
+int GE_AskWithButton(int16_t id, const char*)
+{
+    char text[kGEMessageTextSize];
+    GE_GetMessageText(id, text);
+    constexpr int32_t kOwnText = 9999;
+    constexpr int32_t kYesNo = 2;
+    return Dialog_Alert(kOwnText, text, kYesNo) == 0 ? 1 : 0;
 }

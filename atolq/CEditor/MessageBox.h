@@ -20,3 +20,4 @@ int GE_MessageBox(int16_t id);
 
 // Error box: as GE_MessageBox with the id appended to the text; returns 1.
 int GE_MessageBoxWithCode(int16_t id);
+

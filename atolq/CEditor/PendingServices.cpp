@@ -9,6 +9,7 @@
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/Seams.h"
 #include "atolq/ConvertToSim/CTSSeams.h"
+#include "atolq/DEclarations/DEclarations.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 
 // ---- graphic defaults and creation helpers: objects keep the kernel's ----
@@ -109,3 +110,15 @@ int ASSameName(SEHead* a, SEHead* b)
 }
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
 void SSetReswitchNeeded(int) {}
+
+// ---- declarations: the constraint requests of compiling are not built ----
+int DEConstraintStep(SEDeclEntry*)
+{
+    GE_ReportNotBuilt("Compiling declarations");
+    return 0;
+}
+int DEItemListConstraints(SEDeclEntry*)
+{
+    GE_ReportNotBuilt("Compiling declarations");
+    return 0;
+}
