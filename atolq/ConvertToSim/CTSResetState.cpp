@@ -1,0 +1,226 @@
+// Enabling of transition instances as the evaluator answers it: single and
+// batched questions, the instances' enabled and disabled lists, and the
+// recomputation after a step, a marking change or a reset. The questions
+// and the re-check lists are the abstract simulator's; this module decides
+// what an answer means and keeps the lists.
+#include "atolq/ConvertToSim/CTSResetState.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "atolq/AEditor/SEInternal.h"
+#include "atolq/ASimulator/ASimulator.h"
+#include "atolq/ConvertToSim/CTSGenFields.h"
+#include "atolq/ConvertToSim/CTSModelTime.h"
+#include "atolq/Utils/MemFile.h"
+#include "atolq/Utils/QXMem.h"
+
+namespace {
+
+constexpr int kReplyEnd = 2;  // closes each answer of a batch
+constexpr int kValueMark = 6; // encloses a values block or a time text
+
+long gClock = 0;
+long gNextTime = -1;
+
+std::string_view str(const char* s) { return s != nullptr ? std::string_view(s) : std::string_view(); }
+
+SERoot* rootRecord() { return SECurrentRoot(); }
+
+// Fairness mode 2 for the fast automatic run, 1 otherwise.
+int fairMode() { return ASRunOptions(rootRecord())[0] == 1 ? 2 : 1; }
+bool timeOn() { return ASRunOptions(rootRecord())[2] != 0; }
+bool bothForms() { return ASCodeGenOptions(rootRecord())[0] == 2; }
+bool letForm(const SETrans* t) { return (t->flags & cts::kTimedMark) != 0; }
+bool timed(const SETrans* t) { return (t->flags & cts::kTimedMark) != 0; }
+// A timed transition asked with time on answers with its enabling time.
+bool timedQuestion(const SETrans* t) { return timed(t) && timeOn(); }
+// The flag of the question: the with-time option for a timed transition.
+bool questionFlag(const SETrans* t) { return timed(t) ? timeOn() : true; }
+
+void moveBetweenLists(SETrans* t, ASInstance* instance, bool enabled)
+{
+    se::removeValue(instance->enabled, t);
+    se::removeValue(instance->disabled, t);
+    se::prependValue(enabled ? instance->enabled : instance->disabled, t);
+}
+
+// The text between the first pair of value marks, false when there is none.
+bool firstValue(std::string_view segment, std::string* value)
+{
+    const size_t open = segment.find(static_cast<char>(kValueMark));
+    if (open == std::string_view::npos)
+        return false;
+    const size_t close = segment.find(static_cast<char>(kValueMark), open + 1);
+    if (close == std::string_view::npos)
+        return false;
+    *value = std::string(segment.substr(open + 1, close - open - 1));
+    return true;
+}
+
+int settle(SETrans* t, ASInstance* instance, bool answered, const std::string& answer)
+{
+    const bool enabled = answered && CTSAnswerEnabled(answer, timedQuestion(t));
+    moveBetweenLists(t, instance, enabled);
+    return enabled ? 1 : 0;
+}
+
+int checkOne(SETrans* t, ASInstance* instance, bool fast)
+{
+    if (t == nullptr || t->head.kind != kSETrans) {
+        EE_ReportError(kASMsgInvalidRecord);
+        return 0;
+    }
+    ASUpdateWithCode(instance);
+    MemFile* reply = ASReplyBuffer();
+    MemFileReset(reply);
+    const int16_t code = ASCheckEnabled(str(cts::mlName(t)), str(instance->mlName), fairMode(), questionFlag(t),
+                                        reply, fast, letForm(t), bothForms());
+    // A failed question (an exception, a broken link) is no answer.
+    std::string answer;
+    bool answered = false;
+    if (code >= 0) {
+        char* text = nullptr;
+        const int length = ASReadBindReply(reply, &text);
+        answered = length >= 0;
+        if (answered)
+            answer.assign(text, static_cast<size_t>(length));
+        if (text != nullptr)
+            QXMem_Free(text);
+    }
+    return settle(t, instance, answered, answer);
+}
+
+std::vector<SETrans*> pendingTransitions(const ASInstance* instance)
+{
+    std::vector<SETrans*> out;
+    se::forEachPair(instance->pending, [&](void* t, void*) { out.push_back(static_cast<SETrans*>(t)); });
+    return out;
+}
+
+template <class F> void eachInstance(F f)
+{
+    se::forEachRec(rootRecord()->pages, [&](SEHead* pr) {
+        auto* page = reinterpret_cast<SEPage*>(pr);
+        se::forEachRec(page->instances, [&](SEHead* ir) { f(page, reinterpret_cast<ASInstance*>(ir)); });
+    });
+}
+
+} // namespace
+
+int CTSCheckEnabling(SETrans* transition, ASInstance* instance) { return checkOne(transition, instance, false); }
+
+int CTSCheckEnablingFast(SETrans* transition, ASInstance* instance) { return checkOne(transition, instance, true); }
+
+bool CTSAnswerEnabled(std::string_view answer, bool timedAnswer)
+{
+    if (!timedAnswer)
+        return true;
+    if (answer == "none")
+        return false;
+    int32_t at = 0;
+    const std::string text(answer);
+    if (CTSParseClock(text.c_str(), &at) != 1)
+        return false;
+    if (at <= gClock)
+        return true;
+    if (gNextTime < 0 || at < gNextTime)
+        gNextTime = at;
+    return false;
+}
+
+void CTSWriteEnablingBatch(ASInstance* instance)
+{
+    // The with-code switch is a request of its own, so it goes first.
+    ASUpdateWithCode(instance);
+    ASResetRequest();
+    for (SETrans* t : pendingTransitions(instance)) {
+        ASWriteEnablingTest(str(cts::mlName(t)), str(instance->mlName), fairMode(), questionFlag(t), false,
+                            letForm(t), bothForms());
+        ASWriteReplyEnd();
+    }
+}
+
+int CTSReadEnablingAnswer(SETrans* transition, ASInstance* instance, MemFile* reply)
+{
+    std::string segment;
+    for (int c = MemFileGetc(reply);; c = MemFileGetc(reply)) {
+        if (c < 0)
+            return -1;
+        if (c == kReplyEnd)
+            break;
+        segment += static_cast<char>(c);
+    }
+    std::string answer;
+    const bool answered = firstValue(segment, &answer);
+    return settle(transition, instance, answered, answer);
+}
+
+int CTSCheckEnablingBatch(ASInstance* instance)
+{
+    const std::vector<SETrans*> entries = pendingTransitions(instance);
+    if (entries.empty()) {
+        se::destroyList(instance->pending);
+        return 0;
+    }
+    CTSWriteEnablingBatch(instance);
+    se::destroyList(instance->pending);
+    MemFile* reply = ASReplyBuffer();
+    MemFileReset(reply);
+    const bool sent = ASSendRequest(reply) >= 0;
+    int enabled = 0;
+    for (SETrans* t : entries) {
+        const int answer = sent ? CTSReadEnablingAnswer(t, instance, reply) : -1;
+        // A failed batch stops at the failing question: ask the rest alone.
+        enabled += answer >= 0 ? answer : CTSCheckEnabling(t, instance);
+    }
+    return enabled;
+}
+
+void CTSRecalcEnabling()
+{
+    if (rootRecord() == nullptr)
+        return;
+    gNextTime = -1;
+    if (timeOn())
+        CTSReadModelClock();
+    eachInstance([](SEPage* page, ASInstance* instance) {
+        se::destroyList(instance->enabled);
+        se::destroyList(instance->disabled);
+        se::destroyList(instance->pending);
+        se::forEachRec(page->transitions, [&](SEHead* tr) {
+            auto* t = reinterpret_cast<SETrans*>(tr);
+            if (!(t->flags & kASNoRequestMark))
+                se::appendPair(instance->pending, t, nullptr);
+        });
+        CTSCheckEnablingBatch(instance);
+    });
+}
+
+void CTSRecalcEnablingFor(int requestCode)
+{
+    if (rootRecord() == nullptr)
+        return;
+    gNextTime = -1;
+    if (timeOn())
+        CTSReadModelClock();
+    ASRecheckEnabling(requestCode);
+}
+
+long CTSCurrentClock() { return gClock; }
+long CTSNextEnablingTime() { return gNextTime; }
+
+int CTSReadModelClock()
+{
+    MemFile* reply = ASReplyBuffer();
+    MemFileReset(reply);
+    std::string text;
+    if (ASGetModelTime(&text, reply) < 0)
+        return 0;
+    int32_t at = 0;
+    if (CTSParseClock(text.c_str(), &at) != 1)
+        return 0;
+    gClock = at;
+    return 1;
+}

@@ -1,0 +1,183 @@
+// The code generator's enabling of transition instances against the real
+// evaluator: single and batched questions, the enabled and disabled lists,
+// and answers of timed questions.
+#include "SimFixture.h"
+
+#include "atolq/AEditor/SEInternal.h"
+#include "atolq/ConvertToSim/CTSGenFields.h"
+#include "atolq/ConvertToSim/CTSResetState.h"
+#include "atolq/Utils/LMList.h"
+
+namespace simtest {
+namespace {
+
+// A -x-> T1 -x-> B and C -y-> T2 -y-> D; the markings of A and C given.
+class EnablingTest : public SimFixture {
+protected:
+    void build(const char* a, const char* c)
+    {
+        declare("colset INT = int; var x : INT; var y : INT;", {{"INT", false}});
+        p_ = page("4", "Top");
+        a_ = place(p_, "5", "INT", a);
+        b_ = place(p_, "6", "INT", nullptr);
+        c_ = place(p_, "20", "INT", c);
+        d_ = place(p_, "21", "INT", nullptr);
+        t1_ = trans(p_, "7", "T1");
+        arc(t1_, a_, kSEPlaceToTrans, "8", "x");
+        arc(t1_, b_, kSETransToPlace, "9", "x");
+        t2_ = trans(p_, "22", "T2");
+        arc(t2_, c_, kSEPlaceToTrans, "23", "y");
+        arc(t2_, d_, kSETransToPlace, "24", "y");
+        check(t1_);
+        check(t2_);
+        switchPage(p_);
+        ASSERT_EQ(ASCreateInstance(p_, "", nullptr, nullptr), 0);
+        resetState();
+        i_ = only(p_);
+    }
+    void queue(std::initializer_list<SETrans*> ts)
+    {
+        for (SETrans* t : ts)
+            se::appendPair(i_->pending, t, nullptr);
+    }
+    bool enabled(SETrans* t) { return se::containsValue(i_->enabled, t); }
+    bool disabled(SETrans* t) { return se::containsValue(i_->disabled, t); }
+
+    SEPage* p_ = nullptr;
+    SEPlace *a_ = nullptr, *b_ = nullptr, *c_ = nullptr, *d_ = nullptr;
+    SETrans *t1_ = nullptr, *t2_ = nullptr;
+    ASInstance* i_ = nullptr;
+};
+
+TEST_F(EnablingTest, OneQuestionMovesTheTransitionBetweenTheLists)
+{
+    build("1`1", "");
+    EXPECT_TRUE(enabled(t1_));
+    EXPECT_TRUE(disabled(t2_));
+    EXPECT_FALSE(disabled(t1_)) << "a transition stands in one list only";
+    ASSERT_EQ(ASChangeMarking(c_, i_, "1`3"), 1);
+    MemFileReset(ASReplyBuffer());
+    ASSERT_GE(ASAssignChangeMarking(c_, i_->mlName, ASReplyBuffer()), 0);
+    EXPECT_EQ(CTSCheckEnabling(t2_, i_), 1);
+    EXPECT_EQ(CTSCheckEnabling(t2_, i_), 1);
+    EXPECT_EQ(se::count(i_->enabled), 2) << "not added twice";
+    EXPECT_EQ(static_cast<SETrans*>(static_cast<LMValueCell*>(i_->enabled->first)->value), t2_) << "at the front";
+    EXPECT_FALSE(disabled(t2_));
+}
+
+// Each question of a batch is answered in its own frame: every mix of
+// enabled and disabled transitions, in both orders, comes back right.
+TEST_F(EnablingTest, ABatchReadsOneAnswerPerQuestionInOrder)
+{
+    build("", "");
+    const struct {
+        const char* a;
+        const char* c;
+        bool first, second;
+    } cases[] = {{"1`1", "", true, false}, {"", "1`5", false, true}, {"1`1", "1`5", true, true}, {"", "", false, false}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(std::string(k.a) + " / " + k.c);
+        ASSERT_EQ(ASChangeMarking(a_, i_, k.a), 1);
+        MemFileReset(ASReplyBuffer());
+        ASSERT_GE(ASAssignChangeMarking(a_, i_->mlName, ASReplyBuffer()), 0);
+        ASSERT_EQ(ASChangeMarking(c_, i_, k.c), 1);
+        MemFileReset(ASReplyBuffer());
+        ASSERT_GE(ASAssignChangeMarking(c_, i_->mlName, ASReplyBuffer()), 0);
+        for (bool reversed : {false, true}) {
+            if (reversed)
+                queue({t2_, t1_});
+            else
+                queue({t1_, t2_});
+            EXPECT_EQ(CTSCheckEnablingBatch(i_), int(k.first) + int(k.second));
+            EXPECT_EQ(i_->pending, nullptr) << "the re-check list is destroyed";
+            EXPECT_EQ(enabled(t1_), k.first);
+            EXPECT_EQ(disabled(t1_), !k.first);
+            EXPECT_EQ(enabled(t2_), k.second);
+            EXPECT_EQ(disabled(t2_), !k.second);
+        }
+    }
+}
+
+TEST_F(EnablingTest, TheBatchIsOneRequestWithAnEndMarkAfterEachQuestion)
+{
+    build("1`1", "1`2");
+    queue({t1_, t2_});
+    CTSWriteEnablingBatch(i_);
+    const std::string request = text(ASRequestBuffer());
+    const std::string i = i_->mlName;
+    const std::string end = "output(std_out, (String.str #\"\\002\"));\n";
+    EXPECT_EQ(request, "(TOLQ'Sim.Fair:=false;TOLQ'BF7(TOLQ'PS" + i + ",TOLQ'TS" + i +
+                           ", 1 ,TOLQ'EB7,true,false,());TOLQ'Sim.Fair:=true);\n" + end +
+                           "(TOLQ'Sim.Fair:=false;TOLQ'BF22(TOLQ'PS" + i + ",TOLQ'TS" + i +
+                           ", 1 ,TOLQ'EB22,true,false,());TOLQ'Sim.Fair:=true);\n" + end);
+    se::destroyList(i_->pending);
+}
+
+TEST_F(EnablingTest, AFailedQuestionIsNoEnabling)
+{
+    build("1`1", "1`2");
+    // A transition the evaluator has no code for: its question fails.
+    SETrans* ghost = trans(p_, "999", "Ghost");
+    EXPECT_EQ(CTSCheckEnabling(ghost, i_), 0);
+    EXPECT_TRUE(disabled(ghost));
+    // In a batch it spoils the request; the other questions are asked alone.
+    queue({t1_, ghost, t2_});
+    EXPECT_EQ(CTSCheckEnablingBatch(i_), 2);
+    EXPECT_TRUE(enabled(t1_));
+    EXPECT_TRUE(enabled(t2_));
+    EXPECT_TRUE(disabled(ghost));
+    EXPECT_EQ(i_->pending, nullptr);
+}
+
+TEST_F(EnablingTest, ARecheckAfterAStepUsesTheBatchAndEmptiesTheLists)
+{
+    build("1`1", "1`2");
+    queue({t1_});
+    ASSERT_EQ(ASChangeMarking(a_, i_, ""), 1);
+    MemFileReset(ASReplyBuffer());
+    ASSERT_GE(ASAssignChangeMarking(a_, i_->mlName, ASReplyBuffer()), 0);
+    CTSRecalcEnablingFor(101);
+    EXPECT_EQ(i_->pending, nullptr);
+    EXPECT_TRUE(disabled(t1_));
+    EXPECT_TRUE(enabled(t2_)) << "an entry not queued keeps its answer";
+}
+
+TEST_F(EnablingTest, AMarkingChangeRechecksTheTransitionsAtThePlace)
+{
+    build("1`1", "1`2");
+    ASSERT_EQ(ASChangeMarking(c_, i_, ""), 1);
+    ASSERT_EQ(ASApplyMarkingChange(c_, i_, 0), 1);
+    EXPECT_TRUE(disabled(t2_));
+    EXPECT_TRUE(enabled(t1_));
+    ASSERT_EQ(ASChangeMarking(c_, i_, "1`4"), 1);
+    ASSERT_EQ(ASApplyMarkingChange(c_, i_, 0), 1);
+    EXPECT_TRUE(enabled(t2_));
+}
+
+TEST_F(EnablingTest, TimedAnswersCompareWithTheClock)
+{
+    build("", "");
+    MemFile* reply = ASReplyBuffer();
+    MemFileReset(reply);
+    ASSERT_EQ(ASSetModelTime("SOME (IntInf.fromInt 3)", reply), 0);
+    ASSERT_EQ(CTSReadModelClock(), 1);
+    EXPECT_EQ(CTSCurrentClock(), 3);
+    const struct {
+        const char* answer;
+        bool timed, enabled;
+    } cases[] = {{"", false, true},
+                 {"none", true, false},
+                 {"(clock (\"2\"))", true, true},
+                 {"(clock (\"3\"))", true, true},
+                 {"(clock (\"9\"))", true, false},
+                 {"(clock (\"5\"))", true, false},
+                 {"garbage", true, false}};
+    CTSRecalcEnabling();
+    EXPECT_EQ(CTSNextEnablingTime(), -1);
+    for (const auto& k : cases)
+        EXPECT_EQ(CTSAnswerEnabled(k.answer, k.timed), k.enabled) << k.answer;
+    EXPECT_EQ(CTSNextEnablingTime(), 5) << "the earliest time later than the clock";
+}
+
+} // namespace
+} // namespace simtest
