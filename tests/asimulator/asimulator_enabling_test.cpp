@@ -1,6 +1,7 @@
 // The code generator's enabling of transition instances against the real
 // evaluator: single and batched questions, the enabled and disabled lists,
-// and answers of timed questions.
+// answers of timed questions, and a step whose code segment binds an output
+// variable.
 #include "SimFixture.h"
 
 #include "atolq/AEditor/SEInternal.h"
@@ -177,6 +178,43 @@ TEST_F(EnablingTest, TimedAnswersCompareWithTheClock)
     for (const auto& k : cases)
         EXPECT_EQ(CTSAnswerEnabled(k.answer, k.timed), k.enabled) << k.answer;
     EXPECT_EQ(CTSNextEnablingTime(), 5) << "the earliest time later than the clock";
+}
+
+// A -x-> T -y-> B where T's code segment binds y to x + 1.
+class CodeSegmentTest : public SimFixture {};
+
+TEST_F(CodeSegmentTest, AStepRunsTheCodeSegmentThatBindsTheOutputVariable)
+{
+    declare("colset INT = int; var x : INT; var y : INT;", {{"INT", false}});
+    SEPage* p = page("4", "Top");
+    SEPlace* a = place(p, "5", "INT", "1`1");
+    SEPlace* b = place(p, "6", "INT", nullptr);
+    SETrans* t = trans(p, "7", "T");
+    t->code = se::copyText("input (x);\noutput (y);\naction x + 1;");
+    arc(t, a, kSEPlaceToTrans, "8", "x");
+    SEArc* out = arc(t, b, kSETransToPlace, "9", "y");
+    check(t);
+    EXPECT_TRUE(out->flags & cts::kArcCode) << "the output arc uses a variable the code binds";
+    switchPage(p);
+    ASSERT_EQ(ASCreateInstance(p, "", nullptr, nullptr), 0);
+    ASRunOptions(root())[1] = 1; // with code
+    resetState();
+    ASInstance* i = only(p);
+    ASSERT_TRUE(se::containsValue(i->enabled, t));
+    options(0, 0, 0, 0, 0);
+    ASSERT_EQ(ASChooseOccurrenceSet(1), 2) << text(ASRequestBuffer()) << text(ASReplyBuffer());
+    const int32_t display[4] = {1, 1, 1, 3};
+    ASSetDisplayOptions(display);
+    ASSERT_EQ(ASBeginExecution(nullptr), 1);
+    ASInstance* failed = nullptr;
+    uint32_t object = 0;
+    int result = 0;
+    ASSERT_EQ(ASExecuteStep(&failed, &object, &result), 1) << text(ASReplyBuffer());
+    ASSendOccurrenceSet();
+    ASRefreshEnabling();
+    EXPECT_EQ(marking(a, i), "empty");
+    EXPECT_EQ(marking(b, i), "1`2");
+    EXPECT_TRUE(se::containsValue(i->disabled, t));
 }
 
 } // namespace
