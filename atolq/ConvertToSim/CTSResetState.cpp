@@ -6,6 +6,8 @@
 #include "atolq/ConvertToSim/CTSResetState.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,9 @@
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSModelTime.h"
+#include "atolq/ConvertToSim/CTSModule.h"
+#include "atolq/ConvertToSim/CTSPageState.h"
+#include "atolq/Utils/LMList.h"
 #include "atolq/Utils/MemFile.h"
 #include "atolq/Utils/QXMem.h"
 
@@ -22,7 +27,12 @@ constexpr int kReplyEnd = 2;  // closes each answer of a batch
 constexpr int kValueMark = 6; // encloses a values block or a time text
 
 long gClock = 0;
+long gStartClock = 0;
 long gNextTime = -1;
+
+constexpr uint32_t kRootInitialised = 1u << 4;
+constexpr uint32_t kRootRunState = (1u << 16) | (1u << 17);
+constexpr uint32_t kCompoundSubstituted = 32;
 
 std::string_view str(const char* s) { return s != nullptr ? std::string_view(s) : std::string_view(); }
 
@@ -107,7 +117,151 @@ template <class F> void eachInstance(F f)
     });
 }
 
+bool hasText(const char* s) { return s != nullptr && *s != '\0'; }
+
+bool needsNoRequest(SETrans* t)
+{
+    if (t->compound != nullptr && (t->compound->modeFlags & kCompoundSubstituted))
+        return true;
+    if (hasText(t->guard) || hasText(t->time))
+        return false;
+    const auto withExpression = [](SEHead* r) { return hasText(reinterpret_cast<SEArc*>(r)->expression); };
+    return se::findRec(t->inputArcs, withExpression) == nullptr && se::findRec(t->outputArcs, withExpression) == nullptr;
+}
+
+// A text field of fixed size, up to its first NUL.
+std::string_view fieldText(const char (&field)[32]) { return std::string_view(field, strnlen(field, sizeof field)); }
+
+bool createPrimeInstances(SERoot* root)
+{
+    bool ok = true;
+    se::forEachRec(root->pages, [&](SEHead* r) {
+        auto* page = reinterpret_cast<SEPage*>(r);
+        if (!ok || !(page->flags & kSEBit0))
+            return;
+        se::forEachRec(page->transitions, [](SEHead* t) { reinterpret_cast<SETrans*>(t)->flags &= ~kASNoRequestMark; });
+        for (int n = ASGetPrimeCount(&page->head); n > 0 && ok; --n)
+            ok = ASCreateInstance(page, "", nullptr, nullptr) == 0;
+    });
+    return ok;
+}
+
+void sendTransitionSequence(SERoot* root)
+{
+    MemFile* reply = ASReplyBuffer();
+    MemFileReset(reply);
+    ASBeginTransSeq();
+    se::forEachRec(root->pages, [&](SEHead* pr) {
+        auto* page = reinterpret_cast<SEPage*>(pr);
+        se::forEachRec(page->instances, [&](SEHead* ir) {
+            auto* instance = reinterpret_cast<ASInstance*>(ir);
+            se::forEachRec(page->transitions, [&](SEHead* tr) {
+                auto* t = reinterpret_cast<SETrans*>(tr);
+                if (t->flags & kASNoRequestMark)
+                    return;
+                const bool timedOutput = se::findRec(t->outputArcs, [](SEHead* a) {
+                                             SEPlace* p = reinterpret_cast<SEArc*>(a)->place;
+                                             return p != nullptr && CTSIsTimed(&p->head) != 0;
+                                         }) != nullptr;
+                const bool code = ASRunOptions(root)[1] != 0 && hasText(t->code) &&
+                                  (instance->modeAttributes & kASModeCode) != 0;
+                ASTransSeqEntry entry{str(t->name),      instance->number,        page->name,
+                                      page->pageNumber,  str(cts::mlName(t)),     str(instance->mlName),
+                                      str(cts::mlName(page)), {code, timed(t), timedOutput}};
+                ASAddTransSeqEntry(entry, reply);
+            });
+        });
+    });
+    MemFileReset(reply);
+    ASEndTransSeq(reply);
+}
+
+void sendFairness(SERoot* root)
+{
+    const bool fast = ASRunOptions(root)[0] == 1;
+    MemFileReset(ASReplyBuffer());
+    ASSetFair(fast ? 2 : 1, ASReplyBuffer());
+    ASSetTimeFair(fast ? 0 : 1, ASReplyBuffer());
+}
+
+void sendRunOptions(SERoot* root)
+{
+    MemFile* reply = ASReplyBuffer();
+    MemFileReset(reply);
+    if (ASRandomSeed(root) == 0) {
+        ASSetSeed(static_cast<int16_t>(ASSeed(root)), reply);
+        std::srand(ASSeed(root));
+    }
+    ASForgetWithCode();
+    ASSetWithCode(ASRunOptions(root)[1] != 0, reply);
+    ASSetFeedback(ASRunOptions(root)[3], ASRunOptions(root)[4], reply);
+    bool stops[5];
+    for (int i = 0; i < 5; ++i)
+        stops[i] = root->runOptions2[i] != 0;
+    ASSetStopOptions(stops, fieldText(root->runTexts[0]), fieldText(root->runTexts[1]),
+                     fieldText(root->runTexts[2]), fieldText(root->runTexts[3]), reply);
+}
+
 } // namespace
+
+int CTSResetSimState()
+{
+    SERoot* root = rootRecord();
+    if (root == nullptr)
+        return 0;
+    CTSSetIntegerTime(CTSUseIntegerTime());
+    gClock = gStartClock = 0;
+    MemFile* reply = ASReplyBuffer();
+    if (CTSCurrentContext().timedColourSets) {
+        MemFileReset(reply);
+        ASResetModelTime(reply);
+        if (CTSReadModelClock())
+            gStartClock = gClock;
+        MemFileReset(reply);
+        ASSetWithTime(ASRunOptions(root)[2] != 0, reply);
+        ASSetPrintTime(ASRunOptions(root)[2] != 0, reply);
+        ASSetTimeFair(ASRunOptions(root)[0] == 1 ? 0 : 1, reply);
+    }
+    MemFileReset(reply);
+    ASInitFusionStates(reply);
+    // A reset starts from fresh instances; those of an earlier run go.
+    ASDeleteAllInstances();
+    if (!createPrimeInstances(root))
+        return 0;
+    CTSMarkNoRequestTransitions();
+    sendTransitionSequence(root);
+    root->flags |= kRootInitialised;
+    sendFairness(root);
+    sendRunOptions(root);
+    if (ASStepElementList() == nullptr)
+        ASStepElementList() = LMCreate(kLMPairList);
+    if (cts::bindChoice(root) != 0)
+        ASAutoGenStep(true);
+    if (cts::bindChoice(root) != 1)
+        ASAutoGenStep(false);
+    root->flags &= ~kRootRunState;
+    MemFileReset(reply);
+    ASGenInitState(reply);
+    CTSRecalcEnabling();
+    return 1;
+}
+
+int16_t CTSInitState()
+{
+    MemFileReset(ASReplyBuffer());
+    return ASInitState(CTSCurrentContext().timedColourSets != 0, ASReplyBuffer());
+}
+
+void CTSMarkNoRequestTransitions()
+{
+    se::forEachRec(rootRecord()->pages, [](SEHead* pr) {
+        se::forEachRec(reinterpret_cast<SEPage*>(pr)->transitions, [](SEHead* tr) {
+            auto* t = reinterpret_cast<SETrans*>(tr);
+            if (needsNoRequest(t))
+                t->flags |= kASNoRequestMark;
+        });
+    });
+}
 
 int CTSCheckEnabling(SETrans* transition, ASInstance* instance) { return checkOne(transition, instance, false); }
 

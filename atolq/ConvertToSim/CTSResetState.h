@@ -28,6 +28,18 @@ int CTSReadEnablingAnswer(SETrans* transition, ASInstance* instance, MemFile* re
 // one by one. The number of entries found enabled.
 int CTSCheckEnablingBatch(ASInstance* instance);
 
+// Puts the evaluator's simulator into the initial state with the net's run
+// options: model time, fusion states, page instances, the transition
+// sequence, fairness, seed, with-code, feedback and stop options, the
+// automatic code, then enabling. 1 done, 0 when a page instance could not
+// be made (nothing further is sent then).
+int CTSResetSimState();
+// Sends the request that initialises state (and time for a timed net).
+int16_t CTSInitState();
+// Marks the transitions that never need an enabling question (bit 28): a
+// substituted transition, or one without guard, time and arc expressions.
+void CTSMarkNoRequestTransitions();
+
 // Recomputes the enabling of every transition instance on every page.
 void CTSRecalcEnabling();
 // Re-checks the queued transition instances with the simulator's re-check

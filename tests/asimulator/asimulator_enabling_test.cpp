@@ -1,8 +1,10 @@
 // The code generator's enabling of transition instances against the real
 // evaluator: single and batched questions, the enabled and disabled lists,
-// answers of timed questions, and a step whose code segment binds an output
-// variable.
+// answers of timed questions, the reset to the initial state, and a step
+// whose code segment binds an output variable.
 #include "SimFixture.h"
+
+#include <cstdio>
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
@@ -178,6 +180,93 @@ TEST_F(EnablingTest, TimedAnswersCompareWithTheClock)
     for (const auto& k : cases)
         EXPECT_EQ(CTSAnswerEnabled(k.answer, k.timed), k.enabled) << k.answer;
     EXPECT_EQ(CTSNextEnablingTime(), 5) << "the earliest time later than the clock";
+}
+
+// A -x-> T1 -x-> B on a prime page, with T0 that has no inscriptions at all.
+class ResetTest : public SimFixture {
+protected:
+    void build()
+    {
+        declare("colset INT = int; var x : INT;", {{"INT", false}});
+        p_ = page("4", "Top");
+        a_ = place(p_, "5", "INT", "1`1++1`2");
+        b_ = place(p_, "6", "INT", nullptr);
+        t1_ = trans(p_, "7", "T1");
+        arc(t1_, a_, kSEPlaceToTrans, "8", "x");
+        arc(t1_, b_, kSETransToPlace, "9", "x");
+        t0_ = trans(p_, "10", "T0");
+        check(t1_);
+        check(t0_);
+        switchPage(p_);
+        ASSERT_EQ(ASSetPrime(&p_->head, 1), 1);
+    }
+    std::string ask(const std::string& expression)
+    {
+        std::string reply;
+        EXPECT_EQ(eval("TOLQ'Edit.out_val (" + expression + ");\n", &reply), 0) << reply;
+        const auto v = values(reply);
+        return v.empty() ? std::string() : v.front();
+    }
+    SEPage* p_ = nullptr;
+    SEPlace *a_ = nullptr, *b_ = nullptr;
+    SETrans *t0_ = nullptr, *t1_ = nullptr;
+};
+
+TEST_F(ResetTest, TheInitialStateHasFreshInstancesTheSequenceAndEnabling)
+{
+    build();
+    ASSERT_EQ(CTSResetSimState(), 1);
+    ASInstance* i = only(p_);
+    ASSERT_NE(i, nullptr);
+    EXPECT_TRUE(root()->flags & 0x10u) << "initialised";
+    EXPECT_TRUE(se::containsValue(i->enabled, t1_));
+    EXPECT_TRUE(t0_->flags & kASNoRequestMark) << "nothing to ask about";
+    EXPECT_FALSE(se::containsValue(i->enabled, t0_) || se::containsValue(i->disabled, t0_));
+    EXPECT_EQ(ask("Int.toString (length trans_seq)"), "2") << "T1 and the closing entry";
+    EXPECT_EQ(ask("#2 (hd trans_seq)"), "7");
+
+    // A second reset starts again from the initial marking, with one instance.
+    ASSERT_EQ(ASChangeMarking(a_, i, ""), 1);
+    ASSERT_EQ(ASApplyMarkingChange(a_, i, 0), 1);
+    ASSERT_TRUE(se::containsValue(i->disabled, t1_));
+    ASSERT_EQ(CTSResetSimState(), 1);
+    i = only(p_);
+    ASSERT_NE(i, nullptr);
+    EXPECT_EQ(ASQueryPlaceTokenCount(a_, i), 2);
+    EXPECT_TRUE(se::containsValue(i->enabled, t1_));
+}
+
+TEST_F(ResetTest, FairnessFollowsTheRunMode)
+{
+    build();
+    const struct {
+        int32_t mode;
+        const char* fair;
+        const char* timeFair;
+    } cases[] = {{1, "false", "false"}, {0, "true", "true"}, {2, "true", "true"}};
+    for (const auto& k : cases) {
+        ASRunOptions(root())[0] = k.mode;
+        ASSERT_EQ(CTSResetSimState(), 1);
+        EXPECT_EQ(ask("Bool.toString (!TOLQ'Sim.Fair)"), k.fair) << k.mode;
+        EXPECT_EQ(ask("Bool.toString (!TOLQ'Sim.TimeFair)"), k.timeFair) << k.mode;
+    }
+}
+
+TEST_F(ResetTest, ThePlainRunOptionsReachTheEvaluator)
+{
+    build();
+    ASRunOptions(root())[1] = 1; // with code
+    ASRunOptions(root())[3] = 1; // feedback
+    ASRunOptions(root())[4] = 0; // no binding feedback
+    root()->runOptions2[0] = 1;  // additional steps
+    std::snprintf(root()->runTexts[0], sizeof root()->runTexts[0], "%s", "25");
+    ASSERT_EQ(CTSResetSimState(), 1);
+    EXPECT_EQ(ask("Bool.toString (!TOLQ'Sim.WithCode)"), "true");
+    EXPECT_EQ(ask("Bool.toString (!TOLQ'Sim.Feedback)"), "true");
+    EXPECT_EQ(ask("Bool.toString (!TOLQ'Sim.BindFeedback)"), "false");
+    EXPECT_EQ(ask("Bool.toString (!TOLQ'Sim.AddSteps)"), "true");
+    EXPECT_EQ(ask("Int.toString (!TOLQ'Sim.AddStepsVal)"), "25");
+    EXPECT_EQ(ask("Bool.toString (!TOLQ'Sim.NoLimit)"), "false");
 }
 
 // A -x-> T -y-> B where T's code segment binds y to x + 1.
