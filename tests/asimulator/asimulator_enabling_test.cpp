@@ -68,6 +68,32 @@ TEST_F(EnablingTest, OneQuestionMovesTheTransitionBetweenTheLists)
     EXPECT_FALSE(disabled(t2_));
 }
 
+// The with-code switch goes to the evaluator only when its value for the
+// instance changes: a value set behind its back stays until then.
+TEST_F(EnablingTest, WithCodeIsSentOnlyWhenItChanges)
+{
+    build("1`1", "");
+    ASRunOptions(root())[1] = 1;
+    ASForgetWithCode();
+    CTSCheckEnabling(t1_, i_);
+    const auto withCode = [&] {
+        std::string reply;
+        eval("TOLQ'Edit.out_val (Bool.toString (!TOLQ'Sim.WithCode));\n", &reply);
+        return values(reply);
+    };
+    EXPECT_EQ(withCode(), std::vector<std::string>{"true"});
+    ok("TOLQ'Sim.WithCode := false;\n");
+    CTSCheckEnabling(t1_, i_);
+    queue({t1_, t2_});
+    CTSCheckEnablingBatch(i_);
+    EXPECT_EQ(withCode(), std::vector<std::string>{"false"}) << "not sent again";
+    ASRunOptions(root())[1] = 0;
+    CTSCheckEnabling(t1_, i_);
+    ASRunOptions(root())[1] = 1;
+    CTSCheckEnabling(t1_, i_);
+    EXPECT_EQ(withCode(), std::vector<std::string>{"true"}) << "sent on each change";
+}
+
 // Each question of a batch is answered in its own frame: every mix of
 // enabled and disabled transitions, in both orders, comes back right.
 TEST_F(EnablingTest, ABatchReadsOneAnswerPerQuestionInOrder)
