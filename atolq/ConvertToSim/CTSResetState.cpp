@@ -26,9 +26,7 @@ namespace {
 constexpr int kReplyEnd = 2;  // closes each answer of a batch
 constexpr int kValueMark = 6; // encloses a values block or a time text
 
-long gClock = 0;
 long gStartClock = 0;
-long gNextTime = -1;
 
 constexpr uint32_t kRootInitialised = 1u << 4;
 constexpr uint32_t kRootRunState = (1u << 16) | (1u << 17);
@@ -210,13 +208,14 @@ int CTSResetSimState()
     if (root == nullptr)
         return 0;
     CTSSetIntegerTime(CTSUseIntegerTime());
-    gClock = gStartClock = 0;
+    CTSTimeInit();
+    gStartClock = 0;
     MemFile* reply = ASReplyBuffer();
     if (CTSCurrentContext().timedColourSets) {
         MemFileReset(reply);
         ASResetModelTime(reply);
         if (CTSReadModelClock())
-            gStartClock = gClock;
+            gStartClock = CTSClockAsLong();
         MemFileReset(reply);
         ASSetWithTime(ASRunOptions(root)[2] != 0, reply);
         ASSetPrintTime(ASRunOptions(root)[2] != 0, reply);
@@ -273,15 +272,22 @@ bool CTSAnswerEnabled(std::string_view answer, bool timedAnswer)
         return true;
     if (answer == "none")
         return false;
-    int32_t at = 0;
-    const std::string text(answer);
-    if (CTSParseClock(text.c_str(), &at) != 1)
+    void* at = CTSTimeNew();
+    void* clock = CTSClockValue();
+    if (at == nullptr || clock == nullptr) {
+        if (at != nullptr)
+            QXMem_Free(at);
         return false;
-    if (at <= gClock)
-        return true;
-    if (gNextTime < 0 || at < gNextTime)
-        gNextTime = at;
-    return false;
+    }
+    const std::string text(answer);
+    bool now = false;
+    if (CTSParseClock(text.c_str(), at) == 1) {
+        now = CTSTimeMin(clock, at) == at;
+        if (!now)
+            CTSTimeNoteCandidate(nullptr, at);
+    }
+    QXMem_Free(at);
+    return now;
 }
 
 void CTSWriteEnablingBatch(ASInstance* instance)
@@ -336,7 +342,7 @@ void CTSRecalcEnabling()
 {
     if (rootRecord() == nullptr)
         return;
-    gNextTime = -1;
+    CTSTimeResetNext();
     if (timeOn())
         CTSReadModelClock();
     eachInstance([](SEPage* page, ASInstance* instance) {
@@ -356,25 +362,25 @@ void CTSRecalcEnablingFor(int requestCode)
 {
     if (rootRecord() == nullptr)
         return;
-    gNextTime = -1;
+    CTSTimeResetNext();
     if (timeOn())
         CTSReadModelClock();
     ASRecheckEnabling(requestCode);
 }
 
-long CTSCurrentClock() { return gClock; }
-long CTSNextEnablingTime() { return gNextTime; }
+long CTSCurrentClock() { return CTSClockAsLong(); }
 
-int CTSReadModelClock()
+long CTSNextEnablingTime()
 {
-    MemFile* reply = ASReplyBuffer();
-    MemFileReset(reply);
-    std::string text;
-    if (ASGetModelTime(&text, reply) < 0)
-        return 0;
-    int32_t at = 0;
-    if (CTSParseClock(text.c_str(), &at) != 1)
-        return 0;
-    gClock = at;
-    return 1;
+    void* next = CTSNextTimeValue();
+    void* largest = CTSTimeNew();
+    long out = -1;
+    if (next != nullptr && largest != nullptr) {
+        CTSTimeSetMax(largest);
+        if (std::memcmp(next, largest, CTSTimeSize()) != 0)
+            out = CTSTimeAsLong(next);
+    }
+    if (largest != nullptr)
+        QXMem_Free(largest);
+    return out;
 }

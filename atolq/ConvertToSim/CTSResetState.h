@@ -46,9 +46,8 @@ void CTSRecalcEnabling();
 // code (97 after a marking change, 101 after a step).
 void CTSRecalcEnablingFor(int requestCode);
 
-// The model clock as last read from the evaluator; reading it again.
+// The model clock as last read from the evaluator.
 long CTSCurrentClock();
-int CTSReadModelClock();
 // The earliest enabling time later than the clock met since the last
 // recomputation, or -1 when none.
 long CTSNextEnablingTime();

@@ -8,6 +8,7 @@
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
+#include "atolq/ConvertToSim/CTSModelTime.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
 #include "atolq/Utils/LMList.h"
 
