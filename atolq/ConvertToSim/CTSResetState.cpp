@@ -1,8 +1,9 @@
-// Enabling of transition instances as the evaluator answers it: single and
-// batched questions, the instances' enabled and disabled lists, and the
-// recomputation after a step, a marking change or a reset. The questions
-// and the re-check lists are the abstract simulator's; this module decides
-// what an answer means and keeps the lists.
+// The simulator's state on the code generator's side: the reset to the
+// initial state, and the enabling of transition instances as the evaluator
+// answers it (single and batched questions, the instances' enabled and
+// disabled lists, the recomputation after a step, a marking change or a
+// reset). The request texts and the re-check lists are the abstract
+// simulator's; this module decides what an answer means and keeps the lists.
 #include "atolq/ConvertToSim/CTSResetState.h"
 
 #include <cstdio>
@@ -26,7 +27,7 @@ namespace {
 constexpr int kReplyEnd = 2;  // closes each answer of a batch
 constexpr int kValueMark = 6; // encloses a values block or a time text
 
-long gStartClock = 0;
+long gStartClock = 0; // the model time a reset starts from
 
 constexpr uint32_t kRootInitialised = 1u << 4;
 constexpr uint32_t kRootRunState = (1u << 16) | (1u << 17);
