@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "atolq/AEditor/SEInternal.h"
-#include "atolq/ASimulator/ASSeams.h"
+#include "atolq/ConvertToSim/CTSResetState.h"
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSPageState.h"
@@ -441,6 +441,11 @@ int ASRecheckEnabling(int code)
             auto* instance = reinterpret_cast<ASInstance*>(ir);
             if (se::count(instance->pending) == 0)
                 return;
+            if (code == 101) {
+                // One request for the whole list; the list is gone after it.
+                CTSCheckEnablingBatch(instance);
+                return;
+            }
             std::vector<std::pair<SETrans*, int>> kept;
             se::forEachPair(instance->pending, [&](void* t, void*) {
                 const int enabled = CTSCheckEnabling(static_cast<SETrans*>(t), instance) != 0;

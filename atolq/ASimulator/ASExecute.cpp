@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "atolq/AEditor/SEInternal.h"
-#include "atolq/ASimulator/ASSeams.h"
+#include "atolq/ConvertToSim/CTSResetState.h"
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSPageState.h"

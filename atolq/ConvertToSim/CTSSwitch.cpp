@@ -4,10 +4,14 @@
 // records make a later switch regenerate only what changed.
 #include "atolq/ConvertToSim/CTSSwitch.h"
 
+#include <cstring>
 #include <string>
 
 #include "atolq/AEditor/SEInternal.h"
+#include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/Chart/ChartRecords.h"
+#include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/ConvertToSim/CTSBindCode.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSPageState.h"
@@ -75,6 +79,56 @@ void initLine(std::string& s, const SEPlaceFusSet* set)
         return;
     const std::string n = str(cts::mlName(set));
     s += "(#cur TOLQ'FS" + n + ") :=TOLQ'IM" + n + "();\n";
+}
+
+constexpr uint32_t kChartsChanged = 0x10000000; // root flag word
+constexpr int16_t kSimulatorMode = 2;
+
+// A text as an ML string literal, quotes and backslashes escaped.
+std::string mlString(const char* text)
+{
+    MemFile* file = MemFileCreate();
+    CTSWriteMLString(text, text != nullptr ? static_cast<uint32_t>(std::strlen(text)) : 0, file);
+    std::string out(MemFileLength(file), '\0');
+    uint32_t n = static_cast<uint32_t>(out.size());
+    MemFileRewind(file);
+    if (n > 0)
+        MemFileRead(file, out.data(), &n);
+    out.resize(n);
+    MemFileDestroy(file);
+    return out;
+}
+
+bool hasText(const char* s) { return s != nullptr && *s != '\0'; }
+
+// Charts with code take part in the simulation; their ML names head the list.
+void sendChartList(SERoot* root)
+{
+    std::string s = "val ChartList = ";
+    se::forEachRec(root->barCharts, [&](SEHead* r) {
+        auto* chart = reinterpret_cast<SEBarChart*>(r);
+        if (hasText(BarChartFields(*chart).codeText) && hasText(chart->text3))
+            s += "\"" + std::string(chart->text3) + "\"::";
+    });
+    se::forEachRec(root->lineCharts, [&](SEHead* r) {
+        auto* chart = reinterpret_cast<SELineChart*>(r);
+        if (hasText(LineChartFields(*chart).codeText) && hasText(chart->text2))
+            s += "\"" + std::string(chart->text2) + "\"::";
+    });
+    CTSEvaluateText(s + "[];\nusestring [TOLQ'sacgen.gen_charts ChartList];\n", false);
+}
+
+// Every chart is told to start afresh, under its name.
+void initCharts(SERoot* root)
+{
+    se::forEachRec(root->barCharts, [](SEHead* r) {
+        CTSEvaluateText("BC_init_chart " + mlString(BarChartFields(*reinterpret_cast<SEBarChart*>(r)).name) + ";\n",
+                        false);
+    });
+    se::forEachRec(root->lineCharts, [](SEHead* r) {
+        CTSEvaluateText("LC_init_chart " + mlString(LineChartFields(*reinterpret_cast<SELineChart*>(r)).name) + ";\n",
+                        false);
+    });
 }
 
 } // namespace
@@ -203,6 +257,12 @@ int CTSGenerateSimCode(ProgressCallback callback)
     if (CTSProgress() == 0)
         return 0;
     eachPage([](SEPage* p) { CTSPagePass(p, 3); });
+    if (root->flags & kChartsChanged) {
+        sendChartList(root);
+        root->flags &= ~kChartsChanged;
+    }
+    if (GE_GetMode() != kSimulatorMode)
+        initCharts(root);
     MemFileReset(CTSReplyBuffer());
     cts::savedCounter(root) = CTSNameCounter();
     s.hook = nullptr;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "atolq/AEditor/SEInternal.h"
-#include "atolq/ASimulator/ASSeams.h"
+#include "atolq/ConvertToSim/CTSResetState.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/ConvertToSim/CTSBindCode.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
@@ -97,8 +97,6 @@ void SimFixture::SetUp()
     ASPendingGranularity() = -1;
     ASObservationDeferred() = false;
     se::destroyList(ASDeferredModeChanges());
-    enablingChecks = 0;
-    recalcCodes.clear();
 }
 
 void SimFixture::TearDown()
@@ -222,15 +220,20 @@ SEArc* SimFixture::arc(SETrans* t, SEPlace* p, uint16_t dir, const char* ml, con
 void SimFixture::check(SETrans* t)
 {
     ok("TOLQ'Edit.VarTabInit();\n");
+    if (t->code) ok("TOLQ'Edit.CodeSegText ();\n", t->code);
     std::vector<SEArc*> arcs;
     se::forEachRec(t->inputArcs, [&](SEHead* r) { arcs.push_back(reinterpret_cast<SEArc*>(r)); });
     const size_t inputs = arcs.size();
     se::forEachRec(t->outputArcs, [&](SEHead* r) { arcs.push_back(reinterpret_cast<SEArc*>(r)); });
-    for (size_t i = 0; i < arcs.size(); ++i)
-        ok(std::string("TOLQ'Edit.") + (i < inputs ? "VarInArc" : "VarOutArc") + "  \"" + cts::mlName(arcs[i]) +
-               "\";\n",
-           arcs[i]->expression);
+    for (size_t i = 0; i < arcs.size(); ++i) {
+        auto v = ok(std::string("TOLQ'Edit.") + (i < inputs ? "VarInArc" : "VarOutArc") + "  \"" +
+                        cts::mlName(arcs[i]) + "\";\n",
+                    arcs[i]->expression);
+        // An output arc that uses a variable the code segment binds.
+        if (i >= inputs && v.size() == 2 && v[1] == "1") arcs[i]->flags |= cts::kArcCode;
+    }
     if (t->guard) ok("TOLQ'Edit.VarGuard ();\n", t->guard);
+    if (t->code) ok("TOLQ'Edit.CheckVar();\n");
     auto table = ok(std::string("usestring[(TOLQ'Edit.ReturnVarTabel \"") + cts::mlName(t) + "\")];\n");
     auto seg = std::make_unique<SECodeSegment>();
     for (size_t i = 0; i + 2 < table.size(); i += 3)
@@ -250,6 +253,9 @@ void SimFixture::check(SETrans* t)
                     cts::mlName(a) + "\",\"" + cts::arcFunctionName(a) + "\",\"" + a->place->colourSet + "\");\n");
         if (i < inputs) a->half = (!v.empty() && v[0] == "0") ? 2 : 1;
     }
+    if (t->code)
+        ok(std::string("usestring[(TOLQ'Edit.CodeSeg(\"") + cts::mlName(t) + "\",TOLQ'IRS" +
+           cts::mlName(cts::pageOf(t)) + "))];\n");
 }
 
 void SimFixture::switchPage(SEPage* p)
@@ -285,8 +291,7 @@ void SimFixture::resetState()
     ASSERT_EQ(ASEndTransSeq(reply), 0) << text(reply);
     MemFileReset(reply);
     ASSERT_EQ(ASGenInitState(reply), 0) << text(reply);
-    CTSRecalcEnablingFor(101);
-    recalcCodes.clear();
+    CTSRecalcEnabling();
 }
 
 void SimFixture::options(uint16_t pages, uint16_t instances, uint16_t transitions, uint16_t different,

@@ -14,9 +14,6 @@
 
 namespace simtest {
 
-extern int enablingChecks;
-extern std::vector<int> recalcCodes;
-
 std::vector<std::string> values(const std::string& text);
 std::string block(std::initializer_list<std::string> vs);
 std::string text(MemFile* f);

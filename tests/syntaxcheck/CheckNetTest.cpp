@@ -288,4 +288,59 @@ INSTANTIATE_TEST_SUITE_P(
                       ChartCase{"BadAction", "action ignore (1 + \"a\");", "0", 0, "C.24 Chart Code action must be legal"}),
     [](const ::testing::TestParamInfo<ChartCase>& info) { return std::string(info.param.name); });
 
+// The texts between pairs of bytes 6 of a reply.
+std::vector<std::string> valuesOf(const std::string& reply)
+{
+    std::vector<std::string> out;
+    for (size_t at = reply.find('\006'); at != std::string::npos;) {
+        const size_t end = reply.find('\006', at + 1);
+        if (end == std::string::npos)
+            break;
+        out.push_back(reply.substr(at + 1, end - at - 1));
+        at = reply.find('\006', end + 1);
+    }
+    return out;
+}
+
+// The switch tells the chart library which charts run with the simulation
+// (those with code, by ML name) when the charts changed, and starts every
+// chart afresh under its own name.
+TEST_F(CheckNetTest, TheSwitchSendsTheChartListAndStartsEveryChart)
+{
+    build();
+    ASSERT_EQ(check(), 1);
+    // The chart library lies outside the program; the test stands in for it.
+    ASSERT_EQ(evaluate("val inits = ref ([] : string list);\n"
+                       "fun BC_init_chart (s : string) = inits := !inits ^^ [\"B:\" ^ s];\n"
+                       "fun LC_init_chart (s : string) = inits := !inits ^^ [\"L:\" ^ s];\n"
+                       "fun BC_clear_chart (s : string) = ();\nfun LC_clear_chart (s : string) = ();\n"),
+              0);
+    SELineChart* line = SECreateLineChart(pg, nextObject++);
+    LineChartFields lf(*line);
+    ChartSetRecordText(lf.name, "Load \"A\"");
+    ChartSetRecordText(lf.codeText, "action ignore 0;");
+    ChartSetRecordText(lf.intervalText, "0");
+    SEBarChart* bar = SECreateBarChart(pg, nextObject++);
+    BarChartFields bf(*bar);
+    ChartSetRecordText(bf.name, "Idle");
+    ChartSetRecordText(bf.intervalText, "0");
+    ASSERT_EQ(CTSRecheckNet(reporter(), 0, 0, 0, 0, countingHook), 1);
+    ASSERT_NE(line->text2, nullptr);
+    SECurrentRoot()->flags |= 0x10000000u;
+
+    ASSERT_EQ(CTSGenerateSimCode(countingHook), 1);
+    EXPECT_EQ(SECurrentRoot()->flags & 0x10000000u, 0u) << "the list was sent";
+    std::string reply;
+    ASSERT_EQ(evaluate("TOLQ'Edit.out_val (String.concatWith \",\" ChartList);\n", &reply), 0);
+    EXPECT_EQ(valuesOf(reply), std::vector<std::string>{line->text2}) << "a chart without code does not run";
+    ASSERT_EQ(evaluate("TOLQ'Edit.out_val (String.concatWith \",\" (!inits));\n", &reply), 0);
+    EXPECT_EQ(valuesOf(reply), std::vector<std::string>{"B:Idle,L:Load \"A\""});
+
+    // Unchanged charts are not listed again.
+    ASSERT_EQ(evaluate("val ChartList = [\"kept\"];\n"), 0);
+    ASSERT_EQ(CTSGenerateSimCode(countingHook), 1);
+    ASSERT_EQ(evaluate("TOLQ'Edit.out_val (String.concatWith \",\" ChartList);\n", &reply), 0);
+    EXPECT_EQ(valuesOf(reply), std::vector<std::string>{"kept"});
+}
+
 } // namespace

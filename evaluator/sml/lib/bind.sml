@@ -51,8 +51,12 @@ struct
   fun block (values : string list) = if !TOLQ'ValuePrint then TolqTimed.block values else ()
   fun keyOf show b = String.concatWith "\000" (show b)
 
-  (* A binding with open variables: some value text is empty. *)
-  fun incomplete texts = List.exists (fn t => t = "") texts
+  (* A binding with open variables: some value text is empty. A variable
+   * that the code segment binds stays open until the code runs, so while
+   * code runs it does not count. *)
+  fun incomplete (codeBound : bool list) texts =
+      let fun stillOpen (t, i) = t = "" andalso not (with_code () andalso List.nth (codeBound, i) handle Subscript => false)
+      in List.exists stillOpen (ListPair.zip (texts, List.tabulate (length texts, fn i => i))) end
 
   (* Whether check accepts open variables at all: the check of a binding
    * whose variables are all open answers so (tolq asks for complete
@@ -67,13 +71,14 @@ struct
   (* Up to n bindings that pass check and that commit accepts (commit
    * reserves their tokens), each printed as a values block. *)
   fun search (check : 'b -> bool, commit : 'b -> bool, n : int, start : 'b,
-              steps : ('b -> 'b list) list, show : 'b -> string list, opened : 'b) : 'b list =
+              steps : ('b -> 'b list) list, show : 'b -> string list, opened : 'b, codeBound : bool list)
+      : 'b list =
       let val found = ref []
           val count = ref 0
           val openOk = openAccepted (check, opened)
           fun visit b =
               let val texts = show b
-              in if incomplete texts andalso not (openOk ()) then ()
+              in if incomplete codeBound texts andalso not (openOk ()) then ()
                  else if check b andalso (commit b handle Tolq.Error _ => false) then
                    (block texts; found := b :: !found; count := !count + 1;
                     if !count >= n then raise Done else ())
@@ -86,14 +91,15 @@ struct
    * is asked for: the earliest over all bindings, printed as model time
    * (never before now), or "none". *)
   fun searchTimed (check : 'b -> bool * TIME, commit : 'b -> bool, n : int, start : 'b,
-                   steps : ('b -> 'b list) list, show : 'b -> string list, opened : 'b, rettime : bool)
+                   steps : ('b -> 'b list) list, show : 'b -> string list, opened : 'b, codeBound : bool list,
+                   rettime : bool)
       : TIME option * 'b list =
       if rettime then
         let val best = ref NONE
             val ok = ref []
             val openOk = openAccepted (#1 o check, opened)
             fun visit b =
-                if incomplete (show b) andalso not (openOk ()) then ()
+                if incomplete codeBound (show b) andalso not (openOk ()) then ()
                 else case check b of
                        (true, t) => (ok := b :: !ok;
                                      best := SOME (case !best of NONE => t | SOME s => IntInf.min (s, t)))
@@ -108,7 +114,7 @@ struct
         let fun now b = case check b of
                           (true, t) => not (with_time ()) orelse lte'TIME (t, time ())
                         | (false, _) => false
-        in (SOME (time ()), search (now, commit, n, start, steps, show, opened)) end
+        in (SOME (time ()), search (now, commit, n, start, steps, show, opened, codeBound)) end
 end
 
 (* Generation of the binding functions of one shared entry. *)
@@ -180,11 +186,15 @@ struct
                      ^^ (if !timed then ["TOLQ'rettime"] else [])
           val show = "fn (TOLQ'nb : " ^ bt () ^ ") => [" ^ commas (map valueText (!vars)) ^ "]"
           val opened = "{" ^ commas (map (fn {name = v, ...} => v ^ " = $$") (!vars)) ^ "} : " ^ bt ()
+          (* the variables the code segment binds (usage bit 0x10) *)
+          val codeBound = "[" ^ commas (map (fn {code, ...} =>
+                                                if Word.andb (Word.fromInt code, 0wx10) <> 0w0 then "true"
+                                                else "false") (!vars)) ^ "]"
       in String.concat
            ["fun TOLQ'", kind, !entry, " (", commas args, ") =\n",
             if !timed then "TolqBind.searchTimed" else "TolqBind.search",
             " (TOLQ'check, TOLQ'commit, TOLQ'n, TOLQ'b,\n [",
-            String.concatWith ",\n  " (map stepText steps), "],\n ", show, ",\n ", opened,
+            String.concatWith ",\n  " (map stepText steps), "],\n ", show, ",\n ", opened, ",\n ", codeBound,
             if !timed then ", TOLQ'rettime" else "", ");\n"]
       end
 
