@@ -14,6 +14,7 @@
 #include "atolq/CEditor/ModeHooks.h"
 #include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXStr.h"
@@ -71,20 +72,6 @@ void EE_InstallLifeCycle()
     for (const auto& [hook, handler] : handlers)
         GE_SetEditorHookHandler(hook, handler);
     GE_SetNewDiagramHandler(EE_AfterNewCommand);
-}
-
-int EE_NewDiagram(uint32_t page)
-{
-    if (page != 0) {
-        SEStart();
-        EE_CreateNetPage(page, 1);
-        PGGetHierarchyPage();
-        GE_SetCurrentDiagram(QXStr_GetPageListHandle());
-        GE_SetStateFlags(kGEMenusStale);
-        QXStr_SetModified(0);
-        GE_RequestMenuUpdate();
-    }
-    return 0;
 }
 
 uintptr_t EE_DiagramSaving(uintptr_t, uintptr_t flag, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
@@ -145,6 +132,8 @@ uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t m
     if (GE_CompareVersions(SEGetDBVersion(), "3.01") < 0)
         SEVisitNodeObjects();
     PGGetHierarchyPage();
+    // Laying out the hierarchy page is part of the load, not an edit to undo.
+    QXUI_ClearUndo();
     GE_SetStateFlags(kGEMenusStale);
     return Finish(1);
 }
@@ -153,5 +142,7 @@ uintptr_t EE_DiagramClosed(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t
 {
     GE_SetCurrentDiagram(0);
     SEStop();
+    // What undo remembers belongs to the closed diagram.
+    QXUI_ClearUndo();
     return 1;
 }

@@ -20,9 +20,6 @@ GE_HOOK_HANDLER(EE_DiagramRead);
 // Hook 64: the diagram was closed.
 GE_HOOK_HANDLER(EE_DiagramClosed);
 
-// The net side of a new diagram with its first page; 0.
-int EE_NewDiagram(uint32_t page);
-
 // After the "New" command: the net side of the new diagram's page, unless the
 // page already has its net or "New" was given on the hierarchy page.
 void EE_AfterNewCommand(uint32_t previousPage);

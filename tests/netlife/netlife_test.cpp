@@ -20,6 +20,7 @@
 #include "atolq/CEditor/MLCommands.h"
 #include "atolq/CEditor/NetDataBase.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "atolq/Utils/LMList.h"
 #include "atolq/SML/SMLLink.h"
@@ -200,8 +201,9 @@ TEST_P(ParseNumberTest, DecidesNumbers)
 {
     int integer = -1;
     EXPECT_EQ(EE_ParseNumber(GetParam().text, &integer), GetParam().number);
-    if (GetParam().number != 0)
+    if (GetParam().number != 0) {
         EXPECT_EQ(integer, GetParam().integer);
+    }
 }
 INSTANTIATE_TEST_SUITE_P(Texts, ParseNumberTest,
                          ::testing::Values(NumberCase{"-12", 1, 1}, NumberCase{"3.5", 1, 0},
