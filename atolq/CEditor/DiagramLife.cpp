@@ -6,6 +6,7 @@
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/CheckDriver.h"
+#include "atolq/CEditor/DefaultsFile.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/LifeSeams.h"
@@ -16,6 +17,7 @@
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchyPage.h"
+#include "xkv/comm/Comm.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
@@ -52,7 +54,26 @@ bool RestoreNet(MemHandle map)
     return SERelinkDB(GE_TranslateRecordLink) != 0;
 }
 
+// The text being edited goes into the net before the diagram is written.
+void StoreEditedText()
+{
+    const ObjectHandle edited = GE_GetTextEditObject();
+    if (Comm_InTextMode() != 0 && edited != 0)
+        EE_UpdateNetFromObject(edited);
+}
+
 }  // namespace
+
+int EE_ConvertOldDiagram()
+{
+    GE_ConvertDiagramDefaults();
+    if (GE_IsForeignFile() != 0) {
+        QXUI_SetStatusBarMessage("Fixing strings from foreign file...");
+        SEFixStrings();
+    }
+    GE_ClearFileCodes();
+    return 1;
+}
 
 void EE_AfterNewCommand(uint32_t previousPage)
 {
@@ -78,6 +99,7 @@ uintptr_t EE_DiagramSaving(uintptr_t, uintptr_t flag, uintptr_t, uintptr_t, uint
 {
     if (flag != 0)
         return 1;
+    StoreEditedText();
     busyCursor = EE_BeginBusy("Saving Diagram Defaults...");
     QXUI_FlushDisplay();
     QXUI_SetStatusBarMessage("Saving Diagram File...");
@@ -128,7 +150,11 @@ uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t m
     }
     if (!RestoreNet(static_cast<MemHandle>(map)))
         return Finish(0);
+    QXUI_SetStatusBarMessage("Loading Diagram Defaults...");
     GE_SetCurrentDiagram(QXStr_GetPageListHandle());
+    GE_ApplyDiagramSettings(0);
+    QXUI_SetStatusBarMessage("Converting old version diagram, save to record changes...");
+    EE_ConvertOldDiagram();
     if (GE_CompareVersions(SEGetDBVersion(), "3.01") < 0)
         SEVisitNodeObjects();
     PGGetHierarchyPage();
