@@ -2,23 +2,15 @@
 // is written to the error output instead.
 #include "atolq/CEditor/MessageBox.h"
 
-#include <cstdio>
-
 #include "xkv/dialog/Dialog.h"
 #include "xkv/kv/QXUI.h"
-#include "xkv/velkor/Velkor.h"
 
 int GE_MessageBox(int16_t id)
 {
     char text[kGEMessageTextSize];
     GE_GetMessageText(id, text);
-    // A print-files run has nobody to answer a box: the message goes to the
-    // error output and the run goes on.
-    const VelkorSettings& settings = Velkor_Settings();
-    if (settings.printFiles) {
-        std::fprintf(stderr, "%s: %s\n", settings.programName, text);
+    if (GE_ReportWithoutBox(text))
         return 1;
-    }
     QXUI_Beep(0);
     constexpr int32_t kOwnText = 9999;
     constexpr int32_t kOneButton = 1;
