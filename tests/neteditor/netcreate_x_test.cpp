@@ -133,6 +133,12 @@ protected:
         EE_ClearPendingError();
         Comm_SetTextMode(0);
         Run();
+        // The drawing command the kernel repeats ends, as Escape ends it.
+        if (Comm_GetState() != kCommStateReady) {
+            Comm_PostCancel();
+            Comm_ProcessEvents();
+        }
+        Trans_Begin(0, nullptr, 1);
         Select_Clear();
         if (QXStr_HasDiagram() != 0)
             CloseDiagram();
@@ -303,6 +309,30 @@ TEST_F(NetCreateX, ArcFromPlaceToTransitionSurvivesSaveAndReopen)
     EXPECT_EQ(readArc->head.subKind, kSEPlaceToTrans);
     EXPECT_EQ(&readArc->place->head, readPlace);
     EXPECT_EQ(QXRdAttr_GetObjectType(SEGetKVObj(&readArc->head)), kQXKindConnector);
+}
+
+// Drawn the other way, from the transition to the place, the arc is the
+// transition's output.
+TEST_F(NetCreateX, ArcFromTransitionToPlaceIsItsOutput)
+{
+    const ObjectHandle transition = CreateAt(kCommandTransition, {80, 240});
+    const ObjectHandle place = CreateAt(kCommandPlace, {80, 80});
+    ASSERT_NE(RecordOf(place), nullptr);
+    ASSERT_NE(RecordOf(transition), nullptr);
+
+    GE_DispatchPick(kTolqMenu, kCommandArc, true);
+    Run();
+    Drag({80, 240}, {80, 80});
+    Run();
+    const ObjectHandle arc = QXStr_GetCurObject();
+    ASSERT_EQ(QXRdAttr_GetObjectType(arc), kQXKindConnector) << "no connector was drawn";
+    SEHead* arcRecord = RecordOf(arc);
+    ASSERT_NE(arcRecord, nullptr);
+    EXPECT_EQ(arcRecord->subKind, kSETransToPlace);
+    auto* trans = reinterpret_cast<SETrans*>(RecordOf(transition));
+    EXPECT_EQ(LMCount(trans->inputArcs), 0);
+    ASSERT_EQ(LMCount(trans->outputArcs), 1);
+    EXPECT_EQ(Nth(trans->outputArcs, 1), arcRecord);
 }
 
 }  // namespace
