@@ -6,6 +6,7 @@
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/CheckDriver.h"
+#include "atolq/CEditor/DefaultsFile.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/LifeSeams.h"
@@ -14,7 +15,9 @@
 #include "atolq/CEditor/ModeHooks.h"
 #include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchyPage.h"
+#include "xkv/comm/Comm.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
@@ -51,7 +54,26 @@ bool RestoreNet(MemHandle map)
     return SERelinkDB(GE_TranslateRecordLink) != 0;
 }
 
+// The text being edited goes into the net before the diagram is written.
+void StoreEditedText()
+{
+    const ObjectHandle edited = GE_GetTextEditObject();
+    if (Comm_InTextMode() != 0 && edited != 0)
+        EE_UpdateNetFromObject(edited);
+}
+
 }  // namespace
+
+int EE_ConvertOldDiagram()
+{
+    GE_ConvertDiagramDefaults();
+    if (GE_IsForeignFile() != 0) {
+        QXUI_SetStatusBarMessage("Fixing strings from foreign file...");
+        SEFixStrings();
+    }
+    GE_ClearFileCodes();
+    return 1;
+}
 
 void EE_AfterNewCommand(uint32_t previousPage)
 {
@@ -73,24 +95,11 @@ void EE_InstallLifeCycle()
     GE_SetNewDiagramHandler(EE_AfterNewCommand);
 }
 
-int EE_NewDiagram(uint32_t page)
-{
-    if (page != 0) {
-        SEStart();
-        EE_CreateNetPage(page, 1);
-        PGGetHierarchyPage();
-        GE_SetCurrentDiagram(QXStr_GetPageListHandle());
-        GE_SetStateFlags(kGEMenusStale);
-        QXStr_SetModified(0);
-        GE_RequestMenuUpdate();
-    }
-    return 0;
-}
-
 uintptr_t EE_DiagramSaving(uintptr_t, uintptr_t flag, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
 {
     if (flag != 0)
         return 1;
+    StoreEditedText();
     busyCursor = EE_BeginBusy("Saving Diagram Defaults...");
     QXUI_FlushDisplay();
     QXUI_SetStatusBarMessage("Saving Diagram File...");
@@ -141,10 +150,16 @@ uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t m
     }
     if (!RestoreNet(static_cast<MemHandle>(map)))
         return Finish(0);
+    QXUI_SetStatusBarMessage("Loading Diagram Defaults...");
     GE_SetCurrentDiagram(QXStr_GetPageListHandle());
+    GE_ApplyDiagramSettings(0);
+    QXUI_SetStatusBarMessage("Converting old version diagram, save to record changes...");
+    EE_ConvertOldDiagram();
     if (GE_CompareVersions(SEGetDBVersion(), "3.01") < 0)
         SEVisitNodeObjects();
     PGGetHierarchyPage();
+    // Laying out the hierarchy page is part of the load, not an edit to undo.
+    QXUI_ClearUndo();
     GE_SetStateFlags(kGEMenusStale);
     return Finish(1);
 }
@@ -153,5 +168,7 @@ uintptr_t EE_DiagramClosed(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t
 {
     GE_SetCurrentDiagram(0);
     SEStop();
+    // What undo remembers belongs to the closed diagram.
+    QXUI_ClearUndo();
     return 1;
 }

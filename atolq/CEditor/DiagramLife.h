@@ -20,8 +20,9 @@ GE_HOOK_HANDLER(EE_DiagramRead);
 // Hook 64: the diagram was closed.
 GE_HOOK_HANDLER(EE_DiagramClosed);
 
-// The net side of a new diagram with its first page; 0.
-int EE_NewDiagram(uint32_t page);
+// After a whole diagram was read: the defaults of older files converted and
+// the texts of a file from a machine of the other byte order fixed; 1.
+int EE_ConvertOldDiagram();
 
 // After the "New" command: the net side of the new diagram's page, unless the
 // page already has its net or "New" was given on the hierarchy page.

@@ -82,6 +82,8 @@ int GE_AskContinue(int16_t messageId)
 
 void GE_MessageBoxText(const char* text, int32_t)
 {
+    if (GE_ReportWithoutBox(text))
+        return;
     QXUI_Beep(0);
     Dialog_Alert(kOwnText, text != nullptr ? text : "", 1);
 }

@@ -1,4 +1,5 @@
-// The plain message box of the net layer.
+// The plain message box of the net layer; in a print-files run the message
+// is written to the error output instead.
 #include "atolq/CEditor/MessageBox.h"
 
 #include "xkv/dialog/Dialog.h"
@@ -8,6 +9,8 @@ int GE_MessageBox(int16_t id)
 {
     char text[kGEMessageTextSize];
     GE_GetMessageText(id, text);
+    if (GE_ReportWithoutBox(text))
+        return 1;
     QXUI_Beep(0);
     constexpr int32_t kOwnText = 9999;
     constexpr int32_t kOneButton = 1;

@@ -15,6 +15,9 @@ void GE_GetMessageText(int16_t id, char* text);
 // the message is shorter than 246 characters, else the message alone.
 void GE_MessageTextWithCode(int16_t id, char* text);
 
+// In a print-files run nobody answers a box: the text goes to the error
+// output and true is returned; false otherwise, with nothing written.
+bool GE_ReportWithoutBox(const char* text);
 // Plain message box (bell, one button); returns 1.
 int GE_MessageBox(int16_t id);
 

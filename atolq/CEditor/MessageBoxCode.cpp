@@ -1,5 +1,6 @@
 // Message texts and the error box that shows a message with its number. Kept
 // apart from the plain box so that a program may bring its own plain box.
+// A print-files run writes the texts to the error output instead.
 #include "atolq/CEditor/MessageBox.h"
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "xkv/dialog/Dialog.h"
 #include "xkv/kv/QXUI.h"
 #include "xkv/mods/Strings.h"
+#include "xkv/velkor/Velkor.h"
 
 namespace {
 
@@ -18,6 +20,15 @@ constexpr int32_t kAlertOneButton = 1;
 constexpr size_t kMaxTextBeforeCode = 245;
 
 }  // namespace
+
+bool GE_ReportWithoutBox(const char* text)
+{
+    const VelkorSettings& settings = Velkor_Settings();
+    if (!settings.printFiles)
+        return false;
+    std::fprintf(stderr, "%s: %s\n", settings.programName, text != nullptr ? text : "");
+    return true;
+}
 
 void GE_GetMessageText(int16_t id, char* text)
 {
@@ -36,6 +47,8 @@ int GE_MessageBoxWithCode(int16_t id)
 {
     char text[kGEMessageTextSize];
     GE_MessageTextWithCode(id, text);
+    if (GE_ReportWithoutBox(text))
+        return 1;
     QXUI_Beep(0);
     Dialog_Alert(kAlertOwnText, text, kAlertOneButton);
     return 1;

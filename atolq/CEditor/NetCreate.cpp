@@ -13,13 +13,17 @@
 #include "atolq/CEditor/HookHandlers.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/MessageBox.h"
+#include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetCreateSeam.h"
 #include "atolq/CEditor/SelectionFilters.h"
 #include "atolq/CEditor/SelectionSeam.h"
+#include "xkv/comm/Comm.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXUtil.h"
 
 namespace {
 
@@ -66,10 +70,20 @@ void StartGesture(const CreateKind& kind, bool endGroup)
     EE_StartCreation(kind.cursor, record.empty() ? nullptr : record.data());
 }
 
+// The kernel repeats a drawing command after it has made its object; that
+// command ends here, before a new creation is recorded, so that its end is
+// not taken for the end of the new one.
+void EndRepeatedCommand()
+{
+    if (Comm_GetState() != kCommStateReady)
+        QXUtil_AbortCommand();
+}
+
 int16_t StartCreation(const CreateKind& kind, bool endGroup)
 {
     if (QXStr_GetCurPage() == 0)
         return 0;
+    EndRepeatedCommand();
     GE_SetCreateKind(kind.kind);
     Hook_Set(kHookCommandEnd, EE_CreationEnded);
     StartGesture(kind, endGroup);
@@ -164,6 +178,7 @@ int16_t EE_CreateDeclNodeCommand()
     int answer = -1;
     if (EE_AskDeclKind(&answer) == 0)
         return 0;
+    EndRepeatedCommand();
     Hook_Set(kHookCommandEnd, EE_CreationEnded);
     if (answer < 0 || answer > 2) {
         EE_ReportError(kMsgWrongDialogType);
@@ -173,6 +188,23 @@ int16_t EE_CreateDeclNodeCommand()
     GE_SetCreateKind(kind.kind);
     StartGesture(kind, true);
     return 0;
+}
+
+void EE_RunCreateCommand(int16_t command)
+{
+    switch (command) {
+    case 10101: EE_CreatePlace(); break;
+    case 10102: EE_CreateTransition(); break;
+    case 10103: EE_CreateArc(); break;
+    default: break;
+    }
+}
+
+void EE_InstallCreation()
+{
+    constexpr HookId kHookObjectCreated = 11;
+    GE_SetEditorHookHandler(kHookObjectCreated, EE_ObjectCreatedHook);
+    GE_SetCreateCommandHandler(EE_RunCreateCommand);
 }
 
 void EE_ApplyCommandDefaults(int32_t command, uint32_t object)

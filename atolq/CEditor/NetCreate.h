@@ -9,6 +9,11 @@ int16_t EE_CreatePlace();
 int16_t EE_CreateTransition();
 int16_t EE_CreateArc();
 int16_t EE_CreateDeclNodeCommand();
+// The TOLQ menu's Place (10101), Transition (10102) and Arc (10103).
+void EE_RunCreateCommand(int16_t command);
+// Hands the creating commands to the dispatch and the object-created hook to
+// the editor's hook set.
+void EE_InstallCreation();
 int16_t EE_ConvertToAux();
 int16_t EE_MakeNodeCommand();
 

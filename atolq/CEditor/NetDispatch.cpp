@@ -75,7 +75,7 @@ constexpr Pending kAlignPending[] = {
     {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
 };
 constexpr Pending kTolqPending[] = {
-    {10101, "Place"}, {10102, "Transition"}, {10103, "Arc"}, {10104, "TOLQ Region..."},
+    {10104, "TOLQ Region..."},
     {10105, "Declaration Node..."}, {10107, "Chart..."}, {10109, "Move to Subpage"},
     {10110, "Replace by Subpage..."}, {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
     {10114, "Port Place..."}, {10115, "Port Assignment..."}, {10117, "Syntax Check"},
@@ -167,6 +167,7 @@ bool RegionGroup()
 }
 
 GENewDiagramHandler newDiagramHandler = nullptr;
+GECreateCommandHandler createCommandHandler = nullptr;
 
 // Kernel command, then the state the File menu keeps in step.
 int FileCommonTail(int16_t command)
@@ -298,6 +299,10 @@ int TolqMenu(uint16_t menu, int16_t command)
         return Refuse(kMsgNotTolqPage);
     if (ReportPending(menu, command))
         return kDone;
+    if (GE_IsCreateCommand(command) && createCommandHandler != nullptr) {
+        createCommandHandler(command);
+        return kDone;
+    }
     EE_ReportError(kMsgTolqUnexpected);
     return kDone;
 }
@@ -334,6 +339,16 @@ std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command)
 void GE_SetNewDiagramHandler(GENewDiagramHandler handler)
 {
     newDiagramHandler = handler;
+}
+
+void GE_SetCreateCommandHandler(GECreateCommandHandler handler)
+{
+    createCommandHandler = handler;
+}
+
+bool GE_IsCreateCommand(int16_t command)
+{
+    return command >= 10101 && command <= 10103;
 }
 
 int GE_DispatchPick(uint16_t menu, int16_t command, bool withTolq)

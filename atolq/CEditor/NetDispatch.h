@@ -29,3 +29,11 @@ std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command);
 // the diagram life cycle hands its handler in at start-up.
 using GENewDiagramHandler = void (*)(uint32_t previousPage);
 void GE_SetNewDiagramHandler(GENewDiagramHandler handler);
+
+// The net side of the TOLQ menu's creating commands (Place, Transition,
+// Arc): called with the command id; the creating commands hand their handler
+// in at start-up.
+using GECreateCommandHandler = void (*)(int16_t command);
+void GE_SetCreateCommandHandler(GECreateCommandHandler handler);
+// True for the TOLQ menu commands that the creation handler takes.
+bool GE_IsCreateCommand(int16_t command);

@@ -6,6 +6,7 @@
 // say so in the status bar. Remove an entry when its module lands.
 #include "atolq/AEditor/SEServices.h"
 #include "atolq/CEditor/KernelCalls.h"
+#include "atolq/CEditor/NetCreateSeam.h"
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/Seams.h"
 #include "atolq/ConvertToSim/CTSSeams.h"
@@ -24,19 +25,15 @@ int DefGetModeAttributes(uint32_t*, uint32_t)
 }
 void EE_SetRegionState(ObjectHandle, int32_t, int32_t) {}
 
-// ---- selection and text editing of commands ----
-int GE_GetSelection(uint16_t* count, uint32_t** objects)
+// ---- commands of the Aux menu and their dialogs ----
+int EE_AskDeclKind(int*)
 {
-    if (count != nullptr)
-        *count = 0;
-    if (objects != nullptr)
-        *objects = nullptr;
+    GE_ReportNotBuilt("The declaration node dialog");
     return 0;
 }
-void GE_EndTextEdit() {}
-uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+void EE_RegionToNode(uint32_t)
 {
-    return 1;
+    GE_ReportNotBuilt("Make Node");
 }
 int EE_MakeSelectionAuxiliary();
 int EE_MakeSelectionAuxiliary()

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "NetDataBaseFixture.h"
 #include "process.h"
 #include "xclient.h"
 #include "xkv/default/Default.h"
@@ -33,7 +34,8 @@ const std::string kRunTolq = std::string(TOLQ_SOURCE_DIR) + "/scripts/run-tolq";
 // The page's title: its name and its label.
 const std::string kTitle = "producer-consumer P. 1";
 
-// A diagram of one empty page with the example's page name and number.
+// A diagram of one empty page with the example's page name and number, with
+// the data base file of an empty net beside it.
 void WriteEmptyPage(const std::string& path)
 {
     ASSERT_EQ(Group_CreateTable(kGroupTableInitialSize), kStatusOk);
@@ -47,6 +49,7 @@ void WriteEmptyPage(const std::string& path)
     Default_Shutdown();
     Model_DestroyTable();
     Group_DestroyTable();
+    WriteEmptyNetDataBase(path);
 }
 
 // The pixels of a window as dark (true) or light, row by row.

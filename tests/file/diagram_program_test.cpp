@@ -1,14 +1,18 @@
 // tolq started with a diagram file as its argument, under the private Xvfb:
-// a diagram written here opens with a page window; a damaged one is refused
-// with the start-up message and no crash.
+// a diagram written here with its net data base file opens with a page
+// window; a damaged one is refused with the start-up message and no crash;
+// one without its data base file is refused with a message box that the
+// user answers, and a print-files run reports that refusal and goes on.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <string>
 #include <vector>
 
 #include "FileTestSupport.h"
+#include "NetDataBaseFixture.h"
 #include "process.h"
 #include "xclient.h"
 #include "xkv/default/Default.h"
@@ -59,12 +63,43 @@ std::vector<WindowInfo> MappedShells(const XClient& client)
     return shells;
 }
 
+// The button of a mapped message box (a "dialog" shell): the small child of
+// its form.
+std::optional<WindowInfo> MessageBoxButton(const XClient& client)
+{
+    const std::vector<WindowInfo> tree = client.window_tree();
+    for (const WindowInfo& shell : tree) {
+        if (shell.parent != client.root() || !shell.mapped || shell.res_name != "dialog") {
+            continue;
+        }
+        for (const WindowInfo& form : tree) {
+            if (form.parent != shell.id) {
+                continue;
+            }
+            for (const WindowInfo& child : tree) {
+                if (child.parent == form.id && child.height < 40) {
+                    return child;
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The box's windows go away while the tree is read: a window that vanished
+// between listing and asking is no fault of the program.
+int IgnoreVanishedWindows(Display*, XErrorEvent* error)
+{
+    return error->error_code == BadWindow ? 0 : 1;
+}
+
 class DiagramArgumentTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         path_ = dir_.path + "/net.dia";
         WriteDiagram(path_);
+        WriteEmptyNetDataBase(path_);
     }
     ::TempDir dir_;
     std::string path_;
@@ -86,6 +121,7 @@ TEST_F(DiagramArgumentTest, DamagedDiagramOpensNothingAndDoesNotCrash)
     ASSERT_GT(bytes.size(), 60u);
     std::string bad = dir_.path + "/bad.dia";
     WriteBytes(bad, std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() - 30));
+    WriteEmptyNetDataBase(bad);
     BackgroundProcess tolq({kTolq, bad});
     ASSERT_TRUE(client_.wait_for_window("tolq").has_value());
     client_.sync();
@@ -100,6 +136,7 @@ TEST_F(DiagramArgumentTest, PrintModeReportsEachFile)
 {
     std::string bad = dir_.path + "/bad.dia";
     WriteBytes(bad, {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 8, 8, 0, 0, 4});
+    WriteEmptyNetDataBase(bad);
     ProcessOptions options;
     options.timeout = std::chrono::milliseconds(20000);
     ProcessResult r = run_process({kTolq, "-print", bad, path_}, options);
@@ -108,6 +145,48 @@ TEST_F(DiagramArgumentTest, PrintModeReportsEachFile)
     EXPECT_NE(r.err.find("tolq: File " + bad + " could not be opened.\n"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("tolq: File " + path_ + " could not be opened."), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("tolq: File " + path_ + " "), std::string::npos) << r.err;
+}
+
+const std::string kNoDataBase =
+    "Data base file could not be found. It must be in the same folder as the diagram file and have the same name "
+    "(extended with .DB).";
+
+// Without its data base file the diagram is refused before anything of it is
+// read: a message box says why, and once the user has answered it only the
+// main window is left and tolq runs on.
+TEST_F(DiagramArgumentTest, DiagramWithoutDataBaseIsRefusedWithAMessageBox)
+{
+    const std::string lone = dir_.path + "/lone.dia";
+    WriteDiagram(lone);
+    const XErrorHandler previous = XSetErrorHandler(IgnoreVanishedWindows);
+    BackgroundProcess tolq({kTolq, lone});
+    ASSERT_TRUE(client_.wait_for_window("tolq").has_value());
+    std::optional<WindowInfo> button;
+    ASSERT_TRUE(wait_until([&] { return (button = MessageBoxButton(client_)).has_value(); })) << "no message box";
+    client_.click(button->root_x + button->width / 2, button->root_y + button->height / 2);
+    EXPECT_TRUE(wait_until([&] { return MappedShells(client_).size() == 1; })) << MappedShells(client_).size();
+    client_.sync();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(MappedShells(client_).size(), 1u);
+    EXPECT_TRUE(tolq.running());
+    XSetErrorHandler(previous);
+}
+
+// A print-files run never waits on a box: the refusal goes to the error
+// output, the file is reported as not opened and the next one is printed.
+TEST_F(DiagramArgumentTest, PrintModeReportsAMissingDataBaseAndGoesOn)
+{
+    const std::string lone = dir_.path + "/lone.dia";
+    WriteDiagram(lone);
+    ProcessOptions options;
+    options.timeout = std::chrono::milliseconds(20000);
+    options.env = {{"VelkorPrintDirectory", dir_.path}, {"VelkorPrintCommand", "true"}};
+    const ProcessResult r = run_process({kTolq, "-print", lone, path_}, options);
+    ASSERT_FALSE(r.timed_out) << "the run waited: " << r.err;
+    EXPECT_EQ(r.term_signal, 0);
+    EXPECT_NE(r.err.find("tolq: " + kNoDataBase + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("tolq: File " + lone + " could not be opened.\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("tolq: File " + path_ + " was printed.\n"), std::string::npos) << r.err;
 }
 
 }  // namespace

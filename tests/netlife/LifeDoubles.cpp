@@ -70,6 +70,7 @@ int CTSStopEvaluator()
 }
 int SMLIsConnected() { return SMLGetConnState() == 2 ? 1 : 0; }
 void EE_RefreshNodeName(uint32_t) { ++lifeLog().refreshedNames; }
+void EE_UpdateNetFromObject(ObjectHandle object) { lifeLog().storedTexts.push_back(object); }
 int CTSFindGlobalDeclNode(SEDeclNode**, int) { return 0; }
 void CTSResetCheckInfo(SETrans*) {}
 void CTSSetIntegerTime(int) {}

@@ -15,5 +15,6 @@ struct LifeLog {
     bool escapeDuringCheck = false;  // the user presses Escape during the check
     std::vector<ProgressRecord> progress;
     std::vector<uint32_t> errorObjects;
+    std::vector<uint32_t> storedTexts;  // objects whose text went into the net
 };
 LifeLog& lifeLog();

@@ -20,6 +20,7 @@
 #include "atolq/CEditor/MLCommands.h"
 #include "atolq/CEditor/NetDataBase.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "atolq/Utils/LMList.h"
 #include "atolq/SML/SMLLink.h"
@@ -116,6 +117,23 @@ TEST_F(LifeTest, SaveWritesDataBaseBesideDiagramAndKeepsBackupsWithTheirModes)
     EXPECT_EQ(ModeOf(diagram_ + ".DB~"), 0600) << "the backup keeps the mode it had";
 }
 
+// A name still being typed when the diagram is saved reaches the net first;
+// without text editing nothing is stored.
+TEST_F(LifeTest, SaveStoresTheTextBeingEdited)
+{
+    const ObjectHandle node = QXStr_CreateNode(page_, 0, 0, 20 << 15, 10 << 15, 1);
+    ASSERT_NE(node, 0u);
+    GE_SetTextEditObject(node);
+    ASSERT_EQ(File_SaveDiagram(diagram_.c_str()), kStatusOk);
+    EXPECT_TRUE(lifeLog().storedTexts.empty()) << "text editing is off";
+    Comm_SetTextMode(1);
+    ASSERT_EQ(File_SaveDiagram(diagram_.c_str()), kStatusOk);
+    Comm_SetTextMode(0);
+    GE_SetTextEditObject(0);
+    ASSERT_EQ(lifeLog().storedTexts.size(), 1u);
+    EXPECT_EQ(lifeLog().storedTexts[0], node);
+}
+
 TEST_F(LifeTest, LoadRelinksTheNetToTheObjectsRead)
 {
     ASSERT_EQ(File_SaveDiagram(diagram_.c_str()), kStatusOk);
@@ -200,8 +218,9 @@ TEST_P(ParseNumberTest, DecidesNumbers)
 {
     int integer = -1;
     EXPECT_EQ(EE_ParseNumber(GetParam().text, &integer), GetParam().number);
-    if (GetParam().number != 0)
+    if (GetParam().number != 0) {
         EXPECT_EQ(integer, GetParam().integer);
+    }
 }
 INSTANTIATE_TEST_SUITE_P(Texts, ParseNumberTest,
                          ::testing::Values(NumberCase{"-12", 1, 1}, NumberCase{"3.5", 1, 0},

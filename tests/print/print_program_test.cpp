@@ -1,8 +1,10 @@
 // tolq's print-files run on diagrams written here: each file is printed
 // through the spooler command of VelkorPrintCommand (here one that keeps
 // the document), and a spooler that fails is reported with exit status 1.
+// Each diagram has its net data base file beside it, as tolq needs to open it.
 #include <gtest/gtest.h>
 
+#include "NetDataBaseFixture.h"
 #include "process.h"
 #include "xvfb.h"
 
@@ -45,7 +47,11 @@ void WriteDiagram(const std::string& path)
 
 class PrintFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override { WriteDiagram(diagram_); }
+    void SetUp() override
+    {
+        WriteDiagram(diagram_);
+        WriteEmptyNetDataBase(diagram_);
+    }
 
     ProcessResult Print(const std::string& spooler)
     {
