@@ -29,3 +29,8 @@ std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command);
 // the diagram life cycle hands its handler in at start-up.
 using GENewDiagramHandler = void (*)(uint32_t previousPage);
 void GE_SetNewDiagramHandler(GENewDiagramHandler handler);
+
+// The net editor's command handlers: (menu, command) -> true when one ran.
+// Asked before a command counts as not available.
+using GENetCommandRunner = bool (*)(uint16_t menu, int16_t command);
+void GE_SetNetCommandRunner(GENetCommandRunner runner);

@@ -1,0 +1,86 @@
+// The net editor's command handlers behind the TOLQ, Set, Edit, Makeup, Page,
+// Group and Text menus: selection and page commands, clipboard and makeup
+// commands, object information, hierarchy commands and the Set menu. Each
+// checks the selection first and refuses with a message box, changing
+// nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "xkv/types/Types.h"
+
+// Message ids the commands refuse with.
+inline constexpr int16_t kMsgCmdPageEmpty = 11307;
+inline constexpr int16_t kMsgCmdConnector = 11310;
+inline constexpr int16_t kMsgCmdGroups = 11326;
+inline constexpr int16_t kMsgCmdNotImplemented = 11265;
+inline constexpr int16_t kMsgCmdNodeLimit = 11346;
+inline constexpr int16_t kMsgCmdConnectorLimit = 11347;
+inline constexpr int16_t kMsgCmdRegionLimit = 11348;
+inline constexpr int16_t kMsgCmdNotFusion = 11290;
+inline constexpr int16_t kMsgCmdNodesOnly = 11306;
+inline constexpr int16_t kMsgCmdNoPageNodes = 11305;
+inline constexpr int16_t kMsgCmdHierarchyPage = 11309;
+inline constexpr int16_t kMsgCmdConnectorGroup = 11287;
+inline constexpr int16_t kMsgCmdRegionGroups = 11316;
+inline constexpr int16_t kMsgCmdNodeGroups = 11279;
+inline constexpr int16_t kMsgCmdPageNodeGroup = 11324;
+inline constexpr int16_t kMsgCmdSimConnectors = 11334;
+
+// A kernel group holds at most this many objects.
+inline constexpr uint16_t kGEGroupLimit = 200;
+
+// The selected objects: the current group, or the current object alone.
+std::vector<ObjectHandle> EE_CommandSelection();
+// Selects the objects: one as the current object, several as a group.
+void EE_SelectCommandObjects(const std::vector<ObjectHandle>& objects);
+
+// ---- selection and page commands ----
+void EE_SelectAllNodes();
+void EE_SelectAllRegions();
+void EE_SelectAllConnectors();
+void EE_SelectFusionSet();
+void EE_SelectAllText();
+int EE_NotImplemented();
+int EE_OpenPages();
+int EE_ClosePages();
+int EE_CenterPages();
+int EE_RedrawPages();
+int EE_ZoomInPages();
+int EE_ZoomOutPages();
+
+// ---- clipboard and makeup commands ----
+int EE_Clear();
+void EE_Duplicate();
+int EE_Drag();
+int EE_HideRegions();
+int EE_ShowRegions();
+
+// ---- object information ----
+// The ML text and the lines that Get Info shows for one object.
+struct EEInfoText {
+    std::string ml;
+    std::vector<std::string> lines;
+};
+EEInfoText EE_DescribeObject(ObjectHandle object);
+// Dialog 30010: the summary over the lines, each on a line of its own; 1.
+int EE_ShowInfoDialog(const char* summary, const std::vector<std::string>& lines);
+int EE_GetInfo();
+
+// ---- hierarchy commands ----
+void EE_MoveToSubpage();
+void EE_PortAssignmentCommand();
+
+// ---- Set menu ----
+void EE_TextAttributes();
+void EE_GraphicAttributes();
+void EE_ShapeAttributes();
+void EE_PageAttributes();
+void EE_InteractionOptions();
+int EE_TextOptions();
+
+// Runs the net editor's handler of a command; false when the command has
+// none here.
+bool EE_RunNetCommand(uint16_t menu, int16_t command);
