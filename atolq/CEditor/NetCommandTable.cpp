@@ -36,6 +36,7 @@ constexpr NetCommand kNetCommands[] = {
     {7, 11754, Run<EE_SelectFusionSet>},
     {8, 11850, Run<EE_NotImplemented>},
     {8, 11853, Run<EE_SelectAllText>},
+    {10100, 10109, Run<EE_MoveToSubpage>},
     {10200, 10201, Run<EE_TextAttributes>},
     {10200, 10202, Run<EE_GraphicAttributes>},
     {10200, 10203, Run<EE_ShapeAttributes>},

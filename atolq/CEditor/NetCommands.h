@@ -71,7 +71,6 @@ int EE_GetInfo();
 
 // ---- hierarchy commands ----
 void EE_MoveToSubpage();
-void EE_PortAssignmentCommand();
 
 // ---- Set menu ----
 void EE_TextAttributes();
