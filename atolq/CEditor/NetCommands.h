@@ -71,6 +71,15 @@ int EE_GetInfo();
 
 // ---- hierarchy commands ----
 void EE_MoveToSubpage();
+void EE_PortCommand();
+
+// ---- dialogs ----
+// Dialog 30045: the port type (4 general, 1 input, 2 output, 3 both); the
+// port-type bits of the selection preselect the answer. 1 on OK.
+int EE_AskPortType(uint32_t portTypes, uint16_t* portType);
+// Dialog 30450: delete pages without other supernodes, delete port nodes
+// without assignment, duplicate ports with several assignments. 1 on OK.
+int EE_AskReplaceOptions(int* deletePages, int* deletePorts, int* duplicatePorts);
 
 // ---- Set menu ----
 void EE_TextAttributes();

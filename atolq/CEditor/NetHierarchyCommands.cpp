@@ -1,6 +1,7 @@
 // Hierarchy commands of the TOLQ menu: Move to Subpage moves the selected
 // nodes to a new subpage behind a substitution node, with port places and
-// their assignments.
+// their assignments; Port Place... makes the selected places ports of the
+// type the user chooses.
 #include <algorithm>
 
 #include "atolq/CEditor/EditorState.h"
@@ -8,7 +9,10 @@
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetCommandSupport.h"
 #include "atolq/CEditor/NetCommands.h"
+#include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRoles.h"
+#include "atolq/CEditor/SelectionFilters.h"
+#include "atolq/CEditor/SelectionSeam.h"
 #include "atolq/CEditor/NetServices.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
@@ -115,4 +119,29 @@ void EE_MoveToSubpage()
     QXUI_RedrawPage(page);
     QXUtil_Synchronize();
     EE_EndBusy(cursor);
+}
+
+void EE_PortCommand()
+{
+    const std::vector<ObjectHandle> selection = EE_CommandSelection();
+    if (selection.empty()) {
+        GE_MessageBox(kMsgCmdPageEmpty);
+        return;
+    }
+    EEFilterRecord record;
+    uint32_t type = 0, net = 0, graphic = 0;
+    if (EQ_MapSpec(static_cast<uint32_t>(selection.size()), selection.data(), EE_FilterPortType, &record, &type, &net,
+                   &graphic) == 0)
+        return;
+    uint16_t portType = 0;
+    if (EE_AskPortType(record.portTypes, &portType) == 0)
+        return;
+    if (selection.size() == 1 && (GE_KernelType(selection.front()) & kTypeRegion) != 0) {
+        EE_MakePort(QXStr_GetBaseObject(selection.front()), portType);
+        return;
+    }
+    for (ObjectHandle node : selection) {
+        if (EE_MakePort(node, portType) == 0)
+            return;
+    }
 }

@@ -19,7 +19,6 @@
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "atolq/PageStructure/HierarchySeams.h"
-#include "xkv/dialog/Dialog.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
 
@@ -161,26 +160,6 @@ void DescribeNet(ObjectHandle object, EEInfoText& info)
         DescribePageNode(object, info);
 }
 
-struct InfoDialog {
-    const char* heading;
-    std::string body;
-};
-
-int16_t InfoCallback(int16_t, int32_t code, int16_t item, intptr_t)
-{
-    auto* dialog = static_cast<InfoDialog*>(Dialog_GetClientData());
-    if (code == 0) {
-        if (dialog != nullptr) {
-            Dialog_SetItemText(3, dialog->heading);
-            Dialog_SetItemText(4, dialog->body.c_str());
-        }
-        return item;
-    }
-    if (item == 1)
-        Dialog_Close(item);
-    return item;
-}
-
 }  // namespace
 
 EEInfoText EE_DescribeObject(ObjectHandle object)
@@ -196,16 +175,6 @@ EEInfoText EE_DescribeObject(ObjectHandle object)
     info.lines.push_back(CountLine("", static_cast<uint32_t>(parents), " Text Parent(s)", "Has No Text Parents"));
     info.lines.push_back(CountLine("", static_cast<uint32_t>(children), " Text Child", "Has No Text Children"));
     return info;
-}
-
-int EE_ShowInfoDialog(const char* summary, const std::vector<std::string>& lines)
-{
-    InfoDialog dialog{summary != nullptr ? summary : "", {}};
-    for (const std::string& line : lines)
-        dialog.body += line + "\n";
-    constexpr int32_t kInfoDialog = 30010;
-    Dialog_OpenModal(kInfoDialog, InfoCallback, &dialog);
-    return 1;
 }
 
 int EE_GetInfo()
