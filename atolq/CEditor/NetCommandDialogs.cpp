@@ -1,6 +1,6 @@
 // Dialogs of the net editor's commands: the port type of Port Place...
-// (30045), the options of Replace by Subpage... (30450) and the information
-// of Get Info (30010).
+// (30045), the options of Replace by Subpage... (30450), the direction of
+// Copy Defaults... (30600) and the information of Get Info (30010).
 #include <string>
 #include <vector>
 
@@ -134,6 +134,37 @@ int16_t ReplaceCallback(int16_t, int32_t code, int16_t item, intptr_t)
     return item;
 }
 
+// ---- copy defaults ----
+
+constexpr int32_t kCopyDefaultsDialog = 30600;
+constexpr int32_t kSystemToDiagram = 5;
+constexpr int32_t kDiagramToSystem = 6;
+
+struct CopyAnswer {
+    int32_t chosen = kSystemToDiagram;
+    bool ok = false;
+};
+
+int16_t CopyDefaultsCallback(int16_t, int32_t code, int16_t item, intptr_t)
+{
+    auto* answer = static_cast<CopyAnswer*>(Dialog_GetClientData());
+    if (answer == nullptr)
+        return item;
+    if (code == 0) {
+        Dialog_SetRadioGroup(kSystemToDiagram, kDiagramToSystem, answer->chosen);
+        Dialog_SetDefaultItem(kOk);
+        return item;
+    }
+    if (item == kSystemToDiagram || item == kDiagramToSystem) {
+        answer->chosen = item;
+        Dialog_SetRadioGroup(kSystemToDiagram, kDiagramToSystem, item);
+    } else if (item == kOk || item == kCancel) {
+        answer->ok = item == kOk;
+        Dialog_Close(item);
+    }
+    return item;
+}
+
 // ---- information ----
 
 constexpr int32_t kInfoItems = 5;
@@ -182,6 +213,16 @@ int EE_AskReplaceOptions(int* deletePages, int* deletePorts, int* duplicatePorts
     *deletePages = answer.switches[0];
     *deletePorts = answer.switches[1];
     *duplicatePorts = answer.switches[2];
+    return 1;
+}
+
+int EE_AskCopyDefaults(int* direction)
+{
+    CopyAnswer answer;
+    Dialog_OpenModal(kCopyDefaultsDialog, CopyDefaultsCallback, &answer);
+    if (!answer.ok)
+        return 0;
+    *direction = answer.chosen == kDiagramToSystem ? 1 : 0;
     return 1;
 }
 

@@ -44,6 +44,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10206, Run<EE_PageAttributes>},
     {10200, 10212, Run<EE_InteractionOptions>},
     {10200, 10215, Run<EE_TextOptions>},
+    {10200, 10226, Run<EE_CopyDefaults>},
 };
 
 // Installed before main runs, so that every pick finds the table.

@@ -80,6 +80,8 @@ int EE_AskPortType(uint32_t portTypes, uint16_t* portType);
 // Dialog 30450: delete pages without other supernodes, delete port nodes
 // without assignment, duplicate ports with several assignments. 1 on OK.
 int EE_AskReplaceOptions(int* deletePages, int* deletePorts, int* duplicatePorts);
+// Dialog 30600: 0 standard to diagram defaults, 1 diagram to standard. 1 on OK.
+int EE_AskCopyDefaults(int* direction);
 
 // ---- Set menu ----
 void EE_TextAttributes();
@@ -88,6 +90,7 @@ void EE_ShapeAttributes();
 void EE_PageAttributes();
 void EE_InteractionOptions();
 int EE_TextOptions();
+void EE_CopyDefaults();
 
 // Runs the net editor's handler of a command; false when the command has
 // none here.

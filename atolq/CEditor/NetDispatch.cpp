@@ -79,7 +79,7 @@ constexpr Pending kSetPending[] = {
     {10214, "Merge Options..."}, {10216, "Syntax Options..."},
     {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10222, "Transition Feedback Options..."},
-    {10224, "ML Configuration Options..."}, {10226, "Copy Defaults..."},
+    {10224, "ML Configuration Options..."},
 };
 
 std::span<const Pending> PendingOf(uint16_t menu)

@@ -1,7 +1,9 @@
 // Set menu commands that check the selection and hand over to the kernel's
 // attribute dialogs: text, graphic and shape attributes, page attributes,
-// the interaction preferences and the kernel's text defaults.
+// the interaction preferences, the kernel's text defaults and copying the
+// defaults between the diagram and the user's standard level.
 #include "atolq/AEditor/SERecords.h"
+#include "atolq/CEditor/Defaults.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/MessageBox.h"
@@ -127,4 +129,13 @@ int EE_TextOptions()
     constexpr int32_t kCommandDefaults = 612;
     GE_DoCommand(kCommandDefaults);
     return 0;
+}
+
+void EE_CopyDefaults()
+{
+    int direction = 0;
+    if (EE_AskCopyDefaults(&direction) == 0)
+        return;
+    QXStr_SetModified(1);
+    DefCopyLevel(direction);
 }

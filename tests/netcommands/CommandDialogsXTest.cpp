@@ -1,7 +1,7 @@
 // The net editor's command dialogs on the private X server, answered with
 // real input: the port type of Port Place... with its preselection and its
 // refusal of OK without a choice. Port Place... itself runs on a real net
-// with the dialog answered.
+// with the dialog answered, and Copy Defaults... copies the diagram's defaults.
 #include <gtest/gtest.h>
 
 #include "dialog_fixture.h"
@@ -10,6 +10,8 @@
 
 #include <X11/IntrinsicP.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "atolq/AEditor/SENet.h"
@@ -147,7 +149,7 @@ TEST_F(CommandDialogsTest, PortTypeWithoutAChoiceAsksForOne)
     EXPECT_EQ(portType, 1);
 }
 
-// Port Place... on a net: the kernel model with one page, the net's defaults
+// Port Place... and Copy Defaults... on a net: the kernel model with one page, the net's defaults
 // and an abstract net.
 class PortCommandTest : public CommandDialogsTest {
 protected:
@@ -229,6 +231,42 @@ TEST_F(PortCommandTest, CancelLeavesThePlacesPlain)
     EE_PortCommand();
     EXPECT_TRUE(driver.finished());
     EXPECT_EQ(SubKind(a), kSEPlain);
+}
+
+}  // namespace
+}  // namespace tolq::test
+
+namespace tolq::test {
+namespace {
+
+constexpr int kCopyDefaultsDialog = 30600;
+
+TEST_F(PortCommandTest, CopyDefaultsCopiesTheDiagramsDefaultsToTheStandardLevel)
+{
+    const uint32_t mine[6] = {0, 1, 0, 1, 0, 1};
+    ASSERT_EQ(DefSetMergeOptions(mine, kDefLevelDiagram), 1);
+    QXStr_SetModified(0);
+    XClient input;
+    Driver driver(app(),
+                  {Up(kCopyDefaultsDialog), WaitRadio(5, 6, 5), ClickItem(input, 6), WaitRadio(5, 6, 6),
+                   Press(input, "Return")},
+                  CloseDialogsAndSelector);
+    EXPECT_EQ(GE_DispatchPick(10200, 10226, true), 1);
+    EXPECT_TRUE(driver.finished());
+    uint32_t standard[6] = {};
+    ASSERT_EQ(DefGetMergeOptions(standard, kDefLevelStandard), 1);
+    EXPECT_TRUE(std::equal(std::begin(mine), std::end(mine), std::begin(standard)));
+    EXPECT_EQ(QXStr_IsModified(), 1u);
+}
+
+TEST_F(PortCommandTest, CopyDefaultsCancelledChangesNothing)
+{
+    QXStr_SetModified(0);
+    XClient input;
+    Driver driver(app(), {Up(kCopyDefaultsDialog), ClickItem(input, 2)}, CloseDialogsAndSelector);
+    EE_CopyDefaults();
+    EXPECT_TRUE(driver.finished());
+    EXPECT_EQ(QXStr_IsModified(), 0u);
 }
 
 }  // namespace
