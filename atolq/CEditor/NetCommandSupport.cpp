@@ -46,6 +46,15 @@ std::vector<ObjectHandle> GE_ObjectRegions(ObjectHandle object)
     return GE_TakeHandleList(count, block);
 }
 
+std::vector<ObjectHandle> GE_ConnectorsOf(ObjectHandle object)
+{
+    uint16_t count = 0;
+    ObjectHandle* block = nullptr;
+    if (QXStr_GetObjectConnList(object, &count, &block) == 0)
+        return GE_TakeHandleList(0, block);
+    return GE_TakeHandleList(count, block);
+}
+
 std::vector<ObjectHandle> GE_CommandPages()
 {
     const ObjectHandle hierarchy = PGFindHierarchyPage();

@@ -13,6 +13,7 @@ std::vector<ObjectHandle> GE_TakeHandleList(uint16_t count, ObjectHandle* block)
 std::vector<ObjectHandle> GE_PageNodes(ObjectHandle page);
 std::vector<ObjectHandle> GE_PageConnectors(ObjectHandle page);
 std::vector<ObjectHandle> GE_ObjectRegions(ObjectHandle object);
+std::vector<ObjectHandle> GE_ConnectorsOf(ObjectHandle object);
 // The pages of a page command (the current page, or the pages of the page
 // nodes selected on the hierarchy page).
 std::vector<ObjectHandle> GE_CommandPages();

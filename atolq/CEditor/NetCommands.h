@@ -52,6 +52,12 @@ int EE_ZoomInPages();
 int EE_ZoomOutPages();
 
 // ---- clipboard and makeup commands ----
+// Cut and Copy strip the clipboard's objects of their records, Paste gives
+// them records again. Not yet in the command table: the kernel's clipboard
+// was not seen to hold the copied nodes in the tests, so they wait for that
+// to be settled.
+int EE_CutCopy(int16_t command);
+int EE_Paste();
 int EE_Clear();
 void EE_Duplicate();
 int EE_Drag();
