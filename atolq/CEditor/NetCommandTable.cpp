@@ -17,8 +17,21 @@ void Run()
     Handler();
 }
 
+void CutCommand()
+{
+    EE_CutCopy(303);
+}
+
+void CopyCommand()
+{
+    EE_CutCopy(304);
+}
+
 constexpr NetCommand kNetCommands[] = {
     {2, 208, Run<EE_GetInfo>},
+    {3, 303, Run<CutCommand>},
+    {3, 304, Run<CopyCommand>},
+    {3, 305, Run<EE_Paste>},
     {3, 306, Run<EE_Clear>},
     {5, 11551, Run<EE_Drag>},
     {5, 11552, Run<EE_HideRegions>},

@@ -52,10 +52,9 @@ int EE_ZoomInPages();
 int EE_ZoomOutPages();
 
 // ---- clipboard and makeup commands ----
-// Cut and Copy strip the clipboard's objects of their records, Paste gives
-// them records again. Not yet in the command table: the kernel's clipboard
-// was not seen to hold the copied nodes in the tests, so they wait for that
-// to be settled.
+// Cut and Copy (the command id) leave the clipboard's objects without
+// records, their net kinds kept beside them; Paste gives the pasted objects
+// records again.
 int EE_CutCopy(int16_t command);
 int EE_Paste();
 int EE_Clear();

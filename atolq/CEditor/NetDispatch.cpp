@@ -51,7 +51,7 @@ constexpr Pending kFilePending[] = {
     {11263, "The scripted run"},
 };
 constexpr Pending kEditPending[] = {
-    {301, "Undo"}, {303, "Cut"}, {304, "Copy"}, {305, "Paste"},
+    {301, "Undo"},
 };
 constexpr Pending kAuxPending[] = {
     {11451, "Convert to TOLQ..."}, {11452, "Convert to Aux"}, {11450, "Make Node"}, {411, "Make Region"},

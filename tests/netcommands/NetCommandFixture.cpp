@@ -17,6 +17,7 @@
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "xkv/comm/Comm.h"
+#include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/select/Select.h"
@@ -39,6 +40,9 @@ int GE_MessageBox(int16_t id)
 void NetCommandTest::SetUp()
 {
     PageWindowTest::SetUp();
+    // The command layer runs the kernel commands that the net commands issue.
+    static const KernelStatus commReady = Comm_Initialize();
+    ASSERT_EQ(commReady, kStatusOk);
     ShownMessages().clear();
     page_ = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
     ASSERT_NE(page_, 0u);
@@ -64,6 +68,8 @@ void NetCommandTest::SetUp()
 void NetCommandTest::TearDown()
 {
     Select_Clear();
+    // The clipboard's objects go with the model.
+    Core_GetBucketPage(1);
     SEFreeDB();
     GE_SetCurrentDiagram(0);
     EE_ClearPendingError();

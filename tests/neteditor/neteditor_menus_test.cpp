@@ -185,7 +185,7 @@ struct LabelCase {
 TEST(DispatchTable, EveryPendingNetCommandHasItsLabel)
 {
     const LabelCase cases[] = {
-        {2, 11250, "Enter Simulator"}, {3, 305, "Paste"}, {4, 11453, "ML Evaluate"}, {5, 515, "Merge Node"},
+        {2, 11250, "Enter Simulator"}, {3, 301, "Undo"}, {4, 11453, "ML Evaluate"}, {5, 515, "Merge Node"},
         {6, 604, "New Page"}, {9, 11954, "Circular Spread"}, {10100, 10117, "Syntax Check"},
         {10200, 10224, "ML Configuration Options..."}, {10200, 10221, ""}, {10100, 10108, ""}, {2, 201, ""},
         {1, 101, ""},
