@@ -50,6 +50,7 @@ constexpr NetCommand kNetCommands[] = {
     {8, 11850, Run<EE_NotImplemented>},
     {8, 11853, Run<EE_SelectAllText>},
     {10100, 10109, Run<EE_MoveToSubpage>},
+    {10100, 10110, Run<EE_ReplaceBySubpageCommand>},
     {10100, 10114, Run<EE_PortCommand>},
     {10200, 10201, Run<EE_TextAttributes>},
     {10200, 10202, Run<EE_GraphicAttributes>},

@@ -77,6 +77,11 @@ int EE_GetInfo();
 // ---- hierarchy commands ----
 void EE_MoveToSubpage();
 void EE_PortCommand();
+void EE_ReplaceBySubpageCommand();
+// Replaces one substitution transition by copies of its subpage's places and
+// transitions; the subpage is deleted with the flag (when nothing else refines
+// it); option is handed to the merging of the ports into the sockets. 1 done.
+int EE_ReplaceBySubpage(ObjectHandle node, int deleteSubpage, int option);
 
 // ---- dialogs ----
 // Dialog 30045: the port type (4 general, 1 input, 2 output, 3 both); the

@@ -1,19 +1,27 @@
 // Hierarchy commands of the TOLQ menu: Move to Subpage moves the selected
 // nodes to a new subpage behind a substitution node, with port places and
-// their assignments; Port Place... makes the selected places ports of the
-// type the user chooses.
+// their assignments; Replace by Subpage... puts copies of a substitution
+// transition's subpage in its place, each port's copy merged into its
+// socket; Port Place... makes the selected places ports of the type the user
+// chooses.
 #include <algorithm>
+#include <iterator>
 
+#include "atolq/AEditor/SENet.h"
+#include "atolq/AEditor/SERecords.h"
+#include "atolq/CEditor/Defaults.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetCommandSupport.h"
 #include "atolq/CEditor/NetCommands.h"
 #include "atolq/CEditor/NetObjects.h"
+#include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/SelectionFilters.h"
 #include "atolq/CEditor/SelectionSeam.h"
 #include "atolq/CEditor/NetServices.h"
+#include "atolq/Utils/LMList.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
@@ -144,4 +152,111 @@ void EE_PortCommand()
         if (EE_MakePort(node, portType) == 0)
             return;
     }
+}
+
+namespace {
+
+// The records of a new list (kind 1), in order; the list is freed.
+std::vector<SEHead*> TakeRecords(LMList* list)
+{
+    std::vector<SEHead*> records;
+    if (list == nullptr)
+        return records;
+    for (LMRewind(list); LMMore(list) != 0; LMAdvance(list)) {
+        void* value = nullptr;
+        void* second = nullptr;
+        if (LMCurrent(list, &value, &second) != 0 && value != nullptr)
+            records.push_back(static_cast<SEHead*>(value));
+    }
+    LMDestroy(list);
+    return records;
+}
+
+// The kernel object of the port assigned to each socket of the node, 0 for
+// a socket without one.
+std::vector<std::pair<ObjectHandle, ObjectHandle>> SocketPorts(SEHead* node)
+{
+    std::vector<std::pair<ObjectHandle, ObjectHandle>> pairs;
+    for (SEHead* socket : TakeRecords(SEGetSockets(node))) {
+        SEHead* port = SEGetAssignment(node, socket);
+        pairs.emplace_back(SEGetKVObj(socket), port != nullptr ? SEGetKVObj(port) : 0);
+    }
+    return pairs;
+}
+
+}  // namespace
+
+int EE_ReplaceBySubpage(ObjectHandle node, int deleteSubpage, int option)
+{
+    SEHead* record = nullptr;
+    if (GE_GetSERecord(node, &record) == 0 || record == nullptr)
+        return 0;
+    const ObjectHandle subpage = SEGetSubpageObj(record);
+    const ObjectHandle page = QXStr_GetObjectPage(node);
+    SEHead* pageRecord = nullptr;
+    if (subpage == 0 || page == 0 || GE_GetSERecord(page, &pageRecord) == 0)
+        return 0;
+    const std::vector<std::pair<ObjectHandle, ObjectHandle>> sockets = SocketPorts(record);
+    const std::vector<ObjectHandle> inner = GE_PageNodes(subpage);
+    if (inner.empty())
+        return 0;
+    // The subpage's places and transitions are copied in place and moved
+    // with their records to the node's page.
+    std::vector<ObjectHandle> copies(inner.size(), 0);
+    const auto count = static_cast<uint16_t>(inner.size());
+    constexpr uint32_t kKeep = kEEKeepFusion | kEEKeepNodeFlag | kEEKeepCompound;
+    if (EE_DuplicateNodes(count, inner.data(), 0, kKeep, EE_PlacesAndTransitions, copies.data()) == 0)
+        return 0;
+    std::vector<ObjectHandle> moved;
+    std::copy_if(copies.begin(), copies.end(), std::back_inserter(moved), [](ObjectHandle c) { return c != 0; });
+    if (EE_MoveNodesToPage(static_cast<uint16_t>(moved.size()), moved.data(), nullptr, page, pageRecord) == 0)
+        return 0;
+    // The copy of each socket's port takes the socket's place.
+    std::vector<std::pair<ObjectHandle, ObjectHandle>> merges;
+    for (const auto& [socket, port] : sockets) {
+        const auto at = std::find(inner.begin(), inner.end(), port);
+        if (port != 0 && at != inner.end() && copies[static_cast<size_t>(at - inner.begin())] != 0)
+            merges.emplace_back(copies[static_cast<size_t>(at - inner.begin())], socket);
+    }
+    EE_DeleteNetObject(node);
+    for (const auto& [copy, socket] : merges) {
+        EE_MergeCopyIntoSocket(copy, socket, option);
+        EE_UpdateHierarchyTag(socket);
+    }
+    if (deleteSubpage != 0)
+        EE_DeleteSubpage(subpage);
+    return 1;
+}
+
+void EE_ReplaceBySubpageCommand()
+{
+    const std::vector<ObjectHandle> selection = EE_CommandSelection();
+    if (selection.empty()) {
+        GE_MessageBox(kMsgCmdPageEmpty);
+        return;
+    }
+    EEFilterRecord filter;
+    uint32_t type = 0, net = 0, graphic = 0;
+    if (EQ_MapSpec(static_cast<uint32_t>(selection.size()), selection.data(), EE_FilterSubstitution, &filter, &type,
+                   &net, &graphic) == 0)
+        return;
+    int deletePages = 0, deletePorts = 0, duplicatePorts = 0;
+    if (EE_AskReplaceOptions(&deletePages, &deletePorts, &duplicatePorts) == 0)
+        return;
+    const int cursor = EE_BeginBusy("Replacing By Subpage");
+    const ObjectHandle page = QXStr_GetObjectPage(selection.front());
+    // Merging the copies into the sockets takes no texts along meanwhile.
+    uint32_t saved[6] = {};
+    const bool haveSaved = DefGetMergeOptions(saved, kDefLevelDiagram) != 0;
+    const uint32_t none[6] = {};
+    DefSetMergeOptions(none, kDefLevelDiagram);
+    for (ObjectHandle node : selection) {
+        if (EE_ReplaceBySubpage(node, deletePages, deletePorts) == 0)
+            break;
+    }
+    if (haveSaved)
+        DefSetMergeOptions(saved, kDefLevelDiagram);
+    if (GE_PageIsOpen(page))
+        QXUI_RedrawPage(page);
+    EE_EndBusy(cursor);
 }

@@ -1,7 +1,7 @@
 // The net editor's command dialogs on the private X server, answered with
 // real input: the port type of Port Place... with its preselection and its
-// refusal of OK without a choice. Port Place... itself runs on a real net
-// with the dialog answered, and Copy Defaults... copies the diagram's defaults.
+// refusal of OK without a choice. Port Place..., Replace by Subpage... and
+// Copy Defaults... run on a real net with their dialogs answered.
 #include <gtest/gtest.h>
 
 #include "dialog_fixture.h"
@@ -27,6 +27,8 @@
 #include "xkv/dialog/Dialog.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/model/Model.h"
 #include "xkv/select/Select.h"
@@ -267,6 +269,107 @@ TEST_F(PortCommandTest, CopyDefaultsCancelledChangesNothing)
     EE_CopyDefaults();
     EXPECT_TRUE(driver.finished());
     EXPECT_EQ(QXStr_IsModified(), 0u);
+}
+
+}  // namespace
+}  // namespace tolq::test
+
+namespace tolq::test {
+namespace {
+
+constexpr int kReplaceDialog = 30450;
+
+class ReplaceBySubpageTest : public PortCommandTest {
+protected:
+    ObjectHandle TransitionOn(ObjectHandle page, int x)
+    {
+        ObjectHandle node = QXStr_CreateNode(page, x << 16, 100 << 16, 30 << 16, 20 << 16, 1);
+        EXPECT_EQ(EE_CreateNetTrans(node), 1);
+        return node;
+    }
+    ObjectHandle PlaceOn(ObjectHandle page, int x)
+    {
+        ObjectHandle node = QXStr_CreateNode(page, x << 16, 100 << 16, 20 << 16, 20 << 16, 2);
+        EXPECT_EQ(EE_CreateNetPlace(node), 1);
+        return node;
+    }
+    static ObjectHandle ArcOn(ObjectHandle from, ObjectHandle to)
+    {
+        ObjectHandle connector = QXStr_CreateConnector(QXStr_GetObjectPage(from), from, to);
+        QXWtAttr_SetDirection(connector, 1);
+        EXPECT_EQ(EE_CreateNetArc(connector), 1);
+        return connector;
+    }
+    static std::vector<ObjectHandle> NodesOf(ObjectHandle page)
+    {
+        uint16_t count = 0;
+        ObjectHandle* list = nullptr;
+        QXStr_GetNodeList(page, &count, &list);
+        std::vector<ObjectHandle> nodes(list, list + count);
+        QXMem_Free(list);
+        return nodes;
+    }
+    static SEHead* RecordOf(ObjectHandle object)
+    {
+        SEHead* record = nullptr;
+        GE_GetSERecord(object, &record);
+        return record;
+    }
+};
+
+TEST_F(ReplaceBySubpageTest, TheSubpagesNetTakesTheSubstitutionTransitionsPlace)
+{
+    // in -> T -> out on the page; T refines a subpage pin -> u -> pout.
+    const ObjectHandle in = Place(100), t = TransitionOn(page_, 200), out = Place(300);
+    ArcOn(in, t);
+    ArcOn(t, out);
+    const ObjectHandle subpage = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
+    ASSERT_EQ(EE_CreateNetPage(subpage, 1), 1);
+    const ObjectHandle pin = PlaceOn(subpage, 100), u = TransitionOn(subpage, 200), pout = PlaceOn(subpage, 300);
+    ArcOn(pin, u);
+    ArcOn(u, pout);
+    ASSERT_EQ(EE_MakePort(pin, kSEPortInput), 1);
+    ASSERT_EQ(EE_MakePort(pout, kSEPortOutput), 1);
+    ASSERT_EQ(EE_MakeCompound(t, kSESubstitution, nullptr), 1);
+    ASSERT_EQ(EE_AssignSubpage(t, subpage, 0), 1);
+    ASSERT_EQ(EE_AssignPort(t, in, pin), 1);
+    ASSERT_EQ(EE_AssignPort(t, out, pout), 1);
+    ASSERT_NE(QXStr_SetCurObject(t), 0u);
+
+    XClient input;
+    Driver driver(app(), {Up(kReplaceDialog), Press(input, "Return")}, CloseDialogsAndSelector);
+    EXPECT_EQ(GE_DispatchPick(10100, 10110, true), 1);
+    EXPECT_TRUE(driver.finished());
+
+    EXPECT_EQ(QXStr_IsObject(t), 0u);
+    const std::vector<ObjectHandle> nodes = NodesOf(page_);
+    ASSERT_EQ(nodes.size(), 3u);
+    // The copy of u runs from in to out.
+    ObjectHandle copy = 0;
+    for (ObjectHandle node : nodes) {
+        if (node != in && node != out)
+            copy = node;
+    }
+    ASSERT_NE(RecordOf(copy), nullptr);
+    EXPECT_EQ(RecordOf(copy)->kind, kSETrans);
+    EXPECT_EQ(SEArcDirection(RecordOf(in), RecordOf(copy)), 1);
+    EXPECT_EQ(SEArcDirection(RecordOf(out), RecordOf(copy)), 2);
+    // The sockets stay plain places; the subpage went with its last supernode.
+    EXPECT_EQ(RecordOf(in)->subKind, kSEPlain);
+    EXPECT_EQ(QXStr_IsObject(subpage), 0u);
+}
+
+TEST_F(ReplaceBySubpageTest, OnlySubstitutionTransitionsAreReplaced)
+{
+    const ObjectHandle t = TransitionOn(page_, 200);
+    ASSERT_NE(QXStr_SetCurObject(t), 0u);
+    XClient input;
+    std::string shown;
+    Driver driver(app(), AnswerAlert(input, kAlertDialog, 2, 0, &shown), CloseDialogsAndSelector);
+    EE_ReplaceBySubpageCommand();
+    EXPECT_TRUE(driver.finished());
+    EXPECT_FALSE(shown.empty());
+    EXPECT_NE(QXStr_IsObject(t), 0u);
 }
 
 }  // namespace
