@@ -78,6 +78,10 @@ int EE_GetInfo();
 void EE_MoveToSubpage();
 void EE_PortCommand();
 void EE_ReplaceBySubpageCommand();
+void EE_PortAssignmentCommand();
+// Lets the user pick, on the current page, a port that fits the arc direction
+// (1 socket to transition, 2 back, 3 both); 0 when cancelled.
+ObjectHandle EE_PickPort(uint16_t direction, uint16_t kind);
 // Replaces one substitution transition by copies of its subpage's places and
 // transitions; the subpage is deleted with the flag (when nothing else refines
 // it); option is handed to the merging of the ports into the sockets. 1 done.

@@ -3,7 +3,8 @@
 // their assignments; Replace by Subpage... puts copies of a substitution
 // transition's subpage in its place, each port's copy merged into its
 // socket; Port Place... makes the selected places ports of the type the user
-// chooses.
+// chooses; Port Assignment... assigns the port the user picks on the subpage
+// to the selected socket.
 #include <algorithm>
 #include <iterator>
 
@@ -20,6 +21,7 @@
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/SelectionFilters.h"
 #include "atolq/CEditor/SelectionSeam.h"
+#include "atolq/PageStructure/HierarchySeams.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/Utils/LMList.h"
 #include "xkv/kv/QXAttr.h"
@@ -259,4 +261,86 @@ void EE_ReplaceBySubpageCommand()
     if (GE_PageIsOpen(page))
         QXUI_RedrawPage(page);
     EE_EndBusy(cursor);
+}
+
+namespace {
+
+constexpr int16_t kMsgPlacesOnly = 11317;
+constexpr int16_t kMsgNotForSubstitution = 11318;
+constexpr int16_t kMsgSingleSocket = 11280;
+
+// The one node of a Port Assignment selection (a region stands for its
+// owner); 0 after a refusal.
+ObjectHandle SocketOfSelection(const std::vector<ObjectHandle>& selection)
+{
+    if (selection.empty()) {
+        GE_MessageBox(kMsgCmdPageEmpty);
+        return 0;
+    }
+    const uint32_t type = GE_KernelType(selection.front());
+    if ((type & kTypeConnector) != 0) {
+        GE_MessageBox(kMsgCmdConnector);
+        return 0;
+    }
+    if (selection.size() > 1) {
+        GE_MessageBox((type & kTypeRegion) != 0 ? kMsgCmdRegionGroups : kMsgCmdNodeGroups);
+        return 0;
+    }
+    ObjectHandle node = selection.front();
+    if ((type & kTypeRegion) != 0) {
+        node = QXStr_GetBaseObject(node);
+        if ((GE_KernelType(node) & kTypeConnector) != 0) {
+            GE_MessageBox(kMsgCmdConnector);
+            return 0;
+        }
+    }
+    SEHead* record = nullptr;
+    if (GE_GetSERecord(node, &record) == 0 || record == nullptr ||
+        (record->kind != kSEPlace && record->kind != kSETrans)) {
+        GE_MessageBox(kMsgPlacesOnly);
+        return 0;
+    }
+    if (record->subKind == kSESubstitution || record->subKind == kSEInvocation) {
+        GE_MessageBox(kMsgNotForSubstitution);
+        return 0;
+    }
+    if (SEHasCompoundPeer(record) == 0) {
+        GE_MessageBox(kMsgSingleSocket);
+        return 0;
+    }
+    return node;
+}
+
+}  // namespace
+
+void EE_PortAssignmentCommand()
+{
+    const ObjectHandle socket = SocketOfSelection(EE_CommandSelection());
+    if (socket == 0)
+        return;
+    const ObjectHandle transition = EE_FindCompoundPeer(socket);
+    SEHead* socketRecord = nullptr;
+    SEHead* transitionRecord = nullptr;
+    if (transition == 0 || GE_GetSERecord(socket, &socketRecord) == 0 ||
+        GE_GetSERecord(transition, &transitionRecord) == 0)
+        return;
+    const int direction = SEArcDirection(socketRecord, transitionRecord);
+    const ObjectHandle subpage = SEGetSubpageObj(transitionRecord);
+    if (subpage == 0 || direction <= 0)
+        return;
+    // The port is picked on the subpage, opened for the pick when it was
+    // closed and closed again afterwards.
+    const ObjectHandle first = QXStr_GetCurPage();
+    const bool wasOpen = GE_PageIsOpen(subpage);
+    QXStr_SetCurPage(subpage);
+    QXUtil_Synchronize();
+    const ObjectHandle port = EE_PickPort(static_cast<uint16_t>(direction), kSEPlace);
+    if (!wasOpen)
+        GE_DeletePage(subpage);
+    if (first != 0)
+        QXStr_SetCurPage(first);
+    if (port == 0)
+        return;
+    if (EE_AssignPort(transition, socket, port) != 0)
+        EE_UpdateHierarchyTag(transition);
 }

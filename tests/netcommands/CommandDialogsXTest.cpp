@@ -1,7 +1,8 @@
 // The net editor's command dialogs on the private X server, answered with
 // real input: the port type of Port Place... with its preselection and its
 // refusal of OK without a choice. Port Place..., Replace by Subpage... and
-// Copy Defaults... run on a real net with their dialogs answered.
+// Copy Defaults... run on a real net with their dialogs answered, and Port
+// Assignment... refuses what is not a single socket.
 #include <gtest/gtest.h>
 
 #include "dialog_fixture.h"
@@ -370,6 +371,63 @@ TEST_F(ReplaceBySubpageTest, OnlySubstitutionTransitionsAreReplaced)
     EXPECT_TRUE(driver.finished());
     EXPECT_FALSE(shown.empty());
     EXPECT_NE(QXStr_IsObject(t), 0u);
+}
+
+}  // namespace
+}  // namespace tolq::test
+
+namespace tolq::test {
+namespace {
+
+class PortAssignmentTest : public ReplaceBySubpageTest {
+protected:
+    // in -> T, T refines a subpage with an input and an output port.
+    void Build()
+    {
+        in_ = Place(100);
+        t_ = TransitionOn(page_, 200);
+        ArcOn(in_, t_);
+        subpage_ = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
+        ASSERT_EQ(EE_CreateNetPage(subpage_, 1), 1);
+        pin_ = PlaceOn(subpage_, 100);
+        pout_ = PlaceOn(subpage_, 300);
+        ASSERT_EQ(EE_MakePort(pin_, kSEPortInput), 1);
+        ASSERT_EQ(EE_MakePort(pout_, kSEPortOutput), 1);
+        ASSERT_EQ(EE_MakeCompound(t_, kSESubstitution, nullptr), 1);
+        ASSERT_EQ(EE_AssignSubpage(t_, subpage_, 0), 1);
+    }
+    ObjectHandle in_ = 0, t_ = 0, subpage_ = 0, pin_ = 0, pout_ = 0;
+};
+
+TEST_F(PortAssignmentTest, Refusals)
+{
+    Build();
+    const ObjectHandle lonely = Place(400);
+    const ObjectHandle plain = QXStr_CreateNode(page_, 500 << 16, 100 << 16, 20 << 16, 20 << 16, 1);
+    struct Case {
+        const char* name;
+        std::vector<ObjectHandle> selection;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"two nodes", {in_, lonely}, "This command is not yet implemented for groups of nodes."},
+        {"no peer", {lonely}, "Selection must consist of a single socket place."},
+        {"the substitution itself", {t_}, "This command has not yet been implemented for substitution transitions."},
+        {"not a net node", {plain}, "Selection is only allowed to contain places."},
+    };
+    for (const Case& c : cases) {
+        if (c.selection.size() == 1)
+            ASSERT_NE(QXStr_SetCurObject(c.selection.front()), 0u);
+        else
+            ASSERT_NE(QXStr_SetCurGroup(static_cast<uint32_t>(c.selection.size()), c.selection.data()), 0u);
+        XClient input;
+        std::string shown;
+        Driver driver(app(), AnswerAlert(input, kAlertDialog, 2, 0, &shown), CloseDialogsAndSelector);
+        EE_PortAssignmentCommand();
+        EXPECT_TRUE(driver.finished()) << c.name;
+        EXPECT_EQ(shown, c.message) << c.name;
+        EXPECT_EQ(EE_GetAssignedNode(t_, in_), 0u) << c.name;
+    }
 }
 
 }  // namespace
