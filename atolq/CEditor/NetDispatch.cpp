@@ -48,47 +48,36 @@ struct Pending {
 constexpr Pending kFilePending[] = {
     {11250, "Enter Simulator"}, {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
     {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"}, {11260, "Load XML..."}, {11261, "Save XML..."},
-    {11263, "The scripted run"}, {208, "Get Info"},
+    {11263, "The scripted run"},
 };
 constexpr Pending kEditPending[] = {
-    {301, "Undo"}, {303, "Cut"}, {304, "Copy"}, {305, "Paste"}, {306, "Clear"},
+    {301, "Undo"},
 };
 constexpr Pending kAuxPending[] = {
     {11451, "Convert to TOLQ..."}, {11452, "Convert to Aux"}, {11450, "Make Node"}, {411, "Make Region"},
     {11453, "ML Evaluate"}, {11455, "Start ML"},
 };
 constexpr Pending kMakeupPending[] = {
-    {11551, "Drag"}, {11552, "Hide Regions"}, {11553, "Show Regions"}, {515, "Merge Node"}, {506, "Move Node"},
+    {515, "Merge Node"}, {506, "Move Node"},
 };
 constexpr Pending kPagePending[] = {
-    {604, "New Page"}, {602, "Blowup"}, {603, "Reduce"}, {613, "Cleanup"}, {11651, "Open Page"},
-    {11652, "Close Page"}, {11653, "Scroll"}, {11656, "Redraw Hierarchy..."},
-};
-constexpr Pending kGroupPending[] = {
-    {706, "Duplicate Node"}, {11751, "Select All Nodes"}, {11752, "Select All Regions"},
-    {11753, "Select All Connectors"}, {11754, "Select Fusion Set"},
-};
-constexpr Pending kTextPending[] = {
-    {11850, "Select to Bracket"}, {11853, "Select All Text"},
+    {604, "New Page"}, {11656, "Redraw Hierarchy..."},
 };
 constexpr Pending kAlignPending[] = {
     {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
 };
 constexpr Pending kTolqPending[] = {
-    {10104, "TOLQ Region..."},
-    {10105, "Declaration Node..."}, {10107, "Chart..."}, {10109, "Move to Subpage"},
-    {10110, "Replace by Subpage..."}, {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
-    {10114, "Port Place..."}, {10115, "Port Assignment..."}, {10117, "Syntax Check"},
+    {10104, "TOLQ Region..."}, {10105, "Declaration Node..."}, {10107, "Chart..."},
+    {10112, "Substitution Transition"}, {10113, "Fusion Place..."}, {10117, "Syntax Check"},
     {10119, "Remove Sim Regions..."},
 };
 constexpr Pending kSetPending[] = {
-    {10201, "Text Attributes..."}, {10202, "Graphic Attributes..."}, {10203, "Shape Attributes..."},
-    {10204, "Region Attributes..."}, {10206, "Page Attributes..."}, {10207, "Mode Attributes..."},
-    {10209, "Chart Attributes..."}, {10211, "Hierarchy Page Options..."}, {10212, "Interaction Options..."},
-    {10214, "Merge Options..."}, {10215, "Text Options..."}, {10216, "Syntax Options..."},
+    {10204, "Region Attributes..."}, {10207, "Mode Attributes..."},
+    {10209, "Chart Attributes..."}, {10211, "Hierarchy Page Options..."},
+    {10214, "Merge Options..."}, {10216, "Syntax Options..."},
     {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10222, "Transition Feedback Options..."},
-    {10224, "ML Configuration Options..."}, {10226, "Copy Defaults..."},
+    {10224, "ML Configuration Options..."},
 };
 
 std::span<const Pending> PendingOf(uint16_t menu)
@@ -99,8 +88,6 @@ std::span<const Pending> PendingOf(uint16_t menu)
     case 4: return kAuxPending;
     case 5: return kMakeupPending;
     case 6: return kPagePending;
-    case 7: return kGroupPending;
-    case 8: return kTextPending;
     case 9: return kAlignPending;
     case 10100: return kTolqPending;
     case 10200: return kSetPending;
@@ -117,6 +104,17 @@ bool ReportPending(uint16_t menu, int16_t command)
         return false;
     GE_ReportNotBuilt(std::string(label).c_str());
     return true;
+}
+
+GENetCommandRunner netCommandRunner = nullptr;
+
+// Runs the net editor's handler of the command, or reports the command as not
+// available when it is one of the menu's pending operations; true then.
+bool RunNetCommand(uint16_t menu, int16_t command)
+{
+    if (netCommandRunner != nullptr && netCommandRunner(menu, command))
+        return true;
+    return ReportPending(menu, command);
 }
 
 int Refuse(int16_t message)
@@ -184,7 +182,7 @@ int FileCommonTail(int16_t command)
 
 int FileMenu(uint16_t, int16_t command)
 {
-    if (ReportPending(2, command))
+    if (RunNetCommand(2, command))
         return kDone;
     switch (command) {
     case 220:
@@ -202,21 +200,21 @@ int EditMenu(uint16_t menu, int16_t command)
 {
     if (!DiagramOpen())
         return Refuse(kMsgNoDiagram);
-    return ReportPending(menu, command) ? kDone : kNotHandled;
+    return RunNetCommand(menu, command) ? kDone : kNotHandled;
 }
 
 int AuxMenu(uint16_t menu, int16_t command)
 {
     if (!DiagramOpen())
         return Refuse(kMsgNoDiagram);
-    return ReportPending(menu, command) ? kDone : kNotHandled;
+    return RunNetCommand(menu, command) ? kDone : kNotHandled;
 }
 
 int MakeupMenu(uint16_t menu, int16_t command)
 {
     if (SelectionEmpty())
         return Refuse(kMsgPageEmpty);
-    if (ReportPending(menu, command))
+    if (RunNetCommand(menu, command))
         return kDone;
     if ((command == 512 || command == 505) && RegionGroup())
         return Refuse(kMsgRegionGroup);
@@ -229,7 +227,7 @@ int PageMenu(uint16_t menu, int16_t command)
 {
     if (!DiagramOpen())
         return Refuse(kMsgNoDiagram);
-    if (ReportPending(menu, command))
+    if (RunNetCommand(menu, command))
         return kDone;
     if (command == 609 && RegionGroup())
         return Refuse(kMsgRegionGroup);
@@ -242,10 +240,11 @@ int GroupMenu(uint16_t menu, int16_t command)
         return Refuse(kMsgPageEmpty);
     if (ReportPending(menu, command))
         return kDone;
-    // The same-kind selection filter is off while the kernel command runs.
+    // The same-kind selection filter is off while the command runs.
     constexpr uintptr_t kToggle = UINT32_MAX;
     EE_SelectFilter(kToggle, 0, 0, 0, 0, 0);
-    GE_DoCommand(command);
+    if (netCommandRunner == nullptr || !netCommandRunner(menu, command))
+        GE_DoCommand(command);
     EE_SelectFilter(kToggle, 0, 0, 0, 0, 0);
     return kDone;
 }
@@ -260,7 +259,7 @@ int TextMenu(uint16_t menu, int16_t command)
 {
     if (SelectionEmpty())
         return Refuse(kMsgPageEmpty);
-    if (ReportPending(menu, command))
+    if (RunNetCommand(menu, command))
         return kDone;
     switch (command) {
     case 802:
@@ -288,7 +287,7 @@ int AlignMenu(uint16_t menu, int16_t command)
         return Refuse(kMsgPageEmpty);
     if (SelectionIsGroup() && FirstIs(kQXKindConnector))
         return Refuse(kMsgConnector);
-    return ReportPending(menu, command) ? kDone : kNotHandled;
+    return RunNetCommand(menu, command) ? kDone : kNotHandled;
 }
 
 int TolqMenu(uint16_t menu, int16_t command)
@@ -297,7 +296,7 @@ int TolqMenu(uint16_t menu, int16_t command)
         return Refuse(kMsgNoDiagram);
     if (QXStr_GetCurPage() == 0)
         return Refuse(kMsgNotTolqPage);
-    if (ReportPending(menu, command))
+    if (RunNetCommand(menu, command))
         return kDone;
     if (GE_IsCreateCommand(command) && createCommandHandler != nullptr) {
         createCommandHandler(command);
@@ -311,7 +310,7 @@ int SetMenu(uint16_t menu, int16_t command)
 {
     if (!DiagramOpen())
         return Refuse(kMsgNoDiagram);
-    if (ReportPending(menu, command))
+    if (RunNetCommand(menu, command))
         return kDone;
     EE_ReportError(kMsgSetUnexpected);
     return kDone;
@@ -334,6 +333,11 @@ std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command)
     const std::span<const Pending> rows = PendingOf(menu);
     const auto row = std::find_if(rows.begin(), rows.end(), [&](const Pending& p) { return p.command == command; });
     return row != rows.end() ? std::string_view(row->label) : std::string_view();
+}
+
+void GE_SetNetCommandRunner(GENetCommandRunner runner)
+{
+    netCommandRunner = runner;
 }
 
 void GE_SetNewDiagramHandler(GENewDiagramHandler handler)

@@ -37,3 +37,7 @@ using GECreateCommandHandler = void (*)(int16_t command);
 void GE_SetCreateCommandHandler(GECreateCommandHandler handler);
 // True for the TOLQ menu commands that the creation handler takes.
 bool GE_IsCreateCommand(int16_t command);
+// The net editor's command handlers: (menu, command) -> true when one ran.
+// Asked before a command counts as not available.
+using GENetCommandRunner = bool (*)(uint16_t menu, int16_t command);
+void GE_SetNetCommandRunner(GENetCommandRunner runner);

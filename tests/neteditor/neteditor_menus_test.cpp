@@ -185,10 +185,10 @@ struct LabelCase {
 TEST(DispatchTable, EveryPendingNetCommandHasItsLabel)
 {
     const LabelCase cases[] = {
-        {2, 11250, "Enter Simulator"}, {3, 305, "Paste"}, {4, 11453, "ML Evaluate"}, {5, 11551, "Drag"},
-        {6, 604, "New Page"}, {7, 11754, "Select Fusion Set"}, {8, 11853, "Select All Text"},
-        {9, 11954, "Circular Spread"}, {10100, 10117, "Syntax Check"}, {10200, 10226, "Copy Defaults..."},
-        {10200, 10221, ""}, {10100, 10108, ""}, {2, 201, ""}, {1, 101, ""},
+        {2, 11250, "Enter Simulator"}, {3, 301, "Undo"}, {4, 11453, "ML Evaluate"}, {5, 515, "Merge Node"},
+        {6, 604, "New Page"}, {9, 11954, "Circular Spread"}, {10100, 10117, "Syntax Check"},
+        {10200, 10224, "ML Configuration Options..."}, {10200, 10221, ""}, {10100, 10108, ""}, {2, 201, ""},
+        {1, 101, ""},
     };
     for (const LabelCase& c : cases)
         EXPECT_EQ(GE_PendingCommandLabel(c.menu, c.command), c.label) << c.command;
