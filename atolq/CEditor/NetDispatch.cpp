@@ -47,7 +47,7 @@ struct Pending {
 // Net-editor operations not built yet, per menu.
 constexpr Pending kFilePending[] = {
     {11250, "Enter Simulator"}, {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
-    {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"}, {11260, "Load XML..."}, {11261, "Save XML..."},
+    {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
     {11263, "The scripted run"}, {208, "Get Info"},
 };
 constexpr Pending kEditPending[] = {
@@ -181,6 +181,20 @@ int FileCommonTail(int16_t command)
     return kDone;
 }
 
+GEXmlCommand xmlLoad = nullptr;
+GEXmlCommand xmlSave = nullptr;
+
+// "Load XML..." and "Save XML...": the interchange's command and its result;
+// a program without the interchange says the command is not available.
+int RunXmlCommand(GEXmlCommand run, const char* label)
+{
+    if (run == nullptr) {
+        GE_ReportNotBuilt(label);
+        return kDone;
+    }
+    return run();
+}
+
 int FileMenu(uint16_t, int16_t command)
 {
     if (ReportPending(2, command))
@@ -192,6 +206,11 @@ int FileMenu(uint16_t, int16_t command)
     case 201: case 202: case 203:
         simulatorSelector = 0;
         return FileCommonTail(command);
+    case 11260:
+        simulatorSelector = 0;
+        return RunXmlCommand(xmlLoad, "Load XML...");
+    case 11261:
+        return RunXmlCommand(xmlSave, "Save XML...");
     default:
         return FileCommonTail(command);
     }
@@ -329,6 +348,12 @@ std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command)
     const std::span<const Pending> rows = PendingOf(menu);
     const auto row = std::find_if(rows.begin(), rows.end(), [&](const Pending& p) { return p.command == command; });
     return row != rows.end() ? std::string_view(row->label) : std::string_view();
+}
+
+void GE_SetXmlCommands(GEXmlCommand load, GEXmlCommand save)
+{
+    xmlLoad = load;
+    xmlSave = save;
 }
 
 void GE_SetNewDiagramHandler(GENewDiagramHandler handler)

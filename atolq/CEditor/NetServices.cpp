@@ -244,21 +244,6 @@ int EE_UpdatePageNameRegion(ObjectHandle object)
 
 // ---- diagrams and texts ----
 
-int EE_NewDiagram(ObjectHandle page)
-{
-    QXMenu_SetItemState(kCommandSaveXml, 1);
-    if (page != 0) {
-        SEStart();
-        EE_CreateNetPage(page, 1);
-        PGGetHierarchyPage();
-        GE_SetCurrentDiagram(QXStr_GetPageListHandle());
-        GE_SetStateFlags(kStateMenusStale);
-    }
-    QXStr_SetModified(0);
-    GE_RequestMenuUpdate();
-    return 0;
-}
-
 void EE_UpdateNetFromObject(ObjectHandle object)
 {
     uint32_t length = 0;

@@ -9,6 +9,7 @@
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/Seams.h"
 #include "atolq/ConvertToSim/CTSSeams.h"
+#include "atolq/PageStructure/HierarchyPage.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 
 // ---- graphic defaults and creation helpers: objects keep the kernel's ----
@@ -59,6 +60,11 @@ void EE_HierarchyText(ObjectHandle, char** text)
 }
 
 // ---- hierarchy page updates ----
+// The hierarchy page under the name the net objects call; none is made.
+uint32_t PG_GetHierarchyPage()
+{
+    return PGFindHierarchyPage();
+}
 void PGDropPage(ObjectHandle) {}
 void PGPageChanged(ObjectHandle) {}
 void PGUpdatePage(ObjectHandle) {}
