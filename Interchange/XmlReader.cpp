@@ -256,12 +256,10 @@ char* netText(const std::string& text) {
 }
 
 // The element's text lines, in file order, appended to the object's text.
+// Each line keeps the line end it was read with, so the text comes back as
+// it was written.
 void appendLines(ObjectHandle object, const XmlCell& cell) {
-    for (size_t i = 0; i < cell.lines.size(); ++i) {
-        std::string line = cell.lines[i].text;
-        if (i + 1 < cell.lines.size()) line += "\r";
-        QXText_AppendText(object, line.c_str());
-    }
+    for (const auto& line : cell.lines) QXText_AppendText(object, line.text.c_str());
 }
 
 std::string Reader::page(const XmlCell& cell) {
@@ -435,6 +433,8 @@ std::string Reader::netNode(const XmlCell& cell) {
                 remove(id);
                 return {};
             }
+            // Named by its own text until a name region read later says otherwise.
+            EE_TakeNameFromRegion(n);
             if (auto* port = r.slot<XmlPortSlot>(57); port && port->type != 0) {
                 SEHead* record = nullptr;
                 if (!GE_GetSERecord(n, &record) || !SEMakePort(record, static_cast<uint16_t>(port->type)))
@@ -447,6 +447,7 @@ std::string Reader::netNode(const XmlCell& cell) {
                 remove(id);
                 return {};
             }
+            EE_TakeNameFromRegion(n);
             if (auto* s = r.slot<XmlSubstSlot>(56); s && !s->subpage.empty()) {
                 auto* m = r.slot<XmlModeSlot>(55);
                 substs_.push_back({id, *s, m ? *m : XmlModeSlot{}});

@@ -47,8 +47,7 @@ struct Pending {
 // Net-editor operations not built yet, per menu.
 constexpr Pending kFilePending[] = {
     {11250, "Enter Simulator"}, {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
-    {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"}, {11260, "Load XML..."}, {11261, "Save XML..."},
-    {11263, "The scripted run"},
+    {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"}, {11263, "The scripted run"},
 };
 constexpr Pending kEditPending[] = {
     {301, "Undo"},
@@ -180,6 +179,20 @@ int FileCommonTail(int16_t command)
     return kDone;
 }
 
+GEXmlCommand xmlLoad = nullptr;
+GEXmlCommand xmlSave = nullptr;
+
+// "Load XML..." and "Save XML...": the interchange's command and its result;
+// a program without the interchange says the command is not available.
+int RunXmlCommand(GEXmlCommand run, const char* label)
+{
+    if (run == nullptr) {
+        GE_ReportNotBuilt(label);
+        return kDone;
+    }
+    return run();
+}
+
 int FileMenu(uint16_t, int16_t command)
 {
     if (RunNetCommand(2, command))
@@ -191,6 +204,11 @@ int FileMenu(uint16_t, int16_t command)
     case 201: case 202: case 203:
         simulatorSelector = 0;
         return FileCommonTail(command);
+    case 11260:
+        simulatorSelector = 0;
+        return RunXmlCommand(xmlLoad, "Load XML...");
+    case 11261:
+        return RunXmlCommand(xmlSave, "Save XML...");
     default:
         return FileCommonTail(command);
     }
@@ -338,6 +356,12 @@ std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command)
 void GE_SetNetCommandRunner(GENetCommandRunner runner)
 {
     netCommandRunner = runner;
+}
+
+void GE_SetXmlCommands(GEXmlCommand load, GEXmlCommand save)
+{
+    xmlLoad = load;
+    xmlSave = save;
 }
 
 void GE_SetNewDiagramHandler(GENewDiagramHandler handler)

@@ -21,6 +21,11 @@ int GE_DispatchPick(uint16_t menu, int16_t command, bool withTolq);
 // 0: the older code generator, 1 and up: the newer simulator.
 uint32_t GE_GetSimulatorSelector();
 
+// "Load XML..." and "Save XML...": the interchange's commands, 1 when the
+// command ran, -1 when it failed; the program hands them in as it starts.
+using GEXmlCommand = int (*)();
+void GE_SetXmlCommands(GEXmlCommand load, GEXmlCommand save);
+
 // The label of a net command whose operation is not built yet; empty when the
 // command is not one of them in that menu.
 std::string_view GE_PendingCommandLabel(uint16_t menu, int16_t command);

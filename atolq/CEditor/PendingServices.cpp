@@ -57,6 +57,7 @@ void EE_HierarchyText(ObjectHandle, char** text)
 }
 
 // ---- hierarchy page updates ----
+// The hierarchy page under the name the net objects call; none is made.
 void PGDropPage(ObjectHandle) {}
 void PGPageChanged(ObjectHandle) {}
 void PGUpdatePage(ObjectHandle) {}

@@ -34,6 +34,8 @@ uint32_t QXUI_ShowMessage(const char* text)
     xmlLog().messages.emplace_back(text != nullptr ? text : "");
     return 1;
 }
+// Questions of the net data base's file handling are declined.
+uint32_t QXUI_Confirm(const char*) { return 0; }
 int GE_AskContinue(int16_t) { return 1; }
 int GE_MessageBox(int16_t id)
 {
@@ -116,9 +118,6 @@ void PGDropSubpageArc(ObjectHandle node) { PGRemoveRelation(node); }
 
 // ---- defaults file, abstract net, code generator, simulator, evaluator ----
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
-int GE_TranslateHandle(uint32_t*) { return 1; }
-int CTSFindGlobalDeclNode(SEDeclNode**, int) { return 0; }
-void CTSResetCheckInfo(SETrans*) {}
 void CTSSetIntegerTime(int) {}
 void CTSStopEvaluator() {}
 int CTSSaveImageRequest(const char*) { return 0; }

@@ -487,3 +487,43 @@ TEST_F(XmlSaving, APictureReadsBackFromItsDirectory)
 }
 
 }  // namespace
+
+// Texts as the net editor keeps them: a place and a transition named by their
+// own text (no name region) and a declaration over two lines come back as
+// they were, names in the net included.
+class XmlTextRoundTrip : public XmlTest {};
+
+TEST_F(XmlTextRoundTrip, OwnTextNamesAndLineBreaksComeBack)
+{
+    struct Case {
+        const char* what;
+        ObjectHandle object;
+        const char* text;
+    };
+    const ObjectHandle place = QXStr_CreateNode(page_, 100 * kPx, 100 * kPx, 40 * kPx, 30 * kPx, 2);
+    ASSERT_EQ(EE_CreateNetPlace(place), 1);
+    const ObjectHandle trans = QXStr_CreateNode(page_, 200 * kPx, 100 * kPx, 60 * kPx, 30 * kPx, 1);
+    ASSERT_EQ(EE_CreateNetTrans(trans), 1);
+    const ObjectHandle decl = QXStr_CreateNode(page_, 300 * kPx, 300 * kPx, 100 * kPx, 40 * kPx, 1);
+    const Case cases[] = {
+        {"place", place, "Buffer"},
+        {"transition", trans, "Produce"},
+        {"declaration", decl, "color INT = int;\nvar n : INT;\n\ncolor B = bool;"},
+    };
+    for (const Case& c : cases)
+        QXText_SetText(c.object, c.text);
+    ASSERT_EQ(EE_CreateDeclNode(decl, 0, 1), 1);
+    ASSERT_EQ(XmlWriteFile(Path("texts.xml"), std::vector<ObjectHandle>{page_}), 1);
+    const std::vector<ObjectHandle> before = Pages();
+    ASSERT_EQ(XmlLoadFile(Path("texts.xml")), 1);
+    const std::vector<ObjectHandle> loaded = NewPages(before);
+    ASSERT_EQ(loaded.size(), 1u);
+    const std::vector<ObjectHandle> nodes = Nodes(loaded[0]);
+    ASSERT_EQ(nodes.size(), std::size(cases));
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        EXPECT_EQ(Text(nodes[i]), cases[i].text);
+    }
+    EXPECT_EQ(Named(loaded[0], kSEPlace, "Buffer"), nodes[0]);
+    EXPECT_EQ(Named(loaded[0], kSETrans, "Produce"), nodes[1]);
+}
