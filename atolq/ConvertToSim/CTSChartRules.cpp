@@ -52,20 +52,6 @@ MemFile* freshReply()
     return reply;
 }
 
-// The chart's name as an ML string literal.
-std::string nameLiteral(const char* name)
-{
-    MemFile* file = MemFileCreate();
-    CTSWriteMLString(name, name != nullptr ? static_cast<uint32_t>(std::strlen(name)) : 0, file);
-    std::string out(MemFileLength(file), '\0');
-    uint32_t n = static_cast<uint32_t>(out.size());
-    MemFileRewind(file);
-    if (n > 0)
-        MemFileRead(file, out.data(), &n);
-    out.resize(n);
-    MemFileDestroy(file);
-    return out;
-}
 
 // The chart's texts; the time interval is carried as the whole number it
 // reads as, never as the raw setting text.
@@ -143,7 +129,7 @@ int checkChart(ChartView chart)
         t.n = chart.mlName;
         t.interval = std::lround(ChartTextReal(chart.intervalText));
         t.intervalML = "(IntInf.fromInt " + std::to_string(t.interval) + ")";
-        t.clear = std::string(chart.clearFunction) + " " + nameLiteral(chart.name);
+        t.clear = std::string(chart.clearFunction) + " " + CTSMLStringLiteral(chart.name);
         if (!evaluated(initFunction(t, init))) {
             CTSReport(&chart.head, "C.22 Chart Code init must be legal", CTSReplyBuffer());
             return 1;

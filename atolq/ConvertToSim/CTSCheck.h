@@ -3,6 +3,8 @@
 // texts of the requests it sends to the ML evaluator.
 #pragma once
 
+#include <string>
+
 #include <cstdint>
 
 #include "atolq/AEditor/SENet.h"
@@ -51,6 +53,9 @@ void CTSMarkCompound(SECompound* compound);
 // ---- requests ----
 void CTSWriteInputText(const char* text, uint32_t length, MemFile* file);
 void CTSWriteMLString(const char* text, uint32_t length, MemFile* file);
+// A text as an ML string literal (quotes and backslashes escaped), so that
+// names taken from the net cannot break out of a request.
+std::string CTSMLStringLiteral(const char* text);
 // Sends a request (with an input text when not null); a carriage return goes
 // into the reply first. Link code.
 int16_t CTSSend(const char* request, const char* input, MemFile* reply);

@@ -141,21 +141,6 @@ int CTSCompileGuard(const char* prefix, const char* mlName, const char* const* v
 
 namespace {
 
-// A text as an ML string literal (quotes and backslashes escaped), so that
-// names taken from the net cannot break out of the request.
-std::string mlString(const char* text)
-{
-    MemFile* file = MemFileCreate();
-    CTSWriteMLString(text, text != nullptr ? static_cast<uint32_t>(std::strlen(text)) : 0, file);
-    std::string out(MemFileLength(file), '\0');
-    uint32_t n = static_cast<uint32_t>(out.size());
-    MemFileRewind(file);
-    if (n > 0)
-        MemFileRead(file, out.data(), &n);
-    out.resize(n);
-    MemFileDestroy(file);
-    return out;
-}
 
 void releaseText(char* text)
 {
@@ -169,7 +154,7 @@ const char* truth(bool value) { return value ? "true" : "false"; }
 int checkMarkingDirectly(const char* marking, const char* colourSet, const char* mlName, bool timed,
                          MemFile* reply)
 {
-    const std::string arguments = std::string(truth(timed)) + "," + mlString(mlName) + "," + mlString(colourSet) + ");\n";
+    const std::string arguments = std::string(truth(timed)) + "," + CTSMLStringLiteral(mlName) + "," + CTSMLStringLiteral(colourSet) + ");\n";
     if (marking == nullptr || marking[0] == '\0')
         return sendText("TOLQ'Edit.CheckEmptyMarking (" + arguments, nullptr, reply) >= 0 ? 1 : kEvalCompileError;
     const int16_t code = sendText("TOLQ'Edit.CheckInitialMarking (" + arguments, marking, reply);
@@ -232,13 +217,13 @@ int CTSSaveImageRequest(const char* name)
 
 int CTSSetResourceDir(const char* directory, MemFile* reply)
 {
-    return CTSSend(("TOLQ'VelkorResourceDir := " + mlString(directory != nullptr ? directory : "") + ";\n").c_str(),
+    return CTSSend(("TOLQ'VelkorResourceDir := " + CTSMLStringLiteral(directory != nullptr ? directory : "") + ";\n").c_str(),
                    nullptr, reply);
 }
 
 int CTSParseLocDecl(const char* pageNumber, const char* text, MemFile* reply)
 {
-    return sendText("usestring[(TOLQ'Edit.ParseLocDecl " + mlString(pageNumber) + ")];\n", text != nullptr ? text : "",
+    return sendText("usestring[(TOLQ'Edit.ParseLocDecl " + CTSMLStringLiteral(pageNumber) + ")];\n", text != nullptr ? text : "",
                     reply);
 }
 
@@ -309,7 +294,7 @@ int CTSVarArc(bool input, const char* argument, const char* expression, MemFile*
               uint32_t* second)
 {
     const std::string request =
-        std::string("TOLQ'Edit.") + (input ? "VarInArc" : "VarOutArc") + "  " + mlString(argument) + ";\n";
+        std::string("TOLQ'Edit.") + (input ? "VarInArc" : "VarOutArc") + "  " + CTSMLStringLiteral(argument) + ";\n";
     const int16_t code = sendText(request, expression != nullptr ? expression : "", reply);
     if (code < 0)
         return code;
@@ -327,7 +312,7 @@ int CTSCheckVar(MemFile* reply)
 
 int CTSReturnVarTable(const char* mlName, MemFile* reply, LMList* variables)
 {
-    const int16_t code = sendText("usestring[(TOLQ'Edit.ReturnVarTabel " + mlString(mlName) + ")];\n", nullptr, reply);
+    const int16_t code = sendText("usestring[(TOLQ'Edit.ReturnVarTabel " + CTSMLStringLiteral(mlName) + ")];\n", nullptr, reply);
     if (code < 0)
         return code;
     MemFileRewind(reply);
@@ -370,7 +355,7 @@ int CTSDefineArcFunction(bool input, bool timedPlace, const char* argument, cons
 {
     if (SMLGetConnState() == kSMLKindNJ) {
         const std::string request = std::string("TOLQ'Edit.CheckArc(") + truth(!input && timedPlace) + "," +
-                                    mlString(argument) + "," + mlString(entry) + "," + mlString(colourSet) + ");\n";
+                                    CTSMLStringLiteral(argument) + "," + CTSMLStringLiteral(entry) + "," + CTSMLStringLiteral(colourSet) + ");\n";
         const int16_t code = sendText(request, nullptr, reply);
         if (code < 0)
             return code;
@@ -380,8 +365,8 @@ int CTSDefineArcFunction(bool input, bool timedPlace, const char* argument, cons
     }
     const std::string name = !input && timedPlace ? "DefineTimeOutArc" : "DefineArc";
     auto request = [&](bool first) {
-        return "usestring[(TOLQ'Edit." + name + "(" + truth(first) + "," + mlString(argument) + "," + mlString(entry) +
-               "," + mlString(colourSet) + "))];\n";
+        return "usestring[(TOLQ'Edit." + name + "(" + truth(first) + "," + CTSMLStringLiteral(argument) + "," + CTSMLStringLiteral(entry) +
+               "," + CTSMLStringLiteral(colourSet) + "))];\n";
     };
     int16_t code = sendText(request(true), nullptr, reply);
     if (code >= 0)
@@ -396,8 +381,8 @@ int CTSDefineEmptyArc(bool tempty, const char* entry, const char* transName, Mem
 {
     std::string request;
     if (SMLGetConnState() == kSMLKindNJ)
-        request = std::string("TOLQ'Edit.CheckEmptyArc(") + truth(tempty) + "," + mlString(entry) + "," +
-                  mlString(transName) + ");\n";
+        request = std::string("TOLQ'Edit.CheckEmptyArc(") + truth(tempty) + "," + CTSMLStringLiteral(entry) + "," +
+                  CTSMLStringLiteral(transName) + ");\n";
     else if (tempty)
         request = std::string("fun TOLQ'AF") + entry + "((TOLQ'bb:TOLQ'BT" + transName +
                   "),(TOLQ't:TIME),TOLQ'b)  = tempty;\n";
@@ -409,7 +394,7 @@ int CTSDefineEmptyArc(bool tempty, const char* entry, const char* transName, Mem
 
 int CTSCodeSeg(const char* transName, const char* pageNumber, MemFile* reply)
 {
-    return sendText("usestring[(TOLQ'Edit.CodeSeg(" + mlString(transName) + ",TOLQ'IRS" + pageNumber + "))];\n",
+    return sendText("usestring[(TOLQ'Edit.CodeSeg(" + CTSMLStringLiteral(transName) + ",TOLQ'IRS" + pageNumber + "))];\n",
                     nullptr, reply);
 }
 
@@ -425,4 +410,18 @@ int CTSCodeGuard(MemFile* reply, char** guard)
 int CTSDefineDelay(MemFile* reply)
 {
     return CTSSend("usestring[(TOLQ'Edit.DefineDelay())];\n", nullptr, reply);
+}
+
+std::string CTSMLStringLiteral(const char* text)
+{
+    MemFile* file = MemFileCreate();
+    CTSWriteMLString(text, text != nullptr ? static_cast<uint32_t>(std::strlen(text)) : 0, file);
+    std::string out(MemFileLength(file), '\0');
+    uint32_t n = static_cast<uint32_t>(out.size());
+    MemFileRewind(file);
+    if (n > 0)
+        MemFileRead(file, out.data(), &n);
+    out.resize(n);
+    MemFileDestroy(file);
+    return out;
 }

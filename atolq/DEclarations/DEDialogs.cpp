@@ -79,25 +79,6 @@ int16_t lastKindChoice = 3;
 
 DEDialogContext* contextOf() { return static_cast<DEDialogContext*>(Dialog_GetClientData()); }
 
-SEDeclNode* nodeOf(uint32_t object)
-{
-    SEHead* record = nullptr;
-    if (object == 0 || GE_GetSERecord(object, &record) == 0 || record == nullptr)
-        return nullptr;
-    if (record->kind == kSEDeclNode)
-        return reinterpret_cast<SEDeclNode*>(record);
-    if (SEDeclEntry* e = asEntry(record))
-        return DEOwnerNode(e);
-    return nullptr;
-}
-
-SEPage* pageOfNode(SEDeclNode* node)
-{
-    return node != nullptr && node->head.owner != nullptr && node->head.owner->kind == kSEPage
-               ? reinterpret_cast<SEPage*>(node->head.owner)
-               : nullptr;
-}
-
 } // namespace
 
 namespace de {
@@ -294,7 +275,7 @@ void restack(SEDeclNode* node)
 // Converts the local block's text as node text; the edited entry gives way.
 bool convertBlock(DEDialogContext* c, const std::string& text)
 {
-    SEDeclNode* node = nodeOf(c->nodeObject);
+    SEDeclNode* node = DENodeOfObject(c->nodeObject);
     SEDeclEntry* edited = c->edited;
     std::vector<SEDeclEntry*> before = entriesOf(node);
     SEText savedName = nullptr;
@@ -377,7 +358,7 @@ int DEReadName(DEDialogContext* c, int16_t item)
     } else if (c->edited != nullptr && str(c->edited->name) == name) {
         ok = true;
     } else if (c->kind == kDEPageref || c->kind == kDEInstref) {
-        ok = DEPageNameFree(w, name.c_str(), pageOfNode(nodeOf(c->nodeObject))) != 0;
+        ok = DEPageNameFree(w, name.c_str(), DEPageOfNode(DENodeOfObject(c->nodeObject))) != 0;
     } else {
         SEDeclEntry* replaced = DEReplacedEntry();
         DESetReplacedEntry(c->edited);
@@ -512,7 +493,7 @@ SEDeclEntry* DENewDeclaration(int ask, int browser)
     if (selected == 0 || GE_GetSERecord(selected, &record) == 0 || record == nullptr ||
         (record->kind != kSEDeclNode && record->kind != kSEDeclEntry))
         return nullptr;
-    SEDeclNode* node = nodeOf(selected);
+    SEDeclNode* node = DENodeOfObject(selected);
     if (node == nullptr)
         return nullptr;
     uint16_t kind = 0;

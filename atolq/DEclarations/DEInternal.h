@@ -105,3 +105,8 @@ std::string objectText(uint32_t object);
 uint32_t pageOf(uint32_t object);
 
 } // namespace de
+
+// The declaration node of an object (the node itself, or the node owning an
+// entry's region), and the page record the node lies on; null when none.
+SEDeclNode* DENodeOfObject(uint32_t object);
+SEPage* DEPageOfNode(SEDeclNode* node);

@@ -16,25 +16,6 @@ namespace {
 
 constexpr size_t kMaxUniqueName = 256;
 
-SEDeclNode* nodeOfObject(uint32_t object)
-{
-    SEHead* record = nullptr;
-    if (object == 0 || GE_GetSERecord(object, &record) == 0 || record == nullptr)
-        return nullptr;
-    if (record->kind == kSEDeclNode)
-        return reinterpret_cast<SEDeclNode*>(record);
-    if (SEDeclEntry* e = asEntry(record))
-        return DEOwnerNode(e);
-    return nullptr;
-}
-
-SEPage* pageRecordOf(SEDeclNode* node)
-{
-    return node != nullptr && node->head.owner != nullptr && node->head.owner->kind == kSEPage
-               ? reinterpret_cast<SEPage*>(node->head.owner)
-               : nullptr;
-}
-
 void incomplete(SEDeclEntry* e) { DEShowMessage(str(e->name).c_str(), kDEMsgIncomplete); }
 
 // Fields of the colour-set dialog where a refused name is selected.
@@ -204,7 +185,7 @@ bool nameFreeFor(DEDialogContext* c, SEDeclEntry* e)
 {
     uint16_t kind = e->head.subKind;
     if (kind == kDEPageref || kind == kDEInstref)
-        return DEPageNameFree(e, e->name, givenPage != nullptr ? givenPage : pageRecordOf(nodeOfObject(c->nodeObject))) != 0;
+        return DEPageNameFree(e, e->name, givenPage != nullptr ? givenPage : DEPageOfNode(DENodeOfObject(c->nodeObject))) != 0;
     return DENameFree(e, e->name) != 0;
 }
 
@@ -549,7 +530,7 @@ int DEPlaceRegion(DEPlacement* p)
     SEDeclEntry* entry = p->entry;
     SEHead* afterRecord = nullptr;
     GE_GetSERecord(p->after, &afterRecord);
-    SEDeclNode* node = nodeOfObject(p->after);
+    SEDeclNode* node = DENodeOfObject(p->after);
     if (node == nullptr) {
         DEFreeEntry(entry);
         return 0;
@@ -678,4 +659,23 @@ void DEUniqueLocalNames(SEDeclNode* node, SEPage* page)
     DESetQuiet(wasQuiet);
     if (changed)
         DEBrowserFillList(0, 0);
+}
+
+SEDeclNode* DENodeOfObject(uint32_t object)
+{
+    SEHead* record = nullptr;
+    if (object == 0 || GE_GetSERecord(object, &record) == 0 || record == nullptr)
+        return nullptr;
+    if (record->kind == kSEDeclNode)
+        return reinterpret_cast<SEDeclNode*>(record);
+    if (SEDeclEntry* e = asEntry(record))
+        return DEOwnerNode(e);
+    return nullptr;
+}
+
+SEPage* DEPageOfNode(SEDeclNode* node)
+{
+    return node != nullptr && node->head.owner != nullptr && node->head.owner->kind == kSEPage
+               ? reinterpret_cast<SEPage*>(node->head.owner)
+               : nullptr;
 }
