@@ -3,7 +3,7 @@
 // press into a pick, the command layer selects the picked object, and in
 // text mode the edit moves to its text. Hook 76 reports the end of the first
 // edit once.
-#include "PageWindowFixture.h"
+#include "KernelInputFixture.h"
 
 #include "xvfb.h"
 
@@ -31,77 +31,21 @@ TOLQ_X11_TEST_ENVIRONMENT();
 
 namespace {
 
-struct EndOfEdit {
-    ObjectHandle object;
-    uintptr_t changed;
-};
-std::vector<EndOfEdit> gEnds;
-
-uintptr_t RecordEnd(uintptr_t object, uintptr_t changed, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
-{
-    gEnds.push_back({static_cast<ObjectHandle>(object), changed});
-    return 1;
-}
-
-Widget Toplevel(Display* display)
-{
-    static Widget toplevel = nullptr;
-    if (toplevel == nullptr) {
-        toplevel = XtVaAppCreateShell("tolqtest", "Tolq", applicationShellWidgetClass, display, XtNwidth, 100,
-                                      XtNheight, 100, XtNmappedWhenManaged, False, nullptr);
-        XtRealizeWidget(toplevel);
-    }
-    return toplevel;
-}
-
-// A kernel set up as at start-up for pointer input: gesture machine, command
-// layer, edit window built with the gesture machine's notifier, one page in
-// its page window with two boxes whose texts are not empty.
-class ClickWhileEditing : public PageWindowTest {
+// The kernel as at start-up, with two boxes on its page whose texts are
+// not empty.
+class ClickWhileEditing : public kernelinput::KernelInputTest {
 protected:
     void SetUp() override
     {
-        VelkorSettings& settings = Velkor_Settings();
-        settings.display = X().display();
-        settings.appContext = X().app();
-        settings.toplevel = Toplevel(X().display());
-        PageWindowTest::SetUp();
+        KernelInputTest::SetUp();
         if (HasFatalFailure()) {
             return;
         }
-        Timer_Initialize();
-        ASSERT_EQ(Trans_Initialize(), 0u);
-        Text_InitWindows(Trans_PostIdleText);
-        ASSERT_EQ(Comm_Initialize(), 0u);
-        ASSERT_EQ(Core_AddPage(&page), 0u);
-        Model_SetFlags(page, 8, 1);
-        Comm_SetCurrentPage(page);
-        window = Window_OfPage(page);
-        ASSERT_NE(window, nullptr);
-        WaitShowing(window);
         first = Box(20, 20);
         second = Box(20, 140);
         ASSERT_EQ(Text_PutString(first, "first", 5, 0), kStatusOk);
         ASSERT_EQ(Text_PutString(second, "second", 6, 0), kStatusOk);
         RepaintAll(window);
-        gEnds.clear();
-        ASSERT_EQ(Hook_Register(HOOK_TEXT_END_EDIT, RecordEnd), kStatusOk);
-    }
-
-    void TearDown() override
-    {
-        Hook_Unregister(HOOK_TEXT_END_EDIT);
-        Comm_SetTextMode(0);
-        if (Comm_GetState() != kCommStateReady) {
-            Comm_PostCancel();
-            Comm_ProcessEvents();
-        }
-        Trans_Begin(0, nullptr, 1);
-        Select_Clear();
-        Comm_SetCurrentPage(0);
-        Undo_Shutdown();
-        Core_CloseModel();
-        PageWindowTest::TearDown();
     }
 
     // A box of 100 x 40 pixels whose top-left corner lies at the pixel.
@@ -112,44 +56,6 @@ protected:
         ObjectHandle node = 0;
         EXPECT_EQ(Core_AddNode(page, {corner.x, corner.y, corner.x + U(50), corner.y + U(20)}, 1, 0, &node), 0u);
         return node;
-    }
-
-    // Takes every queued event through the kernel's event switch and lets the
-    // command layer handle what the gesture machine posted.
-    void Run()
-    {
-        for (int quiet = 0; quiet < 3;) {
-            XSync(X().display(), False);
-            XEvent* event = nullptr;
-            MemHandle record = Events_NextEvent(&event, 0);
-            if (record == 0) {
-                Comm_ProcessEvents();
-                ++quiet;
-                struct timespec ts{0, 5'000'000};
-                nanosleep(&ts, nullptr);
-                continue;
-            }
-            quiet = 0;
-            if (event != nullptr) {
-                Velkor_DispatchEvent(event);
-            }
-            Events_FreeRecord(record);
-            Comm_ProcessEvents();
-        }
-    }
-
-    void ClickAt(int x, int y)
-    {
-        Window child = 0;
-        int rx = 0, ry = 0;
-        XTranslateCoordinates(X().display(), XtWindow(window), DefaultRootWindow(X().display()), x, y, &rx, &ry,
-                              &child);
-        XTestFakeMotionEvent(X().display(), -1, rx, ry, 0);
-        Run();
-        XTestFakeButtonEvent(X().display(), 1, True, 0);
-        Run();
-        XTestFakeButtonEvent(X().display(), 1, False, 0);
-        Run();
     }
 
     // Presses a button at a position of a window, moves by steps and
@@ -218,8 +124,6 @@ protected:
         ASSERT_EQ(Text_EditingState(), kEditingText);
     }
 
-    ObjectHandle page = 0;
-    Widget window = nullptr;
     ObjectHandle first = 0;
     ObjectHandle second = 0;
 };
@@ -236,14 +140,14 @@ TEST_P(ClickAnotherBox, EndsTheEditOnceAndEditsTheOther)
     if (typed) {
         ASSERT_EQ(Text_PutString(first, "!", 1, 1), kStatusOk);
     }
-    EXPECT_TRUE(gEnds.empty());
+    EXPECT_TRUE(kernelinput::Ends().empty());
     ClickAt(70, 160);
     EXPECT_EQ(Select_GetObject(), second);
     EXPECT_EQ(TextWidget_EditedObject(), second);
     EXPECT_EQ(Text_EditingState(), kEditingText);
-    ASSERT_EQ(gEnds.size(), 1u) << "hook 76 fires once for the edit that ended";
-    EXPECT_EQ(gEnds[0].object, first);
-    EXPECT_EQ(gEnds[0].changed, typed ? 1u : 0u);
+    ASSERT_EQ(kernelinput::Ends().size(), 1u) << "hook 76 fires once for the edit that ended";
+    EXPECT_EQ(kernelinput::Ends()[0].object, first);
+    EXPECT_EQ(kernelinput::Ends()[0].changed, typed ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Typing, ClickAnotherBox, ::testing::Values(false, true));
@@ -253,8 +157,8 @@ TEST_F(ClickWhileEditing, ClickingTheEmptyPageEndsTheEditOnce)
     EditFirst();
     ClickAt(300, 300);
     EXPECT_EQ(Text_EditingState(), kEditingNone);
-    ASSERT_EQ(gEnds.size(), 1u);
-    EXPECT_EQ(gEnds[0].object, first);
+    ASSERT_EQ(kernelinput::Ends().size(), 1u);
+    EXPECT_EQ(kernelinput::Ends()[0].object, first);
 }
 
 // Drag mode hides the edit window; button 1 on the page then moves the text
@@ -371,8 +275,8 @@ TEST_F(ClickWhileEditing, WithClickSetAClickOnAnotherBoxMovesTheEdit)
     Velkor_Settings().clickSet = false;
     EXPECT_EQ(TextWidget_EditedObject(), second);
     EXPECT_EQ(Text_EditingState(), kEditingText);
-    ASSERT_EQ(gEnds.size(), 1u);
-    EXPECT_EQ(gEnds[0].object, first);
+    ASSERT_EQ(kernelinput::Ends().size(), 1u);
+    EXPECT_EQ(kernelinput::Ends()[0].object, first);
 }
 
 }  // namespace

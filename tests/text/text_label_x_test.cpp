@@ -4,7 +4,7 @@
 // characters are drawn on the page window itself; a click elsewhere commits
 // the label (its node fitted to its lines) and starts the next one there;
 // Escape cancels the command and drops a label left empty.
-#include "PageWindowFixture.h"
+#include "KernelInputFixture.h"
 
 #include "xvfb.h"
 
@@ -39,119 +39,15 @@ using tolq::test::xdotool;
 constexpr int32_t kLabelRequest = 15;
 constexpr int32_t kLabelState = 55;
 
-struct EndOfEdit {
-    ObjectHandle object;
-    uintptr_t changed;
-};
-std::vector<EndOfEdit> gEnds;
-
-uintptr_t RecordEnd(uintptr_t object, uintptr_t changed, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
-{
-    gEnds.push_back({static_cast<ObjectHandle>(object), changed});
-    return 1;
-}
-
-Widget Toplevel(Display* display)
-{
-    static Widget toplevel = nullptr;
-    if (toplevel == nullptr) {
-        toplevel = XtVaAppCreateShell("tolqtest", "Tolq", applicationShellWidgetClass, display, XtNwidth, 100,
-                                      XtNheight, 100, XtNmappedWhenManaged, False, nullptr);
-        XtRealizeWidget(toplevel);
-    }
-    return toplevel;
-}
-
-// A kernel set up as at start-up for pointer and key input: gesture machine,
-// command layer, the edit window built with the gesture machine's notifier,
-// and one empty page in its page window, made current.
-class LabelOnThePage : public PageWindowTest {
+// The kernel as at start-up, with one empty page made current.
+class LabelOnThePage : public kernelinput::KernelInputTest {
 protected:
-    void SetUp() override
-    {
-        VelkorSettings& settings = Velkor_Settings();
-        settings.display = X().display();
-        settings.appContext = X().app();
-        settings.toplevel = Toplevel(X().display());
-        PageWindowTest::SetUp();
-        if (HasFatalFailure()) {
-            return;
-        }
-        Timer_Initialize();
-        ASSERT_EQ(Trans_Initialize(), 0u);
-        Text_InitWindows(Trans_PostIdleText);
-        ASSERT_EQ(Comm_Initialize(), 0u);
-        ASSERT_EQ(Core_AddPage(&page), 0u);
-        Model_SetFlags(page, 8, 1);
-        Comm_SetCurrentPage(page);
-        window = Window_OfPage(page);
-        ASSERT_NE(window, nullptr);
-        WaitShowing(window);
-        RepaintAll(window);
-        gEnds.clear();
-        ASSERT_EQ(Hook_Register(HOOK_TEXT_END_EDIT, RecordEnd), kStatusOk);
-    }
-
-    void TearDown() override
-    {
-        Hook_Unregister(HOOK_TEXT_END_EDIT);
-        if (Comm_GetState() != kCommStateReady) {
-            Comm_PostCancel();
-            Comm_ProcessEvents();
-        }
-        Comm_SetTextMode(0);
-        Trans_Begin(0, nullptr, 1);
-        Select_Clear();
-        Comm_SetCurrentPage(0);
-        Undo_Shutdown();
-        Core_CloseModel();
-        PageWindowTest::TearDown();
-    }
-
-    // Takes every queued event through the kernel's event switch and lets the
-    // command layer handle what the gesture machine posted.
-    void Run()
-    {
-        for (int quiet = 0; quiet < 3;) {
-            XSync(X().display(), False);
-            XEvent* event = nullptr;
-            MemHandle record = Events_NextEvent(&event, 0);
-            if (record == 0) {
-                Comm_ProcessEvents();
-                ++quiet;
-                struct timespec ts{0, 5'000'000};
-                nanosleep(&ts, nullptr);
-                continue;
-            }
-            quiet = 0;
-            if (event != nullptr) {
-                Velkor_DispatchEvent(event);
-            }
-            Events_FreeRecord(record);
-            Comm_ProcessEvents();
-        }
-    }
-
     // The label command, as its menu item starts it.
     void StartLabelCommand()
     {
         ASSERT_EQ(Comm_PostEvent(Event_NewCommand(0, 0, 0, 0, kLabelRequest)), 0u);
         Comm_ProcessEvents();
         ASSERT_EQ(Comm_GetState(), kLabelState);
-    }
-
-    void ClickAt(int x, int y)
-    {
-        Window child = 0;
-        int rx = 0, ry = 0;
-        XTranslateCoordinates(X().display(), XtWindow(window), DefaultRootWindow(X().display()), x, y, &rx, &ry,
-                              &child);
-        XTestFakeMotionEvent(X().display(), -1, rx, ry, 0);
-        Run();
-        XTestFakeButtonEvent(X().display(), 1, True, 0);
-        Run();
-        XTestFakeButtonEvent(X().display(), 1, False, 0);
-        Run();
     }
 
     // Keys typed while the pointer rests on the page window.
@@ -239,8 +135,6 @@ protected:
         return n;
     }
 
-    ObjectHandle page = 0;
-    Widget window = nullptr;
 };
 
 TEST_F(LabelOnThePage, TypedCharactersAppearOnThePageAndAClickElsewhereCommits)
@@ -270,7 +164,7 @@ TEST_F(LabelOnThePage, TypedCharactersAppearOnThePageAndAClickElsewhereCommits)
         PixelsOf({shortened.right + pixel, typed.top, typed.right, typed.bottom});
     const unsigned long background = PixelAt(window, 5, 5);
     EXPECT_EQ(std::count(gone.begin(), gone.end(), background), static_cast<std::ptrdiff_t>(gone.size()));
-    EXPECT_TRUE(gEnds.empty());
+    EXPECT_TRUE(kernelinput::Ends().empty());
 
     // A click elsewhere commits the label and starts the next one there.
     const ObjectHandle next = NewLabelAt(60, 200);
@@ -278,9 +172,9 @@ TEST_F(LabelOnThePage, TypedCharactersAppearOnThePageAndAClickElsewhereCommits)
     EXPECT_TRUE(Model_IsObject(label));
     EXPECT_EQ(TextOf(label), "ab");
     EXPECT_EQ(NodeBoxOf(label), LabelBoxOf(label)) << "the node fits its label box";
-    ASSERT_FALSE(gEnds.empty());
-    EXPECT_EQ(gEnds.front().object, label);
-    EXPECT_EQ(gEnds.front().changed, 1u);
+    ASSERT_FALSE(kernelinput::Ends().empty());
+    EXPECT_EQ(kernelinput::Ends().front().object, label);
+    EXPECT_EQ(kernelinput::Ends().front().changed, 1u);
     EXPECT_EQ(Labels(), 2u);
     // The committed label stays drawn once the page window draws again.
     Run();

@@ -5,6 +5,8 @@
 // the real page window of the node's page, opened by the window module.
 #include "PageWindowFixture.h"
 
+#include "KernelToplevel.h"
+
 #include "xvfb.h"
 
 #include <X11/Intrinsic.h>
@@ -31,18 +33,7 @@ using tolq::test::XClient;
 using tolq::test::wait_until;
 using tolq::test::xdotool;
 
-// The kernel's toplevel shell on the test's toolkit connection; the edit
-// window is built under it once, as at start-up.
-Widget Toplevel(Display* display)
-{
-    static Widget toplevel = nullptr;
-    if (toplevel == nullptr) {
-        toplevel = XtVaAppCreateShell("tolqtest", "Tolq", applicationShellWidgetClass, display, XtNwidth, 100,
-                                      XtNheight, 100, XtNmappedWhenManaged, False, nullptr);
-        XtRealizeWidget(toplevel);
-    }
-    return toplevel;
-}
+using kernelinput::Toplevel;
 
 // A fresh kernel with one diagram and the window module (the page-window
 // fixture), the edit window built under the kernel's toplevel, and one node

@@ -7,6 +7,8 @@
 // from the server.
 #include "PageWindowFixture.h"
 
+#include "KernelToplevel.h"
+
 #include "xvfb.h"
 
 #include <X11/Intrinsic.h>
@@ -35,16 +37,7 @@ using tolq::test::xdotool;
 
 constexpr uint32_t kFlagNoOutline = 8;
 
-Widget Toplevel(Display* display)
-{
-    static Widget toplevel = nullptr;
-    if (toplevel == nullptr) {
-        toplevel = XtVaAppCreateShell("tolqtest", "Tolq", applicationShellWidgetClass, display, XtNwidth, 100,
-                                      XtNheight, 100, XtNmappedWhenManaged, False, nullptr);
-        XtRealizeWidget(toplevel);
-    }
-    return toplevel;
-}
+using kernelinput::Toplevel;
 
 // Where the pixels of one colour lie in a rectangle, and how many there are.
 struct Ink {
