@@ -1,17 +1,29 @@
 // The syntax check's driver: it runs the check with the editor's error and
 // progress reporters, reads Escape as a stop, and turns the outcome into the
-// driver's result; also the busy state and the decimal-number check.
+// driver's result; the errors go into each page's error box. Also the busy
+// state and the decimal-number check.
 #include "atolq/CEditor/CheckDriver.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "atolq/CEditor/DefaultsFile.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/KernelCalls.h"
+#include "atolq/CEditor/NetRecords.h"
+#include "atolq/Utils/MemFile.h"
+#include "xkv/kv/QX.h"
+#include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXMem.h"
+#include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXText.h"
 #include "xkv/kv/QXUI.h"
 
 namespace {
@@ -47,6 +59,75 @@ std::string Format(const ProgressRecord& record)
     return text;
 }
 
+constexpr std::string_view kErrorsHeading = "Errors\n";
+// Where a new error box goes and how large it is, in points.
+constexpr Fixed kBoxCentre = 120 << 16;
+constexpr Fixed kBoxWidth = 200 << 16;
+constexpr Fixed kBoxHeight = 60 << 16;
+constexpr int32_t kBoxShape = 1;
+
+ObjectHandle PageOf(ObjectHandle object)
+{
+    if ((QXRdAttr_GetObjectType(object) & kQXKindPage) != 0)
+        return object;
+    return QXStr_GetObjectPage(object);
+}
+
+// The page's error box; with create, made when the page has none yet.
+ObjectHandle ErrorBox(ObjectHandle page, bool create)
+{
+    const ObjectHandle box = GE_GetAuxWord(page);
+    if (box != 0 && QXStr_IsObject(box) != 0 && QXStr_GetObjectPage(box) == page)
+        return box;
+    if (!create)
+        return 0;
+    const ObjectHandle made = QXStr_CreateNode(page, kBoxCentre, kBoxCentre, kBoxWidth, kBoxHeight, kBoxShape);
+    if (made != 0)
+        GE_SetAuxWord(page, made);
+    return made;
+}
+
+std::string TextOf(ObjectHandle object)
+{
+    std::vector<char> buffer(4096);
+    for (;;) {
+        auto length = static_cast<uint32_t>(buffer.size());
+        if (QXText_GetText(object, buffer.data(), &length) == 0)
+            return {};
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// The evaluator's explanation that came with an error, as text.
+std::string DetailsOf(MemFile* details)
+{
+    if (details == nullptr)
+        return {};
+    std::string text(MemFileLength(details), '\0');
+    auto length = static_cast<uint32_t>(text.size());
+    MemFileRewind(details);
+    if (length > 0)
+        MemFileRead(details, text.data(), &length);
+    text.resize(std::min<size_t>(length, text.size()));
+    return text;
+}
+
+void CleanErrorBoxes()
+{
+    uint16_t count = 0;
+    ObjectHandle* pages = nullptr;
+    if (QXStr_GetPageList(&count, &pages) != 0 && pages != nullptr) {
+        for (const ObjectHandle page : std::span(pages, count)) {
+            if (const ObjectHandle box = ErrorBox(page, false))
+                QXText_SetText(box, "");
+        }
+    }
+    if (pages != nullptr)
+        QXMem_Free(pages);
+}
+
 int Outcome(int verdict)
 {
     const bool stopped = GE_TestStateFlags(kInterrupted) != 0;
@@ -60,10 +141,23 @@ int Outcome(int verdict)
 
 }  // namespace
 
-int EE_AddErrorText(uint32_t object, const char*, MemFile*)
+int EE_AddErrorText(uint32_t object, const char* text, MemFile* details)
 {
-    if (object != 0)
-        GE_SetErrorCount(GE_GetErrorCount() + 1);
+    if (object == 0 || QXStr_IsObject(object) == 0)
+        return 0;
+    const ObjectHandle page = PageOf(object);
+    const ObjectHandle box = page != 0 ? ErrorBox(page, true) : 0;
+    if (box != 0) {
+        std::string listed = TextOf(box);
+        if (listed.empty())
+            listed = kErrorsHeading;
+        listed += text != nullptr ? text : "";
+        listed += DetailsOf(details);
+        if (!listed.ends_with('\n'))
+            listed += '\n';
+        QXText_SetText(box, listed.c_str());
+    }
+    GE_SetErrorCount(GE_GetErrorCount() + 1);
     return 0;
 }
 
@@ -95,6 +189,7 @@ int EE_RunSyntaxCheck(uint32_t pageList, int scope, int argument, int flag)
     GE_ClearStateFlags(kInterrupted);
     GE_SetErrorCount(0);
     QXUI_SetStatusBarMessage("Cleaning Error Boxes");
+    CleanErrorBoxes();
     QXUI_SetStatusBarMessage("Checking Syntax");
     const int verdict = CTSCheckNet(EE_AddErrorText, pageList, static_cast<int16_t>(scope),
                                     static_cast<uint32_t>(argument), flag, EE_ShowProgress, GE_GetMLSettings);

@@ -53,6 +53,7 @@ constexpr NetCommand kNetCommands[] = {
     {10100, 10110, Run<EE_ReplaceBySubpageCommand>},
     {10100, 10114, Run<EE_PortCommand>},
     {10100, 10115, Run<EE_PortAssignmentCommand>},
+    {10100, 10117, Run<EE_SyntaxCheckMenuCommand>},
     {10200, 10201, Run<EE_TextAttributes>},
     {10200, 10202, Run<EE_GraphicAttributes>},
     {10200, 10203, Run<EE_ShapeAttributes>},

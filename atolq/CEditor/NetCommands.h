@@ -79,6 +79,8 @@ void EE_MoveToSubpage();
 void EE_PortCommand();
 void EE_ReplaceBySubpageCommand();
 void EE_PortAssignmentCommand();
+// "Syntax Check": ends text editing, runs the check and refreshes the text menu.
+void EE_SyntaxCheckMenuCommand();
 // Lets the user pick, on the current page, a port that fits the arc direction
 // (1 socket to transition, 2 back, 3 both); 0 when cancelled.
 ObjectHandle EE_PickPort(uint16_t direction, uint16_t kind);

@@ -67,7 +67,7 @@ constexpr Pending kAlignPending[] = {
 };
 constexpr Pending kTolqPending[] = {
     {10104, "TOLQ Region..."}, {10105, "Declaration Node..."}, {10107, "Chart..."},
-    {10112, "Substitution Transition"}, {10113, "Fusion Place..."}, {10117, "Syntax Check"},
+    {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
     {10119, "Remove Sim Regions..."},
 };
 constexpr Pending kSetPending[] = {
