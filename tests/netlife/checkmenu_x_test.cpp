@@ -210,8 +210,9 @@ TEST_F(CheckMenuTest, SoundNetIsCheckedWithTheEvaluatorStartedOnFirstNeed)
     EXPECT_EQ(ErrorBoxText(), "");
 }
 
-// Not yet passing: the edited arc expression is not checked again (the
-// transition keeps its checked mark); to be looked at with the arc edit.
+// Not yet passing: the arc record holds the edited expression and its
+// transition's marks are cleared, yet the check still reports success; the
+// check's handling of an edited arc expression is to be looked at.
 TEST_F(CheckMenuTest, DISABLED_BrokenArcIsReportedInItsPagesErrorBox)
 {
     ASSERT_EQ(PickSyntaxCheck(), "Syntax check was successful.");
