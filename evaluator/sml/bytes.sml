@@ -101,3 +101,20 @@ struct
          List.tabulate (n, fn _ => getInt c)
       end
 end
+
+(* Reals as the shortest ML real literal that reads back as the same
+ * number ("2.0", not "2"). *)
+structure TolqReal =
+struct
+  fun literal t = if CharVector.exists (fn c => c = #"." orelse c = #"E") t then t else t ^ ".0"
+
+  fun shortest (r : real) : string =
+      let fun attempt p =
+              let val t = Real.fmt (StringCvt.GEN (SOME p)) r
+              in if p >= 17 orelse (case Real.fromString t of
+                                      SOME back => Real.== (back, r)
+                                    | NONE => false)
+                 then literal t else attempt (p + 1)
+              end
+      in if Real.isFinite r then attempt 1 else Real.toString r end
+end

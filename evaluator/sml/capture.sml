@@ -1,27 +1,35 @@
 (* Everything an evaluation prints is gathered, then written to tolq as one
- * reply with its terminator. Evaluations nest (tolq may evaluate more text
- * while it serves a request of ours), so captures form a stack. *)
+ * reply with its terminator. Each evaluation runs in a thread of its own and
+ * gathers into that thread's captures; within a thread captures nest (the
+ * syntax check gathers the output of a definition apart), so they form a
+ * stack. Output of a thread without a capture is dropped. *)
 structure TolqCapture =
 struct
   (* innermost first; each holds its text in reverse order of arrival *)
-  val stack : string list ref list ref = ref []
+  val stackTag : string list ref list ref Universal.tag = Universal.tag ()
 
-  fun say s = case !stack of b :: _ => b := s :: !b | [] => ()
+  fun stack () =
+      case Thread.Thread.getLocal stackTag of
+        SOME s => s
+      | NONE => let val s = ref [] in Thread.Thread.setLocal (stackTag, s); s end
 
-  fun push () = stack := ref [] :: !stack
+  fun say s = case !(stack ()) of b :: _ => b := s :: !b | [] => ()
 
-  fun depth () = length (!stack)
+  fun push () = let val st = stack () in st := ref [] :: !st end
+
+  fun depth () = length (!(stack ()))
 
   (* Pops down to the given depth; returns the text of the level at that
    * depth + 1 (the one pushed last among those removed). *)
   fun popTo d =
-      let fun go (text, l) =
-              if length l <= d then (stack := l; text)
+      let val st = stack ()
+          fun go (text, l) =
+              if length l <= d then (st := l; text)
               else case l of b :: rest => go (String.concat (rev (!b)), rest)
-                           | [] => (stack := []; text)
-      in go ("", !stack) end
+                           | [] => (st := []; text)
+      in go ("", !st) end
 
-  fun clear () = stack := []
+  fun clear () = stack () := []
 
   (* A TextIO writer that feeds the capture, so that print and every output
    * to TextIO.stdOut land in the reply. *)
@@ -33,10 +41,10 @@ struct
        getPos = NONE, setPos = NONE, endPos = NONE, verifyPos = NONE,
        close = fn () => (), ioDesc = NONE}
 
-  (* Sends standard output and the compiler's messages into the capture. *)
+  (* Sends standard output into the capture; the compiler's messages are
+   * sent there by the evaluation itself. *)
   fun install () =
-      (TextIO.setOutstream (TextIO.stdOut, TextIO.StreamIO.mkOutstream (writer, IO.NO_BUF));
-       Control.Print.out := {say = say, flush = fn () => ()})
+      TextIO.setOutstream (TextIO.stdOut, TextIO.StreamIO.mkOutstream (writer, IO.NO_BUF))
 end
 
 (* How a reply ends, and how its bytes are laid out for tolq's reader. *)
@@ -71,5 +79,5 @@ struct
       end
 
   fun send (body, class) =
-      TolqChannel.send (TolqChannel.textOutFd, [Byte.stringToBytes (frame (body, class))])
+      TolqChannel.send (TolqChannel.textOutFd (), [Byte.stringToBytes (frame (body, class))])
 end

@@ -1,41 +1,116 @@
 (* The evaluator's descriptors: the binary channel (descriptor 3) and the
- * text channel (standard input and output). Buffered readers that retry reads
- * interrupted by a signal, whole writes that no interrupt can cut in half,
- * and a quiet exit when tolq closes either channel. *)
+ * text channel (standard input and output). A thread of its own reads each
+ * input descriptor into a buffer, so waiting for bytes is a wait on that
+ * buffer, which an interrupt can end cleanly. Whole writes that no
+ * interrupt can cut in half, and an immediate exit when tolq closes either
+ * channel. *)
+
+(* Ending the process at once. OS.Process.exit waits for the run-time's
+ * threads to wind down (about a second), and tolq kills an evaluator that
+ * has not gone after one second; _exit ends it at once. *)
+structure TolqExit =
+struct
+  val exitCall : (int -> unit) option ref = ref NONE
+
+  (* Looked up at start: symbols resolved while the program was built are
+   * not valid in the running process. *)
+  fun init () =
+      exitCall := SOME (Foreign.buildCall1
+                          (Foreign.getSymbol (Foreign.loadExecutable ()) "_exit",
+                           Foreign.cInt, Foreign.cVoid))
+
+  fun now (code : int) : 'a =
+      (case !exitCall of SOME f => f code | NONE => ();
+       OS.Process.exit (if code = 0 then OS.Process.success else OS.Process.failure))
+end
+
+(* Sections of a thread that an interrupt must not cut: the thread defers
+ * interrupts inside them, and a deferred interrupt is raised when the
+ * outermost section ends, or earlier at a checkpoint (a wait), unless a
+ * hold (a message being read or written) keeps it off. *)
+structure TolqDefer =
+struct
+  structure T = Thread.Thread
+
+  type counts = {depth : int ref, holds : int ref, outer : T.interruptState ref}
+
+  val countsTag : counts Universal.tag = Universal.tag ()
+
+  fun counts () : counts =
+      case T.getLocal countsTag of
+        SOME c => c
+      | NONE => let val c = {depth = ref 0, holds = ref 0, outer = ref T.InterruptSynch}
+                in T.setLocal (countsTag, c); c end
+
+  fun stateOf () =
+      case List.find (fn T.InterruptState _ => true | _ => false) (T.getAttributes ()) of
+        SOME (T.InterruptState s) => s
+      | _ => T.InterruptSynch
+
+  fun enter () =
+      let val {depth, outer, ...} = counts ()
+      in if !depth = 0 then (outer := stateOf (); T.setAttributes [T.InterruptState T.InterruptDefer])
+         else ();
+         depth := !depth + 1
+      end
+
+  fun leave () =
+      let val {depth, outer, ...} = counts ()
+      in depth := !depth - 1;
+         if !depth = 0 then T.setAttributes [T.InterruptState (!outer)] else ()
+      end
+
+  fun section f =
+      let val () = enter ()
+          val r = f () handle e => (leave (); raise e)
+      in leave (); r end
+
+  fun hold f =
+      let val {holds, ...} = counts ()
+          val () = holds := !holds + 1
+          val r = section f handle e => (holds := !holds - 1; raise e)
+      in holds := !holds - 1; r end
+
+  (* Inside sections, lets an interrupt that is waiting through, unless a
+   * hold keeps it off or the thread defers interrupts anyway. *)
+  fun checkpoint () =
+      let val {depth, holds, outer} = counts ()
+      in if !depth > 0 andalso !holds = 0 andalso !outer <> T.InterruptDefer
+         then (T.setAttributes [T.InterruptState T.InterruptSynch];
+               T.testInterrupt ();
+               T.setAttributes [T.InterruptState T.InterruptDefer])
+         else ()
+      end
+end
+
 structure TolqChannel =
 struct
   structure V = Word8Vector
   structure VS = Word8VectorSlice
+  structure M = Thread.Mutex
+  structure CV = Thread.ConditionVar
 
-  val binFd = Posix.FileSys.wordToFD 0w3
-  val textInFd = Posix.FileSys.wordToFD 0w0
-  val textOutFd = Posix.FileSys.wordToFD 0w1
+  (* Descriptor tokens are made at start and kept for the life of the
+   * process: the run-time closes a descriptor whose token is collected. *)
+  val noFd : Posix.IO.file_desc option = NONE
+  val binFdRef = ref noFd
+  val textInFdRef = ref noFd
+  val textOutFdRef = ref noFd
 
-  (* tolq went away: end quietly. *)
-  fun peerGone () = OS.Process.exit OS.Process.success
+  fun fdOf r = case !r of SOME fd => fd | NONE => raise Fail "channel not opened"
+  fun binFd () = fdOf binFdRef
+  fun textOutFd () = fdOf textOutFdRef
+
+  (* tolq went away: end at once. *)
+  fun peerGone () = TolqExit.now 0
 
   fun interrupted (OS.SysErr (_, SOME e)) = e = Posix.Error.intr
     | interrupted _ = false
 
   fun retry f = f () handle e => if interrupted e then retry f else raise e
 
-  (* SIGINT held back, so that an interrupt cannot abandon a message half
-   * written or half read; a held interrupt is delivered on release. Holds
-   * nest. *)
-  val holds = ref 0
-
-  fun hold () =
-      (if !holds = 0 then Signals.maskSignals (Signals.MASK [Signals.sigINT]) else ();
-       holds := !holds + 1)
-
-  fun release () =
-      (holds := !holds - 1;
-       if !holds = 0 then Signals.unmaskSignals (Signals.MASK [Signals.sigINT]) else ())
-
-  fun withoutInterrupt f =
-      let val () = hold ()
-          val r = f () handle e => (release (); raise e)
-      in release (); r end
+  (* An interrupt cannot abandon a message half written or half read. *)
+  fun withoutInterrupt f = TolqDefer.hold f
 
   fun writeAll (fd, v : V.vector) =
       let fun go i =
@@ -44,70 +119,100 @@ struct
                    in go (i + n) end
       in go 0 handle OS.SysErr _ => peerGone () end
 
+  (* Writes from several threads (an evaluation and the one that serves
+   * tolq meanwhile) never interleave. *)
+  val writeLock = M.mutex ()
+
   fun send (fd, parts : V.vector list) =
-      withoutInterrupt (fn () => writeAll (fd, V.concat parts))
+      withoutInterrupt (fn () =>
+        let val v = V.concat parts
+        in M.lock writeLock;
+           (writeAll (fd, v) handle e => (M.unlock writeLock; raise e));
+           M.unlock writeLock
+        end)
 
-  (* A reader keeps the bytes received but not used yet. *)
-  type reader = {fd : Posix.IO.file_desc, buf : V.vector ref, pos : int ref}
+  (* ---- readers ---- *)
 
-  fun newReader fd : reader = {fd = fd, buf = ref (V.fromList []), pos = ref 0}
+  (* Bytes received but not used yet, filled by the descriptor's own
+   * thread. Every field is used under lock. *)
+  type reader = {name : string, buf : V.vector ref, pos : int ref}
 
-  val bin = newReader binFd
-  val textIn = newReader textInFd
+  val lock = M.mutex ()
+  val arrived = CV.conditionVar ()
 
-  fun buffered ({buf, pos, ...} : reader) = V.length (!buf) - !pos
+  fun newReader name : reader = {name = name, buf = ref (V.fromList []), pos = ref 0}
 
-  fun reset ({buf, pos, ...} : reader) = (buf := V.fromList []; pos := 0)
+  val bin = newReader "binary"
+  val textIn = newReader "text"
 
-  fun receive ({fd, ...} : reader) =
+  fun locked f =
+      TolqDefer.section (fn () =>
+        (M.lock lock;
+         (f () handle e => (M.unlock lock; raise e)) before M.unlock lock))
+
+  fun available ({buf, pos, ...} : reader) = V.length (!buf) - !pos
+
+  fun buffered r = locked (fn () => available r)
+
+  fun clear ({buf, pos, ...} : reader) = (buf := V.fromList []; pos := 0)
+
+  fun reset r = locked (fn () => clear r)
+
+  fun append ({buf, pos, ...} : reader, v : V.vector) =
+      (buf := V.concat [VS.vector (VS.slice (!buf, !pos, NONE)), v]; pos := 0)
+
+  (* The thread of one input descriptor: everything read goes into the
+   * reader's buffer; end of file or a broken descriptor ends the process. *)
+  fun pump (fd, r : reader) () =
       let val v = retry (fn () => Posix.IO.readVec (fd, 65536))
                   handle OS.SysErr _ => V.fromList []
-      in if V.length v = 0 then peerGone () else v end
+      in if V.length v = 0 then peerGone ()
+         else (locked (fn () => (append (r, v); CV.broadcast arrived)); pump (fd, r) ())
+      end
 
-  (* Appends freshly received bytes to what is still unread. *)
-  fun fill (r as {buf, pos, ...} : reader) =
-      let val v = receive r
-      in buf := V.concat [VS.vector (VS.slice (!buf, !pos, NONE)), v]; pos := 0 end
+  (* How long a waiting thread sleeps before it looks for an interrupt. *)
+  val interruptPoll = Time.fromMilliseconds 20
 
-  fun readByte (r as {buf, pos, ...} : reader) : Word8.word =
-      (if buffered r = 0 then fill r else ();
-       V.sub (!buf, !pos) before pos := !pos + 1)
+  (* Waits until the reader holds at least n bytes. An interrupt ends the
+   * wait unless the caller holds interrupts off. *)
+  fun waitFor (r : reader, n : int) =
+      let fun enough () = available r >= n
+          fun loop () =
+              if locked (fn () => enough () orelse
+                                  (ignore (CV.waitUntil (arrived, lock, Time.+ (Time.now (), interruptPoll)));
+                                   enough ()))
+              then ()
+              else (TolqDefer.section TolqDefer.checkpoint; loop ())
+      in loop () end
+
+  fun take (r as {buf, pos, ...} : reader, n : int) : V.vector =
+      locked (fn () => VS.vector (VS.slice (!buf, !pos, SOME n)) before pos := !pos + n)
+
+  (* Exactly n bytes. *)
+  fun readBytes (r : reader, n : int) : V.vector = (waitFor (r, n); take (r, n))
+
+  fun readByte (r : reader) : Word8.word = V.sub (readBytes (r, 1), 0)
 
   (* Gives back the byte just read. *)
-  fun unreadByte ({pos, ...} : reader) = pos := !pos - 1
-
-  (* Exactly n bytes; a long message is gathered in pieces and joined once. *)
-  fun readBytes (r as {buf, pos, ...} : reader, n : int) : V.vector =
-      let fun take () = VS.vector (VS.slice (!buf, !pos, SOME n)) before pos := !pos + n
-          fun gather (parts, have) =
-              if have >= n then rev parts
-              else let val v = receive r in gather (v :: parts, have + V.length v) end
-      in if buffered r >= n then take ()
-         else let val first = VS.vector (VS.slice (!buf, !pos, NONE))
-              in buf := V.concat (gather ([first], V.length first)); pos := 0; take () end
-      end
+  fun unreadByte ({pos, ...} : reader) = locked (fn () => pos := !pos - 1)
 
   fun readWord r = TolqBytes.toWord (readBytes (r, 4), 0)
 
-  fun pollDesc fd = Option.valOf (OS.IO.pollDesc (Posix.FileSys.fdToIOD fd))
+  (* Throws away what is buffered: used after a malformed message, whose
+   * end cannot be known. Bytes on their way arrive later and are read as
+   * the next message. *)
+  fun drain (r : reader) = reset r
 
-  fun sameFd (d, fd) = OS.IO.compare (OS.IO.pollToIODesc d, Posix.FileSys.fdToIOD fd) = EQUAL
-
-  fun isReader (r : reader) (other : reader) =
-      Posix.FileSys.fdToWord (#fd r) = Posix.FileSys.fdToWord (#fd other)
-
-  (* Waits until one of the readers' descriptors can be read (NONE: no time
-   * limit); returns those readers. Bytes already buffered are not looked at. *)
-  fun readable (readers : reader list, timeout : Time.time option) : reader list =
-      let val descs = map (fn r => OS.IO.pollIn (pollDesc (#fd r))) readers
-          val infos = retry (fn () => OS.IO.poll (descs, timeout))
-          fun isReady (r : reader) =
-              List.exists (fn i => sameFd (OS.IO.infoToPollDesc i, #fd r)) infos
-      in List.filter isReady readers end
-
-  (* Throws away what is buffered and whatever has already arrived: used
-   * after a malformed message, whose end cannot be known. *)
-  fun drain (r : reader) =
-      (reset r;
-       while not (null (readable ([r], SOME Time.zeroTime))) do (fill r; reset r))
+  (* Opens the descriptors and starts their readers; called once at start. *)
+  fun start () =
+      let val inFd = Posix.FileSys.wordToFD 0w0
+          val binDesc = Posix.FileSys.wordToFD 0w3
+      in binFdRef := SOME binDesc;
+         textInFdRef := SOME inFd;
+         textOutFdRef := SOME (Posix.FileSys.wordToFD 0w1);
+         clear bin;
+         clear textIn;
+         ignore (Thread.Thread.fork (pump (binDesc, bin), []));
+         ignore (Thread.Thread.fork (pump (inFd, textIn), []))
+      end
 end

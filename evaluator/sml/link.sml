@@ -83,18 +83,17 @@ struct
   fun serveFields () =
       let val request = SOME (C.withoutInterrupt readFields)
                         handle B.Malformed m => (note m; C.drain C.bin; NONE)
-          val d = TolqCapture.depth ()
           fun answer reply =
-              (ignore (TolqCapture.popTo d);
-               C.send (C.binFd, encodeFields (opFieldReply, getOpt (reply, internalError))))
+              (ignore (TolqCapture.popTo 0);
+               C.send (C.binFd (), encodeFields (opFieldReply, getOpt (reply, internalError))))
+          fun givenUp () = C.send (C.binFd (), encodeFields (opFieldReply, internalError))
           fun serve () =
               case request of
                 NONE => internalError
               | SOME r => (let val reply = !fieldServer r in checkFields reply; reply end
                            handle e => (note ("field request failed: " ^ exnMessage e);
                                         internalError))
-      in TolqCapture.push ();
-         TolqEval.interruptible (serve, answer)
+      in TolqEval.interruptible (fn () => (TolqCapture.push (); serve ()), answer, givenUp)
       end
 
   (* An opcode that does not belong here: what follows it cannot be
@@ -110,15 +109,9 @@ struct
       else if opcode = opFields then (serveFields (); true)
       else false
 
-  (* Waits for an opcode on the binary channel; text that arrives on
-   * standard input meanwhile is kept for the input-text reader (and its
-   * end of file ends the evaluator). *)
-  fun nextOpcode () =
-      if C.buffered C.bin > 0 then C.readWord C.bin
-      else case C.readable ([C.bin, C.textIn], NONE) of
-             [] => nextOpcode ()
-           | ready => if List.exists (C.isReader C.bin) ready then C.readWord C.bin
-                      else (C.fill C.textIn; nextOpcode ())
+  (* Waits for an opcode on the binary channel. An interrupt ends the wait
+   * of an evaluation; a whole word is taken at once. *)
+  fun nextOpcode () = (C.waitFor (C.bin, 4); C.readWord C.bin)
 
   (* Reads the rest of one message with SIGINT held; a malformed one is
    * dropped along with whatever else has arrived. *)
@@ -141,7 +134,7 @@ struct
 
   (* Sends a request of ours and waits for its answer. *)
   fun request (message : V.vector list, answer) =
-      (C.send (C.binFd, message); await answer)
+      TolqDefer.section (fn () => (C.send (C.binFd (), message); await answer))
 
   (* ---- the evaluator's loop ---- *)
 

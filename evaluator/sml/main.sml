@@ -1,30 +1,83 @@
-(* The evaluator's start: banner, signal handlers, and the loop that serves
- * tolq; plus the top-level names that tolq's requests use from the start. *)
+(* The evaluator's start: the saved state to load, banner, signal handlers,
+ * and the loop that serves tolq; the saving of states; plus the top-level
+ * names that tolq's requests use from the start. *)
+structure TolqImage =
+struct
+  (* A state named PATH is kept in the file PATH ^ suffix, as tolq and its
+   * settings name images without it. A file named exactly PATH is taken
+   * when none with the suffix exists. *)
+  val suffix = ".x86-linux"
+
+  fun exists path = OS.FileSys.access (path, [OS.FileSys.A_READ])
+
+  fun fileOf path = if exists (path ^ suffix) orelse not (exists path) then path ^ suffix else path
+
+  (* Writes the state at path: every definition made so far. It is written
+   * under a temporary name and then renamed, so a failed save leaves an
+   * older state as it was. *)
+  fun save (path : string) : unit =
+      let val target = path ^ suffix
+          val temporary = target ^ ".new"
+          fun discard () = OS.FileSys.remove temporary handle OS.SysErr _ => ()
+      in PolyML.SaveState.saveState temporary handle e => (discard (); raise e);
+         OS.FileSys.rename {old = temporary, new = target} handle e => (discard (); raise e)
+      end
+
+  (* The state of every ref is the saved one after a load, so the running
+   * evaluator's own state is kept across it. *)
+  fun load (path : string) =
+      PolyML.SaveState.loadState (fileOf path)
+      handle Fail m =>
+               raise Fail ("the image " ^ fileOf path ^ " cannot be loaded: " ^ m
+                           ^ " (it was saved by another build of the evaluator)")
+           | OS.SysErr (m, _) => raise Fail ("the image " ^ fileOf path ^ " cannot be read: " ^ m)
+end
+
 structure TolqMain =
 struct
-  val version =
-      #system Compiler.version ^ " v"
-      ^ String.concatWith "." (map Int.toString (#version_id Compiler.version))
+  val version = "Poly/ML " ^ Int.toString (PolyML.rtsVersion () div 100) ^ "."
+                ^ Int.toString (PolyML.rtsVersion () div 10 mod 10) ^ "."
+                ^ Int.toString (PolyML.rtsVersion () mod 10)
 
   (* tolq reads the version tag between the last brackets; the banner ends
    * with \001 and nothing follows it. *)
   val banner = "TOLQ ML evaluator on " ^ version ^ " [0404NJ]\001"
 
-  (* Runs the evaluator from a fresh process: a heap just built or saved,
-   * resumed by the run-time. Never returns. *)
-  fun start () =
-      (TolqEval.abortTarget := NONE;
-       TolqEval.stopFlag := false;
-       TolqChannel.holds := 0;
-       Signals.unmaskSignals Signals.MASKALL;
-       TolqChannel.reset TolqChannel.bin;
-       TolqChannel.reset TolqChannel.textIn;
-       TolqCapture.clear ();
-       SMLofNJ.Internals.GC.messages false;
+  fun fail message =
+      (TextIO.output (TextIO.stdErr, "tolq evaluator: " ^ message ^ "\n");
+       TextIO.flushOut TextIO.stdErr;
+       TolqExit.now 1)
+
+  (* Serves tolq from a fresh process, with a state just loaded. Never
+   * returns. *)
+  fun serve () =
+      (TolqEval.stopFlag := false;
+       TolqEval.levels := [];
        TolqEval.installSignals ();
        TolqCapture.install ();
-       TolqChannel.send (TolqChannel.textOutFd, [Byte.stringToBytes banner]);
+       TolqChannel.start ();
+       TolqChannel.send (TolqChannel.textOutFd (), [Byte.stringToBytes banner]);
        TolqLink.serveForever ())
+
+  (* run.x86-linux [@SMLload=PATH]: loads the state at PATH, then serves
+   * tolq. run.x86-linux --save-base PATH writes the state the build places
+   * beside the program. *)
+  fun main () =
+      (TolqExit.init ();
+       case CommandLine.arguments () of
+         [] => serve ()
+       | ["--save-base", path] => (TolqImage.save path; TolqExit.now 0)
+       | [arg] =>
+           if String.isPrefix "@SMLload=" arg
+           then (TolqImage.load (String.extract (arg, size "@SMLload=", NONE))
+                 handle Fail m => fail m;
+                 serve ())
+           else fail ("unknown argument " ^ arg)
+       | _ => fail "usage: run.x86-linux [@SMLload=IMAGE]")
+      handle e => fail ("stopped: " ^ exnMessage e)
+
+  (* TOLQ'Edit.SaveImage: the state at path; the evaluator goes on serving. *)
+  fun saveImage (path : string) = TolqImage.save path
 end
 
 (* Compiles and runs ML text at top level, nested in the running evaluation. *)
@@ -36,20 +89,9 @@ struct
   structure Control = struct val debugState = ref false end
 end
 
-(* The saving of heap images; TOLQ'Edit.SaveImage is this. *)
-structure TolqImage =
+(* tolq's start-up text switches off the collector's messages of the
+ * evaluator it was first written for; this one prints none. *)
+structure SMLofNJ =
 struct
-  (* Writes a heap image at path (the run-time adds its architecture suffix)
-   * that starts with the banner and every definition made so far. The image
-   * is written under a temporary name and then renamed, so a failed save
-   * leaves an older image as it was. *)
-  fun SaveImage (path : string) : unit =
-      let val suffix = "." ^ SMLofNJ.SysInfo.getHeapSuffix ()
-          val temporary = path ^ ".new"
-          fun discard () = OS.FileSys.remove (temporary ^ suffix) handle OS.SysErr _ => ()
-      in if (SMLofNJ.exportML temporary handle e => (discard (); raise e))
-         then TolqMain.start ()
-         else OS.FileSys.rename {old = temporary ^ suffix, new = path ^ suffix}
-              handle e => (discard (); raise e)
-      end
+  structure Internals = struct structure GC = struct fun messages (_ : bool) = () end end
 end

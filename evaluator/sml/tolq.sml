@@ -207,7 +207,7 @@ struct
      * the text with C's number syntax, so an exponent's sign is written
      * as '-'. *)
     fun realText r =
-        let val t = Real.fmt (StringCvt.GEN (SOME 17)) r
+        let val t = TolqReal.shortest r
             val first = if String.isPrefix "~" t then "~" else ""
             val rest = String.extract (t, size first, NONE)
         in first ^ String.map (fn #"~" => #"-" | c => c) rest end

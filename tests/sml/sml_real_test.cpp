@@ -61,8 +61,8 @@ TEST_P(RealReplyClassTest, ReplyIsClassified) {
 
 INSTANTIATE_TEST_SUITE_P(
     Classes, RealReplyClassTest,
-    ::testing::Values(ClassCase{"Success", "val x = 1;", 0, "val x = 1 : int"},
-                      ClassCase{"TypeError", "val y = 1 + \"a\";", -2, "Error"},
+    ::testing::Values(ClassCase{"Success", "val x = 1;", 0, "val x = 1: int"},
+                      ClassCase{"TypeError", "val y = 1 + \"a\";", -2, "error"},
                       ClassCase{"SyntaxError", "val z = ;", -2, ""},
                       ClassCase{"ErrorClass", "raise Tolq.Error \"no more\";", -4, ""},
                       ClassCase{"Exception", "raise Fail \"broken\";", -5, "Unhandled Exception: Fail"},
@@ -130,7 +130,7 @@ TEST_F(RealEvaluatorTest, RequestWithoutServerIsRefusedAndTheLinkGoesOn) {
     std::string reply = evaluate("Tolq.Kernel.showMessage \"hello\";", &result);
     EXPECT_EQ(result, -5) << reply;
     EXPECT_NE(reply.find("Refused"), std::string::npos) << reply;
-    EXPECT_EQ(evaluate("val after = 1;", &result), "val after = 1 : int\n");
+    EXPECT_EQ(evaluate("val after = 1;", &result), "val after = 1: int\n");
     EXPECT_EQ(result, 0);
 }
 
@@ -142,7 +142,7 @@ TEST_F(RealEvaluatorTest, InterruptEndsALoopingEvaluation) {
     EXPECT_LT(result, 0);
     EXPECT_NE(result, -8) << reply;
     EXPECT_EQ(SMLGetConnState(), 2);
-    EXPECT_EQ(evaluate("val next = 2;", &result), "val next = 2 : int\n");
+    EXPECT_EQ(evaluate("val next = 2;", &result), "val next = 2: int\n");
     EXPECT_EQ(result, 0);
 }
 
@@ -165,7 +165,7 @@ TEST_F(RealEvaluatorTest, KilledMidEvaluationFailsAndTheNextConnectStartsAnew) {
     EXPECT_EQ(SMLGetConnState(), 0);
     ASSERT_EQ(connectReal(), 0);
     EXPECT_NE(SMLLink().childPid, first);
-    EXPECT_EQ(evaluate("val again = 3;", &result), "val again = 3 : int\n");
+    EXPECT_EQ(evaluate("val again = 3;", &result), "val again = 3: int\n");
     EXPECT_EQ(result, 0);
 }
 
@@ -207,7 +207,7 @@ TEST_F(RealRemoteTest, LoginHeapImageEvaluateInterruptAndStop) {
     EXPECT_EQ(SMLGetConnState(), 2);
     File request("val remote = 5;"), reply("\r");
     EXPECT_EQ(SMLEvaluate(request.get(), reply.get()), 0);
-    EXPECT_EQ(reply.text(), "\rval remote = 5 : int\n");
+    EXPECT_EQ(reply.text(), "\rval remote = 5: int\n");
 
     std::thread interrupter([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));

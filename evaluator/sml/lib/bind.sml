@@ -65,7 +65,7 @@ struct
       let val answer = ref NONE
       in fn () => case !answer of
                     SOME a => a
-                  | NONE => let val a = accepts opened handle _ => false in answer := SOME a; a end
+                  | NONE => let val a = accepts opened handle e as Thread.Thread.Interrupt => raise e | _ => false in answer := SOME a; a end
       end
 
   (* Up to n bindings that pass check and that commit accepts (commit
@@ -215,7 +215,7 @@ struct
           fun binds (Arc (_, p)) = length (varsOf p)
             | binds (Guard (p, _)) = length (varsOf p)
       in (* the steps that bind most come first, so that they are kept *)
-         ListMergeSort.sort (fn (a, b) => binds a < binds b) once
+         TolqSort.sort (fn (a, b) => binds a < binds b) once
       end
 
   (* Whether the steps bind every variable of the input arcs. *)
@@ -254,7 +254,7 @@ struct
   open TolqEdit
   val out_val = outVal
   val TimeType = ref 0
-  val SaveImage = TolqImage.SaveImage
+  val SaveImage = TolqMain.saveImage
   val BindTabInit = TolqBindGen.BindTabInit
   val BindSeq = TolqBindGen.BindSeq
   val CrCanon = TolqBindGen.CrCanon

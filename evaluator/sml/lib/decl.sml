@@ -321,7 +321,7 @@ struct
       | Bool (SOME (f, t)) => "fn TOLQ'v => if TOLQ'v then " ^ q t ^ " else " ^ q f
       | Bool NONE => "Bool.toString"
       | Int _ => "Int.toString"
-      | Real _ => "Real.toString"
+      | Real _ => "TolqReal.shortest"
       | Str _ => "fn TOLQ'v => \"\\\"\" ^ String.toString TOLQ'v ^ \"\\\"\""
       | IntInf _ => "IntInf.toString"
       | Enum vs => "fn " ^ String.concatWith " | " (map (fn v => v ^ " => " ^ q v) vs)

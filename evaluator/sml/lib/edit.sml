@@ -230,7 +230,7 @@ struct
           then fail "TOLQ' names must not be used in a code segment." else ()
       | NONE => ()
 
-  fun sortedVars () = ListMergeSort.sort (fn ((a, _), (b, _)) => String.> (a, b)) (!usage)
+  fun sortedVars () = TolqSort.sort (fn ((a, _), (b, _)) => String.> (a, b)) (!usage)
   fun fieldType n = case findVar n of
                       SOME {cs, ms, ...} => cs ^ (if ms then " ms" else "")
                     | NONE => fail (n ^ " is not a declared variable.")

@@ -4,18 +4,50 @@
 (* Structural equality of any two values of one type. Colour sets may hold
  * reals, which are no equality type, so multisets compare their elements
  * with this instead of =. *)
+(* A stable merge sort: sort gt puts a before b unless gt (a, b). *)
+structure TolqSort =
+struct
+  fun merge gt (xs, []) = xs
+    | merge gt ([], ys) = ys
+    | merge gt (x :: xs, y :: ys) =
+        if gt (x, y) then y :: merge gt (x :: xs, ys) else x :: merge gt (xs, y :: ys)
+
+  fun sort gt (l : 'a list) : 'a list =
+      case l of
+        [] => []
+      | [_] => l
+      | _ => let val half = length l div 2
+             in merge gt (sort gt (List.take (l, half)), sort gt (List.drop (l, half))) end
+end
+
 structure TolqEq =
 struct
-  structure O = Unsafe.Object
-  fun polyEq (a : ''a, b : ''a) = a = b
-  fun objEq (a : O.object, b : O.object) : bool =
-      (Unsafe.cast polyEq : O.object * O.object -> bool) (a, b) orelse
-      (case (O.rep a, O.rep b) of
-         (O.Real, O.Real) => Real.== (O.toReal a, O.toReal b)
-       | (O.Pair, O.Pair) => ListPair.allEq objEq (O.toTuple a, O.toTuple b)
-       | (O.Record, O.Record) => ListPair.allEq objEq (O.toTuple a, O.toTuple b)
-       | _ => false)
-  fun eq (a : 'a, b : 'a) : bool = objEq (O.toObject a, O.toObject b)
+  (* Compares the cells of the two values: short values and cells that are
+   * the same compare equal; mutable cells (refs, arrays) only when they
+   * are the same; byte cells (reals, strings, big integers, words) by their
+   * bytes; other cells field by field. Code is never looked into. *)
+  val mutableOrCode = 0wx42 : word
+  val byteCell = 0wx01 : word
+
+  fun objEq (a : 'x, b : 'x) : bool =
+      if PolyML.pointerEq (a, b) then true
+      else if RunCall.isShort a orelse RunCall.isShort b then false
+      else
+        let val flags = RunCall.memoryCellFlags a
+            val n = RunCall.memoryCellLength a
+            fun bytesEqual i =
+                i >= n * 0w8 orelse
+                ((RunCall.loadByte (a, i) : Word8.word) = RunCall.loadByte (b, i)
+                 andalso bytesEqual (i + 0w1))
+            fun fieldsEqual i =
+                i >= n orelse (objEq (RunCall.loadWord (a, i), RunCall.loadWord (b, i))
+                               andalso fieldsEqual (i + 0w1))
+        in flags = RunCall.memoryCellFlags b andalso n = RunCall.memoryCellLength b
+           andalso Word.andb (flags, mutableOrCode) = 0w0
+           andalso (if Word.andb (flags, byteCell) <> 0w0 then bytesEqual 0w0 else fieldsEqual 0w0)
+        end
+
+  fun eq (a : 'a, b : 'a) : bool = objEq (a, b)
 end
 
 (* A small random generator of our own (the library's Random is not loaded). *)
@@ -102,7 +134,7 @@ struct
       let fun earlier ((_, s), (_, t)) = IntInf.< (s, t)
           fun take ((v, _), l) =
               let val (same, other) = List.partition (fn (w, _) => TolqEq.eq (v, w)) l
-              in case ListMergeSort.sort (fn (x, y) => earlier (y, x)) same of
+              in case TolqSort.sort (fn (x, y) => earlier (y, x)) same of
                    [] => raise NotIncluded
                  | _ :: rest => other @ rest
               end

@@ -4,11 +4,6 @@
  * lists); the initial state; and the automatic run's code generator, whose
  * requests tolq sends at every switch and reset. *)
 
-(* The texts tolq generates have function clauses that may be redundant
- * (a catch-all after patterns that already cover everything); SML/NJ
- * refuses those unless told to only warn. *)
-val _ = Control.MC.matchRedundantError := false
-
 (* Bindings and the no-variable enabling answer are printed while set. *)
 val TOLQ'ValuePrint = ref true
 
@@ -28,9 +23,9 @@ struct
         NONE => ()
       | SOME path =>
           let val out = TextIO.openOut path
-                        handle _ => raise Tolq.Error ("The report cannot be written to " ^ path)
+                        handle IO.Io _ => raise Tolq.Error ("The report cannot be written to " ^ path)
           in (TextIO.output (out, text ()); TextIO.closeOut out)
-             handle _ => (TextIO.closeOut out handle _ => ();
+             handle IO.Io _ => (TextIO.closeOut out handle IO.Io _ => ();
                           raise Tolq.Error ("The report cannot be written to " ^ path))
           end
 end
@@ -114,7 +109,7 @@ struct
   (* The tokens of need taken from src, earliest first; NONE when src has
    * too few. *)
   fun select (TolqMS.TMS src, need : 'a ms) : ('a * TIME) list option =
-      let val sorted = ListMergeSort.sort (fn ((_, s), (_, t)) => IntInf.> (s, t)) src
+      let val sorted = TolqSort.sort (fn ((_, s), (_, t)) => IntInf.> (s, t)) src
           fun take ((v, n), SOME (pool, acc)) =
                 let fun go (0, rest, kept, acc) = SOME (List.revAppend (kept, rest), acc)
                       | go (_, [], _, _) = NONE
