@@ -1,7 +1,7 @@
 (* Loads the evaluator's sources in order; the program starts in main.
  * polyc compiles this file and exports main as the executable. *)
 val () =
-    List.app use ["bytes.sml", "channel.sml", "capture.sml", "eval.sml",
+    List.app use ["bytes.sml", "signals.sml", "channel.sml", "capture.sml", "eval.sml",
                   "link.sml", "tolq.sml", "main.sml",
                   "lib/multiset.sml", "lib/mltext.sml", "lib/decl.sml", "lib/edit.sml",
                   "lib/simstate.sml", "lib/bind.sml"];

@@ -71,16 +71,61 @@ struct
           val r = section f handle e => (holds := !holds - 1; raise e)
       in holds := !holds - 1; r end
 
+  (* Whether a wait here may end in an interrupt: inside sections of code
+   * that is otherwise interruptible, and no hold. *)
+  fun canCheckpoint () =
+      let val {depth, holds, outer} = counts ()
+      in !depth > 0 andalso !holds = 0 andalso !outer <> T.InterruptDefer end
+
   (* Inside sections, lets an interrupt that is waiting through, unless a
    * hold keeps it off or the thread defers interrupts anyway. *)
   fun checkpoint () =
+      if canCheckpoint ()
+      then (T.setAttributes [T.InterruptState T.InterruptSynch];
+            T.testInterrupt ();
+            T.setAttributes [T.InterruptState T.InterruptDefer])
+      else ()
+
+  fun setState s = T.setAttributes [T.InterruptState s]
+
+  (* Runs f with interrupts let through at any point (the thread otherwise
+   * defers them); NONE when an interrupt ended f. With clearStale an
+   * interrupt that was waiting from before is dropped first. *)
+  fun interruptible (clearStale : bool) (f : unit -> 'a) : 'a option =
       let val {depth, holds, outer} = counts ()
-      in if !depth > 0 andalso !holds = 0 andalso !outer <> T.InterruptDefer
-         then (T.setAttributes [T.InterruptState T.InterruptSynch];
-               T.testInterrupt ();
-               T.setAttributes [T.InterruptState T.InterruptDefer])
-         else ()
-      end
+          val saved = (!depth, !holds, !outer)
+          fun restore () = (depth := #1 saved; holds := #2 saved; outer := #3 saved)
+          val () = if clearStale
+                   then (setState T.InterruptSynch; T.testInterrupt () handle T.Interrupt => ())
+                   else ()
+          val () = (depth := 0; holds := 0; outer := T.InterruptAsynch)
+          val result = (setState T.InterruptAsynch; SOME (f ()) before setState T.InterruptDefer)
+                       handle T.Interrupt => (setState T.InterruptDefer; NONE)
+                            | e => (setState T.InterruptDefer; restore (); raise e)
+      in restore (); result end
+end
+
+(* The server: the thread that reads tolq's requests and runs the
+ * evaluations. When an evaluation will not stop it is given up and a new
+ * server takes over; the old thread may still run, but it must never touch
+ * the channels again. *)
+structure TolqServer =
+struct
+  val generationTag : int Universal.tag = Universal.tag ()
+  val generation = ref 0
+  val thread : Thread.Thread.thread option ref = ref NONE
+  (* Starts a new server; set by the main loop. *)
+  val start : (unit -> unit) ref = ref (fn () => ())
+
+  fun adopt () = Thread.Thread.setLocal (generationTag, !generation)
+
+  fun replaced () =
+      case Thread.Thread.getLocal generationTag of
+        SOME g => g <> !generation
+      | NONE => false
+
+  (* A replaced server ends here instead of touching the channels. *)
+  fun checkCurrent () = if replaced () then Thread.Thread.exit () else ()
 end
 
 structure TolqChannel =
@@ -127,6 +172,7 @@ struct
       withoutInterrupt (fn () =>
         let val v = V.concat parts
         in M.lock writeLock;
+           if TolqServer.replaced () then (M.unlock writeLock; Thread.Thread.exit ()) else ();
            (writeAll (fd, v) handle e => (M.unlock writeLock; raise e));
            M.unlock writeLock
         end)
@@ -188,8 +234,30 @@ struct
   fun take (r as {buf, pos, ...} : reader, n : int) : V.vector =
       locked (fn () => VS.vector (VS.slice (!buf, !pos, SOME n)) before pos := !pos + n)
 
+  (* The binary channel is read by the server itself. A wait that an
+   * interrupt may end looks for one between short waits. *)
+  val binDescRef : OS.IO.poll_desc option ref = ref NONE
+
+  fun binReadable () =
+      case !binDescRef of
+        NONE => true
+      | SOME d => not (null (retry (fn () => OS.IO.poll ([OS.IO.pollIn d], SOME interruptPoll))))
+
+  fun fillBin () =
+      (TolqServer.checkCurrent ();
+       if TolqDefer.canCheckpoint ()
+       then while not (binReadable ()) do TolqDefer.section TolqDefer.checkpoint
+       else ();
+       TolqServer.checkCurrent ();
+       let val v = retry (fn () => Posix.IO.readVec (binFd (), 65536))
+                   handle OS.SysErr _ => V.fromList []
+       in if V.length v = 0 then peerGone () else locked (fn () => append (bin, v)) end)
+
   (* Exactly n bytes. *)
-  fun readBytes (r : reader, n : int) : V.vector = (waitFor (r, n); take (r, n))
+  fun readBytes (r : reader, n : int) : V.vector =
+      if #name r = #name bin
+      then (while buffered r < n do fillBin (); take (r, n))
+      else (waitFor (r, n); take (r, n))
 
   fun readByte (r : reader) : Word8.word = V.sub (readBytes (r, 1), 0)
 
@@ -198,10 +266,16 @@ struct
 
   fun readWord r = TolqBytes.toWord (readBytes (r, 4), 0)
 
-  (* Throws away what is buffered: used after a malformed message, whose
-   * end cannot be known. Bytes on their way arrive later and are read as
-   * the next message. *)
-  fun drain (r : reader) = reset r
+  (* Throws away what is buffered and whatever has already arrived: used
+   * after a malformed message, whose end cannot be known. *)
+  fun drain (r : reader) =
+      (reset r;
+       if #name r = #name bin
+       then case !binDescRef of
+              SOME d => while not (null (retry (fn () => OS.IO.poll ([OS.IO.pollIn d], SOME Time.zeroTime)))) do
+                          ignore (retry (fn () => Posix.IO.readVec (binFd (), 65536)))
+            | NONE => ()
+       else ())
 
   (* Opens the descriptors and starts their readers; called once at start. *)
   fun start () =
@@ -210,9 +284,9 @@ struct
       in binFdRef := SOME binDesc;
          textInFdRef := SOME inFd;
          textOutFdRef := SOME (Posix.FileSys.wordToFD 0w1);
+         binDescRef := OS.IO.pollDesc (Posix.FileSys.fdToIOD binDesc);
          clear bin;
          clear textIn;
-         ignore (Thread.Thread.fork (pump (binDesc, bin), []));
          ignore (Thread.Thread.fork (pump (inFd, textIn), []))
       end
 end

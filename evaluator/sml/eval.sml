@@ -85,103 +85,111 @@ struct
   fun run (text : string) : TolqReply.class =
       (compile text; TolqReply.Success) handle e => classify e
 
-  (* ---- evaluation threads and interrupts ---- *)
+  (* ---- the server, its levels, and interrupts ---- *)
 
-  (* One running evaluation: its thread and its state. *)
-  datatype state = Running | Finishing | Finished | GivenUp
-
-  type level = {thread : T.thread option ref, state : state ref, interrupted : bool ref}
+  (* One thread, the server, reads tolq's requests and runs each evaluation
+   * itself; a request of ours that waits for tolq's answer may serve nested
+   * evaluations there, so the running evaluations form a stack of levels,
+   * innermost first. Each level knows how to answer tolq in its place. *)
+  type level = {serial : int, givenUp : unit -> unit}
 
   val levelLock = M.mutex ()
-  val levelChanged = CV.conditionVar ()
-
-  (* innermost first *)
   val levels : level list ref = ref []
+  val serials = ref 0
 
   fun withLevels f =
       TolqDefer.section (fn () =>
         (M.lock levelLock;
          (f () handle e => (M.unlock levelLock; raise e)) before M.unlock levelLock))
 
+  val server = TolqServer.thread
+
   (* An evaluation that catches every exception swallows an interrupt: it
-   * is sent again every retryGap; after giveUpAfter tries the evaluation is
-   * given up and answered as interrupted. *)
+   * is sent again every retryGap; after giveUpAfter tries the server is
+   * given up, every level it ran is answered as interrupted, and a new
+   * server takes over. *)
   val retryGap = Time.fromMilliseconds 50
   val giveUpAfter = 40
 
-  fun running (l : level) = !(#state l) = Running
+  (* The level an interrupt is under way for, if any. *)
+  val interrupting : int option ref = ref NONE
 
-  fun interruptThread (l : level) =
-      case !(#thread l) of SOME t => (T.interrupt t handle _ => ()) | NONE => ()
+  fun interruptServer () =
+      case !server of SOME t => (T.interrupt t handle _ => ()) | NONE => ()
 
-  fun giveUp (l : level) =
-      (#state l := GivenUp;
-       (case !(#thread l) of SOME t => (T.kill t handle _ => ()) | NONE => ());
-       CV.broadcast levelChanged)
+  fun giveUp () =
+      let val answers = map #givenUp (!levels)
+      in TolqServer.generation := !TolqServer.generation + 1;
+         (case !server of SOME t => (T.kill t handle _ => ()) | NONE => ());
+         levels := [];
+         interrupting := NONE;
+         List.app (fn answer => answer () handle _ => ()) answers;
+         !TolqServer.start ()
+      end
 
-  fun watch (l : level) () =
+  fun watch (target : int) () =
       let fun loop k =
               (OS.Process.sleep retryGap;
                withLevels (fn () =>
-                 if not (running l) then false
-                 else if k >= giveUpAfter then (giveUp l; false)
-                 else (interruptThread l; true))
+                 if not (List.exists (fn (l : level) => #serial l = target) (!levels))
+                    orelse !interrupting <> SOME target
+                 then false
+                 else if k >= giveUpAfter then (giveUp (); false)
+                 else (interruptServer (); true))
                andalso loop (k + 1))
       in ignore (loop 1) end
 
-  (* SIGINT: the innermost evaluation is interrupted; with none running the
-   * signal is dropped. *)
+  (* SIGINT, with the levels locked: the innermost evaluation is
+   * interrupted; with none running the signal is dropped. *)
   fun interruptInnermost () =
-      withLevels (fn () =>
-        case !levels of
-          (l as {interrupted, ...}) :: _ =>
-            if running l andalso not (!interrupted)
-            then (interrupted := true;
-                  interruptThread l;
-                  ignore (T.fork (watch l, [])))
-            else ()
-        | [] => ())
+      case !levels of
+        {serial, ...} :: _ =>
+          if !interrupting = SOME serial then ()
+          else (interrupting := SOME serial;
+                interruptServer ();
+                ignore (T.fork (watch serial, [])))
+      | [] => ()
 
-  val evalAttributes =
-      [T.InterruptState T.InterruptAsynch, T.MaximumMLStack NONE, T.EnableBroadcastInterrupt false]
+  fun dispatch signal =
+      if signal = TolqSignals.number Posix.Signal.int then interruptInnermost ()
+      else if signal = TolqSignals.number Posix.Signal.usr1 then stopFlag := true
+      else if signal = TolqSignals.number Posix.Signal.term then TolqExit.now 0
+      else ()
 
-  (* Runs f as the innermost interruptible evaluation, in a thread of its
-   * own, then finish with SOME result, or NONE when an interrupt ended f.
-   * finish runs in that thread with interrupts held off, so what it sends
-   * goes out whole. When the evaluation does not stop after repeated
-   * interrupts it is given up, and givenUp () answers in its place. *)
-  fun interruptible (f : unit -> 'a, finish : 'a option -> 'b, givenUp : unit -> 'b) : 'b =
-      let val l : level = {thread = ref NONE, state = ref Running, interrupted = ref false}
-          val result : 'b option ref = ref NONE
-          val failure : exn option ref = ref NONE
-          fun defer () = T.setAttributes [T.InterruptState T.InterruptDefer]
-          fun claim () = withLevels (fn () => running l andalso (#state l := Finishing; true))
-          fun settle (r, e) =
+  (* Signals pending at the start of a top-level evaluation came before its
+   * text: SIGINTs among them were meant for an evaluation that has ended. *)
+  fun takeEarlierSignals () =
+      case TolqSignals.take () of
+        SOME signal => (if signal = TolqSignals.number Posix.Signal.int then () else dispatch signal;
+                        takeEarlierSignals ())
+      | NONE => ()
+
+  (* The thread that reads the signal descriptor. *)
+  fun readSignals () =
+      (TolqSignals.wait ();
+       withLevels (fn () =>
+         let fun each () = case TolqSignals.take () of
+                             SOME signal => (dispatch signal; each ())
+                           | NONE => ()
+         in each () end);
+       readSignals ())
+
+  (* Runs f as a new innermost level, with interrupts let through while it
+   * runs; NONE when an interrupt ended it. *)
+  fun asLevel (givenUp : unit -> unit) (f : unit -> 'a) : 'a option =
+      let val top = ref false
+          val serial = withLevels (fn () =>
+                         (top := null (!levels);
+                          if !top then takeEarlierSignals () else ();
+                          serials := !serials + 1;
+                          levels := {serial = !serials, givenUp = givenUp} :: !levels;
+                          !serials))
+          fun leave () =
               withLevels (fn () =>
-                (result := r; failure := e; #state l := Finished; CV.broadcast levelChanged))
-          fun body () =
-              let val r = (SOME (f ()) before defer ())
-                          handle T.Interrupt => (defer (); NONE)
-                               | e => (defer (); raise e)
-              in if claim ()
-                 then (settle (SOME (TolqDefer.section (fn () => finish r)), NONE)
-                       handle e => settle (NONE, SOME e))
-                 else ()
-              end
-              handle e => if claim () then settle (NONE, SOME e) else ()
-          fun waitForEnd () =
-              (while !(#state l) = Running orelse !(#state l) = Finishing do
-                 CV.wait (levelChanged, levelLock);
-               levels := List.filter (fn (x : level) => #state x <> #state l) (!levels))
-      in withLevels (fn () =>
-           (levels := l :: !levels;
-            #thread l := SOME (T.fork (body, evalAttributes));
-            waitForEnd ()));
-         case (!result, !failure) of
-           (SOME b, _) => b
-         | (NONE, SOME e) => raise e
-         | (NONE, NONE) => givenUp ()
-      end
+                (levels := List.filter (fn (l : level) => #serial l <> serial) (!levels);
+                 if !interrupting = SOME serial then interrupting := NONE else ()))
+          val result = TolqDefer.interruptible (!top) f
+      in leave (); result end
 
   (* ---- one evaluation ---- *)
 
@@ -193,33 +201,28 @@ struct
   fun dropStaleInput () = TolqChannel.drain TolqChannel.textIn
 
   (* Evaluates one text that tolq sent and writes the reply: everything
-   * printed, then the terminator of its class. top: not nested in another
-   * evaluation. *)
+   * printed, then the terminator of its class. *)
   fun evaluate (text : string) =
       let val top = withLevels (fn () => null (!levels))
-          fun reply outcome =
-              let val class =
-                      case outcome of
+          fun givenUp () = TolqReply.send (interruptText, TolqReply.Failure)
+          val () = TolqCapture.install ()
+          val d = TolqCapture.depth ()
+          val () = TolqCapture.push ()
+          val outcome = asLevel givenUp (fn () => run text)
+          val class = case outcome of
                         SOME c => c
                       | NONE => (say interruptText; TolqReply.Failure)
-              in if top then dropStaleInput () else ();
-                 TolqReply.send (TolqCapture.popTo 0, class)
-              end
-          fun givenUp () =
-              (if top then dropStaleInput () else ();
-               TolqReply.send (interruptText, TolqReply.Failure))
-      in interruptible (fn () => (TolqCapture.install (); TolqCapture.push (); run text),
-                        reply, givenUp)
+      in if top then dropStaleInput () else ();
+         TolqReply.send (TolqCapture.popTo d, class)
       end
 
-  (* ---- signals ---- *)
-
+  (* Where signals cannot come through a descriptor, the run-time's handlers
+   * take them. *)
   fun installSignals () =
-      let fun number s = SysWord.toInt (Posix.Signal.toWord s)
-          fun set (s, h) = ignore (Signal.signal (number s, h))
-      in set (Posix.Signal.int, Signal.SIG_HANDLE (fn _ => interruptInnermost ()));
-         set (Posix.Signal.usr1, Signal.SIG_HANDLE (fn _ => stopFlag := true));
-         set (Posix.Signal.term, Signal.SIG_HANDLE (fn _ => TolqExit.now 0));
-         set (Posix.Signal.pipe, Signal.SIG_IGN)
+      let fun set (s, h) = ignore (Signal.signal (TolqSignals.number s, h))
+          fun handle' s = Signal.SIG_HANDLE (fn _ => withLevels (fn () => dispatch (TolqSignals.number s)))
+      in set (Posix.Signal.int, handle' Posix.Signal.int);
+         set (Posix.Signal.usr1, handle' Posix.Signal.usr1);
+         set (Posix.Signal.term, Signal.SIG_HANDLE (fn _ => TolqExit.now 0))
       end
 end

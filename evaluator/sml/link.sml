@@ -83,17 +83,18 @@ struct
   fun serveFields () =
       let val request = SOME (C.withoutInterrupt readFields)
                         handle B.Malformed m => (note m; C.drain C.bin; NONE)
-          fun answer reply =
-              (ignore (TolqCapture.popTo 0);
-               C.send (C.binFd (), encodeFields (opFieldReply, getOpt (reply, internalError))))
-          fun givenUp () = C.send (C.binFd (), encodeFields (opFieldReply, internalError))
+          fun answer reply = C.send (C.binFd (), encodeFields (opFieldReply, reply))
           fun serve () =
               case request of
                 NONE => internalError
               | SOME r => (let val reply = !fieldServer r in checkFields reply; reply end
                            handle e => (note ("field request failed: " ^ exnMessage e);
                                         internalError))
-      in TolqEval.interruptible (fn () => (TolqCapture.push (); serve ()), answer, givenUp)
+          val d = TolqCapture.depth ()
+          val () = TolqCapture.push ()
+          val reply = TolqEval.asLevel (fn () => answer internalError) serve
+      in ignore (TolqCapture.popTo d);
+         answer (getOpt (reply, internalError))
       end
 
   (* An opcode that does not belong here: what follows it cannot be
@@ -111,7 +112,7 @@ struct
 
   (* Waits for an opcode on the binary channel. An interrupt ends the wait
    * of an evaluation; a whole word is taken at once. *)
-  fun nextOpcode () = (C.waitFor (C.bin, 4); C.readWord C.bin)
+  fun nextOpcode () = C.readWord C.bin
 
   (* Reads the rest of one message with SIGINT held; a malformed one is
    * dropped along with whatever else has arrived. *)
@@ -143,4 +144,14 @@ struct
       in if serveCommon opcode then () else skipUnknown opcode;
          serveForever ()
       end
+
+  (* Starts a server thread of the current generation. Interrupts are
+   * deferred except while an evaluation runs. *)
+  fun startServer () =
+      TolqServer.thread :=
+        SOME (Thread.Thread.fork
+                (fn () => (TolqServer.adopt (); serveForever ()),
+                 [Thread.Thread.InterruptState Thread.Thread.InterruptDefer,
+                  Thread.Thread.MaximumMLStack NONE,
+                  Thread.Thread.EnableBroadcastInterrupt false]))
 end

@@ -48,22 +48,35 @@ struct
        TextIO.flushOut TextIO.stdErr;
        TolqExit.now 1)
 
+  (* The main thread only keeps the process alive: the program ends when
+   * it returns. *)
+  fun waitForever () = (OS.Process.sleep (Time.fromSeconds 3600); waitForever ())
+
   (* Serves tolq from a fresh process, with a state just loaded. Never
    * returns. *)
   fun serve () =
       (TolqEval.stopFlag := false;
        TolqEval.levels := [];
-       TolqEval.installSignals ();
+       TolqEval.interrupting := NONE;
+       TolqServer.generation := 0;
+       TolqServer.start := TolqLink.startServer;
+       TolqSignals.openChannel ();
+       if TolqSignals.viaDescriptor ()
+       then ignore (Thread.Thread.fork (TolqEval.readSignals, []))
+       else TolqEval.installSignals ();
+       ignore (Signal.signal (TolqSignals.number Posix.Signal.pipe, Signal.SIG_IGN));
        TolqCapture.install ();
        TolqChannel.start ();
        TolqChannel.send (TolqChannel.textOutFd (), [Byte.stringToBytes banner]);
-       TolqLink.serveForever ())
+       TolqLink.startServer ();
+       waitForever ())
 
   (* run.x86-linux [@SMLload=PATH]: loads the state at PATH, then serves
    * tolq. run.x86-linux --save-base PATH writes the state the build places
    * beside the program. *)
   fun main () =
-      (TolqExit.init ();
+      (TolqSignals.prepare ();
+       TolqExit.init ();
        case CommandLine.arguments () of
          [] => serve ()
        | ["--save-base", path] => (TolqImage.save path; TolqExit.now 0)
@@ -71,6 +84,8 @@ struct
            if String.isPrefix "@SMLload=" arg
            then (TolqImage.load (String.extract (arg, size "@SMLload=", NONE))
                  handle Fail m => fail m;
+                 (* The load gave every ref its saved value. *)
+                 TolqExit.init ();
                  serve ())
            else fail ("unknown argument " ^ arg)
        | _ => fail "usage: run.x86-linux [@SMLload=IMAGE]")

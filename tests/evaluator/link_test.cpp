@@ -153,6 +153,40 @@ TEST_P(EvaluatorTest, InterruptAbortsAnEndlessLoopWithinASecond) {
     EXPECT_NE(next.text.find("val after = 7: int"), std::string::npos);
 }
 
+// User code that catches every exception swallows the interrupt; it is
+// sent again, and an evaluation that still runs is given up and answered
+// as interrupted. The evaluator goes on serving.
+TEST_P(EvaluatorTest, InterruptOfCodeThatCatchesEverythingIsAnsweredInTheEnd) {
+    link().evaluate_async(
+        "fun stubborn () = ((let fun spin (n : int) : int = spin (n + 1 - 1) in spin 0 end) "
+        "handle _ => stubborn ()); stubborn ();");
+    EXPECT_FALSE(Link::has_more(link().text_fd(), std::chrono::milliseconds(200)));
+    link().interrupt();
+    const Reply reply = link().read_reply(std::chrono::milliseconds(6000));
+    EXPECT_EQ(reply.result, Result::Failure) << reply.raw;
+    EXPECT_NE(reply.text.find("Interrupt"), std::string::npos) << reply.raw;
+    const Reply next = link().evaluate("val served = 3;");
+    EXPECT_EQ(next.result, Result::Success) << next.raw;
+    EXPECT_NE(next.text.find("val served = 3: int"), std::string::npos) << next.raw;
+}
+
+// tolq interrupts only while it waits for a reply; an interrupt sent after
+// the evaluation ended, but before tolq read its reply, belongs to that
+// evaluation and must never reach the next one.
+TEST_P(EvaluatorTest, InterruptForAnEndedEvaluationNeverReachesTheNext) {
+    ASSERT_EQ(link().evaluate("fun busy (0 : int) = 0 | busy n = busy (n - 1);").result, Result::Success);
+    for (int round = 0; round < 100; ++round) {
+        SCOPED_TRACE(round);
+        link().evaluate_async("val quick = 1;");
+        ASSERT_TRUE(Link::has_more(link().text_fd(), std::chrono::milliseconds(5000)));
+        link().interrupt();
+        ASSERT_EQ(link().read_reply().result, Result::Success);
+        // Long enough for a late interrupt to land inside it.
+        const Reply next = link().evaluate("busy 3000000;");
+        ASSERT_EQ(next.result, Result::Success) << next.raw;
+    }
+}
+
 TEST_P(EvaluatorTest, InterruptWhileIdleIsIgnored) {
     link().interrupt();
     EXPECT_FALSE(Link::has_more(link().text_fd(), std::chrono::milliseconds(200)));
@@ -217,6 +251,39 @@ TEST_P(EvaluatorTest, SavedImageRestartsWithBannerAndDefinitions) {
     EXPECT_NE(reply.text.find("val it = 82: int"), std::string::npos) << reply.raw;
     // Its own capture and interrupts work from the start.
     EXPECT_NE(restarted->evaluate("print \"again\\n\";").text.find("again\n"), std::string::npos);
+}
+
+// A saved state loads into any build stamped from the same sources and
+// compiler, and is refused, with a message, by a build stamped otherwise.
+TEST(EvaluatorImage, StateLoadsOnlyIntoABuildWithTheSameStamp) {
+    TempDir dir;
+    const std::string original = bin_dir() + "/run.x86-linux";
+    write_file(dir.file("one.sml"), "val a = 1;");
+    write_file(dir.file("two.sml"), "val a = 2;");
+    auto stamped = [&](const std::string& name, const std::string& source) {
+        const std::string copy = dir.file(name);
+        std::filesystem::copy_file(original, copy);
+        const ProcessResult r = run_process({TOLQ_EVAL_STAMP, copy, "Poly/ML 5.7.1", dir.file(source)});
+        EXPECT_EQ(r.exit_status, 0) << r.err;
+        return copy;
+    };
+    const std::string first = stamped("first", "one.sml");
+    const std::string again = stamped("again", "one.sml");
+    const std::string other = stamped("other", "two.sml");
+    const ProcessResult save = run_process({first, "--save-base", dir.file("state")});
+    ASSERT_EQ(save.exit_status, 0) << save.err;
+    ASSERT_TRUE(std::filesystem::exists(dir.file("state.x86-linux")));
+
+    // Without channels a loaded evaluator ends at once when it reads them.
+    const ProcessResult same = run_process({again, "@SMLload=" + dir.file("state")});
+    EXPECT_EQ(same.err.find("cannot be loaded"), std::string::npos) << same.err;
+    const ProcessResult refused = run_process({other, "@SMLload=" + dir.file("state")});
+    EXPECT_NE(refused.exit_status, 0);
+    EXPECT_NE(refused.err.find("state.x86-linux cannot be loaded"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("another build"), std::string::npos) << refused.err;
+    const ProcessResult missing = run_process({original, "@SMLload=" + dir.file("none")});
+    EXPECT_NE(missing.exit_status, 0);
+    EXPECT_NE(missing.err.find("none.x86-linux"), std::string::npos) << missing.err;
 }
 
 TEST_P(EvaluatorTest, FailedSaveIsAFailureAndLeavesNoFile) {

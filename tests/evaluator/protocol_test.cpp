@@ -97,6 +97,22 @@ TEST_P(ProtocolTest, NestedEvaluationIsServedWhileARequestWaits) {
     EXPECT_NE(link().evaluate("nested + 1;").text.find("val it = 6: int"), std::string::npos);
 }
 
+// An interrupt during a nested evaluation ends only that one; the outer
+// evaluation, whose request still waits, completes once tolq answers.
+TEST_P(ProtocolTest, InterruptedNestedEvaluationLeavesTheOuterOneToComplete) {
+    counted_request("val outer = Tolq.Kernel.confirm \"sure?\";");
+    link().evaluate_async("fun spin (n : int) : int = spin (n + 1 - 1); spin 0;");
+    EXPECT_FALSE(Link::has_more(link().text_fd(), milliseconds(200)));
+    link().interrupt();
+    const Reply nested = link().read_reply(milliseconds(2000));
+    EXPECT_EQ(nested.result, Result::Failure) << nested.raw;
+    EXPECT_NE(nested.text.find("Interrupt"), std::string::npos) << nested.raw;
+    answer(2, word(1));
+    const Reply outer = link().read_reply();
+    EXPECT_EQ(outer.result, Result::Success) << outer.raw;
+    EXPECT_NE(outer.text.find("val outer = true"), std::string::npos) << outer.raw;
+}
+
 TEST_P(ProtocolTest, NestedRequestInsideANestedEvaluation) {
     counted_request("val a = Tolq.Kernel.deleteObject 1;");
     const std::string inner = counted_request("val b = Tolq.Kernel.deleteObject 2;");
