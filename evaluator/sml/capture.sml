@@ -61,7 +61,17 @@ struct
    * \002. A blank moves such a byte on by one. *)
   val piece = 4096
 
+  fun terminator Success = String.str ok
+    | terminator CompileError = "2" ^ String.str fail
+    | terminator ErrorClass = "3" ^ String.str fail
+    | terminator Failure = "5" ^ String.str fail
+
+  (* A reply that ends before the first piece end needs no blanks. *)
   fun frame (body : string, class : class) : string =
+      if size body + 2 < piece then body ^ terminator class
+      else frameLong (body, class)
+
+  and frameLong (body : string, class : class) : string =
       let val out = ref [] and pos = ref 0
           fun emit c = (out := c :: !out; pos := !pos + 1)
           fun atPieceEnd () = !pos mod piece = piece - 1

@@ -209,12 +209,22 @@ struct
 
   (* The thread of one input descriptor: everything read goes into the
    * reader's buffer; end of file or a broken descriptor ends the process. *)
+  fun readyWithin (fd, limit) =
+      TolqSignals.readable (SysWord.toInt (Posix.FileSys.fdToWord fd), Int.fromLarge (Time.toMilliseconds limit))
+
+  (* Reads what has arrived, under the lock (so that a drain never misses
+   * bytes already taken from the descriptor); end of file ends the
+   * process. *)
+  fun readArrived (fd, r : reader) =
+      if readyWithin (fd, Time.zeroTime)
+      then let val v = retry (fn () => Posix.IO.readVec (fd, 65536))
+                       handle OS.SysErr _ => V.fromList []
+           in if V.length v = 0 then peerGone () else (append (r, v); CV.broadcast arrived) end
+      else ()
+
   fun pump (fd, r : reader) () =
-      let val v = retry (fn () => Posix.IO.readVec (fd, 65536))
-                  handle OS.SysErr _ => V.fromList []
-      in if V.length v = 0 then peerGone ()
-         else (locked (fn () => (append (r, v); CV.broadcast arrived)); pump (fd, r) ())
-      end
+      (if readyWithin (fd, Time.fromSeconds 1) then locked (fn () => readArrived (fd, r)) else ();
+       pump (fd, r) ())
 
   (* How long a waiting thread sleeps before it looks for an interrupt. *)
   val interruptPoll = Time.fromMilliseconds 20
@@ -275,7 +285,13 @@ struct
               SOME d => while not (null (retry (fn () => OS.IO.poll ([OS.IO.pollIn d], SOME Time.zeroTime)))) do
                           ignore (retry (fn () => Posix.IO.readVec (binFd (), 65536)))
             | NONE => ()
-       else ())
+       else case !textInFdRef of
+              SOME fd =>
+                let fun discard () =
+                        if readyWithin (fd, Time.zeroTime) then (readArrived (fd, r); clear r; discard ())
+                        else ()
+                in locked (fn () => (clear r; discard ())) end
+            | NONE => ())
 
   (* Opens the descriptors and starts their readers; called once at start. *)
   fun start () =

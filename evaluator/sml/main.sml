@@ -49,8 +49,14 @@ struct
        TolqExit.now 1)
 
   (* The main thread only keeps the process alive: the program ends when
-   * it returns. *)
-  fun waitForever () = (OS.Process.sleep (Time.fromSeconds 3600); waitForever ())
+   * it returns. A sleep would wake it every few milliseconds; a wait on a
+   * condition nobody signals does not. *)
+  fun waitForever () =
+      let val m = Thread.Mutex.mutex ()
+          val never = Thread.ConditionVar.conditionVar ()
+      in Thread.Mutex.lock m;
+         while true do Thread.ConditionVar.wait (never, m)
+      end
 
   (* Serves tolq from a fresh process, with a state just loaded. Never
    * returns. *)

@@ -117,4 +117,16 @@ struct
       case !channel of
         NONE => ()
       | SOME {wait, ...} => ignore (wait ())
+
+  (* Whether descriptor fd can be read within limit milliseconds (~1: no
+   * limit), asked of the C library: the run-time's poll is not safe on
+   * standard input. *)
+  fun readable (fd : int, limit : int) : bool =
+      let val pollfd = Mem.malloc 0w8
+          val poll = call3 ("poll", (F.cPointer, F.cInt, F.cInt), F.cInt)
+          val () = (Mem.set32 (pollfd, 0w0, Word32.fromInt fd);
+                    Mem.set16 (pollfd, 0w2, 0w1);
+                    Mem.set16 (pollfd, 0w3, 0w0))
+          val n = poll (pollfd, 1, limit)
+      in Mem.free pollfd; n > 0 end
 end
