@@ -132,7 +132,8 @@ TEST_P(ProtocolTest, InterruptWhileARequestWaitsAbandonsIt) {
     EXPECT_EQ(link().evaluate("val next = 1;").result, Result::Success);
 }
 
-// SIGUSR1 interrupts the blocked read of the answer; the read is retried.
+// SIGUSR1 while one of our requests waits only sets the stop-run flag; the
+// request still takes tolq's answer.
 TEST_P(ProtocolTest, StopRunWhileARequestWaitsKeepsTheRequest) {
     counted_request("Tolq.Stop.clear (); val answer = Tolq.Kernel.confirm \"go on?\";");
     link().stop_run();
