@@ -1,8 +1,9 @@
 (* Everything an evaluation prints is gathered, then written to tolq as one
- * reply with its terminator. Each evaluation runs in a thread of its own and
- * gathers into that thread's captures; within a thread captures nest (the
- * syntax check gathers the output of a definition apart), so they form a
- * stack. Output of a thread without a capture is dropped. *)
+ * reply with its terminator. Captures belong to the thread that prints (a
+ * server given up may still print, and must not print into the new
+ * server's replies); within a thread they nest, for nested evaluations and
+ * for the syntax check's own gathering, so they form a stack. Output of a
+ * thread without a capture is dropped. *)
 structure TolqCapture =
 struct
   (* innermost first; each holds its text in reverse order of arrival *)
@@ -28,8 +29,6 @@ struct
               else case l of b :: rest => go (String.concat (rev (!b)), rest)
                            | [] => (st := []; text)
       in go ("", !st) end
-
-  fun clear () = stack () := []
 
   (* A TextIO writer that feeds the capture, so that print and every output
    * to TextIO.stdOut land in the reply. *)

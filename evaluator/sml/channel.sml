@@ -1,26 +1,19 @@
-(* The evaluator's descriptors: the binary channel (descriptor 3) and the
- * text channel (standard input and output). A thread of its own reads each
- * input descriptor into a buffer, so waiting for bytes is a wait on that
- * buffer, which an interrupt can end cleanly. Whole writes that no
- * interrupt can cut in half, and an immediate exit when tolq closes either
- * channel. *)
+(* The evaluator's descriptors: the binary channel (descriptor 3), read by
+ * the server thread itself, and the text channel (standard input and
+ * output), whose input a thread of its own gathers into a buffer. Waits
+ * that an interrupt can end cleanly, whole writes that no interrupt can cut
+ * in half, and an immediate exit when tolq closes either channel. *)
 
 (* Ending the process at once. OS.Process.exit waits for the run-time's
  * threads to wind down (about a second), and tolq kills an evaluator that
- * has not gone after one second; _exit ends it at once. *)
+ * has not gone after one second; _exit ends it at once. It is looked up
+ * when needed: foreign functions looked up while the program was built are
+ * not valid in the running process. *)
 structure TolqExit =
 struct
-  val exitCall : (int -> unit) option ref = ref NONE
-
-  (* Looked up at start: symbols resolved while the program was built are
-   * not valid in the running process. *)
-  fun init () =
-      exitCall := SOME (Foreign.buildCall1
-                          (Foreign.getSymbol (Foreign.loadExecutable ()) "_exit",
-                           Foreign.cInt, Foreign.cVoid))
-
   fun now (code : int) : 'a =
-      (case !exitCall of SOME f => f code | NONE => ();
+      ((Foreign.buildCall1 (Foreign.getSymbol (Foreign.loadExecutable ()) "_exit",
+                            Foreign.cInt, Foreign.cVoid) code handle _ => ());
        OS.Process.exit (if code = 0 then OS.Process.success else OS.Process.failure))
 end
 
@@ -64,6 +57,12 @@ struct
       let val () = enter ()
           val r = f () handle e => (leave (); raise e)
       in leave (); r end
+
+  (* Runs f with mutex m held, in a section. *)
+  fun locked m f =
+      section (fn () =>
+        (Thread.Mutex.lock m;
+         (f () handle e => (Thread.Mutex.unlock m; raise e)) before Thread.Mutex.unlock m))
 
   fun hold f =
       let val {holds, ...} = counts ()
@@ -171,30 +170,29 @@ struct
   fun send (fd, parts : V.vector list) =
       withoutInterrupt (fn () =>
         let val v = V.concat parts
-        in M.lock writeLock;
-           if TolqServer.replaced () then (M.unlock writeLock; Thread.Thread.exit ()) else ();
-           (writeAll (fd, v) handle e => (M.unlock writeLock; raise e));
-           M.unlock writeLock
+        in TolqDefer.locked writeLock (fn () =>
+             (TolqServer.checkCurrent (); writeAll (fd, v)))
         end)
 
   (* ---- readers ---- *)
 
-  (* Bytes received but not used yet, filled by the descriptor's own
-   * thread. Every field is used under lock. *)
-  type reader = {name : string, buf : V.vector ref, pos : int ref}
+  (* Bytes received but not used yet, and the descriptor they come from.
+   * The binary channel is filled by the server as it reads; standard input
+   * by a thread of its own. Every field is used under lock. *)
+  datatype filler = ByReader | ByThread
+
+  type reader = {fd : Posix.IO.file_desc option ref, filler : filler,
+                 buf : V.vector ref, pos : int ref}
 
   val lock = M.mutex ()
   val arrived = CV.conditionVar ()
 
-  fun newReader name : reader = {name = name, buf = ref (V.fromList []), pos = ref 0}
+  fun newReader (fd, filler) : reader = {fd = fd, filler = filler, buf = ref (V.fromList []), pos = ref 0}
 
-  val bin = newReader "binary"
-  val textIn = newReader "text"
+  val bin = newReader (binFdRef, ByReader)
+  val textIn = newReader (textInFdRef, ByThread)
 
-  fun locked f =
-      TolqDefer.section (fn () =>
-        (M.lock lock;
-         (f () handle e => (M.unlock lock; raise e)) before M.unlock lock))
+  fun locked f = TolqDefer.locked lock f
 
   fun available ({buf, pos, ...} : reader) = V.length (!buf) - !pos
 
@@ -207,8 +205,6 @@ struct
   fun append ({buf, pos, ...} : reader, v : V.vector) =
       (buf := V.concat [VS.vector (VS.slice (!buf, !pos, NONE)), v]; pos := 0)
 
-  (* The thread of one input descriptor: everything read goes into the
-   * reader's buffer; end of file or a broken descriptor ends the process. *)
   fun readyWithin (fd, limit) =
       TolqSignals.readable (SysWord.toInt (Posix.FileSys.fdToWord fd), Int.fromLarge (Time.toMilliseconds limit))
 
@@ -222,6 +218,8 @@ struct
            in if V.length v = 0 then peerGone () else (append (r, v); CV.broadcast arrived) end
       else ()
 
+  (* The thread of standard input: everything read goes into the reader's
+   * buffer; end of file or a broken descriptor ends the process. *)
   fun pump (fd, r : reader) () =
       (if readyWithin (fd, Time.fromSeconds 1) then locked (fn () => readArrived (fd, r)) else ();
        pump (fd, r) ())
@@ -244,19 +242,12 @@ struct
   fun take (r as {buf, pos, ...} : reader, n : int) : V.vector =
       locked (fn () => VS.vector (VS.slice (!buf, !pos, SOME n)) before pos := !pos + n)
 
-  (* The binary channel is read by the server itself. A wait that an
-   * interrupt may end looks for one between short waits. *)
-  val binDescRef : OS.IO.poll_desc option ref = ref NONE
-
-  fun binReadable () =
-      case !binDescRef of
-        NONE => true
-      | SOME d => not (null (retry (fn () => OS.IO.poll ([OS.IO.pollIn d], SOME interruptPoll))))
-
+  (* The server reads the binary channel itself. A wait that an interrupt
+   * may end looks for one between short waits. *)
   fun fillBin () =
       (TolqServer.checkCurrent ();
        if TolqDefer.canCheckpoint ()
-       then while not (binReadable ()) do TolqDefer.section TolqDefer.checkpoint
+       then while not (readyWithin (binFd (), interruptPoll)) do TolqDefer.section TolqDefer.checkpoint
        else ();
        TolqServer.checkCurrent ();
        let val v = retry (fn () => Posix.IO.readVec (binFd (), 65536))
@@ -265,9 +256,10 @@ struct
 
   (* Exactly n bytes. *)
   fun readBytes (r : reader, n : int) : V.vector =
-      if #name r = #name bin
-      then (while buffered r < n do fillBin (); take (r, n))
-      else (waitFor (r, n); take (r, n))
+      (case #filler r of
+         ByReader => while buffered r < n do fillBin ()
+       | ByThread => waitFor (r, n);
+       take (r, n))
 
   fun readByte (r : reader) : Word8.word = V.sub (readBytes (r, 1), 0)
 
@@ -277,21 +269,16 @@ struct
   fun readWord r = TolqBytes.toWord (readBytes (r, 4), 0)
 
   (* Throws away what is buffered and whatever has already arrived: used
-   * after a malformed message, whose end cannot be known. *)
+   * after a malformed message, whose end cannot be known, and for the
+   * input of a request that failed before it read it. *)
   fun drain (r : reader) =
-      (reset r;
-       if #name r = #name bin
-       then case !binDescRef of
-              SOME d => while not (null (retry (fn () => OS.IO.poll ([OS.IO.pollIn d], SOME Time.zeroTime)))) do
-                          ignore (retry (fn () => Posix.IO.readVec (binFd (), 65536)))
-            | NONE => ()
-       else case !textInFdRef of
-              SOME fd =>
-                let fun discard () =
-                        if readyWithin (fd, Time.zeroTime) then (readArrived (fd, r); clear r; discard ())
-                        else ()
-                in locked (fn () => (clear r; discard ())) end
-            | NONE => ())
+      case !(#fd r) of
+        NONE => reset r
+      | SOME fd =>
+          let fun discard () =
+                  if readyWithin (fd, Time.zeroTime) then (readArrived (fd, r); clear r; discard ())
+                  else ()
+          in locked (fn () => (clear r; discard ())) end
 
   (* Opens the descriptors and starts their readers; called once at start. *)
   fun start () =
@@ -300,7 +287,6 @@ struct
       in binFdRef := SOME binDesc;
          textInFdRef := SOME inFd;
          textOutFdRef := SOME (Posix.FileSys.wordToFD 0w1);
-         binDescRef := OS.IO.pollDesc (Posix.FileSys.fdToIOD binDesc);
          clear bin;
          clear textIn;
          ignore (Thread.Thread.fork (pump (inFd, textIn), []))

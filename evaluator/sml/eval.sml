@@ -97,10 +97,7 @@ struct
   val levels : level list ref = ref []
   val serials = ref 0
 
-  fun withLevels f =
-      TolqDefer.section (fn () =>
-        (M.lock levelLock;
-         (f () handle e => (M.unlock levelLock; raise e)) before M.unlock levelLock))
+  fun withLevels f = TolqDefer.locked levelLock f
 
   val server = TolqServer.thread
 
@@ -131,9 +128,8 @@ struct
       let fun loop k =
               (OS.Process.sleep retryGap;
                withLevels (fn () =>
-                 if not (List.exists (fn (l : level) => #serial l = target) (!levels))
-                    orelse !interrupting <> SOME target
-                 then false
+                 (* A level that ends clears its interrupt. *)
+                 if !interrupting <> SOME target then false
                  else if k >= giveUpAfter then (giveUp (); false)
                  else (interruptServer (); true))
                andalso loop (k + 1))

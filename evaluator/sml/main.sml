@@ -82,7 +82,6 @@ struct
    * beside the program. *)
   fun main () =
       (TolqSignals.prepare ();
-       TolqExit.init ();
        case CommandLine.arguments () of
          [] => serve ()
        | ["--save-base", path] => (TolqImage.save path; TolqExit.now 0)
@@ -90,8 +89,6 @@ struct
            if String.isPrefix "@SMLload=" arg
            then (TolqImage.load (String.extract (arg, size "@SMLload=", NONE))
                  handle Fail m => fail m;
-                 (* The load gave every ref its saved value. *)
-                 TolqExit.init ();
                  serve ())
            else fail ("unknown argument " ^ arg)
        | _ => fail "usage: run.x86-linux [@SMLload=IMAGE]")

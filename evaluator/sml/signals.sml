@@ -21,7 +21,7 @@ struct
 
   (* The descriptor and the buffer one record is read into; NONE when the
    * signals come through the run-time's handlers instead. *)
-  val channel : {read : unit -> int, buffer : Mem.voidStar, wait : unit -> int} option ref = ref NONE
+  val channel : {fd : int, read : unit -> int, buffer : Mem.voidStar} option ref = ref NONE
 
   fun libc () = F.loadExecutable ()
   fun call1 (name, a, r) = F.buildCall1 (F.getSymbol (libc ()) name, a, r)
@@ -78,25 +78,43 @@ struct
    * unless that cannot be had. *)
   fun prepare () = (if allBlocked () then () else restartBlocked ()) handle _ => ()
 
+  (* The C library's poll, looked up once per process (see openChannel). *)
+  val pollCall : (Mem.voidStar * int * int -> int) option ref = ref NONE
+
+  fun poll () =
+      case !pollCall of
+        SOME f => f
+      | NONE => let val f = call3 ("poll", (F.cPointer, F.cInt, F.cInt), F.cInt)
+                in pollCall := SOME f; f end
+
+  (* Whether descriptor fd can be read within limit milliseconds (~1: no
+   * limit), asked of the C library: the run-time's poll is not safe on
+   * standard input nor on a signalfd. *)
+  fun readable (fd : int, limit : int) : bool =
+      let val pollfd = Mem.malloc 0w8   (* struct pollfd: int fd, short events, short revents *)
+          val () = (Mem.set32 (pollfd, 0w0, Word32.fromInt fd);
+                    Mem.set16 (pollfd, 0w2, 0w1);   (* POLLIN *)
+                    Mem.set16 (pollfd, 0w3, 0w0))
+          val n = poll () (pollfd, 1, limit)
+      in Mem.free pollfd; n > 0 end
+
   (* Opens the descriptor when the signals are blocked; otherwise they come
-   * through the run-time's handlers. *)
+   * through the run-time's handlers. Called at start, after a state is
+   * loaded: foreign functions looked up by the saving process are not
+   * valid here. *)
   fun openChannel () =
       (channel := NONE;
+       pollCall := NONE;
        if allBlocked ()
-       then let val fd = call3 ("signalfd", (F.cInt, F.cPointer, F.cInt), F.cInt)
-                                (~1, handledSet (), sfdNonblock + sfdCloexec)
+       then let val set = handledSet ()
+                val fd = call3 ("signalfd", (F.cInt, F.cPointer, F.cInt), F.cInt)
+                               (~1, set, sfdNonblock + sfdCloexec)
+                val () = Mem.free set
             in if fd < 0 then ()
                else let val buffer = Mem.malloc (Word.fromInt infoBytes)
                         val read = call3 ("read", (F.cInt, F.cPointer, F.cLong), F.cLong)
-                        (* struct pollfd: int fd, short events, short revents *)
-                        val pollfd = Mem.malloc 0w8
-                        val poll = call3 ("poll", (F.cPointer, F.cInt, F.cInt), F.cInt)
-                        val pollIn = 0w1 : word
-                    in Mem.set32 (pollfd, 0w0, Word32.fromInt fd);
-                       Mem.set16 (pollfd, 0w2, pollIn);
-                       Mem.set16 (pollfd, 0w3, 0w0);
-                       channel := SOME {read = fn () => read (fd, buffer, infoBytes), buffer = buffer,
-                                        wait = fn () => poll (pollfd, 1, ~1)}
+                    in channel := SOME {fd = fd, read = fn () => read (fd, buffer, infoBytes),
+                                        buffer = buffer}
                     end
             end
        else ())
@@ -111,22 +129,9 @@ struct
       | SOME {read, buffer, ...} =>
           if read () = infoBytes then SOME (Word32.toInt (Mem.get32 (buffer, 0w0))) else NONE
 
-  (* Waits until a signal is pending. The wait is a call of the C library:
-   * the run-time's own wait for a descriptor does not take this one. *)
+  (* Waits until a signal is pending. *)
   fun wait () =
       case !channel of
         NONE => ()
-      | SOME {wait, ...} => ignore (wait ())
-
-  (* Whether descriptor fd can be read within limit milliseconds (~1: no
-   * limit), asked of the C library: the run-time's poll is not safe on
-   * standard input. *)
-  fun readable (fd : int, limit : int) : bool =
-      let val pollfd = Mem.malloc 0w8
-          val poll = call3 ("poll", (F.cPointer, F.cInt, F.cInt), F.cInt)
-          val () = (Mem.set32 (pollfd, 0w0, Word32.fromInt fd);
-                    Mem.set16 (pollfd, 0w2, 0w1);
-                    Mem.set16 (pollfd, 0w3, 0w0))
-          val n = poll (pollfd, 1, limit)
-      in Mem.free pollfd; n > 0 end
+      | SOME {fd, ...} => ignore (readable (fd, ~1))
 end
