@@ -205,6 +205,17 @@ struct
   fun append ({buf, pos, ...} : reader, v : V.vector) =
       (buf := V.concat [VS.vector (VS.slice (!buf, !pos, NONE)), v]; pos := 0)
 
+  (* Reads land in one array per filler, kept for the life of the process:
+   * a fresh 64 KB buffer per read would be garbage at once, and touching
+   * new memory for every message costs more than the message itself. *)
+  val binSpace = Word8Array.array (65536, 0w0)
+  val textSpace = Word8Array.array (65536, 0w0)
+
+  fun readSome (fd, space) =
+      let val n = retry (fn () => Posix.IO.readArr (fd, Word8ArraySlice.full space))
+      in Word8ArraySlice.vector (Word8ArraySlice.slice (space, 0, SOME n)) end
+      handle OS.SysErr _ => V.fromList []
+
   fun readyWithin (fd, limit) =
       TolqSignals.readable (SysWord.toInt (Posix.FileSys.fdToWord fd), Int.fromLarge (Time.toMilliseconds limit))
 
@@ -213,8 +224,7 @@ struct
    * process. *)
   fun readArrived (fd, r : reader) =
       if readyWithin (fd, Time.zeroTime)
-      then let val v = retry (fn () => Posix.IO.readVec (fd, 65536))
-                       handle OS.SysErr _ => V.fromList []
+      then let val v = readSome (fd, textSpace)
            in if V.length v = 0 then peerGone () else (append (r, v); CV.broadcast arrived) end
       else ()
 
@@ -250,8 +260,7 @@ struct
        then while not (readyWithin (binFd (), interruptPoll)) do TolqDefer.section TolqDefer.checkpoint
        else ();
        TolqServer.checkCurrent ();
-       let val v = retry (fn () => Posix.IO.readVec (binFd (), 65536))
-                   handle OS.SysErr _ => V.fromList []
+       let val v = readSome (binFd (), binSpace)
        in if V.length v = 0 then peerGone () else locked (fn () => append (bin, v)) end)
 
   (* Exactly n bytes. *)

@@ -61,12 +61,23 @@ struct
          p
       end
 
+  (* The command line as it was given, runtime options included (the
+   * runtime takes those out of CommandLine.arguments). *)
+  fun originalArguments () =
+      let val file = BinIO.openIn "/proc/self/cmdline"
+          val bytes = BinIO.inputAll file before BinIO.closeIn file
+          val text = Byte.bytesToString bytes
+          val fields = String.fields (fn c => c = #"\000") text
+      in case rev fields of "" :: rest => rev rest | _ => fields
+      end
+      handle _ => CommandLine.name () :: CommandLine.arguments ()
+
   (* Blocks the signals and runs this program again with the same
    * arguments; returns only when that cannot be done. *)
   fun restartBlocked () =
       let val set = handledSet ()
           val mask = call3 ("sigprocmask", (F.cInt, F.cPointer, F.cPointer), F.cInt)
-          val args = CommandLine.name () :: CommandLine.arguments ()
+          val args = originalArguments ()
           val argv = Mem.malloc (Word.fromInt (8 * (length args + 1)))
           val execv = call2 ("execv", (F.cPointer, F.cPointer), F.cInt)
       in List.foldl (fn (a, i) => (Mem.setAddress (argv, i, cString a); i + 0w1)) 0w0 args;

@@ -69,7 +69,7 @@ bool ended_within(pid_t pid, int& status, Millis limit) {
 
 class LocalLink final : public Link {
 public:
-    explicit LocalLink(const std::string& heap) {
+    LocalLink(const std::string& heap, const std::vector<std::string>& runtime_options) {
         int text[2], binary[2];
         if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, text) != 0 ||
             socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, binary) != 0)
@@ -83,9 +83,11 @@ public:
             dup2(text[1], 1);
             dup2(binary[1], 3);
             for (int fd = 4; fd < 1024; ++fd) close(fd);
-            char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(load.c_str()),
-                            nullptr};
-            execv(argv[0], argv);
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (const std::string& option : runtime_options) argv.push_back(const_cast<char*>(option.c_str()));
+            argv.push_back(const_cast<char*>(load.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
             _exit(103);
         }
         close(text[1]);
@@ -292,8 +294,8 @@ std::string Link::read_binary(std::size_t n, Millis limit) const {
 
 bool Link::has_more(int fd, Millis limit) { return wait_readable(fd, Clock::now() + limit); }
 
-std::unique_ptr<Link> start_local(const std::string& heap) {
-    return std::make_unique<LocalLink>(heap);
+std::unique_ptr<Link> start_local(const std::string& heap, const std::vector<std::string>& runtime_options) {
+    return std::make_unique<LocalLink>(heap, runtime_options);
 }
 
 std::string bin_dir() { return TOLQ_BIN_DIR; }

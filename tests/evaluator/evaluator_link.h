@@ -80,8 +80,9 @@ protected:
 };
 
 // The evaluator as a local child: text pair on descriptors 0 and 1, binary
-// pair on descriptor 3.
-std::unique_ptr<Link> start_local(const std::string& heap);
+// pair on descriptor 3. Runtime options go before the state to load.
+std::unique_ptr<Link> start_local(const std::string& heap,
+                                  const std::vector<std::string>& runtime_options = {});
 
 // The remote daemon, started for one test.
 class Daemon {

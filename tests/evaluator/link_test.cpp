@@ -330,6 +330,18 @@ TEST(EvaluatorProcess, EndOfFileOnTheTextChannelEndsIt) {
     EXPECT_TRUE(WIFEXITED(*status));
 }
 
+// The evaluator starts itself again with its signals blocked; the runtime's
+// own options must reach the program that serves.
+TEST(EvaluatorProcess, RuntimeOptionsSurviveTheRestart) {
+    TempDir dir;
+    const std::string log = dir.file("gc.log");
+    auto link = start_local(default_heap(), {"--debug", "gc", "--logfile", log});
+    EXPECT_EQ(link->evaluate("PolyML.fullGC ();").result, Result::Success);
+    link->terminate();
+    link->wait_exit(std::chrono::milliseconds(3000));
+    EXPECT_NE(read_file(log).find("GC:"), std::string::npos) << read_file(log);
+}
+
 TEST(EvaluatorProcess, StrayStopRunChangesNothing) {
     auto link = start_local(default_heap());
     link->stop_run();
