@@ -407,6 +407,8 @@ int DefGetMergeOptions(uint32_t* six, uint32_t level) { return GetWords(kDefMerg
 int DefSetMergeOptions(const uint32_t* six, uint32_t level) { return SetWords(kDefMergeOptions, 6, six, level); }
 int DefGetSwitches(uint32_t* eight, uint32_t level) { return GetWords(kDefSwitches, 8, eight, level); }
 int DefSetSwitches(const uint32_t* eight, uint32_t level) { return SetWords(kDefSwitches, 8, eight, level); }
+// The eight switches are the mode attributes of new pages and compound nodes.
+int DefGetModeAttributes(uint32_t* eight, uint32_t level) { return DefGetSwitches(eight, level); }
 
 int DefGetBrackets(char (*texts)[16], uint32_t level)
 {

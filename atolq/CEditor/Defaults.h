@@ -102,6 +102,9 @@ int DefSetRecord1060(const uint32_t* four, uint16_t a, uint16_t b, uint32_t leve
 int DefGetPageTitle(uint16_t* width, uint16_t* height, uint32_t* c, uint32_t* d, char* name, uint32_t level);
 int DefSetPageTitle(uint16_t width, uint16_t height, uint32_t c, uint32_t d, const char* name, uint32_t level);
 int DefGetSwitches(uint32_t* eight, uint32_t level);
+// Five switches (1 = on: in simulation, observe, propagate, interactive,
+// execute), multiplicity, value, multiplicity-used flag.
+int DefGetModeAttributes(uint32_t* eight, uint32_t level);
 int DefSetSwitches(const uint32_t* eight, uint32_t level);
 // Whole records of 1063-1070, 1075 and 1076.
 int DefGetSyntaxOptions(void* record, uint32_t level);

@@ -55,6 +55,9 @@ void EE_ApplyPageTitle(ObjectHandle page);
 // store: five switches, multiplicity, value, multiplicity-used flag.
 int DefGetModeAttributes(uint32_t* eight, uint32_t level);
 int EE_SetModeAttributes(ObjectHandle node, const uint32_t* eight);
+// A new page's mode attributes from the defaults' five switches; its prime
+// count stays as the page record was made.
+int EE_ApplyPageModeDefaults(ObjectHandle page);
 // The page-name region (4109) of the page node that stands for a page or a
 // compound node's subpage.
 int EE_UpdatePageNameRegion(ObjectHandle object);

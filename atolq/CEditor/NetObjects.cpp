@@ -20,6 +20,7 @@
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetRoles.h"
+#include "atolq/CEditor/NetServices.h"
 #include "atolq/Utils/LMList.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QX.h"
@@ -286,6 +287,22 @@ bool connectorHookActive = false;
 
 // ---- record creation ----
 
+int EE_ApplyPageModeDefaults(ObjectHandle page)
+{
+    SEHead* record = RecordOf(page);
+    std::array<uint32_t, 8> defaults{};
+    if (record == nullptr || record->kind != kSEPage || DefGetModeAttributes(defaults.data(), kDefLevelDiagram) == 0)
+        return 0;
+    uint32_t& word = reinterpret_cast<SEPage*>(record)->modeFlags;
+    for (size_t i = 0; i < kEEModeBits.size(); ++i) {
+        if (defaults[i] != 0)
+            word |= kEEModeBits[i];
+        else
+            word &= ~kEEModeBits[i];
+    }
+    return 1;
+}
+
 int EE_CreateNetPage(ObjectHandle page, uint16_t portKind)
 {
     SEPage* record = SECreatePage(page, portKind);
@@ -296,6 +313,7 @@ int EE_CreateNetPage(ObjectHandle page, uint16_t portKind)
         SEDelPage(record);
         return ReportAndFail(kMsgPageNotInGraphics);
     }
+    EE_ApplyPageModeDefaults(page);
     PGAddPage(page);
     EE_ApplyPageTitle(page);
     return 1;

@@ -37,7 +37,6 @@ constexpr uint32_t kStateMenusStale = 0x10;
 constexpr uint32_t kFlagSizeWithParent = 16;
 
 // Mode bits in the order of the interface's five values.
-constexpr std::array<uint32_t, 5> kModeBits = {1, 4, 2, 8, 16};
 
 SEHead* RecordOf(ObjectHandle object)
 {
@@ -155,9 +154,9 @@ int EE_GetModeAttributes(ObjectHandle object, uint16_t* simulated, uint16_t* obs
     if (word == nullptr)
         return 0;
     uint16_t* out[5] = {simulated, observe, propagate, interactive, execute};
-    for (size_t i = 0; i < kModeBits.size(); ++i) {
+    for (size_t i = 0; i < kEEModeBits.size(); ++i) {
         if (out[i] != nullptr)
-            *out[i] = (*word & kModeBits[i]) != 0 ? 0 : 1;
+            *out[i] = (*word & kEEModeBits[i]) != 0 ? 0 : 1;
     }
     if (primeCount != nullptr)
         *primeCount = prime != nullptr ? *prime : 0;
@@ -172,13 +171,13 @@ int EE_SetModeAttributes(ObjectHandle object, uint16_t simulated, uint16_t obser
     if (word == nullptr)
         return 0;
     const uint16_t values[5] = {simulated, observe, propagate, interactive, execute};
-    for (size_t i = 0; i < kModeBits.size(); ++i) {
+    for (size_t i = 0; i < kEEModeBits.size(); ++i) {
         if (values[i] == kEEModeKeep)
             continue;
         if (values[i] != 0)
-            *word &= ~kModeBits[i];
+            *word &= ~kEEModeBits[i];
         else
-            *word |= kModeBits[i];
+            *word |= kEEModeBits[i];
     }
     if (prime != nullptr && primeCount != kEEModeKeep)
         *prime = primeCount;

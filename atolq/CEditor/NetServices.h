@@ -5,6 +5,7 @@
 // placement.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "xkv/types/Types.h"
@@ -24,6 +25,9 @@ int EE_GetPagesOfCommand(uint16_t* count, ObjectHandle** pages);
 // The value that leaves an attribute unchanged when setting and that marks a
 // difference when reading a group.
 inline constexpr uint16_t kEEModeKeep = 65535;
+// Bits of a page's or compound node's mode word, in the order of the mode
+// attributes: in simulation, observe, propagate, interactive, execute code.
+inline constexpr std::array<uint32_t, 5> kEEModeBits = {1, 4, 2, 8, 16};
 
 // The five mode attributes of a page or a substitution node, each non-zero
 // when the attribute is off: included in simulation, observe, propagate

@@ -19,10 +19,6 @@ ObjectHandle GE_CreateConnectorByKey(ObjectHandle, ObjectHandle, ObjectHandle, i
     return 0;
 }
 void EE_ApplyPageTitle(ObjectHandle) {}
-int DefGetModeAttributes(uint32_t*, uint32_t)
-{
-    return 0;
-}
 void EE_SetRegionState(ObjectHandle, int32_t, int32_t) {}
 
 // ---- commands of the Aux menu and their dialogs ----

@@ -93,10 +93,6 @@ uint32_t QXWtAttr_SetConnEnds(ObjectHandle, ObjectHandle, ObjectHandle, ObjectHa
 {
     return 1;
 }
-int DefGetModeAttributes(uint32_t*, uint32_t)
-{
-    return 0;
-}
 int EE_SetModeAttributes(ObjectHandle, const uint32_t*)
 {
     return 0;

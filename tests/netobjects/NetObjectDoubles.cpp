@@ -152,14 +152,6 @@ void EE_HierarchyText(ObjectHandle node, char** text)
 
 void EE_ApplyPageTitle(ObjectHandle) {}
 
-int DefGetModeAttributes(uint32_t* eight, uint32_t)
-{
-    for (int i = 0; i < 8; ++i) {
-        eight[i] = i < 5 ? 1 : 0;
-    }
-    return 1;
-}
-
 int EE_SetModeAttributes(ObjectHandle node, const uint32_t*)
 {
     objectLog().modeAttributeStores.push_back(node);

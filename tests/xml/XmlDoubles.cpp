@@ -96,7 +96,6 @@ void EE_FusionText(ObjectHandle node, char** text)
 }
 void EE_HierarchyText(ObjectHandle, char** text) { *text = nullptr; }
 void EE_ApplyPageTitle(ObjectHandle) {}
-int DefGetModeAttributes(uint32_t*, uint32_t) { return 0; }
 ObjectHandle EE_DrawCompoundNode(uint16_t) { return 0; }
 void EE_RefreshNodeName(uint32_t) {}
 void EE_SetRegionState(ObjectHandle, int32_t, int32_t) {}
