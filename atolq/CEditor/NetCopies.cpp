@@ -598,9 +598,11 @@ int EE_MoveNodesToPage(uint16_t count, const ObjectHandle* objects, LMList* port
     SEHead* oldRecord = RecordOf(oldPage);
     std::vector<void*> oldPorts;
     if (oldRecord != nullptr && oldRecord->kind == kSEPage) {
-        LMList* ports = SEGetPortNodes(oldRecord);
-        oldPorts = Values(ports);
-        LMDestroy(ports);
+        // A page without port nodes has no list of them.
+        if (LMList* ports = SEGetPortNodes(oldRecord); ports != nullptr) {
+            oldPorts = Values(ports);
+            LMDestroy(ports);
+        }
     }
     const std::vector<void*> moved = Values(records);
     if (SEMoveRecordsToPage(records, pageRecord) == 0) {

@@ -186,12 +186,37 @@ std::vector<std::pair<ObjectHandle, ObjectHandle>> SocketPorts(SEHead* node)
     return pairs;
 }
 
+bool Filled(const char* text)
+{
+    return text != nullptr && text[0] != '\0';
+}
+
+// Why replacing the substitution transition would lose what the copies of
+// its subpage cannot give back: its own guard, time or code, or the
+// transition itself when the subpage holds none to take its place (as after
+// moving a single transition to a subpage). Null when nothing is lost.
+const char* ReplacementLoss(ObjectHandle node)
+{
+    SEHead* record = nullptr;
+    if (GE_GetSERecord(node, &record) == 0 || record == nullptr || record->kind != kSETrans)
+        return nullptr;
+    const auto* transition = reinterpret_cast<const SETrans*>(record);
+    if (Filled(transition->guard) || Filled(transition->time) || Filled(transition->code))
+        return "Replace by Subpage would lose the guard, time or code of the substitution transition.";
+    for (ObjectHandle inner : GE_PageNodes(SEGetSubpageObj(record))) {
+        SEHead* innerRecord = nullptr;
+        if (GE_GetSERecord(inner, &innerRecord) != 0 && innerRecord != nullptr && innerRecord->kind == kSETrans)
+            return nullptr;
+    }
+    return "Replace by Subpage needs a transition on the subpage to take the place of the substitution transition.";
+}
+
 }  // namespace
 
 int EE_ReplaceBySubpage(ObjectHandle node, int deleteSubpage, int option)
 {
     SEHead* record = nullptr;
-    if (GE_GetSERecord(node, &record) == 0 || record == nullptr)
+    if (GE_GetSERecord(node, &record) == 0 || record == nullptr || ReplacementLoss(node) != nullptr)
         return 0;
     const ObjectHandle subpage = SEGetSubpageObj(record);
     const ObjectHandle page = QXStr_GetObjectPage(node);
@@ -242,6 +267,14 @@ void EE_ReplaceBySubpageCommand()
     if (EQ_MapSpec(static_cast<uint32_t>(selection.size()), selection.data(), EE_FilterSubstitution, &filter, &type,
                    &net, &graphic) == 0)
         return;
+    // Nothing is replaced when any of the transitions would lose what its
+    // subpage cannot restore.
+    for (ObjectHandle node : selection) {
+        if (const char* loss = ReplacementLoss(node)) {
+            QXUI_ShowMessage(loss);
+            return;
+        }
+    }
     int deletePages = 0, deletePorts = 0, duplicatePorts = 0;
     if (EE_AskReplaceOptions(&deletePages, &deletePorts, &duplicatePorts) == 0)
         return;

@@ -25,6 +25,7 @@
 #include "xkv/dialog/DialogHost.h"
 #include "xkv/dialog/DialogInternal.h"
 #include "xkv/types/DrawTables.h"
+#include "xkv/velkor/Velkor.h"
 
 namespace {
 
@@ -620,6 +621,7 @@ int32_t Dialog_Build(int32_t levelNumber)
     }
 
     XtPopup(level.shell, s.lastRecordExclusive ? XtGrabExclusive : XtGrabNonexclusive);
+    Velkor_WatchWindowClose(level.shell);
     SetWindowHints(level.shell, record.width, record.height);
     if (firstField >= 0) {
         Dialog_SetFocus(firstField, 1);

@@ -623,8 +623,22 @@ KernelStatus Dialog_OpenRecord(int32_t number, MemHandle defaults, MemHandle rec
     if (number == 1) {
         return FileNameDialog(record, wait, item, result);
     }
+    // A caller that waits for the answer gets a gesture level of its own for
+    // the dialog, popped again afterwards, so that the page's gesture state
+    // (idle, most often) is back when the dialog has closed. Without waiting
+    // the command layer takes the dialog's result as its next event.
+    struct GestureLevel {
+        bool pushed = false;
+        ~GestureLevel()
+        {
+            if (pushed) {
+                Trans_Pop();
+            }
+        }
+    } level;
     KernelStatus status = kStatusOk;
     if (noGesture == 0) {
+        level.pushed = wait == 1 && Trans_Push() == kStatusOk;
         status = Trans_BeginText(0, wait == 1 ? 1 : 0);
     }
     if (record == 0) {

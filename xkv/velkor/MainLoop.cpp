@@ -236,6 +236,9 @@ void Velkor_DispatchEvent(XEvent* event)
         XRefreshKeyboardMapping(&event->xmapping);
         Platform_RefreshModifierMap();
         break;
+    case ClientMessage:
+        dispatch = !Velkor_HandleWindowClose(*event);
+        break;
     default:
         break;
     }

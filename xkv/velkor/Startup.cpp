@@ -487,6 +487,7 @@ KernelStatus Velkor_OpenWindows()
     }
     if (!s.printFiles) {
         XtRealizeWidget(s.toplevel);
+        Velkor_WatchWindowClose(s.toplevel);
         Velkor_SetWindowGroupHint(XtWindow(s.toplevel));
         XSelectInput(s.display, XtWindow(s.toplevel), KeyPressMask | StructureNotifyMask | FocusChangeMask);
     }

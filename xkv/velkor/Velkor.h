@@ -122,6 +122,10 @@ void Velkor_UpdateModifiers(unsigned int state);
 void Velkor_GetModifierState(int32_t* modifiers);
 void Velkor_NoteDialogGeometry(XEvent* event);
 uint32_t Velkor_IconifyWithMain(Window window, uint32_t dialogUp);
+// Makes the shell answer the window manager's close button (WM_DELETE_WINDOW).
+void Velkor_WatchWindowClose(Widget shell);
+// Handles a window manager's close request; false for any other event.
+bool Velkor_HandleWindowClose(const XEvent& event);
 void Velkor_SetRunning(int32_t running);
 int32_t Velkor_IsRunning();
 void Velkor_RequestMenuUpdate(int32_t flag);

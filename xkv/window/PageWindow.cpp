@@ -340,6 +340,7 @@ KernelStatus Window_CreateShell(Widget* out, ObjectHandle page, uint32_t placeme
         return kStatusOutOfMemory;
     }
     XtRealizeWidget(shell);
+    Velkor_WatchWindowClose(shell);
     if (raise == 1) {
         XtMapWidget(shell);
         XRaiseWindow(XtDisplay(shell), XtWindow(shell));

@@ -173,6 +173,9 @@ void CreateWidgets(const char* prompt, const char* ok, const char* cancel)
     XtSetKeyboardFocus(s.form, s.field);
     XtSetKeyboardFocus(s.shell, s.field);
     XtRealizeWidget(s.shell);
+    // The window manager's close button cancels instead of ending the program.
+    Atom deleteWindow = XInternAtom(s.display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(s.display, XtWindow(s.shell), &deleteWindow, 1);
     const Cursor xterm = XCreateFontCursor(s.display, XC_xterm);
     const Cursor arrow = XCreateFontCursor(s.display, XC_sb_right_arrow);
     const Cursor dot = XCreateFontCursor(s.display, XC_dot);
@@ -296,6 +299,11 @@ Window SelFile_ShellWindow()
 {
     const SelFileState& s = SelFile();
     return s.shell != nullptr && XtIsRealized(s.shell) ? XtWindow(s.shell) : 0;
+}
+
+void SelFile_Cancel()
+{
+    SelFile().status = -1;
 }
 
 int XsraSelFile(Display* display, const char* prompt, const char* okLabel, const char* cancelLabel,

@@ -18,3 +18,5 @@ int XsraSelFile(Display* display, const char* prompt, const char* okLabel, const
 
 // The selector's shell window, 0 before its first use.
 Window SelFile_ShellWindow();
+// Ends a shown file selector as its cancel button does.
+void SelFile_Cancel();
