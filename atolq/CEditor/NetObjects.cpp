@@ -313,7 +313,6 @@ int EE_CreateNetPage(ObjectHandle page, uint16_t portKind)
         SEDelPage(record);
         return ReportAndFail(kMsgPageNotInGraphics);
     }
-    EE_ApplyPageModeDefaults(page);
     PGAddPage(page);
     EE_ApplyPageTitle(page);
     return 1;

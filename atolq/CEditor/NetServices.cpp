@@ -74,18 +74,6 @@ ObjectHandle NamedPage(ObjectHandle object, SEHead* record)
     return 0;
 }
 
-std::string PageName(ObjectHandle page)
-{
-    std::array<char, 256> name{};
-    uint16_t number = 0;
-    int16_t width = 0, height = 0;
-    uint32_t border = 0;
-    if (QXRdAttr_GetPageAttr(page, name.data(), &number, &width, &height, &border) == 0)
-        return {};
-    name.back() = '\0';
-    return name.data();
-}
-
 }  // namespace
 
 // ---- pages of a page command ----
@@ -226,7 +214,7 @@ int EE_UpdatePageNameRegion(ObjectHandle object)
     const ObjectHandle node = PGFindPageNode(page);
     if (node == 0)
         return 1;
-    const std::string name = PageName(page);
+    const std::string name = EE_PageModeString(page);
     ObjectHandle region = 0;
     GE_GetRegion(node, kRegionPageMode, &region);
     if (name.empty()) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "xkv/types/Types.h"
 
@@ -63,10 +64,18 @@ int GE_ClearObjectFlags(ObjectHandle object);
 
 // ---- page names on the hierarchy page ----
 
-// For a page, or the subpage of a compound node: its page node's region 4109
-// gets the page name (made when missing); an empty name deletes the region.
+// For a page, or the subpage of a compound node: its page node's mode region
+// 4109 gets the page's mode text (made when missing); an empty text deletes
+// the region.
 // 1, or 0 for an object that is neither.
 int EE_UpdatePageNameRegion(ObjectHandle object);
+// The mode text of a page: "Prime" or "Prime:n", the mode attributes that
+// are off ("None", or "not " and their letters I, O, P, R, C), then a line
+// "(name@page#n) = ..." or "[...] = ..." for each substitution or invocation
+// node that refers to the page with other attributes; "" when all are on.
+std::string EE_PageModeString(ObjectHandle page);
+// The same as a new block from GE_Alloc, null for an empty text.
+void EE_PageModeText(ObjectHandle page, char** text);
 
 // ---- diagrams and texts ----
 

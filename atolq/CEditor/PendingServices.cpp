@@ -13,13 +13,6 @@
 #include "atolq/DEclarations/DEclarations.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 
-// ---- graphic defaults and creation helpers: objects keep the kernel's ----
-ObjectHandle GE_CreateConnectorByKey(ObjectHandle, ObjectHandle, ObjectHandle, int32_t)
-{
-    return 0;
-}
-void EE_ApplyPageTitle(ObjectHandle) {}
-void EE_SetRegionState(ObjectHandle, int32_t, int32_t) {}
 
 // ---- commands of the Aux menu and their dialogs ----
 int EE_AskDeclKind(int*)
@@ -37,28 +30,6 @@ int EE_MakeSelectionAuxiliary()
     GE_ReportNotBuilt("Convert to Aux");
     return 0;
 }
-
-// ---- key-region texts: no text ----
-void EE_PortText(ObjectHandle, char** text)
-{
-    *text = nullptr;
-}
-void EE_FusionText(ObjectHandle, char** text)
-{
-    *text = nullptr;
-}
-void EE_HierarchyText(ObjectHandle, char** text)
-{
-    *text = nullptr;
-}
-
-// ---- hierarchy page updates ----
-// The hierarchy page under the name the net objects call; none is made.
-void PGDropPage(ObjectHandle) {}
-void PGPageChanged(ObjectHandle) {}
-void PGUpdatePage(ObjectHandle) {}
-void PGUpdateNode(ObjectHandle) {}
-void PGDropSubpageArc(ObjectHandle) {}
 
 // ---- chart dialogs: cancelled (the charts apply what a dialog answers) ----
 int EE_AskBarChart(void*)
@@ -98,10 +69,6 @@ int EE_GetWorkingDirectory(char** directory, uint32_t* length)
 }
 
 // ---- simulator ----
-int ASSameName(SEHead* a, SEHead* b)
-{
-    return a == b ? 1 : 0;
-}
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
 void SSetReswitchNeeded(int) {}
 

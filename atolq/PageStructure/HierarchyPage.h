@@ -106,6 +106,25 @@ void PGRemovePage(ObjectHandle page);
 void PGRelayout(ObjectHandle hierarchyPage);
 void PGRebuildRelations(ObjectHandle hierarchyPage);
 void PGRebuild();
+// After the arc of a kind between two page nodes went: the sub node leaves
+// the super node and hangs under another super page or the root; a super
+// node left without children or arcs joins the row of isolated pages.
+void PGAfterArcGone(ObjectHandle superNode, ObjectHandle subNode, uint16_t kind);
+// The relation a diagram node makes: 1 with its arc kind and sub page for a
+// substitution or invocation node that has a sub page, else 0.
+int PGNodeRelation(ObjectHandle node, uint16_t* kind, ObjectHandle* subPage);
+// A page was deleted: its node goes and the pages below it hang elsewhere.
+void PGDropPage(ObjectHandle page);
+// A page's name or number changed: its node's text follows.
+void PGPageChanged(ObjectHandle page);
+// The relations of a page (its own compound nodes and the nodes that refine
+// or invoke it) brought in line with the net, with the node's text.
+void PGUpdatePage(ObjectHandle page);
+// The relation of one node (its name, sub page or kind changed) brought in
+// line with the net; arcs it no longer makes lose its label.
+void PGUpdateNode(ObjectHandle node);
+// Before a node stops refining or invoking its sub page.
+void PGDropSubpageArc(ObjectHandle node);
 
 // ---- options and layout state ----
 struct PGOptionValues {

@@ -465,16 +465,9 @@ void PGAddRelation(ObjectHandle node)
     }
 }
 
-void PGRemoveRelation(ObjectHandle node)
+void PGAfterArcGone(ObjectHandle superNode, ObjectHandle subNode, uint16_t kind)
 {
-    const Relation relation = RelationOf(node);
-    if (relation.subPage == 0) {
-        return;
-    }
-    const ObjectHandle subNode = PGFindPageNode(relation.subPage);
-    const ObjectHandle superNode = PGFindPageNode(QXStr_GetObjectPage(node));
-    const ObjectHandle arc = PGFindArc(superNode, subNode, relation.kind);
-    if (arc == 0 || !PGRemoveLabel(arc, node) || !Shown(relation.kind)) {
+    if (!Shown(kind)) {
         return;
     }
     PGDetach(superNode, subNode);
@@ -485,6 +478,28 @@ void PGRemoveRelation(ObjectHandle node)
     }
     if (PGAttachToSuper(0, subNode)) {
         PGLayoutNode(subNode);
+    }
+}
+
+int PGNodeRelation(ObjectHandle node, uint16_t* kind, ObjectHandle* subPage)
+{
+    const Relation relation = RelationOf(node);
+    *kind = relation.kind;
+    *subPage = relation.subPage;
+    return relation.subPage != 0 ? 1 : 0;
+}
+
+void PGRemoveRelation(ObjectHandle node)
+{
+    const Relation relation = RelationOf(node);
+    if (relation.subPage == 0) {
+        return;
+    }
+    const ObjectHandle subNode = PGFindPageNode(relation.subPage);
+    const ObjectHandle superNode = PGFindPageNode(QXStr_GetObjectPage(node));
+    const ObjectHandle arc = PGFindArc(superNode, subNode, relation.kind);
+    if (arc != 0 && PGRemoveLabel(arc, node)) {
+        PGAfterArcGone(superNode, subNode, relation.kind);
     }
 }
 

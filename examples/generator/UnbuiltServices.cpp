@@ -16,8 +16,12 @@
 
 // No hierarchy page is kept: a new page needs no page node.
 void PGAddPage(ObjectHandle) {}
-// The page-title defaults are not built: the kernel's page attributes stay.
-void EE_ApplyPageTitle(ObjectHandle) {}
+// Of the page defaults only the mode switches are applied (the page is in
+// the simulation); the kernel's page attributes stay.
+void EE_ApplyPageTitle(ObjectHandle page)
+{
+    EE_ApplyPageModeDefaults(page);
+}
 // The graphic defaults are not built: regions keep the kernel's attributes.
 void GE_ApplyDefaultAttributes(int32_t, ObjectHandle) {}
 // There is no evaluator session to prepare.

@@ -8,7 +8,6 @@
 
 #include "NetObjectFixture.h"
 #include "atolq/AEditor/SEIds.h"
-#include "atolq/CEditor/Defaults.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/Utils/LMList.h"
@@ -106,28 +105,6 @@ TEST_F(NetObjectsTest, PagesGetRecordsAndPageNodes)
     EXPECT_EQ(SEGetKVObj(record), page);
     ASSERT_FALSE(objectLog().hierarchyCalls.empty());
     EXPECT_EQ(objectLog().hierarchyCalls.back(), std::make_pair(std::string("add"), page));
-}
-
-// A new page takes the mode switches of the diagram's defaults: with the
-// built-in ones it is in the simulation (so the check looks at it); a switch
-// turned off in the defaults is off on the next page, and the prime count
-// stays as the page record was made.
-TEST_F(NetObjectsTest, NewPagesTakeTheDefaultModeAttributes)
-{
-    auto* first = reinterpret_cast<SEPage*>(Record(NewPage()));
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->modeFlags & 31u, 31u);
-    const uint16_t primeCount = first->primeCount;
-
-    uint32_t switches[8] = {};
-    ASSERT_EQ(DefGetModeAttributes(switches, kDefLevelDiagram), 1);
-    switches[0] = 0;  // not in the simulation
-    switches[3] = 0;  // not interactive
-    ASSERT_EQ(DefSetSwitches(switches, kDefLevelDiagram), 1);
-    auto* second = reinterpret_cast<SEPage*>(Record(NewPage()));
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->modeFlags & 31u, 31u & ~1u & ~8u);
-    EXPECT_EQ(second->primeCount, primeCount);
 }
 
 TEST_F(NetObjectsTest, DeclarationNodesOfEachKind)

@@ -78,20 +78,20 @@ TEST_F(XmlServices, FlagRefreshHidesAndClearingShows)
     EXPECT_EQ(GE_RefreshObjectFlags(0), 0);
 }
 
-TEST_F(XmlServices, ThePageNodeShowsThePageName)
+TEST_F(XmlServices, ThePageNodeShowsThePageModeText)
 {
     const ObjectHandle node = PGFindPageNode(page_);
     ASSERT_NE(node, 0u);
+    // Prime once, with observe (O) and execute (R) off.
+    ASSERT_EQ(EE_SetModeAttributes(page_, 1, 0, 1, 1, 0, 1, 1), 1);
     ASSERT_EQ(EE_UpdatePageNameRegion(page_), 1);
     ObjectHandle region = 0;
     ASSERT_EQ(GE_GetRegion(node, kRegionPageMode, &region), 1);
-    EXPECT_EQ(Text(region), "Top");
-    // Without the editor's page hook, which would name the page "Unnamed".
-    Hook_Unregister(27);
-    QXWtAttr_SetPageAttr(page_, "", 1, 0, 0, 1);
-    ASSERT_EQ(PageName(page_), "");
+    EXPECT_EQ(Text(region), "Prime\nnot OR");
+    // All attributes on and no prime count: nothing to show.
+    ASSERT_EQ(EE_SetModeAttributes(page_, 1, 1, 1, 1, 1, 0, 1), 1);
     ASSERT_EQ(EE_UpdatePageNameRegion(page_), 1);
-    EXPECT_EQ(GE_GetRegion(node, kRegionPageMode, &region), 0) << "an empty name takes the region away";
+    EXPECT_EQ(GE_GetRegion(node, kRegionPageMode, &region), 0) << "an empty text takes the region away";
     const ObjectHandle plain = QXStr_CreateNode(page_, 50 * kPx, 50 * kPx, 20 * kPx, 20 * kPx, 1);
     EXPECT_EQ(EE_UpdatePageNameRegion(plain), 0);
 }
