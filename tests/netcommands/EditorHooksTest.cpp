@@ -29,6 +29,14 @@ constexpr unsigned long kBackSpace = 0xFF08;
 constexpr unsigned long kDelete = 0xFFFF;
 constexpr int32_t kChartRegionKind = 4254;  // a chart's first non-code region
 
+// The pointer of a button press as the kernel's press hook passes it: the
+// position on the page and the three buttons.
+struct Pointer {
+    Fixed x = 0;
+    Fixed y = 0;
+    uint32_t buttons[3] = {1, 0, 0};
+};
+
 class EditorHooksTest : public NetCommandTest {
 protected:
     void SetUp() override
@@ -244,6 +252,59 @@ TEST_F(EditorHooksTest, EndOfAChangedTextEditStoresTheArcInscription)
     EXPECT_EQ(Owned(SEGetArcExpr(Record(arc))), "n");
     EXPECT_EQ(Hook_Fire(76, region, 1), 1u);
     EXPECT_EQ(Owned(SEGetArcExpr(Record(arc))), "n+1");
+}
+
+// ---- regions ----
+
+TEST_F(EditorHooksTest, ClickWhileTypingARegionMakesTheNextOneOnTheObjectClicked)
+{
+    const ObjectHandle t = Transition(100, 100);
+    GE_SetCreateKind(kGECreateRegion);
+    GE_SetPendingRegion(0, kRegionGuard);
+    // A change of page while the region is typed waits for the click.
+    EXPECT_EQ(Hook_Fire(kHookCurrentPageChanged, page_), 1u);
+    EXPECT_EQ(Hook_GetApplicationHandler(23), EE_NextRegionClick);
+    Fixed x = 0, y = 0;
+    QXRdAttr_GetPosition(t, &x, &y);
+    Pointer pointer{x, y};
+    uint32_t modifiers[4] = {};
+    EXPECT_EQ(Hook_Fire(23, reinterpret_cast<uintptr_t>(&pointer), reinterpret_cast<uintptr_t>(modifiers)), 1u);
+    ObjectHandle parent = 0;
+    EXPECT_EQ(GE_GetPendingRegion(&parent), static_cast<uint32_t>(kRegionGuard));
+    EXPECT_EQ(parent, t);
+    EXPECT_EQ(GE_GetCreateKind(), kGECreateRegion);
+}
+
+TEST_F(EditorHooksTest, ClickOutsideRegionTypingIsLeftToTheKernel)
+{
+    Pointer pointer{F(10), F(10)};
+    uint32_t modifiers[4] = {};
+    EXPECT_EQ(EE_NextRegionClick(reinterpret_cast<uintptr_t>(&pointer), reinterpret_cast<uintptr_t>(modifiers), 0, 0,
+                                 0, 0),
+              0u);
+}
+
+TEST_F(EditorHooksTest, OpeningACodeKeyShowsAndHidesTheCode)
+{
+    const ObjectHandle t = Transition(100, 100);
+    const ObjectHandle code = GE_MakeRegion(t, kRegionCode);
+    ASSERT_NE(code, 0u);
+    const ObjectHandle key = QXStr_GetObjectPage(code);
+    ASSERT_NE(key, t);
+    auto shown = [&] {
+        uint32_t hidden = 0, visible = 0;
+        QXRdAttr_GetFlag(code, 0x400002, &hidden);
+        QXRdAttr_GetFlag(code, 4, &visible);
+        return hidden != 0 && visible != 0;
+    };
+    const bool before = shown();
+    EXPECT_EQ(Hook_Fire(14, key), 0u);
+    EXPECT_NE(shown(), before);
+    EXPECT_EQ(Hook_Fire(14, key), 0u);
+    EXPECT_EQ(shown(), before);
+    // An auxiliary node is left to the kernel.
+    const ObjectHandle box = QXStr_CreateNode(page_, F(250), F(50), F(20), F(20), 1);
+    EXPECT_EQ(Hook_Fire(14, box), 1u);
 }
 
 // ---- checks, deletion and status ----
