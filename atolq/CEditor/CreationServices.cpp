@@ -6,6 +6,7 @@
 
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/HookHandlers.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetServices.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr int16_t kMsgUnexpectedShape = 16395;
 constexpr HookId kHookPickGesture = 23;
+constexpr int32_t kCommandConnector = 401;
 
 // The shape group of a default attribute record: words 14 (shape code),
 // 15 (height) and 16 (width).
@@ -118,6 +120,10 @@ void EE_StartCreation(int16_t cursor, const void* defaultRecord)
         GE_SetStateFlags(kGEResumeTextEdit);
         GE_EndTextEdit();
     }
+    // A connector drawn from the palette may only join a place and a
+    // transition: the pointer's candidates are filtered meanwhile.
+    if (row->command == kCommandConnector)
+        EE_InstallArcDrawing();
     QXUI_DoCommandWithCursor(row->command, cursor);
 }
 
@@ -152,6 +158,7 @@ uintptr_t EE_CreationEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t
         GE_EndTextEdit();
     }
     GE_SetCreateKind(kGECreateNone);
+    EE_RemoveArcDrawing();
     Hook_Unregister(kHookPickGesture);
     Hook_Unregister(kHookCommandEnd);
     QXUtil_AbortCommand();

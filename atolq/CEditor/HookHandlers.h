@@ -1,7 +1,9 @@
 // The net editor's handlers for kernel hooks whose behaviour the editor owns:
 // the key filter, the same-kind selection filter, the checks before commands,
-// opening objects, closing, page changes, text edits and deletions, and the
-// status text. Each has the kernel's hook signature.
+// opening objects, closing, page changes, text edits and deletions, the
+// status text, the connector hooks, the window title and the text command.
+// Each has the kernel's hook signature. They live with the net layer's entry
+// and reach the editor's hook set through EE_InstallEditorHookHandlers.
 #pragma once
 
 #include <cstdint>
@@ -36,3 +38,30 @@ GE_HOOK_HANDLER(EE_ReplaceCheck);
 GE_HOOK_HANDLER(EE_DeleteHook);
 // Hook 55: (char* buffer) -> 1 when the buffer holds text to show.
 GE_HOOK_HANDLER(EE_StatusText);
+// Hook 23 while a region's text is typed: (PointerState*, modifiers) -> 1
+// when the press picked the owner of the next region, 0 to let it through.
+GE_HOOK_HANDLER(EE_NextRegionClick);
+// Hook 62: (page) -> 0 when the title was set to the page's reference name.
+GE_HOOK_HANDLER(EE_WindowTitleHook);
+// Hook 45: (menu, command, ObjectHandle* page) -> 0 when handled.
+GE_HOOK_HANDLER(EE_ChoosePageHook);
+// Hook 8: (connector, 1 when the end moves else 0 for the start, new object,
+// its base node) -> 1 allow, 0 refuse.
+GE_HOOK_HANDLER(EE_ReattachConnector);
+// Hook 74: (connector, which end) after a re-attach -> 1.
+GE_HOOK_HANDLER(EE_ConnectorReattached);
+// Hook 9: (start base, end base, end, start object, end object) -> 1 allow.
+GE_HOOK_HANDLER(EE_CheckNewArc);
+// Hook 50: (object, which end) -> 0 when the connector's end may not be moved.
+GE_HOOK_HANDLER(EE_ConnectorDetail);
+// Hook 79: (label) a text object made by the kernel's text command -> 1.
+GE_HOOK_HANDLER(EE_CreateTextHook);
+// Hooks 23 and 65 while an arc is drawn from the palette.
+GE_HOOK_HANDLER(EE_ArcFirstEnd);
+GE_HOOK_HANDLER(EE_ArcEndFilter);
+void EE_InstallArcDrawing();
+void EE_RemoveArcDrawing();
+
+// Hands every handler above (and those of the net objects, the hierarchy page
+// and the defaults) to the editor's hook set.
+void EE_InstallEditorHookHandlers();

@@ -1,14 +1,13 @@
 // Installation of the editor's and the simulator's kernel hook handlers.
-// Handlers of net-editor parts and of the simulator that this program does
-// not carry yet are left out: their slots keep what they hold in the editor
-// and are emptied in the simulator.
+// The editor's handlers belong to modules above this one and are handed in at
+// start-up; the simulator's are not carried yet: their slots are emptied in
+// the simulator.
 #include "atolq/CEditor/ModeHooks.h"
 
 #include <array>
 
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
-#include "atolq/CEditor/HookHandlers.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kvud/UserData.h"
 
@@ -30,8 +29,9 @@ uint32_t NoConversion(ObjectHandle, UserDataTag, ObjectHandle, uint32_t)
 }
 
 // Both sets in installation order (hook 83 comes first, through the
-// user-data module; hook 25 through the kernel timer). Handlers of modules
-// above this one are filled in at start-up.
+// user-data module; hook 25 through the kernel timer). The editor's handlers
+// are filled in at start-up (GE_SetEditorHookHandler); the pending-error timer
+// lives in this module.
 std::array kHookRows = {
     HookRow{50, nullptr, InSimulator::Simulator},
     HookRow{8, nullptr, InSimulator::Clear},
@@ -41,35 +41,36 @@ std::array kHookRows = {
     HookRow{32, nullptr, InSimulator::Keep},
     HookRow{48, nullptr, InSimulator::Keep},
     HookRow{38, nullptr, InSimulator::Keep},
-    HookRow{17, EE_KeyFilter, InSimulator::Simulator},
+    HookRow{17, nullptr, InSimulator::Simulator},
     HookRow{25, EE_PendingErrorTimer, InSimulator::Simulator},
-    HookRow{55, EE_StatusText, InSimulator::Same},
+    HookRow{55, nullptr, InSimulator::Same},
     HookRow{45, nullptr, InSimulator::Same},
     HookRow{29, nullptr, InSimulator::Same},
-    HookRow{16, EE_SelectFilter, InSimulator::Same},
+    HookRow{16, nullptr, InSimulator::Same},
     HookRow{27, nullptr, InSimulator::Same},
-    HookRow{28, EE_BaseObjectCheck, InSimulator::Simulator},
+    HookRow{28, nullptr, InSimulator::Simulator},
     HookRow{7, nullptr, InSimulator::Clear},
-    HookRow{14, EE_OpenObject, InSimulator::Simulator},
-    HookRow{37, EE_AfterReplace, InSimulator::Keep},
-    HookRow{47, EE_ReplaceCheck, InSimulator::Simulator},
-    HookRow{63, EE_CloseCheck, InSimulator::Same},
+    HookRow{14, nullptr, InSimulator::Simulator},
+    HookRow{37, nullptr, InSimulator::Keep},
+    HookRow{47, nullptr, InSimulator::Simulator},
+    HookRow{63, nullptr, InSimulator::Same},
     HookRow{64, nullptr, InSimulator::Keep},
     HookRow{62, nullptr, InSimulator::Simulator},
-    HookRow{69, EE_PageListChanged, InSimulator::Simulator},
-    HookRow{40, EE_DeleteHook, InSimulator::Clear},
+    HookRow{69, nullptr, InSimulator::Simulator},
+    HookRow{40, nullptr, InSimulator::Clear},
     HookRow{74, nullptr, InSimulator::Same},
     HookRow{79, nullptr, InSimulator::Keep},
     HookRow{66, nullptr, InSimulator::Keep},
-    HookRow{76, EE_TextEditEnd, InSimulator::Keep},
+    HookRow{76, nullptr, InSimulator::Keep},
     HookRow{78, nullptr, InSimulator::Clear},
-    HookRow{71, EE_CurrentPageChanged, InSimulator::Simulator},
+    HookRow{71, nullptr, InSimulator::Simulator},
     HookRow{34, nullptr, InSimulator::Simulator},
     HookRow{84, nullptr, InSimulator::Keep},
 };
 
 // Hook 57 is emptied in the editor and the simulator's in the simulator.
 constexpr HookId kHookPageWindowEvent = 57;
+constexpr HookId kHookDeleteFirst = 40;
 constexpr HookId kHookDeleteSecond = 41;
 
 void InstallTimer(HookHandler handler)
@@ -127,6 +128,15 @@ int GE_SetEditorHookHandler(HookId hook, HookHandler handler)
     return 0;
 }
 
+HookHandler GE_EditorHookHandler(HookId hook)
+{
+    for (const HookRow& row : kHookRows) {
+        if (row.hook == hook)
+            return row.editor;
+    }
+    return nullptr;
+}
+
 void GE_SetModeHooks(uint16_t mode)
 {
     GE_SetMode(static_cast<int16_t>(mode));
@@ -134,6 +144,6 @@ void GE_SetModeHooks(uint16_t mode)
         InstallSimulatorHooks();
     } else if (mode == kGEModeEditor) {
         GE_InstallEditorHooks();
-        Hook_Set(kHookDeleteSecond, EE_DeleteHook);
+        Hook_Set(kHookDeleteSecond, GE_EditorHookHandler(kHookDeleteFirst));
     }
 }

@@ -17,3 +17,5 @@ void GE_InstallEditorHooks();
 // diagram life cycle) hand theirs in at start-up. 1 when the slot is one of
 // the set.
 int GE_SetEditorHookHandler(HookId hook, HookHandler handler);
+// The editor's handler of a slot of the set, null when none was handed in.
+HookHandler GE_EditorHookHandler(HookId hook);

@@ -36,6 +36,7 @@ constexpr int16_t kMsgUnexpectedCommand = 16424;
 
 constexpr int32_t kCommandEndGroup = 701;
 constexpr int32_t kCommandConnector = 401;
+constexpr int32_t kCommandText = 409;
 constexpr uint32_t kDefaultLevel = 3;
 
 struct CreateKind {
@@ -126,7 +127,7 @@ void NewArc(int32_t command, uint32_t object)
 {
     if (command != kCommandConnector)
         return;
-    Hook_Set(kHookKeyFilter, EE_KeyFilter);
+    Hook_Set(kHookKeyFilter, GE_EditorHookHandler(kHookKeyFilter));
     GE_ApplyDefaultAttributes(kArc.key, object);
     EE_CreateNetArc(object);
 }
@@ -147,6 +148,11 @@ void GiveNetRole(int32_t command, uint32_t object)
     case kGECreatePlace: NewPlace(object); break;
     case kGECreateTransition: NewTransition(object); break;
     case kGECreateArc: NewArc(command, object); break;
+    case kGECreateRegion:
+        // A region typed with the text command is made by the text hook.
+        if (command != kCommandText)
+            EE_ReportError(kMsgUnexpectedCommand);
+        break;
     case kGECreateGlobalDecl:
     case kGECreateTemporaryDecl:
     case kGECreateLocalDecl: NewDeclNode(kind, object); break;
@@ -227,7 +233,7 @@ void EE_ApplyCommandDefaults(int32_t command, uint32_t object)
             continue;
         GE_ApplyDefaultAttributes(row.key, object);
         if (row.keyFilter)
-            Hook_Set(kHookKeyFilter, EE_KeyFilter);
+            Hook_Set(kHookKeyFilter, GE_EditorHookHandler(kHookKeyFilter));
         if (command >= 402 && command <= 407 && GE_GetTextEditObject() == 0)
             GE_BeginTextEdit();
         return;

@@ -31,8 +31,9 @@ namespace {
 const std::string kTolq = std::string(TOLQ_BIN_DIR) + "/tolq";
 const std::string kExample = std::string(TOLQ_SOURCE_DIR) + "/examples/producer-consumer.tolq";
 const std::string kRunTolq = std::string(TOLQ_SOURCE_DIR) + "/scripts/run-tolq";
-// The page's title: its name and its label.
-const std::string kTitle = "producer-consumer P. 1";
+// The page's title: the net editor names a page window by its reference
+// name, the page record's name and number.
+const std::string kTitle = "producer-consumer#1";
 
 // A diagram of one empty page with the example's page name and number, with
 // the data base file of an empty net beside it.

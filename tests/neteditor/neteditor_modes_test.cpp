@@ -18,6 +18,7 @@ protected:
     {
         Hook_ClearTable();
         Hook_InitTable();
+        EE_InstallEditorHookHandlers();
     }
     void TearDown() override
     {
@@ -99,8 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyFilterTest,
                          ::testing::Values(KeyCase{"FunctionKeyPasses", 0xFFBE, 0, 1},
                                            KeyCase{"LetterPasses", 'a', 0, 1},
                                            KeyCase{"ShiftArrowWithoutTextPasses", 0xFF53, 1, 1},
-                                           KeyCase{"DeleteIsTheNetClear", 0xFFFF, 0, 0},
-                                           KeyCase{"BackSpaceIsTheNetClear", 0xFF08, 0, 0}),
+                                           KeyCase{"KeypadEnterOutsideRegionTypingPasses", 0xFF8D, 0, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(KeyFilterEdges, NullKeysymPasses)
