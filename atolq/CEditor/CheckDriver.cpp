@@ -9,15 +9,15 @@
 #include <cstring>
 #include <algorithm>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "atolq/CEditor/DefaultsFile.h"
+#include "atolq/CEditor/ErrorBoxes.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/PageStructure/HierarchyPage.h"
 #include "atolq/Utils/MemFile.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
@@ -59,13 +59,6 @@ std::string Format(const ProgressRecord& record)
     return text;
 }
 
-constexpr std::string_view kErrorsHeading = "Errors\n";
-// Where a new error box goes and how large it is, in points.
-constexpr Fixed kBoxCentre = 120 << 16;
-constexpr Fixed kBoxWidth = 200 << 16;
-constexpr Fixed kBoxHeight = 60 << 16;
-constexpr int32_t kBoxShape = 1;
-
 ObjectHandle PageOf(ObjectHandle object)
 {
     if ((QXRdAttr_GetObjectType(object) & kQXKindPage) != 0)
@@ -73,59 +66,17 @@ ObjectHandle PageOf(ObjectHandle object)
     return QXStr_GetObjectPage(object);
 }
 
-// The page's error box; with create, made when the page has none yet.
-ObjectHandle ErrorBox(ObjectHandle page, bool create)
+// After a check that found errors the hierarchy page is shown with its list
+// of the pages' error boxes selected.
+void ShowErrorList()
 {
-    const ObjectHandle box = GE_GetAuxWord(page);
-    if (box != 0 && QXStr_IsObject(box) != 0 && QXStr_GetObjectPage(box) == page)
-        return box;
-    if (!create)
-        return 0;
-    const ObjectHandle made = QXStr_CreateNode(page, kBoxCentre, kBoxCentre, kBoxWidth, kBoxHeight, kBoxShape);
-    if (made != 0)
-        GE_SetAuxWord(page, made);
-    return made;
-}
-
-std::string TextOf(ObjectHandle object)
-{
-    std::vector<char> buffer(4096);
-    for (;;) {
-        auto length = static_cast<uint32_t>(buffer.size());
-        if (QXText_GetText(object, buffer.data(), &length) == 0)
-            return {};
-        if (length < buffer.size())
-            return std::string(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
+    const ObjectHandle hierarchy = PGFindHierarchyPage();
+    if (hierarchy == 0 || QXStr_SetCurPage(hierarchy) == 0)
+        return;
+    if (const ObjectHandle list = GE_GetErrorBox(hierarchy, 0)) {
+        GE_FitErrorBox(list);
+        QXStr_SetCurObject(list);
     }
-}
-
-// The evaluator's explanation that came with an error, as text.
-std::string DetailsOf(MemFile* details)
-{
-    if (details == nullptr)
-        return {};
-    std::string text(MemFileLength(details), '\0');
-    auto length = static_cast<uint32_t>(text.size());
-    MemFileRewind(details);
-    if (length > 0)
-        MemFileRead(details, text.data(), &length);
-    text.resize(std::min<size_t>(length, text.size()));
-    return text;
-}
-
-void CleanErrorBoxes()
-{
-    uint16_t count = 0;
-    ObjectHandle* pages = nullptr;
-    if (QXStr_GetPageList(&count, &pages) != 0 && pages != nullptr) {
-        for (const ObjectHandle page : std::span(pages, count)) {
-            if (const ObjectHandle box = ErrorBox(page, false))
-                QXText_SetText(box, "");
-        }
-    }
-    if (pages != nullptr)
-        QXMem_Free(pages);
 }
 
 int Outcome(int verdict)
@@ -141,21 +92,47 @@ int Outcome(int verdict)
 
 }  // namespace
 
+int EE_HasPageNameError(ObjectHandle textObject)
+{
+    uint32_t length = 0;
+    if (QXText_GetLength(textObject, &length) == 0 || length == 0)
+        return 0;
+    std::string text(length, '\0');
+    if (QXText_GetText(textObject, text.data(), &length) == 0)
+        return 0;
+    text.resize(std::min<size_t>(length, text.size()));
+    return text.find("O.7 Page name can only appear once") != std::string::npos ||
+                   text.find("O.8 Page name must be a legal ML identifier") != std::string::npos
+               ? 1
+               : 0;
+}
+
 int EE_AddErrorText(uint32_t object, const char* text, MemFile* details)
 {
     if (object == 0 || QXStr_IsObject(object) == 0)
         return 0;
     const ObjectHandle page = PageOf(object);
-    const ObjectHandle box = page != 0 ? ErrorBox(page, true) : 0;
+    const ObjectHandle box = GE_GetErrorBox(page, 1);
     if (box != 0) {
-        std::string listed = TextOf(box);
-        if (listed.empty())
-            listed = kErrorsHeading;
-        listed += text != nullptr ? text : "";
-        listed += DetailsOf(details);
-        if (!listed.ends_with('\n'))
-            listed += '\n';
-        QXText_SetText(box, listed.c_str());
+        // The first error of the page since the reset heads its box and
+        // enters the page in the hierarchy page's list. A box that already
+        // holds errors (also errors of the page itself, which carry no
+        // reference) keeps them.
+        char start[kGEErrorsHeading.size() + 1] = {};
+        auto length = static_cast<uint32_t>(kGEErrorsHeading.size());
+        if (QXText_GetText(box, start, &length) == 0)
+            length = 0;
+        start[std::min<size_t>(length, kGEErrorsHeading.size())] = '\0';
+        const bool headed = GE_HasPrefix(start, std::string(kGEErrorsHeading).c_str()) != 0;
+        if (QXText_HasReferences(box) == 0 && EE_HasPageNameError(box) == 0 && !headed) {
+            const ObjectHandle hierarchy = PGFindHierarchyPage();
+            if (hierarchy != 0 && hierarchy != page) {
+                if (const ObjectHandle list = GE_GetErrorBox(hierarchy, 1))
+                    GE_ListErrorBox(list, box);
+            }
+            QXText_SetText(box, std::string(kGEErrorsHeading).c_str());
+        }
+        GE_AddErrorText(box, object, text, details);
     }
     GE_SetErrorCount(GE_GetErrorCount() + 1);
     return 0;
@@ -189,13 +166,15 @@ int EE_RunSyntaxCheck(uint32_t pageList, int scope, int argument, int flag)
     GE_ClearStateFlags(kInterrupted);
     GE_SetErrorCount(0);
     QXUI_SetStatusBarMessage("Cleaning Error Boxes");
-    CleanErrorBoxes();
+    GE_ResetErrorBoxes(0);
     QXUI_SetStatusBarMessage("Checking Syntax");
     const int verdict = CTSCheckNet(EE_AddErrorText, pageList, static_cast<int16_t>(scope),
                                     static_cast<uint32_t>(argument), flag, EE_ShowProgress, GE_GetMLSettings);
     GE_RequestMenuUpdate();
     GE_SetStateFlags(kCheckDone);
     GE_ClearStateFlags(kCheckRunning);
+    if (GE_GetErrorCount() != 0)
+        ShowErrorList();
     return Outcome(verdict);
 }
 

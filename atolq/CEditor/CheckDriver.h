@@ -10,6 +10,8 @@
 int EE_RunSyntaxCheck(uint32_t pageList, int scope, int argument, int flag);
 // The error reporter handed to the check; 0.
 int EE_AddErrorText(uint32_t object, const char* text, MemFile* details);
+// 1 when the text object already holds a page-name error (O.7 or O.8).
+int EE_HasPageNameError(uint32_t textObject);
 // The progress reporter handed to the check.
 void EE_ShowProgress(int* continueFlag, ProgressRecord* record);
 // Shows the text in the status bar; the previous cursor.

@@ -51,7 +51,7 @@ bool RestoreNet(MemHandle map)
     if (GE_LoadDataBase(map) == 0)
         return false;
     QXUI_SetStatusBarMessage("Restoring Data Base File...");
-    return SERelinkDB(GE_TranslateRecordLink) != 0;
+    return SERelinkDB(GE_TranslateRecordLink) != 0 && GE_UpdateReferences() != 0;
 }
 
 // The text being edited goes into the net before the diagram is written.

@@ -9,6 +9,8 @@
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "xkv/kv/QXFile.h"
+#include "xkv/kv/QXMem.h"
 
 namespace {
 
@@ -17,6 +19,7 @@ int16_t pendingError = 0;
 constexpr int16_t kMsgMLQuit = 11549;
 constexpr int16_t kMsgDiagramCorrupted = 16386;
 constexpr int32_t kCommandSaveAs = 205;
+constexpr int32_t kCommandRevert = 206;
 
 // Errors after which reverting to the saved diagram would not help.
 bool KeepsDiagram(int16_t id)
@@ -48,11 +51,21 @@ uintptr_t EE_PendingErrorTimer(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintp
 {
     if (pendingError == 0)
         return 1;
-    // The kernel keeps no name of the diagram's file yet, so there is never
-    // a saved version to revert to (command 206) and the user is told.
-    if (!KeepsDiagram(pendingError))
-        GE_MessageBox(kMsgDiagramCorrupted);
+    const int16_t error = pendingError;
+    // Cleared first, so that an error of the revert itself is shown.
     pendingError = 0;
+    if (KeepsDiagram(error))
+        return 1;
+    // A diagram that has a file returns to its saved version; without one
+    // the user is told that the diagram may be spoilt.
+    char* name = nullptr;
+    const bool saved = QXFile_GetCurrentFileName(&name) != 0 && name != nullptr && name[0] != '\0';
+    if (name != nullptr)
+        QXMem_Free(name);
+    if (saved)
+        GE_DoCommand(kCommandRevert);
+    else
+        GE_MessageBox(kMsgDiagramCorrupted);
     return 1;
 }
 

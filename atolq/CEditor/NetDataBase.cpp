@@ -26,6 +26,7 @@
 namespace {
 
 constexpr int16_t kMsgLoadFailed = 16400;
+constexpr int16_t kMsgNoModelMap = 16438;
 constexpr uint16_t kArcSecondSubKind = 2;
 
 MemHandle modelMap = 0;
@@ -181,6 +182,38 @@ void GE_ClearFileCodes()
 uint32_t GE_FirstLoadedPage()
 {
     return firstPage;
+}
+
+int GE_UpdateReferences()
+{
+    if (modelMap == 0) {
+        EE_ReportError(kMsgNoModelMap);
+        return 0;
+    }
+    QXUI_SetStatusBarMessage("Updating References...");
+    uint16_t count = 0;
+    ObjectHandle* pages = nullptr;
+    if (QXStr_GetPageList(&count, &pages) != 0 && pages != nullptr) {
+        for (uint16_t i = 0; i < count; ++i) {
+            const ObjectHandle page = pages[i];
+            // The page's error box keeps its link only when the link and the
+            // box's own mark still name each other on this page.
+            const ObjectHandle old = GE_GetAuxWord(page);
+            if (old == 0)
+                continue;
+            const ObjectHandle box = QXStr_MapHandle(modelMap, old);
+            if (box != 0 && QXStr_IsObject(box) != 0 && GE_GetSelfMark(box) == old &&
+                QXStr_GetObjectPage(box) == page) {
+                GE_SetAuxWord(page, box);
+                GE_SetSelfMark(box, box);
+            } else {
+                GE_SetAuxWord(page, 0);
+            }
+        }
+    }
+    if (pages != nullptr)
+        QXMem_Free(pages);
+    return 1;
 }
 
 void GE_ForgetModelMap()

@@ -31,3 +31,6 @@ void GE_ClearFileCodes();
 uint32_t GE_FirstLoadedPage();
 // The kernel frees the model map after the load; the handle is dropped then.
 void GE_ForgetModelMap();
+// After a load: the handles that the net layer keeps in user data (the pages'
+// error-box links) are translated through the load's map; 0 without a map.
+int GE_UpdateReferences();

@@ -7,6 +7,8 @@
 
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/MessageBox.h"
+#include "xkv/comm/Comm.h"
+#include "xkv/velkor/Velkor.h"
 
 namespace {
 
@@ -55,6 +57,32 @@ TEST_F(ErrorTest, TimerClearsErrorsThatKeepTheDiagram)
         EXPECT_EQ(EE_GetPendingError(), 0) << id;
     }
     EXPECT_EQ(EE_PendingErrorTimer(0, 0, 0, 0, 0, 0), 1u);
+}
+
+// An error that may have spoilt the diagram: without a file to go back to
+// the user is told the diagram may be corrupted; with one the diagram goes
+// back to it instead. Either way the error is no longer pending.
+TEST_F(ErrorTest, TimerWarnsOnlyWhenThereIsNoSavedDiagram)
+{
+    VelkorSettings& settings = Velkor_Settings();
+    const bool printFiles = settings.printFiles;
+    settings.printFiles = true;  // message boxes go to the error output
+    struct Case {
+        const char* file;
+        bool warned;
+    };
+    for (const Case& c : {Case{"", true}, Case{"/tmp/saved-net", false}}) {
+        SCOPED_TRACE(c.file);
+        ASSERT_EQ(Comm_SetFilePath(1, c.file), kStatusOk);
+        testing::internal::CaptureStderr();
+        EE_ReportError(16389);
+        EE_PendingErrorTimer(0, 0, 0, 0, 0, 0);
+        const std::string shown = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(shown.find("your diagram has been corrupted") != std::string::npos, c.warned) << shown;
+        EXPECT_EQ(EE_GetPendingError(), 0);
+    }
+    Comm_SetFilePath(1, "");
+    settings.printFiles = printFiles;
 }
 
 TEST_F(ErrorTest, FatalMlQuitExitsWith255)

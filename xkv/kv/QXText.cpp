@@ -10,6 +10,7 @@
 #include "xkv/default/Default.h"
 #include "xkv/kv/QXInternal.h"
 #include "xkv/mem/Mem.h"
+#include "xkv/model/BlockLock.h"
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
 #include "xkv/text/Text.h"
@@ -135,6 +136,40 @@ uint32_t QXText_GetText(ObjectHandle object, char* buffer, uint32_t* length)
         Mem_Free(copy);
     }
     *length = n;
+    return 1;
+}
+
+uint32_t QXText_GetTextSize(ObjectHandle object, Fixed* width, Fixed* height)
+{
+    if (!QXText_CanHaveText(object)) {
+        return 0;
+    }
+    const MemHandle text = TextOf(object);
+    if (text == 0) {
+        return qx::Fail(kStatusNoText);
+    }
+    MemHandle line = 0;
+    {
+        BlockLock<TextRec> record(text);
+        if (!record) {
+            return qx::Fail(kStatusNoText);
+        }
+        line = record->firstLine;
+    }
+    int64_t widest = 0;
+    int64_t total = 0;
+    // A text has at most as many lines as blocks; the bound guards a damaged chain.
+    for (uint32_t guard = 0; line != 0 && guard < (1u << 20); ++guard) {
+        BlockLock<TextLine> l(line);
+        if (!l) {
+            break;
+        }
+        widest = std::max<int64_t>(widest, l->width);
+        total += l->height;
+        line = l->next;
+    }
+    if (width != nullptr) *width = static_cast<Fixed>(std::min<int64_t>(widest, INT32_MAX));
+    if (height != nullptr) *height = static_cast<Fixed>(std::min<int64_t>(total, INT32_MAX));
     return 1;
 }
 

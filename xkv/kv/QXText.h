@@ -10,6 +10,9 @@ uint32_t QXText_CanHaveText(ObjectHandle object);
 uint32_t QXText_GetLength(ObjectHandle object, uint32_t* length);
 uint32_t QXText_GetSelectionLength(ObjectHandle object, uint32_t referenceMode);
 uint32_t QXText_GetText(ObjectHandle object, char* buffer, uint32_t* length);
+// The room the laid-out text takes: its widest line and the sum of its line
+// heights, in page units.
+uint32_t QXText_GetTextSize(ObjectHandle object, Fixed* width, Fixed* height);
 uint32_t QXText_SetText(ObjectHandle object, const char* text);
 uint32_t QXText_AppendText(ObjectHandle object, const char* text);
 uint32_t QXText_InsertText(ObjectHandle object, const char* text);

@@ -89,6 +89,9 @@ uint32_t QXWin_GetDisplaySize(int32_t* width, int32_t* height);
 uint32_t QXWin_SetScrollable(ObjectHandle page, uint32_t on);
 uint32_t QXWin_SetScrollBars(ObjectHandle page, uint32_t on);
 uint32_t QXWin_GetWindowOrigin(ObjectHandle page, int32_t* x, int32_t* y);
+// The part of the page that its open window shows, in page coordinates; 0
+// when the page has no open window.
+uint32_t QXWin_GetVisibleRect(ObjectHandle page, FixRect* rect);
 uint32_t QXWin_GetOrigin(int32_t* x, int32_t* y);
 uint32_t QXWin_WarpPointer(int32_t x, int32_t y);
 uint32_t QXUtil_SetPageOrigin(ObjectHandle page, int32_t x, int32_t y);

@@ -66,6 +66,15 @@ uint32_t QXWin_GetWindowOrigin(ObjectHandle page, int32_t* x, int32_t* y)
     return Model_IsPage(page) ? ViewOrigin(Window_OfPage(page), x, y) : 0;
 }
 
+uint32_t QXWin_GetVisibleRect(ObjectHandle page, FixRect* rect)
+{
+    if (!Model_IsPage(page) || rect == nullptr) {
+        return 0;
+    }
+    Widget window = Window_OfPage(page);
+    return window != nullptr && Window_VisibleRect(window, rect) == kStatusOk ? 1 : 0;
+}
+
 uint32_t QXWin_GetOrigin(int32_t* x, int32_t* y)
 {
     if (ViewOrigin(Comm_GetCurrentWindow(), x, y) == 0) {

@@ -259,6 +259,10 @@ KernelStatus Window_CreateShell(Widget* out, ObjectHandle page, uint32_t placeme
                                 int32_t raise)
 {
     *out = nullptr;
+    // Without a connection to the X server no window can be made.
+    if (Window_Display() == nullptr) {
+        return kStatusFailed;
+    }
     const VelkorSettings& settings = Velkor_Settings();
     Fixed extentWidth = 0, extentHeight = 0;
     Window_PageExtent(&extentWidth, &extentHeight);
