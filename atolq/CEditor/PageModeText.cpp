@@ -56,10 +56,10 @@ std::vector<void*> Values(const LMList* list)
     return values;
 }
 
-// A mode flag is on while its bit in the stored mode word is clear.
+// A mode flag is on while its bit in the stored mode word is set.
 uint32_t OnFlags(uint32_t modeWord)
 {
-    return ~modeWord & kAllModeBits;
+    return modeWord & kAllModeBits;
 }
 
 // "None", nothing when all are on, else "not " and the letters that are off.

@@ -240,16 +240,18 @@ TEST_F(NetTextsTest, PlainNodeHasNoHierarchyText)
 
 TEST_F(NetTextsTest, PageModeTextShowsPrimeCountFlagsOffAndDifferingReferrers)
 {
+    constexpr uint32_t kAllOn = 1 | 2 | 4 | 8 | 16;
+    top_->modeFlags = kAllOn;
     EXPECT_EQ(EE_PageModeString(page_), "") << "a page with all attributes on and no prime count shows nothing";
     top_->primeCount = 1;
     EXPECT_EQ(EE_PageModeString(page_), "Prime");
     top_->primeCount = 3;
     EXPECT_EQ(EE_PageModeString(page_), "Prime:3");
-    // Off bits: observe (4) and execute (16): letters O and R, in I O P R C order.
-    ASSERT_EQ(EE_SetModeAttributes(page_, 1, 0, 1, 1, 0, 3, 0), 1);
+    // Observe (4) and execute code (16) off: letters O and R, in I O P R C order.
+    top_->modeFlags = kAllOn & ~(4u | 16u);
     EXPECT_EQ(EE_PageModeString(page_), "Prime:3\nnot OR");
     top_->primeCount = 0;
-    ASSERT_EQ(EE_SetModeAttributes(page_, 0, 0, 0, 0, 0, 0, 0), 1);
+    top_->modeFlags = 0;
     EXPECT_EQ(EE_PageModeString(page_), "None");
 
     // A substitution node refining the page with other attributes gets a line.
@@ -259,10 +261,13 @@ TEST_F(NetTextsTest, PageModeTextShowsPrimeCountFlagsOffAndDifferingReferrers)
     SETrans* trans = Trans(super, superNet, "", &node);
     ASSERT_NE(SEMakeCompound(&trans->head, kSESubstitution), nullptr);
     ASSERT_EQ(SEMakeSubpage(&trans->head, top_), 1);
-    ASSERT_EQ(EE_SetModeAttributes(node, 1, 1, 1, 1, 0, 0, 0), 1);
-    EXPECT_EQ(EE_PageModeString(page_), "None\n(***@Up#4) = not R");
-    ASSERT_EQ(EE_SetModeAttributes(node, 0, 0, 0, 0, 0, 0, 0), 1);
-    EXPECT_EQ(EE_PageModeString(page_), "None") << "a node with the page's own attributes gets no line";
+    SEGetCompound(&trans->head)->modeFlags = kAllOn & ~8u;
+    EXPECT_EQ(EE_PageModeString(page_), "None\n(***@Up#4) = not C");
+    top_->modeFlags = kAllOn;
+    SEGetCompound(&trans->head)->modeFlags = 0;
+    EXPECT_EQ(EE_PageModeString(page_), "(***@Up#4) = None") << "no line break before the first line";
+    SEGetCompound(&trans->head)->modeFlags = kAllOn;
+    EXPECT_EQ(EE_PageModeString(page_), "") << "a node with the page's own attributes gets no line";
     EXPECT_EQ(EE_PageModeString(0), "");
 }
 

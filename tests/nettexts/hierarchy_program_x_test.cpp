@@ -2,11 +2,17 @@
 // the program builds the hierarchy page with one page node per page and an
 // arc, labelled with the substitution transition's name, from the super
 // page's node to the sub page's node; saved with Alt+S and read back here.
+// And the syntax check (Alt+') on such a net with the real evaluator: an
+// assigned port of the socket's colour set draws no C.15 error, one of
+// another colour set does.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <functional>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -14,7 +20,10 @@
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/Defaults.h"
+#include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetRoles.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "process.h"
 #include "xclient.h"
@@ -22,6 +31,7 @@
 #include "xkv/file/Diagram.h"
 #include "xkv/file/File.h"
 #include "xkv/group/Group.h"
+#include "xkv/kv/Hook.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
@@ -93,11 +103,16 @@ ObjectHandle Node(ObjectHandle page, int32_t shape, const char* name, int x)
 }
 
 // Top holds place A and the substitution transition T refining Sub, whose
-// input port P is assigned to A; the diagram carries no hierarchy page.
-void WriteHierarchicalNet(const std::string& path)
+// input port P (of the given colour set) is assigned to A; A's colour set is
+// INT. A global declaration node declares INT and B. The diagram carries no
+// hierarchy page.
+void WriteHierarchicalNet(const std::string& path, const char* portColourSet = "INT")
 {
     Kernel kernel;
     ASSERT_EQ(Model_NewDiagram(), kStatusOk);
+    ASSERT_EQ(DefInitAll(), 1);
+    GE_SetCurrentDiagram(QXStr_GetPageListHandle());
+    GE_SetMode(kGEModeEditor);
     ObjectHandle top = 0, sub = 0;
     SEPage* topNet = NetPage("Top", 1, &top);
     SEPage* subNet = NetPage("Sub", 2, &sub);
@@ -122,15 +137,27 @@ void WriteHierarchicalNet(const std::string& path)
     SEPlace* port = SECreatePlace(subNet, p);
     ASSERT_EQ(GE_SetSERecord(p, &port->head), 1);
     SEPutName(&port->head, Copy("P"));
-    SESetColourSet(&port->head, Copy("INT"));
+    SESetColourSet(&port->head, Copy(portColourSet));
     ASSERT_EQ(SEMakePort(&port->head, kSEPortInput), 1);
 
     ASSERT_NE(SEMakeCompound(&trans->head, kSESubstitution), nullptr);
     ASSERT_EQ(SEMakeSubpage(&trans->head, subNet), 1);
     ASSERT_EQ(SEAssignPort(&trans->head, &place->head, &port->head), 1);
+    // Both pages and the substitution take part in the simulation.
+    constexpr uint32_t kAllModes = 1 | 2 | 4 | 8 | 16;
+    topNet->modeFlags = kAllModes;
+    subNet->modeFlags = kAllModes;
+    SEGetCompound(&trans->head)->modeFlags = kAllModes;
+
+    const ObjectHandle declarations = QXStr_CreateNode(top, 0, -60 * kUnit, 80 * kUnit, 22 * kUnit, 1);
+    ASSERT_NE(declarations, 0u);
+    QXText_SetText(declarations, "color INT = int;\ncolor B = bool;");
+    ASSERT_EQ(EE_CreateDeclNode(declarations, ObjectHandle{0}, 1), 1);
+    ASSERT_EQ(EE_BuildDeclRegions(declarations), 1);
 
     ASSERT_EQ(File_SaveDiagram(path.c_str()), kStatusOk);
     ASSERT_EQ(SESaveDBFile((path + ".DB").c_str()), 1);
+    GE_SetCurrentDiagram(0);
 }
 
 // tolq's mapped shells: the main window and its page windows.
@@ -181,38 +208,99 @@ ObjectHandle PageNamed(const std::string& name)
     return found;
 }
 
-TEST(HierarchyProgram, OpenedHierarchicalNetGetsItsHierarchyPageWithArcAndLabel)
+// The button of a mapped message box (a "dialog" shell): the small child of
+// its form.
+std::optional<WindowInfo> MessageBoxButton(const XClient& client)
 {
-    TempDir dir;
-    const std::string path = dir.file("net.tolq");
-    WriteHierarchicalNet(path);
-    const long long written = ModifiedAt(path);
-    ASSERT_GT(written, 0);
-
-    const std::string errors = dir.file("err");
-    BackgroundProcess tolq({"/bin/sh", "-c", "exec \"$0\" \"$1\" 2>\"$2\"", kTolq, path, errors});
-    XClient client;
-    // The main window and the page window of the opened diagram.
-    ASSERT_TRUE(wait_until([&] { return Shells(client).size() >= 2; }, std::chrono::milliseconds(20000)))
-        << "running: " << tolq.running() << ", standard error: " << read_file(errors);
-    // Save with the File menu's accelerator, the pointer over a page window.
-    ASSERT_TRUE(wait_until(
-        [&] {
-            for (const WindowInfo& shell : Shells(client)) {
-                client.move_pointer(shell.root_x + shell.width / 2, shell.root_y + shell.height / 2);
-                xdotool({"key", "alt+s"});
-                if (wait_until([&] { return ModifiedAt(path) != written; }, std::chrono::milliseconds(1500))) {
-                    return true;
+    const std::vector<WindowInfo> tree = client.window_tree();
+    for (const WindowInfo& shell : tree) {
+        if (shell.parent != client.root() || !shell.mapped || shell.res_name != "dialog") {
+            continue;
+        }
+        for (const WindowInfo& form : tree) {
+            if (form.parent != shell.id) {
+                continue;
+            }
+            for (const WindowInfo& child : tree) {
+                if (child.parent == form.id && child.height < 40) {
+                    return child;
                 }
             }
-            return false;
-        },
-        std::chrono::milliseconds(20000)))
-        << "standard error: " << read_file(errors);
-    EXPECT_TRUE(tolq.running());
-    tolq.stop(SIGTERM);
+        }
+    }
+    return std::nullopt;
+}
 
-    Kernel kernel;
+// Message boxes go away while the tree is read: a window that vanished
+// between listing and asking is no fault of the program.
+int IgnoreVanishedWindows(Display*, XErrorEvent* error)
+{
+    return error->error_code == BadWindow ? 0 : 1;
+}
+
+// tolq running on a diagram file, its standard error kept in a file.
+class TolqOnNet {
+public:
+    TolqOnNet(const TempDir& dir, const std::string& path)
+        : path_(path), errors_(dir.file("err")),
+          process_({"/bin/sh", "-c", "exec \"$0\" \"$1\" 2>\"$2\"", kTolq, path, errors_})
+    {
+        XSetErrorHandler(IgnoreVanishedWindows);
+    }
+    // The main window and the page window of the opened diagram are up.
+    bool Up() { return wait_until([&] { return Shells(client_).size() >= 2; }, std::chrono::milliseconds(20000)); }
+    // Presses the keys with the pointer over each of tolq's windows in turn
+    // until the condition holds.
+    bool PressUntil(const std::string& keys, const std::function<bool()>& done, std::chrono::milliseconds each)
+    {
+        return wait_until(
+            [&] {
+                for (const WindowInfo& shell : Shells(client_)) {
+                    client_.move_pointer(shell.root_x + shell.width / 2, shell.root_y + shell.height / 2);
+                    xdotool({"key", keys});
+                    if (wait_until(done, each)) {
+                        return true;
+                    }
+                }
+                return false;
+            },
+            std::chrono::milliseconds(90000));
+    }
+    // Saves with the File menu's accelerator.
+    bool Save()
+    {
+        const long long before = ModifiedAt(path_);
+        return PressUntil("alt+s", [&] { return ModifiedAt(path_) != before; }, std::chrono::milliseconds(1500));
+    }
+    // Answers every message box that shows up until none has come for a while.
+    int AnswerMessageBoxes()
+    {
+        int answered = 0;
+        while (wait_until([&] { return MessageBoxButton(client_).has_value(); }, std::chrono::milliseconds(2000))) {
+            const std::optional<WindowInfo> button = MessageBoxButton(client_);
+            if (button.has_value()) {
+                client_.click(button->root_x + button->width / 2, button->root_y + button->height / 2);
+                ++answered;
+                wait_until([&] { return !MessageBoxButton(client_).has_value(); }, std::chrono::milliseconds(3000));
+            }
+        }
+        return answered;
+    }
+    bool Running() { return process_.running(); }
+    void Stop() { process_.stop(SIGTERM); }
+    std::string Errors() const { return read_file(errors_); }
+    const XClient& Client() const { return client_; }
+
+private:
+    std::string path_;
+    std::string errors_;
+    BackgroundProcess process_;
+    XClient client_;
+};
+
+// Reads a diagram file into the kernel.
+void ReadBack(const std::string& path)
+{
     FileHandle file = 0;
     ASSERT_EQ(File_Open(path.c_str(), kOpenRead, &file), kStatusOk);
     ObjectGroup pages = 0;
@@ -221,6 +309,60 @@ TEST(HierarchyProgram, OpenedHierarchicalNetGetsItsHierarchyPageWithArcAndLabel)
     if (pages != 0) {
         Group_Free(pages);
     }
+}
+
+// The texts of every node and region of every page.
+std::vector<std::string> AllTexts()
+{
+    std::vector<std::string> texts;
+    auto take = [](uint16_t count, ObjectHandle* array) {
+        std::vector<ObjectHandle> out;
+        if (array != nullptr) {
+            out.assign(array, array + count);
+            QXMem_Free(array);
+        }
+        return out;
+    };
+    uint16_t count = 0;
+    ObjectHandle* array = nullptr;
+    QXStr_GetPageList(&count, &array);
+    for (ObjectHandle page : take(count, array)) {
+        QXStr_GetNodeList(page, &count, &array);
+        std::vector<ObjectHandle> objects = take(count, array);
+        for (size_t i = 0; i < objects.size(); ++i) {
+            texts.push_back(TextOf(objects[i]));
+            QXStr_GetRegionList(objects[i], &count, &array);
+            for (ObjectHandle region : take(count, array)) {
+                objects.push_back(region);
+            }
+        }
+    }
+    return texts;
+}
+
+bool AnyTextHolds(const std::string& part)
+{
+    for (const std::string& text : AllTexts()) {
+        if (text.find(part) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(HierarchyProgram, OpenedHierarchicalNetGetsItsHierarchyPageWithArcAndLabel)
+{
+    TempDir dir;
+    const std::string path = dir.file("net.tolq");
+    WriteHierarchicalNet(path);
+    TolqOnNet tolq(dir, path);
+    ASSERT_TRUE(tolq.Up()) << "standard error: " << tolq.Errors();
+    ASSERT_TRUE(tolq.Save()) << "standard error: " << tolq.Errors();
+    EXPECT_TRUE(tolq.Running());
+    tolq.Stop();
+
+    Kernel kernel;
+    ReadBack(path);
     const ObjectHandle hierarchy = PGFindHierarchyPage();
     ASSERT_NE(hierarchy, 0u) << "the saved diagram holds the hierarchy page";
     const ObjectHandle top = PageNamed("Top");
@@ -246,6 +388,54 @@ TEST(HierarchyProgram, OpenedHierarchicalNetGetsItsHierarchyPageWithArcAndLabel)
     ASSERT_EQ(labels.size(), 1u);
     EXPECT_EQ(TextOf(labels[0]), "T");
 }
+
+struct CheckCase {
+    const char* name;
+    const char* portColourSet;
+    bool reported;  // whether C.15 is expected
+};
+
+class SyntaxCheckProgram : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(SyntaxCheckProgram, PortAssignmentIsCheckedByColourSet)
+{
+    const CheckCase c = GetParam();
+    if (!std::filesystem::exists(std::string(TOLQ_BIN_DIR) + "/run.x86-linux")) {
+        GTEST_SKIP() << "the evaluator is not built beside tolq";
+    }
+    TempDir dir;
+    const std::string path = dir.file("net.tolq");
+    WriteHierarchicalNet(path, c.portColourSet);
+    TolqOnNet tolq(dir, path);
+    ASSERT_TRUE(tolq.Up()) << "standard error: " << tolq.Errors();
+    // The check ends with a message box that says how it went.
+    ASSERT_TRUE(tolq.PressUntil(
+        "alt+apostrophe", [&] { return MessageBoxButton(tolq.Client()).has_value(); },
+        std::chrono::milliseconds(20000)))
+        << "standard error: " << tolq.Errors();
+    EXPECT_GE(tolq.AnswerMessageBoxes(), 1);
+    ASSERT_TRUE(tolq.Save()) << "standard error: " << tolq.Errors();
+    EXPECT_TRUE(tolq.Running());
+    tolq.Stop();
+
+    Kernel kernel;
+    ReadBack(path);
+    EXPECT_EQ(AnyTextHolds("C.15"), c.reported) << [] {
+        std::string all;
+        for (const std::string& text : AllTexts()) {
+            all += "[" + text + "] ";
+        }
+        return all;
+    }();
+    if (c.reported) {
+        EXPECT_TRUE(AnyTextHolds("C.15 Color set in port assignment"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, SyntaxCheckProgram,
+                         ::testing::Values(CheckCase{"SameColourSet", "INT", false},
+                                           CheckCase{"OtherColourSet", "B", true}),
+                         [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tolq::test

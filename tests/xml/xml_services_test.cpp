@@ -82,14 +82,18 @@ TEST_F(XmlServices, ThePageNodeShowsThePageModeText)
 {
     const ObjectHandle node = PGFindPageNode(page_);
     ASSERT_NE(node, 0u);
-    // Prime once, with observe (O) and execute (R) off.
-    ASSERT_EQ(EE_SetModeAttributes(page_, 1, 0, 1, 1, 0, 1, 1), 1);
+    // Prime once, with observe (O) and execute code (R) off.
+    SEHead* record = nullptr;
+    ASSERT_EQ(GE_GetSERecord(page_, &record), 1);
+    reinterpret_cast<SEPage*>(record)->modeFlags = 1 | 2 | 8;
+    reinterpret_cast<SEPage*>(record)->primeCount = 1;
     ASSERT_EQ(EE_UpdatePageNameRegion(page_), 1);
     ObjectHandle region = 0;
     ASSERT_EQ(GE_GetRegion(node, kRegionPageMode, &region), 1);
     EXPECT_EQ(Text(region), "Prime\nnot OR");
     // All attributes on and no prime count: nothing to show.
-    ASSERT_EQ(EE_SetModeAttributes(page_, 1, 1, 1, 1, 1, 0, 1), 1);
+    reinterpret_cast<SEPage*>(record)->modeFlags = 1 | 2 | 4 | 8 | 16;
+    reinterpret_cast<SEPage*>(record)->primeCount = 0;
     ASSERT_EQ(EE_UpdatePageNameRegion(page_), 1);
     EXPECT_EQ(GE_GetRegion(node, kRegionPageMode, &region), 0) << "an empty text takes the region away";
     const ObjectHandle plain = QXStr_CreateNode(page_, 50 * kPx, 50 * kPx, 20 * kPx, 20 * kPx, 1);
