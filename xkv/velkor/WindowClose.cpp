@@ -12,6 +12,8 @@
 #include <cstring>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/core/Core.h"
+#include "xkv/default/Default.h"
 #include "xkv/dialog/Dialog.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/model/Model.h"
@@ -27,7 +29,7 @@ constexpr uint32_t kDiagramFile = 1;
 // Answers of the save question (dialog 271): the closing item less one.
 constexpr int32_t kAnswerSave = 0;
 constexpr int32_t kAnswerDiscard = 3;
-constexpr int32_t kClassButton = 1;
+constexpr uint32_t kDiagramLevel = 3;
 
 struct Atoms {
     Display* display = nullptr;
@@ -114,6 +116,22 @@ bool MayEnd()
     }
 }
 
+// Closes the diagram as a Quit does before the program ends: the model is
+// closed and the application told, so that its net goes with it.
+void EndSession()
+{
+    if (Model_GetRoot() != 0) {
+        if (Comm_InTextMode() != 0) {
+            Comm_SetTextMode(0);
+        }
+        Core_CloseModel();
+        Comm_SetCurrentPage(0);
+        Default_RemoveLevel(kDiagramLevel, 0);
+        Comm_NotifyModelClosed();
+    }
+    Velkor_SetRunning(0);
+}
+
 }  // namespace
 
 void Velkor_WatchWindowClose(Widget shell)
@@ -152,7 +170,7 @@ bool Velkor_HandleWindowClose(const XEvent& event)
         return true;
     }
     if (MayEnd()) {
-        Velkor_SetRunning(0);
+        EndSession();
     }
     return true;
 }
