@@ -85,9 +85,8 @@ const std::map<std::string, std::vector<std::string>> kItems = {
 };
 constexpr int kSeparatorHeight = 8;
 
-bool Dark(Display* display, XImage* image, int x, int y)
+bool Dark(XImage* image, int x, int y)
 {
-    (void)display;
     const unsigned long pixel = XGetPixel(image, x, y);
     return ((pixel >> 16) & 0xff) + ((pixel >> 8) & 0xff) + (pixel & 0xff) < 3 * 128;
 }
@@ -232,7 +231,7 @@ protected:
         int dark = 0;
         for (int j = 0; j < height; ++j)
             for (int i = 0; i < width; ++i)
-                dark += Dark(client_.display(), image, i, j) ? 1 : 0;
+                dark += Dark(image, i, j) ? 1 : 0;
         XDestroyImage(image);
         return dark;
     }
@@ -247,7 +246,7 @@ protected:
             return dark;
         for (int j = 0; j < drawing_.height; ++j)
             for (int i = 0; i < drawing_.width; ++i)
-                dark.push_back(Dark(client_.display(), image, i, j));
+                dark.push_back(Dark(image, i, j));
         XDestroyImage(image);
         return dark;
     }
