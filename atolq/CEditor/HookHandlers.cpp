@@ -121,9 +121,25 @@ GE_HOOK_HANDLER(EE_PageListChanged)
     return 1;
 }
 
+namespace {
+
+// Takes an edited object's text into the net; installed by the net layer.
+void (*textUpdate)(uint32_t object) = nullptr;
+
+}  // namespace
+
+void EE_SetTextUpdate(void (*update)(uint32_t object))
+{
+    textUpdate = update;
+}
+
+// An edit that changed its text takes the text into the net: names,
+// inscriptions and declarations.
 GE_HOOK_HANDLER(EE_TextEditEnd)
 {
-    (void)a, (void)b, (void)c, (void)d, (void)e, (void)f;
+    (void)c, (void)d, (void)e, (void)f;
+    if (b != 0 && textUpdate != nullptr)
+        textUpdate(static_cast<uint32_t>(a));
     return 1;
 }
 

@@ -26,8 +26,10 @@ GE_HOOK_HANDLER(EE_CloseCheck);
 GE_HOOK_HANDLER(EE_CurrentPageChanged);
 // Hook 69: (page) -> 1.
 GE_HOOK_HANDLER(EE_PageListChanged);
-// Hook 76: (object, changed) -> 1.
+// Hook 76: (object, changed) -> 1; a changed text goes into the net through
+// the update that the net layer installs.
 GE_HOOK_HANDLER(EE_TextEditEnd);
+void EE_SetTextUpdate(void (*update)(uint32_t object));
 // Hook 37: (object, int32_t* flag) -> 1.
 GE_HOOK_HANDLER(EE_AfterReplace);
 // Hook 47: (object) -> 1 the text may be replaced.

@@ -6,6 +6,8 @@
 #include "atolq/CEditor/DefaultsFile.h"
 #include "atolq/CEditor/DiagramLife.h"
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/HookHandlers.h"
+#include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetCreate.h"
 #include "atolq/Chart/ChartRequests.h"
 #include "atolq/CEditor/NetOptions.h"
@@ -44,6 +46,7 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
         CTSInstallNetServices();
         EE_InstallLifeCycle();
         EE_InstallCreation();
+        EE_SetTextUpdate(EE_UpdateNetFromObject);
         // The evaluator's chart requests reach the chart module.
         ChartInstallRequests();
         break;
