@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SEServices.h"
@@ -80,12 +81,21 @@ int GE_AskContinue(int16_t messageId)
     return QXUI_Confirm(text) != 0 ? 1 : 0;
 }
 
-void GE_MessageBoxText(const char* text, int32_t)
+// The given text, the message of the id, or both joined by one blank.
+void GE_MessageBoxText(const char* text, int32_t messageId)
 {
-    if (GE_ReportWithoutBox(text))
+    std::string shown = text != nullptr ? text : "";
+    if (messageId != 0) {
+        char message[kGEMessageTextSize];
+        GE_GetMessageText(static_cast<int16_t>(messageId), message);
+        shown = text != nullptr ? shown + " " + message : std::string(message);
+    } else if (text == nullptr) {
+        return;
+    }
+    if (GE_ReportWithoutBox(shown.c_str()))
         return;
     QXUI_Beep(0);
-    Dialog_Alert(kOwnText, text != nullptr ? text : "", 1);
+    Dialog_Alert(kOwnText, shown.c_str(), 1);
 }
 
 int GE_PageListHasImageMark()
@@ -108,13 +118,9 @@ int SMLIsConnected()
     return SMLGetConnState() == kConnected ? 1 : 0;
 }
 
-// A question on a message-table text: the kernel's two-button box, whose
-// first button ("Yes") stands for the named action.
-int GE_AskWithButton(int16_t id, const char*)
+// A question on a message-table text whose first button ("Yes") stands for
+// the named action.
+int GE_AskWithButton(int16_t id, const char* button)
 {
-    char text[kGEMessageTextSize];
-    GE_GetMessageText(id, text);
-    constexpr int32_t kOwnText = 9999;
-    constexpr int32_t kYesNo = 2;
-    return Dialog_Alert(kOwnText, text, kYesNo) == 0 ? 1 : 0;
+    return GE_AskYesNo(id, button);
 }

@@ -28,7 +28,7 @@ GE_HOOK_HANDLER(EE_CloseCheck);
 GE_HOOK_HANDLER(EE_CurrentPageChanged);
 // Hook 69: (page) -> 1.
 GE_HOOK_HANDLER(EE_PageListChanged);
-// Hook 76: (object, changed) -> 1.
+// Hook 76: (object, changed) -> 1; a changed text goes into the net.
 GE_HOOK_HANDLER(EE_TextEditEnd);
 // Hook 37: (object, int32_t* flag) -> 1.
 GE_HOOK_HANDLER(EE_AfterReplace);

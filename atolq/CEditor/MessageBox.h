@@ -24,3 +24,19 @@ int GE_MessageBox(int16_t id);
 // Error box: as GE_MessageBox with the id appended to the text; returns 1.
 int GE_MessageBoxWithCode(int16_t id);
 
+
+// Question with "Yes", "Cancel" and "No" (bell first): 1 yes, -1 cancel, 0 no.
+// The caption names the action for the caller's sake; the buttons keep their
+// own labels.
+int GE_AskYesNoCancel(int16_t id, const char* caption);
+
+// Question with "Yes" and "No" (bell first): 1 yes, 0 no.
+int GE_AskYesNo(int16_t id, const char* caption);
+
+// Number prompt: the field shows the last number read (1 at first). "OK"
+// stores the number and returns 1; "Cancel" returns 0 and leaves it.
+int GE_AskNumber(int16_t id, int16_t* number);
+
+// Start-mode choice, preset from mode (1 editor, 2 simulator): 0 on "Cancel",
+// else 1 with mode set to the chosen one.
+int GE_ChooseStartMode(int* mode);

@@ -1,6 +1,8 @@
 // The table of the net editor's built command handlers, by menu and command,
 // handed to the menu dispatcher when the program starts.
+#include "atolq/CEditor/EditorDialogs.h"
 #include "atolq/CEditor/NetCommands.h"
+#include "atolq/CEditor/NetCreate.h"
 #include "atolq/CEditor/NetDispatch.h"
 
 namespace {
@@ -49,6 +51,7 @@ constexpr NetCommand kNetCommands[] = {
     {7, 11754, Run<EE_SelectFusionSet>},
     {8, 11850, Run<EE_NotImplemented>},
     {8, 11853, Run<EE_SelectAllText>},
+    {10100, 10105, Run<EE_CreateDeclNodeCommand>},
     {10100, 10109, Run<EE_MoveToSubpage>},
     {10100, 10110, Run<EE_ReplaceBySubpageCommand>},
     {10100, 10114, Run<EE_PortCommand>},
@@ -60,6 +63,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10206, Run<EE_PageAttributes>},
     {10200, 10212, Run<EE_InteractionOptions>},
     {10200, 10215, Run<EE_TextOptions>},
+    {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
 };
 

@@ -66,7 +66,7 @@ constexpr Pending kAlignPending[] = {
     {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
 };
 constexpr Pending kTolqPending[] = {
-    {10104, "TOLQ Region..."}, {10105, "Declaration Node..."}, {10107, "Chart..."},
+    {10104, "TOLQ Region..."}, {10107, "Chart..."},
     {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
     {10119, "Remove Sim Regions..."},
 };
@@ -77,7 +77,6 @@ constexpr Pending kSetPending[] = {
     {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
     {10222, "Transition Feedback Options..."},
-    {10224, "ML Configuration Options..."},
 };
 
 std::span<const Pending> PendingOf(uint16_t menu)

@@ -15,11 +15,6 @@
 
 
 // ---- commands of the Aux menu and their dialogs ----
-int EE_AskDeclKind(int*)
-{
-    GE_ReportNotBuilt("The declaration node dialog");
-    return 0;
-}
 void EE_RegionToNode(uint32_t)
 {
     GE_ReportNotBuilt("Make Node");
@@ -43,24 +38,7 @@ int EE_AskLineChart(void*)
     return 0;
 }
 
-// ---- the evaluator's dialogs: declined ----
-int GE_AskYesNoCancel(int16_t, const char*)
-{
-    GE_ReportNotBuilt("This question");
-    return -1;
-}
-int GE_LoginDialog(char**, char**)
-{
-    return 0;
-}
-int GE_MLSettingsDialog()
-{
-    return 0;
-}
-int GE_MLImageDialog()
-{
-    return 0;
-}
+// ---- the evaluator's working directory ----
 int EE_GetWorkingDirectory(char** directory, uint32_t* length)
 {
     *directory = nullptr;

@@ -7,10 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <X11/Intrinsic.h>
+#include <X11/StringDefs.h>
 #include <X11/extensions/XTest.h>
 
+#include <chrono>
 #include <ctime>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SERecords.h"
@@ -24,6 +28,7 @@
 #include "xclient.h"
 #include "xkv/comm/Comm.h"
 #include "xkv/core/Core.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/file/Diagram.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXAttr.h"
@@ -333,6 +338,98 @@ TEST_F(NetCreateX, ArcFromTransitionToPlaceIsItsOutput)
     EXPECT_EQ(LMCount(trans->inputArcs), 0);
     ASSERT_EQ(LMCount(trans->outputArcs), 1);
     EXPECT_EQ(Nth(trans->outputArcs, 1), arcRecord);
+}
+
+// Steps run from a toolkit timer while a modal dialog's nested loop runs, each
+// tried every 30 ms until it returns true; after the limit the dialogs close.
+class DialogSteps {
+public:
+    explicit DialogSteps(std::vector<std::function<bool()>> steps)
+        : steps_(std::move(steps)), deadline_(std::chrono::steady_clock::now() + std::chrono::seconds(15))
+    {
+        timer_ = XtAppAddTimeOut(Velkor_Settings().appContext, 30, Tick, this);
+    }
+    ~DialogSteps()
+    {
+        if (timer_ != 0)
+            XtRemoveTimeOut(timer_);
+    }
+    bool finished() const { return next_ == steps_.size(); }
+
+private:
+    static void Tick(XtPointer self, XtIntervalId*)
+    {
+        auto* s = static_cast<DialogSteps*>(self);
+        s->timer_ = 0;
+        while (s->next_ < s->steps_.size() && s->steps_[s->next_]())
+            ++s->next_;
+        if (s->finished())
+            return;
+        if (std::chrono::steady_clock::now() > s->deadline_) {
+            while (Dialog_Depth() > 0)
+                Dialog_Close(2);
+            return;
+        }
+        s->timer_ = XtAppAddTimeOut(Velkor_Settings().appContext, 30, Tick, s);
+    }
+    std::vector<std::function<bool()>> steps_;
+    size_t next_ = 0;
+    std::chrono::steady_clock::time_point deadline_;
+    XtIntervalId timer_ = 0;
+};
+
+// A real click on an item of the top dialog.
+std::function<bool()> ClickDialogItem(int item)
+{
+    return [item] {
+        Widget w = Dialog_ItemWidget(item);
+        if (w == nullptr || !XtIsRealized(w))
+            return false;
+        Display* display = XtDisplay(w);
+        Window child = 0;
+        int x = 0, y = 0;
+        Dimension width = 0, height = 0;
+        XtVaGetValues(w, XtNwidth, &width, XtNheight, &height, nullptr);
+        XTranslateCoordinates(display, XtWindow(w), DefaultRootWindow(display), width / 2, height / 2, &x, &y,
+                              &child);
+        XTestFakeMotionEvent(display, -1, x, y, 0);
+        XTestFakeButtonEvent(display, 1, True, 0);
+        XTestFakeButtonEvent(display, 1, False, 0);
+        XFlush(display);
+        return true;
+    };
+}
+
+// "Declaration Node..." asks for the node's kind; a click on the page then
+// makes a node with the declaration record of the chosen kind. "Cancel"
+// starts nothing.
+TEST_F(NetCreateX, DeclarationNodeOfTheKindChosenInItsDialog)
+{
+    constexpr int16_t kCommandDeclNode = 10105;
+    {
+        DialogSteps steps({[] { return Dialog_TopDialogNumber() == 30165; }, ClickDialogItem(6),
+                           [] { return Dialog_GetRadioChoice(5, 7) == 6; }, ClickDialogItem(1)});
+        GE_DispatchPick(kTolqMenu, kCommandDeclNode, true);
+        EXPECT_TRUE(steps.finished());
+    }
+    EXPECT_EQ(GE_GetCreateKind(), kGECreateTemporaryDecl);
+    Run();
+    Click({120, 120});
+    Comm_SetTextMode(0);
+    Run();
+    const ObjectHandle node = QXStr_GetCurObject();
+    SEHead* record = RecordOf(node);
+    ASSERT_NE(record, nullptr) << "the node has no declaration record";
+    EXPECT_EQ(KindOf(record), kSEDeclNode);
+    EXPECT_EQ(record->subKind, kSEDeclTemporary);
+
+    GE_SetCreateKind(kGECreateNone);
+    {
+        DialogSteps steps({[] { return Dialog_TopDialogNumber() == 30165; }, ClickDialogItem(2)});
+        GE_DispatchPick(kTolqMenu, kCommandDeclNode, true);
+        EXPECT_TRUE(steps.finished());
+    }
+    EXPECT_EQ(GE_GetCreateKind(), kGECreateNone);
 }
 
 }  // namespace
