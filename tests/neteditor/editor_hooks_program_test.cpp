@@ -109,6 +109,55 @@ TEST_F(EditorHooksProgramTest, InscriptionChangedOnThePageIsSavedInTheNet)
     EXPECT_TRUE(tolq_->running());
 }
 
+// The main road: an inscription made invalid on the page is what the syntax
+// check sees; its error lands in the page's error box, and Save writes both
+// the edited inscription and the box.
+// Windows may vanish while the tree is read.
+int IgnoreVanishedWindows(Display*, XErrorEvent* error)
+{
+    return error->error_code == BadWindow || error->error_code == BadMatch ? 0 : 1;
+}
+
+TEST_F(EditorHooksProgramTest, BrokenInscriptionTypedOnThePageIsReportedByTheCheck)
+{
+    const XErrorHandler previous = XSetErrorHandler(IgnoreVanishedWindows);
+    client_.click(kInscriptionX, kInscriptionY);
+    Settle();
+    xdotool({"key", "alt+t"});
+    Settle();
+    xdotool({"type", " +"});
+    Settle();
+    client_.click(kEmptyX, kEmptyY);
+    Settle();
+    xdotool({"key", "alt+apostrophe"});
+    // The check ends with a message box; its button is the small child of its form.
+    std::optional<WindowInfo> button;
+    const auto findButton = [&] {
+        const std::vector<WindowInfo> tree = client_.window_tree();
+        for (const WindowInfo& shell : tree) {
+            if (shell.parent != client_.root() || !shell.mapped || shell.res_name != "dialog")
+                continue;
+            for (const WindowInfo& form : tree)
+                for (const WindowInfo& child : tree)
+                    if (form.parent == shell.id && child.parent == form.id && child.height < 40)
+                        button = child;
+        }
+        return button.has_value();
+    };
+    ASSERT_TRUE(wait_until(findButton, std::chrono::milliseconds(90000))) << "the check showed no result";
+    client_.click(button->root_x + button->width / 2, button->root_y + button->height / 2);
+    ASSERT_TRUE(wait_until([&] { button.reset(); return !findButton(); }));
+    client_.click(kEmptyX, kEmptyY);
+    Settle();
+    Save();
+    ASSERT_TRUE(SavedAgain());
+    EXPECT_TRUE(Holds(diagram_ + ".DB", "n +"));
+    EXPECT_NE(read_file(diagram_).find("C.11 Arc expression must be legal"), std::string::npos)
+        << "the page's error box holds the error";
+    EXPECT_TRUE(tolq_->running());
+    XSetErrorHandler(previous);
+}
+
 TEST_F(EditorHooksProgramTest, DeleteOnASelectedTransitionRemovesItsNetRecord)
 {
     ASSERT_TRUE(Holds(diagram_ + ".DB", "Consume"));
