@@ -10,14 +10,13 @@
 #include "atolq/CEditor/EditorMemory.h"
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetTextParts.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 #include "atolq/Utils/LMList.h"
 
 namespace {
 
 constexpr size_t kFusionNameSize = 64;
-constexpr size_t kRefNameSize = 88;
-constexpr const char* kNoName = "***";
 constexpr const char* kNoAssignment = "???";
 
 SEHead* RecordOf(ObjectHandle object)
@@ -39,35 +38,6 @@ void Give(const std::string& value, char** text)
     char* copy = GE_Alloc(static_cast<uint32_t>(value.size() + 1));
     std::memcpy(copy, value.c_str(), value.size() + 1);
     *text = copy;
-}
-
-std::string NameOr(SEHead* record, const char* missing)
-{
-    const char* name = record != nullptr ? SEGetName(record) : nullptr;
-    return name != nullptr && *name != '\0' ? std::string(name) : std::string(missing);
-}
-
-std::string RefName(ObjectHandle object)
-{
-    std::array<char, kRefNameSize> buffer{};
-    if (object == 0 || GE_ObjectRefName(object, buffer.data()) == 0) {
-        return kNoName;
-    }
-    buffer.back() = '\0';
-    return buffer.data();
-}
-
-std::vector<void*> Values(const LMList* list)
-{
-    std::vector<void*> values;
-    const uint16_t count = list != nullptr ? LMCount(list) : 0;
-    for (uint16_t n = 1; n <= count; ++n) {
-        void* value = nullptr;
-        if (LMNth(list, &value, nullptr, n) != 0 && value != nullptr) {
-            values.push_back(value);
-        }
-    }
-    return values;
 }
 
 }  // namespace
@@ -115,14 +85,14 @@ void EE_HierarchyText(ObjectHandle node, char** text)
     }
     std::string value;
     if (const ObjectHandle subpage = SEGetSubpageObj(record); subpage != 0) {
-        value = RefName(subpage);
+        value = EE_RefNameText(subpage);
     }
     if (LMList* sockets = SEGetSockets(record); sockets != nullptr) {
-        for (void* each : Values(sockets)) {
+        for (void* each : EE_ListValues(sockets)) {
             auto* socket = static_cast<SEHead*>(each);
             SEHead* port = SEGetAssignment(record, socket);
-            value += "\n" + (port != nullptr ? NameOr(port, kNoName) : std::string(kNoAssignment)) + "->" +
-                     NameOr(socket, kNoName);
+            value += "\n" + (port != nullptr ? EE_NameOrStars(port) : std::string(kNoAssignment)) + "->" +
+                     EE_NameOrStars(socket);
         }
         LMDestroy(sockets);
     }

@@ -10,14 +10,13 @@
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/EditorMemory.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetTextParts.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 #include "atolq/Utils/LMList.h"
 
 namespace {
 
-constexpr size_t kRefNameSize = 88;
-constexpr const char* kNoName = "***";
 
 // The mode flags in the order of their letters: I, O, P, R, C.
 struct ModeLetter {
@@ -26,35 +25,6 @@ struct ModeLetter {
 };
 constexpr std::array<ModeLetter, 5> kModeLetters = {{{1, 'I'}, {4, 'O'}, {2, 'P'}, {16, 'R'}, {8, 'C'}}};
 constexpr uint32_t kAllModeBits = 1 | 2 | 4 | 8 | 16;
-
-std::string NameOr(SEHead* record)
-{
-    const char* name = record != nullptr ? SEGetName(record) : nullptr;
-    return name != nullptr && *name != '\0' ? std::string(name) : std::string(kNoName);
-}
-
-std::string RefName(ObjectHandle object)
-{
-    std::array<char, kRefNameSize> buffer{};
-    if (object == 0 || GE_ObjectRefName(object, buffer.data()) == 0) {
-        return kNoName;
-    }
-    buffer.back() = '\0';
-    return buffer.data();
-}
-
-std::vector<void*> Values(const LMList* list)
-{
-    std::vector<void*> values;
-    const uint16_t count = list != nullptr ? LMCount(list) : 0;
-    for (uint16_t n = 1; n <= count; ++n) {
-        void* value = nullptr;
-        if (LMNth(list, &value, nullptr, n) != 0 && value != nullptr) {
-            values.push_back(value);
-        }
-    }
-    return values;
-}
 
 // A mode flag is on while its bit in the stored mode word is set.
 uint32_t OnFlags(uint32_t modeWord)
@@ -101,7 +71,7 @@ std::string EE_PageModeString(ObjectHandle page)
     }
     // Each referring node whose flags differ from the page's gets a line.
     for (LMList* list : {net->superSubstitutions, net->superInvocations}) {
-        for (void* each : Values(list)) {
+        for (void* each : EE_ListValues(list)) {
             auto* compound = static_cast<SECompound*>(each);
             const uint32_t nodeOn = OnFlags(compound->modeFlags);
             if (nodeOn == pageOn || compound->node == nullptr) {
@@ -112,7 +82,7 @@ std::string EE_PageModeString(ObjectHandle page)
             if (!value.empty()) {
                 value += "\n";
             }
-            value += (substitution ? "(" : "[") + NameOr(compound->node) + "@" + RefName(nodePage) +
+            value += (substitution ? "(" : "[") + EE_NameOrStars(compound->node) + "@" + EE_RefNameText(nodePage) +
                      (substitution ? ") = " : "] = ") + FlagsText(nodeOn);
         }
     }

@@ -279,25 +279,6 @@ std::vector<PageWindow> PageWindows(const XClient& client)
     return found;
 }
 
-// The button of a mapped message box (a "dialog" shell): the small child of its form.
-std::optional<WindowInfo> MessageBoxButton(const XClient& client)
-{
-    const std::vector<WindowInfo> tree = client.window_tree();
-    for (const WindowInfo& shell : tree) {
-        if (shell.parent != client.root() || !shell.mapped || shell.res_name != "dialog")
-            continue;
-        for (const WindowInfo& form : tree) {
-            if (form.parent != shell.id)
-                continue;
-            for (const WindowInfo& child : tree) {
-                if (child.parent == form.id && child.height < 40)
-                    return child;
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 int IgnoreVanishedWindows(Display*, XErrorEvent* error)
 {
     return error->error_code == BadWindow || error->error_code == BadMatch ? 0 : 1;
@@ -385,11 +366,11 @@ protected:
     {
         AltKey(XK_apostrophe);
         std::optional<WindowInfo> button;
-        ASSERT_TRUE(wait_until([&] { return (button = MessageBoxButton(client_)).has_value(); },
+        ASSERT_TRUE(wait_until([&] { return (button = client_.message_box_button()).has_value(); },
                                std::chrono::milliseconds(90000)))
             << "the check ended without its message box";
         client_.click(button->root_x + button->width / 2, button->root_y + button->height / 2);
-        ASSERT_TRUE(wait_until([&] { return !MessageBoxButton(client_).has_value(); }));
+        ASSERT_TRUE(wait_until([&] { return !client_.message_box_button().has_value(); }));
     }
 
     // Saves from tolq and waits until both files are written.

@@ -63,29 +63,6 @@ std::vector<WindowInfo> MappedShells(const XClient& client)
     return shells;
 }
 
-// The button of a mapped message box (a "dialog" shell): the small child of
-// its form.
-std::optional<WindowInfo> MessageBoxButton(const XClient& client)
-{
-    const std::vector<WindowInfo> tree = client.window_tree();
-    for (const WindowInfo& shell : tree) {
-        if (shell.parent != client.root() || !shell.mapped || shell.res_name != "dialog") {
-            continue;
-        }
-        for (const WindowInfo& form : tree) {
-            if (form.parent != shell.id) {
-                continue;
-            }
-            for (const WindowInfo& child : tree) {
-                if (child.parent == form.id && child.height < 40) {
-                    return child;
-                }
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 // The box's windows go away while the tree is read: a window that vanished
 // between listing and asking is no fault of the program.
 int IgnoreVanishedWindows(Display*, XErrorEvent* error)
@@ -162,7 +139,7 @@ TEST_F(DiagramArgumentTest, DiagramWithoutDataBaseIsRefusedWithAMessageBox)
     BackgroundProcess tolq({kTolq, lone});
     ASSERT_TRUE(client_.wait_for_window("tolq").has_value());
     std::optional<WindowInfo> button;
-    ASSERT_TRUE(wait_until([&] { return (button = MessageBoxButton(client_)).has_value(); })) << "no message box";
+    ASSERT_TRUE(wait_until([&] { return (button = client_.message_box_button()).has_value(); })) << "no message box";
     client_.click(button->root_x + button->width / 2, button->root_y + button->height / 2);
     EXPECT_TRUE(wait_until([&] { return MappedShells(client_).size() == 1; })) << MappedShells(client_).size();
     client_.sync();

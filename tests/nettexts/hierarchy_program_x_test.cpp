@@ -208,29 +208,6 @@ ObjectHandle PageNamed(const std::string& name)
     return found;
 }
 
-// The button of a mapped message box (a "dialog" shell): the small child of
-// its form.
-std::optional<WindowInfo> MessageBoxButton(const XClient& client)
-{
-    const std::vector<WindowInfo> tree = client.window_tree();
-    for (const WindowInfo& shell : tree) {
-        if (shell.parent != client.root() || !shell.mapped || shell.res_name != "dialog") {
-            continue;
-        }
-        for (const WindowInfo& form : tree) {
-            if (form.parent != shell.id) {
-                continue;
-            }
-            for (const WindowInfo& child : tree) {
-                if (child.parent == form.id && child.height < 40) {
-                    return child;
-                }
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 // Message boxes go away while the tree is read: a window that vanished
 // between listing and asking is no fault of the program.
 int IgnoreVanishedWindows(Display*, XErrorEvent* error)
@@ -276,12 +253,12 @@ public:
     int AnswerMessageBoxes()
     {
         int answered = 0;
-        while (wait_until([&] { return MessageBoxButton(client_).has_value(); }, std::chrono::milliseconds(2000))) {
-            const std::optional<WindowInfo> button = MessageBoxButton(client_);
+        while (wait_until([&] { return client_.message_box_button().has_value(); }, std::chrono::milliseconds(2000))) {
+            const std::optional<WindowInfo> button = client_.message_box_button();
             if (button.has_value()) {
                 client_.click(button->root_x + button->width / 2, button->root_y + button->height / 2);
                 ++answered;
-                wait_until([&] { return !MessageBoxButton(client_).has_value(); }, std::chrono::milliseconds(3000));
+                wait_until([&] { return !client_.message_box_button().has_value(); }, std::chrono::milliseconds(3000));
             }
         }
         return answered;
@@ -410,7 +387,7 @@ TEST_P(SyntaxCheckProgram, PortAssignmentIsCheckedByColourSet)
     ASSERT_TRUE(tolq.Up()) << "standard error: " << tolq.Errors();
     // The check ends with a message box that says how it went.
     ASSERT_TRUE(tolq.PressUntil(
-        "alt+apostrophe", [&] { return MessageBoxButton(tolq.Client()).has_value(); },
+        "alt+apostrophe", [&] { return tolq.Client().message_box_button().has_value(); },
         std::chrono::milliseconds(20000)))
         << "standard error: " << tolq.Errors();
     EXPECT_GE(tolq.AnswerMessageBoxes(), 1);

@@ -131,6 +131,24 @@ std::vector<WindowInfo> XClient::window_tree() const {
     return result;
 }
 
+std::optional<WindowInfo> XClient::message_box_button() const
+{
+    const std::vector<WindowInfo> tree = window_tree();
+    for (const WindowInfo& shell : tree) {
+        if (shell.parent != root() || !shell.mapped || shell.res_name != "dialog")
+            continue;
+        for (const WindowInfo& form : tree) {
+            if (form.parent != shell.id)
+                continue;
+            for (const WindowInfo& child : tree) {
+                if (child.parent == form.id && child.height < 40)
+                    return child;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<WindowInfo> XClient::wait_for_window(const std::string& name_or_class,
                                                    std::chrono::milliseconds limit, bool must_be_mapped) const {
     std::optional<WindowInfo> found;

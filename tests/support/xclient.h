@@ -45,6 +45,9 @@ public:
     // Every window below the root, depth first.
     std::vector<WindowInfo> window_tree() const;
     // The first window whose WM_NAME or WM_CLASS name/class equals the text, waiting up to the limit.
+    // The button of a mapped message box (a "dialog" shell): the small child
+    // of its form.
+    std::optional<WindowInfo> message_box_button() const;
     std::optional<WindowInfo> wait_for_window(const std::string& name_or_class,
                                               std::chrono::milliseconds limit = std::chrono::milliseconds(10000),
                                               bool must_be_mapped = true) const;
