@@ -18,6 +18,7 @@
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/KernelCalls.h"
+#include "atolq/CEditor/KernelDialogDefaults.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/ModeHooks.h"
 #include "atolq/CEditor/NetCommands.h"
@@ -778,7 +779,7 @@ void EE_InstallEditorHookHandlers()
         {62, EE_WindowTitleHook},    {69, EE_PageListChanged},    {40, EE_DeleteHook},
         {74, EE_ConnectorReattached}, {76, EE_TextEditEnd},       {71, EE_CurrentPageChanged},
         {34, EE_TextMenuPickFilter}, {50, EE_ConnectorDetail},    {45, EE_ChoosePageHook},
-        {79, EE_CreateTextHook},     {84, DefConvertReadDefault},
+        {79, EE_CreateTextHook},     {84, DefConvertReadDefault}, {66, EE_KernelDialogEnded},
     };
     for (const Row& row : kRows)
         GE_SetEditorHookHandler(row.hook, row.handler);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "atolq/Resources/DialogTables.h"
 #include "xkv/dialog/DialogFill.h"
@@ -103,6 +105,7 @@ TEST(DialogTables, ControlRowsCarryTheirItemNumbers)
 int32_t StyleDialogClass(int32_t item)
 {
     if (item <= 3) return kClassButton;
+    if (item == 4 || item == 5) return kClassCheckBox;  // apply, change current defaults
     if (item == 6 || (item >= 12 && item <= 14) || item == 22 || item == 23) return kClassRadio;
     if (item >= 7 && item <= 11) return kClassCheckBox;
     if (item == 18 || item == 19) return kClassList;
@@ -120,22 +123,85 @@ TEST(RecordFieldMap, TextStyleDialogPlacesEachValue)
         EXPECT_EQ(fields[static_cast<size_t>(item - 1)].size, 0);
     }
     const RecordField& style = fields[10];
-    EXPECT_EQ(style.offset, 24);
+    EXPECT_EQ(style.offset, 32);
     EXPECT_EQ(style.size, 4);
-    EXPECT_EQ(style.flagIndex, 0);
+    EXPECT_EQ(style.flagIndex, 2);
     // The justification radios share one word, placed before item 15.
     for (int item = 12; item <= 14; ++item) {
-        EXPECT_EQ(fields[static_cast<size_t>(item - 1)].offset, 28);
-        EXPECT_EQ(fields[static_cast<size_t>(item - 1)].flagIndex, 1);
+        EXPECT_EQ(fields[static_cast<size_t>(item - 1)].offset, 36);
+        EXPECT_EQ(fields[static_cast<size_t>(item - 1)].flagIndex, 3);
         EXPECT_EQ(fields[static_cast<size_t>(item - 1)].groupFirst, 12);
         EXPECT_EQ(fields[static_cast<size_t>(item - 1)].groupLast, 14);
     }
-    EXPECT_EQ(fields[17].offset, 32);  // font list
-    EXPECT_EQ(fields[18].offset, 36);  // size list
+    EXPECT_EQ(fields[17].offset, 40);  // font list
+    EXPECT_EQ(fields[18].offset, 44);  // size list
     EXPECT_EQ(fields[20].size, 0);     // the size field follows the list and has no value
-    EXPECT_EQ(fields[21].offset, 40);  // scroll-bar radios
-    EXPECT_EQ(fields[22].offset, 40);
-    EXPECT_EQ(Record_Size(fields), 44);
+    EXPECT_EQ(fields[21].offset, 48);  // scroll-bar radios
+    EXPECT_EQ(fields[22].offset, 48);
+    EXPECT_EQ(Record_Size(fields), 52);
+}
+
+// The class of an item as the toolkit gives it, read from the tables.
+int32_t TableClass(const DialogRecord& r, int32_t item)
+{
+    const DialogItemRow& row = DialogTable_ItemRows()[static_cast<size_t>(r.firstItem + item - 1)];
+    switch (DialogItem_Kind(row)) {
+    case kItemControl: return DialogTable_ControlRows()[static_cast<size_t>(row.index)].type;
+    case kItemText: {
+        const uint16_t type = DialogTable_TextRows()[static_cast<size_t>(row.index)].type;
+        return type == 0 ? kClassField : type == 1 ? kClassStaticText : kClassScrolledField;
+    }
+    case kItemListArea: return kClassList;
+    default: return kClassButton;
+    }
+}
+
+// Each property dialog puts the value of an item where the property's record
+// holds it, and the changed flag of an attribute record's word at the
+// attribute's number, so that what the dialog changed is what gets written.
+TEST(RecordFieldMap, PropertyDialogsPlaceEachValueWhereItsRecordHoldsIt)
+{
+    struct Layout {
+        int dialog;
+        int recordSize;
+        std::vector<std::pair<int, int>> itemOffsets;
+        bool flagsAreAttributes;
+    };
+    const std::vector<Layout> layouts = {
+        {262, 64, {{4, 24}, {5, 28}, {6, 32}, {10, 36}, {11, 40}, {21, 44}, {23, 48}, {31, 52}, {32, 56}, {33, 60}},
+         true},
+        {263, 68, {{4, 24}, {5, 28}, {6, 32}, {9, 36}, {10, 40}, {11, 44}, {12, 48}, {13, 52}, {14, 56}, {18, 60},
+                   {19, 64}}, true},
+        {266, 40, {{4, 24}, {5, 28}, {6, 32}, {7, 36}}, true},
+        {274, 60, {{4, 24}, {5, 28}, {11, 32}, {12, 36}, {18, 40}, {19, 44}, {22, 48}}, true},
+        {269, 32, {{5, 24}, {11, 28}}, false},
+        {270, 308, {{4, 24}, {5, 28}, {8, 32}, {10, 288}, {11, 292}, {15, 296}, {16, 300}, {17, 304}}, false},
+        {280, 244, {{4, 24}, {8, 40}, {9, 44}, {10, 48}, {11, 64}, {12, 80}, {13, 84}, {17, 148}, {18, 164},
+                    {22, 228}}, false},
+        {281, 32, {{5, 24}, {6, 28}}, false},
+        {282, 32, {{5, 24}, {6, 28}}, false},
+        {286, 40, {{5, 24}, {6, 28}, {7, 32}, {8, 36}}, false},
+        {260, 60, {{4, 24}, {5, 28}, {6, 32}, {7, 36}, {9, 40}, {13, 56}}, false},
+        {288, 32, {{5, 24}, {6, 28}}, false},
+        {278, 40, {{5, 24}, {8, 36}}, false},
+        {295, 28, {{6, 24}}, false},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE("dialog " + std::to_string(layout.dialog));
+        const DialogRecord* r = RecordOf(layout.dialog);
+        ASSERT_NE(r, nullptr);
+        const auto fields = Record_BuildFieldMap(layout.dialog, r->itemCount,
+                                                 [r](int32_t item) { return TableClass(*r, item); });
+        EXPECT_LE(Record_Size(fields), layout.recordSize);
+        for (const auto& [item, offset] : layout.itemOffsets) {
+            const RecordField& field = fields[static_cast<size_t>(item - 1)];
+            EXPECT_EQ(field.offset, offset) << "item " << item;
+            EXPECT_GT(field.size, 0) << "item " << item;
+            if (layout.flagsAreAttributes) {
+                EXPECT_EQ(field.flagIndex, (offset - 24) / 4) << "item " << item;
+            }
+        }
+    }
 }
 
 TEST(RecordFieldMap, MessageDialogsKeepTheirTextAt24)

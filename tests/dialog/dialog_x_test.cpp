@@ -473,16 +473,18 @@ TEST_F(RecordDialogTest, ResetLoadsTheDefaultsAndMarksThemChanged)
     MemHandle defaults = 0;
     void* r = nullptr;
     void* d = nullptr;
-    ASSERT_EQ(Mem_AllocLocked(&record, &r, 44), 0u);
-    ASSERT_EQ(Mem_AllocLocked(&defaults, &d, 44), 0u);
+    ASSERT_EQ(Mem_AllocLocked(&record, &r, 60), 0u);
+    ASSERT_EQ(Mem_AllocLocked(&defaults, &d, 60), 0u);
     auto word = [](void* block, int offset) -> int32_t& { return *reinterpret_cast<int32_t*>(static_cast<char*>(block) + offset); };
-    word(r, 24) = 2;    // bold
-    word(r, 28) = 1;    // left
-    word(r, 36) = 12;   // size
-    word(d, 24) = 0;    // plain
-    word(d, 28) = 2;    // centre
-    word(d, 32) = 3;    // Helvetica
-    word(d, 36) = 18;
+    // The text property's record: apply and change switches, then style,
+    // justification, font and size.
+    word(r, 32) = 2;    // bold
+    word(r, 36) = 1;    // left
+    word(r, 44) = 12;   // size
+    word(d, 32) = 0;    // plain
+    word(d, 36) = 2;    // centre
+    word(d, 40) = 3;    // Helvetica
+    word(d, 44) = 18;
     Mem_Unlock(record);
     Mem_Unlock(defaults);
     ASSERT_EQ(Dialog_OpenRecord(274, defaults, record, 0, 1, nullptr, nullptr), 0u);

@@ -31,6 +31,16 @@ struct RecordField {
     int32_t groupLast = 0;
 };
 
+// One button of a palette: where its pick goes in the record.
+struct PaletteCell {
+    int32_t level = 0;
+    uint32_t generation = 0;
+    int32_t offset = 0;
+    int32_t flagIndex = -1;
+    int32_t value = 0;
+    int32_t row = -1;  // colour palettes: which of the three colours
+};
+
 // A caller blocked in Dialog_OpenRecord until its dialog delivers.
 struct RecordWaiter {
     bool waiting = false;
@@ -54,6 +64,10 @@ struct RecordState {
     int32_t defaultsSize = 0;
     RecordWaiter* waiter = nullptr;
     bool delivered = false;
+    // Palettes: their buttons' picks, the pattern display and colour swatches.
+    std::vector<std::unique_ptr<PaletteCell>> paletteCells;
+    Widget patternDisplay = nullptr;
+    std::array<Widget, 3> swatches{};
 };
 
 // A record dialog closed before it delivered its result: delivered as a

@@ -11,6 +11,7 @@
 
 #include "xkv/dialog/DialogHost.h"
 #include "xkv/dialog/DialogInternal.h"
+#include "xkv/dialog/DialogPalette.h"
 #include "xkv/dialog/DialogRecordMap.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
@@ -159,6 +160,18 @@ void LoadStyleBits(const RecordState& state, uint8_t* record, int32_t size, cons
     }
 }
 
+// The open level whose record dialog this is.
+DialogLevel* LevelOf(const RecordState& state)
+{
+    DialogState& s = Dialogs();
+    for (int32_t i = 1; i <= s.depth; ++i) {
+        if (&s.levels[static_cast<size_t>(i)].record == &state) {
+            return &s.levels[static_cast<size_t>(i)];
+        }
+    }
+    return nullptr;
+}
+
 void LoadSpecial(const RecordState& state, uint8_t* record, int32_t size, const RecordField& field)
 {
     switch (field.specialKind) {
@@ -177,6 +190,16 @@ void LoadSpecial(const RecordState& state, uint8_t* record, int32_t size, const 
     case kSpecialListChoice:
         if (Fits(size, field, 4)) {
             LoadListChoice(state, field, ReadWord(record, field));
+        }
+        break;
+    case kSpecialPattern:
+    case kSpecialColour:
+        if (DialogLevel* level = LevelOf(state); level != nullptr) {
+            if (field.specialKind == kSpecialPattern) {
+                Dialog_LoadPatternPalette(*level, field, record, size);
+            } else {
+                Dialog_LoadColourPalette(*level, field, record, size);
+            }
         }
         break;
     default:
