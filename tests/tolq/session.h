@@ -67,15 +67,19 @@ protected:
     }
 
     // tolq on a fresh copy of the example net, with the given home directory
-    // (HOME is left out of the environment when home is empty).
-    void Start(const std::string& home, std::vector<std::string> extra = {})
+    // (HOME is left out of the environment when home is empty), its standard
+    // output written to the file when one is named.
+    void Start(const std::string& home, std::vector<std::string> extra = {}, const std::string& output = {})
     {
         if (!std::filesystem::exists(diagram_)) {
             diagram_ = dir_.file("net.tolq");
             std::filesystem::copy_file(kExampleNet, diagram_);
             std::filesystem::copy_file(kExampleNet + ".DB", diagram_ + ".DB");
         }
-        std::vector<std::string> argv = {"/usr/bin/env"};
+        std::vector<std::string> argv;
+        if (!output.empty())
+            argv = {"/bin/sh", "-c", "exec \"$@\" > \"$TOLQ_OUTPUT\"", "sh"};
+        argv.push_back("/usr/bin/env");
         if (home.empty())
             argv.insert(argv.end(), {"-u", "HOME"});
         else
@@ -83,7 +87,7 @@ protected:
         argv.push_back(kTolqProgram);
         argv.insert(argv.end(), extra.begin(), extra.end());
         argv.push_back(diagram_);
-        tolq_ = BackgroundProcess(argv, {}, dir_.path());
+        tolq_ = BackgroundProcess(argv, {{"TOLQ_OUTPUT", output}}, dir_.path());
     }
 
     // Waits for the main window and the page window; false when they did not
