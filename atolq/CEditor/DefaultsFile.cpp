@@ -4,9 +4,11 @@
 #include "atolq/CEditor/DefaultsFile.h"
 
 #include <rpc/xdr.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +28,7 @@
 #include "xkv/file/DiagramRead.h"
 #include "xkv/file/File.h"
 #include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXUI.h"
 #include "xkv/kvud/UserData.h"
 
 namespace {
@@ -128,6 +131,14 @@ bool ReadOldForm(const std::string& path)
     return result != 0;
 }
 
+// Only a name that is absent makes a first start; any other failure to
+// read the file is a damaged file.
+bool FileExists(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 || errno != ENOENT;
+}
+
 bool WriteAll(FileHandle file)
 {
     return File_Write(file, kDefaultsHeader, kDefaultsHeaderSize) == kStatusOk &&
@@ -171,9 +182,18 @@ char* GE_DefaultsFilePath()
 
 int GE_ReadDefaultsFile()
 {
+    // Without a home directory there is no file: the built-in values hold.
     std::string path = DefaultsPath();
     if (path.empty()) {
-        return 0;
+        DefSetStandardChanged(0);
+        return 1;
+    }
+    // A first start has no file yet: the built-in values hold and nothing is
+    // written until a standard default is stored.
+    if (!FileExists(path)) {
+        DefSetStandardChanged(0);
+        QXUI_SetStatusBarMessage(kDefaultsMissingStatus);
+        return 1;
     }
     bool wrongFormat = false;
     bool ok = ReadCurrentForm(path, &wrongFormat);
@@ -197,7 +217,10 @@ int GE_SaveDefaultsFile()
         return 0;
     }
     std::string path = DefaultsPath();
-    if (path.empty() || !WriteDefaults(path)) {
+    if (path.empty()) {
+        return 0;
+    }
+    if (!WriteDefaults(path)) {
         QXUI_ShowMessage(kDefaultsSaveFailed);
         return 0;
     }

@@ -17,12 +17,16 @@ inline constexpr int16_t kMsgNoDiagramDefaults = 16398;
 inline constexpr char kDefaultsSaveFailed[] =
     "Save standard defaults failed. Check write permission on ~/.TOLQSettings";
 
+inline constexpr char kDefaultsMissingStatus[] = "No .TOLQSettings file yet: the built-in defaults are used.";
+
 // $HOME joined with the file name, as a new string from GE_Alloc; null
 // without HOME.
 char* GE_DefaultsFilePath();
-// 1 to go on with the start-up, 0 to stop it.
+// 1 to go on with the start-up, 0 to stop it. Without HOME or without a file
+// the built-in values hold (1); a damaged file asks whether to go on.
 int GE_ReadDefaultsFile();
-// 1 when the file was written, 0 when nothing was to be written or it failed.
+// 1 when the file was written, 0 when nothing was to be written or it failed
+// (a failure is shown; without HOME nothing is written, quietly).
 int GE_SaveDefaultsFile();
 int GE_ResetDiagramDefaults();
 int GE_InitDefaults(int atStartUp);

@@ -101,6 +101,7 @@ uintptr_t EE_DiagramSaving(uintptr_t, uintptr_t flag, uintptr_t, uintptr_t, uint
         return 1;
     StoreEditedText();
     busyCursor = EE_BeginBusy("Saving Diagram Defaults...");
+    GE_StoreMLFileName();
     QXUI_FlushDisplay();
     QXUI_SetStatusBarMessage("Saving Diagram File...");
     return 1;

@@ -8,7 +8,9 @@
 #include "atolq/SML/SMLWait.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
+#include "xkv/comm/Comm.h"
 #include "xkv/kv/QXMem.h"
+#include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
 #include "xkv/kv/QXUI.h"
@@ -19,6 +21,9 @@ constexpr Fixed kPixel = 0x8000;
 constexpr Fixed kDefaultSize = 40 * kPixel;
 constexpr int16_t kBusyWidth = 2;
 constexpr uint32_t kBusyPattern = 22;
+constexpr int16_t kColourDone = 13;
+constexpr int16_t kColourErrors = 6;
+constexpr int16_t kColourFailed = 14;
 
 // The line attributes kept between the start and the end of an evaluation.
 struct SavedLine {
@@ -41,6 +46,21 @@ std::string TextOf(ObjectHandle object)
     return std::string(buffer.data(), got);
 }
 
+// The part of the text the user selected while editing it; empty when
+// nothing is selected or the text is not being edited.
+std::string SelectedTextOf(ObjectHandle object)
+{
+    if (Comm_InTextMode() == 0 || QXText_IsEditing() == 0)
+        return {};
+    const uint32_t length = QXText_GetSelectionLength(object, 0);
+    if (length == 0)
+        return {};
+    std::vector<char> buffer(length + 1, '\0');
+    if (QXText_GetSelectedText(object, buffer.data(), length + 1, 0) == 0)
+        return {};
+    return std::string(buffer.data());
+}
+
 int OnStart(SMLPending* entry)
 {
     const ObjectHandle object = entry->data[0];
@@ -61,9 +81,29 @@ int OnChunk(SMLPending* entry)
     return 1;
 }
 
+// The ML region's line colour tells how the evaluation ended.
+void ShowOutcome(ObjectHandle region, uint32_t status)
+{
+    switch (status) {
+    case kReplyDone:
+        QXColor_SetLineColor(region, kColourDone);
+        break;
+    case kReplyClass2:
+    case kReplyClass3:
+        QXColor_SetLineColor(region, kColourErrors);
+        break;
+    case kReplyFailed:
+        QXColor_SetLineColor(region, kColourFailed);
+        break;
+    default:
+        break;
+    }
+}
+
 int OnComplete(SMLPending* entry)
 {
     const ObjectHandle object = entry->data[0];
+    ShowOutcome(entry->data[1], entry->status);
     QXWtAttr_SetLineAttr(object, savedLine.style, savedLine.width, savedLine.pattern, savedLine.visible);
     QXUI_FlushDisplay();
     return 1;
@@ -114,7 +154,9 @@ uint32_t GE_GetMLRegion(uint32_t object)
 
 int GE_EvaluateObjectText(uint32_t object, uint32_t mlRegion)
 {
-    const std::string text = TextOf(object);
+    std::string text = SelectedTextOf(object);
+    if (text.empty())
+        text = TextOf(object);
     SMLPending entry;
     entry.request = text.c_str();
     entry.requestLength = static_cast<uint32_t>(text.size());

@@ -1,13 +1,18 @@
 // Small services of the net editor that the other net-layer modules call:
 // new pages, the editor's questions and message boxes, the saved-state mark
 // of the page list and the evaluator's connection state.
+#include <unistd.h>
+
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SEServices.h"
+#include "atolq/CEditor/EditorMemory.h"
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/Defaults.h"
 #include "atolq/CEditor/MessageBox.h"
@@ -111,6 +116,18 @@ void GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
     if (QXRdAttr_GetObjectType(object) == kQXKindRegion && DefGetByKey(key, words.data(), kDefLevelDiagram) != 0)
         GE_SetChartTag(object, static_cast<uint8_t>(words[24]), static_cast<uint8_t>(words[25]),
                        static_cast<uint16_t>(words[26]));
+}
+
+// The program's current directory, which a remote evaluator works in; "./"
+// when it cannot be read.
+int EE_GetWorkingDirectory(char** directory, uint32_t* length)
+{
+    std::vector<char> buffer(PATH_MAX + 1, '\0');
+    std::string path = getcwd(buffer.data(), buffer.size()) != nullptr ? std::string(buffer.data()) : "./";
+    *directory = GE_Alloc(static_cast<uint32_t>(path.size() + 1));
+    std::memcpy(*directory, path.c_str(), path.size() + 1);
+    *length = static_cast<uint32_t>(path.size());
+    return 1;
 }
 
 int SMLIsConnected()

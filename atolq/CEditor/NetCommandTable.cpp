@@ -1,9 +1,11 @@
 // The table of the net editor's built command handlers, by menu and command,
 // handed to the menu dispatcher when the program starts.
 #include "atolq/CEditor/EditorDialogs.h"
+#include "atolq/CEditor/MLCommands.h"
 #include "atolq/CEditor/NetCommands.h"
 #include "atolq/CEditor/NetCreate.h"
 #include "atolq/CEditor/NetDispatch.h"
+#include "atolq/CEditor/NetStartup.h"
 
 namespace {
 
@@ -31,10 +33,13 @@ void CopyCommand()
 
 constexpr NetCommand kNetCommands[] = {
     {2, 208, Run<EE_GetInfo>},
+    {2, 11263, Run<EE_RunToolExtension>},
     {3, 303, Run<CutCommand>},
     {3, 304, Run<CopyCommand>},
     {3, 305, Run<EE_Paste>},
     {3, 306, Run<EE_Clear>},
+    {4, 11453, Run<EE_EvaluateMLNode>},
+    {4, 11455, Run<EE_StartStopML>},
     {5, 11551, Run<EE_Drag>},
     {5, 11552, Run<EE_HideRegions>},
     {5, 11553, Run<EE_ShowRegions>},

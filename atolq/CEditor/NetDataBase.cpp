@@ -10,8 +10,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "atolq/AEditor/SENet.h"
+#include "atolq/AEditor/SEServices.h"
 #include "atolq/CEditor/EditorMemory.h"
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/LifeSeams.h"
@@ -53,6 +55,16 @@ int ModeOf(const std::string& path)
 {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
+// The diagram's ML file beside the diagram file; empty when none is kept.
+std::string MLFileName()
+{
+    char* raw = GE_GetMLFileName();
+    if (raw == nullptr)
+        return {};
+    QXString owned(raw);
+    return std::string(raw);
 }
 
 bool SaveWithRetries(const std::string& path)
@@ -101,6 +113,9 @@ int GE_SaveDataBase()
     if (path.empty())
         return 0;
     const std::string backup = path + "~";
+    // The data base records whether the evaluator's image is saved with it.
+    const std::string image = MLFileName();
+    SEPrepareImageSave(image.empty() ? nullptr : image.c_str());
     QXUI_SetStatusBarMessage("Saving Data Base File...");
     // The backup takes the previous file, which keeps its own mode; the
     // backup's mode before the save is given back to it afterwards.
@@ -109,7 +124,31 @@ int GE_SaveDataBase()
         return 0;
     if (backupMode >= 0 && ModeOf(backup) >= 0)
         chmod(backup.c_str(), static_cast<mode_t>(backupMode));
+    if (!image.empty()) {
+        QXUI_SetStatusBarMessage("Saving ML File...");
+        uint32_t done = 0;
+        // A failure is shown (13843) and leaves the image marked unsaved.
+        SESaveMLImage(image.c_str(), &done);
+    }
     return 1;
+}
+
+int GE_StoreMLFileName()
+{
+    if (SMLIsConnected() == 0)
+        return 0;
+    if (!MLFileName().empty())
+        return 1;
+    char* diagram = nullptr;
+    if (QXFile_GetCurrentFileName(&diagram) == 0 || diagram == nullptr)
+        return 0;
+    QXString owned(diagram);
+    const std::string_view path(diagram);
+    const size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (name.empty())
+        return 0;
+    return GE_SetMLFileName((std::string(name) + ".ML").c_str());
 }
 
 int GE_LoadDataBase(MemHandle map)

@@ -14,8 +14,12 @@ struct SEHead;
 char* GE_DataBasePath();
 // 1 when the data base file can be opened for reading.
 int GE_DataBaseExists();
-// Saves the net beside the diagram; 1 when the file was written.
+// Saves the net beside the diagram, and the evaluator's image under the
+// diagram's ML file name when the evaluator is up; 1 when the net was written.
 int GE_SaveDataBase();
+// While the evaluator is up, keeps an ML file name on the diagram: the one
+// it has, else the diagram file's name with ".ML" appended. 1 when one is kept.
+int GE_StoreMLFileName();
 // Remembers the model map and reads the data base file; 1 when read.
 int GE_LoadDataBase(MemHandle modelMap);
 // Relink callback: maps the stored handle and puts the record on the object.

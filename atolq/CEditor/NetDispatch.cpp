@@ -47,14 +47,13 @@ struct Pending {
 // Net-editor operations not built yet, per menu.
 constexpr Pending kFilePending[] = {
     {11250, "Enter Simulator"}, {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
-    {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"}, {11263, "The scripted run"},
+    {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
 };
 constexpr Pending kEditPending[] = {
     {301, "Undo"},
 };
 constexpr Pending kAuxPending[] = {
     {11451, "Convert to TOLQ..."}, {11452, "Convert to Aux"}, {11450, "Make Node"}, {411, "Make Region"},
-    {11453, "ML Evaluate"}, {11455, "Start ML"},
 };
 constexpr Pending kMakeupPending[] = {
     {515, "Merge Node"}, {506, "Move Node"},

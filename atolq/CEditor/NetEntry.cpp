@@ -7,11 +7,14 @@
 #include "atolq/CEditor/DiagramLife.h"
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/HookHandlers.h"
+#include "atolq/AEditor/SEServices.h"
 #include "atolq/CEditor/NetCreate.h"
+#include "atolq/CEditor/NetMenus.h"
 #include "atolq/Chart/ChartRequests.h"
 #include "atolq/CEditor/NetOptions.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/ConvertToSim/CTSModule.h"
+#include "atolq/SmlEval/SmlEval.h"
 #include "xkv/kv/Hook.h"
 
 namespace {
@@ -25,14 +28,13 @@ uintptr_t ParseArgumentsHook(uintptr_t argc, uintptr_t argv, uintptr_t, uintptr_
     return static_cast<uintptr_t>(GE_ParseArguments(reinterpret_cast<int*>(argc), reinterpret_cast<char**>(argv)));
 }
 
-// The net layer's default records with their built-in values, copied to the
-// diagram level, and the record pools of the abstract net. The user's
-// defaults file is not read.
-void StartNetData()
+// The program's last work after its main loop, whichever way it was ended:
+// standard defaults stored since the last write go to the user's file. A
+// scripted run that failed and quit by itself ends the program with status 1.
+KernelStatus EndNetLayer()
 {
-    if (DefRegisterProperties() != 0 && DefInitAll() != 0)
-        GE_ResetDiagramDefaults();
-    SEInitPools();
+    GE_SaveDefaultsFile();
+    return GE_Options().autoExec != 0 && GE_Options().quit != 0 && EE_ToolExtensionFailed() != 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -51,7 +53,11 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
         break;
     case 0:
         Hook_Set(kHookCommandPages, EE_HookPages);
-        StartNetData();
+        KV_SetEndHandler(EndNetLayer);
+        GE_SetDefaultsSaver(GE_SaveDefaultsFile);
+        GE_SetEvaluatorQuery(SMLIsConnected);
+        SMLSetDumpML(GE_Options().dumpML != 0 ? 1 : 0);
+        SMLSetMLDebug(GE_Options().mlDebug != 0 ? 1 : 0);
         GE_StartMode(GE_Options().autoExec != 0 ? kGEStartScripted : kGEStartEditor);
         break;
     case 1:

@@ -34,6 +34,7 @@ constexpr uint32_t kDisable = 2;
 constexpr int16_t kMsgMenuInsertFailed = 16387;
 constexpr uint32_t kToolItem = 11263;
 constexpr uint32_t kNewSimItem = 11264;
+constexpr uint32_t kStartStopMLItem = 11455;
 
 // Step 1 of the File menu, before the tool item.
 constexpr Edit kFileEdits[] = {
@@ -178,6 +179,23 @@ bool FollowPage(int32_t menu, uint32_t bit, bool hasPage)
     return true;
 }
 
+// The evaluator's state as the Start ML / Stop ML item shows it, and where
+// its state now is read.
+int shownEvaluatorUp = 0;
+int (*evaluatorUp)() = nullptr;
+
+// Relabels item 11455 when the evaluator came up or went down since it was
+// last shown; true when changed.
+bool FollowEvaluator()
+{
+    const int up = evaluatorUp != nullptr && evaluatorUp() != 0 ? 1 : 0;
+    if (up == shownEvaluatorUp)
+        return false;
+    QXMenu_SetItemLabel(kStartStopMLItem, up != 0 ? "Stop ML" : "Start ML");
+    shownEvaluatorUp = up;
+    return true;
+}
+
 uintptr_t Refresh(uintptr_t changedAddress, bool editor)
 {
     auto* changed = reinterpret_cast<int32_t*>(changedAddress);
@@ -189,8 +207,7 @@ uintptr_t Refresh(uintptr_t changedAddress, bool editor)
         result |= FollowPage(kGEMenuSet, kGESetMenuEnabled, hasPage) ? 1 : 0;
         if (editor)
             result |= FollowPage(kGEMenuTolq, kGENetMenuEnabled, hasPage) ? 1 : 0;
-        // The evaluator link is not part of this program yet, so the label
-        // of item 11455 stays "Start ML".
+        result |= FollowEvaluator() ? 1 : 0;
     }
     GE_ClearStateFlags(kGEMenusStale);
     if (changed != nullptr)
@@ -209,6 +226,11 @@ std::string_view GE_ToolItemName(std::string_view path)
     if (previous == std::string_view::npos)
         return {};
     return path.substr(previous + 1, last - previous - 1);
+}
+
+void GE_SetEvaluatorQuery(int (*isUp)())
+{
+    evaluatorUp = isUp;
 }
 
 void EE_InstallStartMenus()

@@ -25,3 +25,7 @@ uintptr_t EE_EditorMenuRefresh(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintp
 // The label of the tool extension item for a TOLQToolExt value: "Enter "
 // and the name between its last two '/'; empty when it has fewer than two.
 std::string_view GE_ToolItemName(std::string_view path);
+
+// Where the refresh handlers read whether the evaluator is up (item 11455
+// reads "Stop ML" while it is); installed by the net layer's entry.
+void GE_SetEvaluatorQuery(int (*isUp)());

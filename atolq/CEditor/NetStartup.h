@@ -25,6 +25,15 @@ uint32_t GE_EnterEditor();
 // Closes the diagram, saves the user's defaults and quits; nonzero when the
 // diagram could not be closed.
 uint32_t EE_Quit();
+// The save of the user's defaults file that the orderly quit runs; installed
+// by the net layer's entry.
+void GE_SetDefaultsSaver(int (*save)());
+
+// The scripted run of the -autoexec script or the tool item's script; 1 when
+// every step ran, 0 after a failure (shown, or printed in a run that quits).
+int EE_RunToolExtension();
+// 1 when the last scripted run failed.
+int EE_ToolExtensionFailed();
 
 // Hook-85 handler: (u16* count, u32** pages), the list from malloc.
 uintptr_t EE_HookPages(uintptr_t count, uintptr_t pages, uintptr_t, uintptr_t, uintptr_t, uintptr_t);

@@ -38,14 +38,6 @@ int EE_AskLineChart(void*)
     return 0;
 }
 
-// ---- the evaluator's working directory ----
-int EE_GetWorkingDirectory(char** directory, uint32_t* length)
-{
-    *directory = nullptr;
-    *length = 0;
-    return 0;
-}
-
 // ---- simulator ----
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
 void SSetReswitchNeeded(int) {}

@@ -296,8 +296,30 @@ TEST_F(DefaultsTest, FileVersions)
     }
 }
 
-TEST_F(DefaultsTest, MissingFileAsksAndTheAnswerDecides)
+TEST_F(DefaultsTest, MissingFileOrHomeGoesOnWithTheBuiltInsWithoutAsking)
 {
+    // A first start: no file yet, no question, nothing to write at the end.
+    netLog().askAnswer = 0;
+    EXPECT_EQ(GE_ReadDefaultsFile(), 1);
+    EXPECT_TRUE(netLog().questions.empty());
+    EXPECT_EQ(DefStandardChanged(), 0);
+    EXPECT_EQ(Attribute(1002, kDefLevelDiagram)[13], 10u);
+    // Without a home directory there is no file to read or write.
+    unsetenv("HOME");
+    EXPECT_EQ(GE_ReadDefaultsFile(), 1);
+    EXPECT_EQ(GE_DefaultsFilePath(), nullptr);
+    auto words = Attribute(1002, kDefLevelBuiltin);
+    const size_t shown = tolq::test::RecordedMessages().size();
+    ASSERT_EQ(DefSet(0, 1002, kDefLevelStandard, words.data(), 1), 1);
+    EXPECT_EQ(tolq::test::RecordedMessages().size(), shown);
+    EXPECT_EQ(GE_SaveDefaultsFile(), 0);
+    setenv("HOME", home_.c_str(), 1);
+    EXPECT_TRUE(netLog().questions.empty());
+}
+
+TEST_F(DefaultsTest, UnreadableFileAsksAndTheAnswerDecides)
+{
+    WriteFile(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'f', 'i', 'l', 'e'});
     netLog().askAnswer = 1;
     EXPECT_EQ(GE_ReadDefaultsFile(), 1);
     ASSERT_EQ(netLog().questions.size(), 1u);
@@ -306,10 +328,6 @@ TEST_F(DefaultsTest, MissingFileAsksAndTheAnswerDecides)
     netLog().askAnswer = 0;
     EXPECT_EQ(GE_ReadDefaultsFile(), 0);
     EXPECT_EQ(DefStandardChanged(), 0);
-    unsetenv("HOME");
-    EXPECT_EQ(GE_ReadDefaultsFile(), 0);
-    EXPECT_EQ(GE_DefaultsFilePath(), nullptr);
-    setenv("HOME", home_.c_str(), 1);
 }
 
 TEST_F(DefaultsTest, TruncatedFileAtEveryLengthLeavesTheBuiltIns)

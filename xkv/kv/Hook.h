@@ -80,6 +80,11 @@ uintptr_t Hook_FireWords(HookId hook, std::span<const uintptr_t> words);
 // Start-up of the kernel programming interface.
 KernelStatus KV_Initialize();
 KernelStatus KV_StartApplication();
+// The application's last work when the main loop has ended, whichever way
+// the program was asked to end (its own quit, the window manager's close).
+// A nonzero result of the handler makes the program's exit status 1.
+void KV_SetEndHandler(KernelStatus (*handler)());
+KernelStatus KV_EndApplication();
 void KV_StubReport(const char* name);
 
 // The application's periodic timer on hook 25 (kernel timer 3).

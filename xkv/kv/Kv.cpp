@@ -16,6 +16,7 @@
 namespace {
 
 uint32_t gTimerInterval = 500;
+KernelStatus (*gEndHandler)() = nullptr;
 
 // Gesture states in which a timer tick may run during a menu command.
 constexpr std::array<int32_t, 8> kTickableGestureStates = {1, 3, 8, 15, 18, 26, 36, 38};
@@ -49,6 +50,18 @@ KernelStatus KV_Initialize()
 KernelStatus KV_StartApplication()
 {
     return static_cast<KernelStatus>(QVmountopen(0, 0, 0));
+}
+
+void KV_SetEndHandler(KernelStatus (*handler)())
+{
+    gEndHandler = handler;
+}
+
+KernelStatus KV_EndApplication()
+{
+    KernelStatus (*handler)() = gEndHandler;
+    gEndHandler = nullptr;
+    return handler != nullptr ? handler() : 0;
 }
 
 void KV_StubReport(const char*) {}

@@ -571,6 +571,9 @@ KernelStatus Velkor_Run(int* argc, char** argv)
             status = 1;
         }
     }
+    if (KV_EndApplication() != 0) {
+        status = 1;
+    }
     Velkor_CloseWindows();
     return status;
 }
