@@ -1332,19 +1332,19 @@ DialogItemRow gDialogItemRows[] = {
     {Row(3), 403},
     // 30010
     {Row(0), 665},
-    {Row(2), 0},
+    {Row(4), 77},
     {Row(3), 404},
     {Row(3), 405},
     {Row(3), 406},
     // 30150
     {Row(0), 666},
     {Row(0), 667},
-    {Row(2), 0},
+    {Row(4), 78},
     {Row(3), 407},
     {Row(0), 668},
     {Row(0), 669},
     {Row(3), 408},
-    {Row(2), 0},
+    {Row(4), 79},
     {Row(3), 409},
     // 288
     {Row(0), 670},
@@ -2610,6 +2610,10 @@ DialogListRow gDialogListRows[] = {
     // 288
     // 278
     // 295
+    // 30010, 30150: areas left empty
+    {0, 2, 20, 280, 10, 10},
+    {0, 3, 380, 10, 10, 10},
+    {0, 8, 380, 160, 10, 10},
 };
 
 DialogScrollRow gDialogScrollRows[] = {
