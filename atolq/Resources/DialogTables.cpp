@@ -192,7 +192,7 @@ DialogItemRow gDialogItemRows[] = {
     {Row(0), 40},
     {Row(0), 41},
     {Row(0), 42},
-    {Row(3), 14},
+    {Row(3), 12},
     {Row(3), 15},
     {Row(3), 16},
     {Row(4), 0},
@@ -201,7 +201,7 @@ DialogItemRow gDialogItemRows[] = {
     {Row(3), 18},
     {Row(0), 43},
     {Row(0), 44},
-    {Row(3), 12},
+    {Row(3), 14},
     {Row(3), 13},
     {Row(0), 45},
     {Row(0), 46},
@@ -1332,19 +1332,19 @@ DialogItemRow gDialogItemRows[] = {
     {Row(3), 403},
     // 30010
     {Row(0), 665},
-    {Row(2), 0},
+    {Row(4), 77},
     {Row(3), 404},
     {Row(3), 405},
     {Row(3), 406},
     // 30150
     {Row(0), 666},
     {Row(0), 667},
-    {Row(2), 0},
+    {Row(4), 78},
     {Row(3), 407},
     {Row(0), 668},
     {Row(0), 669},
     {Row(3), 408},
-    {Row(2), 0},
+    {Row(4), 79},
     {Row(3), 409},
     // 288
     {Row(0), 670},
@@ -2414,10 +2414,10 @@ DialogTextRow gDialogTextRows[] = {
     {0, -1, 420, 172, 80, 24, ""},
     {0, -1, 420, 236, 80, 24, ""},
     {0, -1, 420, 264, 80, 24, ""},
-    {1, -1, 20, 8, 200, 20, "Connector Attributes"},
+    {1, -1, 260, 70, 150, 20, "- Height -"},
     {1, -1, 20, 98, 100, 18, "Shape"},
     {1, -1, 260, 42, 150, 20, "Text Box - Width -"},
-    {1, -1, 260, 70, 150, 20, "Text Box - Height -"},
+    {1, -1, 20, 8, 200, 20, "Connector Attributes"},
     {1, -1, 260, 108, 150, 20, "Arrow Width"},
     {1, -1, 260, 136, 150, 20, "Arrow Height"},
     {1, -1, 260, 174, 150, 20, "Corner Radius"},
@@ -2610,6 +2610,10 @@ DialogListRow gDialogListRows[] = {
     // 288
     // 278
     // 295
+    // 30010, 30150: areas left empty
+    {0, 2, 20, 280, 10, 10},
+    {0, 3, 380, 10, 10, 10},
+    {0, 8, 380, 160, 10, 10},
 };
 
 DialogScrollRow gDialogScrollRows[] = {

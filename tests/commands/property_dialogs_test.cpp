@@ -253,6 +253,18 @@ const Case kCases[] = {
          EXPECT_EQ(Model_GetFieldValue(o[0], Field::kWedgeStart), 330u);
          EXPECT_EQ(Model_GetFieldValue(o[0], Field::kWedgeEnd), 380u);
      }},
+    {"TextStyleOfTheSelectedLabel", 117, 274,
+     [](PropertyDialogs& t, std::vector<ObjectHandle>& o) {
+         ObjectHandle label = 0;
+         ASSERT_EQ(Core_AddLabel(Model_GetPage(t.Node(10, 10)), {Units(100), Units(100)}, &label, 0), 0u);
+         o.push_back(label);
+         SelectOne(t, o);
+     },
+     {Click(7)},  // bold
+     [](const std::vector<ObjectHandle>& o) {
+         EXPECT_EQ(Model_GetFieldValue(o[0], Field::kFontStyle) & 2u, 2u);
+         EXPECT_FALSE(StoredForDiagram(kPropText));
+     }},
     {"PolygonSidesStored", 91, 269, [](PropertyDialogs&, std::vector<ObjectHandle>&) {},
      {Click(8)},  // six sides
      [](const std::vector<ObjectHandle>&) { EXPECT_EQ(StoredWord(16, 24), 6u); }},

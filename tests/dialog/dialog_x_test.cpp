@@ -607,6 +607,8 @@ TEST_F(DialogTest, NetAndSimulatorDialogsOpenWithTheirItems)
         {31000, 1, "B:OK|B:Cancel|B:Reset|F|L:Change Marking|R:Initial Marking|R:Specified Marking|"
                    "R:Empty Marking|F|S|L: Change To|L:New Marking|F"},
         {31505, 1, "B:OK|F|L|L|L:Get Info"},
+        {30010, 1, "B:OK|F|L|L|L:Get Info"},
+        {30150, 1, "B:OK|B:Cancel|F|L:Save Defaults for:|C:Diagram|C:System|L|F|L:Default"},
         {31500, 16, "L:Include in Standard Report|L:Statistics|C:Statistics|L:Boundedness Properties|"
                     "C:Integer Bounds|C:Multi-set Bounds|L:Home Properties|C:Home Markings|"
                     "L:Liveness Properties|C:Dead Markings|C:Dead Transition Instances|"

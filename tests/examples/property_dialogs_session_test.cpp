@@ -48,8 +48,10 @@ const std::vector<std::string> kTitles = {"File", "Edit", "TOLQ", "Aux", "Set",
                                           "Makeup", "Page", "Group", "Text", "Align"};
 const std::map<std::string, std::vector<std::string>> kItems = {
     {"File", {"New", "Open...", "Close", "Save"}},
-    {"Set", {"Text Attributes...", "Graphic Attributes..."}},
+    {"Set", {"Text Attributes...", "Graphic Attributes...", "Shape Attributes...", "Region Attributes...", "",
+             "Page Attributes..."}},
 };
+constexpr int kSeparatorHeight = 8;
 
 constexpr int kPlaceKey = 3;
 constexpr Fixed kPixel = 0x8000;
@@ -62,6 +64,10 @@ std::optional<Spot> ItemCentre(int dialog, int item)
             continue;
         }
         const DialogItemRow& row = DialogTable_ItemRows()[static_cast<size_t>(record.firstItem + item - 1)];
+        if (DialogItem_Kind(row) == kItemText) {
+            const DialogTextRow& t = DialogTable_TextRows()[static_cast<size_t>(row.index)];
+            return Spot{t.x + t.width / 2, t.y + t.height / 2};
+        }
         if (DialogItem_Kind(row) != kItemControl) {
             return std::nullopt;
         }
@@ -113,6 +119,17 @@ public:
     SavedDiagram(const SavedDiagram&) = delete;
     SavedDiagram& operator=(const SavedDiagram&) = delete;
     bool ok() const { return ok_; }
+
+    std::vector<std::string> PageNames() const
+    {
+        std::vector<std::string> names;
+        for (ObjectHandle page = Model_GetFirstPage(); page != 0; page = Model_GetNextSibling(page)) {
+            char name[kPageNameSize] = {};
+            Model_GetPageName(page, name);
+            names.emplace_back(name);
+        }
+        return names;
+    }
 
     std::vector<ObjectHandle> NodesWithLineWidth(Fixed width) const
     {
@@ -222,7 +239,7 @@ protected:
             if (i == item) {
                 itemY = y;
             }
-            y += ItemHeight();
+            y += i.empty() ? kSeparatorHeight : ItemHeight();
         }
         ASSERT_GE(itemY, 0) << item;
         client_.move_pointer(bar_.root_x + x + titleWidth / 2, bar_.root_y + ItemHeight() / 2);
@@ -276,13 +293,23 @@ protected:
         Settle();
     }
 
-    void AnswerDialog(int dialog, const std::vector<int>& clicks)
+    // Clicks the items, types the text (when there is one) over the last
+    // clicked field's, then OK.
+    void AnswerDialog(int dialog, const std::vector<int>& clicks, const std::string& typed = {})
     {
         const std::optional<WindowInfo> shell = WaitForDialog(dialog);
         ASSERT_TRUE(shell.has_value()) << "dialog " << dialog << " did not open";
         Settle();
         for (int item : clicks) {
             ClickItem(*shell, dialog, item);
+        }
+        if (!typed.empty()) {
+            client_.key("e", true);
+            for (int i = 0; i < 40; ++i) {
+                client_.key("BackSpace");
+            }
+            client_.type_text(typed);
+            Settle();
         }
         ClickItem(*shell, dialog, 1);  // OK
         ASSERT_TRUE(wait_until([&] {
@@ -349,6 +376,45 @@ TEST_F(PropertyDialogSession, TextAttributesWithChangeCurrentDefaultsStoreTheDef
     uint32_t text[5] = {};
     ASSERT_EQ(DefGetText(kPlaceKey, text, kDefLevelDiagram), 1);
     EXPECT_EQ(text[0] & 2u, 2u) << "the style of new places is bold";
+    EXPECT_TRUE(tolq_->running());
+}
+
+TEST_F(PropertyDialogSession, PageAttributesRenameTheCurrentPage)
+{
+    Pick("Set", "Page Attributes...");
+    AnswerDialog(270, {8}, "Stock");  // the name field
+    SaveAndWait();
+    const SavedDiagram after(diagram_);
+    ASSERT_TRUE(after.ok());
+    const std::vector<std::string> names = after.PageNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), "Stock"), names.end());
+    EXPECT_TRUE(tolq_->running());
+}
+
+TEST_F(PropertyDialogSession, GetInfoShowsItsHeadingAndBody)
+{
+    ClickOnPage(kProduce);
+    xdotool({"key", "alt+i"});
+    const std::optional<WindowInfo> shell = WaitForDialog(30010);
+    ASSERT_TRUE(shell.has_value()) << "Get Info did not open";
+    Settle();
+    // The heading and the body are text windows of the dialog, beside OK.
+    int texts = 0;
+    for (const WindowInfo& w : client_.window_tree()) {
+        if (w.mapped && ((w.width == 380 && w.height == 40) || (w.width == 380 && w.height == 180))) {
+            ++texts;
+        }
+    }
+    EXPECT_GE(texts, 2);
+    ClickItem(*shell, 30010, 1);
+    EXPECT_TRUE(wait_until([&] {
+        for (const WindowInfo& w : client_.window_tree()) {
+            if (w.id == shell->id && w.mapped) {
+                return false;
+            }
+        }
+        return true;
+    }));
     EXPECT_TRUE(tolq_->running());
 }
 

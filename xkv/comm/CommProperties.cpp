@@ -69,16 +69,12 @@ void PutWord(Record& record, size_t offset, uint32_t value)
     }
 }
 
-// Properties whose values are an object's own attributes (read at level 0
-// from the selection): those the defaults table marks for filling.
+// Properties whose values are an object's own attributes, read at level 0
+// from the selection: those whose apply and mixed words the defaults table
+// marks (the page property aside, which the current page gives).
 bool IsObjectProperty(uint32_t property)
 {
-    return Default_PropertyFlag2(property) != 0 && property != kPropPage;
-}
-
-bool HasMarkedWords(uint32_t property)
-{
-    return Default_PropertyFlag1(property) != 0;
+    return Default_PropertyFlag1(property) != 0 && property != kPropPage;
 }
 
 // The stored defaults of the property (the diagram's, else the user's or the
@@ -136,7 +132,7 @@ Record CurrentObjectValues(uint32_t property)
             MarkDifferences(values, own);
         }
     }
-    if (!first && HasMarkedWords(property)) {
+    if (!first) {
         PutWord(values, kPropertyApplyWord, 1);
         PutWord(values, kPropertyMakeDefaultWord, 0);
     }
