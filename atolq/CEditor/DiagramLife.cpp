@@ -27,6 +27,8 @@ namespace {
 constexpr int16_t kMsgNotInterchangeable = 11355;
 constexpr int16_t kMsgNoDataBase = 11294;
 constexpr uint32_t kTagHierarchyObject = 0xF900;
+constexpr uint32_t kTagSavedState = 0xF903;
+constexpr int16_t kMsgEnterSimulator = 11832;
 
 // The busy state begun before the diagram is written or read.
 int busyCursor = 0;
@@ -63,6 +65,16 @@ void StoreEditedText()
 }
 
 }  // namespace
+
+int EE_AskModeForLoad()
+{
+    const ObjectHandle pageList = QXStr_HasDiagram() != 0 ? QXStr_GetPageListHandle() : 0;
+    if (pageList == 0)
+        return 0;
+    if (GE_HasUserData(pageList, kTagSavedState) != 0 && GE_GetMode() == kGEModeEditor)
+        return GE_AskYesNo(kMsgEnterSimulator, "Switch to Simulator");
+    return 1;
+}
 
 int EE_ConvertOldDiagram()
 {
@@ -149,6 +161,12 @@ uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t m
         GE_ForgetModelMap();
         return 1;
     }
+    // A diagram saved in a simulation state is opened only when the user
+    // agrees to the simulator.
+    if (EE_AskModeForLoad() == 0) {
+        QXUI_UpdateStatusBar();
+        return Finish(0);
+    }
     if (!RestoreNet(static_cast<MemHandle>(map)))
         return Finish(0);
     QXUI_SetStatusBarMessage("Loading Diagram Defaults...");
@@ -159,6 +177,10 @@ uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t m
     if (GE_CompareVersions(SEGetDBVersion(), "3.01") < 0)
         SEVisitNodeObjects();
     PGGetHierarchyPage();
+    // The simulator that would take up the saved state is not part of this
+    // program yet: the diagram opens in the editor and keeps its state.
+    if (GE_HasUserData(QXStr_GetPageListHandle(), kTagSavedState) != 0)
+        GE_ReportNotBuilt("Enter Simulator");
     // Laying out the hierarchy page is part of the load, not an edit to undo.
     QXUI_ClearUndo();
     GE_SetStateFlags(kGEMenusStale);

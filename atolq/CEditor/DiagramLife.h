@@ -20,6 +20,11 @@ GE_HOOK_HANDLER(EE_DiagramRead);
 // Hook 64: the diagram was closed.
 GE_HOOK_HANDLER(EE_DiagramClosed);
 
+// Whether a diagram just read may open in the current mode: one saved in a
+// simulation state asks whether to enter the simulator (11832); 1 to open
+// it, 0 when the user declined or there is no diagram.
+int EE_AskModeForLoad();
+
 // After a whole diagram was read: the defaults of older files converted and
 // the texts of a file from a machine of the other byte order fixed; 1.
 int EE_ConvertOldDiagram();

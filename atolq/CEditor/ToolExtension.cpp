@@ -29,11 +29,19 @@ constexpr char kScriptFailed[] = "Error: Attempt to evaluate SML code failed.";
 
 bool failedRun = false;
 
-// Escapes a text for the inside of an ML string literal.
+// Escapes a text for the inside of an ML string literal; control characters
+// become their three-digit escapes.
 std::string MLStringBody(std::string_view text)
 {
     std::string out;
     for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\%03u", static_cast<unsigned>(byte));
+            out += escape;
+            continue;
+        }
         if (c == '"' || c == '\\')
             out += '\\';
         out += c;

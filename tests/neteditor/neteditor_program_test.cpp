@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
     Starts, NetStartRunTest,
     ::testing::Values(RunCase{"Editor", {"-dbg", "-dumpML", "-newsim", "-savecode"}, ""},
                       RunCase{"ToolExtension", {}, "/opt/tools/Analysis/run.sml"},
-                      RunCase{"ScriptedRunNotBuiltYet", {"-autoexec", "/tmp/none.sml", "perf", "extra"}, ""}),
+                      RunCase{"ScriptedRunOfAMissingScript", {"-autoexec", "/tmp/none.sml", "perf", "extra"}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

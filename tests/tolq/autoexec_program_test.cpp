@@ -76,6 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ScriptCase{"QuitAfterTheScript", "", {"quit"}, 0, "answer 42 []", ""},
         ScriptCase{"PromptArgumentsReachTheScript", "", {"quit", "one\"two"}, 0, "answer 42 [one\"two]", ""},
+        ScriptCase{"ControlCharactersInTheArguments", "", {"quit", "a\tb\\c"}, 0, "answer 42 [a\tb\\c]", ""},
         ScriptCase{"QuitBeforeTheArguments", "", {"hello", "quit"}, 0, "answer 42 [hello]", ""},
         ScriptCase{"ScriptThatDoesNotCompile", "val x : int = \"no\";\n", {"quit"}, 1, nullptr,
                    "Error: Attempt to evaluate SML code failed."},
