@@ -34,7 +34,7 @@ DialogRecord gDialogRecords[] = {
     {295, 200, 150, 420, 180, 100, 4},
     {291, 200, 150, 420, 180, 104, 2},
     {257, 200, 150, 420, 220, 106, 9},
-    {284, 200, 150, 420, 180, 115, 4},
+    {284, 200, 150, 460, 370, 997, 18},
     {260, 200, 150, 420, 180, 119, 4},
     {1000, 200, 150, 411, 216, 123, 2},
     {900, 200, 150, 400, 300, 125, 12},
@@ -1135,6 +1135,25 @@ DialogItemRow gDialogItemRows[] = {
     {Row(0), 577},
     {Row(3), 310},
     {Row(3), 311},
+    // search and replace (284)
+    {Row(0), 578},
+    {Row(0), 579},
+    {Row(0), 580},
+    {Row(3), 312},
+    {Row(3), 313},
+    {Row(3), 314},
+    {Row(0), 581},
+    {Row(0), 582},
+    {Row(0), 583},
+    {Row(0), 584},
+    {Row(0), 585},
+    {Row(0), 586},
+    {Row(0), 587},
+    {Row(0), 588},
+    {Row(0), 589},
+    {Row(3), 315},
+    {Row(3), 316},
+    {Row(3), 317},
 };
 
 DialogControlRow gDialogControlRows[] = {
@@ -1719,6 +1738,19 @@ DialogControlRow gDialogControlRows[] = {
     {0, 2, 230, 140, 80, 24, "Cancel"},
     {2, 3, 20, 50, 380, 22, "Build from scratch"},
     {2, 4, 20, 78, 380, 22, "Modify ML file name"},
+    // search and replace (284)
+    {0, 1, 360, 330, 80, 24, "OK"},
+    {0, 2, 260, 330, 80, 24, "Cancel"},
+    {0, 3, 20, 330, 80, 24, "Reset"},
+    {2, 7, 20, 140, 260, 24, "Every page"},
+    {2, 8, 20, 164, 260, 24, "Current page"},
+    {2, 9, 20, 188, 260, 24, "Selected object and below"},
+    {2, 10, 20, 212, 260, 24, "Selected object"},
+    {2, 11, 20, 236, 260, 24, "Selected object and references"},
+    {1, 12, 300, 140, 140, 24, "Match case"},
+    {2, 13, 300, 188, 140, 24, "Find"},
+    {2, 14, 300, 212, 140, 24, "Replace"},
+    {2, 15, 300, 236, 140, 24, "Replace all"},
 };
 
 DialogTextRow gDialogTextRows[] = {
@@ -2037,6 +2069,13 @@ DialogTextRow gDialogTextRows[] = {
     // ML file not found (32100)
     {0, -1, 40, 106, 360, 22, ""},
     {1, -1, 20, 20, 380, 20, "Cannot find ML file."},
+    // search and replace (284)
+    {1, -1, 20, 10, 420, 20, "Search and Replace"},
+    {0, -1, 140, 40, 300, 24, ""},
+    {0, -1, 140, 76, 300, 24, ""},
+    {1, -1, 20, 44, 110, 20, "Find:"},
+    {1, -1, 20, 80, 110, 20, "Replace with:"},
+    {1, -1, 20, 116, 260, 20, "Search in:"},
 };
 
 DialogListRow gDialogListRows[] = {

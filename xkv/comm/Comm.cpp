@@ -558,11 +558,22 @@ constexpr uint32_t kPropertyPrint = 19;
 constexpr uint32_t kDiagramLevel = 3;
 constexpr uint32_t kBuiltinLevel = 5;
 
-// The diagram-wide settings whose dialogs' answers are handled: print and
-// EPS setup. The other property dialogs are not available yet.
+constexpr uint32_t kPropertyFind = 5;
+constexpr uint32_t kPropertySelectTo = 22;
+
+// The settings whose dialogs' answers are handled: print and EPS setup, find
+// and select to. The other property dialogs are not available yet.
 bool AnswerIsHandled(int32_t property)
 {
-    return property == static_cast<int32_t>(kPropertyPrint) || property == static_cast<int32_t>(kPropertyEps);
+    switch (static_cast<uint32_t>(property)) {
+    case kPropertyPrint:
+    case kPropertyEps:
+    case kPropertyFind:
+    case kPropertySelectTo:
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace
