@@ -1,7 +1,7 @@
 // tolq on a copy of the example net under the private Xvfb, its inscriptions
 // edited in text mode through the menus and keys: cut and paste, copy, select
-// all, select to bracket, select to a string, find and find next. What Save
-// writes shows each edit.
+// all, select to bracket, select to a string, find, find next and find
+// beginning. What Save writes shows each edit.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -349,6 +349,22 @@ TEST_F(TextCommandsProgram, FindNextSelectsTheNextMatch)
     Type("=");
     LeaveAndSave();
     EXPECT_TRUE(Saved("[n <=10]"));
+    EXPECT_TRUE(tolq_->running());
+}
+
+// Find Beginning sends the search back to the start of the text: Find Next
+// then finds the first match again.
+TEST_F(TextCommandsProgram, FindBeginningStartsTheSearchAgain)
+{
+    EditText(kGuard);
+    PickText("Find...");
+    AnswerDialog(kFindDialog, " ");
+    Key("alt+n");
+    PickText("Find Beginning");
+    Key("alt+n");
+    Type("=");
+    LeaveAndSave();
+    EXPECT_TRUE(Saved("[n=< 10]"));
     EXPECT_TRUE(tolq_->running());
 }
 
