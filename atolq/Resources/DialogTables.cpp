@@ -34,7 +34,7 @@ DialogRecord gDialogRecords[] = {
     {295, 200, 150, 420, 200, 1210, 6},
     {291, 200, 150, 420, 180, 104, 2},
     {257, 200, 150, 420, 220, 106, 9},
-    {284, 200, 150, 420, 180, 115, 4},
+    {284, 200, 150, 460, 370, 1216, 18},
     {260, 200, 150, 460, 420, 1162, 20},
     {1000, 200, 150, 411, 216, 123, 2},
     {900, 200, 150, 400, 300, 125, 12},
@@ -1369,6 +1369,25 @@ DialogItemRow gDialogItemRows[] = {
     {Row(3), 412},
     {Row(3), 413},
     {Row(3), 414},
+    // search and replace (284)
+    {Row(0), 687},
+    {Row(0), 688},
+    {Row(0), 689},
+    {Row(3), 415},
+    {Row(3), 416},
+    {Row(3), 417},
+    {Row(0), 690},
+    {Row(0), 691},
+    {Row(0), 692},
+    {Row(0), 693},
+    {Row(0), 694},
+    {Row(0), 695},
+    {Row(0), 696},
+    {Row(0), 697},
+    {Row(0), 698},
+    {Row(3), 418},
+    {Row(3), 419},
+    {Row(3), 420},
 };
 
 DialogControlRow gDialogControlRows[] = {
@@ -2078,6 +2097,19 @@ DialogControlRow gDialogControlRows[] = {
     // 274: the apply and change switches
     {1, 4, 400, 262, 180, 23, "Apply to Selection"},
     {1, 5, 400, 290, 180, 23, "Change Current Defaults"},
+    // search and replace (284)
+    {0, 1, 360, 330, 80, 24, "OK"},
+    {0, 2, 260, 330, 80, 24, "Cancel"},
+    {0, 3, 20, 330, 80, 24, "Reset"},
+    {2, 7, 20, 140, 260, 24, "Every page"},
+    {2, 8, 20, 164, 260, 24, "Current page"},
+    {2, 9, 20, 188, 260, 24, "Selected object and below"},
+    {2, 10, 20, 212, 260, 24, "Selected object"},
+    {2, 11, 20, 236, 260, 24, "Selected object and references"},
+    {1, 12, 300, 140, 140, 24, "Match case"},
+    {2, 13, 300, 188, 140, 24, "Find"},
+    {2, 14, 300, 212, 140, 24, "Replace"},
+    {2, 15, 300, 236, 140, 24, "Replace all"},
 };
 
 DialogTextRow gDialogTextRows[] = {
@@ -2514,6 +2546,13 @@ DialogTextRow gDialogTextRows[] = {
     {1, -1, 20, 10, 380, 20, "Radial Alignment"},
     {1, -1, 20, 52, 150, 20, "Radius"},
     {0, -1, 180, 48, 80, 24, ""},
+    // search and replace (284)
+    {1, -1, 20, 10, 420, 20, "Search and Replace"},
+    {0, -1, 140, 40, 300, 24, ""},
+    {0, -1, 140, 76, 300, 24, ""},
+    {1, -1, 20, 44, 110, 20, "Find:"},
+    {1, -1, 20, 80, 110, 20, "Replace with:"},
+    {1, -1, 20, 116, 260, 20, "Search in:"},
 };
 
 DialogListRow gDialogListRows[] = {

@@ -13,6 +13,8 @@
 #include "xkv/pending/Pending.h"
 #include "xkv/select/Select.h"
 #include "xkv/statusbar/StatusBar.h"
+#include "xkv/text/Text.h"
+#include "xkv/text/TextEdit.h"
 #include "xkv/undo/Undo.h"
 #include "xkv/velkor/Velkor.h"
 #include "xkv/window/Window.h"
@@ -713,9 +715,15 @@ KernelStatus Cmd_Displace(const CommandBinding* row, MemHandle event, int32_t* n
 
 KernelStatus Cmd_MoveTo(const CommandBinding* row, MemHandle event, int32_t* nextState, int32_t* freeFlag)
 {
+    if (Comm_InTextMode() != 0) {
+        if (Comm_EditedTextHasSelection()) {
+            return Comm_BeginMoveToText(nextState);
+        }
+        return Comm_EndCommand(row, event, nextState, freeFlag);
+    }
     const ObjectHandle object = SelectedObject();
     const bool movable = Select_GetMode() == kSelectGroup || (object != 0 && Model_MatchesTypeMask(object, 11) != 0);
-    if (Comm_InTextMode() != 0 || !movable) {
+    if (!movable) {
         return Comm_EndCommand(row, event, nextState, freeFlag);
     }
     const KernelStatus status = Trans_BeginPageSelect(98, Comm_GetCurrentPage());
@@ -875,7 +883,13 @@ KernelStatus Cmd_AttachToPage(const CommandBinding* row, MemHandle event, int32_
 KernelStatus Cmd_Detach(const CommandBinding* row, MemHandle event, int32_t* nextState, int32_t* freeFlag)
 {
     KernelStatus status = 0;
-    if (const ObjectHandle node = SelectedObject(); node != 0 && Comm_InTextMode() == 0) {
+    if (Comm_InTextMode() != 0) {
+        // The reference at the cursor of the edited text goes.
+        ObjectHandle referred = 0;
+        if (Text_EditingState() != 0) {
+            status = Text_RemoveReference(0, &referred);
+        }
+    } else if (const ObjectHandle node = SelectedObject(); node != 0) {
         status = Core_DetachNode(node);
     }
     return EndWith(status, row, event, nextState, freeFlag);

@@ -32,3 +32,8 @@ void Comm_SelectAndNotify(ObjectHandle object, uintptr_t argument);
 // The selection handles of the current window, off or on again.
 void Comm_ShowHandles(uint32_t on);
 KernelStatus Comm_AlignWith(MemHandle event, uint32_t mode);
+
+// Move To in text mode: whether the edited text has a selection to move, and
+// the pick of the object that receives it.
+bool Comm_EditedTextHasSelection();
+KernelStatus Comm_BeginMoveToText(int32_t* nextState);

@@ -47,4 +47,11 @@ uint32_t QXText_InsertReference(ObjectHandle object, ObjectHandle referenced);
 uint32_t QXText_RemoveReference(ObjectHandle object, ObjectHandle* referenced);
 ObjectHandle QXText_ReferenceAtCursor(ObjectHandle object);
 uint32_t QXText_RefersTo(ObjectHandle object, ObjectHandle other);
+// The objects referred to in the other object's text take it as referrer in
+// place of the object.
+uint32_t QXText_UpdateReferences(ObjectHandle object, ObjectHandle other);
+// Sets the layout option of the element's text (no wrapping when the value is
+// not 0) and lays the text out again.
+uint32_t QXText_SetTextOption(ObjectHandle element, uint32_t value);
+
 uint32_t QXText_DeleteText(ObjectHandle object, uint32_t keepIfNotEmpty);

@@ -290,3 +290,20 @@ uint32_t QXText_RefersTo(ObjectHandle object, ObjectHandle other)
     }
     return 0;
 }
+
+uint32_t QXText_UpdateReferences(ObjectHandle object, ObjectHandle other)
+{
+    if (!QXText_CanHaveText(object) || !QXText_CanHaveText(other)) {
+        return 0;
+    }
+    return qx::Store(Text_UpdateReferences(object, other));
+}
+
+uint32_t QXText_SetTextOption(ObjectHandle element, uint32_t value)
+{
+    if (!QXText_CanHaveText(element)) {
+        return 0;
+    }
+    return qx::Store(Text_SetNoWrap(element, value != 0 ? 1 : 0));
+}
+

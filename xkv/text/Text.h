@@ -286,6 +286,10 @@ KernelStatus Text_InsertMarker(MemHandle text, MemHandle reference);
 // `previousOwner`: each referred object lists `object` as referrer in place
 // of `previousOwner` (0: in addition). Referrer counts stay as they are.
 void TextRefs_Attach(ObjectHandle object, std::span<const MemHandle> references, ObjectHandle previousOwner);
+// The objects that the object's text refers to and that do not list it as
+// referrer yet list it in place of the text's previous owner (or, when they do
+// not list that either, in addition).
+KernelStatus Text_UpdateReferences(ObjectHandle previousOwner, ObjectHandle object);
 KernelStatus Text_SelectBracketed(ObjectHandle object, const void* settings);
 KernelStatus Text_SelectToBracket(ObjectHandle object, const void* settings);
 KernelStatus Text_SelectBracketedInGroup(uint16_t group);

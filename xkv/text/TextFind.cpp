@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
 #include "xkv/model/Model.h"
@@ -494,6 +495,14 @@ KernelStatus Text_FindFromStart(ObjectHandle object)
     text->cursorColumn = 0;
     text->anchorColumn = -1;
     text->anchorLine = 0;
+    return kStatusOk;
+}
+
+KernelStatus Text_FindFromStartInGroup(uint16_t group)
+{
+    for (uint16_t i = 0; i < Group_Count(group); ++i) {
+        Text_FindFromStart(Group_Member(group, i));
+    }
     return kStatusOk;
 }
 

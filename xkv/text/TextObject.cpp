@@ -25,14 +25,18 @@ FixRect Text_GetExtent(MemHandle text)
     return {record->frameX, record->frameY, Fix_Add(record->frameX, width), Fix_Add(record->frameY, height)};
 }
 
-KernelStatus Text_Coarsen(ObjectHandle, ObjectHandle)
+// Coarsening a text: its selection moves into the target's text and a
+// reference to the target takes its place.
+KernelStatus Text_Coarsen(ObjectHandle object, ObjectHandle target)
 {
-    return kStatusOk;
+    return Text_ExtractToReference(object, target);
 }
 
-KernelStatus Text_Refine(ObjectHandle)
+// Refining a text: the reference at its cursor gives way to the referred
+// object's whole text.
+KernelStatus Text_Refine(ObjectHandle object)
 {
-    return kStatusOk;
+    return Text_InlineReference(object);
 }
 
 MemHandle Text_ForLabel(ObjectHandle object, FixPoint at)

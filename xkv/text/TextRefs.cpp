@@ -262,6 +262,24 @@ void TextRefs_Attach(ObjectHandle object, std::span<const MemHandle> references,
     }
 }
 
+KernelStatus Text_UpdateReferences(ObjectHandle previousOwner, ObjectHandle object)
+{
+    MemHandle handle = TextOf(object);
+    if (handle == 0) {
+        return kStatusNoText;
+    }
+    for (MemHandle reference : ReferencesOf(handle)) {
+        const ObjectHandle referred = ReferredBy(reference);
+        const std::vector<ObjectHandle> list = Text_Referrers(referred);
+        auto lists = [&](ObjectHandle o) { return o != 0 && std::find(list.begin(), list.end(), o) != list.end(); };
+        if (lists(object)) {
+            continue;  // the list knows this text already
+        }
+        Text_AddReferrer(referred, object, lists(previousOwner) ? previousOwner : 0);
+    }
+    return kStatusOk;
+}
+
 KernelStatus Text_InsertReference(ObjectHandle object, ObjectHandle referred)
 {
     if (Text_Get(referred, nullptr, 1) != kStatusOk) {
