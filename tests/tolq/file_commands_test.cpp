@@ -306,6 +306,21 @@ protected:
         ASSERT_TRUE(wait_until([&] { return ShellsNamed("selFile").empty(); })) << "the selector stayed open";
     }
 
+    // The window manager's close button on the window.
+    void CloseFromWindowManager(Window window)
+    {
+        Display* display = client_.display();
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display, window, False, NoEventMask, &event);
+        Settle();
+    }
+
     // Set > Copy Defaults... answered with OK: the diagram is modified.
     void ModifyTheDiagram()
     {
@@ -412,6 +427,28 @@ TEST_F(FileSession, SaveKeepsWhereThePageWindowIs)
     EXPECT_TRUE(wait_until([&] {
         return HasPageWindow() && std::abs(page_.root_x - movedX) <= 4 && std::abs(page_.root_y - movedY) <= 4;
     })) << page_.root_x << "," << page_.root_y << " instead of " << movedX << "," << movedY;
+}
+
+// Save As given up on after declining to overwrite leaves the diagram with
+// its own file.
+TEST_F(FileSession, SaveAsGivenUpOnKeepsTheDiagramsFile)
+{
+    const std::string other = dir_.file("other.tolq");
+    CopyExample(other);
+    StartOnExample();
+    ModifyTheDiagram();
+    Pick("File", "Save As...");
+    ChooseFile("other.tolq");
+    Answer(kYesNoQuestion, "No");
+    const std::optional<WindowInfo> selector = WaitForShell("selFile");
+    ASSERT_TRUE(selector.has_value()) << "the name is not asked for again";
+    CloseFromWindowManager(selector->id);
+    ASSERT_TRUE(NoDialogLeft());
+
+    Shortcut("alt+s");
+    EXPECT_TRUE(wait_until([&] { return fs::exists(diagram_ + "~"); }));
+    EXPECT_EQ(read_file(other), original_);
+    EXPECT_FALSE(fs::exists(other + "~"));
 }
 
 // ---- Open ----
@@ -538,16 +575,7 @@ TEST_F(FileSession, WindowCloseOfAModifiedUnnamedDiagramSavesUnderAChosenName)
     Pick("File", "New");
     ASSERT_TRUE(ShowPageBelowMenu());
     ModifyTheDiagram();
-    Display* display = client_.display();
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = main_.id;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, main_.id, False, NoEventMask, &event);
-    Settle();
+    CloseFromWindowManager(main_.id);
     Answer(kSaveQuestion, "Yes");
     ChooseFile("named-at-the-end.tolq");
     EXPECT_TRUE(EndedCleanly());

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "xkv/comm/Comm.h"
 #include "xkv/comm/CommEvents.h"
@@ -354,7 +355,10 @@ KernelStatus Comm_OpenFileDialog(int32_t request, MemHandle* answer, uint32_t mo
     return status;
 }
 
-KernelStatus Comm_TakeFileDialogPaths(MemHandle answer)
+namespace {
+
+// The file kind and the path chosen in the file dialog's answer.
+KernelStatus ChosenPath(MemHandle answer, uint32_t* kind, std::string* path)
 {
     uint8_t* bytes = nullptr;
     if (answer == 0 || Mem_LockAs(answer, &bytes) != kStatusOk || bytes == nullptr) {
@@ -379,7 +383,30 @@ KernelStatus Comm_TakeFileDialogPaths(MemHandle answer)
     if (name.empty()) {
         return kStatusBadFileName;
     }
-    return Comm_SetFilePath(setup->kind, (directory + name).c_str());
+    *kind = setup->kind;
+    *path = directory + name;
+    return kStatusOk;
+}
+
+// The existing file that Save As waits to be allowed to overwrite. The
+// diagram keeps its own name until the user agrees, so that a Save As given
+// up on leaves the diagram named as before.
+std::string& PathToOverwrite()
+{
+    static std::string path;
+    return path;
+}
+
+}  // namespace
+
+KernelStatus Comm_TakeFileDialogPaths(MemHandle answer)
+{
+    uint32_t kind = 0;
+    std::string path;
+    if (const KernelStatus status = ChosenPath(answer, &kind, &path); status != kStatusOk) {
+        return status;
+    }
+    return Comm_SetFilePath(kind, path.c_str());
 }
 
 KernelStatus Comm_PerformFileCommand(int32_t request, uint32_t saveFirst, int32_t* nextState)
@@ -549,15 +576,21 @@ COMM_HANDLER(Cmd_SaveAsDialogDone)
     if (answer.button != kAnswerOk) {
         return Comm_EndCommand(row, event, nextState, freeFlag);
     }
-    if (const KernelStatus status = Comm_TakeFileDialogPaths(answer.values); status != kStatusOk) {
+    uint32_t kind = 0;
+    std::string path;
+    if (const KernelStatus status = ChosenPath(answer.values, &kind, &path); status != kStatusOk) {
         return status;
     }
-    if (Comm_FileExists(kDiagramFile) != 0) {
+    if (File_Exists(path.c_str()) != 0) {
+        PathToOverwrite() = path;
         if (const KernelStatus status = AskQuestion(kDialogYesNo, kMessageOverwrite, 0); status != kStatusOk) {
             return status;
         }
         *nextState = kStateOverwrite;
         return kStatusOk;
+    }
+    if (const KernelStatus status = Comm_SetFilePath(kDiagramFile, path.c_str()); status != kStatusOk) {
+        return status;
     }
     return SaveAndGoOn(row, event, nextState, freeFlag);
 }
@@ -567,9 +600,13 @@ COMM_HANDLER(Cmd_SaveAsDialogDone)
 COMM_HANDLER(Cmd_ConfirmDone)
 {
     const DialogAnswer answer = ReadAnswer(event);
-    if (answer.button != kAnswerOk) {
-        Comm_SetFileName(kDiagramFile, 0);
+    const std::string path = std::move(PathToOverwrite());
+    PathToOverwrite().clear();
+    if (answer.button != kAnswerOk || path.empty()) {
         return OpenFileDialogIn(kRequestSaveAs, kStateSaveAsDialog, nextState);
+    }
+    if (const KernelStatus status = Comm_SetFilePath(kDiagramFile, path.c_str()); status != kStatusOk) {
+        return status;
     }
     return SaveAndGoOn(row, event, nextState, freeFlag);
 }
