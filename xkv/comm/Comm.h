@@ -109,7 +109,9 @@ KernelStatus Comm_AddNode(ObjectHandle page, FixRect box, uint32_t shape, uint32
 KernelStatus Comm_LoadDiagram();
 KernelStatus Comm_ReadDiagramFile(uint16_t* pages);  // an object group, 0 when none
 KernelStatus Comm_SaveDiagram();
-// Shows that the diagram file could not be read: its path and the reason.
+// Shows in a message box that the diagram file could not be read: its path
+// and the reason (nothing for success, or for a refusal by the application,
+// which reports its own).
 void Comm_ReportLoadFailure(KernelStatus status);
 
 // The whole-diagram file commands and the save-changes protocol. A file

@@ -96,10 +96,6 @@ KernelStatus Comm_LoadDiagram()
         Select_Clear();
         if (!PrintingFiles()) {
             Menu_ApplyRule(kRuleNoDiagram, 0);
-            // The application reports its own refusals.
-            if (status != kStatusRefusedByHook) {
-                Comm_ReportLoadFailure(status);
-            }
         }
         Model_SetModified(0);
         return status;
@@ -148,6 +144,10 @@ KernelStatus Comm_SaveDiagram()
 
 void Comm_ReportLoadFailure(KernelStatus status)
 {
+    // The application reports its own refusals.
+    if (status == kStatusOk || status == kStatusRefusedByHook) {
+        return;
+    }
     KernelStatus pathStatus = kStatusOk;
     std::string path = DiagramPath(&pathStatus);
     if (path.size() > kShownPathMax) {

@@ -423,9 +423,9 @@ KernelStatus Comm_PerformFileCommand(int32_t request, uint32_t saveFirst, int32_
     case kRequestClose:
         return Comm_CloseDiagram();
     case kRequestOpen:
-        // A file that cannot be read has been shown with its name and the
-        // reason; the command ends with no diagram half-loaded.
-        Comm_LoadDiagram();
+        // A file that cannot be read is shown with its name and the reason;
+        // the command ends with no diagram half-loaded.
+        Comm_ReportLoadFailure(Comm_LoadDiagram());
         return kStatusOk;
     case kRequestNew:
         return Comm_NewDiagram();
@@ -641,7 +641,7 @@ COMM_HANDLER(Cmd_RevertDone)
 {
     const DialogAnswer answer = ReadAnswer(event);
     if (answer.button == kAnswerOk) {
-        Comm_LoadDiagram();
+        Comm_ReportLoadFailure(Comm_LoadDiagram());
     }
     return Comm_EndCommand(row, event, nextState, freeFlag);
 }
