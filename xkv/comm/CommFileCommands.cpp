@@ -11,7 +11,6 @@
 #include "xkv/comm/Comm.h"
 #include "xkv/comm/CommEvents.h"
 #include "xkv/comm/CommHandlers.h"
-#include "xkv/comm/CommInternal.h"
 #include "xkv/core/Core.h"
 #include "xkv/default/Default.h"
 #include "xkv/dialog/Dialog.h"
