@@ -92,19 +92,27 @@ TEST_F(DiagramArgumentTest, DiagramGivenAsArgumentOpensItsPage)
     EXPECT_TRUE(tolq.running());
 }
 
-TEST_F(DiagramArgumentTest, DamagedDiagramOpensNothingAndDoesNotCrash)
+// A damaged diagram is reported in a message box; once the user has
+// answered it only the main window is left and tolq runs on.
+TEST_F(DiagramArgumentTest, DamagedDiagramIsReportedAndOpensNothing)
 {
     std::vector<uint8_t> bytes = ReadBytes(path_);
     ASSERT_GT(bytes.size(), 60u);
     std::string bad = dir_.path + "/bad.dia";
     WriteBytes(bad, std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() - 30));
     WriteEmptyNetDataBase(bad);
+    const XErrorHandler previous = XSetErrorHandler(IgnoreVanishedWindows);
     BackgroundProcess tolq({kTolq, bad});
     ASSERT_TRUE(client_.wait_for_window("tolq").has_value());
+    std::optional<WindowInfo> button;
+    ASSERT_TRUE(wait_until([&] { return (button = client_.message_box_button()).has_value(); })) << "no message box";
+    client_.click(button->root_x + button->width / 2, button->root_y + button->height / 2);
+    EXPECT_TRUE(wait_until([&] { return MappedShells(client_).size() == 1; })) << MappedShells(client_).size();
     client_.sync();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(MappedShells(client_).size(), 1u);
     EXPECT_TRUE(tolq.running());
+    XSetErrorHandler(previous);
 }
 
 // In print mode each file's load is reported: a damaged file "could not be

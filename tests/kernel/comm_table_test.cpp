@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/mem/Mem.h"
 #include "xkv/comm/CommHandlers.h"
 #include "xkv/comm/CommTable.h"
 
@@ -183,6 +184,45 @@ TEST(CommState, FilePathsSplitAtTheLastSlash)
     EXPECT_EQ(Comm_SetFilePath(2, nullptr), 0u);
     char buffer[8];
     EXPECT_EQ(Comm_GetFilePath(2, buffer, sizeof buffer), 55u);
+}
+
+// The directory and the name are kept apart: the handle setters replace one
+// of them (0 forgets it), and a path needs both.
+TEST(CommState, FileNameAndDirectoryByHandle)
+{
+    ASSERT_EQ(Comm_SetFilePath(1, "/home/u/net.cpn"), 0u);
+    const MemHandle name = Comm_GetFileName(1);
+    ASSERT_NE(name, 0u);
+    char* text = nullptr;
+    ASSERT_EQ(Mem_LockAs(name, &text), 0u);
+    EXPECT_STREQ(text, "net.cpn");
+    Mem_Unlock(name);
+
+    MemHandle other = 0;
+    ASSERT_EQ(Mem_AllocCopy(&other, "other.cpn", 10), 0u);
+    ASSERT_EQ(Comm_SetFileName(1, other), 0u);
+    Mem_Free(other);  // the command layer keeps a copy
+    char joined[64];
+    ASSERT_EQ(Comm_GetFilePath(1, joined, sizeof joined), 0u);
+    EXPECT_STREQ(joined, "/home/u/other.cpn");
+
+    ASSERT_EQ(Comm_SetFileName(1, 0), 0u);
+    EXPECT_EQ(Comm_GetFileName(1), 0u);
+    EXPECT_EQ(Comm_GetFileNameText(1), nullptr);
+    EXPECT_EQ(Comm_GetFilePath(1, joined, sizeof joined), 55u);
+    EXPECT_STREQ(Comm_GetFileDirectoryText(1), "/home/u/");
+
+    // A block without a NUL gives its bytes up to its end.
+    MemHandle unterminated = 0;
+    ASSERT_EQ(Mem_AllocCopy(&unterminated, "dir/", 4), 0u);
+    ASSERT_EQ(Comm_SetFileDirectory(1, unterminated), 0u);
+    Mem_Free(unterminated);
+    EXPECT_STREQ(Comm_GetFileDirectoryText(1), "dir/");
+
+    EXPECT_EQ(Comm_GetFileName(0), 0u);
+    EXPECT_EQ(Comm_GetFileDirectory(4), 0u);
+    EXPECT_EQ(Comm_SetFileName(4, 0), 6u);
+    Comm_SetFilePath(1, nullptr);
 }
 
 }  // namespace

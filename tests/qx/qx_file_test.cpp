@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "xkv/kv/QXFile.h"
@@ -130,15 +131,61 @@ TEST_F(QXFileTest, BadRequestsAndUnwritableDirectories)
     EXPECT_EQ(gCalls, 0);
 }
 
-TEST_F(QXFileTest, ReadBlockPastTheEndReportsEndOfFile)
+// A block that the file does not hold is a failure, also at the very end of
+// the file: a reader must not take the buffer's old bytes for data.
+TEST_F(QXFileTest, ReadBlockPastTheEndFails)
 {
-    const std::string path = Path("short");
-    std::ofstream(path) << "ab";
-    QXFileRequest open;
-    open.callback = ReadWord;
-    open.name = path.c_str();
-    QXFile_OpenFile(&open);
-    EXPECT_TRUE(QXStatus == 26u || QXStatus == 50u) << QXStatus;
+    struct Case {
+        const char* content;
+        uint32_t stream;
+    };
+    for (const Case& c : {Case{"ab", 0}, Case{"", 0}, Case{"ab", 1}}) {
+        const std::string path = Path("short");
+        std::ofstream(path, std::ios::trunc) << c.content;
+        QXFileRequest open;
+        open.callback = ReadWord;
+        open.name = path.c_str();
+        open.stream = c.stream;
+        QXStatus = 0;
+        EXPECT_EQ(QXFile_OpenFile(&open), 0u) << "content '" << c.content << "' stream " << c.stream;
+        EXPECT_NE(QXStatus, 0u);
+    }
+}
+
+uint32_t WriteHalfThenFail(FileHandle file)
+{
+    ++gCalls;
+    QXFile_Write(file, "half", 4);
+    return 0;
+}
+
+// Writing goes to a file beside the target; the target is replaced only by
+// a complete file, and nothing else is left in the directory.
+TEST_F(QXFileTest, CreateReplacesAnExistingFileOnlyWhenTheWriteSucceeded)
+{
+    const std::string path = Path("kept.txt");
+    std::ofstream(path) << "old contents that are longer";
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    QXFileRequest failing;
+    failing.callback = WriteHalfThenFail;
+    failing.name = path.c_str();
+    EXPECT_EQ(QXFile_CreateFile(&failing), 0u);
+    std::ifstream before(path);
+    std::string text((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "old contents that are longer");
+
+    QXFileRequest writing;
+    writing.callback = WriteHello;
+    writing.name = path.c_str();
+    ASSERT_EQ(QXFile_CreateFile(&writing), 1u) << QXStatus;
+    std::ifstream after(path);
+    text.assign((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "hello");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    EXPECT_EQ(gCalls, 2);
 }
 
 }  // namespace

@@ -87,8 +87,10 @@ TEST_F(QXPageFileTest, RefusalsWriteNothing)
 TEST_F(QXPageFileTest, SaveAsCurrentNamesAndWritesTheDiagram)
 {
     const std::string path = Path("whole.diagram");
+    Model_SetModified(1);
     ASSERT_EQ(QXFile_SaveAsCurrent(path.c_str()), 1u);
     EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(Model_IsModified(), 0u);
     char* current = nullptr;
     ASSERT_EQ(QXFile_GetCurrentFileName(&current), 1u);
     EXPECT_EQ(std::string(current), path);

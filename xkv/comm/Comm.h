@@ -85,6 +85,15 @@ KernelStatus Comm_SetFilePath(uint32_t kind, const char* path);
 const char* Comm_GetFileDirectoryText(uint32_t kind);
 const char* Comm_GetFileNameText(uint32_t kind);
 KernelStatus Comm_GetFilePath(uint32_t kind, char* buffer, size_t bufferSize);
+// The same parts as memory blocks: a setter copies the block's text (0
+// forgets the part); a getter gives the stored block (0 when unknown), which
+// stays the command layer's.
+KernelStatus Comm_SetFileName(uint32_t kind, MemHandle name);
+KernelStatus Comm_SetFileDirectory(uint32_t kind, MemHandle directory);
+MemHandle Comm_GetFileName(uint32_t kind);
+MemHandle Comm_GetFileDirectory(uint32_t kind);
+// 1 when the stored path of the kind names an existing file.
+uint32_t Comm_FileExists(uint32_t kind);
 
 // Selection services of the command layer.
 uint32_t Comm_IsSelectable(ObjectHandle object);
@@ -100,6 +109,26 @@ KernelStatus Comm_AddNode(ObjectHandle page, FixRect box, uint32_t shape, uint32
 KernelStatus Comm_LoadDiagram();
 KernelStatus Comm_ReadDiagramFile(uint16_t* pages);  // an object group, 0 when none
 KernelStatus Comm_SaveDiagram();
+// Shows in a message box that the diagram file could not be read: its path
+// and the reason (nothing for success, or for a refusal by the application,
+// which reports its own).
+void Comm_ReportLoadFailure(KernelStatus status);
+
+// The whole-diagram file commands and the save-changes protocol. A file
+// request is 3 Close, 16 Open, 17 New, 20 Quit, 65 Save As, 67 Load Text,
+// 68 Save Text, 69 Load Page or 70 Save Page.
+KernelStatus Comm_NewDiagram();
+KernelStatus Comm_CloseDiagram();
+// Opens the file selector (dialog 1) set up for the request; its answer comes
+// as a dialog event, or with the modal flag into *answer (the caller frees it;
+// 0 after a cancel).
+KernelStatus Comm_OpenFileDialog(int32_t request, MemHandle* answer, uint32_t modal);
+// Stores the chosen directory and name for the answered request's file kind.
+KernelStatus Comm_TakeFileDialogPaths(MemHandle answer);
+KernelStatus Comm_PerformFileCommand(int32_t request, uint32_t saveFirst, int32_t* nextState);
+KernelStatus Comm_PerformKeptCommand(uint32_t saveFirst, int32_t* nextState);
+// The request of the most recently kept command event, 0 when there is none.
+int32_t Comm_KeptRequest();
 
 // The pages the application's page commands work on (hook 85), else the
 // current page alone; the list is the caller's to free with free(). 1, or

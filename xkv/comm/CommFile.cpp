@@ -1,17 +1,21 @@
-// The file commands that need no dialog: loading the diagram named by the
-// diagram path (the command-line argument, or a revert), and "Save" to that
-// path with the previous file kept as its "~" backup.
+// Loading the diagram named by the diagram path (the command-line argument,
+// Open or Revert), saving to that path with the previous file kept as its "~"
+// backup, and "Save" / "Save As...".
 #include <string>
 
 #include "xkv/comm/Comm.h"
 #include "xkv/comm/CommHandlers.h"
+#include "xkv/comm/CommInternal.h"
 #include "xkv/core/Core.h"
+#include "xkv/cursor/Cursor.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/default/Default.h"
 #include "xkv/file/Diagram.h"
 #include "xkv/file/File.h"
 #include "xkv/group/Group.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
+#include "xkv/mods/Strings.h"
 #include "xkv/select/Select.h"
 #include "xkv/statusbar/StatusBar.h"
 #include "xkv/velkor/Velkor.h"
@@ -24,6 +28,11 @@ constexpr uint32_t kRuleNoDiagram = 8;
 constexpr uint32_t kRuleDiagramOpen = 9;
 constexpr uint32_t kRuleDiagramNamed = 19;
 constexpr int32_t kRequestSave = 24;
+constexpr int32_t kRequestSaveAs = 65;
+constexpr int32_t kStateSaveAsDialog = 17;
+constexpr uint32_t kCursorBusy = 17;
+constexpr MessageId kNoMessage = 9999;
+constexpr size_t kShownPathMax = 160;
 
 std::string DiagramPath(KernelStatus* status)
 {
@@ -52,6 +61,7 @@ KernelStatus Comm_ReadDiagramFile(ObjectGroup* pages)
     if (status != kStatusOk) {
         return status;
     }
+    Cursor_Set(kCursorBusy);
     status = File_ReadDiagram(file, 0, pages);
     const KernelStatus closed = File_Close(file);
     return status != kStatusOk ? status : closed;
@@ -124,6 +134,7 @@ KernelStatus Comm_SaveDiagram()
     }
     // Written under the name with ".tmp"; only a complete file replaces the
     // old one, which stays as the "~" backup.
+    Cursor_Set(kCursorBusy);
     status = File_SaveDiagram(path.c_str());
     if (status == kStatusOk) {
         Model_SetModified(0);
@@ -131,22 +142,59 @@ KernelStatus Comm_SaveDiagram()
     return status;
 }
 
+void Comm_ReportLoadFailure(KernelStatus status)
+{
+    // The application reports its own refusals.
+    if (status == kStatusOk || status == kStatusRefusedByHook) {
+        return;
+    }
+    KernelStatus pathStatus = kStatusOk;
+    std::string path = DiagramPath(&pathStatus);
+    if (path.size() > kShownPathMax) {
+        path = "..." + path.substr(path.size() - kShownPathMax);
+    }
+    std::string reason;
+    if (const MessageId id = StrMap_Lookup(status); id != kNoMessage) {
+        String_GetFullText(id, &reason);
+    }
+    std::string text = "The diagram file " + path + " could not be loaded.";
+    if (!reason.empty()) {
+        text += " " + reason;
+    }
+    Dialog_ShowMessage(kNoMessage, text.c_str());
+}
+
 // "Save" with a known file name saves at once. Save without a name and
-// "Save As..." ask for one through the file selector, which is not here yet.
+// "Save As..." keep a command event for Save As, which the answer of the
+// file selector performs after saving under the chosen name.
 COMM_HANDLER(Cmd_Save)
 {
-    if (row->detail != kRequestSave || Comm_GetFileNameText(kDiagramFile) == nullptr ||
-        Comm_GetFileNameText(kDiagramFile)[0] == '\0') {
-        return Comm_NotBuilt(row, event, nextState, freeFlag, "Save As");
-    }
     if (Model_GetRoot() == 0) {
         return Comm_EndCommand(row, event, nextState, freeFlag);
     }
-    const KernelStatus status = Comm_SaveDiagram();
-    if (status != kStatusOk) {
+    const char* name = Comm_GetFileNameText(kDiagramFile);
+    if (row->detail == kRequestSave && name != nullptr && name[0] != '\0') {
+        const KernelStatus status = Comm_SaveDiagram();
+        if (status != kStatusOk) {
+            return status;
+        }
+        const KernelStatus ended = Comm_EndCommand(row, event, nextState, freeFlag);
+        StatusBar_Refresh();
+        return ended;
+    }
+    EventRec record{};
+    Comm_CopyEvent(event, &record);
+    const Modifiers& m = record.modifiers;
+    const MemHandle saveAs = Event_NewCommand(m.shift, m.control, m.mod, m.lock, kRequestSaveAs);
+    if (saveAs == 0 || Comm_PushArgument(saveAs) != 0) {
+        if (saveAs != 0) {
+            Event_Free(saveAs);
+        }
+        return 55;
+    }
+    if (const KernelStatus status = Comm_OpenFileDialog(kRequestSaveAs, nullptr, 0); status != kStatusOk) {
         return status;
     }
-    const KernelStatus ended = Comm_EndCommand(row, event, nextState, freeFlag);
-    StatusBar_Refresh();
-    return ended;
+    *nextState = kStateSaveAsDialog;
+    return kStatusOk;
 }

@@ -3,11 +3,14 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "xkv/comm/Comm.h"
 #include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/mem/Mem.h"
 #include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
 #include "xkv/select/Select.h"
@@ -16,10 +19,26 @@
 
 namespace {
 
+// The directory and the name of one kind of file, each known or not, with the
+// memory blocks that the handle getters hand out (made when first asked for,
+// freed when the value changes).
+struct FilePart {
+    std::optional<std::string> text;
+    MemHandle block = 0;
+
+    void Set(std::optional<std::string> value)
+    {
+        if (block != 0) {
+            Mem_Free(block);
+            block = 0;
+        }
+        text = std::move(value);
+    }
+};
+
 struct FilePath {
-    bool known = false;
-    std::string directory;
-    std::string name;
+    FilePart directory;
+    FilePart name;
 };
 
 struct CommandState {
@@ -247,36 +266,99 @@ KernelStatus Comm_SetFilePath(uint32_t kind, const char* path)
         return 6;
     }
     if (path == nullptr) {
-        *file = FilePath{};
+        file->directory.Set(std::nullopt);
+        file->name.Set(std::nullopt);
         return 0;
     }
     const std::string_view text(path);
     const size_t slash = text.rfind('/');
-    file->known = true;
-    file->directory = slash == std::string_view::npos ? std::string() : std::string(text.substr(0, slash + 1));
-    file->name = slash == std::string_view::npos ? std::string(text) : std::string(text.substr(slash + 1));
+    file->directory.Set(slash == std::string_view::npos ? std::string() : std::string(text.substr(0, slash + 1)));
+    file->name.Set(slash == std::string_view::npos ? std::string(text) : std::string(text.substr(slash + 1)));
     return 0;
+}
+
+namespace {
+
+// The text of a block: its bytes up to the first NUL or its end.
+std::optional<std::string> TextOfBlock(MemHandle block)
+{
+    if (block == 0) {
+        return std::nullopt;
+    }
+    char* data = nullptr;
+    if (Mem_LockAs(block, &data) != 0 || data == nullptr) {
+        return std::nullopt;
+    }
+    std::string text(data, strnlen(data, Mem_Size(block)));
+    Mem_Unlock(block);
+    return text;
+}
+
+// The part's block: a copy of its text with the NUL, made on first use.
+MemHandle BlockOf(FilePart& part)
+{
+    if (!part.text.has_value()) {
+        return 0;
+    }
+    if (part.block == 0 && Mem_AllocCopy(&part.block, part.text->c_str(), part.text->size() + 1) != 0) {
+        part.block = 0;
+    }
+    return part.block;
+}
+
+}  // namespace
+
+KernelStatus Comm_SetFileName(uint32_t kind, MemHandle name)
+{
+    FilePath* file = FileOfKind(kind);
+    if (file == nullptr) {
+        return 6;
+    }
+    file->name.Set(TextOfBlock(name));
+    return 0;
+}
+
+KernelStatus Comm_SetFileDirectory(uint32_t kind, MemHandle directory)
+{
+    FilePath* file = FileOfKind(kind);
+    if (file == nullptr) {
+        return 6;
+    }
+    file->directory.Set(TextOfBlock(directory));
+    return 0;
+}
+
+MemHandle Comm_GetFileName(uint32_t kind)
+{
+    FilePath* file = FileOfKind(kind);
+    return file != nullptr ? BlockOf(file->name) : 0;
+}
+
+MemHandle Comm_GetFileDirectory(uint32_t kind)
+{
+    FilePath* file = FileOfKind(kind);
+    return file != nullptr ? BlockOf(file->directory) : 0;
 }
 
 const char* Comm_GetFileDirectoryText(uint32_t kind)
 {
     const FilePath* file = FileOfKind(kind);
-    return file != nullptr && file->known ? file->directory.c_str() : nullptr;
+    return file != nullptr && file->directory.text.has_value() ? file->directory.text->c_str() : nullptr;
 }
 
 const char* Comm_GetFileNameText(uint32_t kind)
 {
     const FilePath* file = FileOfKind(kind);
-    return file != nullptr && file->known ? file->name.c_str() : nullptr;
+    return file != nullptr && file->name.text.has_value() ? file->name.text->c_str() : nullptr;
 }
 
 KernelStatus Comm_GetFilePath(uint32_t kind, char* buffer, size_t bufferSize)
 {
     const FilePath* file = FileOfKind(kind);
-    if (file == nullptr || !file->known || buffer == nullptr) {
+    if (file == nullptr || !file->directory.text.has_value() || !file->name.text.has_value() || buffer == nullptr) {
         return 55;
     }
-    const std::string joined = file->directory + file->name;
+    const std::string joined = *file->directory.text + *file->name.text;
     if (joined.size() >= bufferSize) {
         return 6;
     }

@@ -318,6 +318,11 @@ KernelStatus WriteOpenPages(FileHandle file, ObjectGroup pageSet)
         if ((pageSet != 0 && !Group_Contains(pageSet, page)) || Window_OfPage(page) == nullptr) {
             continue;
         }
+        // The window's place on the screen goes with the page, so that it
+        // opens there again; writing it is no change to the diagram.
+        const uint32_t modified = Model_IsModified();
+        Window_SaveGeometry(page);
+        Model_SetModified(modified);
         status = Unit(file, page);
         ++count;
     }

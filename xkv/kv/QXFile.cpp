@@ -1,8 +1,15 @@
 // QX file functions over the kernel's files and its file-selection dialog.
 // A file made or opened for the application's callback is always closed
-// again, and the encoder switched off, whatever the callback answers.
+// again, and the encoder switched off, whatever the callback answers. A file
+// made for writing is written under a temporary name beside it and takes the
+// name only when everything was written.
 #include "xkv/kv/QXFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -84,6 +91,31 @@ uint32_t RunCallback(FileHandle file, const QXFileRequest& request, uint32_t dir
     return result;
 }
 
+// A new empty file beside the target, with the target's permissions (the
+// usual ones for a new file): true with its name.
+bool MakeTemporaryBeside(const std::string& target, std::string* temporary)
+{
+    std::string pattern = target + ".XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) {
+        QXStatus = File_ErrnoStatus(errno);
+        return false;
+    }
+    struct stat old {};
+    mode_t mode = 0666;
+    if (stat(target.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode &= ~mask;
+    }
+    fchmod(fd, mode);
+    close(fd);
+    *temporary = pattern;
+    return true;
+}
+
 }  // namespace
 
 uint32_t QXFile_GetCurrentFileName(char** out)
@@ -138,16 +170,29 @@ uint32_t QXFile_CreateFile(QXFileRequest* request)
     } else {
         return qx::Fail(kStatusBadArgument);
     }
-    if (!File_Exists(path.c_str())) {
-        if (KernelStatus s = File_Create(path.c_str()); s != kStatusOk) {
-            return qx::Fail(s);
-        }
+    std::string temporary;
+    if (!MakeTemporaryBeside(path, &temporary)) {
+        return 0;
     }
     FileHandle file = 0;
-    if (KernelStatus s = File_Open(path.c_str(), kOpenWrite, &file); s != kStatusOk) {
+    if (KernelStatus s = File_Open(temporary.c_str(), kOpenWrite, &file); s != kStatusOk) {
+        File_Remove(temporary.c_str());
         return qx::Fail(s);
     }
-    return RunCallback(file, *request, 0);
+    // The callback's answer, or the status of the closing write when that
+    // failed: only a complete file replaces the old one.
+    QXStatus = 0;
+    const uint32_t result = RunCallback(file, *request, 0);
+    if (result == 0) {
+        File_Remove(temporary.c_str());
+        return 0;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const KernelStatus s = File_ErrnoStatus(errno);
+        File_Remove(temporary.c_str());
+        return qx::Fail(s);
+    }
+    return result;
 }
 
 uint32_t QXFile_CreateFileWith(QXFileCallback callback, const char* name, uint32_t options, const char* title,
@@ -224,12 +269,13 @@ uint32_t QXFile_ReadBlock(FileHandle file, void* buffer, uint32_t count)
     if (buffer == nullptr && count != 0) {
         return qx::Fail(kStatusBadArgument);
     }
+    // A block that the file does not hold to its end is a failure, at the
+    // end of the file too (status 26 then).
     const KernelStatus s = File_ReadBytes(file, buffer, count);
     if (s == kStatusOk) {
         return 1;
     }
-    QXStatus = s;
-    return s == kStatusEndOfFile ? 1 : 0;
+    return qx::Fail(s);
 }
 
 uint32_t QXFile_ReadBytes(FileHandle file, void* buffer, uint32_t* count)

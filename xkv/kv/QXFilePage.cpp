@@ -167,5 +167,7 @@ uint32_t QXFile_SaveAsCurrent(const char* path)
     if (QXFile_SetCurrentFileName(path) == 0) {
         return 0;
     }
-    return qx::Store(File_SaveDiagram(path));
+    // The command layer's save: written beside the file, the old one kept as
+    // the "~" backup, and the diagram no longer modified.
+    return qx::Store(Comm_SaveDiagram());
 }

@@ -524,6 +524,9 @@ KernelStatus Velkor_PrintFiles(int* argc, char** argv)
             if (*argc > 1) {
                 std::fprintf(stderr, "Usage: %s [diagram-file] \n", s.programName);
                 status = 1;
+            } else {
+                // The user is told why the file given did not open.
+                Comm_ReportLoadFailure(loaded);
             }
             break;
         }

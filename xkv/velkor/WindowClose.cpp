@@ -12,24 +12,13 @@
 #include <cstring>
 
 #include "xkv/comm/Comm.h"
-#include "xkv/core/Core.h"
-#include "xkv/default/Default.h"
 #include "xkv/dialog/Dialog.h"
-#include "xkv/kv/Hook.h"
-#include "xkv/model/Model.h"
 #include "xkv/platform/sfselect/SelFile.h"
-#include "xkv/statusbar/StatusBar.h"
 #include "xkv/velkor/Velkor.h"
 
 namespace {
 
-constexpr HookId kHookCloseCheck = 63;
-constexpr int32_t kNoMessage = 9999;
-constexpr uint32_t kDiagramFile = 1;
-// Answers of the save question (dialog 271): the closing item less one.
-constexpr int32_t kAnswerSave = 0;
-constexpr int32_t kAnswerDiscard = 3;
-constexpr uint32_t kDiagramLevel = 3;
+constexpr int32_t kRequestQuit = 20;
 
 struct Atoms {
     Display* display = nullptr;
@@ -78,60 +67,6 @@ void CancelTopDialog()
     }
 }
 
-bool DiagramHasName()
-{
-    const char* name = Comm_GetFileNameText(kDiagramFile);
-    return name != nullptr && name[0] != '\0';
-}
-
-// Whether the program may end now: the application agrees and a modified
-// diagram is saved, or the user chose not to save it.
-bool MayEnd()
-{
-    if (Model_GetRoot() == 0) {
-        return true;
-    }
-    if (Hook_IsRegistered(kHookCloseCheck) != 0 && Hook_GetHandler(kHookCloseCheck)(0, 0, 0, 0, 0, 0) == 0) {
-        return false;
-    }
-    if (Model_IsModified() == 0) {
-        return true;
-    }
-    switch (Dialog_Ask(kNoMessage, "Do You Want To Save The Current Diagram?")) {
-    case kAnswerSave:
-        if (!DiagramHasName()) {
-            // Saving under a new name needs the file dialog of "Save As".
-            StatusBar_ShowMessage("Save As is not available yet.");
-            return false;
-        }
-        if (const KernelStatus status = Comm_SaveDiagram(); status != kStatusOk) {
-            Dialog_ReportStatus(status);
-            return false;
-        }
-        return true;
-    case kAnswerDiscard:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Closes the diagram as a Quit does before the program ends: the model is
-// closed and the application told, so that its net goes with it.
-void EndSession()
-{
-    if (Model_GetRoot() != 0) {
-        if (Comm_InTextMode() != 0) {
-            Comm_SetTextMode(0);
-        }
-        Core_CloseModel();
-        Comm_SetCurrentPage(0);
-        Default_RemoveLevel(kDiagramLevel, 0);
-        Comm_NotifyModelClosed();
-    }
-    Velkor_SetRunning(0);
-}
-
 }  // namespace
 
 void Velkor_WatchWindowClose(Widget shell)
@@ -169,8 +104,9 @@ bool Velkor_HandleWindowClose(const XEvent& event)
         }
         return true;
     }
-    if (MayEnd()) {
-        EndSession();
-    }
+    // Quit as from the File menu: the application's close check, the
+    // question whether to save a modified diagram (Save As for one without a
+    // name), then the end of the program.
+    Comm_RunCommand(kRequestQuit);
     return true;
 }
