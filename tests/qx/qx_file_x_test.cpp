@@ -149,16 +149,28 @@ TEST_F(QXFileSelectorTest, CancelGivesSixtyAndCallsNothing)
     EXPECT_FALSE(fs::exists(dir_.file("x")));
 }
 
-TEST_F(QXFileSelectorTest, PageFilesTakeTheChosenNameAndGoOnWithTheGivenOneOnCancel)
+TEST_F(QXFileSelectorTest, PageFilesTakeTheChosenNameAndStopOnCancel)
 {
     char path[kQXPathSize] = {};
     std::snprintf(path, sizeof path, "%s", dir_.file("given.page").c_str());
     uint32_t cancelled = 0;
     uint32_t result = 0;
+    QXStatus = 0;
     WithSelector("", [&] { result = QXFile_SavePage(path, 1, &cancelled, 1, 1, &page_, 0, nullptr); });
-    EXPECT_EQ(result, 1u);
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(QXStatus, 60u);
     EXPECT_EQ(cancelled, 1u);
-    EXPECT_TRUE(fs::exists(dir_.file("given.page")));
+    EXPECT_FALSE(fs::exists(dir_.file("given.page")));
+
+    // A cancelled load reads nothing, not even the path it was given.
+    const uint32_t pagesBefore = Model_CountPages();
+    cancelled = 0;
+    QXStatus = 0;
+    WithSelector("", [&] { result = QXFile_LoadPage(path, 1, nullptr, nullptr, &cancelled, nullptr); });
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(QXStatus, 60u);
+    EXPECT_EQ(cancelled, 1u);
+    EXPECT_EQ(Model_CountPages(), pagesBefore);
 
     cancelled = 0;
     WithSelector("chosen.page", [&] { result = QXFile_SavePage(path, 1, &cancelled, 1, 1, &page_, 0, nullptr); });
@@ -168,11 +180,11 @@ TEST_F(QXFileSelectorTest, PageFilesTakeTheChosenNameAndGoOnWithTheGivenOneOnCan
     EXPECT_TRUE(fs::exists(dir_.file("chosen.page")));
 
     char loaded[kQXPathSize] = {};
-    WithSelector("given.page", [&] {
+    WithSelector("chosen.page", [&] {
         result = QXFile_LoadPage(dir_.file("none.page").c_str(), 1, nullptr, nullptr, &cancelled, loaded);
     });
     EXPECT_EQ(result, 1u) << QXStatus;
-    EXPECT_EQ(std::string(loaded), dir_.file("given.page"));
+    EXPECT_EQ(std::string(loaded), dir_.file("chosen.page"));
 }
 
 }  // namespace
