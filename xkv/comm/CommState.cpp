@@ -127,8 +127,7 @@ bool OpenWindowFor(ObjectHandle page)
 }
 
 // The window of the page that has just become current: its scrolling, the
-// page's place in the recent list, and the selection of its recent object,
-// drawn in one go.
+// page's place in the recent list and a cleared selection, drawn in one go.
 void PrepareCurrentWindow(ObjectHandle page, Widget window)
 {
     if (PageHasFlag(page, kPageFlagApart)) {
@@ -137,11 +136,11 @@ void PrepareCurrentWindow(ObjectHandle page, Widget window)
     Window_SetAllowScroll(page, PageHasFlag(page, kPageFlagNoAutoScroll) ? 0 : 1);
     Model_PushRecent(page);
     Window_SuspendDrawing(window);
+    // The page's recent object is not selected here: what a page shows when
+    // it becomes current is left to the application (a syntax check that
+    // goes through the pages would otherwise leave handles on each).
     Select_Clear();
     Menu_ApplyRule(kRulePageCurrent, 0);
-    if (Comm_NoAutoSelect() == 0) {
-        Comm_SelectRecentObject(page);
-    }
     if (Model_IsSubpage(page) != 0) {
         Menu_ApplyRule(kRuleSubpageCurrent, 0);
     }
