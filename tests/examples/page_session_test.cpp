@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -360,6 +361,31 @@ protected:
         })) << "the file selector stayed";
     }
 
+    // The selector's Cancel button: of the small buttons on the selector's
+    // lowest row, the right one (OK stands left of it).
+    std::optional<WindowInfo> SelectorCancel(const WindowInfo& selector) const
+    {
+        const std::vector<WindowInfo> tree = client_.window_tree();
+        std::set<Window> inside{selector.id};
+        std::vector<WindowInfo> buttons;
+        for (const WindowInfo& w : tree)
+            if (inside.count(w.parent) != 0) {
+                inside.insert(w.id);
+                if (w.mapped && w.height < 40 && w.width < 200 && w.width > 20)
+                    buttons.push_back(w);
+            }
+        if (buttons.empty())
+            return std::nullopt;
+        const int lowest = std::max_element(buttons.begin(), buttons.end(), [](const auto& a, const auto& b) {
+                               return a.root_y < b.root_y;
+                           })->root_y;
+        std::optional<WindowInfo> rightmost;
+        for (const WindowInfo& b : buttons)
+            if (std::abs(b.root_y - lowest) <= 4 && (!rightmost || b.root_x > rightmost->root_x))
+                rightmost = b;
+        return rightmost;
+    }
+
     // Presses at one corner of the box in the top page, drags to the other
     // and releases.
     void DrawBox(const Box& box)
@@ -498,6 +524,22 @@ TEST_F(PageSession, LoadImageOfAFileThatIsNoImageSaysSoAndPlacesNothing)
     const Box target{60, 60, 140, 120};
     DrawBox(target);
     EXPECT_EQ(RedPixels(target), 0);
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(PageSession, SaveSubdiagramAsksForTheFileAndACancelWritesNothing)
+{
+    const std::set<fs::path> before(fs::directory_iterator(dir_.path()), fs::directory_iterator());
+    Pick("File", "Save Subdiagram...");
+    const std::optional<WindowInfo> selector = client_.wait_for_window("selFile");
+    ASSERT_TRUE(selector.has_value()) << "no file selector";
+    const std::optional<WindowInfo> cancel = SelectorCancel(*selector);
+    ASSERT_TRUE(cancel.has_value()) << "no Cancel button in the selector";
+    client_.click(cancel->root_x + cancel->width / 2, cancel->root_y + cancel->height / 2);
+    Settle();
+    EXPECT_TRUE(wait_until([&] { return !client_.wait_for_window("selFile", 100ms).has_value(); }));
+    const std::set<fs::path> after(fs::directory_iterator(dir_.path()), fs::directory_iterator());
+    EXPECT_EQ(after, before);
     EXPECT_TRUE(tolq_.running());
 }
 
