@@ -422,6 +422,14 @@ bool commFlag(In& in, Out&) {
     QXUI_SetCommFlag(flag);
     return true;
 }
+bool showPage(In& in, Out&) {
+    ObjectHandle page = in.u32();
+    uint32_t raise = in.u32();
+    if (!in.ok()) return false;
+    QXUI_ShowPage(page, raise);
+    return true;
+}
+bool pickPage(In&, Out& out) { return reply(out, QXUI_PickPage()); }
 bool redrawObject(In& in, Out&) {
     ObjectHandle object = in.u32();
     if (!in.ok()) return false;
@@ -853,8 +861,8 @@ GramEntry g_requests[] = {
     {8140, statusText},
     {8150, commFlag},
     {8160, redrawObject},
-    {8170, nullptr}, // QXUI_ShowPage
-    {8180, nullptr}, // QXUI_PickPage
+    {8170, showPage},
+    {8180, pickPage},
     {8190, flushDisplay},
     {8200, nullptr}, // QXUtil_AppendPoint
     {9000, groupSelected},

@@ -136,6 +136,10 @@ uint32_t QXUI_DoCommand(int32_t command)
     return 1;
 }
 
+// The evaluator's page requests, which these tests never send.
+uint32_t QXUI_ShowPage(ObjectHandle, uint32_t) { return 0; }
+ObjectHandle QXUI_PickPage() { return 0; }
+
 // Alignment through the kernel; command 908 "Top to Bottom" is its code 11.
 uint32_t QXUI_AlignObjects(ObjectHandle object, int32_t command, ObjectHandle a, ObjectHandle)
 {

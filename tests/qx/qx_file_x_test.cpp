@@ -14,7 +14,10 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "xkv/comm/Comm.h"
+#include "xkv/comm/CommPageFile.h"
 #include "xkv/core/Core.h"
 #include "xkv/dialog/Dialog.h"
 #include "xkv/default/Default.h"
@@ -22,6 +25,7 @@
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXFile.h"
 #include "xkv/kv/QXMem.h"
+#include "xkv/mem/Mem.h"
 #include "xkv/model/Model.h"
 #include "xkv/platform/sfselect/SFinternal.h"
 
@@ -149,16 +153,28 @@ TEST_F(QXFileSelectorTest, CancelGivesSixtyAndCallsNothing)
     EXPECT_FALSE(fs::exists(dir_.file("x")));
 }
 
-TEST_F(QXFileSelectorTest, PageFilesTakeTheChosenNameAndGoOnWithTheGivenOneOnCancel)
+TEST_F(QXFileSelectorTest, PageFilesTakeTheChosenNameAndStopOnCancel)
 {
     char path[kQXPathSize] = {};
     std::snprintf(path, sizeof path, "%s", dir_.file("given.page").c_str());
     uint32_t cancelled = 0;
     uint32_t result = 0;
+    QXStatus = 0;
     WithSelector("", [&] { result = QXFile_SavePage(path, 1, &cancelled, 1, 1, &page_, 0, nullptr); });
-    EXPECT_EQ(result, 1u);
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(QXStatus, 60u);
     EXPECT_EQ(cancelled, 1u);
-    EXPECT_TRUE(fs::exists(dir_.file("given.page")));
+    EXPECT_FALSE(fs::exists(dir_.file("given.page")));
+
+    // A cancelled load reads nothing, not even the path it was given.
+    const uint32_t pagesBefore = Model_CountPages();
+    cancelled = 0;
+    QXStatus = 0;
+    WithSelector("", [&] { result = QXFile_LoadPage(path, 1, nullptr, nullptr, &cancelled, nullptr); });
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(QXStatus, 60u);
+    EXPECT_EQ(cancelled, 1u);
+    EXPECT_EQ(Model_CountPages(), pagesBefore);
 
     cancelled = 0;
     WithSelector("chosen.page", [&] { result = QXFile_SavePage(path, 1, &cancelled, 1, 1, &page_, 0, nullptr); });
@@ -168,11 +184,48 @@ TEST_F(QXFileSelectorTest, PageFilesTakeTheChosenNameAndGoOnWithTheGivenOneOnCan
     EXPECT_TRUE(fs::exists(dir_.file("chosen.page")));
 
     char loaded[kQXPathSize] = {};
-    WithSelector("given.page", [&] {
+    WithSelector("chosen.page", [&] {
         result = QXFile_LoadPage(dir_.file("none.page").c_str(), 1, nullptr, nullptr, &cancelled, loaded);
     });
     EXPECT_EQ(result, 1u) << QXStatus;
-    EXPECT_EQ(std::string(loaded), dir_.file("given.page"));
+    EXPECT_EQ(std::string(loaded), dir_.file("chosen.page"));
+}
+
+// The file dialog of Load and Save Page and Text, answered in the selector:
+// the stored path of the file kind preset (with the name for saving), the
+// request's title and button, and the chosen name and directory back in the
+// answered block; a cancel answers nothing.
+TEST_F(QXFileSelectorTest, TheCommandFileDialogShowsTheStoredPathAndAnswersTheChosenOne)
+{
+    constexpr int32_t kSavePage = 70;
+    constexpr int32_t kLoadText = 67;
+    ASSERT_EQ(Comm_SetFilePath(2, dir_.file("stored.page").c_str()), 0u);
+    MemHandle answer = 0;
+    KernelStatus status = 1;
+    std::string shown;
+    WithSelector("chosen.page", [&] { status = Comm_OpenFileDialog(kSavePage, &answer, 1); }, &shown);
+    ASSERT_EQ(status, 0u);
+    EXPECT_EQ(shown, dir_.file("stored.page"));
+    EXPECT_EQ(LabelOf(SelFile().prompt), "Save Current Page As:");
+    EXPECT_EQ(LabelOf(SelFile().ok), "Save");
+    ASSERT_NE(answer, 0u);
+    ASSERT_GE(Mem_Size(answer), 812u);
+    std::vector<char> block(Mem_Size(answer));
+    ASSERT_EQ(Mem_CopyOut(block.data(), answer), 0u);
+    Mem_Free(answer);
+    EXPECT_EQ(std::string(block.data() + 28), "chosen.page");
+    EXPECT_EQ(std::string(block.data() + 284), dir_.path() + "/");
+
+    // Loading presets the directory only; a cancel answers nothing.
+    answer = 0;
+    ASSERT_EQ(Comm_SetFilePath(3, dir_.file("notes.txt").c_str()), 0u);
+    WithSelector("", [&] { status = Comm_OpenFileDialog(kLoadText, &answer, 1); }, &shown);
+    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(answer, 0u);
+    EXPECT_EQ(shown.find("notes.txt"), std::string::npos) << shown;
+    EXPECT_EQ(LabelOf(SelFile().prompt), "Load Text From:");
+    EXPECT_EQ(LabelOf(SelFile().ok), "Open");
+    EXPECT_EQ(Comm_OpenFileDialog(4242, &answer, 1), 6u);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "xkv/comm/Comm.h"
 #include "xkv/comm/CommEvents.h"
 #include "xkv/comm/CommHandlers.h"
+#include "xkv/comm/CommPageFile.h"
 #include "xkv/comm/CommProperties.h"
 #include "xkv/core/Core.h"
 #include "xkv/default/Default.h"
@@ -255,19 +256,6 @@ KernelStatus SaveAndGoOn(const CommandBinding* row, MemHandle event, int32_t* ne
     return PerformKeptAndEnd(1, row, event, nextState, freeFlag);
 }
 
-// Load Text, Save Text, Load Page and Save Page are performed by the page
-// and text file commands, which are not here yet.
-KernelStatus PerformPageOrTextFile(int32_t request)
-{
-    const char* label = request == kRequestLoadText   ? "Load Text"
-                        : request == kRequestSaveText ? "Save Text"
-                        : request == kRequestLoadPage ? "Load Page"
-                                                      : "Save Page";
-    std::string text = std::string(label) + " is not available yet.";
-    StatusBar_ShowMessage(text.c_str());
-    return kStatusOk;
-}
-
 KernelStatus Quit()
 {
     Velkor_SetRunning(0);
@@ -433,10 +421,13 @@ KernelStatus Comm_PerformFileCommand(int32_t request, uint32_t saveFirst, int32_
         StatusBar_Refresh();
         return kStatusOk;
     case kRequestLoadText:
+        return Comm_LoadTextFile(nextState);
     case kRequestSaveText:
+        return Comm_SaveTextFile();
     case kRequestLoadPage:
+        return Comm_LoadPage(nullptr);
     case kRequestSavePage:
-        return PerformPageOrTextFile(request);
+        return Comm_SavePage(0);
     default:
         return kStatusBadArgument;
     }

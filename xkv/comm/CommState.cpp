@@ -15,6 +15,7 @@
 #include "xkv/model/Model.h"
 #include "xkv/select/Select.h"
 #include "xkv/text/TextKernel.h"
+#include "xkv/velkor/Velkor.h"
 #include "xkv/window/Window.h"
 
 namespace {
@@ -86,6 +87,88 @@ Widget Comm_GetCurrentWindow()
     return page != 0 ? Window_OfPage(page) : nullptr;
 }
 
+namespace {
+
+constexpr uint32_t kPageFlagNoAutoScroll = 256;
+constexpr uint32_t kPageFlagApart = 512;
+constexpr uint32_t kRuleSubpageCurrent = 27;
+
+bool PageHasFlag(ObjectHandle page, uint32_t flag)
+{
+    return Model_HasFlags(page, flag) != 0;
+}
+
+// The page whose window gives way when no more may open: the first in chain
+// order among the ordinary pages with a window, else among the flag-512 ones.
+ObjectHandle PageToRecycle()
+{
+    ObjectHandle apart = 0;
+    uint32_t guard = Model_SlotCount();
+    for (ObjectHandle p = Model_GetFirstPage(); p != 0 && guard-- > 0; p = Model_GetNextSibling(p)) {
+        if (Window_OfPage(p) == nullptr) {
+            continue;
+        }
+        if (!PageHasFlag(p, kPageFlagApart)) {
+            return p;
+        }
+        if (apart == 0) {
+            apart = p;
+        }
+    }
+    return apart;
+}
+
+// Closes one page window when the window limits are reached.
+void MakeRoomForWindow()
+{
+    const int32_t limit = Velkor_Settings().maxPageWindows;
+    const int32_t ordinary = Window_CountPageWindows();
+    const int32_t apart = Window_CountFlaggedPageWindows();
+    if (ordinary < limit && ordinary + apart < kPageWindowMax) {
+        return;
+    }
+    if (const ObjectHandle victim = PageToRecycle(); victim != 0) {
+        Core_ClosePage(victim, 0);
+        Hook_Fire(kHookPageWindowClosed, victim);
+    }
+}
+
+// Opens the page's window (recycling one past the limits); false on failure.
+bool OpenWindowFor(ObjectHandle page)
+{
+    MakeRoomForWindow();
+    if (Window_OpenPage(page, nullptr, 1, nullptr, 1) != 0) {
+        return false;
+    }
+    // A page read from a file has its connectors' paths but no arrow heads yet.
+    Core_RebuildPageConnectors(page);
+    return true;
+}
+
+// The window of the page that has just become current: its scrolling, the
+// page's place in the recent list and a cleared selection, drawn in one go.
+void PrepareCurrentWindow(ObjectHandle page, Widget window)
+{
+    if (PageHasFlag(page, kPageFlagApart)) {
+        Window_SetScrollBars(page, 1);
+    }
+    Window_SetAllowScroll(page, PageHasFlag(page, kPageFlagNoAutoScroll) ? 0 : 1);
+    Model_PushRecent(page);
+    Window_SuspendDrawing(window);
+    // The page's recent object is not selected here: what a page shows when
+    // it becomes current is left to the application (a syntax check that
+    // goes through the pages would otherwise leave handles on each).
+    Select_Clear();
+    Menu_ApplyRule(kRulePageCurrent, 0);
+    if (Model_IsSubpage(page) != 0) {
+        Menu_ApplyRule(kRuleSubpageCurrent, 0);
+    }
+    Window_ResumeDrawing(window);
+    Window_Activate(window);
+}
+
+}  // namespace
+
 void Comm_SetCurrentPage(ObjectHandle page)
 {
     CommandState& state = State();
@@ -102,32 +185,47 @@ void Comm_SetCurrentPage(ObjectHandle page)
     const ObjectHandle previous = state.currentPage;
     if (Widget window = Comm_GetCurrentWindow(); window != nullptr) {
         Window_SetIndication(window, 0);
+        if (PageHasFlag(previous, kPageFlagApart)) {
+            Window_SetScrollBars(previous, 0);
+        }
     }
     if (page == 0) {
         state.currentPage = 0;
         Select_Clear();
         return;
     }
-    if (Window_OfPage(page) == nullptr) {
-        if (Window_OpenPage(page, nullptr, 1, nullptr, 1) != 0) {
-            return;
-        }
-        // A page read from a file has its connectors' paths but no arrow heads yet.
-        Core_RebuildPageConnectors(page);
+    Model_MoveToLast(page);
+    if (Window_OfPage(page) == nullptr && !OpenWindowFor(page)) {
+        return;
     }
-    if (previous != 0) {
+    if (previous != 0 && Model_IsPage(previous) != 0) {
         Window_SetAllowScroll(previous, 0);
     }
     state.currentPage = page;
-    Select_Clear();
-    Menu_ApplyRule(kRulePageCurrent, 0);
     if (Widget window = Window_OfPage(page); window != nullptr) {
-        Window_ActivatePage(page);
+        PrepareCurrentWindow(page, window);
     }
     // Hook 71 sees the previous page as current while it runs.
     state.currentPage = previous;
     Hook_Fire(kHookCurrentPageChanged, page);
     state.currentPage = page;
+}
+
+// The page to show first: the diagram's most recent page, else the page of
+// the first open window, else the last page of the chain.
+ObjectHandle Comm_FirstWindowPage()
+{
+    const ObjectHandle first = Model_GetFirstPage();
+    if (first == 0) {
+        return 0;
+    }
+    if (const ObjectHandle recent = Model_GetRecent(first); recent != 0 && Model_IsPage(recent) != 0) {
+        return recent;
+    }
+    if (const ObjectHandle windowPage = Window_FirstPage(); windowPage != 0) {
+        return windowPage;
+    }
+    return Model_GetLastSibling(first);
 }
 
 uint32_t Comm_InTextMode()

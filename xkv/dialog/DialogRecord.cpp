@@ -554,8 +554,8 @@ KernelStatus FileNameDialog(MemHandle record, int32_t wait, int32_t* item, MemHa
     // A name or directory that does not fit its field would come back cut,
     // naming another file: such a choice is delivered as a cancel.
     if (status != kStatusOk || directory.size() >= kFileFieldSize || name.size() >= kFileFieldSize) {
-        Mem_Unlock(record);
-        Deliver(1, 1, 0, 0, &waiter);
+        // The record was given up with the call: a cancel frees it too.
+        Deliver(1, 1, record, 0, &waiter);
     } else {
         WriteBounded(data + kFileNameOffset, kFileFieldSize, name);
         WriteBounded(data + kFileDirectoryOffset, kFileFieldSize, directory);

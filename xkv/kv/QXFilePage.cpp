@@ -23,6 +23,7 @@ namespace {
 constexpr uint32_t kPageFile = 2;
 constexpr uint32_t kReadPages = 1;
 constexpr uint32_t kMenuRuleNewDiagram = 9;
+constexpr KernelStatus kSelectorCancelled = 60;
 
 // Runs the file selector; the chosen name, or nothing when it was cancelled.
 bool AskName(const char* title, const char* button, const char* initial, uint32_t options, std::string* chosen)
@@ -35,6 +36,15 @@ bool AskName(const char* title, const char* button, const char* initial, uint32_
     }
     *chosen = path;
     return true;
+}
+
+// A cancelled file selector ends the call: nothing is read or written.
+uint32_t Cancelled(uint32_t* cancelled)
+{
+    if (cancelled != nullptr) {
+        *cancelled = 1;
+    }
+    return qx::Fail(kSelectorCancelled);
 }
 
 KernelStatus ReadPageFile(const char* path, ObjectGroup* objects)
@@ -106,8 +116,8 @@ uint32_t QXFile_LoadPage(const char* path, uint32_t ask, uint16_t* count, Object
                 std::strncpy(chosen, picked.c_str(), kQXPathSize - 1);
                 chosen[kQXPathSize - 1] = '\0';
             }
-        } else if (cancelled != nullptr) {
-            *cancelled = 1;
+        } else {
+            return Cancelled(cancelled);
         }
     }
     if (KernelStatus s = Comm_SetFilePath(kPageFile, name.c_str()); s != kStatusOk) {
@@ -143,8 +153,8 @@ uint32_t QXFile_SavePage(char* path, uint32_t ask, uint32_t* cancelled, uint32_t
         if (AskName(heading, "Save", path, options, &picked)) {
             std::strncpy(path, picked.c_str(), kQXPathSize - 1);
             path[kQXPathSize - 1] = '\0';
-        } else if (cancelled != nullptr) {
-            *cancelled = 1;
+        } else {
+            return Cancelled(cancelled);
         }
     }
     if (KernelStatus s = Comm_SetFilePath(kPageFile, path); s != kStatusOk) {

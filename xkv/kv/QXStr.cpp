@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "xkv/comm/Comm.h"
+#include "xkv/comm/CommPageFile.h"
 #include "xkv/core/Core.h"
 #include "xkv/group/Group.h"
 #include "xkv/kv/Hook.h"
@@ -735,7 +736,7 @@ uint32_t Zoom(ObjectHandle page, Fixed factor)
     if (!Model_IsPage(page)) {
         return qx::Fail(kStatusNotAPage);
     }
-    return qx::Store(Core_SetPageScale(page, factor));
+    return qx::Store(Comm_ZoomPage(page, factor));
 }
 
 }  // namespace

@@ -31,9 +31,12 @@ uint32_t QXUI_GetCurrentCommand()
     return Menu_FindItemByRequest(detail, &menuId, &command) == kStatusOk ? command : 0;
 }
 
+// The flag is the interface's selection flag and, negated, the command
+// layer's no-handle-gestures flag.
 void QXUI_SetCommFlag(uint32_t value)
 {
     QXStr_SetSelectionFlag(value != 0 ? 1 : 0);
+    Comm_SetHandleGestures(value);
 }
 
 void QXUI_SetCommFlagRaw(uint32_t value)

@@ -257,6 +257,8 @@ uint32_t QXUI_ShowPage(ObjectHandle page, uint32_t raise)
     if (Comm_GetCurrentPage() != page) {
         return qx::Fail(kStatusRefusedByHook);
     }
+    // Last in the page order even when it was current already.
+    Model_MoveToLast(page);
     if (raise != 0) {
         if (Widget window = Window_OfPage(page)) {
             Window_Raise(window);
