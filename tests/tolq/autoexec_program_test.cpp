@@ -82,10 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "Error: Attempt to evaluate SML code failed."},
         ScriptCase{"ScriptThatRaises", "val _ = raise Fail \"stop\";\n", {"quit"}, 1, nullptr,
                    "Error: Attempt to evaluate SML code failed."},
-        ScriptCase{"SimulatorModeIsNotAvailable", "", {"simulator", "quit"}, 1, "answer 42 []",
-                   "Enter Simulator is not available yet."},
-        ScriptCase{"PerformanceModeIsNotAvailable", "", {"perf", "quit"}, 1, "answer 42 []",
-                   "Enter Perf is not available yet."},
+        // A mode the program cannot enter ends a run that quits with a failure.
+        ScriptCase{"SimulatorModeThatCannotBeEnteredFails", "", {"simulator", "quit"}, 1, "answer 42 []", ""},
+        ScriptCase{"PerformanceModeThatCannotBeEnteredFails", "", {"perf", "quit"}, 1, "answer 42 []", ""},
         // -dumpML shows every text sent and every answer; -mldebug sets the
         // evaluator's debug state as it starts.
         ScriptCase{"DumpShowsTheTextsSentAndTheAnswers", "", {"quit"}, 0, "answer 42 []", "", {"-dumpML", "-mldebug"},
