@@ -553,16 +553,18 @@ KernelStatus Cmd_Finish(const CommandBinding* row, MemHandle event, int32_t* nex
 namespace {
 
 constexpr int32_t kNoProperty = 999;
+constexpr uint32_t kPropertyPageSetup = 14;
 constexpr uint32_t kPropertyEps = 15;
 constexpr uint32_t kPropertyPrint = 19;
 constexpr uint32_t kDiagramLevel = 3;
 constexpr uint32_t kBuiltinLevel = 5;
 
-// The diagram-wide settings whose dialogs' answers are handled: print and
-// EPS setup. The other property dialogs are not available yet.
+// The diagram-wide settings whose dialogs' answers are handled: print, page
+// and EPS setup. The other property dialogs are not available yet.
 bool AnswerIsHandled(int32_t property)
 {
-    return property == static_cast<int32_t>(kPropertyPrint) || property == static_cast<int32_t>(kPropertyEps);
+    return property == static_cast<int32_t>(kPropertyPrint) || property == static_cast<int32_t>(kPropertyEps) ||
+           property == static_cast<int32_t>(kPropertyPageSetup);
 }
 
 }  // namespace
