@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <cstdio>
@@ -474,6 +475,67 @@ TEST_F(PrintTest, EpsBoundingBoxFollowsScaleAndRotation)
     }
     EXPECT_EQ(FilesIn(work_.path()).size(), 2u) << "only the EPS file and the rendered image";
     ASSERT_EQ(chdir("/"), 0);
+}
+
+// Per page the bounding box of its marks, as Ghostscript's bbox device finds
+// them: left, bottom, right, top.
+std::vector<std::array<double, 4>> MarksPerPage(const std::string& file)
+{
+    tolq::test::ProcessResult r =
+        tolq::test::run_process({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", file});
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    std::vector<std::array<double, 4>> pages;
+    const std::regex line(R"(%%HiResBoundingBox: (\S+) (\S+) (\S+) (\S+))");
+    for (std::sregex_iterator it(r.err.begin(), r.err.end(), line), end; it != end; ++it) {
+        pages.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
+    }
+    return pages;
+}
+
+struct LayoutCase {
+    const char* name;
+    uint32_t layout;
+    uint32_t scale;
+    size_t sheets;
+    double width;  // the marks' size on the first sheet, in points
+    double height;
+};
+
+TEST_F(PrintTest, FitAndTileLayoutsSpreadAWidePageOverItsSheets)
+{
+    // A solid box 1200 points wide and 200 high; A4's printable area is
+    // 533 x 776 points from (32, 33).
+    Shape({Pt(-600), Pt(-100), Pt(600), Pt(100)}, 1, 1, kRed, 0, 0);
+    const LayoutCase cases[] = {
+        {"fitted down to the sheet's width", 1, 100, 1, 533, 200 * 533 / 1200.0},
+        {"fitted at twice the size", 1, 200, 1, 533, 200 * 533 / 1200.0},
+        {"small enough as it is", 1, 25, 1, 300, 50},
+        {"tiled over three sheets", 2, 100, 3, 533, 200},
+        {"tiled overlapping", 3, 100, 3, 533, 200},
+        {"tiled at half the size", 2, 50, 2, 533, 100},
+    };
+    for (const LayoutCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetPrint({{28, c.scale}, {36, c.layout}});
+        std::string file;
+        const std::string text = PrintPages({page_}, &file);
+        EXPECT_NE(text.find("%%Pages: " + std::to_string(c.sheets) + "\n"), std::string::npos);
+        const std::string copy = dir_.file("layout.ps");
+        tolq::test::write_file(copy, text);
+        const auto marks = MarksPerPage(copy);
+        ASSERT_EQ(marks.size(), c.sheets);
+        for (const auto& m : marks) {
+            // Inside the printable area, which the prologue clips to
+            // (31, 32)-(566, 810).
+            EXPECT_GE(m[0], 30.9);
+            EXPECT_GE(m[1], 31.9);
+            EXPECT_LE(m[2], 566.1);
+            EXPECT_LE(m[3], 810.1);
+        }
+        EXPECT_NEAR(marks[0][2] - marks[0][0], c.width, 3);
+        EXPECT_NEAR(marks[0][3] - marks[0][1], c.height, 3);
+        fs::remove(copy);
+    }
 }
 
 TEST_F(PrintTest, SpoolerFailureIsReportedWithItsCommandAndLeavesNoFile)
