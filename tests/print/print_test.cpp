@@ -587,6 +587,8 @@ TEST_F(PrintTest, UnwritableDirectoryOpensNoOutput)
     ScopedEnv directory("VelkorPrintDirectory", dir_.file("missing"));
     EXPECT_NE(Print_BeginDocument(), kStatusOk);
     EXPECT_EQ(Print_IsActive(), 0u);
+    EXPECT_EQ(Print_TakeSpoolFailure(),
+              "The print file could not be made in " + dir_.file("missing") + ": No such file or directory.");
     SetPrint({{24, 10}});
     ScopedEnv directory2("VelkorPrintDirectory", dir_.path());
     EXPECT_EQ(Print_BeginDocument(), kStatusFailed) << "paper index above 9";

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -405,7 +406,10 @@ KernelStatus Print_BeginDocument()
     }
     out.colour = (out.eps ? eps.Word(kEpsBlackWhite) : print.Word(kPrintBlackWhite)) == 0;
     out.master = Print_FindMasterPage();
+    SpoolFailure().clear();
     if (!out.eps && !OpenSpoolFile(out)) {
+        SpoolFailure() = "The print file could not be made in " + EnvOr("VelkorPrintDirectory", "./") + ": " +
+                         std::strerror(errno) + ".";
         return kStatusFailed;
     }
     out.lastWidth.reset();
