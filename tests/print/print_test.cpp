@@ -592,6 +592,7 @@ TEST_F(PrintTest, UnwritableDirectoryOpensNoOutput)
     SetPrint({{24, 10}});
     ScopedEnv directory2("VelkorPrintDirectory", dir_.path());
     EXPECT_EQ(Print_BeginDocument(), kStatusFailed) << "paper index above 9";
+    EXPECT_EQ(Print_TakeSpoolFailure(), "The page setup names no known paper (10).");
     EXPECT_TRUE(FilesIn(dir_.path()).empty());
 }
 

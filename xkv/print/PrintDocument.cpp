@@ -394,6 +394,7 @@ KernelStatus Print_BeginDocument()
     if (out.stream != nullptr && !out.eps) {
         return kStatusFailed;  // one document at a time
     }
+    SpoolFailure().clear();
     PropertyRecord eps, print;
     Print_ReadProperty(kPropEps, &eps);
     KernelStatus status = Print_ReadProperty(kPropPrint, &print);
@@ -402,11 +403,11 @@ KernelStatus Print_BeginDocument()
     }
     uint32_t paperIndex = print.Word(kPrintPaper);
     if (paperIndex >= kPaperCount) {
+        SpoolFailure() = "The page setup names no known paper (" + std::to_string(paperIndex) + ").";
         return kStatusFailed;
     }
     out.colour = (out.eps ? eps.Word(kEpsBlackWhite) : print.Word(kPrintBlackWhite)) == 0;
     out.master = Print_FindMasterPage();
-    SpoolFailure().clear();
     if (!out.eps && !OpenSpoolFile(out)) {
         SpoolFailure() = "The print file could not be made in " + EnvOr("VelkorPrintDirectory", "./") + ": " +
                          std::strerror(errno) + ".";
