@@ -4,6 +4,9 @@
 // marks and dialog positions in them while the program runs.
 #include "atolq/Resources/DialogTables.h"
 
+#include <iterator>
+#include <vector>
+
 namespace {
 
 constexpr uint8_t Row(uint8_t kind) { return static_cast<uint8_t>((kind << 2) | kDialogItemEnabled); }
@@ -2659,9 +2662,74 @@ DialogScrollRow gDialogScrollRows[] = {
     {1, 11, 20, 225, 200, 15, 0, 0, 100},
 };
 
-std::span<DialogRecord> DialogTable_Records() { return {gDialogRecords, static_cast<size_t>(gDialogRecordCount)}; }
-std::span<DialogItemRow> DialogTable_ItemRows() { return gDialogItemRows; }
-std::span<DialogControlRow> DialogTable_ControlRows() { return gDialogControlRows; }
-std::span<DialogTextRow> DialogTable_TextRows() { return gDialogTextRows; }
+namespace {
+
+// The shared rows with the rows of the dialogs laid out in modules of their
+// own appended; built once, never resized afterwards, so the toolkit may keep
+// references into them.
+struct JoinedTables {
+    std::vector<DialogItemRow> items;
+    std::vector<DialogControlRow> controls;
+    std::vector<DialogTextRow> texts;
+};
+
+DialogRecord* RecordNumbered(int16_t number)
+{
+    for (int32_t i = 0; i < gDialogRecordCount; ++i) {
+        if (gDialogRecords[i].number == number) {
+            return &gDialogRecords[i];
+        }
+    }
+    return nullptr;
+}
+
+void AppendLayout(const DialogLayout& layout, JoinedTables& t)
+{
+    DialogRecord* record = RecordNumbered(layout.number);
+    if (record == nullptr) {
+        return;
+    }
+    record->firstItem = static_cast<int16_t>(t.items.size());
+    record->itemCount = static_cast<int16_t>(layout.items.size());
+    record->width = layout.width;
+    record->height = layout.height;
+    int16_t number = 0;
+    for (const DialogItemLayout& item : layout.items) {
+        ++number;
+        if (item.kind == kItemControl) {
+            t.items.push_back({Row(kItemControl), static_cast<int16_t>(t.controls.size())});
+            t.controls.push_back({item.type, number, item.x, item.y, item.width, item.height, item.text});
+        } else {
+            t.items.push_back({Row(kItemText), static_cast<int16_t>(t.texts.size())});
+            t.texts.push_back(
+                {static_cast<uint16_t>(item.type), -1, item.x, item.y, item.width, item.height, item.text});
+        }
+    }
+}
+
+JoinedTables& Joined()
+{
+    static JoinedTables tables = [] {
+        JoinedTables t{{std::begin(gDialogItemRows), std::end(gDialogItemRows)},
+                       {std::begin(gDialogControlRows), std::end(gDialogControlRows)},
+                       {std::begin(gDialogTextRows), std::end(gDialogTextRows)}};
+        for (const DialogLayout& layout : DialogTable_PrintLayouts()) {
+            AppendLayout(layout, t);
+        }
+        return t;
+    }();
+    return tables;
+}
+
+}  // namespace
+
+std::span<DialogRecord> DialogTable_Records()
+{
+    Joined();
+    return {gDialogRecords, static_cast<size_t>(gDialogRecordCount)};
+}
+std::span<DialogItemRow> DialogTable_ItemRows() { return Joined().items; }
+std::span<DialogControlRow> DialogTable_ControlRows() { return Joined().controls; }
+std::span<DialogTextRow> DialogTable_TextRows() { return Joined().texts; }
 std::span<DialogListRow> DialogTable_ListRows() { return gDialogListRows; }
 std::span<DialogScrollRow> DialogTable_ScrollRows() { return gDialogScrollRows; }

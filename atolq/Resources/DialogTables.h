@@ -73,6 +73,26 @@ struct DialogScrollRow {
     int16_t maximum;
 };
 
+// A dialog whose items are laid out in a module of its own: when the tables
+// are first used, its items join the shared rows and its record takes their
+// place, size and count. Items are numbered in the order given.
+struct DialogItemLayout {
+    DialogItemKind kind;  // kItemControl or kItemText
+    int16_t type;         // control type or text type
+    int16_t x, y, width, height;
+    const char* text;
+};
+
+struct DialogLayout {
+    int16_t number;
+    int16_t width;
+    int16_t height;
+    std::span<const DialogItemLayout> items;
+};
+
+// The page setup and print dialogs.
+std::span<const DialogLayout> DialogTable_PrintLayouts();
+
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;
 

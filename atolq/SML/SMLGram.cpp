@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <vector>
 
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
@@ -162,6 +163,38 @@ bool delay(In& in, Out&) {
     int16_t ticks = in.s16();
     if (!in.ok()) return false;
     QXUtil_Delay(ticks);
+    return true;
+}
+// The print request: the mode, and for modes 2 and 3 a list of page handles
+// and a counted list of page numbers (low 16 bits each), exactly one of them
+// holding something. The reply is empty.
+bool printPages(In& in, Out&) {
+    const int16_t mode = in.s16();
+    if (!in.ok()) return false;
+    if (mode < 0 || mode > 3) {
+        QXUI_ShowMessage("Print Page: Illegal print option");
+        return true;
+    }
+    if (mode < 2) {
+        QXUI_PrintPages(mode, nullptr, nullptr, 0);
+        return true;
+    }
+    std::vector<ObjectHandle> pages = in.list();
+    const std::vector<uint32_t> words = in.words(in.u32());
+    if (!in.ok()) return false;
+    std::vector<int32_t> numbers;
+    for (uint32_t w : words) numbers.push_back(static_cast<int32_t>(w & 0xffffu));
+    if (!pages.empty() && !numbers.empty()) {
+        QXUI_ShowMessage("Cannot print -- both lists non-empty.");
+    } else if (pages.empty() && numbers.empty()) {
+        QXUI_ShowMessage("Cannot print -- both lists empty.");
+    } else if (mode == 2 && !pages.empty()) {
+        QXUI_ShowMessage("Cannot print -- page number list empty.");
+    } else if (!pages.empty()) {
+        QXUI_PrintPages(mode, pages.data(), nullptr, static_cast<uint32_t>(pages.size()));
+    } else {
+        QXUI_PrintPages(mode, nullptr, numbers.data(), static_cast<uint32_t>(numbers.size()));
+    }
     return true;
 }
 bool intToFixed(In& in, Out& out) {
@@ -784,7 +817,7 @@ GramEntry g_requests[] = {
     {1070, clearUndo},
     {1080, nullptr}, // QXUtil_LocateAt
     {1090, delay},
-    {1100, nullptr}, // QXUI_PrintPages, QXUI_ShowMessage
+    {1100, printPages},
     {1110, intToFixed},
     {1120, currentCommand},
     {1130, nullptr}, // QXUI_SetDefault28

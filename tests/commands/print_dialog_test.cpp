@@ -1,7 +1,9 @@
 // The print and EPS setup commands with their real dialogs on the private X
 // server: "Print..." opens the print dialog on the stored settings and OK
 // prints the pages they choose through the spooler; Cancel prints nothing;
-// "Eps Setup..." stores what the dialog answers for the diagram.
+// "Eps Setup..." stores what the dialog answers for the diagram; "Page
+// Setup..." stores its answer and makes the paper's printable area the size
+// of new pages.
 #include <gtest/gtest.h>
 
 #include "dialog_fixture.h"
@@ -31,6 +33,8 @@ namespace fs = std::filesystem;
 
 constexpr uint32_t kRequestPrint = 73;
 constexpr uint32_t kRequestEpsSetup = 123;
+constexpr uint32_t kRequestPageSetup = 122;
+constexpr int kPageSetupDialog = 1001;
 constexpr int kPrintDialog = 1002;
 constexpr int kEpsDialog = 1005;
 constexpr int kCancelItem = 2;
@@ -140,6 +144,24 @@ TEST_F(PrintDialogTest, EpsSetupStoresItsAnswerForTheDiagramOnOkOnly)
     RunWithAnswer(kRequestEpsSetup, AnswerAlert(input_, kEpsDialog, 1, 0, nullptr));
     EXPECT_TRUE(storedForDiagram());
     EXPECT_EQ(WordOf(15, 24), 100u) << "the dialog showed the built-in scale";
+}
+
+TEST_F(PrintDialogTest, PageSetupStoresItsAnswerAndSizesNewPagesOnOkOnly)
+{
+    // Letter in landscape: the printable area is 792 - 66 by 612 - 64 points.
+    SetWord(14, 24, 0);
+    SetWord(14, 32, 1);
+    const uint32_t width = WordOf(12, 296), height = WordOf(12, 300);
+    RunWithAnswer(kRequestPageSetup, AnswerAlert(input_, kPageSetupDialog, 1, kCancelItem, nullptr));
+    EXPECT_EQ(WordOf(12, 296), width) << "Cancel changes nothing";
+    EXPECT_EQ(WordOf(12, 300), height);
+
+    RunWithAnswer(kRequestPageSetup, AnswerAlert(input_, kPageSetupDialog, 1, 0, nullptr));
+    EXPECT_EQ(WordOf(14, 24), 0u) << "the dialog showed the stored paper";
+    EXPECT_EQ(WordOf(14, 32), 1u);
+    EXPECT_EQ(WordOf(14, 28), 100u);
+    EXPECT_EQ(WordOf(12, 296), 726u << 15);
+    EXPECT_EQ(WordOf(12, 300), 548u << 15);
 }
 
 }  // namespace

@@ -77,11 +77,26 @@ TEST_F(PrintFilesTest, EachFileGoesToTheSpooler)
     EXPECT_NE(document.find("%%Page: (3) 1\n"), std::string::npos) << document.substr(document.size() > 300 ? document.size() - 300 : 0);
 }
 
-TEST_F(PrintFilesTest, AFailingSpoolerIsReported)
+TEST_F(PrintFilesTest, AFailingSpoolerIsReportedWithItsCommandAndStatusAndLeavesNoFile)
 {
-    const ProcessResult r = Print("false");
-    EXPECT_EQ(r.exit_status, 1) << r.err;
-    EXPECT_NE(r.err.find("tolq: File " + diagram_ + " could not be printed.\n"), std::string::npos) << r.err;
+    struct Case {
+        const char* spooler;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"false", "tolq: The print command \"false\" failed with exit status 1.\n"},
+        {"no-such-spooler-here", "tolq: The print command \"no-such-spooler-here\" failed with exit status 127.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.spooler);
+        const ProcessResult r = Print(c.spooler);
+        EXPECT_EQ(r.exit_status, 1) << r.err;
+        EXPECT_NE(r.err.find("tolq: File " + diagram_ + " could not be printed.\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        for (const auto& entry : fs::directory_iterator(dir_.path())) {
+            EXPECT_NE(entry.path().filename().string().rfind("Plexmor.PS", 0), 0u) << entry.path();
+        }
+    }
 }
 
 }  // namespace

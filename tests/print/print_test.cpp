@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +94,32 @@ Raster Render(const std::string& file, const TempDir& dir, bool eps = false)
     Raster raster;
     EXPECT_TRUE(ReadPpm(image, &raster)) << result.out << result.err;
     return raster;
+}
+
+// Every mark Ghostscript finds on the EPS file's page lies inside the
+// bounding box the file declares.
+void ExpectMarksWithinBoundingBox(const std::string& file)
+{
+    const std::string text = tolq::test::read_file(file);
+    int declared[4] = {};
+    const size_t at = text.find("%%BoundingBox: ");
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(std::sscanf(text.c_str() + at, "%%%%BoundingBox: %d %d %d %d", &declared[0], &declared[1],
+                          &declared[2], &declared[3]),
+              4);
+    tolq::test::ProcessResult r =
+        tolq::test::run_process({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", file});
+    ASSERT_EQ(r.exit_status, 0) << r.err;
+    double marks[4] = {};
+    const size_t hires = r.err.find("%%HiResBoundingBox: ");
+    ASSERT_NE(hires, std::string::npos) << r.err;
+    ASSERT_EQ(std::sscanf(r.err.c_str() + hires, "%%%%HiResBoundingBox: %lf %lf %lf %lf", &marks[0], &marks[1],
+                          &marks[2], &marks[3]),
+              4);
+    EXPECT_LE(declared[0], marks[0]) << r.err;
+    EXPECT_LE(declared[1], marks[1]) << r.err;
+    EXPECT_GE(declared[2], marks[2]) << r.err;
+    EXPECT_GE(declared[3], marks[3]) << r.err;
 }
 
 bool IsColour(Rgb c, Rgb want)
@@ -409,20 +437,26 @@ TEST_F(PrintTest, BlackAndWhiteFillsLeaveNothingOnTheStack)
 struct BoxCase {
     uint32_t scale;
     int32_t rotation;
+    Fixed lineWidth;
     const char* line;
 };
 
 TEST_F(PrintTest, EpsBoundingBoxFollowsScaleAndRotation)
 {
-    // The red box lies at (-200, -200)-(-100, -100); the EPS origin on A4 is (298.5, 421).
-    const BoxCase cases[] = {{100, 0, "%%BoundingBox: 98 521 199 621\n"},
-                             {0, 0, "%%BoundingBox: 98 521 199 621\n"},
-                             {50, 0, "%%BoundingBox: 198 471 249 521\n"},
-                             {100, 90, "%%BoundingBox: 98 221 199 321\n"}};
-    Shape({Pt(-200), Pt(-200), Pt(-100), Pt(-100)}, 1, 1, kRed, 0, 0);
+    // The red box lies at (-200, -200)-(-100, -100); the EPS origin on A4 is
+    // (298, 421), where the prologue puts it. The bounding box holds half the
+    // line's width and a point for the emitters' rounding.
+    const BoxCase cases[] = {{100, 0, 0, "%%BoundingBox: 97 520 199 622\n"},
+                             {0, 0, 0, "%%BoundingBox: 97 520 199 622\n"},
+                             {50, 0, 0, "%%BoundingBox: 197 470 249 522\n"},
+                             {100, 90, 0, "%%BoundingBox: 97 220 199 322\n"},
+                             {100, 0, Pt(6), "%%BoundingBox: 94 517 202 625\n"},
+                             {100, 0, Pt(1), "%%BoundingBox: 96 519 200 623\n"}};
+    const ObjectHandle box = Shape({Pt(-200), Pt(-200), Pt(-100), Pt(-100)}, 1, 1, kRed, 0, 0);
     SetPage(page_, 1, "figure");
     ASSERT_EQ(chdir(work_.path().c_str()), 0);
     for (const BoxCase& c : cases) {
+        Model_SetFieldValue(box, Field::kLineWidth, static_cast<uint32_t>(c.lineWidth));
         SetEps({{24, c.scale}, {28, static_cast<uint32_t>(c.rotation)}, {32, 1}, {36, 1}, {40, 1}, {44, 1}});
         gSelectedPages = {page_};
         Hook_Register(85, SelectedPages);
@@ -433,6 +467,7 @@ TEST_F(PrintTest, EpsBoundingBoxFollowsScaleAndRotation)
         EXPECT_EQ(text.rfind("%!PS-Adobe-3.0 EPSF-3.0\n", 0), 0u);
         EXPECT_NE(text.find(c.line), std::string::npos) << text.substr(0, 80);
         EXPECT_EQ(text.find("%%IncludeFeature"), std::string::npos);
+        ExpectMarksWithinBoundingBox(work_.file("figure.eps"));
         Raster r = Render(work_.file("figure.eps"), work_, true);
         // Cropped to the box: its middle is red.
         ASSERT_GT(r.width, 10);
@@ -442,14 +477,94 @@ TEST_F(PrintTest, EpsBoundingBoxFollowsScaleAndRotation)
     ASSERT_EQ(chdir("/"), 0);
 }
 
-TEST_F(PrintTest, SpoolerFailureIsReported)
+// Per page the bounding box of its marks, as Ghostscript's bbox device finds
+// them: left, bottom, right, top.
+std::vector<std::array<double, 4>> MarksPerPage(const std::string& file)
+{
+    tolq::test::ProcessResult r =
+        tolq::test::run_process({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", file});
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    std::vector<std::array<double, 4>> pages;
+    const std::regex line(R"(%%HiResBoundingBox: (\S+) (\S+) (\S+) (\S+))");
+    for (std::sregex_iterator it(r.err.begin(), r.err.end(), line), end; it != end; ++it) {
+        pages.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
+    }
+    return pages;
+}
+
+struct LayoutCase {
+    const char* name;
+    uint32_t layout;
+    uint32_t scale;
+    size_t sheets;
+    double width;  // the marks' size on the first sheet, in points
+    double height;
+};
+
+TEST_F(PrintTest, FitAndTileLayoutsSpreadAWidePageOverItsSheets)
+{
+    // A solid box 1200 points wide and 200 high; A4's printable area is
+    // 533 x 776 points from (32, 33).
+    Shape({Pt(-600), Pt(-100), Pt(600), Pt(100)}, 1, 1, kRed, 0, 0);
+    const LayoutCase cases[] = {
+        {"fitted down to the sheet's width", 1, 100, 1, 533, 200 * 533 / 1200.0},
+        {"fitted at twice the size", 1, 200, 1, 533, 200 * 533 / 1200.0},
+        {"small enough as it is", 1, 25, 1, 300, 50},
+        {"tiled over three sheets", 2, 100, 3, 533, 200},
+        {"tiled overlapping", 3, 100, 3, 533, 200},
+        {"tiled at half the size", 2, 50, 2, 533, 100},
+    };
+    for (const LayoutCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetPrint({{28, c.scale}, {36, c.layout}});
+        std::string file;
+        const std::string text = PrintPages({page_}, &file);
+        EXPECT_NE(text.find("%%Pages: " + std::to_string(c.sheets) + "\n"), std::string::npos);
+        const std::string copy = dir_.file("layout.ps");
+        tolq::test::write_file(copy, text);
+        const auto marks = MarksPerPage(copy);
+        ASSERT_EQ(marks.size(), c.sheets);
+        for (const auto& m : marks) {
+            // Inside the printable area, which the prologue clips to
+            // (31, 32)-(566, 810).
+            EXPECT_GE(m[0], 30.9);
+            EXPECT_GE(m[1], 31.9);
+            EXPECT_LE(m[2], 566.1);
+            EXPECT_LE(m[3], 810.1);
+        }
+        EXPECT_NEAR(marks[0][2] - marks[0][0], c.width, 3);
+        EXPECT_NEAR(marks[0][3] - marks[0][1], c.height, 3);
+        fs::remove(copy);
+    }
+}
+
+TEST_F(PrintTest, SpoolerFailureIsReportedWithItsCommandAndLeavesNoFile)
 {
     ScopedEnv directory("VelkorPrintDirectory", dir_.path());
-    for (auto [command, expected] : {std::pair{"true", 0u}, {"false", 1u}, {"/nonexistent/spooler", 1u}}) {
-        ScopedEnv spooler("VelkorPrintCommand", command);
+    struct Case {
+        const char* command;
+        uint32_t result;
+        const char* failure;
+        size_t filesLeft;  // a spooled document is the spooler's to remove
+    };
+    const Case cases[] = {
+        {"true", 0, "", 1},
+        {"false", 1, "The print command \"false\" failed with exit status 1.", 0},
+        {"sh -c 'exit 3'", 1, "The print command \"sh -c 'exit 3'\" failed with exit status 3.", 0},
+        {"/nonexistent/spooler", 1, "The print command \"/nonexistent/spooler\" failed with exit status 127.", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        ScopedEnv spooler("VelkorPrintCommand", c.command);
         ASSERT_EQ(Print_BeginDocument(), kStatusOk);
         ASSERT_EQ(Print_DrawPage(page_), kStatusOk);
-        EXPECT_EQ(Print_EndDocument(), expected) << command;
+        EXPECT_EQ(Print_EndDocument(), c.result);
+        EXPECT_EQ(Print_TakeSpoolFailure(), c.failure);
+        EXPECT_EQ(Print_TakeSpoolFailure(), "") << "taken once";
+        EXPECT_EQ(FilesIn(dir_.path()).size(), c.filesLeft);
+        for (const std::string& name : FilesIn(dir_.path())) {
+            fs::remove(dir_.file(name));
+        }
     }
 }
 
@@ -472,9 +587,12 @@ TEST_F(PrintTest, UnwritableDirectoryOpensNoOutput)
     ScopedEnv directory("VelkorPrintDirectory", dir_.file("missing"));
     EXPECT_NE(Print_BeginDocument(), kStatusOk);
     EXPECT_EQ(Print_IsActive(), 0u);
+    EXPECT_EQ(Print_TakeSpoolFailure(),
+              "The print file could not be made in " + dir_.file("missing") + ": No such file or directory.");
     SetPrint({{24, 10}});
     ScopedEnv directory2("VelkorPrintDirectory", dir_.path());
     EXPECT_EQ(Print_BeginDocument(), kStatusFailed) << "paper index above 9";
+    EXPECT_EQ(Print_TakeSpoolFailure(), "The page setup names no known paper (10).");
     EXPECT_TRUE(FilesIn(dir_.path()).empty());
 }
 

@@ -1,12 +1,15 @@
 // The numbered requests' main path against the real evaluator: ML code calls
 // the kernel through Tolq.Kernel.call, creating a node on a page built in the
-// test and reading an attribute back.
+// test and reading an attribute back, and printing the application's pages.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "KernelFixture.h"
 #include "atolq/SML/SMLWire.h"
+#include "process.h"
 #include "sml_fixture.h"
 #include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
@@ -76,6 +79,35 @@ TEST_F(RealServersTest, MLCodeSeesAFailedRequestAsRefusedAndGoesOn) {
                      &result);
     EXPECT_EQ(result, 0) << reply;
     EXPECT_EQ(reply.substr(0, 1), "1") << reply;
+}
+
+// The application's page list: the test's page.
+ObjectHandle gListedPage = 0;
+uintptr_t ListedPages(uintptr_t count, uintptr_t pages, uintptr_t, uintptr_t, uintptr_t, uintptr_t) {
+    auto* list = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t)));
+    list[0] = gListedPage;
+    *reinterpret_cast<uint16_t*>(count) = 1;
+    *reinterpret_cast<uint32_t**>(pages) = list;
+    return 1;
+}
+
+TEST_F(RealServersTest, MLCodePrintsTheApplicationsPages) {
+    tolq::test::TempDir dir;
+    const std::string spooled = dir.file("spooled.ps");
+    setenv("VelkorPrintDirectory", dir.path().c_str(), 1);
+    setenv("VelkorPrintCommand", ("sh -c 'mv \"$2\" \"$1\"' _ " + spooled).c_str(), 1);
+    Model_SetFieldValue(page_, Field::kPageNumber, 7);
+    gListedPage = page_;
+    Hook_Register(85, ListedPages);
+    int16_t result;
+    std::string reply = evaluate("Tolq.Kernel.call 1100 [Tolq.Kernel.S16 1];", &result);
+    unsetenv("VelkorPrintDirectory");
+    unsetenv("VelkorPrintCommand");
+    EXPECT_EQ(result, 0) << reply;
+    ASSERT_TRUE(std::filesystem::exists(spooled));
+    const std::string document = tolq::test::read_file(spooled);
+    EXPECT_NE(document.find("%%Page: (7) 1\n"), std::string::npos);
+    EXPECT_NE(document.find("%%Pages: 1\n"), std::string::npos);
 }
 
 } // namespace

@@ -451,16 +451,6 @@ KernelStatus Comm_Finish()
     return Comm_FinishWith(nullptr, 1);
 }
 
-KernelStatus Comm_NotBuilt(const CommandBinding* row, MemHandle event, int32_t* nextState, int32_t* freeFlag,
-                           const char* what)
-{
-    const KernelStatus status = Comm_EndCommand(row, event, nextState, freeFlag);
-    char text[128];
-    std::snprintf(text, sizeof text, "%s is not available yet.", what);
-    StatusBar_ShowMessage(text);
-    return status;
-}
-
 // Base handlers.
 
 KernelStatus Comm_EndCommand(const CommandBinding*, MemHandle, int32_t* nextState, int32_t*)

@@ -53,10 +53,6 @@ KernelStatus Comm_FinishWith(const FixPoint* heldPoint, uint32_t noDrag);
 KernelStatus Comm_EndCommandWith(const FixPoint* heldPoint, uint32_t noDrag, int32_t* nextState);
 int32_t Comm_ReadyCursor();
 
-// Ends the command as a handler whose module is not built yet: the command
-// ends, nothing changes, and the status bar says what is missing.
-KernelStatus Comm_NotBuilt(const CommandBinding* row, MemHandle event, int32_t* nextState, int32_t* freeFlag,
-                           const char* what);
 
 // Command-layer state.
 ObjectHandle Comm_GetCurrentPage();

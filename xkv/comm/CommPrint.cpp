@@ -1,6 +1,6 @@
-// Printing from the command layer: the print dialog's answer, printing with
-// the stored print settings (also the print-files run), the EPS setup
-// dialog's answer and the EPS export command.
+// Printing from the command layer: the page setup and print dialogs'
+// answers, printing with the stored print settings (also the print-files
+// run), the EPS setup dialog's answer and the EPS export command.
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -12,11 +12,13 @@
 #include "xkv/comm/CommHandlers.h"
 #include "xkv/core/Core.h"
 #include "xkv/default/Default.h"
+#include "xkv/dialog/Dialog.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/mem/Mem.h"
 #include "xkv/model/Model.h"
 #include "xkv/print/Print.h"
 #include "xkv/velkor/Velkor.h"
+#include "xkv/window/Window.h"
 
 namespace {
 
@@ -34,6 +36,13 @@ constexpr size_t kRangeFirst = 28;
 constexpr size_t kRangeLast = 32;
 constexpr uint32_t kRangeApplication = 1;
 constexpr uint32_t kRangeNumbers = 2;
+
+// Page setup words: the paper and its orientation.
+constexpr size_t kSetupPaper = 24;
+constexpr size_t kSetupOrientation = 32;
+
+constexpr int32_t kMessageOwnText = 9999;
+constexpr int32_t kAlertOneButton = 1;
 
 // A dialog answer: the payload block of a class-6 event holds the dialog
 // number, the closing item less one and the values block.
@@ -216,27 +225,64 @@ COMM_HANDLER(Cmd_PrintDone)
     }
     settings.resize(Default_PropertySize(kPropertyPrint), 0);
     if (KernelStatus status = Comm_PrintPages(settings.data(), settings.size()); status != kStatusOk) {
-        return status;
+        // A spooler that failed says so itself, with its command and status.
+        const std::string failure = Print_TakeSpoolFailure();
+        if (failure.empty()) {
+            return status;
+        }
+        Dialog_Alert(kMessageOwnText, failure.c_str(), kAlertOneButton);
     }
     return Comm_EndCommand(row, event, nextState, freeFlag);
 }
+
+namespace {
+
+// Stores an answered values block as the diagram's setting of the property;
+// out the stored record.
+KernelStatus StoreForDiagram(uint32_t property, MemHandle values, std::vector<uint8_t>* stored)
+{
+    uint8_t* data = nullptr;
+    if (Mem_LockAs(values, &data) != kStatusOk || data == nullptr) {
+        return kStatusBadArgument;
+    }
+    const size_t size = Default_PropertySize(property);
+    KernelStatus status = kStatusBadArgument;
+    if (size != 0 && Mem_Size(values) >= size) {
+        stored->assign(data, data + size);
+        status = Default_Set(0, kDiagramLevel, property, data);
+    }
+    Mem_Unlock(values);
+    return status;
+}
+
+}  // namespace
 
 // The answer of the EPS setup dialog: OK stores the settings for the diagram.
 COMM_HANDLER(Cmd_EpsSetupDone)
 {
     const DialogAnswer answer = ReadAnswer(event);
     if (answer.button == 0 && answer.values != 0) {
-        uint8_t* data = nullptr;
-        if (Mem_LockAs(answer.values, &data) == kStatusOk && data != nullptr) {
-            KernelStatus status = kStatusBadArgument;
-            if (Mem_Size(answer.values) >= Default_PropertySize(kPropertyEps)) {
-                status = Default_Set(0, kDiagramLevel, kPropertyEps, data);
-            }
-            Mem_Unlock(answer.values);
-            if (status != kStatusOk) {
-                return status;
-            }
+        std::vector<uint8_t> stored;
+        if (KernelStatus status = StoreForDiagram(kPropertyEps, answer.values, &stored); status != kStatusOk) {
+            return status;
         }
+    }
+    return Comm_EndCommand(row, event, nextState, freeFlag);
+}
+
+// The answer of the page setup dialog: OK stores the settings for the
+// diagram, makes the printable area of the paper the size of new pages and
+// fits every page window to the paper.
+COMM_HANDLER(Cmd_PageSetupDone)
+{
+    const DialogAnswer answer = ReadAnswer(event);
+    if (answer.button == 0 && answer.values != 0) {
+        std::vector<uint8_t> setup;
+        if (KernelStatus status = StoreForDiagram(kPropertyPageSetup, answer.values, &setup); status != kStatusOk) {
+            return status;
+        }
+        Print_SetDefaultPageSize(Word(setup, kSetupPaper), Word(setup, kSetupOrientation));
+        Window_ApplyPaperSizeAll();
     }
     return Comm_EndCommand(row, event, nextState, freeFlag);
 }

@@ -1,8 +1,7 @@
 // QX user interface functions that drive the kernel: commands issued as if
 // chosen from a menu, cursors, default group 28, scrolling to objects and
 // pages, nested interaction with object and page picks, and the group
-// operations that keep an undo record (align, spread, duplicate, copy shape)
-// and page printing.
+// operations that keep an undo record (align, spread, duplicate, copy shape).
 #include "xkv/kv/QXUI.h"
 
 #include <algorithm>
@@ -31,7 +30,6 @@ namespace {
 
 constexpr int32_t kCommandIdle = 20;
 constexpr uint32_t kProperty28 = 28;
-constexpr uint32_t kFlagRebuilt = 2048;
 constexpr KernelStatus kStatusCommandFailed = 35;
 constexpr KernelStatus kStatusNotShowable = 36;
 constexpr KernelStatus kStatusWrongType = 37;
@@ -115,10 +113,6 @@ int32_t AlignmentCode(int32_t command)
     }
     return kCodes[static_cast<size_t>(command - 901)];
 }
-
-// The pages a print selection names, in the model's page order.
-KernelStatus SelectPrintPages(int32_t mode, const ObjectHandle* pages, const int32_t* numbers, uint32_t count,
-                              std::vector<ObjectHandle>* out);
 
 }  // namespace
 
@@ -460,96 +454,4 @@ uint32_t QXUI_CopyShape(const ObjectHandle* objects, uint32_t count, ObjectHandl
         return 0;
     }
     return qx::Store(Core_CopyShapeToGroup(group.get(), model, takeSize));
-}
-
-// ---- Printing ----
-
-namespace {
-
-struct NumberFilter {
-    const int32_t* numbers;
-    uint32_t count;
-    int32_t low;
-    int32_t high;
-    bool range;
-    std::vector<ObjectHandle>* out;
-};
-
-KernelStatus CollectNumbered(ObjectHandle page, void* argument)
-{
-    auto* f = static_cast<NumberFilter*>(argument);
-    const auto number = static_cast<int32_t>(Model_GetFieldValue(page, Field::kPageNumber));
-    bool wanted = f->range && number >= f->low && number <= f->high;
-    for (uint32_t i = 0; !f->range && f->numbers != nullptr && i < f->count; ++i) {
-        wanted = wanted || f->numbers[i] == number;
-    }
-    if (wanted) {
-        f->out->push_back(page);
-    }
-    return kStatusOk;
-}
-
-KernelStatus PagesWithNumbers(NumberFilter filter)
-{
-    return Model_ApplyPages(CollectNumbered, &filter);
-}
-
-KernelStatus SelectPrintPages(int32_t mode, const ObjectHandle* pages, const int32_t* numbers, uint32_t count,
-                              std::vector<ObjectHandle>* out)
-{
-    switch (mode) {
-    case 1:
-        // The command layer's print range is not available here.
-        return kStatusNoModelMap;
-    case 2:
-        if (count != 2 || numbers == nullptr) {
-            return kStatusBadContainerArgument;
-        }
-        return PagesWithNumbers({nullptr, 0, numbers[0], numbers[1], true, out});
-    case 3:
-        if (pages != nullptr) {
-            for (uint32_t i = 0; i < count; ++i) {
-                if (!Model_IsPage(pages[i])) {
-                    return kStatusNoModelMap;
-                }
-                out->push_back(pages[i]);
-            }
-            return kStatusOk;
-        }
-        return PagesWithNumbers({numbers, count, 0, 0, false, out});
-    default:
-        return kStatusBadArgument;
-    }
-}
-
-}  // namespace
-
-uint32_t QXUI_PrintPages(int32_t mode, const ObjectHandle* pages, const int32_t* numbers, uint32_t count)
-{
-    if (mode == 0) {
-        return QXUI_DoCommand(211) != 0 ? 1 : qx::Fail(kStatusFailed);
-    }
-    std::vector<ObjectHandle> selected;
-    if (KernelStatus s = SelectPrintPages(mode, pages, numbers, count, &selected); s != kStatusOk) {
-        return qx::Fail(s);
-    }
-    std::sort(selected.begin(), selected.end(),
-              [](ObjectHandle a, ObjectHandle b) { return Model_ComparePageNumbers(a, b) < 0; });
-    if (selected.empty()) {
-        return 1;
-    }
-    if (Print_BeginDocument() != kStatusOk) {
-        return qx::Fail(kStatusFailed);
-    }
-    for (ObjectHandle page : selected) {
-        if (!Model_HasFlags(page, kFlagRebuilt)) {
-            Core_RebuildPageConnectors(page);
-        }
-        Print_DrawPage(page);
-    }
-    if (Print_EndDocument() != 0) {
-        return qx::Fail(kStatusFailed);
-    }
-    QXStatus = kStatusOk;
-    return 1;
 }

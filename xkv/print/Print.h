@@ -41,6 +41,9 @@ KernelStatus Print_DrawPage(ObjectHandle page);
 // Writes the trailer and closes the output; a printed document then goes to
 // the spooler. 1 when the output could not be written or spooled.
 uint32_t Print_EndDocument();
+// Why the last document could not be made or spooled ("The print command
+// ... failed with exit status N."), or empty; cleared by taking it.
+std::string Print_TakeSpoolFailure();
 // Closes the output without a trailer (a printed document's file is removed).
 void Print_CloseOutput();
 uint32_t Print_IsActive();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <ctime>
 #include <numbers>
 #include <string>
+#include <utility>
 
 #include "xkv/comm/Comm.h"
 #include "xkv/dialog/DialogFill.h"
@@ -49,6 +51,15 @@ constexpr uint32_t kLayoutTiles = 2;
 constexpr uint32_t kLayoutOverlappingTiles = 3;
 constexpr uint32_t kAllButPages = 3071;
 constexpr uint32_t kAllObjects = 4095;
+
+// A scale word of the settings in percent: 0 (and anything below 1, which a
+// file or a typing slip may hold) means 100; at most 10000, so that a tiled
+// page never asks for more sheets than can be written.
+uint32_t ScalePercent(uint32_t word)
+{
+    const auto percent = static_cast<int32_t>(word);
+    return percent <= 0 ? 100 : static_cast<uint32_t>(std::min(percent, 10000));
+}
 
 std::string EnvOr(const char* name, const char* fallback)
 {
@@ -130,29 +141,47 @@ void WritePatterns()
     }
 }
 
+// A page's extent in points, unrounded: left, top, right, bottom. The
+// stroked extent holds half of every line's width.
+struct PointBox {
+    double left, top, right, bottom;
+};
+
+PointBox ExactExtent(ObjectHandle page, bool withFrame)
+{
+    FixRect rect{};
+    if (Model_GetStrokedExtent(withFrame ? 1 : 0, page, &rect) != kStatusOk &&
+        Model_GetStrokedExtent(1, page, &rect) != kStatusOk) {
+        rect = {};
+    }
+    constexpr double kPoint = 0x8000;
+    return {rect.left / kPoint, rect.top / kPoint, rect.right / kPoint, rect.bottom / kPoint};
+}
+
+// The emitters round every coordinate to the nearest point and every line
+// width to whole points, which can take a stroke up to this far past the
+// unrounded extent.
+constexpr double kRoundingSlack = 1.0;
+
 void WriteBoundingBox(const PropertyRecord& eps, const int32_t paper[2])
 {
     PrintOutput& out = Print_Output();
-    int32_t box[4] = {};
-    Print_PageExtent(out.exportPage, eps.Word(kEpsNoFrame) == 0, box);
+    PointBox box = ExactExtent(out.exportPage, eps.Word(kEpsNoFrame) == 0);
     if (eps.Word(kEpsNoMaster) == 0 && out.master != 0) {
-        int32_t master[4] = {};
-        Print_PageExtent(out.master, true, master);
-        int32_t right = std::max(box[0] + box[2], master[0] + master[2]);
-        int32_t bottom = std::max(box[1] + box[3], master[1] + master[3]);
-        box[0] = std::min(box[0], master[0]);
-        box[1] = std::min(box[1], master[1]);
-        box[2] = right - box[0];
-        box[3] = bottom - box[1];
+        const PointBox master = ExactExtent(out.master, true);
+        box = {std::min(box.left, master.left), std::min(box.top, master.top), std::max(box.right, master.right),
+               std::max(box.bottom, master.bottom)};
     }
+    box = {box.left - kRoundingSlack, box.top - kRoundingSlack, box.right + kRoundingSlack,
+           box.bottom + kRoundingSlack};
     double angle = static_cast<int32_t>(eps.Word(kEpsRotation)) * std::numbers::pi / 180.0;
-    // A scale of 0 stands for 100 %, as in the prologue.
-    uint32_t percent = eps.Word(kEpsScale) == 0 ? 100 : eps.Word(kEpsScale);
-    double scale = percent / 100.0;
-    double tx = (paper[0] - 64) / 2.0 + 32, ty = (paper[1] - 66) / 2.0 + 33;
+    double scale = ScalePercent(eps.Word(kEpsScale)) / 100.0;
+    // The origin where the prologue puts it: whole points, the printable
+    // area's halves rounded down.
+    const double tx = (paper[0] - 64) / 2 + 32, ty = (paper[1] - 66) / 2 + 33;
     double low[2] = {INFINITY, INFINITY}, high[2] = {-INFINITY, -INFINITY};
-    for (double x : {double(box[0]), double(box[0] + box[2])}) {
-        for (double y : {double(-box[1]), double(-box[1] - box[3])}) {
+    for (double x : {box.left, box.right}) {
+        for (double y : {-box.top, -box.bottom}) {
             double px = (x * std::cos(angle) - y * std::sin(angle)) * scale + tx;
             double py = (x * std::sin(angle) + y * std::cos(angle)) * scale + ty;
             low[0] = std::min(low[0], px);
@@ -222,12 +251,12 @@ void WritePrologue(const PropertyRecord& eps, const PropertyRecord& print, uint3
         if (rotation != 0) {
             Print_Write("%d rotate \n", rotation);
         }
-        WriteScale(eps.Word(kEpsScale));
+        WriteScale(ScalePercent(eps.Word(kEpsScale)));
     } else {
         if (print.Word(kPrintLandscape) == 1) {
             Print_Write("90 rotate \n");
         }
-        WriteScale(print.Word(kPrintScale));
+        WriteScale(ScalePercent(print.Word(kPrintScale)));
     }
 }
 
@@ -318,6 +347,30 @@ void ClearOutput()
     Print_Output() = PrintOutput{};
 }
 
+std::string& SpoolFailure()
+{
+    static std::string text;
+    return text;
+}
+
+// True when the spooler ran and ended with status 0; otherwise the reason,
+// naming the command, is kept for Print_TakeSpoolFailure.
+bool SpoolerSucceeded(const std::string& spooler, int result)
+{
+    char reason[64] = {};
+    if (result == -1) {
+        std::snprintf(reason, sizeof reason, "could not be started");
+    } else if (WIFSIGNALED(result)) {
+        std::snprintf(reason, sizeof reason, "was ended by signal %d", WTERMSIG(result));
+    } else if (WIFEXITED(result) && WEXITSTATUS(result) != 0) {
+        std::snprintf(reason, sizeof reason, "failed with exit status %d", WEXITSTATUS(result));
+    } else {
+        return true;
+    }
+    SpoolFailure() = "The print command \"" + spooler + "\" " + reason + ".";
+    return false;
+}
+
 }  // namespace
 
 void Print_PageExtent(ObjectHandle page, bool withFrame, int32_t out[4])
@@ -341,6 +394,7 @@ KernelStatus Print_BeginDocument()
     if (out.stream != nullptr && !out.eps) {
         return kStatusFailed;  // one document at a time
     }
+    SpoolFailure().clear();
     PropertyRecord eps, print;
     Print_ReadProperty(kPropEps, &eps);
     KernelStatus status = Print_ReadProperty(kPropPrint, &print);
@@ -349,11 +403,14 @@ KernelStatus Print_BeginDocument()
     }
     uint32_t paperIndex = print.Word(kPrintPaper);
     if (paperIndex >= kPaperCount) {
+        SpoolFailure() = "The page setup names no known paper (" + std::to_string(paperIndex) + ").";
         return kStatusFailed;
     }
     out.colour = (out.eps ? eps.Word(kEpsBlackWhite) : print.Word(kPrintBlackWhite)) == 0;
     out.master = Print_FindMasterPage();
     if (!out.eps && !OpenSpoolFile(out)) {
+        SpoolFailure() = "The print file could not be made in " + EnvOr("VelkorPrintDirectory", "./") + ": " +
+                         std::strerror(errno) + ".";
         return kStatusFailed;
     }
     out.lastWidth.reset();
@@ -391,7 +448,7 @@ KernelStatus Print_DrawPage(ObjectHandle page)
         withFrame = eps.Word(kEpsNoFrame) == 0;
         withMaster = eps.Word(kEpsNoMaster) == 0;
     }
-    uint32_t scale = print.Word(kPrintScale) == 0 ? 100 : print.Word(kPrintScale);
+    const uint32_t scale = ScalePercent(print.Word(kPrintScale));
     PageDraw draw{page, withFrame, withMaster};
     if (layout < kLayoutFit || layout > kLayoutOverlappingTiles) {
         DrawPageAt(draw, 0, 0, 100);
@@ -426,8 +483,14 @@ static bool CloseStream(PrintOutput& out)
     return ok;
 }
 
+std::string Print_TakeSpoolFailure()
+{
+    return std::exchange(SpoolFailure(), std::string());
+}
+
 uint32_t Print_EndDocument()
 {
+    SpoolFailure().clear();
     PrintOutput& out = Print_Output();
     if (out.stream == nullptr) {
         return 0;
@@ -443,14 +506,18 @@ uint32_t Print_EndDocument()
         return written ? 0 : 1;
     }
     if (!written) {
+        SpoolFailure() = "The print file " + file + " could not be written.";
         unlink(file.c_str());
         return 1;
     }
-    std::string command = EnvOr("VelkorPrintCommand", "lpr -r") + " " + ShellQuoted(file);
-    int result = std::system(command.c_str());
-    // A spooler that could not start or that failed is reported; the file
-    // stays for the user to print again.
-    return result != -1 && WIFEXITED(result) && WEXITSTATUS(result) == 0 ? 0 : 1;
+    const std::string spooler = EnvOr("VelkorPrintCommand", "lpr -r");
+    const int result = std::system((spooler + " " + ShellQuoted(file)).c_str());
+    if (SpoolerSucceeded(spooler, result)) {
+        return 0;  // the file is the spooler's now
+    }
+    // The document was not printed: nothing of it stays behind.
+    unlink(file.c_str());
+    return 1;
 }
 
 void Print_CloseOutput()

@@ -28,6 +28,7 @@
 #include "xkv/menu/Menu.h"
 #include "xkv/model/Model.h"
 #include "xkv/pending/Pending.h"
+#include "xkv/print/Print.h"
 #include "xkv/text/TextKernel.h"
 #include "xkv/window/Window.h"
 #include "xkv/platform/xwindows/Events.h"
@@ -540,6 +541,9 @@ KernelStatus Velkor_PrintFiles(int* argc, char** argv)
         status = Comm_PrintDiagram();
         if (status != 0) {
             std::fprintf(stderr, "%s: File %s%s could not be printed.\n", s.programName, directory, name);
+            if (const std::string failure = Print_TakeSpoolFailure(); !failure.empty()) {
+                std::fprintf(stderr, "%s: %s\n", s.programName, failure.c_str());
+            }
         } else {
             std::fprintf(stderr, "%s: File %s%s was printed.\n", s.programName, directory, name);
         }
