@@ -35,6 +35,8 @@ constexpr NetCommand kNetCommands[] = {
     {3, 304, Run<CopyCommand>},
     {3, 305, Run<EE_Paste>},
     {3, 306, Run<EE_Clear>},
+    {4, 11450, Run<EE_MakeNodeCommand>},
+    {4, 11452, Run<EE_ConvertToAux>},
     {5, 11551, Run<EE_Drag>},
     {5, 11552, Run<EE_HideRegions>},
     {5, 11553, Run<EE_ShowRegions>},

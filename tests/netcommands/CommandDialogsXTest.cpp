@@ -39,6 +39,9 @@ namespace {
 
 constexpr int kPortDialog = 30045;
 constexpr int kAlertDialog = 1000;
+// The net layer's own message box and its text item.
+constexpr int kMessageBoxDialog = 30000;
+constexpr int kMessageBoxText = 3;
 
 void Click(const XClient& input, int item)
 {
@@ -142,7 +145,7 @@ TEST_F(CommandDialogsTest, PortTypeWithoutAChoiceAsksForOne)
     std::string shown;
     Driver driver(app(),
                   Then(Then({Up(kPortDialog), WaitRadio(5, 8, 0), Press(input, "Return")},
-                            AnswerAlert(input, kAlertDialog, 2, 0, &shown)),
+                            AnswerAlert(input, kMessageBoxDialog, kMessageBoxText, 0, &shown)),
                        {Up(kPortDialog), ClickItem(input, 6), WaitRadio(5, 8, 6), Press(input, "Return")}),
                   CloseDialogsAndSelector);
     uint16_t portType = 0;

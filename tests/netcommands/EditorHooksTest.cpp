@@ -9,8 +9,10 @@
 
 #include "NetCommandFixture.h"
 #include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/HookHandlers.h"
 #include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetCreate.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/NetObjectSeams.h"
@@ -273,6 +275,26 @@ TEST_F(EditorHooksTest, ClickWhileTypingARegionMakesTheNextOneOnTheObjectClicked
     EXPECT_EQ(GE_GetPendingRegion(&parent), static_cast<uint32_t>(kRegionGuard));
     EXPECT_EQ(parent, t);
     EXPECT_EQ(GE_GetCreateKind(), kGECreateRegion);
+}
+
+// A region kind whose default shape is a box is drawn with the box tool: the
+// object-created hook makes the box the pending region of its owner.
+TEST_F(EditorHooksTest, BoxDrawnForACodeRegionBecomesTheTransitionsCode)
+{
+    const ObjectHandle t = Transition(100, 100);
+    GE_SetCreateKind(kGECreateRegion);
+    GE_SetPendingRegion(t, kRegionCode);
+    const ObjectHandle box = QXStr_CreateNode(page_, F(160), F(100), F(60), F(30), 1);
+    QXStr_SetCurObject(box);
+    constexpr uintptr_t kBoxCommand = 402;
+    EXPECT_EQ(EE_ObjectCreatedHook(kBoxCommand, 0, 0, 0, 0, 0), 1u);
+    ObjectHandle code = 0;
+    ASSERT_EQ(GE_GetRegion(t, kRegionCode, &code), 1);
+    EXPECT_EQ(code, box);
+    EXPECT_EQ(TextOf(box), "input ();\noutput ();\naction\n");
+    EXPECT_NE(Comm_InTextMode(), 0u) << "the code is not being typed";
+    EXPECT_EQ(Hook_GetApplicationHandler(23), EE_NextRegionClick);
+    EXPECT_EQ(EE_GetPendingError(), 0) << "the hook reported an unexpected command";
 }
 
 TEST_F(EditorHooksTest, ClickOutsideRegionTypingIsLeftToTheKernel)
