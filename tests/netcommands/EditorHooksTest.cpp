@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "InboxDetail.h"
 #include "NetCommandFixture.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
@@ -18,6 +19,8 @@
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetRegions.h"
 #include "xkv/comm/Comm.h"
+#include "xkv/item/TypedItem.h"
+#include "xkv/mem/Mem.h"
 #include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXUI.h"
@@ -223,6 +226,36 @@ TEST_F(EditorHooksTest, ReattachingAnArcEndToAnotherPlaceRebuildsItsRecord)
     EXPECT_EQ(record->place, reinterpret_cast<SEPlace*>(Record(p2)));
     EXPECT_EQ(Owned(SEGetArcExpr(after)), "x+1");
     EXPECT_EQ(GE_GetCreateKind(), kGECreateNone);
+}
+
+// A press on an arc's end handle, through the kernel's hook 50 with the
+// handle's record: the kernel moves the end while the event detail is clear;
+// once a command has set it, the object at that end is selected instead.
+TEST_F(EditorHooksTest, PressOnAnArcEndSelectsItsObjectOnlyWithTheDetailSet)
+{
+    const ObjectHandle p = Place(50, 50);
+    const ObjectHandle t = Transition(150, 50);
+    const ObjectHandle arc = Arc(p, t);
+    QXStr_SetCurObject(arc);
+    auto press = [arc](uint16_t index) {
+        const DotRec dot{0, index, FixPoint{}, arc, FixRect{}};
+        MemHandle block = 0;
+        EXPECT_EQ(Mem_AllocCopy(&block, &dot, sizeof dot), kStatusOk);
+        const uintptr_t answer = Hook_Fire(50, block);
+        Mem_Free(block);
+        return answer;
+    };
+    HandleCancelEvent();
+    EXPECT_EQ(press(1), 1u) << "the end is not left to the kernel";
+    EXPECT_EQ(QXStr_GetCurObject(), arc);
+
+    constexpr uint32_t kUnboundRequest = 9998;
+    HandleCommandEvent(kUnboundRequest);
+    EXPECT_EQ(press(1), 0u);
+    EXPECT_EQ(QXStr_GetCurObject(), t);
+    QXStr_SetCurObject(arc);
+    EXPECT_EQ(press(0), 0u);
+    EXPECT_EQ(QXStr_GetCurObject(), p);
 }
 
 TEST_F(EditorHooksTest, ReattachingAPlaceEndOntoATransitionIsRefused)
