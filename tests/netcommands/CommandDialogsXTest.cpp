@@ -38,7 +38,6 @@ namespace tolq::test {
 namespace {
 
 constexpr int kPortDialog = 30045;
-constexpr int kAlertDialog = 1000;
 // The net layer's own message box and its text item.
 constexpr int kMessageBoxDialog = 30000;
 constexpr int kMessageBoxText = 3;
@@ -369,7 +368,7 @@ TEST_F(ReplaceBySubpageTest, OnlySubstitutionTransitionsAreReplaced)
     ASSERT_NE(QXStr_SetCurObject(t), 0u);
     XClient input;
     std::string shown;
-    Driver driver(app(), AnswerAlert(input, kAlertDialog, 2, 0, &shown), CloseDialogsAndSelector);
+    Driver driver(app(), AnswerAlert(input, kMessageBoxDialog, kMessageBoxText, 0, &shown), CloseDialogsAndSelector);
     EE_ReplaceBySubpageCommand();
     EXPECT_TRUE(driver.finished());
     EXPECT_FALSE(shown.empty());
@@ -425,7 +424,7 @@ TEST_F(PortAssignmentTest, Refusals)
             ASSERT_NE(QXStr_SetCurGroup(static_cast<uint32_t>(c.selection.size()), c.selection.data()), 0u);
         XClient input;
         std::string shown;
-        Driver driver(app(), AnswerAlert(input, kAlertDialog, 2, 0, &shown), CloseDialogsAndSelector);
+        Driver driver(app(), AnswerAlert(input, kMessageBoxDialog, kMessageBoxText, 0, &shown), CloseDialogsAndSelector);
         EE_PortAssignmentCommand();
         EXPECT_TRUE(driver.finished()) << c.name;
         EXPECT_EQ(shown, c.message) << c.name;
