@@ -28,7 +28,6 @@
 
 namespace {
 
-constexpr int32_t kOwnText = 9999;
 constexpr uint32_t kTagSavedState = 0xF903;
 constexpr int kConnected = 2;
 
@@ -79,13 +78,6 @@ int GE_ObjectRefName(ObjectHandle object, char* buffer)
     return 1;
 }
 
-int GE_AskContinue(int16_t messageId)
-{
-    char text[kGEMessageTextSize];
-    GE_GetMessageText(messageId, text);
-    return QXUI_Confirm(text) != 0 ? 1 : 0;
-}
-
 // The given text, the message of the id, or both joined by one blank.
 void GE_MessageBoxText(const char* text, int32_t messageId)
 {
@@ -100,7 +92,7 @@ void GE_MessageBoxText(const char* text, int32_t messageId)
     if (GE_ReportWithoutBox(shown.c_str()))
         return;
     QXUI_Beep(0);
-    Dialog_Alert(kOwnText, shown.c_str(), 1);
+    GE_ShowMessageDialog(shown.c_str());
 }
 
 int GE_PageListHasImageMark()

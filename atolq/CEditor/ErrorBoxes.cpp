@@ -295,6 +295,20 @@ void GE_FitErrorBox(ObjectHandle box)
     Place(box);
 }
 
+void GE_BringErrorBoxIntoView(ObjectHandle page)
+{
+    const ObjectHandle box = GE_GetErrorBox(page, 0);
+    FixRect visible{};
+    if (box == 0 || QXWin_GetVisibleRect(page, &visible) == 0)
+        return;
+    const auto bounds = BoundsOf(box);
+    const Rect view{visible.left, visible.top, visible.right, visible.bottom};
+    // A box the user can see stays where it is.
+    if (!bounds || bounds->Overlaps(view))
+        return;
+    Place(box);
+}
+
 int GE_ResetErrorBox(ObjectHandle* box)
 {
     if (box == nullptr || *box == 0 || QXStr_IsObject(*box) == 0)

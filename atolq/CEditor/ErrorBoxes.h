@@ -44,6 +44,9 @@ int GE_AddErrorText(ObjectHandle box, ObjectHandle object, const char* message, 
 int GE_HasPrefix(const char* text, const char* prefix);
 // Sizes the box to its text and keeps it inside what its page's window shows.
 void GE_FitErrorBox(ObjectHandle box);
+// A page's error box that was placed while the page had no window, and so
+// lies wholly outside what the window now shows, is placed into view again.
+void GE_BringErrorBoxIntoView(ObjectHandle page);
 
 // The part of an evaluator answer that goes into a box (see GE_AddErrorText).
 std::string GE_ReplyTail(MemFile* reply);

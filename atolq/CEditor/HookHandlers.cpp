@@ -16,6 +16,7 @@
 #include "atolq/AEditor/SERecords.h"
 #include "atolq/CEditor/Defaults.h"
 #include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/ErrorBoxes.h"
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/KernelDialogDefaults.h"
@@ -423,6 +424,8 @@ GE_HOOK_HANDLER(EE_CurrentPageChanged)
     GE_RequestMenuUpdate();
     if (page != 0 && PGStyleUpdateEnabled() != 0)
         PGMarkCurrentPage(page);
+    if (page != 0)
+        GE_BringErrorBoxIntoView(page);
     if (GE_GetCreateKind() == kGECreateRegion) {
         ObjectHandle parent = 0;
         const uint32_t kind = GE_GetPendingRegion(&parent);
@@ -652,11 +655,37 @@ GE_HOOK_HANDLER(EE_CheckNewArc)
     return 1;
 }
 
+void EE_SelectDetail(ObjectHandle connector, ObjectHandle endObject, int afterSelect)
+{
+    ObjectHandle start = 0, end = 0;
+    if (!IsType(connector, kQXKindConnector) || QXRdAttr_GetConnEnds(connector, 1, &start, &end) == 0)
+        return;
+    if (endObject == 0 || (endObject != start && endObject != end) || !Alive(endObject))
+        return;
+    QXStr_SetCurObject(endObject);
+    if (afterSelect != 0)
+        EE_AfterSelect(endObject);
+}
+
 GE_HOOK_HANDLER(EE_ConnectorDetail)
 {
-    (void)a, (void)b, (void)c, (void)d, (void)e, (void)f;
+    (void)c, (void)d, (void)e, (void)f;
+    const auto connector = static_cast<ObjectHandle>(a);
+    const bool atEnd = b != 0;
     // The relations on the hierarchy page are not re-attached by hand.
-    return OnHierarchyPage(0) ? 0 : 1;
+    if (OnHierarchyPage(0))
+        return 0;
+    int32_t detail = 0;
+    QXUtil_GetInboxDetail(&detail);
+    if (detail == 0)
+        return 1;
+    // With the detail setting on, a press on an end selects what the end is
+    // attached to instead of moving the end.
+    ObjectHandle start = 0, end = 0;
+    if (!IsType(connector, kQXKindConnector) || QXRdAttr_GetConnEnds(connector, 1, &start, &end) == 0)
+        return 1;
+    EE_SelectDetail(connector, atEnd ? end : start, 1);
+    return 0;
 }
 
 // ---- arc drawing from the palette ----
@@ -734,22 +763,29 @@ GE_HOOK_HANDLER(EE_CreateTextHook)
         GE_MessageBox(kMsgConvertedToAux);
         return 1;
     }
-    if (createKind != kGECreateRegion)
-        return 1;
+    if (createKind == kGECreateRegion)
+        EE_MakePendingRegion(text);
+    return 1;
+}
+
+void EE_MakePendingRegion(ObjectHandle object)
+{
     ObjectHandle owner = 0;
     const auto kind = static_cast<int32_t>(GE_GetPendingRegion(&owner));
-    if (!Alive(owner))
-        return 1;
+    if (!Alive(owner) || !Alive(object))
+        return;
     if (kind == kRegionGuard)
-        QXText_SetText(text, "[]");
-    GE_AttachRegion(owner, text, kind);
-    GE_ApplyDefaultAttributes(DefRegionKey(kind), text);
+        QXText_SetText(object, "[]");
+    // Kinds with a key region hang below the owner's key region, where the
+    // net looks for them.
+    if (GE_AttachAsRegion(owner, object, kind) == 0)
+        GE_AttachRegion(owner, object, kind);
+    GE_ApplyDefaultAttributes(DefRegionKey(kind), object);
     Hook_Set(kHookPressFilter, EE_NextRegionClick);
     QXUI_SetTransCursor(1);
-    QXStr_SetCurObject(text);
+    QXStr_SetCurObject(object);
     GE_BeginTextEdit();
     QXUI_UpdateStatusBar();
-    return 1;
 }
 
 // ---- the editor's dependent state ----

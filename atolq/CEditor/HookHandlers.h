@@ -60,6 +60,12 @@ GE_HOOK_HANDLER(EE_CreateTextHook);
 GE_HOOK_HANDLER(EE_ArcFirstEnd);
 GE_HOOK_HANDLER(EE_ArcEndFilter);
 void EE_InstallArcDrawing();
+// The object just made becomes the pending region of its owner (with the
+// region kind's first text and defaults) and its text is edited.
+void EE_MakePendingRegion(uint32_t object);
+// Makes the end object of the connector the current object; with
+// afterSelect the editor's dependent state follows.
+void EE_SelectDetail(uint32_t connector, uint32_t endObject, int afterSelect);
 void EE_RemoveArcDrawing();
 
 // Hands every handler above (and those of the net objects, the hierarchy page

@@ -2,7 +2,6 @@
 // is written to the error output instead.
 #include "atolq/CEditor/MessageBox.h"
 
-#include "xkv/dialog/Dialog.h"
 #include "xkv/kv/QXUI.h"
 
 int GE_MessageBox(int16_t id)
@@ -12,8 +11,6 @@ int GE_MessageBox(int16_t id)
     if (GE_ReportWithoutBox(text))
         return 1;
     QXUI_Beep(0);
-    constexpr int32_t kOwnText = 9999;
-    constexpr int32_t kOneButton = 1;
-    Dialog_Alert(kOwnText, text, kOneButton);
+    GE_ShowMessageDialog(text);
     return 1;
 }

@@ -21,6 +21,14 @@ bool GE_ReportWithoutBox(const char* text);
 // Plain message box (bell, one button); returns 1.
 int GE_MessageBox(int16_t id);
 
+// Shows the text in the net layer's message box (dialog 30000, one "OK"
+// button) and returns when it has closed; no bell.
+void GE_ShowMessageDialog(const char* text);
+
+// Question with "OK" and "Cancel" (bell first): 0 when "Cancel" closed it or
+// it could not be opened, else 1.
+int GE_AskContinue(int16_t id);
+
 // Error box: as GE_MessageBox with the id appended to the text; returns 1.
 int GE_MessageBoxWithCode(int16_t id);
 

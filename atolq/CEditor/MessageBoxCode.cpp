@@ -13,9 +13,24 @@
 
 namespace {
 
-// Alert of the kernel's dialog system: its own text, one button.
-constexpr int32_t kAlertOwnText = 9999;
-constexpr int32_t kAlertOneButton = 1;
+// The message box: "OK" (1), a placeholder (2) and the message (3).
+constexpr int32_t kMessageDialog = 30000;
+constexpr int16_t kMessageOk = 1;
+constexpr int16_t kMessageLastButton = 2;
+constexpr int32_t kMessageTextItem = 3;
+
+int16_t MessageCallback(int16_t, int32_t code, int16_t item, intptr_t)
+{
+    const auto* text = static_cast<const char*>(Dialog_GetClientData());
+    if (code == 0) {
+        Dialog_SetItemText(kMessageTextItem, text != nullptr ? text : "");
+        Dialog_SetDefaultItem(kMessageOk);
+        return item;
+    }
+    if (item >= kMessageOk && item <= kMessageLastButton)
+        Dialog_Close(item);
+    return item;
+}
 // The longest message that still gets its number appended.
 constexpr size_t kMaxTextBeforeCode = 245;
 
@@ -50,6 +65,12 @@ int GE_MessageBoxWithCode(int16_t id)
     if (GE_ReportWithoutBox(text))
         return 1;
     QXUI_Beep(0);
-    Dialog_Alert(kAlertOwnText, text, kAlertOneButton);
+    GE_ShowMessageDialog(text);
     return 1;
+}
+
+void GE_ShowMessageDialog(const char* text)
+{
+    // The callback reads the text; the dialog only borrows it.
+    Dialog_OpenModal(kMessageDialog, MessageCallback, const_cast<char*>(text));
 }

@@ -1,4 +1,4 @@
-// The net layer's questions: yes/no/cancel and yes/no boxes on message-table
+// The net layer's questions: continue, yes/no/cancel and yes/no boxes on message-table
 // texts, the number prompt and the start-mode choice. Each fills its dialog
 // when it is built and turns the button that closed it into a plain answer.
 #include <charconv>
@@ -22,6 +22,7 @@ struct QuestionForm {
     int16_t lastButton;
 };
 
+constexpr QuestionForm kContinue{30001, 4, 2};
 constexpr QuestionForm kYesNoCancel{30550, 5, 3};
 constexpr QuestionForm kYesNo{30555, 4, 2};
 
@@ -170,6 +171,11 @@ int16_t StartModeCallback(int16_t, int32_t code, int16_t item, intptr_t)
 }
 
 }  // namespace
+
+int GE_AskContinue(int16_t id)
+{
+    return Ask(kContinue, id) == 1 ? 1 : 0;
+}
 
 int GE_AskYesNoCancel(int16_t id, const char*)
 {

@@ -38,6 +38,8 @@ constexpr NetCommand kNetCommands[] = {
     {3, 304, Run<CopyCommand>},
     {3, 305, Run<EE_Paste>},
     {3, 306, Run<EE_Clear>},
+    {4, 11450, Run<EE_MakeNodeCommand>},
+    {4, 11452, Run<EE_ConvertToAux>},
     {4, 11453, Run<EE_EvaluateMLNode>},
     {4, 11455, Run<EE_StartStopML>},
     {5, 11551, Run<EE_Drag>},

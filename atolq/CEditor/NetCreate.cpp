@@ -15,6 +15,7 @@
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/ModeHooks.h"
 #include "atolq/CEditor/NetDispatch.h"
+#include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetCreateSeam.h"
 #include "atolq/CEditor/SelectionFilters.h"
 #include "atolq/CEditor/SelectionSeam.h"
@@ -23,6 +24,7 @@
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXText.h"
 #include "xkv/kv/QXUtil.h"
 
 namespace {
@@ -141,6 +143,16 @@ void NewDeclNode(int16_t kind, uint32_t object)
     EE_CreateDeclNode(object, page, kSubKind[index]);
 }
 
+// A region drawn with a shape tool: a code region starts with the frame of
+// its code, then it is made as a typed one is.
+void NewRegion(uint32_t object)
+{
+    ObjectHandle owner = 0;
+    if (static_cast<int32_t>(GE_GetPendingRegion(&owner)) == kRegionCode)
+        QXText_SetText(object, "input ();\noutput ();\naction\n");
+    EE_MakePendingRegion(object);
+}
+
 void GiveNetRole(int32_t command, uint32_t object)
 {
     const int16_t kind = GE_GetCreateKind();
@@ -151,7 +163,7 @@ void GiveNetRole(int32_t command, uint32_t object)
     case kGECreateRegion:
         // A region typed with the text command is made by the text hook.
         if (command != kCommandText)
-            EE_ReportError(kMsgUnexpectedCommand);
+            NewRegion(object);
         break;
     case kGECreateGlobalDecl:
     case kGECreateTemporaryDecl:
@@ -268,6 +280,21 @@ int16_t EE_ConvertToAux()
     }
     EE_ConvertObjectsToAux(static_cast<uint16_t>(selection.size()), selection.data());
     return 0;
+}
+
+// The same command for the modules that turn a selection back into plain
+// objects (a declaration node whose text could not be converted): 1 when
+// the selection was converted, 0 when the command refused.
+int EE_MakeSelectionAuxiliary()
+{
+    return EE_ConvertToAux() == 0 ? 1 : 0;
+}
+
+// A plain region made a free node of its page again, without the marks the
+// net editor keeps on regions.
+void EE_RegionToNode(uint32_t region)
+{
+    GE_UnmakeNetRegion(region);
 }
 
 int16_t EE_MakeNodeCommand()

@@ -15,6 +15,8 @@ void EE_RunCreateCommand(int16_t command);
 // the editor's hook set.
 void EE_InstallCreation();
 int16_t EE_ConvertToAux();
+// Convert to Aux for other modules: 1 when done, 0 when refused.
+int EE_MakeSelectionAuxiliary();
 int16_t EE_MakeNodeCommand();
 
 // Hook 11: (kernel command) -> 1.

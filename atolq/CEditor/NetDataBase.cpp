@@ -19,6 +19,7 @@
 #include "atolq/CEditor/LifeSeams.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/Seams.h"
+#include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
@@ -252,6 +253,7 @@ int GE_UpdateReferences()
     }
     if (pages != nullptr)
         QXMem_Free(pages);
+    PGMapLoadedHandles(PGFindHierarchyPage(), modelMap);
     return 1;
 }
 

@@ -53,7 +53,7 @@ constexpr Pending kEditPending[] = {
     {301, "Undo"},
 };
 constexpr Pending kAuxPending[] = {
-    {11451, "Convert to TOLQ..."}, {11452, "Convert to Aux"}, {11450, "Make Node"}, {411, "Make Region"},
+    {11451, "Convert to TOLQ..."}, {411, "Make Region"},
 };
 constexpr Pending kMakeupPending[] = {
     {515, "Merge Node"}, {506, "Move Node"},

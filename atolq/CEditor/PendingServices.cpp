@@ -14,18 +14,6 @@
 #include "atolq/PageStructure/HierarchySeams.h"
 
 
-// ---- commands of the Aux menu and their dialogs ----
-void EE_RegionToNode(uint32_t)
-{
-    GE_ReportNotBuilt("Make Node");
-}
-int EE_MakeSelectionAuxiliary();
-int EE_MakeSelectionAuxiliary()
-{
-    GE_ReportNotBuilt("Convert to Aux");
-    return 0;
-}
-
 // ---- chart dialogs: cancelled (the charts apply what a dialog answers) ----
 int EE_AskBarChart(void*)
 {

@@ -576,3 +576,36 @@ int PGIsPlainHierarchyObject(ObjectHandle object, uint32_t* out)
     }
     return PGIsHierarchyObject(object, nullptr) && PGNodeHierarchyPage(object) == 0 ? 1 : 0;
 }
+
+void PGMapLoadedHandles(ObjectHandle hierarchyPage, MemHandle map)
+{
+    if (hierarchyPage == 0 || map == 0)
+        return;
+    const auto mapped = [map](ObjectHandle old) { return old != 0 ? QXStr_MapHandle(map, old) : 0; };
+    for (ObjectHandle node : pg::NodesOf(hierarchyPage)) {
+        if (PGNodePage(node) == 0)
+            continue;
+        PGTreeLink link;
+        if (PGTreeRead(node, &link) != 0) {
+            link.parent = mapped(link.parent);
+            link.next = mapped(link.next);
+            link.firstChild = mapped(link.firstChild);
+            PGTreeWrite(node, link);
+        }
+        for (ObjectHandle arc : pg::ConnectorsOf(node)) {
+            ObjectHandle start = 0, end = 0;
+            PGArcData data;
+            if (QXRdAttr_GetConnEnds(arc, 0, &start, &end) == 0 || start != node || PGReadArcData(arc, &data) == 0)
+                continue;
+            if (data.firstLabel != 0) {
+                data.firstLabel = mapped(data.firstLabel);
+                PGWriteArcData(arc, data);
+            }
+            for (ObjectHandle region : pg::RegionsOf(arc)) {
+                const ObjectHandle object = LabelObject(region);
+                if (object != 0)
+                    SetLabelObject(region, mapped(object));
+            }
+        }
+    }
+}

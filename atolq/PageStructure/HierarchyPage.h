@@ -125,6 +125,11 @@ void PGUpdatePage(ObjectHandle page);
 void PGUpdateNode(ObjectHandle node);
 // Before a node stops refining or invoking its sub page.
 void PGDropSubpageArc(ObjectHandle node);
+// After a diagram was read: the handles that the hierarchy page keeps in
+// user data (the tree links of its page nodes, the first label of each
+// relation arc and the object each label stands for) are translated from
+// the file's handles to the new ones through the load's handle map.
+void PGMapLoadedHandles(ObjectHandle hierarchyPage, MemHandle map);
 
 // ---- options and layout state ----
 struct PGOptionValues {

@@ -15,8 +15,8 @@
 namespace tolq::test {
 namespace {
 
-constexpr int kMessageDialog = 1000;
-constexpr int kMessageText = 2;
+constexpr int kMessageDialog = 30000;
+constexpr int kMessageText = 3;
 
 class MessageBoxTest : public DialogX {
 protected:

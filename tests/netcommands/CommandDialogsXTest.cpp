@@ -38,7 +38,9 @@ namespace tolq::test {
 namespace {
 
 constexpr int kPortDialog = 30045;
-constexpr int kAlertDialog = 1000;
+// The net layer's own message box and its text item.
+constexpr int kMessageBoxDialog = 30000;
+constexpr int kMessageBoxText = 3;
 
 void Click(const XClient& input, int item)
 {
@@ -142,7 +144,7 @@ TEST_F(CommandDialogsTest, PortTypeWithoutAChoiceAsksForOne)
     std::string shown;
     Driver driver(app(),
                   Then(Then({Up(kPortDialog), WaitRadio(5, 8, 0), Press(input, "Return")},
-                            AnswerAlert(input, kAlertDialog, 2, 0, &shown)),
+                            AnswerAlert(input, kMessageBoxDialog, kMessageBoxText, 0, &shown)),
                        {Up(kPortDialog), ClickItem(input, 6), WaitRadio(5, 8, 6), Press(input, "Return")}),
                   CloseDialogsAndSelector);
     uint16_t portType = 0;
@@ -366,7 +368,7 @@ TEST_F(ReplaceBySubpageTest, OnlySubstitutionTransitionsAreReplaced)
     ASSERT_NE(QXStr_SetCurObject(t), 0u);
     XClient input;
     std::string shown;
-    Driver driver(app(), AnswerAlert(input, kAlertDialog, 2, 0, &shown), CloseDialogsAndSelector);
+    Driver driver(app(), AnswerAlert(input, kMessageBoxDialog, kMessageBoxText, 0, &shown), CloseDialogsAndSelector);
     EE_ReplaceBySubpageCommand();
     EXPECT_TRUE(driver.finished());
     EXPECT_FALSE(shown.empty());
@@ -422,7 +424,7 @@ TEST_F(PortAssignmentTest, Refusals)
             ASSERT_NE(QXStr_SetCurGroup(static_cast<uint32_t>(c.selection.size()), c.selection.data()), 0u);
         XClient input;
         std::string shown;
-        Driver driver(app(), AnswerAlert(input, kAlertDialog, 2, 0, &shown), CloseDialogsAndSelector);
+        Driver driver(app(), AnswerAlert(input, kMessageBoxDialog, kMessageBoxText, 0, &shown), CloseDialogsAndSelector);
         EE_PortAssignmentCommand();
         EXPECT_TRUE(driver.finished()) << c.name;
         EXPECT_EQ(shown, c.message) << c.name;

@@ -7,15 +7,20 @@
 #include <cstring>
 #include <string>
 
+#include "InboxDetail.h"
 #include "NetCommandFixture.h"
 #include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/HookHandlers.h"
 #include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetCreate.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetRegions.h"
 #include "xkv/comm/Comm.h"
+#include "xkv/item/TypedItem.h"
+#include "xkv/mem/Mem.h"
 #include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXUI.h"
@@ -223,6 +228,36 @@ TEST_F(EditorHooksTest, ReattachingAnArcEndToAnotherPlaceRebuildsItsRecord)
     EXPECT_EQ(GE_GetCreateKind(), kGECreateNone);
 }
 
+// A press on an arc's end handle, through the kernel's hook 50 with the
+// handle's record: the kernel moves the end while the event detail is clear;
+// once a command has set it, the object at that end is selected instead.
+TEST_F(EditorHooksTest, PressOnAnArcEndSelectsItsObjectOnlyWithTheDetailSet)
+{
+    const ObjectHandle p = Place(50, 50);
+    const ObjectHandle t = Transition(150, 50);
+    const ObjectHandle arc = Arc(p, t);
+    QXStr_SetCurObject(arc);
+    auto press = [arc](uint16_t index) {
+        const DotRec dot{0, index, FixPoint{}, arc, FixRect{}};
+        MemHandle block = 0;
+        EXPECT_EQ(Mem_AllocCopy(&block, &dot, sizeof dot), kStatusOk);
+        const uintptr_t answer = Hook_Fire(50, block);
+        Mem_Free(block);
+        return answer;
+    };
+    HandleCancelEvent();
+    EXPECT_EQ(press(1), 1u) << "the end is not left to the kernel";
+    EXPECT_EQ(QXStr_GetCurObject(), arc);
+
+    constexpr uint32_t kUnboundRequest = 9998;
+    HandleCommandEvent(kUnboundRequest);
+    EXPECT_EQ(press(1), 0u);
+    EXPECT_EQ(QXStr_GetCurObject(), t);
+    QXStr_SetCurObject(arc);
+    EXPECT_EQ(press(0), 0u);
+    EXPECT_EQ(QXStr_GetCurObject(), p);
+}
+
 TEST_F(EditorHooksTest, ReattachingAPlaceEndOntoATransitionIsRefused)
 {
     const ObjectHandle p1 = Place(50, 50);
@@ -273,6 +308,26 @@ TEST_F(EditorHooksTest, ClickWhileTypingARegionMakesTheNextOneOnTheObjectClicked
     EXPECT_EQ(GE_GetPendingRegion(&parent), static_cast<uint32_t>(kRegionGuard));
     EXPECT_EQ(parent, t);
     EXPECT_EQ(GE_GetCreateKind(), kGECreateRegion);
+}
+
+// A region kind whose default shape is a box is drawn with the box tool: the
+// object-created hook makes the box the pending region of its owner.
+TEST_F(EditorHooksTest, BoxDrawnForACodeRegionBecomesTheTransitionsCode)
+{
+    const ObjectHandle t = Transition(100, 100);
+    GE_SetCreateKind(kGECreateRegion);
+    GE_SetPendingRegion(t, kRegionCode);
+    const ObjectHandle box = QXStr_CreateNode(page_, F(160), F(100), F(60), F(30), 1);
+    QXStr_SetCurObject(box);
+    constexpr uintptr_t kBoxCommand = 402;
+    EXPECT_EQ(EE_ObjectCreatedHook(kBoxCommand, 0, 0, 0, 0, 0), 1u);
+    ObjectHandle code = 0;
+    ASSERT_EQ(GE_GetRegion(t, kRegionCode, &code), 1);
+    EXPECT_EQ(code, box);
+    EXPECT_EQ(TextOf(box), "input ();\noutput ();\naction\n");
+    EXPECT_NE(Comm_InTextMode(), 0u) << "the code is not being typed";
+    EXPECT_EQ(Hook_GetApplicationHandler(23), EE_NextRegionClick);
+    EXPECT_EQ(EE_GetPendingError(), 0) << "the hook reported an unexpected command";
 }
 
 TEST_F(EditorHooksTest, ClickOutsideRegionTypingIsLeftToTheKernel)

@@ -167,6 +167,34 @@ TEST_F(QuestionsTest, YesNoCancelAnswersByTheButtonThatClosedIt)
     }
 }
 
+TEST_F(QuestionsTest, ContinueAnswersByTheButtonThatClosedIt)
+{
+    struct Case {
+        const char* name;
+        int click;  // 0: Return on the default button
+        int answer;
+    };
+    const Case cases[] = {{"Return is OK", 0, 1}, {"OK", 1, 1}, {"Cancel", 2, 0}};
+    for (const Case& c : cases) {
+        std::string shown;
+        Driver driver(app(), AnswerAlert(input_, 30001, 4, c.click, &shown), CloseDialogsAndSelector);
+        EXPECT_EQ(GE_AskContinue(kMsgRebuild), c.answer) << c.name;
+        EXPECT_TRUE(driver.finished()) << c.name;
+        EXPECT_EQ(shown, kRebuildText) << c.name;
+        EXPECT_EQ(Dialog_Depth(), 0) << c.name;
+    }
+}
+
+TEST_F(QuestionsTest, MessageBoxShowsTheMessageAndClosesWithOK)
+{
+    std::string shown;
+    Driver driver(app(), AnswerAlert(input_, 30000, 3, 1, &shown), CloseDialogsAndSelector);
+    EXPECT_EQ(GE_MessageBox(kMsgPortType), 1);
+    EXPECT_TRUE(driver.finished());
+    EXPECT_EQ(shown, "Please select a port type.");
+    EXPECT_EQ(Dialog_Depth(), 0);
+}
+
 TEST_F(QuestionsTest, YesNoAnswersAndTheButtonNamingQuestionUsesIt)
 {
     struct Case {
@@ -196,6 +224,7 @@ TEST_F(QuestionsTest, QuestionsThatCannotBeShownRefuse)
         ASSERT_EQ(Dialog_Open(1000, [](int16_t, int32_t, int16_t item, intptr_t) { return item; }, nullptr), 1) << i;
     EXPECT_EQ(GE_AskYesNoCancel(kMsgRebuild, "Recheck"), -1);
     EXPECT_EQ(GE_AskYesNo(kMsgRebuild, "Recheck"), 0);
+    EXPECT_EQ(GE_AskContinue(kMsgRebuild), 0);
     int16_t number = 5;
     EXPECT_EQ(GE_AskNumber(kMsgRebuild, &number), 0);
     EXPECT_EQ(number, 5);
@@ -329,7 +358,7 @@ TEST_F(QuestionsTest, MessageWithTextJoinsBothWithOneBlank)
                           {"message alone", nullptr, kMsgPortType, "Please select a port type."}};
     for (const Case& c : cases) {
         std::string shown;
-        Driver driver(app(), AnswerAlert(input_, 1000, 2, 0, &shown), CloseDialogsAndSelector);
+        Driver driver(app(), AnswerAlert(input_, 30000, 3, 0, &shown), CloseDialogsAndSelector);
         GE_MessageBoxText(c.text, c.id);
         EXPECT_TRUE(driver.finished()) << c.name;
         EXPECT_EQ(shown, c.shown) << c.name;

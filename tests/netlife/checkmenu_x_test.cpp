@@ -56,8 +56,8 @@ namespace fs = std::filesystem;
 
 constexpr uint16_t kTolqMenu = 10100;
 constexpr int16_t kSyntaxCheck = 10117;
-constexpr int kMessage = 1000;
-constexpr int kMessageText = 2;
+constexpr int kMessage = 30000;
+constexpr int kMessageText = 3;
 constexpr uint32_t kCheckDone = 16;
 
 template <typename Get>

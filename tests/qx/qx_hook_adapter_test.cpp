@@ -10,6 +10,7 @@
 #include "xkv/kv/HookAdapters.h"
 #include "xkv/kv/QXInternal.h"
 #include "xkv/kv/QXUtil.h"
+#include "xkv/item/TypedItem.h"
 #include "xkv/kvud/UserData.h"
 #include "xkv/mem/Mem.h"
 
@@ -395,6 +396,31 @@ TEST_F(HookAdapterTest, ConnectorRecordWordsAreReordered)
     const std::vector<uintptr_t> expected = {a,   111, 112, 114, static_cast<uint32_t>(Model_ConvertCode(1, 0, 2)),
                                              109, 110, 113};
     EXPECT_EQ(gCalls[0].words, expected);
+}
+
+// A press on a connector's end handle: the kernel hands the handle's record
+// as a memory block; the application gets its object and which end.
+TEST_F(HookAdapterTest, HandlePressGivesTheObjectAndWhetherItIsTheEnd)
+{
+    Hook_Register(50, RecordSix);
+    for (uint16_t index : {0, 1}) {
+        gCalls.clear();
+        const DotRec dot{0, index, FixPoint{0x10000, 0x20000}, 4242, FixRect{}};
+        MemHandle block = 0;
+        ASSERT_EQ(Mem_AllocCopy(&block, &dot, sizeof dot), kStatusOk);
+        EXPECT_EQ(Hook_Fire(50, block), 1u);
+        Mem_Free(block);
+        ASSERT_EQ(gCalls.size(), 1u);
+        EXPECT_EQ(gCalls[0].words[0], 4242u);
+        EXPECT_EQ(gCalls[0].words[1], index != 0 ? 1u : 0u);
+    }
+    // A block too small for the record never reaches the application.
+    gCalls.clear();
+    MemHandle small = 0;
+    ASSERT_EQ(Mem_Alloc(&small, 4), kStatusOk);
+    EXPECT_EQ(Hook_Fire(50, small), 1u);
+    Mem_Free(small);
+    EXPECT_TRUE(gCalls.empty());
 }
 
 }  // namespace

@@ -36,9 +36,9 @@ const std::string kExample = std::string(TOLQ_SOURCE_DIR) + "/examples/producer-
 struct DialogForm {
     int width, height;
 };
-constexpr DialogForm kMessageBox{411, 216};
+constexpr DialogForm kMessageBox{510, 237};
 constexpr DialogForm kQuestion{370, 160};
-constexpr int kMessageOkX = 351, kMessageOkY = 188;
+constexpr int kMessageOkX = 450, kMessageOkY = 209;
 constexpr int kYesX = 310, kNoX = 130, kQuestionButtonY = 132;
 
 // One unit of the example's page is two pixels at 100 %; its page centre

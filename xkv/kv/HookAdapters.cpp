@@ -8,6 +8,8 @@
 #include <array>
 #include <cstring>
 
+#include "xkv/item/TypedItem.h"
+#include "xkv/model/BlockLock.h"
 #include "xkv/model/Model.h"
 
 namespace {
@@ -80,15 +82,16 @@ uintptr_t AdaptPickNotify(uintptr_t menu, uintptr_t command, uintptr_t, uintptr_
     return CallApplication(33, static_cast<uint16_t>(outMenu), static_cast<uint16_t>(commandId));
 }
 
-// Hook 50: a record of words; the application gets its fifth word and
-// whether its second word is set.
+// Hook 50: the kernel hands the memory block of the pressed handle's record;
+// the application gets its fifth word (the object) and whether its second
+// word (the handle's index) is set.
 uintptr_t AdaptHandlePress(uintptr_t record, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
 {
-    const auto* words = reinterpret_cast<const uint32_t*>(record);
-    if (words == nullptr) {
+    const BlockLock<DotRec> dot(static_cast<MemHandle>(record));
+    if (!dot || dot.size() < sizeof(DotRec)) {
         return 1;
     }
-    return CallApplication(50, words[4], words[1] != 0 ? 1 : 0);
+    return CallApplication(50, dot->owner, dot->index != 0 ? 1 : 0);
 }
 
 // Hook 56: the rectangle reaches the application as (top, left, bottom, right);
