@@ -13,16 +13,23 @@
 namespace tolq::test {
 namespace {
 
-constexpr int32_t kMessageDialog = 1000;
-constexpr int32_t kMessageTextItem = 2;
+// The kernel's message box and the net editor's, with the item of their text.
+struct MessageBox {
+    int32_t dialog;
+    int16_t textItem;
+};
+constexpr MessageBox kMessageBoxes[] = {{1000, 2}, {30000, 3}};
 
 void Tick(XtPointer, XtIntervalId*)
 {
-    if (Dialog_TopDialogNumber() == kMessageDialog) {
-        char text[600] = {};
-        Dialog_GetItemText(kMessageTextItem, text, sizeof text - 1);
-        RecordedMessages().emplace_back(text);
-        Dialog_Close(1);
+    const int32_t top = Dialog_TopDialogNumber();
+    for (const MessageBox& box : kMessageBoxes) {
+        if (top == box.dialog) {
+            char text[600] = {};
+            Dialog_GetItemText(box.textItem, text, sizeof text - 1);
+            RecordedMessages().emplace_back(text);
+            Dialog_Close(1);
+        }
     }
     XtAppAddTimeOut(DialogX::app(), 20, Tick, nullptr);
 }

@@ -36,7 +36,7 @@ namespace {
 
 constexpr int kSaveDefaultsDialog = 30150;
 constexpr int kConfirmDialog = 30155;
-constexpr int kQuestionDialog = 273;
+constexpr int kContinueDialog = 30001;
 constexpr int kPlaceKey = 3;
 
 void ClickWidget(const XClient& input, int item)
@@ -211,7 +211,7 @@ TEST_F(KernelDialogDefaultsTest, AGroupIsRefusedWithoutAsking)
     ASSERT_NE(QXStr_SetCurGroup(2, both), 0u);
     std::vector<uint8_t> record = TextRecord(true);
     std::string shown;
-    Deliver(274, record, AnswerAlert(input_, kQuestionDialog, 3, 0, &shown));
+    Deliver(274, record, AnswerAlert(input_, kContinueDialog, 4, 0, &shown));
     EXPECT_EQ(shown, "This command does not yet allow defaults to be changed when a group is selected.");
     EXPECT_EQ(Word(record, 28), 0u);
     EXPECT_FALSE(StoredAt(static_cast<uint32_t>(property_), kDefLevelDiagram));

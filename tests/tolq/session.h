@@ -251,6 +251,19 @@ protected:
         Settle();
     }
 
+    // The file selector's shell once it is up (ten seconds at most).
+    std::optional<WindowInfo> WaitForFileSelector() const
+    {
+        std::optional<WindowInfo> found;
+        wait_until([&] {
+            for (const WindowInfo& w : client_.window_tree())
+                if (w.parent == client_.root() && w.mapped && w.res_name == "selFile")
+                    found = w;
+            return found.has_value();
+        }, std::chrono::seconds(10));
+        return found;
+    }
+
     void CloseFromWindowManager(Window window)
     {
         Display* display = client_.display();
