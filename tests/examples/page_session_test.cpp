@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "process.h"
+#include "tolq_windows.h"
 #include "xclient.h"
 #include "xvfb.h"
 #include "xkv/default/Default.h"
@@ -72,9 +73,7 @@ int IgnoreVanishedWindows(Display*, XErrorEvent* error)
 }
 
 // A page window: its shell, the title bar and the drawing area.
-struct PageWindow {
-    WindowInfo shell, title, drawing;
-};
+using PageWindow = TolqPageWindow;
 
 // The scales of the pages of a saved diagram, by page name, read with the
 // kernel's own reader.
@@ -137,38 +136,15 @@ protected:
     // The main window's menu bar and every page window; true when found.
     bool FindWindows()
     {
-        const std::vector<WindowInfo> tree = client_.window_tree();
-        auto children = [&](Window parent) {
-            std::vector<WindowInfo> out;
-            for (const WindowInfo& w : tree)
-                if (w.parent == parent)
-                    out.push_back(w);
-            return out;
-        };
-        bool haveMain = false;
+        const TolqWindows found = ScanTolqWindows(client_);
+        if (found.main.id != 0)
+            bar_ = found.bar;
         std::vector<PageWindow> pages;
-        for (const WindowInfo& shell : children(client_.root())) {
-            if (!shell.mapped || shell.res_class != "Tolq" || shell.res_name != "tolq")
-                continue;
-            for (const WindowInfo& frame : children(shell.id)) {
-                const std::vector<WindowInfo> inner = children(frame.id);
-                const auto title = std::find_if(inner.begin(), inner.end(),
-                                                [](const WindowInfo& w) { return w.x == -1 && w.y == -1; });
-                if (title != inner.end()) {
-                    PageWindow page{shell, *title, {}};
-                    for (const WindowInfo& w : inner)
-                        if (w.width * w.height > page.drawing.width * page.drawing.height && w.id != title->id)
-                            page.drawing = w;
-                    if (page.drawing.id != 0)
-                        pages.push_back(page);
-                } else if (inner.size() == 2) {
-                    bar_ = inner[0].y < inner[1].y ? inner[0] : inner[1];
-                    haveMain = true;
-                }
-            }
-        }
+        for (const TolqPageWindow& page : found.pages)
+            if (page.drawing.id != 0)
+                pages.push_back(page);
         pages_ = pages;
-        return haveMain && !pages_.empty();
+        return found.main.id != 0 && !pages_.empty();
     }
 
     PageWindow Top() const

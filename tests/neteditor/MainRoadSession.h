@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "process.h"
+#include "tolq_windows.h"
 #include "xclient.h"
 #include "xvfb.h"
 
@@ -304,38 +305,18 @@ protected:
     // drawing area; true when both are there.
     bool FindWindows()
     {
-        const std::vector<WindowInfo> tree = client_.window_tree();
-        auto children = [&](Window parent) {
-            std::vector<WindowInfo> out;
-            for (const WindowInfo& w : tree)
-                if (w.parent == parent)
-                    out.push_back(w);
-            return out;
-        };
-        bool haveMain = false, havePage = false;
-        for (const WindowInfo& shell : children(client_.root())) {
-            if (!shell.mapped || shell.res_class != "Tolq" || shell.res_name != "tolq")
-                continue;
-            for (const WindowInfo& frame : children(shell.id)) {
-                const std::vector<WindowInfo> inner = children(frame.id);
-                const auto title = std::find_if(inner.begin(), inner.end(),
-                                                [](const WindowInfo& w) { return w.x == -1 && w.y == -1; });
-                if (title != inner.end()) {
-                    if (havePage)
-                        continue;  // the first page window is the net's page
-                    page_ = shell;
-                    drawing_ = {};
-                    for (const WindowInfo& w : inner)
-                        if (w.width * w.height > drawing_.width * drawing_.height && w.id != title->id)
-                            drawing_ = w;
-                    havePage = drawing_.id != 0;
-                } else if (inner.size() == 2) {
-                    bar_ = inner[0].y < inner[1].y ? inner[0] : inner[1];
-                    haveMain = true;
-                }
+        const TolqWindows found = ScanTolqWindows(client_);
+        if (found.main.id != 0)
+            bar_ = found.bar;
+        // The first page window with its drawing area is the net's page.
+        for (const TolqPageWindow& page : found.pages) {
+            if (page.drawing.id != 0) {
+                page_ = page.shell;
+                drawing_ = page.drawing;
+                return found.main.id != 0;
             }
         }
-        return haveMain && havePage;
+        return false;
     }
 
     int TextWidth(const std::string& text) const

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "process.h"
+#include "tolq_windows.h"
 #include "xclient.h"
 #include "xvfb.h"
 
@@ -128,35 +129,12 @@ protected:
     // are there.
     bool FindWindows()
     {
-        const std::vector<WindowInfo> tree = client_.window_tree();
-        auto children = [&](Window parent) {
-            std::vector<WindowInfo> out;
-            for (const WindowInfo& w : tree) {
-                if (w.parent == parent) {
-                    out.push_back(w);
-                }
-            }
-            return out;
-        };
-        bool haveMain = false, havePage = false;
-        for (const WindowInfo& shell : children(client_.root())) {
-            if (!shell.mapped || shell.res_class != "Tolq" || shell.res_name != "tolq") {
-                continue;
-            }
-            for (const WindowInfo& frame : children(shell.id)) {
-                const std::vector<WindowInfo> inner = children(frame.id);
-                const bool titled = std::any_of(inner.begin(), inner.end(),
-                                                [](const WindowInfo& w) { return w.x == -1 && w.y == -1; });
-                if (titled) {
-                    page_ = shell;
-                    havePage = true;
-                } else if (inner.size() == 2) {
-                    bar_ = inner[0].y < inner[1].y ? inner[0] : inner[1];
-                    haveMain = true;
-                }
-            }
-        }
-        return haveMain && havePage;
+        const TolqWindows found = ScanTolqWindows(client_);
+        if (!found.pages.empty())
+            page_ = found.pages.back().shell;
+        if (found.main.id != 0)
+            bar_ = found.bar;
+        return found.main.id != 0 && !found.pages.empty();
     }
 
     int TextWidth(const std::string& text) const

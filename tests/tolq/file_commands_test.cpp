@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "process.h"
+#include "tolq_windows.h"
 #include "xclient.h"
 #include "xvfb.h"
 
@@ -127,37 +128,17 @@ protected:
     // drawing area when there is one; true when the main window is there.
     bool FindWindows()
     {
-        const std::vector<WindowInfo> tree = client_.window_tree();
-        auto children = [&](Window parent) {
-            std::vector<WindowInfo> out;
-            for (const WindowInfo& w : tree)
-                if (w.parent == parent)
-                    out.push_back(w);
-            return out;
-        };
-        bool haveMain = false;
-        page_ = {};
+        const TolqWindows found = ScanTolqWindows(client_);
+        page_ = found.pages.empty() ? WindowInfo{} : found.pages.back().shell;
         drawing_ = {};
-        for (const WindowInfo& shell : children(client_.root())) {
-            if (!shell.mapped || shell.res_class != "Tolq" || shell.res_name != "tolq")
-                continue;
-            for (const WindowInfo& frame : children(shell.id)) {
-                const std::vector<WindowInfo> inner = children(frame.id);
-                const auto title = std::find_if(inner.begin(), inner.end(),
-                                                [](const WindowInfo& w) { return w.x == -1 && w.y == -1; });
-                if (title != inner.end()) {
-                    page_ = shell;
-                    for (const WindowInfo& w : inner)
-                        if (w.width * w.height > drawing_.width * drawing_.height && w.id != title->id)
-                            drawing_ = w;
-                } else if (inner.size() == 2) {
-                    main_ = shell;
-                    bar_ = inner[0].y < inner[1].y ? inner[0] : inner[1];
-                    haveMain = true;
-                }
-            }
+        for (const TolqPageWindow& page : found.pages)
+            if (page.drawing.width * page.drawing.height > drawing_.width * drawing_.height)
+                drawing_ = page.drawing;
+        if (found.main.id != 0) {
+            main_ = found.main;
+            bar_ = found.bar;
         }
-        return haveMain;
+        return found.main.id != 0;
     }
 
     bool HasPageWindow()

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "process.h"
+#include "tolq_windows.h"
 #include "xclient.h"
 #include "xvfb.h"
 
@@ -104,36 +105,15 @@ protected:
     // drawing area; true when all are there.
     bool FindWindows()
     {
-        const std::vector<WindowInfo> tree = client_.window_tree();
-        auto children = [&](Window parent) {
-            std::vector<WindowInfo> out;
-            for (const WindowInfo& w : tree)
-                if (w.parent == parent)
-                    out.push_back(w);
-            return out;
-        };
-        bool haveMain = false, havePage = false;
-        for (const WindowInfo& shell : children(client_.root())) {
-            if (!shell.mapped || shell.res_class != "Tolq" || shell.res_name != "tolq")
-                continue;
-            for (const WindowInfo& frame : children(shell.id)) {
-                const std::vector<WindowInfo> inner = children(frame.id);
-                const auto title = std::find_if(inner.begin(), inner.end(),
-                                                [](const WindowInfo& w) { return w.x == -1 && w.y == -1; });
-                if (title != inner.end()) {
-                    page_ = shell;
-                    drawing_ = {};
-                    for (const WindowInfo& w : inner)
-                        if (w.width * w.height > drawing_.width * drawing_.height && w.id != title->id)
-                            drawing_ = w;
-                    havePage = drawing_.id != 0;
-                } else if (inner.size() == 2) {
-                    bar_ = inner[0].y < inner[1].y ? inner[0] : inner[1];
-                    haveMain = true;
-                }
-            }
+        const TolqWindows found = ScanTolqWindows(client_);
+        if (!found.pages.empty()) {
+            page_ = found.pages.back().shell;
+            drawing_ = found.pages.back().drawing;
         }
-        return haveMain && havePage;
+        if (found.main.id != 0) {
+            bar_ = found.bar;
+        }
+        return found.main.id != 0 && !found.pages.empty() && drawing_.id != 0;
     }
 
     void Settle() const
