@@ -22,6 +22,7 @@
 
 #include "process.h"
 #include "tolq_windows.h"
+#include "tolq_menus.h"
 #include "xclient.h"
 #include "xvfb.h"
 #include "atolq/AEditor/SENet.h"
@@ -153,38 +154,9 @@ protected:
     // onto the item in the menu that opened, release.
     void Pick(const std::string& title, const std::string& item)
     {
-        const int em = TextWidth("M");
-        int x = 0;
-        for (const std::string& t : kTitles) {
-            if (t == title)
-                break;
-            x += TextWidth(t) + 2 * em;
-        }
-        const int titleWidth = TextWidth(title) + 2 * em;
-        const std::vector<std::string>& items = kItems.at(title);
-        int y = 0, itemY = -1, height = 0;
-        for (const std::string& i : items) {
-            if (i == item)
-                itemY = y;
-            y += i.empty() ? kSeparatorHeight : ItemHeight();
-        }
-        height = y;
-        ASSERT_GE(itemY, 0) << item;
-        const int barHeight = ItemHeight();
-        client_.move_pointer(bar_.root_x + x + titleWidth / 2, bar_.root_y + barHeight / 2);
-        xdotool({"mousedown", "1"});
-        // The menu that opened has the height of the items listed here.
-        const bool opened = wait_until([&] {
-            for (const WindowInfo& w : client_.window_tree())
-                if (w.parent == client_.root() && w.mapped && w.height == height &&
-                    std::abs(w.root_x - (bar_.root_x + x)) <= 2)
-                    return true;
-            return false;
-        }, 5s);
-        client_.move_pointer(bar_.root_x + x + 40, bar_.root_y + barHeight + itemY + ItemHeight() / 2);
-        std::this_thread::sleep_for(100ms);
-        xdotool({"mouseup", "1"});
-        ASSERT_TRUE(opened) << title << " did not open with " << height << " pixels of items";
+        const MenuPick pick = PickMenuItem(client_, bar_, font_, MenuTable{kTitles, kItems}, title, item);
+        ASSERT_TRUE(pick.itemListed) << item;
+        ASSERT_TRUE(pick.opened) << title << " did not open with " << pick.height << " pixels of items";
         Settle();
     }
 

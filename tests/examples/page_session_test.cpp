@@ -22,6 +22,7 @@
 
 #include "process.h"
 #include "tolq_windows.h"
+#include "tolq_menus.h"
 #include "xclient.h"
 #include "xvfb.h"
 #include "xkv/default/Default.h"
@@ -172,36 +173,9 @@ protected:
     // Picks a menu item as a user does: press on the title, release on the item.
     void Pick(const std::string& title, const std::string& item)
     {
-        const int em = TextWidth("M");
-        int x = 0;
-        for (const std::string& t : kTitles) {
-            if (t == title)
-                break;
-            x += TextWidth(t) + 2 * em;
-        }
-        const int titleWidth = TextWidth(title) + 2 * em;
-        int y = 0, itemY = -1;
-        for (const std::string& i : kItems.at(title)) {
-            if (i == item)
-                itemY = y;
-            y += i.empty() ? kSeparatorHeight : ItemHeight();
-        }
-        const int height = y;
-        ASSERT_GE(itemY, 0) << item;
-        const int barHeight = ItemHeight();
-        client_.move_pointer(bar_.root_x + x + titleWidth / 2, bar_.root_y + barHeight / 2);
-        xdotool({"mousedown", "1"});
-        const bool opened = wait_until([&] {
-            for (const WindowInfo& w : client_.window_tree())
-                if (w.parent == client_.root() && w.mapped && w.height == height &&
-                    std::abs(w.root_x - (bar_.root_x + x)) <= 2)
-                    return true;
-            return false;
-        }, 5s);
-        client_.move_pointer(bar_.root_x + x + 40, bar_.root_y + barHeight + itemY + ItemHeight() / 2);
-        std::this_thread::sleep_for(100ms);
-        xdotool({"mouseup", "1"});
-        ASSERT_TRUE(opened) << title << " did not open";
+        const MenuPick pick = PickMenuItem(client_, bar_, font_, MenuTable{kTitles, kItems}, title, item);
+        ASSERT_TRUE(pick.itemListed) << item;
+        ASSERT_TRUE(pick.opened) << title << " did not open";
         Settle();
     }
 
