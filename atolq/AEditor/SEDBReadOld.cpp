@@ -55,9 +55,13 @@ private:
     // The image of the record being read, zero beyond its size.
     std::vector<uint8_t> image;
 
+    // Bytes left after the read position; a file shorter than its version
+    // text leaves none.
+    size_t left() const { return at < bytes.size() ? bytes.size() - at : 0; }
+
     bool take(void* out, size_t n)
     {
-        if (!ok || n > bytes.size() - at) {
+        if (!ok || n > left()) {
             ok = false;
             std::memset(out, 0, n);
             return false;
@@ -83,7 +87,7 @@ private:
         uint16_t length = u16();
         if (!ok || length == 0)
             return nullptr;
-        if (length > bytes.size() - at) {
+        if (length > left()) {
             ok = false;
             return nullptr;
         }
@@ -116,7 +120,7 @@ private:
         uint16_t n = u16();
         std::vector<uint32_t> values;
         size_t words = pairs ? 2u * n : n;
-        if (!ok || words * 4 > bytes.size() - at) {
+        if (!ok || words * 4 > left()) {
             ok = false;
             return values;
         }
@@ -323,7 +327,7 @@ void OldReader::declNode(LMList*& list, SEHead* owner, uint16_t expected)
     d->number = word(52);
     if (std::strcmp(l.version, "1.0") == 0) {
         uint16_t skip = u16();
-        if (skip > bytes.size() - at)
+        if (skip > left())
             ok = false;
         else
             at += skip;

@@ -392,6 +392,24 @@ TEST_F(DamagedFileTest, UnknownOrOldVersions)
     expectRefused(longVersion.b, kSEMsgIncompatibleDB);
 }
 
+// A raw-form file that ends within or just after its version text holds no
+// root record and is refused without reading past its end.
+TEST_F(DamagedFileTest, RawFormShorterThanItsRootRecord)
+{
+    page();
+    const std::vector<Bytes> files = {
+        {'1', '.', '0'},
+        {'1', '.', '9'},
+        {'1', '.', '2', 0},
+        {'1', '.', '2', 0, 1},
+        {'1', '.', '5', '1', 1, 0, 0, 0},
+    };
+    for (const Bytes& bytes : files) {
+        SCOPED_TRACE(std::string(bytes.begin(), bytes.end()));
+        expectRefused(bytes, kSEMsgLoadFailed);
+    }
+}
+
 TEST_F(DamagedFileTest, IdsThatNameNoRecordOfTheRightKind)
 {
     page();
