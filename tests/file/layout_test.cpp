@@ -113,18 +113,24 @@ TEST_F(LayoutTest, UnencodedBigEndianFile)
 }
 
 // One item of the older tool: 16-bit handle, then the 112-byte record.
+struct OldGeometry {
+    uint32_t x = 40 << 16, y = 20 << 16, height = 20 << 16, width = 40 << 16;
+};
+
 void OldItem(Bytes* b, uint16_t handle, uint16_t child, uint16_t sibling, uint16_t parent, uint32_t typeCode,
-             uint32_t shapeCode = 0, uint32_t textMarker = 0)
+             uint32_t shapeCode = 0, uint32_t textMarker = 0, OldGeometry g = {})
 {
     b->U16(handle).U16(child).U16(sibling).U16(parent).U16(0x100).U16(0x100).U16(12).U32(textMarker);
     b->U16(10).U16(20).U16(30).U16(60);  // top, left, bottom, right
     b->U32(typeCode);
     b->U32(0).U32(0x10000).U32(0).U32(0).U32(0).U32(shapeCode).U32(0);
-    b->U32(40 << 16).U32(20 << 16).U32(20 << 16).U32(40 << 16);
+    b->U32(g.x).U32(g.y).U32(g.height).U32(g.width);
     b->Zeros(40);
 }
 
-Bytes ForeignFile(uint16_t version)
+// The older tool's file of one page; `textNode` is the geometry of the node
+// that holds the text.
+Bytes ForeignFile(uint16_t version, OldGeometry textNode = {})
 {
     Bytes b;
     b.U16(version).U32(9).Zeros(196).U32(0).Zeros(96).Zeros(120).Zeros(404);
@@ -136,7 +142,7 @@ Bytes ForeignFile(uint16_t version)
     OldItem(&b, 8, 0, 4, 3, 0);
     OldItem(&b, 4, 6, 5, 3, 0);
     OldItem(&b, 5, 0, 0, 3, 0);
-    OldItem(&b, 6, 0, 9, 4, 4, 2, 1);
+    OldItem(&b, 6, 0, 9, 4, 4, 2, 1, textNode);
     // The text: t0..t4 (t3 the count), style, a dropped byte, u0..u3.
     std::string characters = "A\xC7\xC7" "9\xC8\xC8" "B";
     b.U16(0).U16(0).U16(0).U16(uint16_t(characters.size())).U16(0).Raw({0, 0}).U16(0).U16(0).U16(1).U16(1);
@@ -166,6 +172,26 @@ TEST_F(LayoutTest, OlderToolFileBecomesADiagram)
     ObjectHandle referred = Model_GetNextSibling(node);
     EXPECT_EQ(references[0], referred);
     EXPECT_EQ(Text_Referrers(referred), std::vector<ObjectHandle>{node});
+}
+
+// A text's frame comes from the node's position and size in the file; words
+// at the ends of the range give a frame held to the coordinate range, not one
+// that wrapped round.
+TEST_F(LayoutTest, OlderToolTextFrameFromExtremeGeometry)
+{
+    const OldGeometry cases[] = {
+        {0x7FFF0000, 0x7FFF0000, 0x7FFF0000, 0x7FFF0000},
+        {0x80000000, 0x80000000, 0x7FFFFFFF, 0x7FFFFFFF},
+        {0x7FFFFFFF, 0x80000000, 0x80000000, 0x7FFFFFFF},
+    };
+    for (const OldGeometry& g : cases) {
+        SCOPED_TRACE(g.x);
+        ASSERT_EQ(Read(ForeignFile(23, g)), kStatusOk);
+        ObjectHandle node = Model_GetFirstNode(Model_GetFirstPage());
+        ASSERT_NE(node, 0u);
+        EXPECT_EQ(TextOf(node).first, std::string("A\0B", 3));
+        Model_DestroyTree(Model_GetRoot());
+    }
 }
 
 TEST_F(LayoutTest, OlderToolVersionsAndTruncation)

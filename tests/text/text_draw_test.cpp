@@ -148,6 +148,34 @@ TEST_F(RunLayoutTest, ATabAfterTenPixelsIsFourteenWide)
     EXPECT_EQ(PiecesOf(run), (std::vector<Piece>{{48, "z"}}));
 }
 
+// A font size from a file can make tab stops more than half the coordinate
+// range apart: the width to the next stop is still the exact distance.
+TEST_F(RunLayoutTest, TabStopsOfAHugeFontDoNotWrapRound)
+{
+    XFontStruct wide{};
+    wide.min_char_or_byte2 = 0;
+    wide.max_char_or_byte2 = 255;
+    wide.min_bounds.width = 6;
+    wide.max_bounds.width = 6;
+    wide.ascent = 10;
+    wide.descent = 2;
+    LoadedFont huge;
+    huge.family = 3;
+    huge.requestedSize = 18312;
+    huge.loadedSize = 12;
+    huge.layout = true;
+    huge.xfont = &wide;
+    huge.referenceCount = 1;
+    Fixed stop = Text_CharWidth(&huge, 0, '\t', 0);
+    ASSERT_GT(stop, INT32_MAX / 2);
+    for (Fixed x : {stop + 1, Fixed{INT32_MAX}}) {
+        Fixed width = Text_CharWidth(&huge, x, '\t', 0);
+        EXPECT_GT(width, 0) << x;
+        EXPECT_LE(width, stop) << x;
+        EXPECT_EQ((int64_t{x} + width) % stop, 0) << x << " ends on a stop";
+    }
+}
+
 TEST_F(RunLayoutTest, PixelsMapBackToThePageUnitsTheyCameFrom)
 {
     for (double scale : {1.0, 1.5, 2.0}) {

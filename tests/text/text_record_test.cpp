@@ -123,6 +123,27 @@ TEST_F(TextTest, ANewBoundedTextIsOneEmptyLine)
     EXPECT_EQ(Text_IsEmpty(Model_NewNode(page)), 0u);
 }
 
+// The frame of a text made for an object lies inside its line: a box and a
+// line width at the ends of the coordinate range give a frame held to that
+// range, not one that wrapped round.
+TEST_F(TextTest, AFrameInsideAWideLineAtTheEndsOfTheRange)
+{
+    const FixRect boxes[] = {
+        {INT32_MAX - F(10), INT32_MAX - F(10), INT32_MAX - F(1), INT32_MAX - F(1)},
+        {INT32_MIN + F(1), INT32_MIN + F(1), INT32_MIN + F(10), INT32_MIN + F(10)},
+    };
+    for (const FixRect& box : boxes) {
+        ObjectHandle node = Model_NewNode(page);
+        ASSERT_EQ(Model_SetField(node, Field::kBox, &box), kStatusOk);
+        Model_SetFieldValue(node, Field::kLineWidth, static_cast<uint32_t>(F(100)));
+        MemHandle text = 0;
+        ASSERT_EQ(Text_Get(node, &text, 1), kStatusOk);
+        TextRec* record = Lock(text);
+        EXPECT_EQ(record->owner, node);
+        Mem_Unlock(text);
+    }
+}
+
 TEST_F(TextTest, ANewUnboundedTextIsALabel)
 {
     MemHandle text = Text_Create(0, FixRect{F(5), F(6), 0, 0}, 0);

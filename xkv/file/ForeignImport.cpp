@@ -6,6 +6,7 @@
 
 #include "xkv/file/DiagramRead.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/types/Fixed.h"
 #include "xkv/types/PtArray.h"
 #include "xkv/velkor/Velkor.h"
 
@@ -385,14 +386,16 @@ private:
             h[2] = static_cast<uint32_t>(16 * kFixedOne);
             h[3] = static_cast<uint32_t>(8 * kFixedOne);
         } else {
-            int32_t width = static_cast<int32_t>(words[kWidth]);
-            int32_t height = static_cast<int32_t>(words[kHeight]);
-            int32_t left = static_cast<int32_t>(words[kPositionX]) - width / 2;
-            int32_t top = static_cast<int32_t>(words[kPositionY]) - height / 2;
-            h[0] = static_cast<uint32_t>(left);
-            h[1] = static_cast<uint32_t>(top);
-            h[2] = static_cast<uint32_t>(left + width);
-            h[3] = static_cast<uint32_t>(top + height);
+            // The file's words are unchecked: the frame is worked out in
+            // 64 bits and held to the coordinate range.
+            int64_t width = static_cast<int32_t>(words[kWidth]);
+            int64_t height = static_cast<int32_t>(words[kHeight]);
+            int64_t left = static_cast<int32_t>(words[kPositionX]) - width / 2;
+            int64_t top = static_cast<int32_t>(words[kPositionY]) - height / 2;
+            h[0] = static_cast<uint32_t>(Fix_Saturate(left));
+            h[1] = static_cast<uint32_t>(Fix_Saturate(top));
+            h[2] = static_cast<uint32_t>(Fix_Saturate(left + width));
+            h[3] = static_cast<uint32_t>(Fix_Saturate(top + height));
         }
         h[7] = static_cast<uint32_t>(text.references.size());
         h[16] = static_cast<uint32_t>(Velkor_Settings().maxTextInObject);

@@ -266,7 +266,8 @@ KernelStatus Text_Get(ObjectHandle object, MemHandle* out, uint32_t create)
         Model_GetBox(object, &box);
         auto lineWidth = static_cast<Fixed>(Model_GetFieldValue(object, Field::kLineWidth));
         if (lineWidth >= kHalf) {
-            box = {box.left + lineWidth, box.top + lineWidth, box.right - lineWidth, box.bottom - lineWidth};
+            box = {Fix_Add(box.left, lineWidth), Fix_Add(box.top, lineWidth), Fix_Sub(box.right, lineWidth),
+                   Fix_Sub(box.bottom, lineWidth)};
         }
         text = Text_CreateForObject(object, box);
     }
@@ -821,7 +822,8 @@ KernelStatus Text_FitToObject(ObjectHandle object)
     if (Model_MatchesTypeMask(object, kMaskNodesAndRegions) && !label) {
         auto lineWidth = static_cast<Fixed>(Model_GetFieldValue(object, Field::kLineWidth));
         if (lineWidth >= kHalf) {
-            box = {box.left + lineWidth, box.top + lineWidth, box.right - lineWidth, box.bottom - lineWidth};
+            box = {Fix_Add(box.left, lineWidth), Fix_Add(box.top, lineWidth), Fix_Sub(box.right, lineWidth),
+                   Fix_Sub(box.bottom, lineWidth)};
         }
     }
     FireHook(HOOK_TEXT_FIT, object, reinterpret_cast<uintptr_t>(&box));

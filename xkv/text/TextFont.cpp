@@ -417,8 +417,11 @@ Fixed Text_CharWidth(LoadedFont* font, Fixed x, uint8_t character, MemHandle seg
         if (stop <= 0) {
             return 0;
         }
-        x = std::max(x, 0);
-        return (x / stop + 1) * stop - x;
+        // The next stop after x, in 64 bits: a huge font from a file makes
+        // stops that do not fit in a coordinate.
+        int64_t from = std::max(x, 0);
+        int64_t next = (from / stop + 1) * int64_t{stop};
+        return Fix_Saturate(next - from);
     }
     if (character < 32) {
         return 0;
