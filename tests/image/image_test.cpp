@@ -136,10 +136,17 @@ TEST(PngImage, ReadsInPlaceAndFailsCleanlyOnDamage)
     ASSERT_TRUE(image);
     EXPECT_EQ(std::fgetc(stream), 0x42);  // the stream stands right after the image
     std::fclose(stream);
+    testing::internal::CaptureStderr();
     for (size_t length = 0; length < png.size(); ++length) {
         WriteBytes(path, std::vector<uint8_t>(png.begin(), png.begin() + length));
         EXPECT_EQ(Image_LoadPNGFile(nullptr, path.c_str(), 0), nullptr) << length;
     }
+    // A chunk whose check sum is wrong.
+    std::vector<uint8_t> damaged = png;
+    damaged[40] ^= 0xFF;
+    WriteBytes(path, damaged);
+    EXPECT_EQ(Image_LoadPNGFile(nullptr, path.c_str(), 0), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "damage is reported through the error text only";
     EXPECT_STREQ(Image_ErrorText(), ("error loading PNG file \"" + path + "\"").c_str());
     EXPECT_EQ(Image_LoadPNGFile(nullptr, (dir.path + "/none").c_str(), 0), nullptr);
     EXPECT_STREQ(Image_ErrorText(), ("could not open file \"" + dir.path + "/none\"").c_str());

@@ -245,11 +245,20 @@ const char* Image_ErrorText()
 
 namespace {
 
+// A damaged picture is reported once, through the error text; libpng's own
+// lines on standard error would repeat for every damaged file read.
+void ReadErrorJump(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void ReadWarning(png_structp, png_const_charp) {}
+
 RImage* ReadPNG(RContext* context, const char* path, FILE* stream, Samples samples)
 {
     gErrorText.clear();
     ReadState state;
-    state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ReadErrorJump, ReadWarning);
     if (state.png != nullptr) {
         state.info = png_create_info_struct(state.png);
         state.endInfo = png_create_info_struct(state.png);
