@@ -4,7 +4,7 @@ RELEASE   := build/release
 TESTBUILD := build/test
 GEN       := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: run test deps release testbuild bench clean
+.PHONY: run test deps release testbuild bench fuzz clean
 
 deps:
 	@scripts/install-deps
@@ -26,6 +26,12 @@ test: testbuild
 bench: deps
 	cmake -S . -B build/bench -G "$(GEN)" -DCMAKE_BUILD_TYPE=Release -DTOLQ_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
+
+# The fuzz targets as libFuzzer programs (build/fuzz/bin/fuzz_*), built with clang.
+fuzz:
+	@scripts/install-deps fuzz
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz -G "$(GEN)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLQ_FUZZ=ON
+	cmake --build build/fuzz -j $(JOBS)
 
 clean:
 	rm -rf build
