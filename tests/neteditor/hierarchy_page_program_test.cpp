@@ -142,6 +142,72 @@ protected:
         })) << "dialog " << dialog << " stayed open";
     }
 
+
+    // Runs of dark columns in a band of the window, split at gaps wider than
+    // 12 pixels: the objects drawn side by side, left to right.
+    struct Box {
+        int left, top, right, bottom;
+        int cx() const { return (left + right) / 2; }
+        int cy() const { return (top + bottom) / 2; }
+    };
+    std::vector<Box> InkClusters(const WindowInfo& window, Box band) const
+    {
+        const int width = band.right - band.left, height = band.bottom - band.top;
+        std::vector<Box> boxes;
+        XImage* image = width > 0 && height > 0
+                            ? XGetImage(client_.display(), window.id, band.left, band.top,
+                                        static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes,
+                                        ZPixmap)
+                            : nullptr;
+        if (image == nullptr)
+            return boxes;
+        std::vector<int> columnInk(static_cast<size_t>(width), 0);
+        int firstRow = height, lastRow = -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                if (((pixel >> 16) & 0xff) + ((pixel >> 8) & 0xff) + (pixel & 0xff) < 3 * 128) {
+                    ++columnInk[static_cast<size_t>(x)];
+                    firstRow = std::min(firstRow, y);
+                    lastRow = std::max(lastRow, y);
+                }
+            }
+        XDestroyImage(image);
+        int start = -1, gap = 0;
+        auto close = [&](int end) {
+            boxes.push_back({band.left + start, band.top + firstRow, band.left + end, band.top + lastRow});
+            start = -1;
+        };
+        for (int x = 0; x < width; ++x) {
+            if (columnInk[static_cast<size_t>(x)] > 0) {
+                if (start < 0)
+                    start = x;
+                gap = 0;
+            } else if (start >= 0 && ++gap > 12) {
+                close(x - gap);
+            }
+        }
+        if (start >= 0)
+            close(width - 1);
+        return boxes;
+    }
+
+    // The page window whose top row shows that many objects.
+    std::optional<TolqPageWindow> PageWindowWithTopRow(size_t objects, std::vector<Box>* row)
+    {
+        for (const TolqPageWindow& page : ScanTolqWindows(client_).pages) {
+            if (page.drawing.id == 0)
+                continue;
+            *row = InkClusters(page.drawing, {14, 12, page.drawing.width - 30, 36});
+            if (row->size() == objects)
+                return page;
+        }
+        return std::nullopt;
+    }
+
+    // The saved diagram after the first steps: nodes, the arc, the layout.
+    void ReadBackLaidOut();
+
     void SaveFromMenu()
     {
         const auto before = fs::last_write_time(diagram_);
@@ -188,7 +254,40 @@ TEST_F(HierarchyPageProgramTest, PagesMadeRenamedAndRefinedShowOnTheHierarchyPag
     ASSERT_NO_FATAL_FAILURE(AnswerDialog(30098, {6}));
     ASSERT_NO_FATAL_FAILURE(SaveFromMenu());
     EXPECT_TRUE(tolq_.running());
+    ASSERT_NO_FATAL_FAILURE(ReadBackLaidOut());
 
+    // On the hierarchy page (current since the redraw) the root and the new
+    // page's node stand in the top row: the new page's node selected and
+    // deleted, the question answered, the page goes with its node.
+    std::optional<TolqPageWindow> hierarchy;
+    std::vector<Box> row;
+    ASSERT_TRUE(wait_until([&] {
+        hierarchy = PageWindowWithTopRow(2, &row);
+        return hierarchy.has_value();
+    })) << "no hierarchy window with two nodes in its top row";
+    // The node begins the second object; the page's own texts may follow it.
+    client_.click(hierarchy->drawing.root_x + row[1].left + 20, hierarchy->drawing.root_y + row[1].cy());
+    Settle();
+    client_.move_pointer(hierarchy->drawing.root_x + hierarchy->drawing.width / 2,
+                         hierarchy->drawing.root_y + hierarchy->drawing.height - 20);
+    xdotool({"key", "Delete"});
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(30001, {}));
+    ASSERT_NO_FATAL_FAILURE(SaveFromMenu());
+    EXPECT_TRUE(tolq_.running());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const std::vector<ObjectHandle> pages = saved.NetPages();
+    ASSERT_EQ(pages.size(), 2u) << "the new page was not deleted";
+    const ObjectHandle page = saved.HierarchyPage();
+    EXPECT_EQ(NodesOf(page).size(), 3u) << "a node was left behind";
+    for (ObjectHandle each : pages)
+        EXPECT_NE(PGFindPageNode(each), 0u) << PageName(each);
+    EXPECT_EQ(ConnectorsOnPage(page).size(), 1u);
+}
+
+void HierarchyPageProgramTest::ReadBackLaidOut()
+{
     NetDiagram saved(diagram_);
     ASSERT_TRUE(saved.ok());
     const std::vector<ObjectHandle> pages = saved.NetPages();
