@@ -416,6 +416,13 @@ GE_HOOK_HANDLER(EE_ChoosePageHook)
     return PGChoosePage(static_cast<uint32_t>(a), static_cast<uint32_t>(b), reinterpret_cast<ObjectHandle*>(c));
 }
 
+GE_HOOK_HANDLER(EE_ModelChangedHook)
+{
+    (void)a, (void)b, (void)c, (void)d, (void)e, (void)f;
+    PGModelChanged();
+    return 1;
+}
+
 GE_HOOK_HANDLER(EE_CurrentPageChanged)
 {
     (void)b, (void)c, (void)d, (void)e, (void)f;
@@ -815,6 +822,7 @@ void EE_InstallEditorHookHandlers()
         {62, EE_WindowTitleHook},    {69, EE_PageListChanged},    {40, EE_DeleteHook},
         {74, EE_ConnectorReattached}, {76, EE_TextEditEnd},       {71, EE_CurrentPageChanged},
         {34, EE_TextMenuPickFilter}, {50, EE_ConnectorDetail},    {45, EE_ChoosePageHook},
+        {29, EE_ModelChangedHook},
         {79, EE_CreateTextHook},     {84, DefConvertReadDefault}, {66, EE_KernelDialogEnded},
     };
     for (const Row& row : kRows)

@@ -45,6 +45,8 @@ GE_HOOK_HANDLER(EE_NextRegionClick);
 GE_HOOK_HANDLER(EE_WindowTitleHook);
 // Hook 45: (menu, command, ObjectHandle* page) -> 0 when handled.
 GE_HOOK_HANDLER(EE_ChoosePageHook);
+// Hook 29: the hierarchy page follows a change of the model.
+GE_HOOK_HANDLER(EE_ModelChangedHook);
 // Hook 8: (connector, 1 when the end moves else 0 for the start, new object,
 // its base node) -> 1 allow, 0 refuse.
 GE_HOOK_HANDLER(EE_ReattachConnector);

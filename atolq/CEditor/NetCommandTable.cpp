@@ -1,6 +1,7 @@
 // The table of the net editor's built command handlers, by menu and command,
 // handed to the menu dispatcher when the program starts.
 #include "atolq/CEditor/EditorDialogs.h"
+#include "atolq/CEditor/HierarchyPageCommands.h"
 #include "atolq/CEditor/MLCommands.h"
 #include "atolq/CEditor/NetCommands.h"
 #include "atolq/CEditor/NetCreate.h"
@@ -47,10 +48,12 @@ constexpr NetCommand kNetCommands[] = {
     {5, 11553, Run<EE_ShowRegions>},
     {6, 602, Run<EE_ZoomInPages>},
     {6, 603, Run<EE_ZoomOutPages>},
+    {6, 604, Run<EE_NewPage>},
     {6, 613, Run<EE_RedrawPages>},
     {6, 11651, Run<EE_OpenPages>},
     {6, 11652, Run<EE_ClosePages>},
     {6, 11653, Run<EE_CenterPages>},
+    {6, 11656, Run<EE_RedrawHierarchy>},
     {7, 706, Run<EE_Duplicate>},
     {7, 11751, Run<EE_SelectAllNodes>},
     {7, 11752, Run<EE_SelectAllRegions>},
@@ -68,6 +71,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10202, Run<EE_GraphicAttributes>},
     {10200, 10203, Run<EE_ShapeAttributes>},
     {10200, 10206, Run<EE_PageAttributes>},
+    {10200, 10211, Run<EE_HierarchyOptions>},
     {10200, 10212, Run<EE_InteractionOptions>},
     {10200, 10215, Run<EE_TextOptions>},
     {10200, 10224, Run<EE_MLOptions>},

@@ -58,9 +58,8 @@ constexpr Pending kAuxPending[] = {
 constexpr Pending kMakeupPending[] = {
     {515, "Merge Node"}, {506, "Move Node"},
 };
-constexpr Pending kPagePending[] = {
-    {604, "New Page"}, {11656, "Redraw Hierarchy..."},
-};
+// Every operation of the Page menu is built.
+constexpr std::span<const Pending> kPagePending{};
 constexpr Pending kAlignPending[] = {
     {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
 };
@@ -71,7 +70,7 @@ constexpr Pending kTolqPending[] = {
 };
 constexpr Pending kSetPending[] = {
     {10204, "Region Attributes..."}, {10207, "Mode Attributes..."},
-    {10209, "Chart Attributes..."}, {10211, "Hierarchy Page Options..."},
+    {10209, "Chart Attributes..."},
     {10214, "Merge Options..."}, {10216, "Syntax Options..."},
     {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},

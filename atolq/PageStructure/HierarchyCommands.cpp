@@ -125,7 +125,7 @@ int PGDeleteSelection()
                 }
                 for (ObjectHandle page : pages) {
                     if (!PGIsHierarchyObject(page, nullptr)) {
-                        GE_DeletePage(page);
+                        EE_DeleteNetPage(page);
                     }
                 }
             }

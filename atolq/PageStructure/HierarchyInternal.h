@@ -12,6 +12,19 @@
 
 namespace pg {
 
+// While the hierarchy page builds, drops or rebuilds page nodes the kernel
+// reports each step as a change of the model; its model-change handler keeps
+// still meanwhile.
+inline int quietDepth = 0;
+
+class Quiet {
+public:
+    Quiet() { ++quietDepth; }
+    ~Quiet() { --quietDepth; }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+};
+
 inline void Put32(uint8_t* out, uint32_t value)
 {
     out[0] = static_cast<uint8_t>(value >> 24);

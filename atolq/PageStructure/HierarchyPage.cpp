@@ -120,6 +120,7 @@ int SetNodeTextOf(ObjectHandle node, ObjectHandle page)
 // Creates a page node for the page on the given hierarchy page.
 int CreatePageNodeOn(ObjectHandle hierarchyPage, ObjectHandle page)
 {
+    pg::Quiet quiet;
     std::array<uint32_t, kDefAttributeWords> shape{};
     DefGetShape(kPGKeyPageNode, shape.data(), kDefLevelDiagram);
     const ObjectHandle node = GM_CreateOne(hierarchyPage, 0, 0, shape.data());
@@ -343,6 +344,7 @@ ObjectHandle PGCreateHierarchyPage(ObjectHandle existing)
             return found;
         }
     }
+    pg::Quiet quiet;
     const ObjectHandle page = PGNewHierarchyPage(existing);
     if (page == 0) {
         return 0;

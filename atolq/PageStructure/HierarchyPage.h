@@ -103,6 +103,11 @@ void PGAddRelation(ObjectHandle node);
 void PGRemoveRelation(ObjectHandle node);
 void PGAddPage(ObjectHandle page);
 void PGRemovePage(ObjectHandle page);
+// Drops a page node: its children hang elsewhere, the node goes.
+void PGRemoveNode(ObjectHandle node);
+// Hook 29: after a change of the model, page nodes whose page is gone are
+// dropped and net pages without a node get one.
+void PGModelChanged();
 void PGRelayout(ObjectHandle hierarchyPage);
 void PGRebuildRelations(ObjectHandle hierarchyPage);
 void PGRebuild();

@@ -23,5 +23,7 @@ int GE_ObjectRefName(ObjectHandle object, char* buffer);
 
 // Net editor: removes the inscription of the region kind from the object.
 int GE_RemoveRegionInfo(ObjectHandle object, int32_t kind);
-// Net editor: the page deletion (closes the page's window).
+// Net editor: closes a page's window.
 int GE_DeletePage(ObjectHandle page);
+// Net editor: deletes a net page with its net records.
+int EE_DeleteNetPage(ObjectHandle page);

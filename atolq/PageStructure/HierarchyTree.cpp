@@ -515,10 +515,15 @@ void PGAddPage(ObjectHandle page)
 
 void PGRemovePage(ObjectHandle page)
 {
-    const ObjectHandle node = PGFindPageNode(page);
-    if (node == 0) {
+    PGRemoveNode(PGFindPageNode(page));
+}
+
+void PGRemoveNode(ObjectHandle node)
+{
+    if (node == 0 || !PGIsHierarchyObject(node, nullptr) || QXRdAttr_GetObjectType(node) != kQXKindNode) {
         return;
     }
+    pg::Quiet quiet;
     PGDetach(0, node);
     // Children left behind would name a deleted parent: they are detached
     // and, once the node and its arcs are gone, hang under another super
@@ -595,6 +600,7 @@ void PGRebuildRelations(ObjectHandle hierarchyPage)
 
 void PGRebuild()
 {
+    pg::Quiet quiet;
     const int32_t cursor = QXUI_SetCursor(kWatchCursor);
     std::vector<ObjectHandle> hierarchyPages;
     for (ObjectHandle page : PGObjectList(0, 2)) {

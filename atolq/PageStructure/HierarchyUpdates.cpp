@@ -221,3 +221,37 @@ void PGUpdatePage(ObjectHandle page)
         }
     }
 }
+
+void PGModelChanged()
+{
+    if (pg::quietDepth > 0) {
+        return;
+    }
+    const ObjectHandle hierarchyPage = PGFindHierarchyPage();
+    if (hierarchyPage == 0) {
+        return;
+    }
+    bool dropped = false;
+    {
+        pg::Quiet quiet;
+        for (ObjectHandle node : PGObjectList(hierarchyPage, 4)) {
+            if (QXRdAttr_GetObjectType(node) != kQXKindNode) {
+                continue;
+            }
+            const ObjectHandle page = QXRdAttr_GetSubPage(node);
+            if (page == 0 || QXStr_IsObject(page) == 0 || QXRdAttr_GetObjectType(page) != kQXKindPage) {
+                PGRemoveNode(node);
+                dropped = true;
+            }
+        }
+        for (ObjectHandle page : NetPages()) {
+            SEHead* record = nullptr;
+            if (PGFindPageNode(page) == 0 && GE_GetSERecord(page, &record) != 0 && record != nullptr) {
+                PGAddPage(page);
+            }
+        }
+    }
+    if (dropped) {
+        AdoptOrphans();
+    }
+}

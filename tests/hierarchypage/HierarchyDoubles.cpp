@@ -110,7 +110,7 @@ int GE_RemoveRegionInfo(ObjectHandle object, int32_t kind)
     return 1;
 }
 
-int GE_DeletePage(ObjectHandle page)
+int EE_DeleteNetPage(ObjectHandle page)
 {
     hierLog().deletedPages.push_back(page);
     return 1;

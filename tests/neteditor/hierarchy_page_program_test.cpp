@@ -1,0 +1,356 @@
+// The hierarchy page of the real tolq, kept in step through the menus: the
+// example's page renamed with Page Attributes, Produce moved to a subpage,
+// a page made with New Page, the layout options set in their dialog and the
+// hierarchy redrawn; the saved diagram read back here shows a node per page
+// with the page's name, the substitution's arc labelled with Produce and the
+// nodes placed by the options typed.
+#include "MainRoadSession.h"
+
+#include "atolq/Resources/DialogTables.h"
+
+TOLQ_X11_TEST_ENVIRONMENT();
+
+namespace tolq::test {
+namespace {
+
+// The menus this session picks from, as tolq lays them out.
+const std::map<std::string, std::vector<std::string>> kItems = {
+    {"File",
+     {"New", "Open...", "Close", "Save", "Save As...", "Revert", "", "Print Preview", "Page Setup...", "Print...", "",
+      "Eps Setup...", "Save Eps...", "", "Load Image...", "Save Subdiagram...", "Load Subdiagram...", "Save Text...",
+      "Load Text...", "Save XML...", "Load XML...", "", "Save State...", "Load State...", "", "Enter Simulator",
+      "Enter Perf", "Enter Occ Graph", "Enter OE/OS Graph", "", "Quit"}},
+    {"TOLQ", kMenuItems.at("TOLQ")},
+    {"Set",
+     {"Text Attributes...", "Graphic Attributes...", "Shape Attributes...", "Region Attributes...", "",
+      "Page Attributes...", "Mode Attributes...", "", "Chart Attributes...", "", "Hierarchy Page Options...",
+      "Interaction Options...", "", "Merge Options...", "Text Options...", "Syntax Options...", "",
+      "Simulation Code Options...", "General Simulation Options...", "Interactive Simulation Options...",
+      "Occurrence Set Options...", "Transition Feedback Options...", "", "ML Configuration Options...", "",
+      "Copy Defaults..."}},
+    {"Page",
+     {"New Page", "Open Page", "Close Page", "", "Scroll", "Blowup", "Reduce", "Cleanup", "",
+      "Redraw Hierarchy..."}},
+};
+
+// The centre of a dialog item in the dialog's own coordinates.
+std::optional<Spot> ItemCentre(int dialog, int item)
+{
+    for (const DialogRecord& record : DialogTable_Records()) {
+        if (record.number != dialog || item < 1 || item > record.itemCount)
+            continue;
+        const DialogItemRow& row = DialogTable_ItemRows()[static_cast<size_t>(record.firstItem + item - 1)];
+        if (DialogItem_Kind(row) == kItemText) {
+            const DialogTextRow& t = DialogTable_TextRows()[static_cast<size_t>(row.index)];
+            return Spot{t.x + t.width / 2, t.y + t.height / 2};
+        }
+        if (DialogItem_Kind(row) != kItemControl)
+            return std::nullopt;
+        const DialogControlRow& c = DialogTable_ControlRows()[static_cast<size_t>(row.index)];
+        // Check boxes and radio buttons are clicked on their box.
+        return c.type == 0 ? Spot{c.x + c.width / 2, c.y + c.height / 2} : Spot{c.x + 11, c.y + 11};
+    }
+    return std::nullopt;
+}
+
+std::optional<Spot> DialogSize(int dialog)
+{
+    for (const DialogRecord& record : DialogTable_Records()) {
+        if (record.number == dialog)
+            return Spot{record.width, record.height};
+    }
+    return std::nullopt;
+}
+
+// A field of a dialog and the text typed over its own.
+struct Typed {
+    int item;
+    std::string text;
+};
+
+class HierarchyPageProgramTest : public TolqSession {
+protected:
+    void PickItem(const std::string& title, const std::string& item)
+    {
+        KeepPagesBelowMenuBar();
+        const MenuPick pick = PickMenuItem(client_, bar_, font_, MenuTable{kMenuTitles, kItems}, title, item);
+        ASSERT_TRUE(pick.itemListed) << item;
+        ASSERT_TRUE(pick.opened) << title << " did not open with " << pick.height << " pixels of items";
+        Settle();
+    }
+
+    // New page windows open where they like; the menu bar must stay free.
+    void KeepPagesBelowMenuBar()
+    {
+        for (const TolqPageWindow& page : ScanTolqWindows(client_).pages) {
+            if (page.shell.root_y < 120) {
+                xdotool({"windowmove", std::to_string(page.shell.id), "0", "140"});
+                Settle();
+            }
+        }
+    }
+
+    std::optional<WindowInfo> WaitForDialog(int dialog)
+    {
+        const std::optional<Spot> size = DialogSize(dialog);
+        std::optional<WindowInfo> found;
+        if (!size)
+            return found;
+        wait_until([&] {
+            for (const WindowInfo& w : client_.window_tree()) {
+                if (w.parent == client_.root() && w.mapped && w.width == size->x && w.height == size->y) {
+                    found = w;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+
+    void ClickItem(const WindowInfo& shell, int dialog, int item)
+    {
+        const std::optional<Spot> at = ItemCentre(dialog, item);
+        ASSERT_TRUE(at.has_value()) << "item " << item << " of dialog " << dialog;
+        client_.click(shell.root_x + at->x, shell.root_y + at->y);
+        Settle();
+    }
+
+    // Clicks the items, types over the fields, then OK; the dialog closes.
+    void AnswerDialog(int dialog, const std::vector<int>& clicks, const std::vector<Typed>& typed = {})
+    {
+        const std::optional<WindowInfo> shell = WaitForDialog(dialog);
+        ASSERT_TRUE(shell.has_value()) << "dialog " << dialog << " did not open";
+        Settle();
+        for (int item : clicks)
+            ASSERT_NO_FATAL_FAILURE(ClickItem(*shell, dialog, item));
+        for (const Typed& field : typed) {
+            ASSERT_NO_FATAL_FAILURE(ClickItem(*shell, dialog, field.item));
+            client_.key("e", true);
+            for (int i = 0; i < 40; ++i)
+                client_.key("BackSpace");
+            client_.type_text(field.text);
+            Settle();
+        }
+        ASSERT_NO_FATAL_FAILURE(ClickItem(*shell, dialog, 1));
+        ASSERT_TRUE(wait_until([&] {
+            for (const WindowInfo& w : client_.window_tree()) {
+                if (w.id == shell->id && w.mapped)
+                    return false;
+            }
+            return true;
+        })) << "dialog " << dialog << " stayed open";
+    }
+
+
+    // Runs of dark columns in a band of the window, split at gaps wider than
+    // 12 pixels: the objects drawn side by side, left to right.
+    struct Box {
+        int left, top, right, bottom;
+        int cx() const { return (left + right) / 2; }
+        int cy() const { return (top + bottom) / 2; }
+    };
+    std::vector<Box> InkClusters(const WindowInfo& window, Box band) const
+    {
+        const int width = band.right - band.left, height = band.bottom - band.top;
+        std::vector<Box> boxes;
+        XImage* image = width > 0 && height > 0
+                            ? XGetImage(client_.display(), window.id, band.left, band.top,
+                                        static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes,
+                                        ZPixmap)
+                            : nullptr;
+        if (image == nullptr)
+            return boxes;
+        std::vector<int> columnInk(static_cast<size_t>(width), 0);
+        int firstRow = height, lastRow = -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                if (((pixel >> 16) & 0xff) + ((pixel >> 8) & 0xff) + (pixel & 0xff) < 3 * 128) {
+                    ++columnInk[static_cast<size_t>(x)];
+                    firstRow = std::min(firstRow, y);
+                    lastRow = std::max(lastRow, y);
+                }
+            }
+        XDestroyImage(image);
+        int start = -1, gap = 0;
+        auto close = [&](int end) {
+            boxes.push_back({band.left + start, band.top + firstRow, band.left + end, band.top + lastRow});
+            start = -1;
+        };
+        for (int x = 0; x < width; ++x) {
+            if (columnInk[static_cast<size_t>(x)] > 0) {
+                if (start < 0)
+                    start = x;
+                gap = 0;
+            } else if (start >= 0 && ++gap > 12) {
+                close(x - gap);
+            }
+        }
+        if (start >= 0)
+            close(width - 1);
+        return boxes;
+    }
+
+    // The page window whose top row shows that many objects.
+    std::optional<TolqPageWindow> PageWindowWithTopRow(size_t objects, std::vector<Box>* row)
+    {
+        for (const TolqPageWindow& page : ScanTolqWindows(client_).pages) {
+            if (page.drawing.id == 0)
+                continue;
+            *row = InkClusters(page.drawing, {14, 12, page.drawing.width - 30, 36});
+            if (row->size() == objects)
+                return page;
+        }
+        return std::nullopt;
+    }
+
+    // The saved diagram after the first steps: nodes, the arc, the layout.
+    void ReadBackLaidOut();
+
+    void SaveFromMenu()
+    {
+        const auto before = fs::last_write_time(diagram_);
+        std::this_thread::sleep_for(1100ms);
+        ASSERT_NO_FATAL_FAILURE(PickItem("File", "Save"));
+        ASSERT_TRUE(wait_until([&] {
+            std::error_code error;
+            return fs::last_write_time(diagram_, error) != before;
+        })) << "the diagram was not saved";
+        std::this_thread::sleep_for(500ms);
+    }
+};
+
+struct Point {
+    Fixed x = 0, y = 0;
+};
+
+Point PositionOf(ObjectHandle object)
+{
+    Point p;
+    QXRdAttr_GetPosition(object, &p.x, &p.y);
+    return p;
+}
+
+std::string PageName(ObjectHandle page)
+{
+    char name[256] = {};
+    QXRdAttr_GetPageAttr(page, name, nullptr, nullptr, nullptr, nullptr);
+    return name;
+}
+
+TEST_F(HierarchyPageProgramTest, PagesMadeRenamedAndRefinedShowOnTheHierarchyPageLaidOutByItsOptions)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(PickItem("Set", "Page Attributes..."));
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(270, {}, {{8, "Stock"}}));
+    ClickAt(kProduceSpot);
+    ASSERT_NO_FATAL_FAILURE(PickItem("TOLQ", "Move to Subpage"));
+    ASSERT_NO_FATAL_FAILURE(PickItem("Page", "New Page"));
+    ASSERT_NO_FATAL_FAILURE(PickItem("Set", "Hierarchy Page Options..."));
+    // Grids of 100 and 50 interface units: 50.0 and 25.0 on the page.
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(30007, {}, {{9, "100"}, {10, "50"}}));
+    ASSERT_NO_FATAL_FAILURE(PickItem("Page", "Redraw Hierarchy..."));
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(30098, {6}));
+    ASSERT_NO_FATAL_FAILURE(SaveFromMenu());
+    EXPECT_TRUE(tolq_.running());
+    ASSERT_NO_FATAL_FAILURE(ReadBackLaidOut());
+
+    // On the hierarchy page (current since the redraw) the root and the new
+    // page's node stand in the top row: the new page's node selected and
+    // deleted, the question answered, the page goes with its node.
+    std::optional<TolqPageWindow> hierarchy;
+    std::vector<Box> row;
+    ASSERT_TRUE(wait_until([&] {
+        hierarchy = PageWindowWithTopRow(2, &row);
+        return hierarchy.has_value();
+    })) << "no hierarchy window with two nodes in its top row";
+    // The node begins the second object; the page's own texts may follow it.
+    client_.click(hierarchy->drawing.root_x + row[1].left + 20, hierarchy->drawing.root_y + row[1].cy());
+    Settle();
+    client_.move_pointer(hierarchy->drawing.root_x + hierarchy->drawing.width / 2,
+                         hierarchy->drawing.root_y + hierarchy->drawing.height - 20);
+    xdotool({"key", "Delete"});
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(30001, {}));
+    ASSERT_NO_FATAL_FAILURE(SaveFromMenu());
+    EXPECT_TRUE(tolq_.running());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const std::vector<ObjectHandle> pages = saved.NetPages();
+    ASSERT_EQ(pages.size(), 2u) << "the new page was not deleted";
+    const ObjectHandle page = saved.HierarchyPage();
+    EXPECT_EQ(NodesOf(page).size(), 3u) << "a node was left behind";
+    for (ObjectHandle each : pages)
+        EXPECT_NE(PGFindPageNode(each), 0u) << PageName(each);
+    EXPECT_EQ(ConnectorsOnPage(page).size(), 1u);
+}
+
+void HierarchyPageProgramTest::ReadBackLaidOut()
+{
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const std::vector<ObjectHandle> pages = saved.NetPages();
+    ASSERT_EQ(pages.size(), 3u) << "the renamed page, Produce's subpage and the new page";
+    const ObjectHandle hierarchy = saved.HierarchyPage();
+    ASSERT_NE(hierarchy, 0u);
+
+    // One node per page, the hierarchy page's own included, each showing
+    // its page's name; none left over.
+    const std::vector<ObjectHandle> nodes = NodesOf(hierarchy);
+    EXPECT_EQ(nodes.size(), pages.size() + 1);
+    for (ObjectHandle page : pages) {
+        const ObjectHandle node = PGFindPageNode(page);
+        ASSERT_NE(node, 0u) << PageName(page) << " has no node";
+        EXPECT_EQ(TextOf(node).rfind(PageName(page) + "#", 0), 0u) << TextOf(node) << " for " << PageName(page);
+    }
+    const ObjectHandle top = QXStr_GetObjectPage(saved.NodeNamed("Produce"));
+    ASSERT_NE(top, 0u);
+    EXPECT_EQ(PageName(top), "Stock");
+
+    // The substitution's arc from Stock's node to the subpage's, labelled
+    // with Produce.
+    const std::vector<ObjectHandle> arcs = ConnectorsOnPage(hierarchy);
+    ASSERT_EQ(arcs.size(), 1u);
+    ObjectHandle from = 0, to = 0;
+    QXRdAttr_GetConnEnds(arcs.front(), 0, &from, &to);
+    SEHead* produce = nullptr;
+    ASSERT_EQ(GE_GetSERecord(saved.NodeNamed("Produce"), &produce), 1);
+    const ObjectHandle subpage = SEGetSubpageObj(produce);
+    ASSERT_NE(subpage, 0u);
+    EXPECT_EQ(from, PGFindPageNode(top));
+    EXPECT_EQ(to, PGFindPageNode(subpage));
+    EXPECT_EQ(PGArcKind(arcs.front()), kPGSubstitutionArc);
+    EXPECT_NE(AllTexts(arcs.front()).find("Produce"), std::string::npos) << AllTexts(arcs.front());
+
+    // Laid out with the grids typed: Stock below the root, the new page
+    // (isolated) right of it, the subpage right of and below Stock.
+    constexpr Fixed kGridX = 0x320000;
+    constexpr Fixed kGridY = 0x190000;
+    ObjectHandle newPage = 0;
+    for (ObjectHandle page : pages) {
+        if (page != top && page != subpage)
+            newPage = page;
+    }
+    const Point root = PositionOf(PGFindPageNode(hierarchy));
+    const Point stock = PositionOf(PGFindPageNode(top));
+    const Point sub = PositionOf(PGFindPageNode(subpage));
+    const Point fresh = PositionOf(PGFindPageNode(newPage));
+    EXPECT_EQ(stock.x - root.x, 0);
+    EXPECT_EQ(stock.y - root.y, kGridY);
+    EXPECT_EQ(fresh.x - root.x, kGridX);
+    EXPECT_EQ(fresh.y - root.y, 0);
+    EXPECT_EQ(sub.x - stock.x, kGridX);
+    EXPECT_EQ(sub.y - stock.y, kGridY);
+
+    // The options were stored with the diagram.
+    uint32_t gridX = 0, gridY = 0, hideSub = 1, hideInv = 1;
+    uint16_t spacingX = 0, spacingY = 0;
+    ASSERT_EQ(DefGetPageLayout(&gridX, &gridY, &spacingX, &spacingY, &hideSub, &hideInv, kDefLevelDiagram), 1);
+    EXPECT_EQ(gridX, static_cast<uint32_t>(kGridX));
+    EXPECT_EQ(gridY, static_cast<uint32_t>(kGridY));
+    EXPECT_EQ(hideSub, 0u);
+}
+
+}  // namespace
+}  // namespace tolq::test
