@@ -211,3 +211,156 @@ TEST_F(RegionsProgramTest, RegionsOfEveryKindOnATransitionReachTheNet)
 
 }  // namespace
 }  // namespace tolq::test
+
+namespace tolq::test {
+namespace {
+
+TEST_F(RegionsProgramTest, DrawnObjectsConvertedToNetObjectsAndBack)
+{
+    const Spot declarations = AddLabel("val k = 1;", 0, 150);
+    Spot inscription{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle arc = ConnectorBetween(diagram.NetPages().front(), diagram.NodeNamed("Buffer"),
+                                                  diagram.NodeNamed("Consume"));
+        ASSERT_NE(arc, 0u);
+        const ObjectHandle region = RegionOfKind(arc, 4108);
+        ASSERT_NE(region, 0u);
+        inscription = SpotOf(diagram, region);
+    }
+    const Spot consume = SpotOfText("Consume");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // The transition becomes a drawn object (its arc with it) ...
+    ClickAt(consume);
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Convert to Aux"));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    {
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        EXPECT_EQ(saved.NodeNamed("Consume"), 0u);
+    }
+    // ... and a transition again, then its connector an arc and the
+    // connector's plain text region its inscription.
+    ClickAt(consume);
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Convert to TOLQ..."));
+    ASSERT_NO_FATAL_FAILURE(ChooseConvertKind(kConvertTransition));
+    ClickAt({kBufferSpot.x, kBufferSpot.y + 112});
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Convert to TOLQ..."));
+    ClickAt(inscription);
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Convert to TOLQ..."));
+    // A drawn label becomes a global declaration node.
+    ClickAt(declarations);
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Convert to TOLQ..."));
+    ASSERT_NO_FATAL_FAILURE(ChooseConvertKind(kConvertGlobalDecl));
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "a conversion refused or failed";
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle transition = saved.NodeNamed("Consume");
+    ASSERT_NE(transition, 0u) << "Consume is no net object again";
+    uint16_t kind = 0, subKind = 0;
+    ASSERT_NE(SEGetKind(RecordOf(transition), &kind, &subKind), 0);
+    EXPECT_EQ(kind, kSETrans);
+    const ObjectHandle arc =
+        ConnectorBetween(saved.NetPages().front(), saved.NodeNamed("Buffer"), transition);
+    ASSERT_NE(arc, 0u);
+    ASSERT_NE(RecordOf(arc), nullptr) << "the connector is no arc";
+    const ObjectHandle arcInscription = RegionOfKind(arc, 4108);
+    ASSERT_NE(arcInscription, 0u) << "the region is no arc inscription";
+    EXPECT_EQ(TextOf(arcInscription), "n");
+    EXPECT_EQ(Net(SEGetArcExpr(RecordOf(arc))), "n");
+    const ObjectHandle node = saved.ObjectWithText("val k = 1;");
+    ASSERT_NE(node, 0u);
+    SEHead* declRecord = RecordOf(node);
+    ASSERT_NE(declRecord, nullptr) << "the label is no declaration node";
+    ASSERT_NE(SEGetKind(declRecord, &kind, &subKind), 0);
+    EXPECT_EQ(kind, kSEDeclNode);
+    EXPECT_EQ(subKind, kSEDeclGlobal);
+    EXPECT_EQ(Net(SEGetDeclText(declRecord)), "val k = 1;");
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(RegionsProgramTest, GuardCutAndPastedAndALabelMadeARegion)
+{
+    const Spot note = AddLabel("note", 170, -60);
+    const Spot guard = SpotOfText("[n < 10]");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // Cut: the guard leaves the drawing and the net.
+    ClickAt(guard);
+    Keys("alt+x");
+    ASSERT_NO_FATAL_FAILURE(Save());
+    EXPECT_FALSE(DataBaseHolds(diagram_, "[n < 10]"));
+    {
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        const ObjectHandle produce = saved.NodeNamed("Produce");
+        ASSERT_NE(produce, 0u);
+        EXPECT_EQ(RegionOfKind(produce, 4104), 0u);
+        EXPECT_EQ(SEGetGuard(RecordOf(produce)), nullptr);
+    }
+    // Paste: the guard is hung on the transition the user picks.
+    Keys("alt+v");
+    ClickAt(kProduceSpot);
+    ASSERT_NO_FATAL_FAILURE(Save());
+    EXPECT_TRUE(DataBaseHolds(diagram_, "[n < 10]"));
+    {
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        const ObjectHandle produce = saved.NodeNamed("Produce");
+        ASSERT_NE(produce, 0u);
+        const ObjectHandle region = RegionOfKind(produce, 4104);
+        ASSERT_NE(region, 0u) << "the pasted guard is not Produce's guard";
+        EXPECT_EQ(TextOf(region), "[n < 10]");
+        EXPECT_EQ(Net(SEGetGuard(RecordOf(produce))), "[n < 10]");
+    }
+    // Make Region: the label becomes a plain region of the place picked.
+    ClickAt(note);
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Make Region"));
+    ClickAt(kBufferSpot);
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle buffer = saved.NodeNamed("Buffer");
+    ASSERT_NE(buffer, 0u);
+    const ObjectHandle region = saved.ObjectWithText("note");
+    ASSERT_NE(region, 0u);
+    EXPECT_EQ(QXRdAttr_GetObjectType(region), kQXKindRegion);
+    EXPECT_EQ(QXStr_GetObjectPage(region), buffer);
+    EXPECT_EQ(Net(SEGetColourSet(RecordOf(buffer))), "INT");
+    EXPECT_TRUE(DataBaseHolds(diagram_, "[n < 10]"));
+    EXPECT_TRUE(tolq_.running());
+}
+
+// Edit > Undo takes back an alignment of the selected nodes.
+TEST_F(RegionsProgramTest, UndoTakesBackAnAlignment)
+{
+    const auto consumeAt = [&] {
+        NetDiagram saved(diagram_);
+        EXPECT_TRUE(saved.ok());
+        Fixed x = 0, y = 0;
+        QXRdAttr_GetPosition(saved.NodeNamed("Consume"), &x, &y);
+        return std::pair{x, y};
+    };
+    const auto before = consumeAt();
+    const Spot consume = SpotOfText("Consume");
+    const auto consumeInk = [&] { return Ink(consume.x - 30, consume.y - 12, 60, 24); };
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_GT(consumeInk(), 0);
+    ClickAt(kProduceSpot);
+    Keys("alt+a");  // every node of the page
+    Keys("alt+h");  // aligned on a horizontal line through the node picked
+    ClickAt(kProduceSpot);
+    ASSERT_TRUE(wait_until([&] { return consumeInk() == 0; })) << "the alignment did not move Consume";
+    Keys("alt+z");
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "Undo refused";
+    EXPECT_TRUE(wait_until([&] { return consumeInk() > 0; })) << "Undo did not bring Consume back";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    EXPECT_EQ(consumeAt(), before);
+    EXPECT_TRUE(DataBaseHolds(diagram_, "Consume"));
+    EXPECT_TRUE(tolq_.running());
+}
+
+}  // namespace
+}  // namespace tolq::test
