@@ -14,13 +14,36 @@ namespace {
 constexpr int16_t kOk = 1;
 constexpr int16_t kCancel = 2;
 
-// A radio column from item first to item last; chosen is the item.
+// A radio column from item first to item last; chosen is the item. The
+// hidden items (a bit per item) are not offered; the title replaces item 4's
+// text when given.
 struct RadioChoice {
     int32_t first = 0;
     int32_t last = 0;
     int32_t chosen = 0;
     bool ok = false;
+    uint32_t hidden = 0;
+    const char* title = nullptr;
 };
+
+constexpr int32_t kTitleItem = 4;
+
+bool Hidden(const RadioChoice& choice, int32_t item)
+{
+    return item >= 0 && item < 32 && (choice.hidden & (1u << item)) != 0;
+}
+
+void LayOut(RadioChoice& choice)
+{
+    if (choice.title != nullptr)
+        Dialog_SetItemText(kTitleItem, choice.title);
+    for (int32_t item = choice.first; item <= choice.last; ++item) {
+        if (Hidden(choice, item))
+            Dialog_ShowItem(item, 0);
+    }
+    while (Hidden(choice, choice.chosen) && choice.chosen < choice.last)
+        ++choice.chosen;
+}
 
 int16_t RadioCallback(int16_t, int32_t code, int16_t item, intptr_t)
 {
@@ -28,11 +51,12 @@ int16_t RadioCallback(int16_t, int32_t code, int16_t item, intptr_t)
     if (choice == nullptr)
         return item;
     if (code == 0) {
+        LayOut(*choice);
         Dialog_SetRadioGroup(choice->first, choice->last, choice->chosen);
         Dialog_SetDefaultItem(kOk);
         return item;
     }
-    if (item >= choice->first && item <= choice->last) {
+    if (item >= choice->first && item <= choice->last && !Hidden(*choice, item)) {
         choice->chosen = item;
         Dialog_SetRadioGroup(choice->first, choice->last, item);
     } else if (item == kOk || item == kCancel) {
@@ -43,9 +67,9 @@ int16_t RadioCallback(int16_t, int32_t code, int16_t item, intptr_t)
 }
 
 // The index of the chosen radio button among the column, -1 on Cancel.
-int AskRadio(int32_t dialog, int32_t first, int32_t last)
+int AskRadio(int32_t dialog, int32_t first, int32_t last, uint32_t hidden = 0, const char* title = nullptr)
 {
-    RadioChoice choice{first, last, first, false};
+    RadioChoice choice{first, last, first, false, hidden, title};
     Dialog_OpenModal(dialog, RadioCallback, &choice);
     if (!choice.ok || choice.chosen < first || choice.chosen > last)
         return -1;
@@ -63,10 +87,16 @@ constexpr int32_t kConvertKindLastItem = 9;
 
 }  // namespace
 
-int EE_AskRegionKind(int32_t* kind)
+int EE_AskRegionKind(EERegionOwner owner, int converting, int32_t* kind)
 {
+    // A place takes a name, a colour set and an initial marking; a
+    // transition anything but a colour set and an initial marking.
+    constexpr uint32_t kPlaceHides = (1u << 8) | (1u << 9) | (1u << 10) | (1u << 11);
+    constexpr uint32_t kTransitionHides = (1u << 6) | (1u << 7);
+    const uint32_t hidden = owner == EERegionOwner::Place ? kPlaceHides : kTransitionHides;
     const int index = AskRadio(kRegionKindDialog, kRegionKindFirstItem,
-                               kRegionKindFirstItem + static_cast<int32_t>(kRegionKindOfItem.size()) - 1);
+                               kRegionKindFirstItem + static_cast<int32_t>(kRegionKindOfItem.size()) - 1, hidden,
+                               converting != 0 ? "Convert to TOLQ" : "TOLQ Region");
     if (index < 0)
         return 0;
     *kind = kRegionKindOfItem[static_cast<size_t>(index)];

@@ -65,7 +65,8 @@ int32_t InscriptionKindFor(uint16_t netKind)
     case kSELineChart: return kRegionLineChart;
     default: {
         int32_t kind = 0;
-        return EE_AskRegionKind(&kind) != 0 ? kind : 0;
+        const EERegionOwner owner = netKind == kSEPlace ? EERegionOwner::Place : EERegionOwner::Transition;
+        return EE_AskRegionKind(owner, 0, &kind) != 0 ? kind : 0;
     }
     }
 }
@@ -135,7 +136,8 @@ int32_t ConvertedRegionKind(const EEFilterRecord& record)
     if (record.parentKind == kSEArc)
         return kRegionArcExpr;
     int32_t kind = 0;
-    return EE_AskRegionKind(&kind) != 0 ? kind : 0;
+    const EERegionOwner owner = record.parentKind == kSEPlace ? EERegionOwner::Place : EERegionOwner::Transition;
+    return EE_AskRegionKind(owner, 1, &kind) != 0 ? kind : 0;
 }
 
 void ConvertRegions(const std::vector<ObjectHandle>& selection, const EEFilterRecord& record)

@@ -362,5 +362,98 @@ TEST_F(RegionsProgramTest, UndoTakesBackAnAlignment)
     EXPECT_TRUE(tolq_.running());
 }
 
+// A plain region of a place converted into a kind the place has already:
+// the place's region takes the text, the plain region stays, and the user is
+// told once.
+TEST_F(RegionsProgramTest, ConvertingIntoAKindTheOwnerHasReplacesThatText)
+{
+    Spot plain{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle buffer = diagram.NodeNamed("Buffer");
+        Fixed x = 0, y = 0;
+        QXRdAttr_GetPosition(buffer, &x, &y);
+        const ObjectHandle label = QXStr_CreateLabel(QXStr_GetObjectPage(buffer), x + 60 * kPixel, y + 50 * kPixel,
+                                                     60 * kPixel, 16 * kPixel, "STRING");
+        ASSERT_NE(label, 0u);
+        ASSERT_EQ(QXStr_MakeRegion(label, buffer), 1u);
+        ASSERT_TRUE(diagram.Save());
+        plain = SpotOf(diagram, label);
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt(plain);
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Convert to TOLQ..."));
+    ASSERT_NO_FATAL_FAILURE(ChooseRegionKind(kRegionColourSet));
+    EXPECT_TRUE(AnswerMessageBox()) << "the user was not told that a colour set existed";
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "told more than once";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle buffer = saved.NodeNamed("Buffer");
+    ASSERT_NE(buffer, 0u);
+    const ObjectHandle colourSet = RegionOfKind(buffer, 4097);
+    ASSERT_NE(colourSet, 0u);
+    EXPECT_EQ(TextOf(colourSet), "STRING");
+    EXPECT_EQ(Net(SEGetColourSet(RecordOf(buffer))), "STRING");
+    int plainRegions = 0;
+    for (ObjectHandle region : RegionsOf(buffer)) {
+        uint32_t kind = 1;
+        QXRdAttr_GetRegionKind(region, &kind);
+        plainRegions += kind == 0 && TextOf(region) == "STRING" ? 1 : 0;
+    }
+    EXPECT_EQ(plainRegions, 1) << "the converted region did not stay as it was";
+    EXPECT_TRUE(tolq_.running());
+}
+
+// What the commands refuse, and a kind dialog cancelled, change nothing.
+TEST_F(RegionsProgramTest, RefusalsAndCancelChangeNothing)
+{
+    const Spot declarations = SpotOfText("color INT = int;\nvar n : INT;");
+    const Spot consume = SpotOfText("Consume");
+    size_t consumeRegions = 0;
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        consumeRegions = RegionsOf(diagram.NodeNamed("Consume")).size();
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    struct Refusal {
+        const char* what;
+        Spot at;
+        const char* menu;
+        const char* item;
+    };
+    const Refusal refusals[] = {
+        {"a region for nothing selected", kEmpty, "TOLQ", "TOLQ Region..."},
+        {"a region for a declaration node", declarations, "TOLQ", "TOLQ Region..."},
+        {"converting a net object", kProduceSpot, "Aux", "Convert to TOLQ..."},
+        {"making a net object a region", kProduceSpot, "Aux", "Make Region"},
+    };
+    for (const Refusal& refusal : refusals) {
+        ClickAt(refusal.at);
+        ASSERT_NO_FATAL_FAILURE(Pick(refusal.menu, refusal.item));
+        EXPECT_TRUE(AnswerMessageBox()) << refusal.what << " was not refused";
+    }
+    // Cancel in the kind dialog.
+    ClickAt(consume);
+    ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "TOLQ Region..."));
+    const std::optional<WindowInfo> dialog = WaitForDialog(370, 296);
+    ASSERT_TRUE(dialog.has_value());
+    client_.click(dialog->root_x + 220, dialog->root_y + 268);  // "Cancel"
+    ASSERT_TRUE(wait_until([&] { return !WaitForDialogNow(370, 296); }));
+    ClickAt({consume.x + 70, consume.y - 30});
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle produce = saved.NodeNamed("Produce");
+    ASSERT_NE(produce, 0u);
+    EXPECT_EQ(Net(SEGetGuard(RecordOf(produce))), "[n < 10]");
+    EXPECT_EQ(QXRdAttr_GetObjectType(produce), kQXKindNode);
+    ASSERT_NE(saved.NodeNamed("Consume"), 0u);
+    EXPECT_EQ(RegionsOf(saved.NodeNamed("Consume")).size(), consumeRegions);
+    EXPECT_TRUE(tolq_.running());
+}
+
 }  // namespace
 }  // namespace tolq::test
