@@ -455,5 +455,58 @@ TEST_F(RegionsProgramTest, RefusalsAndCancelChangeNothing)
     EXPECT_TRUE(tolq_.running());
 }
 
+// Set > Shape Attributes... on a box: the width and height typed in its
+// dialog become the transition's size; a width out of range is refused and
+// the dialog stays until it is mended.
+TEST_F(RegionsProgramTest, ShapeAttributesSetTheSizeOfABox)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt(kProduceSpot);
+    Keys("alt+8");
+    const std::optional<WindowInfo> dialog = WaitForDialog(420, 190);
+    ASSERT_TRUE(dialog.has_value()) << "the shape dialog did not open";
+    const auto typeInto = [&](int x, int y, const std::string& text) {
+        client_.click(dialog->root_x + x, dialog->root_y + y);
+        Settle();
+        for (int i = 0; i < 6; ++i)
+            xdotool({"key", "End", "BackSpace"});
+        xdotool({"type", text});
+        Settle();
+    };
+    const auto pressOk = [&] {
+        client_.click(dialog->root_x + 360, dialog->root_y + 168);
+        Settle();
+    };
+    typeInto(160, 52, "0");
+    typeInto(160, 82, "30");
+    pressOk();
+    // The range message, in a box of its own over the dialog.
+    const auto messageBox = [&]() -> std::optional<WindowInfo> {
+        for (const WindowInfo& w : client_.window_tree()) {
+            if (w.parent == client_.root() && w.mapped && w.res_name == "dialog" &&
+                !(w.width == 420 && w.height == 190))
+                return w;
+        }
+        return std::nullopt;
+    };
+    std::optional<WindowInfo> box;
+    ASSERT_TRUE(wait_until([&] { return (box = messageBox()).has_value(); })) << "a width of 0 was taken";
+    client_.move_pointer(box->root_x + box->width / 2, box->root_y + box->height / 2);
+    client_.key("Return");
+    ASSERT_TRUE(wait_until([&] { return !messageBox().has_value(); }));
+    EXPECT_TRUE(WaitForDialogNow(420, 190)) << "the dialog closed on a wrong width";
+    typeInto(160, 52, "64");
+    pressOk();
+    ASSERT_TRUE(wait_until([&] { return !WaitForDialogNow(420, 190); })) << "the dialog stayed";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    Fixed width = 0, height = 0;
+    QXRdAttr_GetSize(saved.NodeNamed("Produce"), &width, &height);
+    EXPECT_EQ(width, 64 * 0x10000);
+    EXPECT_EQ(height, 30 * 0x10000);
+    EXPECT_TRUE(tolq_.running());
+}
+
 }  // namespace
 }  // namespace tolq::test
