@@ -11,6 +11,11 @@
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/KernelCalls.h"
+#include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetCreateSeam.h"
+#include "atolq/CEditor/SelectionSeam.h"
+#include "atolq/Utils/LMList.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetCommandSupport.h"
 #include "atolq/CEditor/NetCommands.h"
@@ -18,10 +23,13 @@
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchyPage.h"
+#include "xkv/kv/Hook.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXText.h"
 #include "xkv/kv/QXUI.h"
 #include "xkv/kv/QXUtil.h"
+#include "xkv/undo/Undo.h"
 
 namespace {
 
@@ -49,6 +57,37 @@ bool HasRecord(ObjectHandle object)
     return GE_GetSERecord(object, &record) != 0 && record != nullptr;
 }
 
+// The inscription regions of a node copy keep their kinds in their kind word
+// while the copy lies in the clipboard without a record, so that a paste can
+// make them inscriptions again.
+void KeepRegionKinds(ObjectHandle object)
+{
+    for (ObjectHandle region : GE_ObjectRegions(object)) {
+        const int32_t kind = GE_RegionKindOf(region);
+        if (kind > 0)
+            GE_SetAuxWord(region, static_cast<uint32_t>(kind));
+        KeepRegionKinds(region);
+    }
+}
+
+void RestoreRegionKinds(ObjectHandle object)
+{
+    for (ObjectHandle region : GE_ObjectRegions(object)) {
+        const auto kind = static_cast<int32_t>(GE_GetAuxWord(region));
+        if (kind > 0) {
+            QXWtAttr_SetRegionKind(region, static_cast<uint32_t>(kind));
+            GE_DeleteUserData(region, static_cast<uint16_t>(kTagAuxWord));
+        }
+        RestoreRegionKinds(region);
+    }
+}
+
+void StripNodeCopy(ObjectHandle node, int cut)
+{
+    KeepRegionKinds(node);
+    EE_StripNodeCopy(node, cut);
+}
+
 // A connector that went to the clipboard: its record link goes and its net
 // kind is kept beside it; with the cut flag the arc records are deleted.
 void StripConnectorCopy(ObjectHandle connector, int cut)
@@ -67,7 +106,7 @@ void StripCopy(ObjectHandle object, int cut)
     if ((GE_KernelType(object) & kTypeConnector) != 0)
         StripConnectorCopy(object, cut);
     else if ((GE_KernelType(object) & kTypeNode) != 0)
-        EE_StripNodeCopy(object, cut);
+        StripNodeCopy(object, cut);
 }
 
 // Takes the records off what the kernel put into the clipboard; false when it
@@ -84,7 +123,7 @@ bool CleanClipboard(int cut, bool netInvolved)
         for (ObjectHandle connector : GE_PageConnectors(content))
             StripConnectorCopy(connector, cut);
         for (ObjectHandle node : GE_PageNodes(content))
-            EE_StripNodeCopy(node, cut);
+            StripNodeCopy(node, cut);
     } else {
         StripCopy(content, cut);
     }
@@ -145,31 +184,193 @@ int CutCopyConnectors(int16_t command, const std::vector<ObjectHandle>& selectio
     return 1;
 }
 
+// The kind word kept on a clipboard copy: 2 place, 3 transition, 4 arc,
+// 12 to 14 declaration nodes (global, local, temporary).
+constexpr uint16_t kSavedGlobalDecl = 12;
+constexpr uint16_t kSavedLocalDecl = 13;
+constexpr uint16_t kSavedTemporaryDecl = 14;
+
+bool RecreateNode(ObjectHandle object, uint16_t kind)
+{
+    switch (kind) {
+    case kSEPlace:
+        RestoreRegionKinds(object);
+        if (EE_CreateNetPlace(object) == 0)
+            return false;
+        EE_StorePlaceTexts(object);
+        return true;
+    case kSETrans:
+        RestoreRegionKinds(object);
+        if (EE_CreateNetTrans(object) == 0)
+            return false;
+        EE_StoreTransTexts(object);
+        return true;
+    case kSavedGlobalDecl:
+    case kSavedLocalDecl:
+    case kSavedTemporaryDecl: {
+        static constexpr uint16_t kSubKind[] = {1, 2, 3};
+        const uint16_t subKind = kSubKind[kind - kSavedGlobalDecl];
+        ObjectHandle page = 0;
+        if (subKind == 2) {
+            page = QXStr_GetObjectPage(object);
+            while (page != 0 && GE_KernelType(page) != kTypePage)
+                page = QXStr_GetObjectPage(page);
+        }
+        if (EE_CreateDeclNode(object, page, subKind) == 0)
+            return false;
+        EE_BuildDeclRegions(object);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+}  // namespace
+
+int EE_RecreatePastedRecord(ObjectHandle object)
+{
+    constexpr int16_t kMsgUnexpectedPaste = 16419;
+    const uint32_t saved = GE_GetAuxWord(object);
+    const auto kind = static_cast<uint16_t>(saved & 0xffff);
+    if (kind == 0)
+        return 1;
+    bool made = false;
+    if (kind == kSEArc) {
+        RestoreRegionKinds(object);
+        made = EE_CreateNetArc(object) != 0;
+        if (made)
+            EE_SetArcExprFromRegion(object);
+    } else if ((GE_KernelType(object) & kTypeNode) != 0) {
+        made = RecreateNode(object, kind);
+    }
+    if (!made) {
+        EE_ReportError(kMsgUnexpectedPaste);
+        return 0;
+    }
+    GE_DeleteUserData(object, static_cast<uint16_t>(kTagAuxWord));
+    return 1;
+}
+
+namespace {
+
 // Gives pasted objects their records again from the kind kept beside them:
-// places and transitions first, then the arcs between them.
+// the nodes first, then the arcs between them.
 void RecreatePastedRecords(const std::vector<ObjectHandle>& pasted)
 {
     for (ObjectHandle object : pasted) {
-        const uint32_t saved = GE_GetAuxWord(object);
-        const uint16_t kind = static_cast<uint16_t>(saved & 0xffff);
-        if (kind == kSEPlace && EE_CreateNetPlace(object) != 0)
-            GE_DeleteUserData(object, static_cast<uint16_t>(kTagAuxWord));
-        else if (kind == kSETrans && EE_CreateNetTrans(object) != 0)
-            GE_DeleteUserData(object, static_cast<uint16_t>(kTagAuxWord));
+        if ((GE_KernelType(object) & kTypeNode) != 0 && GE_GetAuxWord(object) != 0)
+            EE_RecreatePastedRecord(object);
     }
     for (ObjectHandle object : pasted) {
         if ((GE_KernelType(object) & kTypeNode) == 0)
             continue;
         for (ObjectHandle connector : GE_ConnectorsOf(object)) {
-            if (GE_GetAuxWord(connector) == kSEArc && EE_CreateNetArc(connector) != 0)
-                GE_DeleteUserData(connector, static_cast<uint16_t>(kTagAuxWord));
+            if ((GE_GetAuxWord(connector) & 0xffff) == kSEArc)
+                EE_RecreatePastedRecord(connector);
         }
     }
     for (ObjectHandle object : pasted) {
-        if ((GE_KernelType(object) & kTypeConnector) != 0 && GE_GetAuxWord(object) == kSEArc &&
-            EE_CreateNetArc(object) != 0)
-            GE_DeleteUserData(object, static_cast<uint16_t>(kTagAuxWord));
+        if ((GE_KernelType(object) & kTypeConnector) != 0 && (GE_GetAuxWord(object) & 0xffff) == kSEArc)
+            EE_RecreatePastedRecord(object);
     }
+}
+
+// ---- regions through the clipboard ----
+
+// A region in the clipboard keeps its offset from its owner (in whole
+// pixels) and its kind, so that a paste can hang it on an owner again.
+void KeepOffsetFromOwner(ObjectHandle region, ObjectHandle owner)
+{
+    Fixed rx = 0, ry = 0, ox = 0, oy = 0;
+    QXRdAttr_GetPosition(region, &rx, &ry);
+    QXRdAttr_GetPosition(owner, &ox, &oy);
+    GE_SetRegionPair(region, rx - ox, ry - oy);
+}
+
+void DropOffsetTags(ObjectHandle object)
+{
+    GE_DeleteUserData(object, static_cast<uint16_t>(kTagRegionPairA));
+    GE_DeleteUserData(object, static_cast<uint16_t>(kTagRegionPairB));
+}
+
+// A region kind that the net keeps an inscription or tag for.
+bool IsNetKind(int32_t kind)
+{
+    return kind > 0;
+}
+
+int CutCopyRegion(int16_t command, ObjectHandle region)
+{
+    if (EE_IsProtectedChartRegion(region) != 0) {
+        GE_MessageBox(kMsgChartRegionCut);
+        return 0;
+    }
+    const bool cut = command == kCommandCut;
+    const int32_t kind = GE_RegionKindOf(region);
+    const ObjectHandle owner = QXStr_GetObjectPage(region);
+    KeepOffsetFromOwner(region, owner);
+    GE_DoCommand(command);
+    const ObjectHandle content = QXStr_GetBucketContent();
+    if (!cut && QXStr_IsObject(region) != 0)
+        DropOffsetTags(region);
+    if (content == 0 || content == region)
+        return 0;
+    GE_ClearStateFlags(kGEClipboardHasNet);
+    // The mark that sends a paste of this content to an owner of its own.
+    if (GE_HasUserData(content, kTagChartTag) == 0)
+        GE_SetUserFlag(content, kTagChartTag);
+    if (GE_GetAuxWord(content) != 0)
+        GE_DeleteUserData(content, static_cast<uint16_t>(kTagAuxWord));
+    if (IsNetKind(kind)) {
+        GE_SetAuxWord(content, static_cast<uint32_t>(kind));
+        GE_SetStateFlags(kGEClipboardHasNet);
+        if (cut && QXStr_IsObject(owner) != 0)
+            EE_RegionRemoved(owner, kind);
+    }
+    return 1;
+}
+
+// The region's text given to another object, whose old text goes.
+void ReplaceText(ObjectHandle target, ObjectHandle source)
+{
+    QXText_SetText(target, "");
+    QXText_AppendText(target, GE_TextOf(source).c_str());
+}
+
+// Places a region at its owner's position plus the offset it kept.
+void PlaceByOwner(ObjectHandle region, ObjectHandle owner)
+{
+    int32_t dx = 0, dy = 0;
+    if (GE_GetRegionPair(region, &dx, &dy) == 0)
+        return;
+    Fixed ox = 0, oy = 0;
+    QXRdAttr_GetPosition(owner, &ox, &oy);
+    QXWtAttr_SetPosition(region, ox + dx, oy + dy);
+}
+
+// Hangs the pasted region on the owner as the kind; an owner that has a
+// region of the kind keeps it with the pasted text. The region that remains.
+ObjectHandle HangAsKind(ObjectHandle region, ObjectHandle owner, int32_t kind)
+{
+    ObjectHandle existing = 0;
+    if (GE_GetRegion(owner, kind, &existing) != 0 && existing != 0 && existing != region) {
+        ReplaceText(existing, region);
+        QXStr_DeleteObject(region);
+        return existing;
+    }
+    if (GE_AttachAsRegion(owner, region, kind) == 0)
+        return 0;
+    PlaceByOwner(region, owner);
+    return region;
+}
+
+ObjectHandle HangAsPlainRegion(ObjectHandle region, ObjectHandle owner)
+{
+    GE_DeleteUserData(region, static_cast<uint16_t>(kTagChartTag));
+    if (GE_AttachRegion(owner, region, kRegionPlain) == 0)
+        return 0;
+    PlaceByOwner(region, owner);
+    return region;
 }
 
 void HideRegion(ObjectHandle region)
@@ -182,7 +383,96 @@ void ShowRegion(ObjectHandle region)
     GE_ClearObjectFlags(region);
 }
 
+// A region from the clipboard: pasted as an object of the page, then hung on
+// the owner the user picks.
+int PasteRegion()
+{
+    constexpr HookId kHookSelection = 16;
+    Hook_Unregister(kHookSelection);
+    GE_DoCommand(kCommandPaste);
+    const std::vector<ObjectHandle> pasted = EE_CommandSelection();
+    Hook_Set(kHookSelection, GE_EditorHookHandler(kHookSelection));
+    if (pasted.empty())
+        return 0;
+    EE_RelinkPastedRegion(pasted.front());
+    return 1;
+}
+
+constexpr int16_t kMsgPageObjects = 11308;
+constexpr int16_t kMsgRegionGroupCut = 11304;
+constexpr int16_t kMsgTagRegions = 11288;
+constexpr uint32_t kPageObjectBits = 0xff000;
+constexpr uint32_t kPortBits = 0x1e01e;
+constexpr uint32_t kSocketBits = 0x800800;
+constexpr uint32_t kCompoundBits = 0x600600;
+constexpr uint32_t kHierarchyConnectorBits = 0xff0000;
+constexpr uint32_t kTagRegionBits = 0x606078;
+constexpr uint32_t kTagLabelBits = 0x1800000;
+
+int RefuseCut(EECutCopyRecord& record, int16_t message)
+{
+    record.refusal = message;
+    GE_MessageBox(message);
+    return 0;
+}
+
+void NoteCompound(EECutCopyRecord& record, ObjectHandle node)
+{
+    if (record.compounds != nullptr && node != 0 && EE_IsCompoundNode(node) != 0)
+        LMAppend(record.compounds, reinterpret_cast<void*>(static_cast<uintptr_t>(node)), nullptr);
+}
+
+int FilterCutNode(EECutCopyRecord& record, ObjectHandle node, uint32_t netMask, uint32_t graphicMask)
+{
+    if ((graphicMask & kPageObjectBits) != 0)
+        return RefuseCut(record, kMsgPageObjects);
+    if (!record.cut)
+        return 1;
+    SEHead* head = nullptr;
+    if ((netMask & (kPortBits | kSocketBits)) != 0 && record.compounds != nullptr &&
+        GE_GetSERecord(node, &head) != 0 && head != nullptr)
+        EE_CollectPortPeers(record.compounds, node, head);
+    if ((netMask & kCompoundBits) != 0)
+        PGDropSubpageArc(node);
+    return 1;
+}
+
+int FilterCutConnector(EECutCopyRecord& record, ObjectHandle connector, uint32_t graphicMask)
+{
+    if (record.group)
+        return RefuseCut(record, kMsgCmdConnectorGroup);
+    if ((graphicMask & kHierarchyConnectorBits) != 0)
+        return RefuseCut(record, kMsgPageObjects);
+    ObjectHandle start = 0, end = 0;
+    QXRdAttr_GetConnEnds(connector, 1, &start, &end);
+    for (ObjectHandle at : {start, end})
+        NoteCompound(record, at != 0 && (GE_KernelType(at) & kTypeRegion) != 0 ? QXStr_GetBaseObject(at) : at);
+    return 1;
+}
+
+int FilterCutRegion(EECutCopyRecord& record, uint32_t netMask)
+{
+    if (record.group)
+        return RefuseCut(record, kMsgRegionGroupCut);
+    if ((netMask & kTagRegionBits) != 0)
+        return RefuseCut(record, kMsgTagRegions);
+    if ((netMask & kTagLabelBits) != 0)
+        return RefuseCut(record, kMsgPageObjects);
+    return 1;
+}
+
 }  // namespace
+
+int EE_FilterCutCopy(uint32_t object, uint32_t type, uint32_t netMask, uint32_t graphicMask, void* argument)
+{
+    auto& record = *static_cast<EECutCopyRecord*>(argument);
+    switch (type) {
+    case kTypeNode: return FilterCutNode(record, object, netMask, graphicMask);
+    case kTypeConnector: return FilterCutConnector(record, object, graphicMask);
+    case kTypeRegion: return FilterCutRegion(record, netMask);
+    default: return 1;
+    }
+}
 
 int EE_CutCopy(int16_t command)
 {
@@ -195,20 +485,25 @@ int EE_CutCopy(int16_t command)
         GE_MessageBox(kMsgCmdPageEmpty);
         return 0;
     }
-    const uint32_t type = GE_KernelType(selection.front());
-    if ((type & kTypeNode) != 0)
-        return CutCopyNodes(command, selection);
-    if ((type & kTypeConnector) != 0)
-        return CutCopyConnectors(command, selection);
-    if ((type & kTypeRegion) != 0) {
-        if (EE_IsProtectedChartRegion(selection.front()) != 0) {
-            GE_MessageBox(kMsgChartRegionCut);
-            return 0;
-        }
-        GE_DoCommand(command);
-        return QXStr_GetBucketContent() != 0 ? 1 : 0;
+    EECutCopyRecord record;
+    record.cut = command == kCommandCut;
+    record.group = QXRdAttr_IsGroupSelected() != 0;
+    record.compounds = LMCreate(kLMValueList);
+    uint32_t type = 0, net = 0, graphic = 0;
+    int result = 0;
+    if (EQ_MapSpec(static_cast<uint32_t>(selection.size()), selection.data(), EE_FilterCutCopy, &record, &type, &net,
+                   &graphic) != 0) {
+        if ((type & kTypeNode) != 0)
+            result = CutCopyNodes(command, selection);
+        else if ((type & kTypeConnector) != 0)
+            result = CutCopyConnectors(command, selection);
+        else if ((type & kTypeRegion) != 0)
+            result = CutCopyRegion(command, selection.front());
+        if (result != 0)
+            EE_UpdateCollectedTags(record.compounds);
     }
-    return 0;
+    LMDestroy(record.compounds);
+    return result;
 }
 
 int EE_Paste()
@@ -226,10 +521,39 @@ int EE_Paste()
         GE_DoCommand(kCommandPaste);
         return 0;
     }
-    if ((GE_KernelType(content) & (kTypePage | kTypeNode | kTypeRegion | kTypeConnector)) == 0)
+    const uint32_t type = GE_KernelType(content);
+    if ((type & (kTypePage | kTypeNode | kTypeRegion | kTypeConnector)) == 0)
         return 0;
+    if ((type & kTypeConnector) == 0 && GE_HasUserData(content, kTagChartTag) != 0)
+        return PasteRegion();
     GE_DoCommand(kCommandPaste);
     RecreatePastedRecords(EE_CommandSelection());
+    return 1;
+}
+
+int EE_RelinkPastedRegion(ObjectHandle region)
+{
+    if (region == 0 || QXStr_IsObject(region) == 0)
+        return 0;
+    const auto kind = static_cast<int32_t>(GE_GetAuxWord(region));
+    GE_SetDeferredObject(region);
+    const ObjectHandle owner = GE_PickRegionParent(kind);
+    GE_SetDeferredObject(0);
+    QXUI_UpdateStatusBar();
+    if (owner == 0 || QXStr_IsObject(owner) == 0 || owner == region) {
+        QXStr_DeleteObject(region);
+        return 0;
+    }
+    const ObjectHandle kept = IsNetKind(kind) ? HangAsKind(region, owner, kind) : HangAsPlainRegion(region, owner);
+    if (kept == 0) {
+        if (QXStr_IsObject(region) != 0)
+            QXStr_DeleteObject(region);
+        return 0;
+    }
+    EE_UpdateNetFromObject(kept);
+    DropOffsetTags(kept);
+    GE_DeleteUserData(kept, static_cast<uint16_t>(kTagAuxWord));
+    QXStr_SetCurObject(kept);
     return 1;
 }
 
@@ -342,5 +666,18 @@ int EE_ShowRegions()
         for (ObjectHandle region : GE_ObjectRegions(object))
             ShowRegion(region);
     }
+    return 1;
+}
+
+int EE_UndoCommand()
+{
+    constexpr int16_t kMsgOnlyAlignUndo = 11327;
+    constexpr int16_t kCommandUndo = 301;
+    const uint32_t kind = Undo_GetKind();
+    if (kind < 1 || kind > 4) {
+        GE_MessageBox(kMsgOnlyAlignUndo);
+        return 0;
+    }
+    GE_DoCommand(kCommandUndo);
     return 1;
 }

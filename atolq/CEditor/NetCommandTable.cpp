@@ -6,6 +6,7 @@
 #include "atolq/CEditor/NetCommands.h"
 #include "atolq/CEditor/NetCreate.h"
 #include "atolq/CEditor/NetDispatch.h"
+#include "atolq/CEditor/NetRegionCommands.h"
 #include "atolq/CEditor/NetStartup.h"
 
 namespace {
@@ -39,8 +40,11 @@ constexpr NetCommand kNetCommands[] = {
     {3, 304, Run<CopyCommand>},
     {3, 305, Run<EE_Paste>},
     {3, 306, Run<EE_Clear>},
+    {3, 301, Run<EE_UndoCommand>},
     {4, 11450, Run<EE_MakeNodeCommand>},
     {4, 11452, Run<EE_ConvertToAux>},
+    {4, 11451, Run<EE_ConvertToNet>},
+    {4, 411, Run<EE_MakeRegionCommand>},
     {4, 11453, Run<EE_EvaluateMLNode>},
     {4, 11455, Run<EE_StartStopML>},
     {5, 11551, Run<EE_Drag>},
@@ -62,6 +66,7 @@ constexpr NetCommand kNetCommands[] = {
     {8, 11850, Run<EE_NotImplemented>},
     {8, 11853, Run<EE_SelectAllText>},
     {10100, 10105, Run<EE_CreateDeclNodeCommand>},
+    {10100, 10104, Run<EE_CreateRegionCommand>},
     {10100, 10109, Run<EE_MoveToSubpage>},
     {10100, 10110, Run<EE_ReplaceBySubpageCommand>},
     {10100, 10114, Run<EE_PortCommand>},

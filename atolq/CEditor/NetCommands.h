@@ -52,12 +52,37 @@ int EE_ZoomInPages();
 int EE_ZoomOutPages();
 
 // ---- clipboard and makeup commands ----
+
+struct LMList;
+// What the Cut and Copy filter collects: the refusal, and the compound nodes
+// whose hierarchy tags the command changes (kind-1 list of kernel objects).
+struct EECutCopyRecord {
+    int16_t refusal = 0;
+    bool cut = false;
+    bool group = false;
+    LMList* compounds = nullptr;
+};
+// The selection filter of Cut and Copy (an EQ_MapSpec callback): no page
+// objects, no groups of connectors or regions, no hierarchy, fusion, port
+// or mode regions; a cut notes the compound nodes its nodes and arcs touch.
+int EE_FilterCutCopy(uint32_t object, uint32_t type, uint32_t netMask, uint32_t graphicMask, void* record);
 // Cut and Copy (the command id) leave the clipboard's objects without
 // records, their net kinds kept beside them; Paste gives the pasted objects
 // records again.
 int EE_CutCopy(int16_t command);
 int EE_Paste();
+// A net object pasted from the clipboard gets its record back from the kind
+// kept on it (places and transitions with their inscriptions, arcs,
+// declaration nodes); 0 after 16419.
+int EE_RecreatePastedRecord(ObjectHandle object);
+// A region pasted from the clipboard is hung on an owner the user picks, as
+// the kind it kept (an owner with a region of the kind keeps that one, with
+// the pasted text); without an owner it is deleted. 1 when hung.
+int EE_RelinkPastedRegion(ObjectHandle region);
 int EE_Clear();
+// Undo: the kernel's one-level undo of an alignment or spread; anything else
+// is refused with 11327. 1 when undone.
+int EE_UndoCommand();
 void EE_Duplicate();
 int EE_Drag();
 int EE_HideRegions();

@@ -49,12 +49,6 @@ constexpr Pending kFilePending[] = {
     {11250, "Enter Simulator"}, {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
     {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
 };
-constexpr Pending kEditPending[] = {
-    {301, "Undo"},
-};
-constexpr Pending kAuxPending[] = {
-    {11451, "Convert to TOLQ..."}, {411, "Make Region"},
-};
 constexpr Pending kMakeupPending[] = {
     {515, "Merge Node"}, {506, "Move Node"},
 };
@@ -64,7 +58,7 @@ constexpr Pending kAlignPending[] = {
     {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
 };
 constexpr Pending kTolqPending[] = {
-    {10104, "TOLQ Region..."}, {10107, "Chart..."},
+    {10107, "Chart..."},
     {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
     {10119, "Remove Sim Regions..."},
 };
@@ -81,8 +75,6 @@ std::span<const Pending> PendingOf(uint16_t menu)
 {
     switch (menu) {
     case 2: return kFilePending;
-    case 3: return kEditPending;
-    case 4: return kAuxPending;
     case 5: return kMakeupPending;
     case 6: return kPagePending;
     case 9: return kAlignPending;

@@ -10,6 +10,7 @@
 #include "atolq/CEditor/NetCommandSupport.h"
 #include "atolq/CEditor/NetCommands.h"
 #include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetShapeAttributes.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 #include "atolq/Utils/LMList.h"
 #include "xkv/kv/QXAttr.h"
@@ -78,10 +79,11 @@ void EE_ShapeAttributes()
     case 5:
         GE_DoCommand(415);
         return;
+    case 1: case 2: case 4: case 6:
+        EE_SetShapeSizes(selection);
+        return;
     default:
-        // The size dialog of boxes, ellipses, rounded boxes and polygons is
-        // not built; the kernel's own shape command stands in for it.
-        GE_ReportNotBuilt("Shape Attributes...");
+        GE_MessageBox(kMsgCmdNotImplemented);
         return;
     }
 }

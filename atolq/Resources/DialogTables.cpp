@@ -2719,6 +2719,7 @@ JoinedTables& Joined()
         for (const DialogLayout& layout : DialogTable_HierarchyLayouts()) {
             AppendLayout(layout, t);
         }
+        for (const DialogLayout& layout : DialogTable_ShapeLayouts()) {
         return t;
     }();
     return tables;

@@ -94,6 +94,8 @@ struct DialogLayout {
 std::span<const DialogLayout> DialogTable_PrintLayouts();
 // The hierarchy page's layout and redraw dialogs.
 std::span<const DialogLayout> DialogTable_HierarchyLayouts();
+// The net editor's shape dialog.
+std::span<const DialogLayout> DialogTable_ShapeLayouts();
 
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;
