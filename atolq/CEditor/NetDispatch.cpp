@@ -61,9 +61,6 @@ constexpr Pending kMakeupPending[] = {
 constexpr Pending kPagePending[] = {
     {604, "New Page"}, {11656, "Redraw Hierarchy..."},
 };
-constexpr Pending kAlignPending[] = {
-    {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
-};
 constexpr Pending kTolqPending[] = {
     {10104, "TOLQ Region..."}, {10107, "Chart..."},
     {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
@@ -86,7 +83,6 @@ std::span<const Pending> PendingOf(uint16_t menu)
     case 4: return kAuxPending;
     case 5: return kMakeupPending;
     case 6: return kPagePending;
-    case 9: return kAlignPending;
     case 10100: return kTolqPending;
     case 10200: return kSetPending;
     default: return {};

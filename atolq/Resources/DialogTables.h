@@ -92,6 +92,8 @@ struct DialogLayout {
 
 // The page setup and print dialogs.
 std::span<const DialogLayout> DialogTable_PrintLayouts();
+// The net editor's Position... and syntax restrictions dialogs.
+std::span<const DialogLayout> DialogTable_NetEditorLayouts();
 
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;
