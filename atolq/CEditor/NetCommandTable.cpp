@@ -1,5 +1,6 @@
 // The table of the net editor's built command handlers, by menu and command,
 // handed to the menu dispatcher when the program starts.
+#include "atolq/CEditor/AlignCommands.h"
 #include "atolq/CEditor/EditorDialogs.h"
 #include "atolq/CEditor/HierarchyPageCommands.h"
 #include "atolq/CEditor/MLCommands.h"
@@ -31,6 +32,16 @@ void CutCommand()
 void CopyCommand()
 {
     EE_CutCopy(304);
+}
+
+void HorizontalSpread()
+{
+    EE_AlignSpread(true);
+}
+
+void VerticalSpread()
+{
+    EE_AlignSpread(false);
 }
 
 constexpr NetCommand kNetCommands[] = {
@@ -65,6 +76,10 @@ constexpr NetCommand kNetCommands[] = {
     {7, 11754, Run<EE_SelectFusionSet>},
     {8, 11850, Run<EE_NotImplemented>},
     {8, 11853, Run<EE_SelectAllText>},
+    {9, 914, Run<EE_AlignPosition>},
+    {9, 11952, Run<HorizontalSpread>},
+    {9, 11953, Run<VerticalSpread>},
+    {9, 11954, Run<EE_AlignCircular>},
     {10100, 10105, Run<EE_CreateDeclNodeCommand>},
     {10100, 10104, Run<EE_CreateRegionCommand>},
     {10100, 10109, Run<EE_MoveToSubpage>},

@@ -54,9 +54,6 @@ constexpr Pending kMakeupPending[] = {
 };
 // Every operation of the Page menu is built.
 constexpr std::span<const Pending> kPagePending{};
-constexpr Pending kAlignPending[] = {
-    {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
-};
 constexpr Pending kTolqPending[] = {
     {10107, "Chart..."},
     {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
@@ -77,7 +74,6 @@ std::span<const Pending> PendingOf(uint16_t menu)
     case 2: return kFilePending;
     case 5: return kMakeupPending;
     case 6: return kPagePending;
-    case 9: return kAlignPending;
     case 10100: return kTolqPending;
     case 10200: return kSetPending;
     default: return {};

@@ -8,6 +8,7 @@
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SERecords.h"
+#include "atolq/ASimulator/ASimulator.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetCommandSupport.h"
 #include "atolq/CEditor/NetCommands.h"
@@ -61,12 +62,14 @@ std::string NodeName(ObjectHandle node)
     return name;
 }
 
-// The name by which the evaluator knows a record: it is given by the
-// simulator's name table, which this editor does not carry; the empty text
-// then.
-std::string MLName(SEHead*)
+// The name by which the evaluator knows a record (given by the syntax
+// check); empty before the record has one.
+std::string MLName(SEHead* record)
 {
-    return "";
+    if (record == nullptr)
+        return "";
+    const char* name = ASGetName(record);
+    return name != nullptr ? name : "";
 }
 
 std::string CountLine(const char* leading, uint32_t count, const char* some, const char* none)

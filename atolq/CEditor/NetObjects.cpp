@@ -22,6 +22,7 @@
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/Utils/LMList.h"
+#include "atolq/CEditor/SelectionQueries.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
@@ -110,6 +111,12 @@ char* CopyPageName(const char* name)
     return copy;
 }
 
+int CollectResult(uintptr_t result, void* results)
+{
+    static_cast<std::vector<uintptr_t>*>(results)->push_back(result);
+    return 1;
+}
+
 // Runs a query of the abstract net and collects its results.
 std::vector<uintptr_t> Query(uint16_t query, void* input, uintptr_t selector = 0)
 {
@@ -117,12 +124,7 @@ std::vector<uintptr_t> Query(uint16_t query, void* input, uintptr_t selector = 0
     SEIter iter{};
     iter.input = input;
     iter.result = selector;
-    if (SEInitNext(query, &iter) == 0) {
-        return results;
-    }
-    while (SENextGet(query, &iter) != 0) {
-        results.push_back(iter.result);
-    }
+    EQ_ForEachInQuery(query, CollectResult, &iter, &results);
     return results;
 }
 

@@ -14,6 +14,7 @@
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "atolq/PageStructure/HierarchySeams.h"
+#include "atolq/CEditor/SelectionQueries.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
@@ -52,20 +53,43 @@ bool IsPlaceOrTransition(SEHead* record)
     return record != nullptr && (record->kind == kSEPlace || record->kind == kSETrans);
 }
 
+struct MembersOnPage {
+    ObjectHandle page;
+    std::vector<ObjectHandle> members;
+};
+
+int CollectMemberOnPage(uintptr_t result, void* argument)
+{
+    auto* collected = static_cast<MembersOnPage*>(argument);
+    const auto object = static_cast<ObjectHandle>(result);
+    if (object != 0 && QXStr_GetObjectPage(object) == collected->page)
+        collected->members.push_back(object);
+    return 1;
+}
+
 // The members of the node's fusion set that lie on the page.
 std::vector<ObjectHandle> FusionMembersOnPage(SEHead* node, ObjectHandle page)
 {
-    std::vector<ObjectHandle> members;
+    MembersOnPage collected{page, {}};
     SEIter iter{};
     iter.input = SEGetFusSet(node);
-    if (iter.input == nullptr || SEInitNext(5, &iter) == 0)
-        return members;
-    while (SENextGet(5, &iter) != 0) {
-        const auto object = static_cast<ObjectHandle>(iter.result);
-        if (object != 0 && QXStr_GetObjectPage(object) == page)
-            members.push_back(object);
-    }
-    return members;
+    if (iter.input != nullptr)
+        EQ_ForEachInQuery(5, CollectMemberOnPage, &iter, &collected);
+    return collected.members;
+}
+
+int NoteMatch(uint32_t, uint32_t, uint32_t, uint32_t, void* found)
+{
+    *static_cast<bool*>(found) = true;
+    return 1;
+}
+
+// True when the node is a place or transition in a fusion set.
+bool IsFusionNode(ObjectHandle node)
+{
+    bool found = false;
+    EQ_ForEachMatching(1, &node, kEQTypeNode, kEQFusionBits, 0, NoteMatch, &found);
+    return found;
 }
 
 // Applies the operation to every page of the command, then makes the page
@@ -145,7 +169,7 @@ void EE_SelectFusionSet()
     }
     SEHead* record = nullptr;
     const ObjectHandle node = OwnerOfRegion(selection.front());
-    if (GE_GetSERecord(node, &record) == 0 || !IsPlaceOrTransition(record) || SEIsFusMem(record) == 0) {
+    if (!IsFusionNode(node) || GE_GetSERecord(node, &record) == 0 || !IsPlaceOrTransition(record)) {
         GE_MessageBox(kMsgCmdNotFusion);
         return;
     }

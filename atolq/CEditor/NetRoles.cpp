@@ -18,6 +18,7 @@
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/Utils/LMList.h"
+#include "atolq/CEditor/SelectionQueries.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
@@ -84,17 +85,18 @@ std::vector<ObjectHandle> ConnectorsOf(ObjectHandle object)
     return ListOf(QXStr_GetObjectConnList, object);
 }
 
+int CollectResult(uintptr_t result, void* results)
+{
+    static_cast<std::vector<uintptr_t>*>(results)->push_back(result);
+    return 1;
+}
+
 std::vector<uintptr_t> Query(uint16_t query, void* input)
 {
     std::vector<uintptr_t> results;
     SEIter iter{};
     iter.input = input;
-    if (SEInitNext(query, &iter) == 0) {
-        return results;
-    }
-    while (SENextGet(query, &iter) != 0) {
-        results.push_back(iter.result);
-    }
+    EQ_ForEachInQuery(query, CollectResult, &iter, &results);
     return results;
 }
 

@@ -2720,6 +2720,7 @@ JoinedTables& Joined()
             AppendLayout(layout, t);
         }
         for (const DialogLayout& layout : DialogTable_ShapeLayouts()) {
+        for (const DialogLayout& layout : DialogTable_NetEditorLayouts()) {
         return t;
     }();
     return tables;

@@ -96,6 +96,8 @@ std::span<const DialogLayout> DialogTable_PrintLayouts();
 std::span<const DialogLayout> DialogTable_HierarchyLayouts();
 // The net editor's shape dialog.
 std::span<const DialogLayout> DialogTable_ShapeLayouts();
+// The net editor's Position... and syntax restrictions dialogs.
+std::span<const DialogLayout> DialogTable_NetEditorLayouts();
 
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;

@@ -23,6 +23,18 @@ TEST_F(InfoCommandTest, APlaceWithoutColourSetShowsStars)
     EXPECT_EQ(info.lines[2], "Init Marking:   1`()");
 }
 
+TEST_F(InfoCommandTest, TheMLLineShowsTheNameTheCheckGaveTheRecord)
+{
+    const ObjectHandle p = Place(20, 20);
+    const ObjectHandle t = Transition(60, 20);
+    // Before a check no record has an ML name.
+    EXPECT_EQ(EE_DescribeObject(p).ml, "  ML:");
+    reinterpret_cast<SEPlace*>(Record(p))->text2 = Text("17");
+    reinterpret_cast<SETrans*>(Record(t))->mlName = Text("4");
+    EXPECT_EQ(EE_DescribeObject(p).ml, "  ML:17");
+    EXPECT_EQ(EE_DescribeObject(t).ml, "  ML:4");
+}
+
 TEST_F(InfoCommandTest, ATransitionsLongGuardIsCutTo15Characters)
 {
     const ObjectHandle t = Transition(20, 20);

@@ -5,6 +5,7 @@
 // the text menu, selection checks and the table of selection descriptions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "atolq/AEditor/SEIds.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRoles.h"
+#include "atolq/CEditor/SelectionQueries.h"
 #include "atolq/CEditor/SelectionSeam.h"
 #include "atolq/Utils/LMList.h"
 #include "atolq/Utils/QXMem.h"
@@ -769,6 +771,102 @@ TEST_F(NetRolesTest, TextMenuItemByObject)
 }
 
 // ---- selection classification and checks ----
+
+// Records each object the walk hands over; stops after the given number.
+struct Visits {
+    std::vector<uint32_t> objects;
+    size_t stopAfter = 100;
+};
+
+int Visit(uint32_t object, uint32_t, uint32_t, uint32_t, void* argument)
+{
+    auto* visits = static_cast<Visits*>(argument);
+    visits->objects.push_back(object);
+    return visits->objects.size() < visits->stopAfter ? 1 : 0;
+}
+
+TEST_F(NetRolesTest, ForEachMatchingHandsOverOnlyTheObjectsOfTheMasks)
+{
+    const ObjectHandle place = NewPlace(100, 100);
+    const ObjectHandle transition = NewTransition(300, 100);
+    const ObjectHandle fused = NewPlace(500, 100);
+    SEPlaceFusSet* set = SECreatePlaceFusSet(kSEFusGlobal, nullptr);
+    ASSERT_NE(set, nullptr);
+    ASSERT_EQ(SEAddFusMem(&set->head, Record(fused)), 1);
+    const ObjectHandle code = GE_MakeRegion(transition, kRegionCode);
+    const uint32_t nodes[] = {place, transition, fused};
+    const uint32_t regions[] = {code, place};
+    struct Case {
+        const char* name;
+        const uint32_t* list;
+        uint32_t count;
+        uint32_t typeBits, net, graphic;
+        int result;
+        std::vector<uint32_t> visited;
+    };
+    const Case cases[] = {
+        {"plain places", nodes, 3, kQXKindNode, 0x1, 0, 1, {place}},
+        {"transitions", nodes, 3, kQXKindNode, 0x1000, 0, 1, {transition}},
+        {"fusion members", nodes, 3, kQXKindNode, kEQFusionBits, 0, 1, {fused}},
+        {"any place", nodes, 3, kQXKindNode, kEQPlaceBits, 0, 1, {place, fused}},
+        {"no masks", nodes, 3, kQXKindNode, 0, 0, 1, {}},
+        {"no type bits", nodes, 3, 0, 0x1, 0, 1, {}},
+        {"first of another type", nodes, 3, kQXKindConnector, 0x1, 0, 1, {}},
+        {"empty list", nodes, 0, kQXKindNode, 0x1, 0, 0, {}},
+        // A region list ends at its first non-region.
+        {"code regions", regions, 2, kQXKindRegion, 1u << 9, 0xFFFF, 1, {code}},
+    };
+    for (const Case& c : cases) {
+        Visits visits;
+        EXPECT_EQ(EQ_ForEachMatching(c.count, c.list, c.typeBits, c.net, c.graphic, Visit, &visits), c.result)
+            << c.name;
+        EXPECT_EQ(visits.objects, c.visited) << c.name;
+    }
+    Visits once{{}, 1};
+    EXPECT_EQ(EQ_ForEachMatching(3, nodes, kQXKindNode, kEQPlaceBits, 0, Visit, &once), 0);
+    EXPECT_EQ(once.objects, std::vector<uint32_t>{place});
+    EXPECT_EQ(EQ_ForEachMatching(3, nodes, kQXKindNode, 0x1, 0, nullptr, nullptr), 0);
+    // A list of pages is no selection the walk knows.
+    const uint32_t pages[] = {page_};
+    EXPECT_EQ(EQ_ForEachMatching(1, pages, kQXKindPage, 0x1, 0, Visit, &once), 0);
+    EXPECT_EQ(EE_GetPendingError(), 16402);
+    EE_ClearPendingError();
+}
+
+int CollectMember(uintptr_t result, void* argument)
+{
+    static_cast<std::vector<uintptr_t>*>(argument)->push_back(result);
+    return 1;
+}
+
+int StopAtOnce(uintptr_t, void*)
+{
+    return 0;
+}
+
+TEST_F(NetRolesTest, ForEachInQueryWalksTheQueryUntilTheFunctionStops)
+{
+    const ObjectHandle first = NewPlace(100, 100);
+    const ObjectHandle second = NewPlace(300, 100);
+    SEPlaceFusSet* set = SECreatePlaceFusSet(kSEFusGlobal, nullptr);
+    ASSERT_NE(set, nullptr);
+    ASSERT_EQ(SEAddFusMem(&set->head, Record(first)), 1);
+    ASSERT_EQ(SEAddFusMem(&set->head, Record(second)), 1);
+    std::vector<uintptr_t> members;
+    SEIter iter{};
+    iter.input = &set->head;
+    EXPECT_EQ(EQ_ForEachInQuery(5, CollectMember, &iter, &members), 1);
+    EXPECT_EQ(members.size(), 2u);
+    EXPECT_NE(std::find(members.begin(), members.end(), first), members.end());
+    EXPECT_NE(std::find(members.begin(), members.end(), second), members.end());
+    iter = SEIter{};
+    iter.input = &set->head;
+    EXPECT_EQ(EQ_ForEachInQuery(5, StopAtOnce, &iter), 0);
+    // No function, or a query that cannot start.
+    EXPECT_EQ(EQ_ForEachInQuery(5, nullptr, &iter), 0);
+    iter = SEIter{};
+    EXPECT_EQ(EQ_ForEachInQuery(0, CollectMember, &iter, &members), 0);
+}
 
 TEST_F(NetRolesTest, RoleMasksOfSelections)
 {
