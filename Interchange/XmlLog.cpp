@@ -93,7 +93,15 @@ void XmlLogFinish() {
 
 void XmlShowMessage(std::string_view text) { QXUI_ShowMessage(std::string(text).c_str()); }
 
-void XmlStructureError() { XmlShowMessage("ERROR: Something must be wrong with the structure..."); }
+namespace {
+constexpr std::string_view kStructureMessage = "ERROR: Something must be wrong with the structure...";
+}
+
+void XmlStructureError() { XmlShowMessage(kStructureMessage); }
+
+void XmlStructureError(std::string_view tag, int line) {
+    XmlShowMessage(std::string(kStructureMessage) + "\nat " + std::string(tag) + " in line " + std::to_string(line));
+}
 
 void XmlFatal() {
     XmlShowMessage("Serious internal error! Shutting down!");

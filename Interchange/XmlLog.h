@@ -24,6 +24,8 @@ void XmlLogFinish();
 
 void XmlShowMessage(std::string_view text);
 void XmlStructureError();
+// The structure message followed by the tag that does not fit and its line.
+void XmlStructureError(std::string_view tag, int line);
 [[noreturn]] void XmlFatal();
 
 #define XML_WARN(...) XmlLogWarning(__FILE__, __LINE__, __VA_ARGS__)

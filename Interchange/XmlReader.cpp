@@ -31,6 +31,7 @@
 #include <functional>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -331,6 +332,27 @@ ObjectHandle Reader::node(const XmlElementRecord& r, const std::string& id, Obje
     return made;
 }
 
+// A picture's file name from the file is taken only when it stays inside the
+// picture folder: relative, without "..", and not leading out through a
+// symbolic link. A name with no file behind it is left for the open to
+// report.
+bool insidePictureFolder(const std::string& folder, const std::string& name) {
+    namespace fs = std::filesystem;
+    const fs::path relative(name);
+    if (name.empty() || relative.is_absolute()) return false;
+    for (const fs::path& part : relative)
+        if (part == "..") return false;
+    std::error_code error;
+    const fs::path full = fs::path(folder) / relative;
+    if (!fs::exists(full, error)) return true;  // nothing to read there
+    const fs::path realFolder = fs::canonical(folder, error);
+    if (error) return false;
+    const fs::path realFile = fs::canonical(full, error);
+    if (error) return false;
+    return std::mismatch(realFolder.begin(), realFolder.end(), realFile.begin(), realFile.end()).first ==
+           realFolder.end();
+}
+
 ObjectHandle Reader::create(const XmlElementRecord& r, const std::string& id, ObjectHandle page) {
     QXStatus = 0;
     if (!page) {
@@ -372,6 +394,11 @@ ObjectHandle Reader::create(const XmlElementRecord& r, const std::string& id, Ob
         }
         case kXmlShapeLabel: return QXStr_CreateLabel(page, x, y, 0, 0, "");
         case kXmlShapePicture: {
+            if (!insidePictureFolder(XmlPictureBase(), shape->fileName)) {
+                XML_WARN("Picture file name refused since it leads out of the picture folder (ID: %s): %s",
+                         id.c_str(), shape->fileName.c_str());
+                return 0;
+            }
             std::string full = XmlPictureBase() + "/" + shape->fileName;
             std::ifstream in(full, std::ios::binary);
             if (!in) {

@@ -29,12 +29,23 @@ bool XmlScanner::startsWithNoCase(std::string_view what) const {
 }
 
 int XmlScanner::fail(std::string_view message) {
+    // The token that could not be read is quoted by its beginning.
+    constexpr size_t kQuoted = 40;
+    markTokenLine();
+    text_ = std::string_view(input_).substr(pos_, kQuoted);
     error_ = message;
     finished_ = true;
     return kXmlTokError;
 }
 
+void XmlScanner::markTokenLine() {
+    for (; countedTo_ < pos_; ++countedTo_)
+        if (input_[countedTo_] == '\n') ++countedLine_;
+    tokenLine_ = countedLine_;
+}
+
 int XmlScanner::token(int kind, size_t length) {
+    markTokenLine();
     text_ = std::string_view(input_).substr(pos_, length);
     pos_ += length;
     return kind;
@@ -69,6 +80,7 @@ int XmlScanner::next() {
     }
     finished_ = true;
     text_ = {};
+    markTokenLine();
     return kXmlTokEnd;
 }
 

@@ -40,6 +40,9 @@ public:
     std::string_view text() const { return text_; }
     // The line counter: 1 at the start, counting newlines outside quoted values.
     int line() const { return line_; }
+    // The line of the file on which the last token begins (every newline
+    // counted), for messages that point the user at the token.
+    int tokenLine() const { return tokenLine_; }
     const std::string& error() const { return error_; }
 
 private:
@@ -55,6 +58,8 @@ private:
     // nothing when that is further than a token may reach.
     bool lineEnd(size_t& end);
     int token(int kind, size_t length);
+    // Counts the newlines up to the current position into the token's line.
+    void markTokenLine();
     int fail(std::string_view message);
     bool startsWithNoCase(std::string_view what) const;
 
@@ -62,6 +67,9 @@ private:
     size_t pos_ = 0;
     State state_ = State::Initial;
     int line_ = 1;
+    int tokenLine_ = 1;
+    size_t countedTo_ = 0;  // the newlines before this position are in countedLine_
+    int countedLine_ = 1;
     int ignoreDepth_ = 0;
     std::string value_;
     std::string_view text_;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <variant>
 
 XmlCell::~XmlCell() = default;
@@ -20,48 +21,63 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
-int parseError(const XmlScanner& scanner, std::string_view message) {
-    std::string text = "Parse error:\n" + std::string(message) + " at " + std::string(scanner.text()) +
-                       " in line " + std::to_string(scanner.line());
-    XmlLogWarning(__FILE__, __LINE__, "Line %i: %s", scanner.line(), std::string(message).c_str());
-    XmlShowMessage(text);
+// The parse error names the token that no rule accepts and the line on
+// which it stands; at the end of the file that is the construct left open.
+struct BadToken {
+    std::string message;
+    std::string text;
+    int line = 0;
+};
+
+int parseError(const BadToken& bad) {
+    XmlLogWarning(__FILE__, __LINE__, "Line %i: %s at %s", bad.line, bad.message.c_str(), bad.text.c_str());
+    XmlShowMessage("Parse error:\n" + bad.message + " at " + bad.text + " in line " + std::to_string(bad.line));
     return 1;
 }
 
-// A token that no rule accepts here: the scanner's failure or a parse error.
-int unexpected(int token) { return token == kXmlTokError ? kXmlTokError : 1; }
+// What went wrong with the token just read, inside the construct that began
+// with the opening text on the opening line.
+BadToken badToken(const XmlScanner& scanner, int token, const std::string& opening, int openingLine) {
+    if (token == kXmlTokError) return {scanner.error(), std::string(scanner.text()), scanner.tokenLine()};
+    if (token == kXmlTokEnd) return {"unexpected end of file", opening, openingLine};
+    return {"parse error", std::string(scanner.text()), scanner.tokenLine()};
+}
 
 // tag: tSTART_TAG opt_list ">"; opt: tOPT_ID "=" tOPT_VAL.
-int parseStartTag(XmlScanner& scanner, XmlItem& item) {
+std::optional<BadToken> parseStartTag(XmlScanner& scanner, XmlItem& item) {
     item.kind = kXmlStartItem;
     item.name = lowerCase(scanner.value());
+    item.tagLine = scanner.tokenLine();
+    const std::string opening = std::string(scanner.text());
     for (;;) {
         int token = scanner.next();
         if (token == kXmlTokGreater) break;
-        if (token != kXmlTokOptId) return unexpected(token);
+        if (token != kXmlTokOptId) return badToken(scanner, token, opening, item.tagLine);
         XmlOption option;
         option.name = scanner.value();
-        if ((token = scanner.next()) != kXmlTokEquals) return unexpected(token);
-        if ((token = scanner.next()) != kXmlTokOptVal) return unexpected(token);
+        if ((token = scanner.next()) != kXmlTokEquals) return badToken(scanner, token, opening, item.tagLine);
+        if ((token = scanner.next()) != kXmlTokOptVal) return badToken(scanner, token, opening, item.tagLine);
         option.value = scanner.value();
         option.line = scanner.line();
         item.options.push_back(std::move(option));
     }
     item.line = scanner.line();
-    return 0;
+    return std::nullopt;
 }
 
 // text: tTEXT_BEGIN_TAG textlines tTEXT_END_TAG.
-int parseText(XmlScanner& scanner, XmlItem& item) {
+std::optional<BadToken> parseText(XmlScanner& scanner, XmlItem& item) {
     item.kind = kXmlTextItem;
+    item.tagLine = scanner.tokenLine();
+    const std::string opening = std::string(scanner.text());
     for (;;) {
         int token = scanner.next();
         if (token == kXmlTokTextEnd) break;
-        if (token != kXmlTokTextLine) return unexpected(token);
+        if (token != kXmlTokTextLine) return badToken(scanner, token, opening, item.tagLine);
         item.lines.push_back({scanner.value(), scanner.line()});
     }
     item.line = scanner.line();
-    return 0;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -72,20 +88,20 @@ int XmlParse(XmlScanner& scanner, std::vector<XmlItem>& items) {
         int token = scanner.next();
         if (token == kXmlTokEnd) return 0;
         XmlItem item;
-        int bad = 0;
+        std::optional<BadToken> bad;
         if (token == kXmlTokStartTag) {
             bad = parseStartTag(scanner, item);
         } else if (token == kXmlTokEndTag) {
             item.kind = kXmlEndItem;
             item.name = lowerCase(scanner.value());
             item.line = scanner.line();
+            item.tagLine = scanner.tokenLine();
         } else if (token == kXmlTokTextBegin) {
             bad = parseText(scanner, item);
         } else {
-            bad = unexpected(token);
+            bad = badToken(scanner, token, std::string(), scanner.tokenLine());
         }
-        if (bad == kXmlTokError) return parseError(scanner, scanner.error());
-        if (bad != 0) return parseError(scanner, "parse error");
+        if (bad) return parseError(*bad);
         items.push_back(std::move(item));
     }
 }
@@ -100,17 +116,26 @@ public:
     TreeBuilder(std::vector<XmlItem>& items, XmlTagLookup& lookup) : items_(items), lookup_(lookup) {}
 
     std::unique_ptr<XmlCell> build() {
-        if (items_.empty() || items_.front().kind != kXmlStartItem) return structureError();
+        if (items_.empty()) return structureError(nullptr);
+        if (items_.front().kind != kXmlStartItem) return structureError(&items_.front());
         for (auto& item : items_) {
             bool ok = item.kind == kXmlEndItem ? closeElement(item) : push(item);
-            if (!ok) return structureError();
+            if (!ok) return structureError(&item);
         }
         return finishRoot();
     }
 
 private:
-    std::unique_ptr<XmlCell> structureError() {
-        XmlStructureError();
+    // The structure message, naming the tag that does not fit.
+    static std::unique_ptr<XmlCell> structureError(const XmlItem* item) {
+        if (!item) {
+            XmlStructureError();
+            return nullptr;
+        }
+        std::string tag = item->kind == kXmlTextItem  ? std::string("<text>")
+                          : item->kind == kXmlEndItem ? "</" + item->name + ">"
+                                                      : "<" + item->name + ">";
+        XmlStructureError(tag, item->tagLine);
         return nullptr;
     }
 
@@ -188,7 +213,7 @@ private:
                                         XmlAttrElement{attr->code, item.name, std::move(item.options)});
                 continue;
             }
-            if (objectCode(item.name) >= 0) return structureError();
+            if (objectCode(item.name) >= 0) return structureError(&item);
             item.options.clear();
         }
         return root;

@@ -27,6 +27,7 @@ struct XmlItem {
     XmlItemKind kind = kXmlStartItem;
     std::string name;  // lower case; start and end tags
     int line = 0;
+    int tagLine = 0;   // the file line on which the tag or text block begins
     std::vector<XmlOption> options;  // start tags, file order
     std::vector<XmlTextLine> lines;  // text blocks, file order
 };
@@ -57,8 +58,8 @@ struct XmlCell {
 // returns nonzero.
 int XmlParse(XmlScanner& scanner, std::vector<XmlItem>& items);
 
-// Builds the tree; on a structure error shows the structure message and
-// gives null. Options and lines move from the items into the tree.
+// Builds the tree; on a structure error shows the structure message, naming
+// the tag that does not fit and its line, and gives null. Options and lines move from the items into the tree.
 std::unique_ptr<XmlCell> XmlBuildTree(std::vector<XmlItem>& items, XmlTagLookup& lookup);
 
 // Fills the settings record of every element of the subtree, in pre-order.

@@ -19,6 +19,7 @@
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/comm/Comm.h"
 #include "xkv/kv/Hook.h"
+#include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
 
@@ -29,6 +30,9 @@ constexpr int16_t kMsgNoDataBase = 11294;
 constexpr uint32_t kTagHierarchyObject = 0xF900;
 constexpr uint32_t kTagSavedState = 0xF903;
 constexpr int16_t kMsgEnterSimulator = 11832;
+// "Save XML..." is there for every open diagram.
+constexpr uint32_t kCommandSaveXml = 11261;
+constexpr uint32_t kItemEnable = 1, kItemDisable = 2;
 
 // The busy state begun before the diagram is written or read.
 int busyCursor = 0;
@@ -41,6 +45,7 @@ uintptr_t Finish(uintptr_t result)
     if (result == 0) {
         SEStop();
         GE_SetCurrentDiagram(0);
+        QXMenu_SetItemState(kCommandSaveXml, kItemDisable);
     }
     GE_ForgetModelMap();
     return result;
@@ -154,6 +159,7 @@ uintptr_t EE_DiagramLoading(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_
 
 uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t map, uintptr_t, uintptr_t)
 {
+    QXMenu_SetItemState(kCommandSaveXml, kItemEnable);
     if (loadingSub != 0) {
         if (savedPageHook != nullptr)
             Hook_Set(kHookPageChanged, savedPageHook);
@@ -191,6 +197,7 @@ uintptr_t EE_DiagramClosed(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t
 {
     GE_SetCurrentDiagram(0);
     SEStop();
+    QXMenu_SetItemState(kCommandSaveXml, kItemDisable);
     // What undo remembers belongs to the closed diagram.
     QXUI_ClearUndo();
     return 1;

@@ -296,4 +296,76 @@ TEST_F(XmlImport, LegacyFilesOfTheKnownToolAreScaled)
     EXPECT_EQ(Position(node).y, XmlMmToFixed(4.0)) << "y is negated as usual";
 }
 
+// Picture names are read inside the folder of the loaded file only; names
+// that lead out of it (upwards, absolute, through a symbolic link) are
+// refused with a log line and no picture is made.
+struct PictureName {
+    const char* name;
+    std::string fileName;  // as the file writes it; "@" stands for the folder's path
+    bool refused;
+    bool made;
+};
+
+std::ostream& operator<<(std::ostream& out, const PictureName& c) { return out << c.name; }
+
+class XmlPictureNames : public XmlImport, public testing::WithParamInterface<PictureName> {
+protected:
+    void SetUp() override
+    {
+        XmlImport::SetUp();
+        namespace fs = std::filesystem;
+        folder_ = dir_ / "folder";
+        fs::create_directories(folder_ / "pics");
+        std::string raw(512, '\0');
+        raw += std::string("\0\x06", 2) + "abcd";
+        Write((folder_ / "pics/p.pict").string(), raw);
+        Write((dir_ / "secret.pict").string(), raw);
+        fs::create_symlink(folder_ / "pics/p.pict", folder_ / "pics/inner-link.pict");
+        fs::create_symlink(dir_ / "secret.pict", folder_ / "pics/out-link.pict");
+        fs::create_symlink(dir_, folder_ / "pics/dir-link");
+    }
+    std::filesystem::path folder_;
+};
+
+TEST_P(XmlPictureNames, StayInsideThePictureFolder)
+{
+    const PictureName& c = GetParam();
+    std::string fileName = c.fileName;
+    if (size_t at = fileName.find('@'); at != std::string::npos)
+        fileName.replace(at, 1, folder_.string());
+    const std::string path = (folder_ / "in.xml").string();
+    Write(path, PageFile("<aux id=\"x1\"><picture h=\"5\" w=\"5\" filename=\"" + fileName +
+                         "\"/><posattr x=\"10\" y=\"-10\"/></aux>\n"));
+    before_ = Pages();
+    ASSERT_EQ(XmlLoadFile(path), 1);
+    const std::string log = Read(path + ".log");
+    EXPECT_EQ(log.find("Picture file name refused since it leads out of the picture folder (ID: x1): " + fileName +
+                       "\n") != std::string::npos,
+              c.refused)
+        << log;
+    ASSERT_EQ(Loaded().size(), 1u);
+    EXPECT_EQ(Nodes(Loaded()[0]).size(), c.made ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, XmlPictureNames,
+    testing::Values(PictureName{"PlainNameInside", "pics/p.pict", false, true},
+                    PictureName{"LinkThatStaysInside", "pics/inner-link.pict", false, true},
+                    PictureName{"Upwards", "../secret.pict", true, false},
+                    PictureName{"UpwardsAndBackIn", "pics/../pics/p.pict", true, false},
+                    PictureName{"AbsolutePathEvenInside", "@/pics/p.pict", true, false},
+                    PictureName{"LinkToAFileOutside", "pics/out-link.pict", true, false},
+                    PictureName{"LinkToAFolderOutside", "pics/dir-link/secret.pict", true, false},
+                    PictureName{"MissingFileIsOnlyNotFound", "pics/none.pict", false, false}),
+    [](const testing::TestParamInfo<PictureName>& info) { return std::string(info.param.name); });
+
+TEST_F(XmlImport, AMissingPictureSaysWhichFile)
+{
+    ASSERT_EQ(Load(PageFile("<aux id=\"x1\"><picture h=\"5\" w=\"5\" filename=\"gone.pict\"/></aux>\n")), 1);
+    EXPECT_NE(std::find(xmlLog().messages.begin(), xmlLog().messages.end(),
+                        "could not open file : " + Path("gone.pict")),
+              xmlLog().messages.end());
+    EXPECT_FALSE(HasLog());
+}
+
 }  // namespace
