@@ -237,7 +237,7 @@ int CTSInitFusionStates()
 {
     std::string s = "fun TOLQ'InitFS() = (";
     SERoot* root = SECurrentRoot();
-    se::forEachValue(root->globalPlaceFusionSets, [&](void* v) { initLine(s, static_cast<SEPlaceFusSet*>(v)); });
+    se::forEachRec(root->globalPlaceFusionSets, [&](SEHead* r) { initLine(s, reinterpret_cast<SEPlaceFusSet*>(r)); });
     se::forEachRec(root->pages, [&](SEHead* r) {
         auto* p = reinterpret_cast<SEPage*>(r);
         if (cts::inSimulation(p))
@@ -275,7 +275,8 @@ int CTSGenerateSimCode(ProgressCallback callback)
     if (!eachPage([](SEPage* p) { CTSPagePass(p, 1); }))
         return 0;
     CTSEvaluateText(std::string("TOLQ'Sim.WithTime:=") + (cts::withTime(root) ? "true" : "false") + ";", false);
-    se::forEachValue(root->globalPlaceFusionSets, [](void* v) { CTSDefineFusionState(static_cast<SEPlaceFusSet*>(v)); });
+    se::forEachRec(root->globalPlaceFusionSets,
+                   [](SEHead* r) { CTSDefineFusionState(reinterpret_cast<SEPlaceFusSet*>(r)); });
     if (stopped() || !eachPage([](SEPage* p) { CTSDefinePageTypes(p); }) || CTSProgress() == 0)
         return 0;
     if (!eachPage([](SEPage* p) { CTSCreatePageStates(p); }))

@@ -28,6 +28,11 @@ int GE_AskYesNoCancel(int16_t, const char*)
     ++dialogAnswers().asked;
     return dialogAnswers().yesNoCancel;
 }
+int GE_AskYesNo(int16_t, const char*)
+{
+    ++dialogAnswers().askedYesNo;
+    return dialogAnswers().yesNo;
+}
 int GE_LoginDialog(char**, char**) { return 0; }
 int GE_MLSettingsDialog() { return 0; }
 int GE_MLImageDialog() { return 0; }
