@@ -77,13 +77,6 @@ std::map<uint32_t, CTSTimeLists>& timeLists()
     return lists;
 }
 
-void clearTimeLists()
-{
-    for (auto& [id, lists] : timeLists())
-        CTSTimeListsClear(&lists);
-    timeLists().clear();
-}
-
 // A timed answer sorts the instance into the transition's now or later
 // list by the time it names; an untimed answer is an enabling.
 int settle(SETrans* t, ASInstance* instance, bool answered, const std::string& answer)
@@ -255,7 +248,6 @@ int CTSResetSimState()
         return 0;
     CTSSetIntegerTime(CTSUseIntegerTime());
     CTSTimeInit();
-    clearTimeLists();
     gStartClock = 0;
     MemFile* reply = ASReplyBuffer();
     if (CTSCurrentContext().timedColourSets) {
@@ -415,6 +407,13 @@ void CTSRecalcEnablingFor(int requestCode)
         CTSReadModelClock();
     ASRecheckEnabling(requestCode);
     CTSTimeAdvanceIfIdle();
+}
+
+void CTSClearTimeLists()
+{
+    for (auto& [id, lists] : timeLists())
+        CTSTimeListsClear(&lists);
+    timeLists().clear();
 }
 
 void CTSTimeAdvanceIfIdle()

@@ -52,6 +52,10 @@ void CTSRecalcEnablingFor(int requestCode);
 // which moves the instances that became due to the enabled lists.
 void CTSTimeAdvanceIfIdle();
 
+// Forgets the enabling times of every transition's instances; run when the
+// page instances go.
+void CTSClearTimeLists();
+
 // The model clock as last read from the evaluator.
 long CTSCurrentClock();
 // The earliest enabling time later than the clock met since the last

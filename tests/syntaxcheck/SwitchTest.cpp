@@ -4,6 +4,8 @@
 // and on a timed net, each ended by an automatic run through the generated
 // code; and the question before a switch on a net without prime pages.
 #include <algorithm>
+#include <cstdio>
+#include <unistd.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,6 +19,9 @@
 #include "atolq/Chart/ChartUtil.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
+#include "atolq/ConvertToSim/CTSSavedState.h"
+#include "atolq/ConvertToSim/CTSModelTime.h"
+#include "atolq/Utils/QXMem.h"
 #include "atolq/ConvertToSim/CTSSwitch.h"
 
 namespace {
@@ -54,6 +59,11 @@ protected:
         dialogAnswers() = DialogAnswers{};
         options(0x400);
         global = declNode(kSEDeclGlobal, kDeclarations);
+    }
+    void TearDown() override
+    {
+        ASDeleteAllInstances();
+        EvaluatorCheckTest::TearDown();
     }
     int check() { return CTSCheckNet(CTSCurrentContext().reporter, 0, 1, 0, 1, noHook, CheckLocalSettings); }
     std::string allReports()
@@ -265,6 +275,88 @@ TEST_F(SwitchTest, WithoutTimeTheClockStaysWhereItIs)
     switchAndReset();
     EXPECT_EQ(CTSCurrentClock(), 0);
     EXPECT_EQ(evaluated("TOLQ'Edit.out_val (mkst_col'TIME' (time ()));\n"), "0");
+}
+
+// The evaluator's image saved with the state, for the settings below.
+std::string& savedImage()
+{
+    static std::string path;
+    return path;
+}
+
+char* copied(const std::string& text)
+{
+    char* out = static_cast<char*>(QXMem_Alloc(static_cast<uint32_t>(text.size() + 1)));
+    std::memcpy(out, text.c_str(), text.size() + 1);
+    return out;
+}
+
+// The local settings with the saved image as the diagram's own image.
+int SavedImageSettings(int remote, uint32_t* local, char** host, uint16_t* port, char** image, char** mlFile,
+                       char** runtime, char** directory, uint32_t* directoryLength, uint32_t level)
+{
+    const int filled =
+        CheckLocalSettings(remote, local, host, port, image, mlFile, runtime, directory, directoryLength, level);
+    QXMem_Free(*mlFile);
+    *mlFile = copied(savedImage());
+    return filled;
+}
+
+// A timed run saved with the diagram: the root keeps the clock and the time
+// flags, the evaluator's image the marking and its clock. Started again from
+// that image and restored, both clocks and the marking are as they were.
+TEST_F(SwitchTest, SavedStateComesBackWithItsMarkingAndModelTime)
+{
+    SERoot* root = SECurrentRoot();
+    root->codeGenOptions[1] = 3;
+    root->runOptions[2] = 1;
+    SEPage* pg = primePage("Timed", 1);
+    SEPlace* a = namedPlace(pg, "A", "TINT", "1`1@5");
+    SEPlace* b = namedPlace(pg, "B", "TINT");
+    SETrans* t = trans(pg, "T");
+    arc(t, a, kSEPlaceToTrans, "z");
+    arc(t, b, kSETransToPlace, "1`z@+3");
+    switchAndReset();
+    ASInstance* i = instanceOf(pg);
+    ASSERT_NE(i, nullptr);
+    runToTheEnd();
+    ASSERT_EQ(tokens(b, i, true), "1");
+    ASSERT_EQ(CTSCurrentClock(), 5);
+
+    CTSStoreSimStateWords(true);
+    ASSERT_NE(root->clockText, nullptr);
+    EXPECT_STREQ(root->clockText, "(clock (\"5\"))");
+    EXPECT_NE(root->flags & kCTSRootSavedState, 0u);
+    char dir[] = "/tmp/tolq-state-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    savedImage() = std::string(dir) + "/net.ML";
+    ASSERT_EQ(CTSSaveImageRequest(savedImage().c_str()), 0);
+    MLImageSaved = 1;
+    ASSERT_EQ(CTSStopEvaluator(), 1);
+
+    // Loaded again: the evaluator from the saved image, the program's clock
+    // from the root.
+    ASSERT_NE(global->flags & 0x1000u, 0u);
+    ASSERT_EQ(CTSStartEvaluator(SavedImageSettings), 1);
+    EXPECT_EQ(dialogAnswers().asked, 0) << "the marked declarations start the saved image without asking";
+    EXPECT_EQ(tokens(b, i, true), "1");
+    EXPECT_EQ(tokens(a, i, true), "0");
+    EXPECT_EQ(evaluated("TOLQ'Edit.out_val (mkst_col'TIME' (time ()));\n"), "5");
+    CTSTimeInit(); // a fresh program knows no clock
+    ASSERT_EQ(CTSCurrentClock(), 0);
+    EXPECT_EQ(CTSRestoreSimState(), 1) << "one step was taken";
+    EXPECT_EQ(CTSCurrentClock(), 5);
+    EXPECT_TRUE(CTSRestoredTimedNet());
+    EXPECT_TRUE(CTSRestoredWithTime());
+
+    // A root without a clock text starts at zero.
+    se::freeText(root->clockText);
+    root->clockText = nullptr;
+    CTSRestoreSimState();
+    EXPECT_EQ(CTSCurrentClock(), 0);
+    std::remove((savedImage() + ".x86-linux").c_str());
+    std::remove(savedImage().c_str());
+    rmdir(dir);
 }
 
 // A net without prime pages would simulate nothing: the user is asked, and
