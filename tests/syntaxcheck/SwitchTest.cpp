@@ -46,7 +46,7 @@ std::vector<std::string> valuesOf(const std::string& reply)
 
 // A timed net declares the colour set of its time values, TIME.
 constexpr const char* kDeclarations = "colset INT = int; colset TINT = int timed; colset TIME = time;\n"
-                                      "var x : INT; var z : TINT;\n"
+                                      "var n : INT; var x : INT; var z : TINT;\n"
                                       "globref updates = 0;\n"
                                       "fun LC_init_chart (s : string) = ();\n"
                                       "fun LC_clear_chart (s : string) = ();";
@@ -162,22 +162,22 @@ TEST_F(SwitchTest, CheckSendsTheTimeSettingsAndNumbersPagesAndTransitions)
     EXPECT_EQ(evaluated("TOLQ'Edit.out_val (Bool.toString (!TOLQ'Sim.GenWithTime));\n"), "false");
 }
 
-// Ready -> Produce -> Buffer -> Consume -> Done, two tokens, and a line
-// chart that counts the steps: its init sets the count, its action adds one
-// after every step of the automatic run.
-TEST_F(SwitchTest, PlainNetRunsToTheEndAndUpdatesItsChartAfterEveryStep)
+// The example net: Produce numbers items 1, 2, ... while n < 10 and puts
+// them into Buffer, which starts with 0; Consume takes them out. A line
+// chart counts the steps: its init sets the count, its action adds one after
+// every step of the automatic run.
+TEST_F(SwitchTest, ExampleNetRunsToTheEndAndUpdatesItsChartAfterEveryStep)
 {
     SEPage* pg = primePage("Net", 1);
-    SEPlace* ready = namedPlace(pg, "Ready", "INT", "1`1++1`2");
-    SEPlace* buffer = namedPlace(pg, "Buffer", "INT");
-    SEPlace* done = namedPlace(pg, "Done", "INT");
+    SEPlace* next = namedPlace(pg, "Next", "INT", "1`1");
+    SEPlace* buffer = namedPlace(pg, "Buffer", "INT", "1`0");
     SETrans* produce = trans(pg, "Produce");
-    produce->guard = se::copyText("x > 0");
+    produce->guard = se::copyText("[n < 10]");
     SETrans* consume = trans(pg, "Consume");
-    arc(produce, ready, kSEPlaceToTrans, "x");
-    arc(produce, buffer, kSETransToPlace, "x");
-    arc(consume, buffer, kSEPlaceToTrans, "x");
-    arc(consume, done, kSETransToPlace, "x");
+    arc(produce, next, kSEPlaceToTrans, "n");
+    arc(produce, next, kSETransToPlace, "n + 1");
+    arc(produce, buffer, kSETransToPlace, "n");
+    arc(consume, buffer, kSEPlaceToTrans, "n");
     SELineChart* chart = SECreateLineChart(pg, nextObject++);
     LineChartFields fields(*chart);
     ChartSetRecordText(fields.name, "Steps");
@@ -189,13 +189,16 @@ TEST_F(SwitchTest, PlainNetRunsToTheEndAndUpdatesItsChartAfterEveryStep)
     ASInstance* i = instanceOf(pg);
     ASSERT_NE(i, nullptr);
     EXPECT_TRUE(enabledIn(produce, i));
-    EXPECT_FALSE(enabledIn(consume, i));
+    EXPECT_TRUE(enabledIn(consume, i));
     EXPECT_EQ(evaluated("TOLQ'Edit.out_val (Int.toString (!updates));\n"), "100") << "the chart was initialised";
 
     runToTheEnd();
-    EXPECT_EQ(tokens(done, i), "2");
-    EXPECT_EQ(tokens(ready, i), "0");
-    EXPECT_EQ(evaluated("TOLQ'Edit.out_val (Int.toString (!updates));\n"), "104") << "one update per step";
+    EXPECT_EQ(tokens(buffer, i), "0") << "every item was consumed";
+    EXPECT_EQ(evaluated(std::string("TOLQ'Edit.out_val (mkst_ms'INT (!(#P") + cts::mlName(next) + " TOLQ'PS" +
+                        i->mlName + ")));\n"),
+              "1`10");
+    EXPECT_EQ(evaluated("TOLQ'Edit.out_val (Int.toString (!updates));\n"), "119")
+        << "one update for each of 9 productions and 10 consumptions";
 }
 
 // Top: A -> S, S substituted by Sub, A assigned to Sub's input port In;
