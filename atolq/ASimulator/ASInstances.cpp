@@ -8,6 +8,7 @@
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/ASimulator/ASimulator.h"
+#include "atolq/ConvertToSim/CTSResetState.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSModule.h"
 #include "atolq/ConvertToSim/CTSPageState.h"
@@ -360,6 +361,7 @@ int ASDeleteAllInstances()
     SERoot* root = SECurrentRoot();
     if (root == nullptr)
         return 1;
+    CTSClearTimeLists(); // the enabling times name the instances
     se::forEachRec(root->pages, [](SEHead* r) {
         auto* page = reinterpret_cast<SEPage*>(r);
         while (page->instances != nullptr && page->instances->first != nullptr)

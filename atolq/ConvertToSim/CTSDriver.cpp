@@ -6,11 +6,13 @@
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
+#include "atolq/ASimulator/ASimulator.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/ConvertToSim/CTSBindCode.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSSeams.h"
+#include "atolq/ConvertToSim/CTSSwitch.h"
 #include "atolq/Utils/HashTable.h"
 #include "xkv/kv/QXStr.h"
 
@@ -199,6 +201,34 @@ int checkDeclarations(SEDeclNode* global, SEDeclNode* temporary)
     return going() ? 1 : 0;
 }
 
+// Step 7: the time kind, the start time (unless the net runs without time)
+// and the code-generation switches.
+void sendGenerationSettings()
+{
+    constexpr int32_t kWithoutTime = 4;
+    ASSendTimeType();
+    if (ASCodeGenOptions(SECurrentRoot())[1] != kWithoutTime)
+        ASSendStartTime();
+    ASSendGenFlags();
+}
+
+// Step 8: pages in ascending page number, and the transitions of each page
+// in use numbered by name.
+int16_t byPageNumber(void* a, void* b)
+{
+    const uint16_t x = static_cast<SEPage*>(a)->pageNumber;
+    const uint16_t y = static_cast<SEPage*>(b)->pageNumber;
+    return static_cast<int16_t>((x > y) - (x < y));
+}
+
+void orderPagesAndTransitions()
+{
+    SERoot* root = SECurrentRoot();
+    if (LMCount(root->pages) > 1)
+        LMSort(root->pages, static_cast<LMValueCompareFn>(byPageNumber));
+    eachPageInUse([](SEPage* page) { CTSPagePass(page, 4); });
+}
+
 // Step 8: the port assignment of every substitution transition in use.
 void checkPortAssignments()
 {
@@ -346,9 +376,11 @@ int CTSCheckNet(CTSErrorReporter reporter, uint32_t, int16_t, uint32_t, int simu
         askAboutDeletedTemporary(global);
     if (!going() || CTSStartEvaluator(configuration) == 0 || !going())
         return 0;
+    sendGenerationSettings();
     EE_BeginBusy(nullptr);
     if (!phaseDone())
         return 0;
+    orderPagesAndTransitions();
     if (simulatorChecks != 0)
         checkPortAssignments();
     if (!phaseDone())

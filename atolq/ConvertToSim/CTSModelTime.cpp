@@ -287,3 +287,43 @@ int CTSAdvanceToNextTime(int runMode)
     ASSetModelTime(runMode == 1 ? "TOLQ'minlist (TOLQ'fasttlist)" : "TOLQ'minlist (TOLQ'tlist)", reply);
     return CTSReadModelClock();
 }
+
+void CTSTimeResort(CTSTimeLists* lists, std::vector<std::pair<void*, bool>>* moved)
+{
+    std::vector<std::pair<void*, void*>> later;
+    std::vector<std::pair<void*, void*>> now;
+    se::forEachPair(lists->later, [&](void* i, void* v) { later.emplace_back(i, v); });
+    se::forEachPair(lists->now, [&](void* i, void* v) { now.emplace_back(i, v); });
+    for (auto [instance, value] : later) {
+        if (CTSTimeNoteNow(instance, value, lists) == 1) {
+            dropFrom(lists->later, instance);
+            moved->emplace_back(instance, true);
+        }
+    }
+    for (auto [instance, value] : now) {
+        if (CTSTimeNoteLater(instance, value, lists) == 1) {
+            dropFrom(lists->now, instance);
+            moved->emplace_back(instance, false);
+        }
+    }
+}
+
+int CTSTimeIdleAhead()
+{
+    void* largest = CTSTimeNew();
+    if (largest == nullptr || CTSNextTimeValue() == nullptr) {
+        if (largest != nullptr)
+            QXMem_Free(largest);
+        return 0;
+    }
+    CTSTimeSetMax(largest);
+    const bool ahead = less(gNextValue, largest) && less(gClockValue, gNextValue);
+    QXMem_Free(largest);
+    return ahead && !gAnyNow && gAnyLater ? 1 : 0;
+}
+
+void CTSTimeNextToClock()
+{
+    if (CTSClockValue() != nullptr && CTSNextTimeValue() != nullptr)
+        copyTime(gClockValue, gNextValue);
+}

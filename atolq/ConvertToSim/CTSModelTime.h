@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 void CTSSetIntegerTime(int flag);
 int CTSUseIntegerTime();
@@ -64,3 +66,13 @@ bool CTSTimeAnyLater();
 // Moves the evaluator's model time to the next enabling time (the fast
 // run's time list for run mode 1) and reads the clock back.
 int CTSAdvanceToNextTime(int runMode);
+
+// Re-sorts a transition's lists after the clock moved: later entries now
+// due move to the now list, now entries no longer due to the later list.
+// Each moved instance is noted with true (now) or false (later).
+void CTSTimeResort(CTSTimeLists* lists, std::vector<std::pair<void*, bool>>* moved);
+// 1 when nothing is enabled now, something later, and the next time lies
+// after the clock below the largest value: the clock may move on.
+int CTSTimeIdleAhead();
+// Takes the next-time value as the program's clock.
+void CTSTimeNextToClock();

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -68,9 +69,21 @@ bool firstValue(std::string_view segment, std::string* value)
     return true;
 }
 
+// The enabling times of each timed transition's instances, by the
+// transition's record id; a reset starts them afresh.
+std::map<uint32_t, CTSTimeLists>& timeLists()
+{
+    static std::map<uint32_t, CTSTimeLists> lists;
+    return lists;
+}
+
+// A timed answer sorts the instance into the transition's now or later
+// list by the time it names; an untimed answer is an enabling.
 int settle(SETrans* t, ASInstance* instance, bool answered, const std::string& answer)
 {
-    const bool enabled = answered && CTSAnswerEnabled(answer, timedQuestion(t));
+    bool enabled = answered;
+    if (answered && timedQuestion(t))
+        enabled = CTSTimeNoteEnabling(instance, &timeLists()[t->head.id], answer.c_str()) == 1;
     moveBetweenLists(t, instance, enabled);
     return enabled ? 1 : 0;
 }
@@ -117,6 +130,31 @@ template <class F> void eachInstance(F f)
 }
 
 bool hasText(const char* s) { return s != nullptr && *s != '\0'; }
+
+bool anyPendingWork()
+{
+    bool pending = false;
+    eachInstance([&](SEPage*, ASInstance* instance) { pending = pending || LMCount(instance->pending) != 0; });
+    return pending;
+}
+
+// After the clock moved: every transition's instances that became due are
+// enabled, those no longer due are not.
+void resortTimeLists()
+{
+    se::forEachRec(rootRecord()->pages, [](SEHead* pr) {
+        se::forEachRec(reinterpret_cast<SEPage*>(pr)->transitions, [](SEHead* tr) {
+            auto* t = reinterpret_cast<SETrans*>(tr);
+            const auto found = timeLists().find(t->head.id);
+            if (found == timeLists().end())
+                return;
+            std::vector<std::pair<void*, bool>> moved;
+            CTSTimeResort(&found->second, &moved);
+            for (auto [instance, now] : moved)
+                moveBetweenLists(t, static_cast<ASInstance*>(instance), now);
+        });
+    });
+}
 
 bool needsNoRequest(SETrans* t)
 {
@@ -357,6 +395,7 @@ void CTSRecalcEnabling()
         });
         CTSCheckEnablingBatch(instance);
     });
+    CTSTimeAdvanceIfIdle();
 }
 
 void CTSRecalcEnablingFor(int requestCode)
@@ -367,6 +406,25 @@ void CTSRecalcEnablingFor(int requestCode)
     if (timeOn())
         CTSReadModelClock();
     ASRecheckEnabling(requestCode);
+    CTSTimeAdvanceIfIdle();
+}
+
+void CTSClearTimeLists()
+{
+    for (auto& [id, lists] : timeLists())
+        CTSTimeListsClear(&lists);
+    timeLists().clear();
+}
+
+void CTSTimeAdvanceIfIdle()
+{
+    SERoot* root = rootRecord();
+    if (root == nullptr || CTSCurrentContext().timedColourSets == 0 || !timeOn())
+        return;
+    if (CTSTimeIdleAhead() == 0 || anyPendingWork())
+        return;
+    CTSAdvanceToNextTime(ASRunOptions(root)[0]);
+    resortTimeLists();
 }
 
 long CTSCurrentClock() { return CTSClockAsLong(); }

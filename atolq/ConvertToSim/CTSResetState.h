@@ -46,6 +46,16 @@ void CTSRecalcEnabling();
 // code (97 after a marking change, 101 after a step).
 void CTSRecalcEnablingFor(int requestCode);
 
+// In a timed net run with time, when nothing is enabled now but something
+// later and no re-check is pending: moves the evaluator's model time to the
+// next enabling time and re-sorts the transitions' now and later lists,
+// which moves the instances that became due to the enabled lists.
+void CTSTimeAdvanceIfIdle();
+
+// Forgets the enabling times of every transition's instances; run when the
+// page instances go.
+void CTSClearTimeLists();
+
 // The model clock as last read from the evaluator.
 long CTSCurrentClock();
 // The earliest enabling time later than the clock met since the last

@@ -10,6 +10,7 @@
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CSimulator/SimulatorCharts.h"
 #include "atolq/Chart/ChartRecords.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/ConvertToSim/CTSBindCode.h"
@@ -17,6 +18,7 @@
 #include "atolq/ConvertToSim/CTSPageState.h"
 #include "atolq/ConvertToSim/CTSTransCode.h"
 #include "atolq/SmlEval/SmlEval.h"
+#include "atolq/Utils/LMList.h"
 
 namespace {
 
@@ -118,7 +120,8 @@ void sendChartList(SERoot* root)
     CTSEvaluateText(s + "[];\nusestring [TOLQ'sacgen.gen_charts ChartList];\n", false);
 }
 
-// Every chart is told to start afresh, under its name.
+// Every chart is told to start afresh, under its name, then runs its own
+// initialisation function.
 void initCharts(SERoot* root)
 {
     se::forEachRec(root->barCharts, [](SEHead* r) {
@@ -129,6 +132,29 @@ void initCharts(SERoot* root)
         CTSEvaluateText("LC_init_chart " + mlString(LineChartFields(*reinterpret_cast<SELineChart*>(r)).name) + ";\n",
                         false);
     });
+    SInitCharts();
+}
+
+// Unnamed transitions first, then by name.
+int16_t byName(void* a, void* b)
+{
+    const char* x = static_cast<SETrans*>(a)->name;
+    const char* y = static_cast<SETrans*>(b)->name;
+    if (x == nullptr || y == nullptr)
+        return static_cast<int16_t>((x != nullptr) - (y != nullptr));
+    const int order = std::strcmp(x, y);
+    return static_cast<int16_t>((order > 0) - (order < 0));
+}
+
+// Sorts the page's transitions by name and numbers them 1, 2, 3 ... in
+// that order: the order in which the simulator lists its steps.
+void numberTransitions(SEPage* page)
+{
+    if (LMCount(page->transitions) == 0)
+        return;
+    LMSort(page->transitions, static_cast<LMValueCompareFn>(byName));
+    int32_t number = 0;
+    se::forEachRec(page->transitions, [&](SEHead* r) { reinterpret_cast<SETrans*>(r)->longWord = ++number; });
 }
 
 } // namespace
@@ -199,6 +225,9 @@ int CTSPagePass(SEPage* page, int action)
     case 3:
         se::forEachRec(page->places, [](SEHead* r) { reinterpret_cast<SEPlace*>(r)->flags &= ~cts::kPlaceWalkMark; });
         break;
+    case 4:
+        numberTransitions(page);
+        break;
     default: break;
     }
     return 1;
@@ -208,7 +237,7 @@ int CTSInitFusionStates()
 {
     std::string s = "fun TOLQ'InitFS() = (";
     SERoot* root = SECurrentRoot();
-    se::forEachValue(root->globalPlaceFusionSets, [&](void* v) { initLine(s, static_cast<SEPlaceFusSet*>(v)); });
+    se::forEachRec(root->globalPlaceFusionSets, [&](SEHead* r) { initLine(s, reinterpret_cast<SEPlaceFusSet*>(r)); });
     se::forEachRec(root->pages, [&](SEHead* r) {
         auto* p = reinterpret_cast<SEPage*>(r);
         if (cts::inSimulation(p))
@@ -246,7 +275,8 @@ int CTSGenerateSimCode(ProgressCallback callback)
     if (!eachPage([](SEPage* p) { CTSPagePass(p, 1); }))
         return 0;
     CTSEvaluateText(std::string("TOLQ'Sim.WithTime:=") + (cts::withTime(root) ? "true" : "false") + ";", false);
-    se::forEachValue(root->globalPlaceFusionSets, [](void* v) { CTSDefineFusionState(static_cast<SEPlaceFusSet*>(v)); });
+    se::forEachRec(root->globalPlaceFusionSets,
+                   [](SEHead* r) { CTSDefineFusionState(reinterpret_cast<SEPlaceFusSet*>(r)); });
     if (stopped() || !eachPage([](SEPage* p) { CTSDefinePageTypes(p); }) || CTSProgress() == 0)
         return 0;
     if (!eachPage([](SEPage* p) { CTSCreatePageStates(p); }))

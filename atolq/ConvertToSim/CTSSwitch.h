@@ -22,6 +22,9 @@ int16_t CTSEvaluateText(std::string_view text, bool cr = true);
 
 int CTSGenerateSimCode(ProgressCallback callback);
 int CTSAnyUnchecked();
+// 1 to go on with a switch: some page is prime, or the user chose not to
+// return to the editor when asked; 0 to return.
+int CTSCheckPrimePages();
 int CTSPagePass(SEPage* page, int action);
 int CTSDefineFusionState(SEPlaceFusSet* set);
 int CTSInitFusionStates();

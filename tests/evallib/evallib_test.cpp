@@ -147,6 +147,69 @@ TEST_F(EvalLibTest, CodeSegmentsSetUsageBitsAndRefuseInternalNames) {
     EXPECT_NE(ask("TOLQ'Edit.CodeSegText ();", "input (x);").result, Result::Success);
 }
 
+// The code binds its outputs after the binding is found, so an output may
+// be bound neither by an input arc nor used by the guard; otherwise the code
+// guard holds.
+struct CodeGuardCase {
+    const char* name;
+    const char* inArc;  // null: no input arc
+    const char* guard;  // null: no guard
+    bool legal;
+};
+
+class CodeGuardTest : public EvalLibTest, public testing::WithParamInterface<CodeGuardCase> {};
+
+TEST_P(CodeGuardTest, OutputsOfTheCodeMustBeFreeOfArcsAndGuard) {
+    declare_ok("colorset INT = int; var x, y : INT;");
+    ask("TOLQ'Edit.VarTabInit();");
+    ASSERT_EQ(ask("TOLQ'Edit.CodeSegText ();", "input (x);\noutput (y);\naction x + 1;").result, Result::Success);
+    if (GetParam().inArc) ask("TOLQ'Edit.VarInArc  \"1\";", GetParam().inArc);
+    if (GetParam().guard) ask("TOLQ'Edit.VarGuard ();", GetParam().guard);
+    const Reply r = ask("TOLQ'Edit.CodeGuard();");
+    if (GetParam().legal) {
+        EXPECT_EQ(r.result, Result::Success) << r.raw;
+        EXPECT_EQ(values(r.text), std::vector<std::string>{"true"});
+    } else {
+        EXPECT_EQ(r.result, Result::ErrorClass) << r.raw;
+        EXPECT_NE(r.text.find("y is bound by the code segment"), std::string::npos) << r.raw;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CodeGuardTest,
+                         testing::Values(CodeGuardCase{"OutputsFree", "1`x", "x > 0", true},
+                                         CodeGuardCase{"OutputOnInputArc", "1`x++1`y", nullptr, false},
+                                         CodeGuardCase{"OutputInGuard", "1`x", "y > x", false}),
+                         [](const testing::TestParamInfo<CodeGuardCase>& info) { return std::string(info.param.name); });
+
+// The switch registers each transition with the automatic run by its
+// binding function, so that one whose code is missing is refused there; the
+// chart list makes the run update its charts after every step.
+TEST_F(EvalLibTest, TheAutomaticRunsGeneratorRegistersTransitionsAndCharts) {
+    ASSERT_EQ(ask("fun TOLQ'BF40 (_ : int) = ();").result, Result::Success);
+    EXPECT_EQ(ask("usestring[(TOLQ'sacgen.gen_fun((\"40\",\"41\",false,false,false), false))];").result,
+              Result::Success);
+    EXPECT_EQ(ask("usestring[(TOLQ'sacgen.gen_fun((\"42\",\"41\",false,false,false), false))];").result,
+              Result::NotCompiled)
+        << "transition 42 has no binding function";
+    EXPECT_EQ(ask("usestring[(TOLQ'sacgen.gen_fun((\"40\",\"41\",false,false,false), true))];").result,
+              Result::NotCompiled)
+        << "nor a fast one";
+    EXPECT_EQ(ask("usestring[(TOLQ'sacgen.gen_fun((\"4 0\",\"41\",false,false,false), false))];").result,
+              Result::ErrorClass)
+        << "not an ML name";
+
+    ASSERT_EQ(ask("val seen = ref 0; fun TOLQ'CCAF7 (notusecond : bool) = seen := !seen + (if notusecond then 10 else 1);")
+                  .result,
+              Result::Success);
+    ASSERT_EQ(ask("usestring [TOLQ'sacgen.gen_charts [\"7\"]];").result, Result::Success);
+    ASSERT_EQ(ask("(!TolqAutoRun.chartUpdate) ();").result, Result::Success);
+    EXPECT_EQ(values(ask("TOLQ'Edit.out_val (Int.toString (!seen));").text), std::vector<std::string>{"1"})
+        << "updated under its own condition";
+    ASSERT_EQ(ask("usestring [TOLQ'sacgen.gen_charts []];").result, Result::Success);
+    ASSERT_EQ(ask("(!TolqAutoRun.chartUpdate) ();").result, Result::Success);
+    EXPECT_EQ(values(ask("TOLQ'Edit.out_val (Int.toString (!seen));").text), std::vector<std::string>{"1"});
+}
+
 TEST_F(EvalLibTest, ModelTimeAndTimedColourSets) {
     EXPECT_EQ(values(ask("TOLQ'Edit.out_val(mkst_col'TIME(time()));").text),
               std::vector<std::string>{"(clock (\"0\"))"});

@@ -1,5 +1,5 @@
 // Doubles of the neighbours of the abstract net and of the syntax check that
-// exist nowhere yet: node names, the load's handle map, sim links and the simulator's colour-set name comparison.
+// exist nowhere yet: node names, the load's handle map and sim links.
 #include <cstring>
 
 #include "CheckDoubles.h"
@@ -17,16 +17,6 @@ int GE_DeleteUserData(uint32_t, uint16_t) { return 1; }
 void SSetReswitchNeeded(int) {}
 int SMLIsConnected() { return SMLGetConnState() != kSMLKindNone ? 1 : 0; }
 
-// Same colour-set name: both unnamed or equal texts.
-int ASSameName(SEHead* a, SEHead* b)
-{
-    const char* x = SEGetColourSet(a);
-    const char* y = SEGetColourSet(b);
-    if (x == nullptr || y == nullptr)
-        return x == y ? 1 : 0;
-    return std::strcmp(x, y) == 0 ? 1 : 0;
-}
-
 // The editor's dialogs that the evaluator start asks: answers set by tests.
 DialogAnswers& dialogAnswers()
 {
@@ -37,6 +27,11 @@ int GE_AskYesNoCancel(int16_t, const char*)
 {
     ++dialogAnswers().asked;
     return dialogAnswers().yesNoCancel;
+}
+int GE_AskYesNo(int16_t, const char*)
+{
+    ++dialogAnswers().askedYesNo;
+    return dialogAnswers().yesNo;
 }
 int GE_LoginDialog(char**, char**) { return 0; }
 int GE_MLSettingsDialog() { return 0; }

@@ -10,5 +10,7 @@ struct DialogAnswers {
     int asked = 0;
     std::vector<int16_t> messages;
     int busy = 0;
+    int yesNo = 1;      // the answer of a yes/no question: 1 yes
+    int askedYesNo = 0;
 };
 DialogAnswers& dialogAnswers();

@@ -346,7 +346,20 @@ struct
                 if null inputs then "" else "\n  | TOLQ'CAF" ^ t ^ " _ = raise TOLQ'Unbound", ";\n"]
           end
 
-  fun CodeGuard () = outVal "true"
+  (* The code runs after the binding is found: a variable the code binds
+   * (an output) must not be bound by an input arc or used by the guard,
+   * which are decided before it. The code guard holds when the code may
+   * run; with the outputs free of both it always may. *)
+  fun CodeGuard () =
+      case !code of
+        NONE => outVal "true"
+      | SOME {outputs, ...} =>
+          (case List.find (fn n => has (bitsOf n, 0x1)) outputs of
+             SOME n => fail (n ^ " is bound by the code segment and must not be bound by an input arc.")
+           | NONE =>
+               case List.find (fn n => has (bitsOf n, 0x4)) outputs of
+                 SOME n => fail (n ^ " is bound by the code segment and must not be used in the guard.")
+               | NONE => outVal "true")
 
   fun DefineDelay () : string =
       let val t = !transition
@@ -357,8 +370,6 @@ struct
          else ignore (firstOf [form ("IntInf.fromInt (" ^ !delay ^ ")"), form ("(" ^ !delay ^ ")")]);
          ""
       end
-
-  fun DoDefinitions () = ()
 
   (* ---- guard parts and arc parts for the binding code ---- *)
 
@@ -375,6 +386,11 @@ struct
   fun resetBindParts () =
       (guardParts := []; storedGuards := []; texp := NONE; storedTExps := [];
        candidates := []; storedUSM := [])
+
+  (* The check is over when the switch begins: the state of the last
+   * transition checked is dropped, so that nothing of it reaches the
+   * simulation code. The functions themselves were defined when checked. *)
+  fun DoDefinitions () = (VarTabInit (); resetBindParts ())
 
   val notInPatterns = ["if", "then", "else", "let", "in", "end", "case", "of", "fn", "andalso",
                        "orelse", "div", "mod", "raise", "handle", "while", "do"]

@@ -167,6 +167,10 @@ struct
                     TOLQ'ModelTime := t; true)
        | NONE => false)
 
+  (* The update of the charts that take part in the simulation, set by
+   * the chart list of the switch; run after every step. *)
+  val chartUpdate : (unit -> unit) ref = ref (fn () => ())
+
   fun run (entries : (unit -> bool) list) =
       let val saved = !TOLQ'ValuePrint
           fun loop () =
@@ -175,6 +179,7 @@ struct
               else if fireOne (if !TolqSimState.Fair then shuffle entries else entries) then
                 (TolqSimState.CurStep := !TolqSimState.CurStep + 1;
                  TolqSimState.LocStep := !TolqSimState.LocStep + 1;
+                 !chartUpdate ();
                  loop ())
               else if advanceTime () then loop ()
               else raise Tolq.Error "There are no more enabled transitions."
@@ -191,13 +196,39 @@ structure TOLQ'sacgen =
 struct
   type entry = string * string * string * string * bool * bool * bool
 
-  fun gen_fun (_ : (string * string * bool * bool * bool) * bool) : string = ""
-  fun gen_charts (_ : string list) : string = ""
-  fun GenSaveStateData () = ()
-  fun gen_funs (_ : entry list, _ : bool) : string list = []
-  fun clean_up () = ()
-
   fun name s = s <> "" andalso CharVector.all TolqText.isIdChar s
+  fun needName s = if name s then s else raise Tolq.Error ("Not an ML name: \"" ^ s ^ "\"")
+
+  (* The transitions whose code the switch defined, by name and form (fast
+   * or not): their page and flags (code runs, timed, a timed output place). *)
+  val registered : ((string * bool) * (string * bool * bool * bool)) list ref = ref []
+  fun isRegistered (t, fast) = List.exists (fn (k, _) => k = (t, fast)) (!registered)
+
+  (* Registers a transition with the automatic run. The answer refers to
+   * the transition's binding function, so that a transition whose code is
+   * missing fails here and not in the middle of a run. *)
+  fun gen_fun ((t, p, code, timed, timedOut) : string * string * bool * bool * bool, fast : bool) : string =
+      let val t = needName t
+      in registered := ((t, fast), (needName p, code, timed, timedOut))
+                       :: List.filter (fn (k, _) => k <> (t, fast)) (!registered);
+         "val _ = " ^ (if fast then "TOLQ'FastBF" else "TOLQ'BF") ^ t ^ ";\n"
+      end
+
+  (* The charts that take part in the simulation, by ML name: the answer
+   * makes the automatic run update them after every step, each through
+   * its own update condition. *)
+  fun gen_charts (charts : string list) : string =
+      "val _ = TolqAutoRun.chartUpdate := (fn () => ("
+      ^ String.concat (map (fn n => "TOLQ'CCAF" ^ needName n ^ " false; ") charts) ^ "()));\n"
+
+  (* The firing functions made for the sequence of the last reset, by form;
+   * a reset makes new instances, so it drops them. *)
+  val made : (bool * string list) list ref = ref []
+  fun madeFor fast = Option.map #2 (List.find (fn (f, _) => f = fast) (!made))
+
+  (* The start of the state a reset made: its model time and step. *)
+  val initial : {time : TIME, step : int} ref = ref {time = 0, step = 0}
+  fun GenSaveStateData () = (made := []; initial := {time = time (), step = step ()})
 
   (* Defines the firing function of one entry: a binding is reserved in
    * fresh arc states and occurs at once; false when none is enabled. The
@@ -216,12 +247,31 @@ struct
           val forms = List.concat (map (fn bf => [form (bf, "TOLQ'b :: _"), form (bf, "(_, TOLQ'b :: _)")]) functions)
       in ignore (TolqEdit.firstOf forms); f end
 
-  fun gen_step (seq : entry list, fast : bool) : string list =
-      let val entries = List.filter (fn (_, t, i, p, _, _, _) => name t andalso name i andalso name p) seq
+  fun entriesOf (seq : entry list) =
+      List.filter (fn (_, t, i, p, _, _, _) => name t andalso name i andalso name p) seq
+
+  (* Defines the firing functions of the sequence; the answer names them. *)
+  fun gen_funs (seq : entry list, fast : bool) : string list =
+      let val entries = entriesOf seq
           val names = ListPair.map (firingFunction fast) (List.tabulate (length entries, fn k => k), entries)
+      in made := (fast, names) :: List.filter (fn (f, _) => f <> fast) (!made);
+         map (fn n => "val _ = " ^ n ^ ";\n") names
+      end
+
+  (* The run over the firing functions: those gen_funs made for this form,
+   * else made here. *)
+  fun gen_step (seq : entry list, fast : bool) : string list =
+      let val names = case madeFor fast of
+                        SOME names => names
+                      | NONE => (ignore (gen_funs (seq, fast)); getOpt (madeFor fast, []))
       in ["fun " ^ (if fast then "fast_sac_step" else "sac_step") ^ " () = TolqAutoRun.run ["
           ^ String.concatWith ", " names ^ "];\n"]
       end
+
+  (* After the run's code is defined the firing functions it names are
+   * bound in it; the list is dropped so that the next generation makes
+   * them anew. *)
+  fun clean_up () = made := []
 
   (* Defines TOLQ't<t>_<i> and TOLQ'fastt<t>_<i> for every entry and puts
    * them into the time lists. *)
