@@ -2720,7 +2720,11 @@ JoinedTables& Joined()
             AppendLayout(layout, t);
         }
         for (const DialogLayout& layout : DialogTable_ShapeLayouts()) {
+            AppendLayout(layout, t);
+        }
         for (const DialogLayout& layout : DialogTable_NetEditorLayouts()) {
+            AppendLayout(layout, t);
+        }
         return t;
     }();
     return tables;
