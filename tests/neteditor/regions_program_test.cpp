@@ -508,5 +508,49 @@ TEST_F(RegionsProgramTest, ShapeAttributesSetTheSizeOfABox)
     EXPECT_TRUE(tolq_.running());
 }
 
+// A copied arc pasted between the two nodes the user picks: a place and a
+// transition give an arc of the net with the copied inscription; two
+// transitions are refused and leave nothing behind.
+TEST_F(RegionsProgramTest, CopiedArcPastedBetweenPickedEnds)
+{
+    Spot next{}, consume{};
+    size_t connectors = 0;
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        next = SpotOf(diagram, diagram.NodeNamed("Next"));
+        consume = SpotOf(diagram, diagram.NodeNamed("Consume"));
+        connectors = ConnectorsOnPage(diagram.NetPages().front()).size();
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt({kProduceSpot.x + 60, kProduceSpot.y});  // the arc from Produce to Buffer
+    Keys("alt+c");
+    Keys("alt+v");
+    ClickAt(consume);
+    ClickAt(next);
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "the arc from Consume to Next was refused";
+    Keys("alt+v");
+    ClickAt(consume);
+    ClickAt(kProduceSpot);
+    EXPECT_TRUE(AnswerMessageBox()) << "an arc between two transitions was taken";
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle page = saved.NetPages().front();
+    EXPECT_EQ(ConnectorsOnPage(page).size(), connectors + 1);
+    const ObjectHandle arc = ConnectorBetween(page, saved.NodeNamed("Consume"), saved.NodeNamed("Next"));
+    ASSERT_NE(arc, 0u) << "no connector joins Consume and Next";
+    ASSERT_NE(RecordOf(arc), nullptr) << "the pasted connector is no arc of the net";
+    EXPECT_EQ(Net(SEGetArcExpr(RecordOf(arc))), "n");
+    EXPECT_EQ(ConnectorBetween(page, saved.NodeNamed("Consume"), saved.NodeNamed("Produce")), 0u);
+    // The arc that was copied keeps its own record.
+    const ObjectHandle original = ConnectorBetween(page, saved.NodeNamed("Produce"), saved.NodeNamed("Buffer"));
+    ASSERT_NE(original, 0u);
+    ASSERT_NE(RecordOf(original), nullptr);
+    EXPECT_NE(RecordOf(original), RecordOf(arc));
+    EXPECT_TRUE(tolq_.running());
+}
+
 }  // namespace
 }  // namespace tolq::test
