@@ -552,5 +552,45 @@ TEST_F(RegionsProgramTest, CopiedArcPastedBetweenPickedEnds)
     EXPECT_TRUE(tolq_.running());
 }
 
+// A copied declaration node and a copied place pasted: the copies are a
+// declaration node and a place of the net again, the place with its colour
+// set and initial marking as inscriptions.
+TEST_F(RegionsProgramTest, PastedDeclarationNodeAndPlaceKeepTheirRoles)
+{
+    const Spot declarations = SpotOfText("color INT = int;\nvar n : INT;");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    for (const Spot at : {declarations, kBufferSpot}) {
+        ClickAt(at);
+        Keys("alt+c");
+        Keys("alt+v");
+    }
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "a paste failed";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    int declNodes = 0, buffers = 0;
+    for (ObjectHandle node : NodesOf(saved.NetPages().front())) {
+        SEHead* record = RecordOf(node);
+        uint16_t kind = 0, subKind = 0;
+        if (record == nullptr || SEGetKind(record, &kind, &subKind) == 0)
+            continue;
+        if (kind == kSEDeclNode) {
+            ++declNodes;
+            EXPECT_EQ(subKind, kSEDeclGlobal);
+            EXPECT_EQ(Net(SEGetDeclText(record)), "color INT = int;\nvar n : INT;");
+        }
+        if (kind == kSEPlace && Net(SEGetName(record)) == "Buffer") {
+            ++buffers;
+            EXPECT_EQ(Net(SEGetColourSet(record)), "INT");
+            EXPECT_EQ(Net(SEGetInitMark(record)), "1`0");
+            ASSERT_NE(RegionOfKind(node, 4097), 0u) << "the colour set is no inscription";
+            EXPECT_EQ(TextOf(RegionOfKind(node, 4097)), "INT");
+        }
+    }
+    EXPECT_EQ(declNodes, 2);
+    EXPECT_EQ(buffers, 2);
+    EXPECT_TRUE(tolq_.running());
+}
+
 }  // namespace
 }  // namespace tolq::test
