@@ -592,5 +592,49 @@ TEST_F(RegionsProgramTest, PastedDeclarationNodeAndPlaceKeepTheirRoles)
     EXPECT_TRUE(tolq_.running());
 }
 
+// A drawn ellipse converted to a place gets its colour set and initial
+// marking from TOLQ Region...; the place's kind dialog offers them.
+TEST_F(RegionsProgramTest, RegionsOfAConvertedPlaceReachTheNet)
+{
+    Spot store{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle produce = diagram.NodeNamed("Produce");
+        Fixed x = 0, y = 0;
+        QXRdAttr_GetPosition(produce, &x, &y);
+        const ObjectHandle ellipse = QXStr_CreateNode(QXStr_GetObjectPage(produce), x, y + 90 * kPixel * 2,
+                                                      36 * 0x10000, 24 * 0x10000, 2);
+        ASSERT_NE(ellipse, 0u);
+        ASSERT_NE(QXText_SetText(ellipse, "Store"), 0u);
+        ASSERT_TRUE(diagram.Save());
+        store = SpotOf(diagram, ellipse);
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt(store);
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Convert to TOLQ..."));
+    ASSERT_NO_FATAL_FAILURE(ChooseConvertKind(kConvertPlace));
+    ASSERT_NO_FATAL_FAILURE(MakeRegion(store, &kRegionColourSet, {store.x - 90, store.y + 40}, "STRING"));
+    ASSERT_NO_FATAL_FAILURE(MakeRegion(store, &kRegionInitMark, {store.x + 60, store.y - 40}, "1`\"a\""));
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "a step refused or failed";
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle place = saved.NodeNamed("Store");
+    ASSERT_NE(place, 0u) << "the ellipse is no place named Store";
+    SEHead* record = RecordOf(place);
+    uint16_t kind = 0, subKind = 0;
+    ASSERT_NE(SEGetKind(record, &kind, &subKind), 0);
+    EXPECT_EQ(kind, kSEPlace);
+    ASSERT_NE(RegionOfKind(place, 4097), 0u);
+    ASSERT_NE(RegionOfKind(place, 4098), 0u);
+    EXPECT_EQ(TextOf(RegionOfKind(place, 4097)), "STRING");
+    EXPECT_EQ(Net(SEGetColourSet(record)), "STRING");
+    EXPECT_EQ(TextOf(RegionOfKind(place, 4098)), "1`\"a\"");
+    EXPECT_EQ(Net(SEGetInitMark(record)), "1`\"a\"");
+    EXPECT_TRUE(tolq_.running());
+}
+
 }  // namespace
 }  // namespace tolq::test
