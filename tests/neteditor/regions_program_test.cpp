@@ -636,5 +636,33 @@ TEST_F(RegionsProgramTest, RegionsOfAConvertedPlaceReachTheNet)
     EXPECT_TRUE(tolq_.running());
 }
 
+// TOLQ > Declaration Node...: the kind chosen in its dialog, the node put
+// down on the page and its declarations typed into it.
+TEST_F(RegionsProgramTest, DeclarationNodeDrawnFromTheMenu)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt(kEmpty);
+    ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Declaration Node..."));
+    ASSERT_NO_FATAL_FAILURE(Choose(370, 184, Radio{"Local", 102 + 11}));
+    ClickAt({kProduceSpot.x - 200, kProduceSpot.y + 160});
+    Keys("alt+t");  // its text is typed with text editing on
+    xdotool({"type", "val m = 2;"});
+    Settle();
+    Keys("alt+t");
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "the node was refused";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle node = saved.ObjectWithText("val m = 2;");
+    ASSERT_NE(node, 0u) << "no node holds the declarations";
+    uint16_t kind = 0, subKind = 0;
+    ASSERT_NE(RecordOf(node), nullptr);
+    ASSERT_NE(SEGetKind(RecordOf(node), &kind, &subKind), 0);
+    EXPECT_EQ(kind, kSEDeclNode);
+    EXPECT_EQ(subKind, kSEDeclLocal);
+    EXPECT_EQ(Net(SEGetDeclText(RecordOf(node))), "val m = 2;");
+    EXPECT_TRUE(tolq_.running());
+}
+
 }  // namespace
 }  // namespace tolq::test
