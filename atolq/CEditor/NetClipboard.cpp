@@ -12,6 +12,7 @@
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/HookHandlers.h"
 #include "atolq/CEditor/ModeHooks.h"
 #include "atolq/CEditor/NetCreateSeam.h"
 #include "atolq/CEditor/SelectionSeam.h"
@@ -98,6 +99,9 @@ void StripConnectorCopy(ObjectHandle connector, int cut)
     if (cut != 0)
         EE_DeleteStrippedRecord(connector, 0);
     GE_DeleteSERecord(connector);
+    // The link to a partner arc goes too: a pasted copy makes its own.
+    if (GE_HasUserData(connector, kTagSecondRecord) != 0)
+        GE_DeleteUserData(connector, static_cast<uint16_t>(kTagSecondRecord));
     GE_SetAuxWord(connector, kSEArc);
 }
 
@@ -383,6 +387,51 @@ void ShowRegion(ObjectHandle region)
     GE_ClearObjectFlags(region);
 }
 
+// ---- an arc through the clipboard ----
+
+// The end of a pasted connector, as the new-arc check takes it.
+ObjectHandle BaseOf(ObjectHandle end)
+{
+    return end != 0 && (GE_KernelType(end) & kTypeRegion) != 0 ? QXStr_GetBaseObject(end) : end;
+}
+
+// Hook 1 while a pasted arc waits for its ends: when the user has joined
+// them, the arc gets its records back, or is taken away again when its ends
+// are no place and transition; cancelled, nothing was pasted.
+uintptr_t PastedArcEnded(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    Hook_Unregister(kHookCommandEnd);
+    const ObjectHandle connector = QXStr_GetCurObject();
+    const bool pastedArc = connector != 0 && QXStr_IsObject(connector) != 0 &&
+                           (GE_KernelType(connector) & kTypeConnector) != 0 &&
+                           (GE_GetAuxWord(connector) & 0xffff) == kSEArc && !HasRecord(connector);
+    if (pastedArc) {
+        ObjectHandle start = 0, end = 0;
+        QXRdAttr_GetConnEnds(connector, 1, &start, &end);
+        if (EE_CheckNewArc(BaseOf(start), BaseOf(end), 0, start, end, 0) == 0) {
+            QXStr_DeleteObject(connector);
+        } else if (EE_RecreatePastedRecord(connector) != 0) {
+            GE_DeleteRegion(connector, kRegionInputToken);
+            GE_DeleteRegion(connector, kRegionOutputToken);
+        }
+    }
+    GE_SetCreateKind(kGECreateNone);
+    GE_ClearStateFlags(kGEPasteWaiting);
+    GE_SetDeferredObject(0);
+    return 1;
+}
+
+// An arc from the clipboard: the kernel lets the user pick its two ends;
+// the arc is made when they are picked.
+int PasteArc()
+{
+    GE_SetCreateKind(kGECreateArc);
+    GE_ClearStateFlags(kGEPasteWaiting);
+    Hook_Set(kHookCommandEnd, PastedArcEnded);
+    GE_DoCommand(kCommandPaste);
+    return 1;
+}
+
 // A region from the clipboard: pasted as an object of the page, then hung on
 // the owner the user picks.
 int PasteRegion()
@@ -526,6 +575,8 @@ int EE_Paste()
         return 0;
     if ((type & kTypeConnector) == 0 && GE_HasUserData(content, kTagChartTag) != 0)
         return PasteRegion();
+    if ((type & kTypeConnector) != 0 && (GE_GetAuxWord(content) & 0xffff) == kSEArc)
+        return PasteArc();
     GE_DoCommand(kCommandPaste);
     RecreatePastedRecords(EE_CommandSelection());
     return 1;

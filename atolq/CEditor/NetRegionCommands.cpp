@@ -146,8 +146,10 @@ void ConvertRegions(const std::vector<ObjectHandle>& selection, const EEFilterRe
     if (kind == 0)
         return;
     bool skipped = false;
-    for (ObjectHandle region : selection)
-        skipped = ConvertRegion(region, kind) || skipped;
+    for (ObjectHandle region : selection) {
+        if (IsType(region, kQXKindRegion))
+            skipped = ConvertRegion(region, kind) || skipped;
+    }
     if (skipped)
         GE_MessageBox(kMsgRegionsExisted);
 }
@@ -250,15 +252,20 @@ int16_t EE_ConvertToNet()
         return record.refusal;
     switch (type) {
     case kQXKindConnector:
-        for (ObjectHandle connector : selection)
-            ConvertConnector(connector);
+        for (ObjectHandle connector : selection) {
+            if (IsType(connector, kQXKindConnector))
+                ConvertConnector(connector);
+        }
         break;
     case kQXKindNode: {
         EEConvertKind kind = EEConvertKind::Place;
         if (EE_AskConvertKind(&kind) == 0)
             return 0;
-        for (ObjectHandle node : selection)
-            ConvertNode(node, kind);
+        // A mixed selection converts its objects of the first one's type.
+        for (ObjectHandle node : selection) {
+            if (IsType(node, kQXKindNode))
+                ConvertNode(node, kind);
+        }
         break;
     }
     case kQXKindRegion: ConvertRegions(selection, record); break;

@@ -508,5 +508,161 @@ TEST_F(RegionsProgramTest, ShapeAttributesSetTheSizeOfABox)
     EXPECT_TRUE(tolq_.running());
 }
 
+// A copied arc pasted between the two nodes the user picks: a place and a
+// transition give an arc of the net with the copied inscription; two
+// transitions are refused and leave nothing behind.
+TEST_F(RegionsProgramTest, CopiedArcPastedBetweenPickedEnds)
+{
+    Spot next{}, consume{};
+    size_t connectors = 0;
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        next = SpotOf(diagram, diagram.NodeNamed("Next"));
+        consume = SpotOf(diagram, diagram.NodeNamed("Consume"));
+        connectors = ConnectorsOnPage(diagram.NetPages().front()).size();
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt({kProduceSpot.x + 60, kProduceSpot.y});  // the arc from Produce to Buffer
+    Keys("alt+c");
+    Keys("alt+v");
+    ClickAt(consume);
+    ClickAt(next);
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "the arc from Consume to Next was refused";
+    Keys("alt+v");
+    ClickAt(consume);
+    ClickAt(kProduceSpot);
+    EXPECT_TRUE(AnswerMessageBox()) << "an arc between two transitions was taken";
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle page = saved.NetPages().front();
+    EXPECT_EQ(ConnectorsOnPage(page).size(), connectors + 1);
+    const ObjectHandle arc = ConnectorBetween(page, saved.NodeNamed("Consume"), saved.NodeNamed("Next"));
+    ASSERT_NE(arc, 0u) << "no connector joins Consume and Next";
+    ASSERT_NE(RecordOf(arc), nullptr) << "the pasted connector is no arc of the net";
+    EXPECT_EQ(Net(SEGetArcExpr(RecordOf(arc))), "n");
+    EXPECT_EQ(ConnectorBetween(page, saved.NodeNamed("Consume"), saved.NodeNamed("Produce")), 0u);
+    // The arc that was copied keeps its own record.
+    const ObjectHandle original = ConnectorBetween(page, saved.NodeNamed("Produce"), saved.NodeNamed("Buffer"));
+    ASSERT_NE(original, 0u);
+    ASSERT_NE(RecordOf(original), nullptr);
+    EXPECT_NE(RecordOf(original), RecordOf(arc));
+    EXPECT_TRUE(tolq_.running());
+}
+
+// A copied declaration node and a copied place pasted: the copies are a
+// declaration node and a place of the net again, the place with its colour
+// set and initial marking as inscriptions.
+TEST_F(RegionsProgramTest, PastedDeclarationNodeAndPlaceKeepTheirRoles)
+{
+    const Spot declarations = SpotOfText("color INT = int;\nvar n : INT;");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    for (const Spot at : {declarations, kBufferSpot}) {
+        ClickAt(at);
+        Keys("alt+c");
+        Keys("alt+v");
+    }
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "a paste failed";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    int declNodes = 0, buffers = 0;
+    for (ObjectHandle node : NodesOf(saved.NetPages().front())) {
+        SEHead* record = RecordOf(node);
+        uint16_t kind = 0, subKind = 0;
+        if (record == nullptr || SEGetKind(record, &kind, &subKind) == 0)
+            continue;
+        if (kind == kSEDeclNode) {
+            ++declNodes;
+            EXPECT_EQ(subKind, kSEDeclGlobal);
+            EXPECT_EQ(Net(SEGetDeclText(record)), "color INT = int;\nvar n : INT;");
+        }
+        if (kind == kSEPlace && Net(SEGetName(record)) == "Buffer") {
+            ++buffers;
+            EXPECT_EQ(Net(SEGetColourSet(record)), "INT");
+            EXPECT_EQ(Net(SEGetInitMark(record)), "1`0");
+            ASSERT_NE(RegionOfKind(node, 4097), 0u) << "the colour set is no inscription";
+            EXPECT_EQ(TextOf(RegionOfKind(node, 4097)), "INT");
+        }
+    }
+    EXPECT_EQ(declNodes, 2);
+    EXPECT_EQ(buffers, 2);
+    EXPECT_TRUE(tolq_.running());
+}
+
+// A drawn ellipse converted to a place gets its colour set and initial
+// marking from TOLQ Region...; the place's kind dialog offers them.
+TEST_F(RegionsProgramTest, RegionsOfAConvertedPlaceReachTheNet)
+{
+    Spot store{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle produce = diagram.NodeNamed("Produce");
+        Fixed x = 0, y = 0;
+        QXRdAttr_GetPosition(produce, &x, &y);
+        const ObjectHandle ellipse = QXStr_CreateNode(QXStr_GetObjectPage(produce), x, y + 90 * kPixel * 2,
+                                                      36 * 0x10000, 24 * 0x10000, 2);
+        ASSERT_NE(ellipse, 0u);
+        ASSERT_NE(QXText_SetText(ellipse, "Store"), 0u);
+        ASSERT_TRUE(diagram.Save());
+        store = SpotOf(diagram, ellipse);
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt(store);
+    ASSERT_NO_FATAL_FAILURE(Pick("Aux", "Convert to TOLQ..."));
+    ASSERT_NO_FATAL_FAILURE(ChooseConvertKind(kConvertPlace));
+    ASSERT_NO_FATAL_FAILURE(MakeRegion(store, &kRegionColourSet, {store.x - 90, store.y + 40}, "STRING"));
+    ASSERT_NO_FATAL_FAILURE(MakeRegion(store, &kRegionInitMark, {store.x + 60, store.y - 40}, "1`\"a\""));
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "a step refused or failed";
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle place = saved.NodeNamed("Store");
+    ASSERT_NE(place, 0u) << "the ellipse is no place named Store";
+    SEHead* record = RecordOf(place);
+    uint16_t kind = 0, subKind = 0;
+    ASSERT_NE(SEGetKind(record, &kind, &subKind), 0);
+    EXPECT_EQ(kind, kSEPlace);
+    ASSERT_NE(RegionOfKind(place, 4097), 0u);
+    ASSERT_NE(RegionOfKind(place, 4098), 0u);
+    EXPECT_EQ(TextOf(RegionOfKind(place, 4097)), "STRING");
+    EXPECT_EQ(Net(SEGetColourSet(record)), "STRING");
+    EXPECT_EQ(TextOf(RegionOfKind(place, 4098)), "1`\"a\"");
+    EXPECT_EQ(Net(SEGetInitMark(record)), "1`\"a\"");
+    EXPECT_TRUE(tolq_.running());
+}
+
+// TOLQ > Declaration Node...: the kind chosen in its dialog, the node put
+// down on the page and its declarations typed into it.
+TEST_F(RegionsProgramTest, DeclarationNodeDrawnFromTheMenu)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt(kEmpty);
+    ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Declaration Node..."));
+    ASSERT_NO_FATAL_FAILURE(Choose(370, 184, Radio{"Local", 102 + 11}));
+    ClickAt({kProduceSpot.x - 200, kProduceSpot.y + 160});
+    Keys("alt+t");  // its text is typed with text editing on
+    xdotool({"type", "val m = 2;"});
+    Settle();
+    Keys("alt+t");
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "the node was refused";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const ObjectHandle node = saved.ObjectWithText("val m = 2;");
+    ASSERT_NE(node, 0u) << "no node holds the declarations";
+    uint16_t kind = 0, subKind = 0;
+    ASSERT_NE(RecordOf(node), nullptr);
+    ASSERT_NE(SEGetKind(RecordOf(node), &kind, &subKind), 0);
+    EXPECT_EQ(kind, kSEDeclNode);
+    EXPECT_EQ(subKind, kSEDeclLocal);
+    EXPECT_EQ(Net(SEGetDeclText(RecordOf(node))), "val m = 2;");
+    EXPECT_TRUE(tolq_.running());
+}
+
 }  // namespace
 }  // namespace tolq::test
