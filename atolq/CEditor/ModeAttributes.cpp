@@ -9,7 +9,6 @@
 
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/Defaults.h"
-#include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/KernelDialogDefaults.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetCommands.h"
@@ -24,6 +23,8 @@
 
 namespace {
 
+// A selection the command cannot take is the user's to mend: a message box,
+// not the error report, whose timer reverts the diagram to its saved file.
 constexpr int16_t kMsgMixedSelection = 11335;
 constexpr int16_t kMsgHierarchyPageNode = 11336;
 constexpr int16_t kMsgPageEmpty = 11307;
@@ -250,7 +251,7 @@ int EE_GetGroupModeAttributes(uint16_t count, const ObjectHandle* objects, uint1
         SEHead* record = nullptr;
         std::array<uint16_t, 5> values{};
         if (GE_GetSERecord(objects[i], &record) == 0 || record == nullptr || !ReadOne(objects[i], &values, nullptr)) {
-            EE_ReportError(kMsgMixedSelection);
+            GE_MessageBox(kMsgMixedSelection);
             return 0;
         }
         Merge(merged, values, i == 0);
@@ -267,7 +268,7 @@ int EE_GetPagesModeAttributes(uint16_t count, const ObjectHandle* pages, uint16_
         std::array<uint16_t, 5> values{};
         uint16_t own = 0;
         if (PGIsHierarchyObject(pages[i], nullptr) != 0) {
-            EE_ReportError(kMsgHierarchyPageNode);
+            GE_MessageBox(kMsgHierarchyPageNode);
             return 0;
         }
         if (!ReadOne(pages[i], &values, &own))

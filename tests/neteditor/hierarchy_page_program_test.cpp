@@ -93,7 +93,7 @@ protected:
         }
     }
 
-    std::optional<WindowInfo> WaitForDialog(int dialog)
+    std::optional<WindowInfo> WaitForDialog(int dialog, std::chrono::milliseconds limit = 10s)
     {
         const std::optional<Spot> size = DialogSize(dialog);
         std::optional<WindowInfo> found;
@@ -107,7 +107,7 @@ protected:
                 }
             }
             return false;
-        });
+        }, limit);
         return found;
     }
 
@@ -299,6 +299,15 @@ TEST_F(HierarchyPageProgramTest, PagesMadeRenamedAndRefinedShowOnTheHierarchyPag
     Settle();
     ASSERT_NO_FATAL_FAILURE(PickItem("Set", "Mode Attributes..."));
     ASSERT_NO_FATAL_FAILURE(AnswerDialog(30560, {10}));
+
+    // The hierarchy page's own node has no mode attributes: refused with a
+    // message, no dialog.
+    client_.click(hierarchy->drawing.root_x + row[0].left + 20, hierarchy->drawing.root_y + row[0].cy());
+    Settle();
+    ASSERT_NO_FATAL_FAILURE(PickItem("Set", "Mode Attributes..."));
+    EXPECT_TRUE(AnswerMessageBox()) << "no refusal for the hierarchy page's node";
+    EXPECT_FALSE(WaitForDialog(30560, 1s).has_value());
+    EXPECT_TRUE(NoMessageBoxFor(1500ms)) << "a second message followed the refusal";
     ASSERT_NO_FATAL_FAILURE(SaveFromMenu());
     EXPECT_TRUE(tolq_.running());
 
