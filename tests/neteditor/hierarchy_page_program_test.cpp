@@ -5,7 +5,7 @@
 // with the page's name, the substitution's arc labelled with Produce and the
 // nodes placed by the options typed. A page node deleted on the hierarchy
 // page takes its page along; a page node's mode attributes set there reach
-// its page.
+// its page; the hierarchy page rebuilt from scratch keeps all of it.
 #include "MainRoadSession.h"
 
 #include "atolq/CEditor/NetServices.h"
@@ -308,6 +308,10 @@ TEST_F(HierarchyPageProgramTest, PagesMadeRenamedAndRefinedShowOnTheHierarchyPag
     EXPECT_TRUE(AnswerMessageBox()) << "no refusal for the hierarchy page's node";
     EXPECT_FALSE(WaitForDialog(30560, 1s).has_value());
     EXPECT_TRUE(NoMessageBoxFor(1500ms)) << "a second message followed the refusal";
+
+    // The hierarchy page rebuilt from scratch.
+    ASSERT_NO_FATAL_FAILURE(PickItem("Page", "Redraw Hierarchy..."));
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(30098, {7}));
     ASSERT_NO_FATAL_FAILURE(SaveFromMenu());
     EXPECT_TRUE(tolq_.running());
 
@@ -319,7 +323,10 @@ TEST_F(HierarchyPageProgramTest, PagesMadeRenamedAndRefinedShowOnTheHierarchyPag
     EXPECT_EQ(NodesOf(page).size(), 3u) << "a node was left behind";
     for (ObjectHandle each : pages)
         EXPECT_NE(PGFindPageNode(each), 0u) << PageName(each);
-    EXPECT_EQ(ConnectorsOnPage(page).size(), 1u);
+    const std::vector<ObjectHandle> arcs = ConnectorsOnPage(page);
+    ASSERT_EQ(arcs.size(), 1u);
+    EXPECT_NE(AllTexts(arcs.front()).find("Produce"), std::string::npos) << AllTexts(arcs.front());
+    EXPECT_EQ(PageName(page), "Hierarchy");
 
     // Only Stock's page lost its observe switch.
     for (ObjectHandle each : pages) {
