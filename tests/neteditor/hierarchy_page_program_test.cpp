@@ -394,6 +394,17 @@ void HierarchyPageProgramTest::ReadBackLaidOut()
     EXPECT_EQ(sub.x - stock.x, kGridX);
     EXPECT_EQ(sub.y - stock.y, kGridY);
 
+    // The line styles tell the pages' states: the hierarchy page current
+    // (solid), Stock's page and the new page open behind it.
+    const auto styleOf = [](ObjectHandle node) {
+        uint32_t style = 99;
+        QXRdAttr_GetLineAttr(node, &style, nullptr, nullptr, nullptr);
+        return style;
+    };
+    EXPECT_EQ(styleOf(PGFindPageNode(hierarchy)), 0u);
+    EXPECT_EQ(styleOf(PGFindPageNode(top)), 4u);
+    EXPECT_EQ(styleOf(PGFindPageNode(newPage)), 4u);
+
     for (ObjectHandle page : pages)
         modesBefore_[PageName(page)] = ModesOf(page);
     EXPECT_EQ(modesBefore_.at("Stock")[1], 0) << "Stock's page is not observable to begin with";
