@@ -62,7 +62,6 @@ int16_t RedrawCallback(int16_t, int32_t code, int16_t item, intptr_t)
     switch (item) {
     case kOk:
         choice->compressed = Dialog_GetRadioChoice(kCompressedItem, kNonCompressedItem) == kCompressedItem;
-        choice->fromScratch = Dialog_GetItemState(kScratchItem) != 0;
         choice->ok = true;
         Dialog_Close(item);
         break;
@@ -74,9 +73,11 @@ int16_t RedrawCallback(int16_t, int32_t code, int16_t item, intptr_t)
         Dialog_SetRadioGroup(kCompressedItem, kNonCompressedItem, item);
         break;
     case kScratchItem:
-        Dialog_SetItemState(kScratchItem, Dialog_GetItemState(kScratchItem) != 0 ? 0 : 1);
+        choice->fromScratch = !choice->fromScratch;
+        Dialog_SetItemState(kScratchItem, choice->fromScratch ? 1 : 0);
         break;
     case kRedrawResetItem:
+        choice->fromScratch = false;
         ShowRedrawChoice(RedrawChoice{});
         break;
     default:
@@ -136,11 +137,13 @@ int StoreLayout(const PageLayout& layout, uint32_t level)
 struct LayoutDialog {
     PageLayout started;
     PageLayout layout;
+    bool ignoreSubstitutions = false;  // the check box as shown
     bool ok = false;
 };
 
-void ShowLayout(const PageLayout& layout)
+void ShowLayout(LayoutDialog& dialog, const PageLayout& layout)
 {
+    dialog.ignoreSubstitutions = layout.hideSubstitutions;
     Dialog_SetItemNumber(kGridXItem, layout.gridX);
     Dialog_SetItemNumber(kGridYItem, layout.gridY);
     Dialog_SetItemNumber(kSpacingXItem, layout.spacingX);
@@ -163,7 +166,7 @@ bool ReadNumber(int16_t item, int16_t minimum, int16_t maximum, int16_t nameId, 
     return true;
 }
 
-bool ReadLayout(PageLayout* layout)
+bool ReadLayout(const LayoutDialog& dialog, PageLayout* layout)
 {
     PageLayout read = *layout;
     if (!ReadNumber(kGridXItem, 1, 1000, kMsgHorizontalGrid, &read.gridX) ||
@@ -171,7 +174,7 @@ bool ReadLayout(PageLayout* layout)
         !ReadNumber(kSpacingXItem, 1, 5, kMsgHorizontalSpacing, &read.spacingX) ||
         !ReadNumber(kSpacingYItem, 1, 5, kMsgVerticalSpacing, &read.spacingY))
         return false;
-    read.hideSubstitutions = Dialog_GetItemState(kIgnoreSubstitutionsItem) != 0;
+    read.hideSubstitutions = dialog.ignoreSubstitutions;
     *layout = read;
     return true;
 }
@@ -182,13 +185,13 @@ int16_t LayoutCallback(int16_t, int32_t code, int16_t item, intptr_t)
     if (dialog == nullptr)
         return item;
     if (code == 0) {
-        ShowLayout(dialog->layout);
+        ShowLayout(*dialog, dialog->layout);
         Dialog_SetDefaultItem(kOk);
         return item;
     }
     switch (item) {
     case kOk:
-        if (ReadLayout(&dialog->layout)) {
+        if (ReadLayout(*dialog, &dialog->layout)) {
             dialog->ok = true;
             Dialog_Close(item);
         }
@@ -197,19 +200,20 @@ int16_t LayoutCallback(int16_t, int32_t code, int16_t item, intptr_t)
         Dialog_Close(item);
         break;
     case kLayoutResetItem:
-        ShowLayout(StoredLayout(kDefLevelDiagram).value_or(dialog->started));
+        ShowLayout(*dialog, StoredLayout(kDefLevelDiagram).value_or(dialog->started));
         break;
     case kLayoutLoadItem:
-        ShowLayout(StoredLayout(kDefLevelStandard).value_or(PageLayout{}));
+        ShowLayout(*dialog, StoredLayout(kDefLevelStandard).value_or(PageLayout{}));
         break;
     case kLayoutSaveItem: {
         PageLayout saved = dialog->layout;
-        if (ReadLayout(&saved) && EE_ConfirmSaveStandard() != 0)
+        if (ReadLayout(*dialog, &saved) && EE_ConfirmSaveStandard() != 0)
             StoreLayout(saved, kDefLevelStandard);
         break;
     }
     case kIgnoreSubstitutionsItem:
-        Dialog_SetItemState(item, Dialog_GetItemState(item) != 0 ? 0 : 1);
+        dialog->ignoreSubstitutions = !dialog->ignoreSubstitutions;
+        Dialog_SetItemState(item, dialog->ignoreSubstitutions ? 1 : 0);
         break;
     default:
         break;

@@ -4,6 +4,7 @@
 #include "atolq/CEditor/EditorDialogs.h"
 #include "atolq/CEditor/HierarchyPageCommands.h"
 #include "atolq/CEditor/MLCommands.h"
+#include "atolq/CEditor/ModeAttributes.h"
 #include "atolq/CEditor/NetCommands.h"
 #include "atolq/CEditor/NetCreate.h"
 #include "atolq/CEditor/NetDispatch.h"
@@ -91,6 +92,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10202, Run<EE_GraphicAttributes>},
     {10200, 10203, Run<EE_ShapeAttributes>},
     {10200, 10206, Run<EE_PageAttributes>},
+    {10200, 10207, Run<EE_ModeAttributesCommand>},
     {10200, 10211, Run<EE_HierarchyOptions>},
     {10200, 10212, Run<EE_InteractionOptions>},
     {10200, 10215, Run<EE_TextOptions>},

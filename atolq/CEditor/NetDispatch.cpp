@@ -60,7 +60,7 @@ constexpr Pending kTolqPending[] = {
     {10119, "Remove Sim Regions..."},
 };
 constexpr Pending kSetPending[] = {
-    {10204, "Region Attributes..."}, {10207, "Mode Attributes..."},
+    {10204, "Region Attributes..."},
     {10209, "Chart Attributes..."},
     {10214, "Merge Options..."}, {10216, "Syntax Options..."},
     {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},

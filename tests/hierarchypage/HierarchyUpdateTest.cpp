@@ -9,6 +9,7 @@
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/PageStructure/HierarchyPage.h"
+#include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXStr.h"
 
 namespace {
@@ -165,6 +166,46 @@ TEST_F(HierarchyUpdateTest, UpdatesWithoutAHierarchyPageDoNothing)
     EXPECT_EQ(Hier(), 0u);
     PGUpdateNode(0);
     PGUpdatePage(0);
+}
+
+}  // namespace
+
+namespace {
+
+using HierarchyModelChangeTest = HierarchyFixture<QXDiagramTest>;
+
+// A change of the model that the editor did not report: a page removed by
+// the kernel loses its node (the page below it hangs under the root), a net
+// page made without the editor gets one, a plain kernel page none.
+TEST_F(HierarchyModelChangeTest, NodesFollowPagesAddedAndRemovedBehindTheEditorsBack)
+{
+    const ObjectHandle sub = NetPage("Sub", 2);
+    const ObjectHandle low = NetPage("Low", 3);
+    PGGetHierarchyPage();
+    PGUpdateNode(Compound(page_, sub, "T1"));
+    PGUpdateNode(Compound(sub, low, "T2"));
+    ASSERT_EQ(Parent(low), sub);
+    const size_t before = PGObjectList(Hier(), 4).size();
+
+    ASSERT_EQ(QXStr_RemovePage(sub, 0), 1u);
+    const ObjectHandle later = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
+    Adopt(later, "Later", 4);
+    const ObjectHandle plain = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
+    PGModelChanged();
+
+    EXPECT_EQ(PGObjectList(Hier(), 4).size(), before);  // one gone, one new
+    for (ObjectHandle node : PGObjectList(Hier(), 4)) {
+        const ObjectHandle page = PGNodePage(node);
+        EXPECT_EQ(QXRdAttr_GetObjectType(page), kQXKindPage) << "a node of a removed page stayed";
+        EXPECT_NE(page, plain);
+    }
+    EXPECT_NE(NodeOf(later), 0u);
+    EXPECT_EQ(Parent(low), Hier());
+    ExpectSoundTree();
+
+    // A second report changes nothing.
+    PGModelChanged();
+    EXPECT_EQ(PGObjectList(Hier(), 4).size(), before);
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 // a page made with New Page, the layout options set in their dialog and the
 // hierarchy redrawn; the saved diagram read back here shows a node per page
 // with the page's name, the substitution's arc labelled with Produce and the
-// nodes placed by the options typed.
+// nodes placed by the options typed. A page node deleted on the hierarchy
+// page takes its page along; a page node's mode attributes set there reach
+// its page; the hierarchy page rebuilt from scratch keeps all of it.
 #include "MainRoadSession.h"
 
+#include "atolq/CEditor/NetServices.h"
 #include "atolq/Resources/DialogTables.h"
 
 TOLQ_X11_TEST_ENVIRONMENT();
@@ -90,7 +93,7 @@ protected:
         }
     }
 
-    std::optional<WindowInfo> WaitForDialog(int dialog)
+    std::optional<WindowInfo> WaitForDialog(int dialog, std::chrono::milliseconds limit = 10s)
     {
         const std::optional<Spot> size = DialogSize(dialog);
         std::optional<WindowInfo> found;
@@ -104,7 +107,7 @@ protected:
                 }
             }
             return false;
-        });
+        }, limit);
         return found;
     }
 
@@ -205,8 +208,10 @@ protected:
         return std::nullopt;
     }
 
-    // The saved diagram after the first steps: nodes, the arc, the layout.
+    // The saved diagram after the first steps: nodes, the arc, the layout;
+    // the mode switches of the pages noted by page name.
     void ReadBackLaidOut();
+    std::map<std::string, std::array<uint16_t, 5>> modesBefore_;
 
     void SaveFromMenu()
     {
@@ -220,6 +225,16 @@ protected:
         std::this_thread::sleep_for(500ms);
     }
 };
+
+// The five mode attributes of a page, each non-zero when off.
+using Modes = std::array<uint16_t, 5>;
+Modes ModesOf(ObjectHandle page)
+{
+    Modes m{};
+    uint16_t prime = 0;
+    EXPECT_EQ(EE_GetModeAttributes(page, &m[0], &m[1], &m[2], &m[3], &m[4], &prime), 1);
+    return m;
+}
 
 struct Point {
     Fixed x = 0, y = 0;
@@ -272,6 +287,31 @@ TEST_F(HierarchyPageProgramTest, PagesMadeRenamedAndRefinedShowOnTheHierarchyPag
                          hierarchy->drawing.root_y + hierarchy->drawing.height - 20);
     xdotool({"key", "Delete"});
     ASSERT_NO_FATAL_FAILURE(AnswerDialog(30001, {}));
+
+    // Stock's node, in the row below, selected: its page is not to be made
+    // observable (the page form of the mode dialog, item 10).
+    std::vector<Box> second;
+    ASSERT_TRUE(wait_until([&] {
+        second = InkClusters(hierarchy->drawing, {14, 50, hierarchy->drawing.width - 30, 80});
+        return !second.empty();
+    })) << "Stock's node is not below the root";
+    client_.click(hierarchy->drawing.root_x + second[0].left + 20, hierarchy->drawing.root_y + second[0].cy());
+    Settle();
+    ASSERT_NO_FATAL_FAILURE(PickItem("Set", "Mode Attributes..."));
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(30560, {10}));
+
+    // The hierarchy page's own node has no mode attributes: refused with a
+    // message, no dialog.
+    client_.click(hierarchy->drawing.root_x + row[0].left + 20, hierarchy->drawing.root_y + row[0].cy());
+    Settle();
+    ASSERT_NO_FATAL_FAILURE(PickItem("Set", "Mode Attributes..."));
+    EXPECT_TRUE(AnswerMessageBox()) << "no refusal for the hierarchy page's node";
+    EXPECT_FALSE(WaitForDialog(30560, 1s).has_value());
+    EXPECT_TRUE(NoMessageBoxFor(1500ms)) << "a second message followed the refusal";
+
+    // The hierarchy page rebuilt from scratch.
+    ASSERT_NO_FATAL_FAILURE(PickItem("Page", "Redraw Hierarchy..."));
+    ASSERT_NO_FATAL_FAILURE(AnswerDialog(30098, {7}));
     ASSERT_NO_FATAL_FAILURE(SaveFromMenu());
     EXPECT_TRUE(tolq_.running());
 
@@ -283,7 +323,18 @@ TEST_F(HierarchyPageProgramTest, PagesMadeRenamedAndRefinedShowOnTheHierarchyPag
     EXPECT_EQ(NodesOf(page).size(), 3u) << "a node was left behind";
     for (ObjectHandle each : pages)
         EXPECT_NE(PGFindPageNode(each), 0u) << PageName(each);
-    EXPECT_EQ(ConnectorsOnPage(page).size(), 1u);
+    const std::vector<ObjectHandle> arcs = ConnectorsOnPage(page);
+    ASSERT_EQ(arcs.size(), 1u);
+    EXPECT_NE(AllTexts(arcs.front()).find("Produce"), std::string::npos) << AllTexts(arcs.front());
+    EXPECT_EQ(PageName(page), "Hierarchy");
+
+    // Only Stock's page lost its observe switch.
+    for (ObjectHandle each : pages) {
+        Modes expected = modesBefore_.at(PageName(each));
+        if (PageName(each) == "Stock")
+            expected[1] = 1;
+        EXPECT_EQ(ModesOf(each), expected) << PageName(each);
+    }
 }
 
 void HierarchyPageProgramTest::ReadBackLaidOut()
@@ -342,6 +393,21 @@ void HierarchyPageProgramTest::ReadBackLaidOut()
     EXPECT_EQ(fresh.y - root.y, 0);
     EXPECT_EQ(sub.x - stock.x, kGridX);
     EXPECT_EQ(sub.y - stock.y, kGridY);
+
+    // The line styles tell the pages' states: the hierarchy page current
+    // (solid), Stock's page and the new page open behind it.
+    const auto styleOf = [](ObjectHandle node) {
+        uint32_t style = 99;
+        QXRdAttr_GetLineAttr(node, &style, nullptr, nullptr, nullptr);
+        return style;
+    };
+    EXPECT_EQ(styleOf(PGFindPageNode(hierarchy)), 0u);
+    EXPECT_EQ(styleOf(PGFindPageNode(top)), 4u);
+    EXPECT_EQ(styleOf(PGFindPageNode(newPage)), 4u);
+
+    for (ObjectHandle page : pages)
+        modesBefore_[PageName(page)] = ModesOf(page);
+    EXPECT_EQ(modesBefore_.at("Stock")[1], 0) << "Stock's page is not observable to begin with";
 
     // The options were stored with the diagram.
     uint32_t gridX = 0, gridY = 0, hideSub = 1, hideInv = 1;
