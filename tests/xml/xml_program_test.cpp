@@ -521,5 +521,28 @@ TEST_F(XmlProgramTest, ReaderRefusesBrokenFilesAndForeignPictures)
     EXPECT_EQ(TextOf(nodes[0]), "frame");
 }
 
+// Pages read into the open example are added beside its own page, with their
+// names, and a page number already taken is given the next free one.
+TEST_F(XmlProgramTest, LoadIntoAnOpenDiagramKeepsPageNames)
+{
+    const std::string fixture = dir_.file("hierarchy.xml");
+    std::ofstream(fixture) << HierarchicalNetXml();
+    const std::string example = DescribeNet(diagram_);
+    Start();
+    LoadXml(fixture);
+    ASSERT_TRUE(ShowLoadedPages());
+    DismissMessageBoxes(1s);
+    SaveAs(dir_.file("both.tolq"));
+    Quit();
+
+    const std::string net = DescribeNet(dir_.file("both.tolq"));
+    EXPECT_NE(net.find(example), std::string::npos) << net;
+    EXPECT_NE(net.find("page Top & Bottom (record Top & Bottom)\n"), std::string::npos) << net;
+    EXPECT_NE(net.find("page Worker (record Worker)\n"), std::string::npos) << net;
+    EXPECT_NE(net.find("trans Work | guard  | time  | code  | subpage Worker | assignments 2"), std::string::npos)
+        << net;
+    EXPECT_EQ(net.find("New P."), std::string::npos) << net;
+}
+
 }  // namespace
 }  // namespace tolq::test
