@@ -752,6 +752,12 @@ int INT_SaveXML() {
     if (!EE_GetPagesOfCommand(&count, &pages)) return -1;
     std::vector<ObjectHandle> list(pages, pages ? pages + count : pages);
     if (pages) QXMem_Free(pages);
+    // The hierarchy page is never written, also when its own page node is
+    // among the selected ones.
+    std::erase_if(list, [](ObjectHandle page) {
+        uint32_t size = 0;
+        return PGIsHierarchyObject(page, &size) != 0;
+    });
     QXUI_SetStatusBarMessage("Saving file...");
     std::string path;
     for (;;) {

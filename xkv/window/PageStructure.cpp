@@ -284,6 +284,10 @@ KernelStatus PageStructure_Hide()
 {
     PageWindow& record = Window_Module().structure;
     record.inUse = kRecordWithdrawn;
+    // The labels are laid out afresh when the window is shown again; kept
+    // while it is withdrawn they would outlive the program.
+    if (record.widget != nullptr)
+        Cache_ClearList(record.widget, kCacheAllLists, 0);
     return Window_Map(record.widget, 1);
 }
 
