@@ -101,6 +101,7 @@ void SimFixture::SetUp()
 
 void SimFixture::TearDown()
 {
+    CTSClearTimeLists();
     CTSDropBindEntries();
     for (SETrans* t : trans_)
         t->codeSegment = nullptr;

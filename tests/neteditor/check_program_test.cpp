@@ -112,6 +112,43 @@ TEST_F(CheckProgramTest, UndeclaredColourSetIsNamedInTheErrorBoxWhenTheCheckIsPi
     EXPECT_TRUE(tolq_.running());
 }
 
+// An inscription retyped into one the evaluator refuses: the check from the
+// TOLQ menu names the rule of that inscription and no other.
+struct BrokenInscription {
+    const char* name;
+    const char* old;
+    const char* typed;
+    const char* message;
+};
+
+class BrokenInscriptionProgramTest : public CheckProgramTest,
+                                     public ::testing::WithParamInterface<BrokenInscription> {};
+
+TEST_P(BrokenInscriptionProgramTest, TheCheckNamesItsRuleInTheErrorBox)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Retype(GetParam().old, GetParam().typed);
+    ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Syntax Check"));
+    ASSERT_NO_FATAL_FAILURE(AwaitCheckEnd());
+    ASSERT_NO_FATAL_FAILURE(Save());
+    const std::string texts = SavedPageTexts();
+    EXPECT_NE(texts.find(GetParam().message), std::string::npos) << texts;
+    for (const char* other : {"C.7 ", "C.8 ", "C.9 ", "C.11 "})
+        if (std::string(GetParam().message).rfind(other, 0) != 0) {
+            EXPECT_EQ(texts.find(other), std::string::npos) << other << "reported too:\n" << texts;
+        }
+    EXPECT_TRUE(tolq_.running());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, BrokenInscriptionProgramTest,
+                         ::testing::Values(BrokenInscription{"Marking", "1`0", "1`true",
+                                                             "C.8 Initial marking must be legal"},
+                                           BrokenInscription{"ArcExpression", "n + 1", "n +",
+                                                             "C.11 Arc expression must be legal"}),
+                         [](const ::testing::TestParamInfo<BrokenInscription>& info) {
+                             return std::string(info.param.name);
+                         });
+
 TEST_F(CheckProgramTest, CleanNetCheckedFromTheMenuGetsNoErrors)
 {
     ASSERT_NO_FATAL_FAILURE(Start());

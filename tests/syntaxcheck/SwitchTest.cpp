@@ -238,7 +238,8 @@ TEST_F(SwitchTest, HierarchyWithAPortAndAFusionSetRunsThroughTheSubpage)
 }
 
 // A token stamped 5 on a timed place: at time 0 nothing is enabled now, so
-// the reset moves the model time on to 5, where T is enabled.
+// the reset moves the model time on to 5, where T is enabled. T's output is
+// a single value stamped with a delay.
 TEST_F(SwitchTest, TimedNetMovesTheClockToTheNextEnablingTimeAndRuns)
 {
     SERoot* root = SECurrentRoot();
@@ -249,7 +250,7 @@ TEST_F(SwitchTest, TimedNetMovesTheClockToTheNextEnablingTimeAndRuns)
     SEPlace* b = namedPlace(pg, "B", "TINT");
     SETrans* t = trans(pg, "T");
     arc(t, a, kSEPlaceToTrans, "z");
-    arc(t, b, kSETransToPlace, "1`z@+3");
+    arc(t, b, kSETransToPlace, "z@+3");
 
     switchAndReset();
     ASInstance* i = instanceOf(pg);
@@ -261,6 +262,9 @@ TEST_F(SwitchTest, TimedNetMovesTheClockToTheNextEnablingTimeAndRuns)
     runToTheEnd();
     EXPECT_EQ(tokens(b, i, true), "1");
     EXPECT_EQ(tokens(a, i, true), "0");
+    const std::string marking = evaluated(std::string("TOLQ'Edit.out_val (mkst_tms'TINT (!(#P") + cts::mlName(b) +
+                                          " TOLQ'PS" + i->mlName + ")));\n");
+    EXPECT_NE(marking.find("1`1@8"), std::string::npos) << "stamped 3 after the occurrence at 5: " << marking;
 }
 
 TEST_F(SwitchTest, WithoutTimeTheClockStaysWhereItIs)

@@ -271,6 +271,14 @@ struct
          | _ => NONE
       end
 
+  (* A single value stamped with a time, "v@+d": the value as a multiset
+   * of one, stamped the same way. *)
+  fun stampedOne text =
+      case T.splitTop (fn t => #text t = "@+" orelse #text t = "@") (lexed text) of
+        (first as _ :: _) :: _ :: _ =>
+          SOME ("(1`(" ^ T.sourceOf text first ^ "))" ^ String.extract (text, #stop (List.last first), NONE))
+      | _ => NONE
+
   fun CheckArc (timed : bool, key : string, e : string, cs : string) =
       let val text = arcText key
           val names = varsIn (lexed text)
@@ -282,11 +290,15 @@ struct
                         "fun TOLQ'AF" ^ e ^ " (" ^ p ^ " : " ^ bt () ^ ", TOLQ't : TIME, TOLQ'use : bool) : "
                         ^ cs ^ " tms = TolqTimed.at (TOLQ't, TOLQ'use) (fn () => " ^ body ^ ")"
                         ^ fallback ("TOLQ'AF" ^ e, names, "_") ^ ";"
-                in case firstOf [form ("(" ^ text ^ ")"),
-                                 form ("TolqTimed.now ((" ^ text ^ ") : " ^ cs ^ " ms)"),
-                                 form ("TolqTimed.now (1`(" ^ text ^ "))")] of
-                     2 => 0
-                   | _ => 1
+                    val single = case stampedOne text of
+                                   SOME s => [form ("(" ^ s ^ ")")]
+                                 | NONE => []
+                in case firstOf ([form ("(" ^ text ^ ")"),
+                                  form ("TolqTimed.now ((" ^ text ^ ") : " ^ cs ^ " ms)"),
+                                  form ("TolqTimed.now (1`(" ^ text ^ "))")] ^^ single) of
+                     0 => 1
+                   | 1 => 1
+                   | _ => 0
                 end
               else
                 let fun form body = "fun TOLQ'AF" ^ e ^ " (" ^ p ^ " : " ^ bt () ^ ") : " ^ cs ^ " ms = " ^ body
