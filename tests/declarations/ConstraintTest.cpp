@@ -98,6 +98,13 @@ TEST_F(ConstraintTest, EveryColourSetKindIsDeclaredAndItsNamesAreFiled)
         EXPECT_NE(DENameIndexLookup(name), nullptr) << name;
 }
 
+TEST_F(ConstraintTest, FollowUpOfADeclaredMultisetTextCompiles)
+{
+    const std::vector<SEDeclEntry*> entries = entriesOf("colorset E = with a | b declare mkst_ms;");
+    ASSERT_EQ(entries.size(), 2u) << ::testing::PrintToString(world().messages);
+    EXPECT_EQ(compileAll(entries), std::vector<std::string>{}) << ::testing::PrintToString(world().errors);
+}
+
 TEST_F(ConstraintTest, DeclarationThatDoesNotCompileLeavesTheCompilersMessageOnItsNode)
 {
     const std::vector<SEDeclEntry*> entries =

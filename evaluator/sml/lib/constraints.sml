@@ -227,6 +227,10 @@ struct
           in answer (ml, outcome) end
       | _ => raise Layout "no code"
 
+  (* The multiset text function of a colour set from its value text
+   * function, as the follow-ups of "declare mkst_ms" use it. *)
+  val () = TolqEval.usestring ["fun mkstr_ms (mk : 'a -> string) : 'a ms -> string = TolqMS.text mk;"]
+
   val previous = !TolqLink.fieldServer
   val () = Tolq.Fields.serve
              (fn (r as {ints = 300 :: _, ...}) => serve r
