@@ -1,6 +1,7 @@
 // The table of the net editor's built command handlers, by menu and command,
 // handed to the menu dispatcher when the program starts.
 #include "atolq/CEditor/AlignCommands.h"
+#include "atolq/CEditor/DeclarationCommands.h"
 #include "atolq/CEditor/EditorDialogs.h"
 #include "atolq/CEditor/HierarchyPageCommands.h"
 #include "atolq/CEditor/MLCommands.h"
@@ -88,6 +89,10 @@ constexpr NetCommand kNetCommands[] = {
     {10100, 10114, Run<EE_PortCommand>},
     {10100, 10115, Run<EE_PortAssignmentCommand>},
     {10100, 10117, Run<EE_SyntaxCheckMenuCommand>},
+    {10100, kCmdNewDeclaration, Run<EE_NewDeclarationCommand>},
+    {10100, kCmdEditDeclaration, Run<EE_EditDeclarationCommand>},
+    {10100, kCmdDeclarationBrowser, Run<EE_DeclarationBrowserCommand>},
+    {10100, kCmdConvertDeclarations, Run<EE_ConvertDeclarationsCommand>},
     {10200, 10201, Run<EE_TextAttributes>},
     {10200, 10202, Run<EE_GraphicAttributes>},
     {10200, 10203, Run<EE_ShapeAttributes>},

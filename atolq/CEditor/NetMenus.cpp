@@ -135,6 +135,12 @@ void RebuildMenus()
     QXMenu_UpdateMenuBar();
 }
 
+void (*&TolqMenuAdditions())()
+{
+    static void (*add)() = nullptr;
+    return add;
+}
+
 // A table menu placed before another menu of the bar; 1 on success.
 bool AddTableMenu(int32_t menu, int32_t before)
 {
@@ -253,6 +259,8 @@ void EE_InstallEditorMenus()
     Hook_Set(kHookMenuRefresh, EE_EditorMenuRefresh);
     if (!AddTableMenu(kGEMenuTolq, 4))
         EE_ReportError(kMsgMenuInsertFailed);
+    else if (TolqMenuAdditions() != nullptr)
+        TolqMenuAdditions()();
     if (QXStr_HasDiagram() == 0) {
         QXMenu_SetMenuState(kGEMenuTolq, kDisable);
         GE_ClearStateFlags(kGENetMenuEnabled);
@@ -280,3 +288,5 @@ uintptr_t EE_EditorMenuRefresh(uintptr_t changed, uintptr_t, uintptr_t, uintptr_
 {
     return Refresh(changed, true);
 }
+
+void GE_SetTolqMenuAdditions(void (*add)()) { TolqMenuAdditions() = add; }

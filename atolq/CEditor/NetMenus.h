@@ -29,3 +29,7 @@ std::string_view GE_ToolItemName(std::string_view path);
 // Where the refresh handlers read whether the evaluator is up (item 11455
 // reads "Stop ML" while it is); installed by the net layer's entry.
 void GE_SetEvaluatorQuery(int (*isUp)());
+
+// Items that modules of the net layer add to the TOLQ menu each time it is
+// made; installed at start-up.
+void GE_SetTolqMenuAdditions(void (*add)());

@@ -29,15 +29,3 @@ int EE_AskLineChart(void*)
 // ---- simulator ----
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
 void SSetReswitchNeeded(int) {}
-
-// ---- declarations: the constraint requests of compiling are not built ----
-int DEConstraintStep(SEDeclEntry*)
-{
-    GE_ReportNotBuilt("Compiling declarations");
-    return 0;
-}
-int DEItemListConstraints(SEDeclEntry*)
-{
-    GE_ReportNotBuilt("Compiling declarations");
-    return 0;
-}

@@ -1,12 +1,14 @@
 // Inscription rules checked by the evaluator: the global and temporary
 // declaration nodes (parsed, then defined one declaration at a time), the
 // local declarations of a page and the initial markings of places.
+#include <algorithm>
 #include <string>
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/Utils/HashTable.h"
+#include "xkv/kv/QXText.h"
 
 namespace {
 constexpr uint32_t kCheckedMark = 0x1000;
@@ -17,6 +19,35 @@ constexpr const char* kMsgLocalDecl = "C.5 Error in local declaration node";
 constexpr const char* kMsgMarking = "C.8 Initial marking must be legal";
 
 bool hasText(const char* text) { return text != nullptr && text[0] != '\0'; }
+
+std::string ObjectText(uint32_t object)
+{
+    uint32_t length = 0;
+    if (object == 0 || QXText_GetLength(object, &length) == 0 || length == 0)
+        return {};
+    std::string buffer(length + 1u, '\0');
+    uint32_t got = length;
+    QXText_GetText(object, buffer.data(), &got);
+    buffer.resize(std::min<size_t>(got, length));
+    return buffer.substr(0, buffer.find('\0'));
+}
+
+// A node's declarations: its own text, then the texts of its entries'
+// regions. A converted node holds only its title, which declares nothing.
+std::string DeclarationText(const SEDeclNode* node)
+{
+    if (node == nullptr)
+        return {};
+    std::string text = hasText(node->text) ? node->text : "";
+    if (node->entries == nullptr || node->entries->first == nullptr)
+        return text;
+    if (hasText(node->name) && text == node->name)
+        text.clear();
+    se::forEachRec(node->entries, [&](SEHead* h) {
+        text += "\n" + ObjectText(reinterpret_cast<SEDeclEntry*>(h)->kvObject);
+    });
+    return text;
+}
 
 // The record's ML name, given from the name counter when it has none.
 const char* mlNameOf(SEText& name)
@@ -42,7 +73,7 @@ int CTSCheckDeclNode(SEDeclNode* node, int subKind)
         return 0;
     const bool global = subKind == kSEDeclGlobal;
     MemFileReset(reply);
-    int result = CTSParseDecl(subKind, node->text != nullptr ? node->text : "", reply);
+    int result = CTSParseDecl(subKind, DeclarationText(node).c_str(), reply);
     while (result == 0) {
         if (global && CTSProgress() == 0)
             return 0;
@@ -90,7 +121,7 @@ int CTSCheckLocalDecls(SEPage* page)
     se::forEachRec(page->localDecls, [&](SEHead* h) { node = reinterpret_cast<SEDeclNode*>(h); });
     MemFile* reply = CTSReplyBuffer();
     MemFileReset(reply);
-    if (CTSParseLocDecl(mlNameOf(page->text), node != nullptr ? node->text : "", reply) < 0) {
+    if (CTSParseLocDecl(mlNameOf(page->text), DeclarationText(node).c_str(), reply) < 0) {
         if (node != nullptr)
             CTSReport(&node->head, kMsgLocalDecl, reply);
         return 1;

@@ -389,6 +389,7 @@ int DEDeleteEntry(SEDeclEntry* entry)
     eachItem(entry, {kDEItemAlias, kDEItemVar, kDEItemMsvar, kDEItemDeclare, kDEItemValue},
              [&](SEDeclItem* i) { unlinkFrom(&i->head); });
     DENameIndexForget(&entry->head);
+    declarationsChanged(node);
     se::releaseDeclEntry(entry);
     if (node != nullptr)
         se::unlinkAndFree(node->entries, &entry->head);

@@ -99,6 +99,10 @@ void openWork(DEDialogContext* context);
 int16_t finishDialog(DEDialogContext* context, int16_t item);
 int16_t cancelDialog(DEDialogContext* context);
 
+// The node's declarations changed (an entry placed, replaced or deleted):
+// the syntax check must parse the node again.
+void declarationsChanged(SEDeclNode* node);
+
 // The text of a kernel object ("" when none).
 std::string objectText(uint32_t object);
 // The page that holds an object: selects it and reads the current page.

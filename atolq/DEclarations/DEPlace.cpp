@@ -466,6 +466,7 @@ int replaceEntry(SEDeclEntry* old, SEDeclEntry* neu)
     QXStr_SetCurObject(previous);
     DEMarkEntry(&old->head, kDEChanged);
     DEShowStatus(old);
+    declarationsChanged(node);
     return DEStackEntryRegions(old, 0, node->kvObject);
 }
 
@@ -562,7 +563,22 @@ int DEPlaceRegion(DEPlacement* p)
     QXStr_SetCurObject(previous);
     DEMarkEntry(&entry->head, kDEChanged);
     DEShowStatus(entry);
+    declarationsChanged(node);
     return DEStackEntryRegions(entry, 0, node->kvObject);
+}
+
+void de::declarationsChanged(SEDeclNode* node)
+{
+    if (node == nullptr)
+        return;
+    if (node->head.subKind == kSEDeclLocal) {
+        if (SEPage* page = DEPageOfNode(node))
+            page->flags &= ~kSEInscriptionMark;
+    } else {
+        node->flags &= ~kSEInscriptionMark;
+    }
+    if (SERoot* root = SECurrentRoot())
+        root->flags &= ~kSEBit0;
 }
 
 void DERewriteEntryText(SEDeclEntry* entry)

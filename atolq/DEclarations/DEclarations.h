@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "atolq/AEditor/SERecords.h"
@@ -284,6 +285,13 @@ size_t DEBrowserRowPosition(const std::vector<std::string>& rows, const std::str
 void DELocateEntry(uint32_t object);
 
 // ---- colour-set constraints, done by the evaluator ----
+struct NSMessage;
 int DEConstraintStep(SEDeclEntry* entry);
 int DEItemListConstraints(SEDeclEntry* entry);
+// Reads the name records of an answer: names filed, errors shown on the
+// objects of their ML numbers; 1 when no record carried an error.
+int DEReadNameReply(SEDeclEntry* entry, NSMessage* message);
+// A declaration's text as the evaluator gets it: comments (nested) taken
+// out, cut after the first ";" that is in no string.
+std::string DEConstraintText(std::string_view text);
 void DEFileNameRef(SEDeclEntry* entry, const char* name, uint16_t kind);

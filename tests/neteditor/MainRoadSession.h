@@ -260,7 +260,8 @@ inline const std::vector<std::string> kMenuTitles = {"File", "Edit", "TOLQ", "Au
                                                      "Makeup", "Page", "Group", "Text", "Align"};
 inline const std::map<std::string, std::vector<std::string>> kMenuItems = {
     {"TOLQ",
-     {"Place", "Transition", "Arc", "TOLQ Region...", "Declaration Node...", "", "Chart...", "", "Move to Subpage",
+     {"Place", "Transition", "Arc", "TOLQ Region...", "Declaration Node...", "New Declaration...",
+      "Edit Declaration...", "Declarations...", "Convert Declarations", "", "Chart...", "", "Move to Subpage",
       "Replace by Subpage...", "", "Substitution Transition", "Fusion Place...", "Port Place...", "Port Assignment...",
       "", "Syntax Check", "", "Remove Sim Regions..."}},
     {"Aux",
