@@ -55,9 +55,6 @@ constexpr Pending kEditPending[] = {
 constexpr Pending kAuxPending[] = {
     {11451, "Convert to TOLQ..."}, {411, "Make Region"},
 };
-constexpr Pending kMakeupPending[] = {
-    {515, "Merge Node"}, {506, "Move Node"},
-};
 constexpr Pending kPagePending[] = {
     {604, "New Page"}, {11656, "Redraw Hierarchy..."},
 };
@@ -66,13 +63,12 @@ constexpr Pending kAlignPending[] = {
 };
 constexpr Pending kTolqPending[] = {
     {10104, "TOLQ Region..."}, {10107, "Chart..."},
-    {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
     {10119, "Remove Sim Regions..."},
 };
 constexpr Pending kSetPending[] = {
     {10204, "Region Attributes..."}, {10207, "Mode Attributes..."},
     {10209, "Chart Attributes..."}, {10211, "Hierarchy Page Options..."},
-    {10214, "Merge Options..."}, {10216, "Syntax Options..."},
+    {10216, "Syntax Options..."},
     {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
     {10222, "Transition Feedback Options..."},
@@ -84,7 +80,6 @@ std::span<const Pending> PendingOf(uint16_t menu)
     case 2: return kFilePending;
     case 3: return kEditPending;
     case 4: return kAuxPending;
-    case 5: return kMakeupPending;
     case 6: return kPagePending;
     case 9: return kAlignPending;
     case 10100: return kTolqPending;

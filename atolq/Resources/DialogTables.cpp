@@ -2716,6 +2716,9 @@ JoinedTables& Joined()
         for (const DialogLayout& layout : DialogTable_PrintLayouts()) {
             AppendLayout(layout, t);
         }
+        for (const DialogLayout& layout : DialogTable_HierarchyLayouts()) {
+            AppendLayout(layout, t);
+        }
         return t;
     }();
     return tables;

@@ -92,6 +92,8 @@ struct DialogLayout {
 
 // The page setup and print dialogs.
 std::span<const DialogLayout> DialogTable_PrintLayouts();
+// The fusion set and merge options dialogs.
+std::span<const DialogLayout> DialogTable_HierarchyLayouts();
 
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;

@@ -186,8 +186,9 @@ TEST(DispatchTable, EveryPendingNetCommandHasItsLabel)
 {
     const LabelCase cases[] = {
         {2, 11250, "Enter Simulator"}, {3, 301, "Undo"}, {4, 11452, ""}, {4, 11453, ""},
-        {4, 11455, ""}, {2, 11263, ""}, {5, 515, "Merge Node"},
-        {6, 604, "New Page"}, {9, 11954, "Circular Spread"}, {10100, 10112, "Substitution Transition"},
+        {4, 11455, ""}, {2, 11263, ""}, {5, 515, ""}, {5, 506, ""},
+        {6, 604, "New Page"}, {9, 11954, "Circular Spread"}, {10100, 10112, ""}, {10100, 10113, ""},
+        {10200, 10214, ""}, {10100, 10119, "Remove Sim Regions..."},
         {10200, 10224, ""}, {10200, 10221, "Occurrence Set Options..."}, {10100, 10108, ""}, {10100, 10117, ""},
         {2, 201, ""},
         {1, 101, ""},
