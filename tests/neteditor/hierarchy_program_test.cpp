@@ -7,6 +7,7 @@
 // holds the net as the drawing shows it.
 #include "MainRoadSession.h"
 
+#include <array>
 #include <cstring>
 
 #include "atolq/CEditor/NetCommandSupport.h"
@@ -80,6 +81,12 @@ const std::map<std::string, std::vector<std::string>> kHierarchyMenus = [] {
                        "Change Shape",  "",              "Duplicate Node", "Move Node",   "Merge Node",
                        "",              "Hide Regions",  "Show Regions", "Bring Forward", "",
                        "Parent Object", "Child Object",  "Next Object", "Previous Object"};
+    menus["Set"] = {"Text Attributes...", "Graphic Attributes...", "Shape Attributes...", "Region Attributes...", "",
+                    "Page Attributes...", "Mode Attributes...", "", "Chart Attributes...", "",
+                    "Hierarchy Page Options...", "Interaction Options...", "", "Merge Options...", "Text Options...",
+                    "Syntax Options...", "", "Simulation Code Options...", "General Simulation Options...",
+                    "Interactive Simulation Options...", "Occurrence Set Options...", "Transition Feedback Options...",
+                    "", "ML Configuration Options...", "", "Copy Defaults..."};
     return menus;
 }();
 
@@ -87,6 +94,16 @@ constexpr int kFusionDialog = 30175;
 constexpr int kFusionOk = 1;
 constexpr int kFusionAddTo = 7;
 constexpr int kFusionName = 14;
+constexpr int kPortDialog = 30045;
+constexpr int kPortOk = 1;
+constexpr int kInputPort = 6;
+constexpr int kOutputPort = 7;
+constexpr int kInOutPort = 8;
+constexpr int kGeneralPort = 5;
+constexpr int32_t kPortTagKind = 4117;
+constexpr int kMergeDialog = 30078;
+constexpr int kMergeOk = 1;
+constexpr int kMergeArcs = 8;
 
 class HierarchyProgramTest : public TolqSession {
 protected:
@@ -439,6 +456,76 @@ TEST_F(HierarchyProgramTest, MoveToSubpageOfThreeNodesPutsThemBehindADrawnTransi
     EXPECT_EQ(port->subKind, kSEPortInOut);
     EXPECT_EQ(SEArcDirection(port, RecordOf(saved.NodeNamed("Produce"))), 3);
     EXPECT_NE(AllTexts(SEGetKVObj(port)).find("I/O"), std::string::npos);
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(HierarchyProgramTest, PortPlaceShowsThePortTypeChosenAndChangesIt)
+{
+    const Spot buffer = SpotOfName("Buffer");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    struct Step {
+        int item;
+        uint16_t portType;
+        const char* tag;
+    };
+    const Step steps[] = {{kInputPort, kSEPortInput, "In"},
+                          {kOutputPort, kSEPortOutput, "Out"},
+                          {kInOutPort, kSEPortInOut, "I/O"},
+                          {kGeneralPort, kSEPortGeneral, "Gen"}};
+    for (const Step& step : steps) {
+        ClickAt(buffer);
+        ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Port Place..."));
+        const std::optional<WindowInfo> dialog = WaitForDialog(370, 212);
+        ASSERT_TRUE(dialog.has_value()) << "no port dialog";
+        ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, kPortDialog, step.item));
+        ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, kPortDialog, kPortOk));
+        ASSERT_TRUE(wait_until([&] { return Dialogs().empty(); })) << "the port dialog stayed open";
+        EXPECT_TRUE(NoMessageBoxFor(1s));
+        ASSERT_NO_FATAL_FAILURE(Save());
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        const ObjectHandle place = saved.NodeNamed("Buffer");
+        SEHead* record = RecordOf(place);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->subKind, step.portType);
+        std::vector<std::string> portTags;
+        std::vector<ObjectHandle> regions = RegionsOf(place);
+        for (size_t i = 0; i < regions.size(); ++i) {
+            for (ObjectHandle inner : RegionsOf(regions[i]))
+                regions.push_back(inner);
+            uint32_t kind = 0;
+            QXRdAttr_GetRegionKind(regions[i], &kind);
+            if (static_cast<int32_t>(kind) == kPortTagKind)
+                portTags.push_back(TextOf(regions[i]));
+        }
+        EXPECT_EQ(portTags, std::vector<std::string>{step.tag}) << "the port tag does not show the port type";
+    }
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(HierarchyProgramTest, MergeOptionsBecomeTheDiagramsMergeDefaults)
+{
+    std::array<uint32_t, 6> before{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        ASSERT_NE(DefGetMergeOptions(before.data(), kDefLevelDiagram), 0);
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Pick("Set", "Merge Options..."));
+    const std::optional<WindowInfo> dialog = WaitForDialog(440, 270);
+    ASSERT_TRUE(dialog.has_value()) << "no merge options dialog";
+    ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, kMergeDialog, kMergeArcs));
+    ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, kMergeDialog, kMergeOk));
+    ASSERT_TRUE(wait_until([&] { return Dialogs().empty(); })) << "the merge options dialog stayed open";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    std::array<uint32_t, 6> after{};
+    ASSERT_NE(DefGetMergeOptions(after.data(), kDefLevelDiagram), 0);
+    EXPECT_EQ(after[0] != 0, before[0] == 0) << "Merge Arcs did not change";
+    for (size_t i = 1; i < after.size(); ++i)
+        EXPECT_EQ(after[i] != 0, before[i] != 0) << "switch " << i;
     EXPECT_TRUE(tolq_.running());
 }
 
