@@ -169,6 +169,9 @@ protected:
             }
             return found.has_value();
         });
+        // The window is drawn and the pick waits in it.
+        Settle();
+        std::this_thread::sleep_for(600ms);
         return found;
     }
 
@@ -413,7 +416,9 @@ TEST_F(HierarchyProgramTest, MoveToSubpageOfThreeNodesPutsThemBehindADrawnTransi
     // A rubber band around Produce, Buffer and Consume, Next left outside.
     ASSERT_NO_FATAL_FAILURE(RubberBand({produce.x - 48, produce.y - 70}, {buffer.x + 95, consume.y + 55}));
     ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Move to Subpage"));
-    // The new substitution transition is drawn on an empty spot below Next.
+    // The new substitution transition is drawn on an empty spot below Next,
+    // once the drawing has begun.
+    std::this_thread::sleep_for(1s);
     ClickAt({next.x + 40, next.y + 150});
     EXPECT_TRUE(NoMessageBoxFor(1s)) << "the command refused or failed";
     ASSERT_NO_FATAL_FAILURE(Save());
