@@ -8,6 +8,7 @@
 #include "atolq/CEditor/ModeAttributes.h"
 #include "atolq/CEditor/NetCommands.h"
 #include "atolq/CEditor/NetCreate.h"
+#include "atolq/CEditor/NetHierarchyMenu.h"
 #include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetRegionCommands.h"
 #include "atolq/CEditor/NetStartup.h"
@@ -88,6 +89,11 @@ constexpr NetCommand kNetCommands[] = {
     {10100, 10110, Run<EE_ReplaceBySubpageCommand>},
     {10100, 10114, Run<EE_PortCommand>},
     {10100, 10115, Run<EE_PortAssignmentCommand>},
+    {10100, 10112, Run<EE_MakeSubstitution>},
+    {10100, 10113, Run<EE_FusionCommand>},
+    {5, 515, Run<EE_Merge>},
+    {5, 506, Run<EE_MoveToPage>},
+    {10200, 10214, Run<EE_MergeOptions>},
     {10100, 10117, Run<EE_SyntaxCheckMenuCommand>},
     {10100, kCmdNewDeclaration, Run<EE_NewDeclarationCommand>},
     {10100, kCmdEditDeclaration, Run<EE_EditDeclarationCommand>},

@@ -49,20 +49,16 @@ constexpr Pending kFilePending[] = {
     {11250, "Enter Simulator"}, {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
     {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
 };
-constexpr Pending kMakeupPending[] = {
-    {515, "Merge Node"}, {506, "Move Node"},
-};
 // Every operation of the Page menu is built.
 constexpr std::span<const Pending> kPagePending{};
 constexpr Pending kTolqPending[] = {
     {10107, "Chart..."},
-    {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
     {10119, "Remove Sim Regions..."},
 };
 constexpr Pending kSetPending[] = {
     {10204, "Region Attributes..."},
     {10209, "Chart Attributes..."},
-    {10214, "Merge Options..."}, {10216, "Syntax Options..."},
+    {10216, "Syntax Options..."},
     {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
     {10222, "Transition Feedback Options..."},
@@ -72,7 +68,6 @@ std::span<const Pending> PendingOf(uint16_t menu)
 {
     switch (menu) {
     case 2: return kFilePending;
-    case 5: return kMakeupPending;
     case 6: return kPagePending;
     case 10100: return kTolqPending;
     case 10200: return kSetPending;

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr uint32_t kSelectionGroup = 1;
+constexpr uint32_t kNodeType = 4;
 
 bool selectFilterOn = true;
 uint32_t rememberedType = 0;
@@ -38,5 +39,10 @@ GE_HOOK_HANDLER(EE_SelectFilter)
         return 1;
     if (!(SelectionIsGroup() && a != 0))
         rememberedType = QXRdAttr_GetObjectType(QXStr_GetCurObject());
-    return QXRdAttr_GetObjectType(static_cast<ObjectHandle>(a)) == rememberedType ? 1 : 0;
+    const uint32_t type = QXRdAttr_GetObjectType(static_cast<ObjectHandle>(a));
+    // With nothing selected a new selection holds nodes, so that a rubber
+    // band on an empty selection takes the nodes inside it.
+    if (rememberedType == 0)
+        rememberedType = kNodeType;
+    return type == rememberedType ? 1 : 0;
 }

@@ -2725,6 +2725,9 @@ JoinedTables& Joined()
         for (const DialogLayout& layout : DialogTable_NetEditorLayouts()) {
             AppendLayout(layout, t);
         }
+        for (const DialogLayout& layout : DialogTable_FusionLayouts()) {
+            AppendLayout(layout, t);
+        }
         return t;
     }();
     return tables;

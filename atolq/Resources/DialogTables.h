@@ -98,6 +98,8 @@ std::span<const DialogLayout> DialogTable_HierarchyLayouts();
 std::span<const DialogLayout> DialogTable_ShapeLayouts();
 // The net editor's Position... and syntax restrictions dialogs.
 std::span<const DialogLayout> DialogTable_NetEditorLayouts();
+// The fusion set and merge options dialogs.
+std::span<const DialogLayout> DialogTable_FusionLayouts();
 
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;
