@@ -7,6 +7,7 @@
 #include "atolq/CEditor/NetCreate.h"
 #include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/SetMenuOptions.h"
 
 namespace {
 
@@ -85,6 +86,8 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10206, Run<EE_PageAttributes>},
     {10200, 10212, Run<EE_InteractionOptions>},
     {10200, 10215, Run<EE_TextOptions>},
+    {10200, 10216, Run<EE_SyntaxOptions>},
+    {10200, 10218, Run<EE_CodeOptions>},
     {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
 };
