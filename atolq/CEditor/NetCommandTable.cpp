@@ -12,6 +12,7 @@
 #include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetRegionCommands.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/SetMenuOptions.h"
 
 namespace {
 
@@ -107,6 +108,8 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10211, Run<EE_HierarchyOptions>},
     {10200, 10212, Run<EE_InteractionOptions>},
     {10200, 10215, Run<EE_TextOptions>},
+    {10200, 10216, Run<EE_SyntaxOptions>},
+    {10200, 10218, Run<EE_CodeOptions>},
     {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
 };

@@ -58,8 +58,7 @@ constexpr Pending kTolqPending[] = {
 constexpr Pending kSetPending[] = {
     {10204, "Region Attributes..."},
     {10209, "Chart Attributes..."},
-    {10216, "Syntax Options..."},
-    {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
+    {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
     {10222, "Transition Feedback Options..."},
 };

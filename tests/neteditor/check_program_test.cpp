@@ -6,6 +6,7 @@
 // what is wrong and nothing else; the hierarchy page shows the new relation.
 #include "MainRoadSession.h"
 
+#include "atolq/ASimulator/ASimulator.h"
 #include "atolq/CEditor/NetRegions.h"
 
 TOLQ_X11_TEST_ENVIRONMENT();
@@ -203,6 +204,80 @@ TEST_F(CheckProgramTest, SubpageWithAssignedPortsChecksWithoutFalseErrorsAndShow
     for (ObjectHandle arc : arcs)
         labels += AllTexts(arc);
     EXPECT_NE(labels.find("Produce"), std::string::npos) << labels;
+    EXPECT_TRUE(tolq_.running());
+}
+
+// Dark pixels of the first line of Get Info's body (item 4 of dialog 30010,
+// at 20, 84 in its form), with the dialog closed again by its OK button;
+// -1 when no dialog came.
+int GetInfoMLLineInk(XClient& client)
+{
+    std::optional<WindowInfo> form;
+    std::optional<WindowInfo> ok;
+    wait_until([&] {
+        const std::vector<WindowInfo> tree = client.window_tree();
+        for (const WindowInfo& shell : tree) {
+            if (shell.parent != client.root() || !shell.mapped || shell.res_name != "dialog")
+                continue;
+            for (const WindowInfo& f : tree)
+                if (f.parent == shell.id)
+                    form = f;
+        }
+        return form.has_value();
+    });
+    if (!form)
+        return -1;
+    std::this_thread::sleep_for(500ms);
+    XImage* image = XGetImage(client.display(), form->id, 20, 84, 380, 20, AllPlanes, ZPixmap);
+    int dark = 0;
+    if (image != nullptr) {
+        for (int j = 0; j < 20; ++j)
+            for (int i = 0; i < 380; ++i) {
+                const unsigned long pixel = XGetPixel(image, i, j);
+                dark += ((pixel >> 16) & 0xff) + ((pixel >> 8) & 0xff) + (pixel & 0xff) < 3 * 128 ? 1 : 0;
+            }
+        XDestroyImage(image);
+    }
+    // OK lies at 320, 280 in the form.
+    client.click(form->root_x + 360, form->root_y + 292);
+    client.sync();
+    std::this_thread::sleep_for(400ms);
+    return dark;
+}
+
+TEST_F(CheckProgramTest, GetInfoShowsTheMLNameTheCheckGaveThePlace)
+{
+    Spot buffer{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle node = diagram.NodeNamed("Buffer");
+        ASSERT_NE(node, 0u);
+        Fixed width = 0, height = 0;
+        QXRdAttr_GetSize(node, &width, &height);
+        buffer = SpotOf(diagram, node);
+        // Inside the place, clear of its name.
+        buffer.y += height / kPixel / 2 - 4;
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt(buffer);
+    Keys("alt+i");
+    const int before = GetInfoMLLineInk(client_);
+    ASSERT_GT(before, 0) << "Get Info showed no ML line";
+    ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Syntax Check"));
+    ASSERT_NO_FATAL_FAILURE(AwaitCheckEnd());
+    ClickAt(buffer);
+    Keys("alt+i");
+    const int after = GetInfoMLLineInk(client_);
+    // "  ML:" has become "  ML:" and the name.
+    EXPECT_GT(after, before) << "the ML line did not gain the name";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    SEHead* record = nullptr;
+    ASSERT_NE(GE_GetSERecord(saved.NodeNamed("Buffer"), &record), 0);
+    const char* name = ASGetName(record);
+    EXPECT_TRUE(name != nullptr && *name != '\0') << "the check gave Buffer no ML name";
     EXPECT_TRUE(tolq_.running());
 }
 
