@@ -6,6 +6,8 @@
 #include "atolq/CEditor/NetCreate.h"
 #include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/NetObjects.h"
+#include "atolq/Chart/ChartDialogs.h"
 
 namespace {
 
@@ -29,6 +31,11 @@ void CutCommand()
 void CopyCommand()
 {
     EE_CutCopy(304);
+}
+
+void ChartAttributesCommand()
+{
+    EE_ChartAttributes(1);
 }
 
 constexpr NetCommand kNetCommands[] = {
@@ -59,6 +66,7 @@ constexpr NetCommand kNetCommands[] = {
     {8, 11850, Run<EE_NotImplemented>},
     {8, 11853, Run<EE_SelectAllText>},
     {10100, 10105, Run<EE_CreateDeclNodeCommand>},
+    {10100, 10107, Run<ChartOptionsCommand>},
     {10100, 10109, Run<EE_MoveToSubpage>},
     {10100, 10110, Run<EE_ReplaceBySubpageCommand>},
     {10100, 10114, Run<EE_PortCommand>},
@@ -68,6 +76,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10202, Run<EE_GraphicAttributes>},
     {10200, 10203, Run<EE_ShapeAttributes>},
     {10200, 10206, Run<EE_PageAttributes>},
+    {10200, 10209, Run<ChartAttributesCommand>},
     {10200, 10212, Run<EE_InteractionOptions>},
     {10200, 10215, Run<EE_TextOptions>},
     {10200, 10224, Run<EE_MLOptions>},

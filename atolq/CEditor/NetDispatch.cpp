@@ -65,13 +65,13 @@ constexpr Pending kAlignPending[] = {
     {914, "Position..."}, {11952, "Horizontal Spread"}, {11953, "Vertical Spread"}, {11954, "Circular Spread"},
 };
 constexpr Pending kTolqPending[] = {
-    {10104, "TOLQ Region..."}, {10107, "Chart..."},
+    {10104, "TOLQ Region..."},
     {10112, "Substitution Transition"}, {10113, "Fusion Place..."},
     {10119, "Remove Sim Regions..."},
 };
 constexpr Pending kSetPending[] = {
     {10204, "Region Attributes..."}, {10207, "Mode Attributes..."},
-    {10209, "Chart Attributes..."}, {10211, "Hierarchy Page Options..."},
+    {10211, "Hierarchy Page Options..."},
     {10214, "Merge Options..."}, {10216, "Syntax Options..."},
     {10218, "Simulation Code Options..."}, {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
