@@ -283,6 +283,43 @@ TEST_F(ChartDialogsProgramTest, BarChartMadeFromTheMenuKeepsItsOptionsAcrossSave
     EXPECT_TRUE(tolq_.running());
 }
 
+// A part of a chart cannot be copied; the chart copied and pasted leaves
+// the chart and its record as they were (the copy is a drawing); the chart
+// cleared with Delete goes with its record.
+TEST_F(ChartDialogsProgramTest, ChartCopiedAndPastedKeepsItsRecordAndDeleteRemovesIt)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::optional<WindowInfo> dialog = NewChart(kTypeBar, kBarFrom, kBarTo);
+    ASSERT_TRUE(dialog.has_value()) << "the bar chart dialog did not open";
+    ASSERT_NO_FATAL_FAILURE(PressOkAndExpectClosed(*dialog));
+    ClickAt({(kBarFrom.x + kBarTo.x) / 2, (kBarFrom.y + kBarTo.y) / 2});  // the bar area
+    Keys("alt+c");
+    EXPECT_TRUE(AnswerMessageBox()) << "a chart region was copied";
+
+    const Spot frame{kBarFrom.x + 6, kBarFrom.y + 40};  // the frame's margin
+    ClickAt(frame);
+    Keys("alt+c");
+    Keys("alt+v");
+    EXPECT_TRUE(NoMessageBoxFor(1s));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    {
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        EXPECT_EQ(LMCount(SECurrentRoot()->barCharts), 1);
+        EXPECT_EQ(BarSettings("Bar Chart 1").barCount, 1);
+    }
+    Keys("Delete");  // the pasted copy
+    ClickAt(frame);
+    Keys("Delete");
+    EXPECT_TRUE(NoMessageBoxFor(1s));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(LMCount(SECurrentRoot()->barCharts), 0) << "the deleted chart's record stayed";
+    EXPECT_EQ(FindBarChart("Bar Chart 1", nullptr), 0);
+    EXPECT_TRUE(tolq_.running());
+}
+
 TEST_F(ChartDialogsProgramTest, LineChartMadeFromTheMenuKeepsItsOptionsAndCancelRemovesANewChart)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
