@@ -235,3 +235,64 @@ TEST_F(ChartDialogsX, LineChartDialogRefusesEachBadValueWithItsMessage)
 }
 
 }  // namespace
+
+namespace {
+
+std::string ItemText(int item)
+{
+    char text[512] = {};
+    Dialog_GetItemText(item, text, sizeof text);
+    return text;
+}
+
+// Clicks the item and waits until the dialog shows the expected effect.
+std::vector<std::function<bool()>> ClickThen(int item, std::function<bool()> effect)
+{
+    return {[item] { return ClickItem(item); }, std::move(effect)};
+}
+
+std::vector<std::function<bool()>> Join(int32_t dialog, std::vector<std::vector<std::function<bool()>>> parts)
+{
+    std::vector<std::function<bool()>> all = {[dialog] { return Dialog_TopDialogNumber() == dialog; }};
+    for (auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    all.push_back([] { return ClickItem(2); });
+    return all;
+}
+
+TEST_F(ChartDialogsX, BarChartDialogItemsFollowEachOther)
+{
+    DialogSteps steps(Join(32500, {
+        // History on sets Retain to 1; off empties it.
+        ClickThen(13, [] { return Dialog_GetItemState(13) == 1 && ItemText(15) == "1"; }),
+        ClickThen(13, [] { return Dialog_GetItemState(13) == 0 && ItemText(15).empty(); }),
+        // A click on Retain turns History on.
+        ClickThen(15, [] { return Dialog_GetItemState(13) == 1; }),
+        // Step on and typed, then off: its field is emptied.
+        ClickThen(32, [] { return Dialog_GetItemState(32) == 1; }),
+        {[] { return Dialog_SetItemText(33, "7") >= 0; }},
+        ClickThen(32, [] { return Dialog_GetItemState(32) == 0 && ItemText(33).empty(); }),
+        // Choosing Distance empties the grid field.
+        ClickThen(17, [] { return Dialog_GetRadioChoice(16, 17) == 17 && ItemText(18).empty(); }),
+    }));
+    BarChartAttributes record{};
+    EXPECT_EQ(BarChartDialog(record, 1), 0);
+    EXPECT_TRUE(steps.finished());
+}
+
+TEST_F(ChartDialogsX, LineChartDialogKeepsInitialisationConsistent)
+{
+    DialogSteps steps(Join(32300, {
+        // Keep Contents off turns the initial Start at Origin off; that one
+        // on turns Keep Contents on.
+        ClickThen(28, [] { return Dialog_GetItemState(28) == 1 && Dialog_GetItemState(27) == 1; }),
+        ClickThen(27, [] { return Dialog_GetItemState(27) == 0 && Dialog_GetItemState(28) == 0; }),
+        ClickThen(28, [] { return Dialog_GetItemState(28) == 1 && Dialog_GetItemState(27) == 1; }),
+        ClickThen(51, [] { return Dialog_GetRadioChoice(50, 51) == 51; }),
+    }));
+    LineChartAttributes record{};
+    EXPECT_EQ(LineChartDialog(record, 1), 0);
+    EXPECT_TRUE(steps.finished());
+}
+
+}  // namespace
