@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "atolq/CEditor/Defaults.h"
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/Chart/ChartDialogs.h"
@@ -292,6 +293,37 @@ TEST_F(ChartDialogsX, LineChartDialogKeepsInitialisationConsistent)
     }));
     LineChartAttributes record{};
     EXPECT_EQ(LineChartDialog(record, 1), 0);
+    EXPECT_TRUE(steps.finished());
+}
+
+}  // namespace
+
+namespace {
+
+// Save... keeps the checked settings as the diagram's defaults, which the
+// next dialog starts from; Reset shows the settings the dialog opened with.
+TEST_F(ChartDialogsX, BarChartSettingsSavedAsDefaultsOpenTheNextDialog)
+{
+    {
+        DialogSteps steps(Join(32500, {
+            {[] { return Dialog_SetItemText(8, "7") >= 0; }},
+            ClickThen(5, [] { return Dialog_TopDialogNumber() == 30150; }),
+            ClickThen(1, [] { return Dialog_TopDialogNumber() == 32500; }),
+        }));
+        BarChartAttributes record{};
+        EXPECT_EQ(BarChartDialog(record, 1), 0);
+        EXPECT_TRUE(steps.finished());
+    }
+    BarChartAttributes stored{};
+    ASSERT_EQ(DefGet(0, kChartBarDefaults, kDefLevelDiagram, &stored), 1);
+    EXPECT_EQ(stored.barCount, 7);
+    DialogSteps steps(Join(32500, {
+        {[] { return ItemText(8) == "7"; }},
+        {[] { return Dialog_SetItemText(8, "9") >= 0; }},
+        ClickThen(3, [] { return ItemText(8) == "7"; }),
+    }));
+    BarChartAttributes record{};
+    EXPECT_EQ(BarChartDialog(record, 1), 0);
     EXPECT_TRUE(steps.finished());
 }
 
