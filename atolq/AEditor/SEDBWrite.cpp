@@ -1,6 +1,7 @@
 // Writing the net data base file: the abstract net as a sequence of XDR
 // items, record by record, each record followed by its list sections, and
 // the safe replacement of the file on disk.
+#include <algorithm>
 #include <rpc/xdr.h>
 
 #include <cstdio>
@@ -52,10 +53,14 @@ int64_t barArrayCount(const SEBarChart& chart, int index)
     int64_t m = static_cast<int64_t>(chart.m1) + chart.m2;
     switch (index) {
     case 0: case 1: case 2: return chart.elementCount;
-    case 3:
+    case 3: {
+        // Grid lines stand inside the range on each side of the zero axis,
+        // p - 1 right and n - 1 left of it, once per edge that shows ticks.
+        const int64_t places = std::max<int64_t>(chart.m1 - 1, 0) + std::max<int64_t>(chart.m2 - 1, 0);
         return chart.flagF != 0 && chart.arrays[4].words != nullptr && chart.arrays[5].words != nullptr
-                   ? 2 * m - 2
-                   : m - 1;
+                   ? 2 * places
+                   : places;
+    }
     default: return m + 1;
     }
 }

@@ -13,6 +13,8 @@
 #include "atolq/CEditor/NetRegionCommands.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/CEditor/SetMenuOptions.h"
+#include "atolq/CEditor/NetObjects.h"
+#include "atolq/Chart/ChartDialogs.h"
 
 namespace {
 
@@ -46,6 +48,11 @@ void HorizontalSpread()
 void VerticalSpread()
 {
     EE_AlignSpread(false);
+}
+
+void ChartAttributesCommand()
+{
+    EE_ChartAttributes(1);
 }
 
 constexpr NetCommand kNetCommands[] = {
@@ -86,6 +93,7 @@ constexpr NetCommand kNetCommands[] = {
     {9, 11954, Run<EE_AlignCircular>},
     {10100, 10105, Run<EE_CreateDeclNodeCommand>},
     {10100, 10104, Run<EE_CreateRegionCommand>},
+    {10100, 10107, Run<ChartOptionsCommand>},
     {10100, 10109, Run<EE_MoveToSubpage>},
     {10100, 10110, Run<EE_ReplaceBySubpageCommand>},
     {10100, 10114, Run<EE_PortCommand>},
@@ -106,6 +114,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10206, Run<EE_PageAttributes>},
     {10200, 10207, Run<EE_ModeAttributesCommand>},
     {10200, 10211, Run<EE_HierarchyOptions>},
+    {10200, 10209, Run<ChartAttributesCommand>},
     {10200, 10212, Run<EE_InteractionOptions>},
     {10200, 10215, Run<EE_TextOptions>},
     {10200, 10216, Run<EE_SyntaxOptions>},

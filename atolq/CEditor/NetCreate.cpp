@@ -50,6 +50,8 @@ struct CreateKind {
 constexpr CreateKind kPlace{kGECreatePlace, 3, 3002};
 constexpr CreateKind kTransition{kGECreateTransition, 4, 3001};
 constexpr CreateKind kArc{kGECreateArc, 5, 3003};
+constexpr CreateKind kBarChart{kGECreateBarChart, 95, 3008};
+constexpr CreateKind kLineChart{kGECreateLineChart, 95, 3008};
 constexpr CreateKind kDeclKinds[] = {
     {kGECreateGlobalDecl, 6, 3006}, {kGECreateTemporaryDecl, 7, 3006}, {kGECreateLocalDecl, 8, 3006}};
 
@@ -153,6 +155,19 @@ void NewRegion(uint32_t object)
     EE_MakePendingRegion(object);
 }
 
+// A chart node drawn: its record, and its settings from the chart dialog,
+// which deletes the node when it is cancelled; the creation then ends.
+void NewChart(int16_t kind, uint32_t object)
+{
+    GE_ApplyDefaultAttributes(kBarChart.key, object);
+    const int made = kind == kGECreateBarChart ? EE_MakeBarChartRecord(object, 1) : EE_MakeLineChartRecord(object, 1);
+    if (made != 0 && QXStr_IsObject(object) != 0)
+        QXStr_SetCurObject(object);
+    EE_CreationEnded(0, 0, 0, 0, 0, 0);
+    if (Comm_InTextMode() != 0)
+        GE_EndTextEdit();
+}
+
 void GiveNetRole(int32_t command, uint32_t object)
 {
     const int16_t kind = GE_GetCreateKind();
@@ -168,6 +183,8 @@ void GiveNetRole(int32_t command, uint32_t object)
     case kGECreateGlobalDecl:
     case kGECreateTemporaryDecl:
     case kGECreateLocalDecl: NewDeclNode(kind, object); break;
+    case kGECreateBarChart:
+    case kGECreateLineChart: NewChart(kind, object); break;
     default: EE_ReportError(kMsgUnexpectedCommand); break;
     }
 }
@@ -187,6 +204,16 @@ int16_t EE_CreateTransition()
 int16_t EE_CreateArc()
 {
     return StartCreation(kArc, false);
+}
+
+int16_t EE_CreateBarChart()
+{
+    return StartCreation(kBarChart, true);
+}
+
+int16_t EE_CreateLineChart()
+{
+    return StartCreation(kLineChart, true);
 }
 
 int16_t EE_CreateDeclNodeCommand()
@@ -263,7 +290,9 @@ uintptr_t EE_ObjectCreatedHook(uintptr_t command, uintptr_t, uintptr_t, uintptr_
         GE_MessageBox(kMsgConvertedToAux);
     else
         GiveNetRole(kernelCommand, object);
-    QXStr_SetCurObject(object);
+    // A chart whose dialog was cancelled is gone again.
+    if (QXStr_IsObject(object) != 0)
+        QXStr_SetCurObject(object);
     return 1;
 }
 

@@ -9,6 +9,9 @@ int16_t EE_CreatePlace();
 int16_t EE_CreateTransition();
 int16_t EE_CreateArc();
 int16_t EE_CreateDeclNodeCommand();
+// The creation of a bar or line chart node, started by the chart type dialog.
+int16_t EE_CreateBarChart();
+int16_t EE_CreateLineChart();
 // The TOLQ menu's Place (10101), Transition (10102) and Arc (10103).
 void EE_RunCreateCommand(int16_t command);
 // Hands the creating commands to the dispatch and the object-created hook to

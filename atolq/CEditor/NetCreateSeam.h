@@ -20,6 +20,8 @@ int EE_AskDeclKind(int* answer);
 void GE_ApplyDefaultAttributes(int32_t key, uint32_t object);
 // Starts editing the current object's text.
 void GE_BeginTextEdit();
+// Ends editing the text.
+void GE_EndTextEdit();
 // The hierarchy page, 0 when there is none.
 uint32_t PG_GetHierarchyPage();
 // Net records of editor objects.
@@ -27,6 +29,9 @@ int EE_CreateNetPlace(uint32_t node);
 int EE_CreateNetTrans(uint32_t node);
 int EE_CreateNetArc(uint32_t connector);
 int EE_CreateDeclNode(uint32_t node, uint32_t page, uint16_t subKind);
+// A chart record for the node; with the flag the chart dialog sets it up.
+int EE_MakeBarChartRecord(uint32_t node, int openDialog);
+int EE_MakeLineChartRecord(uint32_t node, int openDialog);
 // The objects lose their net role.
 void EE_ConvertObjectsToAux(uint16_t count, const uint32_t* objects);
 // Turns a region back into a node.

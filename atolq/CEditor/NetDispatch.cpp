@@ -52,12 +52,10 @@ constexpr Pending kFilePending[] = {
 // Every operation of the Page menu is built.
 constexpr std::span<const Pending> kPagePending{};
 constexpr Pending kTolqPending[] = {
-    {10107, "Chart..."},
     {10119, "Remove Sim Regions..."},
 };
 constexpr Pending kSetPending[] = {
     {10204, "Region Attributes..."},
-    {10209, "Chart Attributes..."},
     {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
     {10222, "Transition Feedback Options..."},

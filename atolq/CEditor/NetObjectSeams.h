@@ -100,9 +100,10 @@ int DEDeleteEntry(SEDeclEntry* entry);
 
 // The popped-up state of a simulation key region.
 void EE_SetRegionState(ObjectHandle region, int32_t a, int32_t b);
-// The chart dialogs and the redraw of a chart from its record with their
-// settings; 1 when the dialog was confirmed.
-int EE_AskBarChart(void* settings);
-int EE_AskLineChart(void* settings);
+// The chart dialogs (updating 1 for the selected charts, 0 for a chart just
+// drawn) and the redraw of a chart from its record with their settings; 1
+// when the dialog was confirmed.
+int EE_AskBarChart(void* settings, int updating);
+int EE_AskLineChart(void* settings, int updating);
 int ChartApplyBar(SEHead* chart, const void* settings);
 int ChartApplyLine(SEHead* chart, const void* settings);

@@ -1093,7 +1093,7 @@ int EE_ChartAttributes(int updating)
     }
     std::vector<uint8_t> settings(kChartSettingsSize);
     const bool line = chartKind == kSELineChart;
-    if ((line ? EE_AskLineChart(settings.data()) : EE_AskBarChart(settings.data())) == 0) {
+    if ((line ? EE_AskLineChart(settings.data(), updating) : EE_AskBarChart(settings.data(), updating)) == 0) {
         return 0;
     }
     for (ObjectHandle chart : charts) {

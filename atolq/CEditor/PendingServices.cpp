@@ -1,5 +1,5 @@
 // Stand-ins for services of the net layer whose modules this program does
-// not carry yet (the editor's dialogs, the simulator, the charts' dialogs,
+// not carry yet (the editor's dialogs, the simulator,
 // the hierarchy page's updates, the key-region texts, the graphic defaults
 // and the kernel's connector re-attachment). Each does the nothing that
 // leaves the net and the diagram as they are, and the ones a user can reach
@@ -13,18 +13,6 @@
 #include "atolq/DEclarations/DEclarations.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 
-
-// ---- chart dialogs: cancelled (the charts apply what a dialog answers) ----
-int EE_AskBarChart(void*)
-{
-    GE_ReportNotBuilt("The chart dialog");
-    return 0;
-}
-int EE_AskLineChart(void*)
-{
-    GE_ReportNotBuilt("The chart dialog");
-    return 0;
-}
 
 // ---- simulator ----
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}

@@ -2696,7 +2696,9 @@ void AppendLayout(const DialogLayout& layout, JoinedTables& t)
     int16_t number = 0;
     for (const DialogItemLayout& item : layout.items) {
         ++number;
-        if (item.kind == kItemControl) {
+        if (item.kind == kItemPlaceholder) {
+            t.items.push_back({Row(kItemPlaceholder), 0});
+        } else if (item.kind == kItemControl) {
             t.items.push_back({Row(kItemControl), static_cast<int16_t>(t.controls.size())});
             t.controls.push_back({item.type, number, item.x, item.y, item.width, item.height, item.text});
         } else {
@@ -2726,6 +2728,9 @@ JoinedTables& Joined()
             AppendLayout(layout, t);
         }
         for (const DialogLayout& layout : DialogTable_FusionLayouts()) {
+            AppendLayout(layout, t);
+        }
+        for (const DialogLayout& layout : DialogTable_ChartLayouts()) {
             AppendLayout(layout, t);
         }
         return t;

@@ -77,7 +77,7 @@ struct DialogScrollRow {
 // are first used, its items join the shared rows and its record takes their
 // place, size and count. Items are numbered in the order given.
 struct DialogItemLayout {
-    DialogItemKind kind;  // kItemControl or kItemText
+    DialogItemKind kind;  // kItemControl, kItemText or kItemPlaceholder (a frame)
     int16_t type;         // control type or text type
     int16_t x, y, width, height;
     const char* text;
@@ -100,6 +100,8 @@ std::span<const DialogLayout> DialogTable_ShapeLayouts();
 std::span<const DialogLayout> DialogTable_NetEditorLayouts();
 // The fusion set and merge options dialogs.
 std::span<const DialogLayout> DialogTable_FusionLayouts();
+// The chart type, bar chart and line chart dialogs.
+std::span<const DialogLayout> DialogTable_ChartLayouts();
 
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;

@@ -121,11 +121,11 @@ int GE_GetSelection(uint16_t* count, uint32_t** objects)
     return 0;
 }
 void GE_EndTextEdit() {}
-int EE_AskBarChart(void*)
+int EE_AskBarChart(void*, int)
 {
     return 0;
 }
-int EE_AskLineChart(void*)
+int EE_AskLineChart(void*, int)
 {
     return 0;
 }

@@ -324,6 +324,53 @@ TEST_F(DataBaseTest, SaveFailsWhenAChartDisagreesWithItsCounts)
     std::fclose(f);
 }
 
+// A bar chart's grid lines stand inside its range on each side of the zero
+// axis (p - 1 right, n - 1 left), once per edge with ticks; a chart whose
+// range spans zero is saved and read back with them.
+TEST_F(DataBaseTest, BarChartGridLinesOnBothSidesOfZeroSaveAndLoad)
+{
+    struct Case {
+        int32_t pos, neg;
+        bool ticksOnBothEdges;
+        uint32_t lines;
+    };
+    const Case cases[] = {
+        {10, 0, false, 9}, {5, 1, false, 4}, {5, 2, false, 5}, {0, 4, false, 3}, {3, 3, true, 8}, {1, 1, false, 0},
+    };
+    page();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "p " << c.pos << ", n " << c.neg);
+        // The page of the net as it was last read.
+        ASSERT_EQ(count(root()->pages), 1);
+        SEBarChart* bar = SECreateBarChart(reinterpret_cast<SEPage*>(records(root()->pages).front()), 1);
+        bar->m1 = c.pos;
+        bar->m2 = c.neg;
+        bar->flagF = c.ticksOnBothEdges ? 1 : 0;
+        if (c.ticksOnBothEdges) {
+            for (int i : {4, 5})
+                bar->arrays[i] = {static_cast<uint32_t*>(QXMem_Alloc((c.pos + c.neg + 1) * 4)),
+                                  static_cast<uint32_t>(c.pos + c.neg + 1)};
+        }
+        if (c.lines > 0) {
+            bar->arrays[3] = {static_cast<uint32_t*>(QXMem_Alloc(c.lines * 4)), c.lines};
+            for (uint32_t i = 0; i < c.lines; ++i)
+                bar->arrays[3].words[i] = 5000 + i;
+        }
+        const Bytes bytes = saveToBytes();
+        ASSERT_FALSE(bytes.empty());
+        ASSERT_EQ(restoreFromBytes(bytes), 1);
+        ASSERT_EQ(SERelinkDB(keepHandle), 1);
+        ASSERT_EQ(count(root()->barCharts), 1);
+        auto* read = reinterpret_cast<SEBarChart*>(records(root()->barCharts).front());
+        EXPECT_EQ(read->arrays[3].count, c.lines);
+        if (c.lines > 0) {
+            ASSERT_NE(read->arrays[3].words, nullptr);
+            EXPECT_EQ(read->arrays[3].words[c.lines - 1], 5000 + c.lines - 1);
+        }
+        EXPECT_EQ(SEDelBarChart(read), 1);
+    }
+}
+
 class VersionTest : public DataBaseTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(VersionTest, SmallNetLoads)

@@ -228,8 +228,8 @@ void EE_SetRegionState(ObjectHandle region, int32_t a, int32_t b)
     objectLog().regionStates.emplace_back(region, a, b);
 }
 
-int EE_AskBarChart(void*) { return objectLog().chartDialogAnswer; }
-int EE_AskLineChart(void*) { return objectLog().chartDialogAnswer; }
+int EE_AskBarChart(void*, int) { return objectLog().chartDialogAnswer; }
+int EE_AskLineChart(void*, int) { return objectLog().chartDialogAnswer; }
 
 int ChartApplyBar(SEHead* chart, const void*)
 {

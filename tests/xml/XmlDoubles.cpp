@@ -99,8 +99,8 @@ void EE_ApplyPageTitle(ObjectHandle) {}
 ObjectHandle EE_DrawCompoundNode(uint16_t) { return 0; }
 void EE_RefreshNodeName(uint32_t) {}
 void EE_SetRegionState(ObjectHandle, int32_t, int32_t) {}
-int EE_AskBarChart(void*) { return 0; }
-int EE_AskLineChart(void*) { return 0; }
+int EE_AskBarChart(void*, int) { return 0; }
+int EE_AskLineChart(void*, int) { return 0; }
 int ChartApplyBar(SEHead*, const void*) { return 0; }
 int ChartApplyLine(SEHead*, const void*) { return 0; }
 int DEMergeNodeText(uint32_t, uint32_t) { return 1; }

@@ -1,0 +1,370 @@
+// Charts made and changed from tolq's menus on a copy of the example net:
+// TOLQ > Chart... with the chart type dialog, a box drawn on the page, the
+// bar or line chart dialog filled in with real clicks and keys (refused
+// values answered with their message box, the dialog staying open), the
+// diagram saved and its chart records read back here; Set > Chart
+// Attributes... on a chart of the reopened diagram.
+#include "MainRoadSession.h"
+
+#include "atolq/Chart/ChartOptions.h"
+#include "atolq/Chart/ChartUtil.h"
+#include "atolq/Utils/LMList.h"
+
+#include <csignal>
+
+TOLQ_X11_TEST_ENVIRONMENT();
+
+namespace tolq::test {
+namespace {
+
+const std::map<std::string, std::vector<std::string>> kChartMenus = {
+    {"TOLQ",
+     {"Place", "Transition", "Arc", "TOLQ Region...", "Declaration Node...", "", "Chart...", "", "Move to Subpage",
+      "Replace by Subpage...", "", "Substitution Transition", "Fusion Place...", "Port Place...", "Port Assignment...",
+      "", "Syntax Check", "", "Remove Sim Regions..."}},
+    {"Set",
+     {"Text Attributes...", "Graphic Attributes...", "Shape Attributes...", "Region Attributes...", "",
+      "Page Attributes...", "Mode Attributes...", "", "Chart Attributes...", "", "Hierarchy Page Options...",
+      "Interaction Options...", "", "Merge Options...", "Text Options...", "Syntax Options...", "",
+      "Simulation Code Options...", "General Simulation Options...", "Interactive Simulation Options...",
+      "Occurrence Set Options...", "Transition Feedback Options...", "", "ML Configuration Options...", "",
+      "Copy Defaults..."}},
+};
+
+// A rectangle of a dialog's item, as the dialog tables place it.
+struct Item {
+    int x, y, width, height;
+};
+
+// The dialogs by their width.
+constexpr int kChartTypeWidth = 370;
+constexpr int kChartWidth = 1050;
+constexpr int kMessageWidth = 510;
+constexpr int kContinueWidth = 531;
+
+constexpr Item kTypeOk{270, 116, 80, 24};
+constexpr Item kTypeBar{20, 46, 330, 22};
+constexpr Item kTypeLine{20, 74, 330, 22};
+
+// Items of both chart dialogs.
+constexpr Item kOk{950, 456, 80, 24};
+constexpr Item kCancel{860, 456, 80, 24};
+constexpr Item kStep{700, 68, 100, 22};
+constexpr Item kStepText{810, 66, 200, 24};
+constexpr Item kMessageOk{410, 197, 80, 24};
+constexpr Item kContinueOk{431, 200, 80, 24};
+
+// The bar chart dialog.
+constexpr Item kBars{180, 108, 140, 24};
+constexpr Item kParts{180, 138, 140, 24};
+constexpr Item kHistory{20, 200, 150, 22};
+constexpr Item kRetain{250, 198, 70, 24};
+constexpr Item kBarTitle{360, 40, 300, 22};
+constexpr Item kBarLegend{360, 66, 300, 22};
+constexpr Item kBarMin{770, 230, 240, 24};
+constexpr Item kBarMax{770, 260, 240, 24};
+
+// The line chart dialog.
+constexpr Item kLines{180, 108, 140, 24};
+constexpr Item kAxisNames{360, 92, 300, 22};
+constexpr Item kXMax{915, 210, 95, 24};
+constexpr Item kYOrigin{900, 310, 110, 24};
+constexpr Item kMoveAxis{360, 336, 300, 22};
+
+// Where the charts are drawn in the page's drawing area: empty parts of
+// the example's page.
+constexpr Spot kBarFrom{30, 470};
+constexpr Spot kBarTo{300, 640};
+constexpr Spot kLineFrom{250, 20};
+constexpr Spot kLineTo{510, 140};
+
+class ChartDialogsProgramTest : public TolqSession {
+protected:
+    void PickChartMenu(const std::string& title, const std::string& item)
+    {
+        static const std::vector<std::string> titles = kMenuTitles;
+        const MenuPick pick = PickMenuItem(client_, bar_, font_, MenuTable{titles, kChartMenus}, title, item);
+        ASSERT_TRUE(pick.itemListed) << item;
+        ASSERT_TRUE(pick.opened) << title << " did not open";
+        Settle();
+    }
+
+    std::vector<WindowInfo> DialogsOfWidth(int width) const
+    {
+        std::vector<WindowInfo> found;
+        for (const WindowInfo& w : client_.window_tree())
+            if (w.parent == client_.root() && w.mapped && w.res_name == "dialog" && w.width == width)
+                found.push_back(w);
+        return found;
+    }
+
+    std::optional<WindowInfo> WaitForDialog(int width, std::chrono::milliseconds limit = 10s) const
+    {
+        std::optional<WindowInfo> found;
+        wait_until(
+            [&] {
+                const std::vector<WindowInfo> dialogs = DialogsOfWidth(width);
+                if (!dialogs.empty())
+                    found = dialogs.front();
+                return found.has_value();
+            },
+            limit);
+        return found;
+    }
+
+    bool DialogGone(int width) const
+    {
+        return wait_until([&] { return DialogsOfWidth(width).empty(); }, 10s);
+    }
+
+    // A click on a button or field, or on the box of a check box or radio
+    // button (their widgets are only as wide as their labels).
+    void ClickItem(const WindowInfo& dialog, Item item)
+    {
+        const bool box = item.height == 22;
+        client_.click(dialog.root_x + item.x + (box ? 10 : item.width / 2), dialog.root_y + item.y + item.height / 2);
+        Settle();
+    }
+
+    // Replaces the text of a field: a click gives it the focus, the line is
+    // emptied and the text typed.
+    void Type(const WindowInfo& dialog, Item field, const std::string& text)
+    {
+        ClickItem(dialog, field);
+        xdotool({"key", "ctrl+a", "ctrl+k"});
+        // A leading minus would read as an option of xdotool's type.
+        if (!text.empty() && text.front() == '-')
+            xdotool({"key", "minus"});
+        if (text.size() > 1 || (!text.empty() && text.front() != '-'))
+            client_.type_text(text.front() == '-' ? text.substr(1) : text);
+        Settle();
+    }
+
+    // Presses the chart dialog's OK and expects a refusal: a message box,
+    // closed with its button, over the chart dialog that stays open.
+    void ExpectRefused(const WindowInfo& dialog, const std::string& what)
+    {
+        ClickItem(dialog, kOk);
+        const std::optional<WindowInfo> box = WaitForDialog(kMessageWidth);
+        ASSERT_TRUE(box.has_value()) << what << " was not refused";
+        ClickItem(*box, kMessageOk);
+        ASSERT_TRUE(DialogGone(kMessageWidth)) << "the message box of " << what << " stayed";
+        EXPECT_FALSE(DialogsOfWidth(kChartWidth).empty()) << "the chart dialog closed on " << what;
+    }
+
+    void PressOkAndExpectClosed(const WindowInfo& dialog)
+    {
+        ClickItem(dialog, kOk);
+        EXPECT_TRUE(DialogsOfWidth(kMessageWidth).empty()) << "a value was refused";
+        ASSERT_TRUE(DialogGone(kChartWidth)) << "the chart dialog stayed open";
+    }
+
+    // A press at one point of the page and a release at another, moving in
+    // steps: the kernel's box gesture.
+    void DrawBox(Spot from, Spot to)
+    {
+        client_.move_pointer(drawing_.root_x + from.x, drawing_.root_y + from.y);
+        Settle();
+        xdotool({"mousedown", "1"});
+        constexpr int kSteps = 8;
+        for (int i = 1; i <= kSteps; ++i) {
+            client_.move_pointer(drawing_.root_x + from.x + (to.x - from.x) * i / kSteps,
+                                 drawing_.root_y + from.y + (to.y - from.y) * i / kSteps);
+            std::this_thread::sleep_for(30ms);
+        }
+        xdotool({"mouseup", "1"});
+        Settle();
+    }
+
+    // TOLQ > Chart..., the type chosen, a box drawn: the chart dialog.
+    std::optional<WindowInfo> NewChart(Item type, Spot from, Spot to)
+    {
+        PickChartMenu("TOLQ", "Chart...");
+        const std::optional<WindowInfo> typeDialog = WaitForDialog(kChartTypeWidth);
+        EXPECT_TRUE(typeDialog.has_value()) << "the chart type dialog did not open";
+        if (!typeDialog)
+            return std::nullopt;
+        ClickItem(*typeDialog, type);
+        ClickItem(*typeDialog, kTypeOk);
+        EXPECT_TRUE(DialogGone(kChartTypeWidth));
+        DrawBox(from, to);
+        return WaitForDialog(kChartWidth);
+    }
+};
+
+BarChartAttributes BarSettings(const std::string& name)
+{
+    BarChartAttributes a{};
+    SEBarChart* chart = nullptr;
+    EXPECT_EQ(FindBarChart(name, &chart), 1) << "no bar chart " << name;
+    if (chart != nullptr)
+        BarChartAttributesOf(*chart, a);
+    return a;
+}
+
+LineChartAttributes LineSettings(const std::string& name)
+{
+    LineChartAttributes a{};
+    SELineChart* chart = nullptr;
+    EXPECT_EQ(FindLineChart(name, &chart), 1) << "no line chart " << name;
+    if (chart != nullptr)
+        LineChartAttributesOf(*chart, a);
+    return a;
+}
+
+TEST_F(ChartDialogsProgramTest, BarChartMadeFromTheMenuKeepsItsOptionsAcrossSaveAndChartAttributes)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::optional<WindowInfo> dialog = NewChart(kTypeBar, kBarFrom, kBarTo);
+    ASSERT_TRUE(dialog.has_value()) << "the bar chart dialog did not open";
+
+    // Each refused value keeps the dialog open; the name proposed stays.
+    Type(*dialog, kBars, "0");
+    ASSERT_NO_FATAL_FAILURE(ExpectRefused(*dialog, "No of Bars 0"));
+    Type(*dialog, kBars, "3");
+    Type(*dialog, kParts, "2");
+    ClickItem(*dialog, kHistory);  // Retain becomes 1
+    Type(*dialog, kRetain, "3");
+    ASSERT_NO_FATAL_FAILURE(ExpectRefused(*dialog, "Retain equal to No of Bars"));
+    Type(*dialog, kRetain, "2");
+    Type(*dialog, kBarMin, "5");
+    ASSERT_NO_FATAL_FAILURE(ExpectRefused(*dialog, "Min above 0"));
+    Type(*dialog, kBarMin, "-10");
+    Type(*dialog, kBarMax, "50");
+    ClickItem(*dialog, kStep);
+    Type(*dialog, kStepText, "2.5");
+    ASSERT_NO_FATAL_FAILURE(ExpectRefused(*dialog, "Step 2.5"));
+    Type(*dialog, kStepText, "4");
+    ClickItem(*dialog, kBarTitle);   // off
+    ClickItem(*dialog, kBarLegend);  // on
+    ASSERT_NO_FATAL_FAILURE(PressOkAndExpectClosed(*dialog));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    {
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        const BarChartAttributes a = BarSettings("Bar Chart 1");
+        EXPECT_EQ(a.barCount, 3);
+        EXPECT_EQ(a.partCount, 2);
+        EXPECT_EQ(a.history, 1);
+        EXPECT_EQ(a.retain, 2);
+        EXPECT_EQ(a.stepInterval, 4);
+        EXPECT_EQ(a.title, 0);
+        EXPECT_EQ(a.legend, 1);
+        EXPECT_LE(std::atof(a.min), -10);
+        EXPECT_GE(std::atof(a.max), 50);
+        EXPECT_EQ(SEGetBarChartCounter(), 2) << "the counter of bar charts did not go up";
+    }
+
+    // The reopened diagram: Chart Attributes... on the chart changes its
+    // number of bars after the warning.
+    tolq_.stop(SIGTERM);
+    ASSERT_TRUE(wait_until([&] { return ScanTolqWindows(client_).pages.empty(); }));
+    XFreeFont(client_.display(), font_);
+    font_ = nullptr;
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt({(kBarFrom.x + kBarTo.x) / 2, (kBarFrom.y + kBarTo.y) / 2});
+    PickChartMenu("Set", "Chart Attributes...");
+    const std::optional<WindowInfo> change = WaitForDialog(kChartWidth);
+    ASSERT_TRUE(change.has_value()) << "Chart Attributes... opened no chart dialog";
+    Type(*change, kBars, "5");
+    ClickItem(*change, kOk);
+    const std::optional<WindowInfo> warning = WaitForDialog(kContinueWidth);
+    ASSERT_TRUE(warning.has_value()) << "no warning about the changed number of bars";
+    ClickItem(*warning, kContinueOk);
+    ASSERT_TRUE(DialogGone(kChartWidth));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const BarChartAttributes a = BarSettings("Bar Chart 1");
+    EXPECT_EQ(a.barCount, 5);
+    EXPECT_EQ(a.partCount, 2);
+    EXPECT_EQ(a.stepInterval, 4);
+    EXPECT_EQ(a.legend, 1);
+    EXPECT_TRUE(tolq_.running());
+}
+
+// A part of a chart cannot be copied; the chart copied and pasted leaves
+// the chart and its record as they were (the copy is a drawing); the chart
+// cleared with Delete goes with its record.
+TEST_F(ChartDialogsProgramTest, ChartCopiedAndPastedKeepsItsRecordAndDeleteRemovesIt)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::optional<WindowInfo> dialog = NewChart(kTypeBar, kBarFrom, kBarTo);
+    ASSERT_TRUE(dialog.has_value()) << "the bar chart dialog did not open";
+    ASSERT_NO_FATAL_FAILURE(PressOkAndExpectClosed(*dialog));
+    ClickAt({(kBarFrom.x + kBarTo.x) / 2, (kBarFrom.y + kBarTo.y) / 2});  // the bar area
+    Keys("alt+c");
+    EXPECT_TRUE(AnswerMessageBox()) << "a chart region was copied";
+
+    const Spot frame{kBarFrom.x + 6, kBarFrom.y + 40};  // the frame's margin
+    ClickAt(frame);
+    Keys("alt+c");
+    Keys("alt+v");
+    EXPECT_TRUE(NoMessageBoxFor(1s));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    {
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        EXPECT_EQ(LMCount(SECurrentRoot()->barCharts), 1);
+        EXPECT_EQ(BarSettings("Bar Chart 1").barCount, 1);
+    }
+    Keys("Delete");  // the pasted copy
+    ClickAt(frame);
+    Keys("Delete");
+    EXPECT_TRUE(NoMessageBoxFor(1s));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(LMCount(SECurrentRoot()->barCharts), 0) << "the deleted chart's record stayed";
+    EXPECT_EQ(FindBarChart("Bar Chart 1", nullptr), 0);
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(ChartDialogsProgramTest, LineChartMadeFromTheMenuKeepsItsOptionsAndCancelRemovesANewChart)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // A new chart whose dialog is cancelled leaves nothing behind.
+    std::optional<WindowInfo> dialog = NewChart(kTypeLine, kLineFrom, kLineTo);
+    ASSERT_TRUE(dialog.has_value()) << "the line chart dialog did not open";
+    ClickItem(*dialog, kCancel);
+    ASSERT_TRUE(DialogGone(kChartWidth));
+
+    // The type chosen last is preselected: OK alone makes a line chart.
+    PickChartMenu("TOLQ", "Chart...");
+    const std::optional<WindowInfo> typeDialog = WaitForDialog(kChartTypeWidth);
+    ASSERT_TRUE(typeDialog.has_value());
+    ClickItem(*typeDialog, kTypeOk);
+    ASSERT_TRUE(DialogGone(kChartTypeWidth));
+    DrawBox(kLineFrom, kLineTo);
+    dialog = WaitForDialog(kChartWidth);
+    ASSERT_TRUE(dialog.has_value()) << "the line chart dialog did not open again";
+
+    Type(*dialog, kLines, "2");
+    Type(*dialog, kXMax, "0");
+    ASSERT_NO_FATAL_FAILURE(ExpectRefused(*dialog, "x Max not above x Min"));
+    Type(*dialog, kXMax, "200");
+    Type(*dialog, kYOrigin, "500");
+    ASSERT_NO_FATAL_FAILURE(ExpectRefused(*dialog, "y Origin above y Max"));
+    Type(*dialog, kYOrigin, "0");
+    ClickItem(*dialog, kAxisNames);  // off
+    ClickItem(*dialog, kMoveAxis);
+    ASSERT_NO_FATAL_FAILURE(PressOkAndExpectClosed(*dialog));
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(FindLineChart("Line Chart 2", nullptr), 0) << "the cancelled chart took a name";
+    const LineChartAttributes a = LineSettings("Line Chart 1");
+    EXPECT_EQ(a.lineCount, 2);
+    EXPECT_GE(std::atof(a.xMax), 200);
+    EXPECT_EQ(a.axisNames, 0);
+    EXPECT_EQ(a.rescaleAxis, 0);
+    EXPECT_EQ(a.moveAxis, 1);
+    const SERoot* root = SECurrentRoot();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(LMCount(root->lineCharts), 1) << "the cancelled chart's record stayed";
+    EXPECT_TRUE(tolq_.running());
+}
+
+}  // namespace
+}  // namespace tolq::test
