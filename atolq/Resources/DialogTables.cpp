@@ -2697,7 +2697,8 @@ void AppendLayout(const DialogLayout& layout, JoinedTables& t)
     for (const DialogItemLayout& item : layout.items) {
         ++number;
         if (item.kind == kItemPlaceholder) {
-            t.items.push_back({Row(kItemPlaceholder), 0});
+            // A frame is an area without widget, as the frames of the shared rows are.
+            t.items.push_back({Row(kItemListArea), 0});
         } else if (item.kind == kItemControl) {
             t.items.push_back({Row(kItemControl), static_cast<int16_t>(t.controls.size())});
             t.controls.push_back({item.type, number, item.x, item.y, item.width, item.height, item.text});
