@@ -238,6 +238,11 @@ int EE_RecreatePastedRecord(ObjectHandle object)
     const auto kind = static_cast<uint16_t>(saved & 0xffff);
     if (kind == 0)
         return 1;
+    // A pasted chart is a drawing: its record stays with the original chart.
+    if (kind == kSEBarChart || kind == kSELineChart) {
+        GE_DeleteUserData(object, static_cast<uint16_t>(kTagAuxWord));
+        return 1;
+    }
     bool made = false;
     if (kind == kSEArc) {
         RestoreRegionKinds(object);

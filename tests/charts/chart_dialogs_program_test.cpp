@@ -17,11 +17,9 @@ TOLQ_X11_TEST_ENVIRONMENT();
 namespace tolq::test {
 namespace {
 
+// The TOLQ menu as the program tests share it, and the Set menu.
 const std::map<std::string, std::vector<std::string>> kChartMenus = {
-    {"TOLQ",
-     {"Place", "Transition", "Arc", "TOLQ Region...", "Declaration Node...", "", "Chart...", "", "Move to Subpage",
-      "Replace by Subpage...", "", "Substitution Transition", "Fusion Place...", "Port Place...", "Port Assignment...",
-      "", "Syntax Check", "", "Remove Sim Regions..."}},
+    {"TOLQ", kMenuItems.at("TOLQ")},
     {"Set",
      {"Text Attributes...", "Graphic Attributes...", "Shape Attributes...", "Region Attributes...", "",
       "Page Attributes...", "Mode Attributes...", "", "Chart Attributes...", "", "Hierarchy Page Options...",
