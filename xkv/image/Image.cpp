@@ -76,6 +76,10 @@ bool ReadInto(ReadState* state, RContext* context, FILE* stream, Samples samples
     }
     png_init_io(state->png, stream);
     png_set_user_limits(state->png, kMaxSide, kMaxSide);
+    // Text, profile and palette-suggestion chunks are never used here; they are
+    // skipped unread, since a damaged length would otherwise size a buffer.
+    static const png_byte kSkipped[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf";
+    png_set_keep_unknown_chunks(state->png, PNG_HANDLE_CHUNK_NEVER, kSkipped, 6);
     png_read_info(state->png, state->info);
     png_uint_32 width = 0;
     png_uint_32 height = 0;
