@@ -1,29 +1,11 @@
 // The items of the fusion set dialog (30175) and the merge options dialog
 // (30078), numbered in the order given.
+#include "atolq/Resources/DialogRowBuilders.h"
 #include "atolq/Resources/DialogTables.h"
 
 namespace {
 
-constexpr int16_t kPushButton = 0;
-constexpr int16_t kCheckBox = 1;
-constexpr int16_t kRadioButton = 2;
-constexpr int16_t kEditable = 0;
-constexpr int16_t kStatic = 1;
-
-constexpr DialogItemLayout Button(int16_t type, int16_t x, int16_t y, int16_t width, const char* label)
-{
-    return {kItemControl, type, x, y, width, type == kPushButton ? int16_t{24} : int16_t{22}, label};
-}
-
-constexpr DialogItemLayout Label(int16_t x, int16_t y, int16_t width, const char* text, int16_t height = 20)
-{
-    return {kItemText, kStatic, x, y, width, height, text};
-}
-
-constexpr DialogItemLayout Field(int16_t x, int16_t y, int16_t width)
-{
-    return {kItemText, kEditable, x, y, width, 24, ""};
-}
+using namespace dialogrows;
 
 // Fusion sets: the operation (6-10), the name (14), the type (15-17) and,
 // in item 18, the names of the sets the page sees.

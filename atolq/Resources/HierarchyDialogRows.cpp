@@ -2,30 +2,12 @@
 // and the redraw of the hierarchy (30098), and of the mode attributes of
 // pages and substitution nodes (30560), numbered as their callbacks read
 // them.
+#include "atolq/Resources/DialogRowBuilders.h"
 #include "atolq/Resources/DialogTables.h"
 
 namespace {
 
-constexpr int16_t kPushButton = 0;
-constexpr int16_t kCheckBox = 1;
-constexpr int16_t kRadioButton = 2;
-constexpr int16_t kEditable = 0;
-constexpr int16_t kStatic = 1;
-
-constexpr DialogItemLayout Button(int16_t type, int16_t x, int16_t y, int16_t width, const char* label)
-{
-    return {kItemControl, type, x, y, width, type == kPushButton ? int16_t{24} : int16_t{22}, label};
-}
-
-constexpr DialogItemLayout Label(int16_t x, int16_t y, int16_t width, const char* text)
-{
-    return {kItemText, kStatic, x, y, width, 20, text};
-}
-
-constexpr DialogItemLayout Field(int16_t x, int16_t y, int16_t width)
-{
-    return {kItemText, kEditable, x, y, width, 24, ""};
-}
+using namespace dialogrows;
 
 // Grids (9, 10) and spacings (11, 12) in rows, horizontal then vertical.
 constexpr DialogItemLayout kPageLayoutItems[] = {

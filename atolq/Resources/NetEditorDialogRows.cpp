@@ -2,30 +2,12 @@
 // the Align menu (20408) and the syntax restrictions of the Set menu (30499).
 // Items are numbered in the order given; the callbacks address them by
 // those numbers.
+#include "atolq/Resources/DialogRowBuilders.h"
 #include "atolq/Resources/DialogTables.h"
 
 namespace {
 
-constexpr int16_t kPushButton = 0;
-constexpr int16_t kCheckBox = 1;
-constexpr int16_t kRadioButton = 2;
-constexpr int16_t kEditable = 0;
-constexpr int16_t kStatic = 1;
-
-constexpr DialogItemLayout Button(int16_t type, int16_t x, int16_t y, int16_t width, const char* label)
-{
-    return {kItemControl, type, x, y, width, type == kPushButton ? int16_t{24} : int16_t{22}, label};
-}
-
-constexpr DialogItemLayout Label(int16_t x, int16_t y, int16_t width, const char* text)
-{
-    return {kItemText, kStatic, x, y, width, 20, text};
-}
-
-constexpr DialogItemLayout Field(int16_t x, int16_t y, int16_t width)
-{
-    return {kItemText, kEditable, x, y, width, 24, ""};
-}
+using namespace dialogrows;
 
 // Position: cartesian x (5) and y (8) offsets, or a polar angle, absolute
 // (18) or relative (19), and distance (15), all in pixels and degrees.

@@ -3,30 +3,12 @@
 // values follow one another from byte 24 in item order, a radio group taking
 // one word at the first item after it, so the order of the items below is the
 // order of the record's words.
+#include "atolq/Resources/DialogRowBuilders.h"
 #include "atolq/Resources/DialogTables.h"
 
 namespace {
 
-constexpr int16_t kPushButton = 0;
-constexpr int16_t kCheckBox = 1;
-constexpr int16_t kRadioButton = 2;
-constexpr int16_t kEditable = 0;
-constexpr int16_t kStatic = 1;
-
-constexpr DialogItemLayout Button(int16_t type, int16_t x, int16_t y, int16_t width, const char* label)
-{
-    return {kItemControl, type, x, y, width, type == kPushButton ? int16_t{24} : int16_t{22}, label};
-}
-
-constexpr DialogItemLayout Label(int16_t x, int16_t y, int16_t width, const char* text)
-{
-    return {kItemText, kStatic, x, y, width, 20, text};
-}
-
-constexpr DialogItemLayout Field(int16_t x, int16_t y, int16_t width)
-{
-    return {kItemText, kEditable, x, y, width, 24, ""};
-}
+using namespace dialogrows;
 
 // Page setup, default property 14: paper index (24), scale in percent (28),
 // orientation (32), layout (36), leave out the page's frame (40), black and
