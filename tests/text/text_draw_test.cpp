@@ -122,23 +122,34 @@ TEST_F(RunLayoutTest, ARunIsBoundedTo1023Characters)
     EXPECT_EQ(zoomed.pieces.size(), 1023u);
 }
 
-// A font whose space is 6 pixels wide.
+// A loaded font whose characters (the space too) are 6 pixels wide at its
+// loaded size 12, asked for at the requested size.
+struct SixPixelFont {
+    explicit SixPixelFont(uint16_t requestedSize)
+    {
+        wide.min_char_or_byte2 = 0;
+        wide.max_char_or_byte2 = 255;
+        wide.min_bounds.width = 6;
+        wide.max_bounds.width = 6;
+        wide.ascent = 10;
+        wide.descent = 2;
+        font.family = 3;
+        font.requestedSize = requestedSize;
+        font.loadedSize = 12;
+        font.layout = true;
+        font.xfont = &wide;
+        font.referenceCount = 1;
+    }
+    SixPixelFont(const SixPixelFont&) = delete;
+    SixPixelFont& operator=(const SixPixelFont&) = delete;
+    XFontStruct wide{};
+    LoadedFont font;
+};
+
 TEST_F(RunLayoutTest, ATabAfterTenPixelsIsFourteenWide)
 {
-    XFontStruct wide{};
-    wide.min_char_or_byte2 = 0;
-    wide.max_char_or_byte2 = 255;
-    wide.min_bounds.width = 6;
-    wide.max_bounds.width = 6;
-    wide.ascent = 10;
-    wide.descent = 2;
-    LoadedFont six;
-    six.family = 3;
-    six.requestedSize = 12;
-    six.loadedSize = 12;
-    six.layout = true;
-    six.xfont = &wide;
-    six.referenceCount = 1;
+    SixPixelFont sixPixels(12);
+    LoadedFont& six = sixPixels.font;
     EXPECT_EQ(Text_CharWidth(&six, F(5), '\t', 0), F(7)) << "14 pixels";
     SetScale(1);
     RunLayout run = Text_LayoutRun(TextPixelMap{nullptr, page}, "\tz", 0, F(5), kUnboundedFrame, &six, false, 1);
@@ -152,20 +163,8 @@ TEST_F(RunLayoutTest, ATabAfterTenPixelsIsFourteenWide)
 // range apart: the width to the next stop is still the exact distance.
 TEST_F(RunLayoutTest, TabStopsOfAHugeFontDoNotWrapRound)
 {
-    XFontStruct wide{};
-    wide.min_char_or_byte2 = 0;
-    wide.max_char_or_byte2 = 255;
-    wide.min_bounds.width = 6;
-    wide.max_bounds.width = 6;
-    wide.ascent = 10;
-    wide.descent = 2;
-    LoadedFont huge;
-    huge.family = 3;
-    huge.requestedSize = 18312;
-    huge.loadedSize = 12;
-    huge.layout = true;
-    huge.xfont = &wide;
-    huge.referenceCount = 1;
+    SixPixelFont hugePixels(18312);
+    LoadedFont& huge = hugePixels.font;
     Fixed stop = Text_CharWidth(&huge, 0, '\t', 0);
     ASSERT_GT(stop, INT32_MAX / 2);
     for (Fixed x : {stop + 1, Fixed{INT32_MAX}}) {
