@@ -1,12 +1,11 @@
 // The declarations run on the real kernel; this is the kernel and page the
 // tests build, readers of what the declarations made of its objects, and
-// the doubles of the services that exist nowhere yet (net editor, checker,
-// simulator, scripted evaluator steps) with what they were asked.
+// doubles of the net editor, checker and simulator services these programs
+// do not link, with what they were asked.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,12 +24,6 @@ struct DeclWorld {
     std::function<void()> onEvaluatorStart; // runs while the evaluator starts
     bool stopAfterProgress = false; // the user presses Escape at the next progress
     int refusePageChanges = 0;      // number of page changes that hook 26 refuses
-    // Scripted constraint step: names refused, names compiled in order, and
-    // extra names an entry introduces (entry name -> names).
-    std::set<std::string> refuse;
-    std::vector<std::string> compiled;
-    std::map<std::string, std::vector<std::string>> introduces;
-    int itemListRequests = 0;
     // Questions with a named button: what was asked, and the answer given.
     std::vector<std::pair<int, std::string>> asked;
     int answer = 1;

@@ -1,6 +1,8 @@
 // The per-test kernel, page and net of the declaration tests.
 #include "DeclFixture.h"
 
+#include "EvaluatorSession.h"
+
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
 #include "atolq/CEditor/NetRecords.h"
@@ -13,10 +15,12 @@ void DeclTest::SetUp()
     SEInitPools();
     SEStart();
     EE_ClearPendingError();
+    ASSERT_TRUE(StartTestEvaluator());
 }
 
 void DeclTest::TearDown()
 {
+    StopTestEvaluator();
     DENameIndexClear();
     SEFreeDB();
     EE_ClearPendingError();

@@ -164,7 +164,13 @@ struct
          else "val " ^ name ^ " = ref (" ^ value ^ ");"
       end
 
-  fun useFile (c : cursor) = "use " ^ D.q (str c) ^ ";"
+  (* The entry's name is the file as written after "use", quotes included. *)
+  fun useFile (c : cursor) =
+      let val name = T.trim (str c)
+          val n = size name
+          val file = if n >= 2 andalso String.sub (name, 0) = #"\"" andalso String.sub (name, n - 1) = #"\""
+                     then String.substring (name, 1, n - 2) else name
+      in "use " ^ D.q file ^ ";" end
 
   (* Item lists of a colour set: 20 var, 21 msvar, 22 alias, 23 declare. *)
   fun itemList (code, c : cursor) : string =
