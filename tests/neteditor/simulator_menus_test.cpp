@@ -10,6 +10,7 @@
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/HookHandlers.h"
 #include "atolq/CEditor/ModeHooks.h"
 #include "atolq/CEditor/NetMenus.h"
 #include "atolq/CSimulator/SimDispatch.h"
@@ -256,6 +257,7 @@ TEST(SimulatorHooks, ModeTwoInstallsTheSimulatorsHandlersAndModeOneTakesThemAway
 {
     Hook_ClearTable();
     Hook_InitTable();
+    EE_InstallEditorHookHandlers();
     SInstallSimulatorHookHandlers();
     GE_SetModeHooks(kGEModeSimulator);
     EXPECT_EQ(Hook_GetApplicationHandler(17), SKeyFilter);
@@ -263,12 +265,19 @@ TEST(SimulatorHooks, ModeTwoInstallsTheSimulatorsHandlersAndModeOneTakesThemAway
     EXPECT_EQ(Hook_GetApplicationHandler(50), SRefuseRequest);
     EXPECT_EQ(SRefuseRequest(1, 0, 0, 0, 0, 0), 0u) << "requests are refused while simulating";
     GE_SetModeHooks(kGEModeEditor);
-    EXPECT_NE(Hook_GetApplicationHandler(17), SKeyFilter);
-    EXPECT_NE(Hook_GetApplicationHandler(47), STextEditCheck);
-    EXPECT_NE(Hook_GetApplicationHandler(50), SRefuseRequest);
+    EXPECT_EQ(Hook_GetApplicationHandler(17), EE_KeyFilter);
+    EXPECT_EQ(Hook_GetApplicationHandler(47), EE_ReplaceCheck);
+    EXPECT_EQ(Hook_GetApplicationHandler(50), EE_ConnectorDetail);
+    // A slot the editor leaves empty is emptied, not left to the simulator.
+    GE_SetEditorHookHandler(34, nullptr);
+    GE_SetModeHooks(kGEModeSimulator);
+    EXPECT_EQ(Hook_GetApplicationHandler(34), SPickFilter);
+    GE_SetModeHooks(kGEModeEditor);
+    EXPECT_EQ(Hook_IsRegistered(34), 0u);
     // The handlers stay handed in only for this test.
     for (HookId hook : {14, 17, 25, 28, 34, 47, 50, 62, 69, 71})
         GE_SetSimulatorHookHandler(hook, nullptr);
+    EE_InstallEditorHookHandlers();
     QXCall_Timer(nullptr);
     for (HookId id = 0; id < kHookCount; ++id)
         Hook_Unregister(id);

@@ -256,6 +256,53 @@ TEST_F(SimulatorProgramTest, InitialStateFromTheSimMenuShowsTheInitialMarkingAga
     EXPECT_TRUE(tolq_.running());
 }
 
+TEST_F(SimulatorProgramTest, AnInscriptionEditedWhileSimulatingNeedsReswitchThenInitialStateTakesIt)
+{
+    Spot marking{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle region = diagram.ObjectWithText("1`1");
+        ASSERT_NE(region, 0u);
+        Fixed px = 0, py = 0, x = 0, y = 0;
+        QXRdAttr_GetPosition(diagram.NodeNamed("Produce"), &px, &py);
+        QXRdAttr_GetPosition(region, &x, &y);
+        marking = {kProduceSpot.x + (x - px) / kPixel, kProduceSpot.y + (y - py) / kPixel};
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+
+    // Next's initial marking retyped on the page, as in the editor.
+    ClickAt(marking);
+    Keys("alt+t");
+    for (int i = 0; i < 3; ++i)
+        client_.key("BackSpace");
+    Settle();
+    xdotool({"type", "1`3"});
+    Settle();
+
+    // A Sim command stores the text being edited first: the code is then
+    // stale and the command is refused until Reswitch.
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Initial State..."));
+    EXPECT_TRUE(AnswerMessageBox()) << "a command on stale code was not refused";
+    ClickAt({kProduceSpot.x + 20, kProduceSpot.y + 250});
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Reswitch"));
+    EXPECT_TRUE(NoMessageBoxFor(5s)) << "Reswitch failed";
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Initial State..."));
+    EXPECT_TRUE(NoMessageBoxFor(5s)) << "Initial State... refused after Reswitch";
+
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("File", "Enter Editor"));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    EXPECT_TRUE(DataBaseHolds(diagram_, "1`3")) << "the retyped marking did not reach the net";
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const std::optional<Marking> next = MarkingOf(saved.NodeNamed("Next"));
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(next->count, "1");
+    EXPECT_EQ(next->tokens, "1`3") << "Initial State... did not take the new initial marking";
+    EXPECT_TRUE(tolq_.running());
+}
+
 TEST_F(SimulatorProgramTest, RemoveSimRegionsTakesAwayWhatTheSimulatorMade)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
