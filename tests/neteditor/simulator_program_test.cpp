@@ -303,6 +303,22 @@ TEST_F(SimulatorProgramTest, AnInscriptionEditedWhileSimulatingNeedsReswitchThen
     EXPECT_TRUE(tolq_.running());
 }
 
+TEST_F(SimulatorProgramTest, TheDeleteKeyLeavesTheNetAloneWhileSimulating)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+    ClickAt(kProduceSpot);
+    Keys("Delete");
+    Keys("BackSpace");
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("File", "Enter Editor"));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_NE(saved.NodeNamed("Produce"), 0u) << "Produce was deleted in the simulator";
+    EXPECT_EQ(ConnectorsOnPage(saved.NetPages().front()).size(), 4u);
+    EXPECT_TRUE(tolq_.running());
+}
+
 TEST_F(SimulatorProgramTest, RemoveSimRegionsTakesAwayWhatTheSimulatorMade)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
@@ -326,6 +342,47 @@ TEST_F(SimulatorProgramTest, RemoveSimRegionsTakesAwayWhatTheSimulatorMade)
     // The net's own inscriptions stay.
     EXPECT_NE(saved.ObjectWithText("1`1"), 0u);
     EXPECT_NE(saved.ObjectWithText("[n < 10]"), 0u);
+    EXPECT_TRUE(tolq_.running());
+}
+
+// The example with a colour set that no declaration names: the check before
+// the switch fails.
+class BrokenNetTest : public SimulatorProgramTest {
+protected:
+    void SetUp() override
+    {
+        SimulatorProgramTest::SetUp();
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle buffer = diagram.NodeNamed("Buffer");
+        ObjectHandle colourSet = 0;
+        ASSERT_EQ(GE_GetRegion(buffer, kRegionColourSet, &colourSet), 1);
+        QXText_SetText(colourSet, "FOO");
+        EE_StorePlaceTexts(buffer);
+        ASSERT_TRUE(diagram.Save());
+    }
+};
+
+TEST_F(BrokenNetTest, EnterSimulatorReportsTheErrorsAndStaysInTheEditor)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const int editorInk = PageInk();
+    ASSERT_NO_FATAL_FAILURE(Pick("File", "Enter Simulator"));
+    ASSERT_TRUE(AnswerMessageBox(120s)) << "the failed check showed nothing";
+    // The hierarchy page lists the page with errors; it goes aside.
+    Settle();
+    for (const TolqPageWindow& page : ScanTolqWindows(client_).pages)
+        if (page.drawing.id != drawing_.id)
+            xdotool({"windowmove", std::to_string(page.shell.id), "640", "120"});
+    Settle();
+    // The editor's TOLQ menu is back: its Syntax Check finds the errors again.
+    ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Syntax Check"));
+    EXPECT_TRUE(AnswerMessageBox(120s)) << "the TOLQ menu did not come back";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_FALSE(MarkingOf(saved.NodeNamed("Next")).has_value()) << "simulation regions were made";
+    EXPECT_GE(PageInk(), editorInk) << "the error box is on the page";
     EXPECT_TRUE(tolq_.running());
 }
 
