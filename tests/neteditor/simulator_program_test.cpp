@@ -9,6 +9,7 @@
 #include "MainRoadSession.h"
 
 #include <array>
+#include <set>
 
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/CEditor/NetObjects.h"
@@ -99,7 +100,8 @@ std::optional<Spot> ItemCentre(int dialog, int item)
         }
         if (DialogItem_Kind(row) == kItemControl) {
             const DialogControlRow& c = DialogTable_ControlRows()[static_cast<size_t>(row.index)];
-            return Spot{c.x + c.width / 2, c.y + c.height / 2};
+            // A button's middle; a check box's box at its left end.
+            return Spot{c.type == 0 ? c.x + c.width / 2 : c.x + 10, c.y + c.height / 2};
         }
     }
     return std::nullopt;
@@ -319,31 +321,62 @@ TEST_F(SimulatorProgramTest, TheDeleteKeyLeavesTheNetAloneWhileSimulating)
     EXPECT_TRUE(tolq_.running());
 }
 
-TEST_F(SimulatorProgramTest, RemoveSimRegionsTakesAwayWhatTheSimulatorMade)
+// Remove Sim Regions... with some of its check boxes turned off: which kinds
+// of simulation regions the page keeps.
+struct RemoveCase {
+    const char* name;
+    std::vector<int> clicked;  // items of dialog 30610 clicked before the last
+    int last;                  // OK (1) or Cancel (2)
+    std::set<int32_t> kept;
+};
+
+class RemoveSimRegionsTest : public SimulatorProgramTest, public ::testing::WithParamInterface<RemoveCase> {};
+
+TEST_P(RemoveSimRegionsTest, TheCheckedKindsOfRegionsGo)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(EnterSimulator());
     ASSERT_NO_FATAL_FAILURE(PickInSimulator("File", "Enter Editor"));
     ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Remove Sim Regions..."));
-    const std::optional<WindowInfo> dialog = WaitForDialog(420, 180);
+    const std::optional<WindowInfo> dialog = WaitForDialog(420, 220);
     ASSERT_TRUE(dialog.has_value()) << "Remove Sim Regions... opened no dialog";
-    ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, 30610, 1));
+    for (int item : GetParam().clicked)
+        ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, 30610, item));
+    ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, 30610, GetParam().last));
     ASSERT_TRUE(wait_until([&] { return Dialogs().empty(); })) << "the dialog stayed open";
     ASSERT_NO_FATAL_FAILURE(Save());
 
     NetDiagram saved(diagram_);
     ASSERT_TRUE(saved.ok());
+    std::set<int32_t> kept;
     for (ObjectHandle page : saved.NetPages()) {
         for (ObjectHandle node : NodesOf(page))
-            EXPECT_TRUE(SimulationRegionKinds(node).empty()) << TextOf(node);
+            for (int32_t kind : SimulationRegionKinds(node))
+                kept.insert(kind);
         for (ObjectHandle connector : ConnectorsOnPage(page))
-            EXPECT_TRUE(SimulationRegionKinds(connector).empty());
+            for (int32_t kind : SimulationRegionKinds(connector))
+                kept.insert(kind);
     }
+    EXPECT_EQ(kept, GetParam().kept);
     // The net's own inscriptions stay.
     EXPECT_NE(saved.ObjectWithText("1`1"), 0u);
     EXPECT_NE(saved.ObjectWithText("[n < 10]"), 0u);
     EXPECT_TRUE(tolq_.running());
 }
+
+constexpr int32_t kMarkingKey = 4113 | kRegionKeyBit;
+constexpr int32_t kInputKey = 4115 | kRegionKeyBit;
+constexpr int32_t kOutputKey = 4121 | kRegionKeyBit;
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, RemoveSimRegionsTest,
+    ::testing::Values(RemoveCase{"All", {}, 1, {}},
+                      // Current Marking and Output Token off: each switch
+                      // removes only its own kind.
+                      RemoveCase{"KeepMarkingAndOutputTokens", {6, 9}, 1, {kMarkingKey, kOutputKey}},
+                      RemoveCase{"KeepFeedbackAndInputTokens", {7, 8}, 1, {kRegionFeedback, kInputKey}},
+                      RemoveCase{"Cancel", {}, 2, {kMarkingKey, kRegionFeedback, kInputKey, kOutputKey}}),
+    [](const ::testing::TestParamInfo<RemoveCase>& info) { return std::string(info.param.name); });
 
 // The example with a colour set that no declaration names: the check before
 // the switch fails.
