@@ -15,5 +15,4 @@
 
 
 // ---- simulator ----
-void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
 void SSetReswitchNeeded(int) {}
