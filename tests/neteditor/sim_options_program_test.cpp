@@ -32,6 +32,9 @@ constexpr DialogItem kPagesPercent{360, 154, 330, 22};
 constexpr DialogItem kRecordBindings{20, 188, 330, 22};
 constexpr DialogItem kUntilStep{20, 272, 330, 22};
 constexpr DialogItem kUntilStepValue{360, 20, 330, 22};
+// "Time" and "Until Time Is": without time in the generated code both stay off.
+constexpr DialogItem kTime{20, 76, 330, 22};
+constexpr DialogItem kUntilTime{20, 328, 330, 22};
 // Interactive Simulation Options: a breakpoint and two update choices.
 constexpr DialogItem kBeginningOfSubstep{20, 20, 330, 22};
 constexpr DialogItem kBetweenSubsteps{20, 132, 330, 22};
@@ -89,8 +92,11 @@ TEST_F(SimOptionsProgramTest, OptionsChosenInTheDialogsAreSavedAndShownAgain)
     ASSERT_TRUE(DialogGone());
 
     // Bindings no longer recorded; stop at step 50, whose value must be an
-    // integer.
+    // integer. The example's code has no time: "Time" and the time stop
+    // criteria do not take a click.
     form = Open("General Simulation Options...");
+    ClickItem(form, kTime);
+    ClickItem(form, kUntilTime);
     ClickItem(form, kRecordBindings);
     ClickItem(form, kUntilStep);
     TypeInto(form, kUntilStepValue, "fifty");
@@ -119,6 +125,8 @@ TEST_F(SimOptionsProgramTest, OptionsChosenInTheDialogsAreSavedAndShownAgain)
     EXPECT_EQ(occ, (std::vector<uint32_t>{30, 0, 0, 0, 0, 42, 5}));
     const std::vector<uint32_t> run = SavedRecord(saved, 1064, 176);
     ASSERT_EQ(run.size(), 44u) << "no run options in the saved diagram";
+    EXPECT_EQ(run[2], 0u) << "with time";
+    EXPECT_EQ(run[9], 0u) << "until time is";
     EXPECT_EQ(run[3], 1u) << "step information";
     EXPECT_EQ(run[4], 0u) << "bindings";
     EXPECT_EQ(run[5], 1u) << "record options on";
