@@ -14,6 +14,7 @@
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/CEditor/SetMenuOptions.h"
 #include "atolq/CEditor/SimOptionCommands.h"
+#include "atolq/CEditor/SimulatorEntry.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/Chart/ChartDialogs.h"
 
@@ -125,6 +126,8 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10219, Run<EE_RunOptions>},
     {10200, 10220, Run<EE_DisplayOptions>},
     {10200, 10221, Run<EE_OccSetOptions>},
+    {2, 11250, Run<EE_EnterSimulatorCommand>},
+    {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
 };
 
 // Installed before main runs, so that every pick finds the table.

@@ -6,7 +6,7 @@
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/CEditor/Defaults.h"
 #include "atolq/CSimulator/SimOptionDialogs.h"
-#include "atolq/CSimulator/SimulatorOptions.h"
+#include "atolq/CSimulator/SimStatus.h"
 #include "xkv/kv/QXStr.h"
 
 void EE_RunOptions()

@@ -12,7 +12,7 @@
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/CEditor/Defaults.h"
 #include "atolq/CSimulator/SimOptionDialogs.h"
-#include "atolq/CSimulator/SimulatorOptions.h"
+#include "atolq/CSimulator/SimStatus.h"
 
 namespace {
 

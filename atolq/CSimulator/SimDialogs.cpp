@@ -84,6 +84,14 @@ void FillList(int32_t item, const std::vector<std::string>& texts, int32_t highl
         Dialog_HighlightListEntry(item, highlighted, 1);
 }
 
+void Enable(int32_t item, bool enabled)
+{
+    if (enabled)
+        Dialog_EnableItem(item);
+    else
+        Dialog_DisableItem(item);
+}
+
 void MakeList(int32_t item)
 {
     Dialog_SetListItems(item, 0, nullptr, kListCapacity, kListEntryWidth, nullptr, 0);
@@ -472,8 +480,8 @@ int16_t OccurrenceSetCallback(int16_t, int32_t code, int16_t item, intptr_t)
     if (code == 0) {
         Dialog_SetRadioGroup(5, 7, 5);
         const bool someSet = ASStepIsEmpty() == 0;
-        Dialog_SetItemSensitive(6, someSet ? 1 : 0);
-        Dialog_SetItemSensitive(7, someSet ? 1 : 0);
+        Enable(6, someSet);
+        Enable(7, someSet);
         Dialog_SetDefaultItem(1);
         return item;
     }
@@ -526,8 +534,8 @@ void OpenMarking(MarkingChange& change)
 {
     const bool given = !change.initialText.empty();
     Dialog_SetRadioGroup(kInitialMarking, kEmptyMarking, given ? kSpecifiedMarking : kInitialMarking);
-    Dialog_SetItemSensitive(kSpecifiedMarking, change.restricted ? 0 : 1);
-    Dialog_SetItemSensitive(kEmptyMarking, change.restricted ? 0 : 1);
+    Enable(kSpecifiedMarking, !change.restricted);
+    Enable(kEmptyMarking, !change.restricted);
     SetMarkingText(change, change.initialText.c_str());
     if (given)
         SelectAll(kNewMarking);

@@ -14,7 +14,7 @@
 #include "atolq/CEditor/Defaults.h"
 #include "atolq/CEditor/KernelDialogDefaults.h"
 #include "atolq/CEditor/MessageBox.h"
-#include "atolq/CSimulator/SimulatorOptions.h"
+#include "atolq/CSimulator/SimStatus.h"
 #include "xkv/dialog/Dialog.h"
 #include "xkv/kv/QXUI.h"
 
@@ -32,7 +32,15 @@ const void* const kStandardLevel = reinterpret_cast<const void*>(1);
 
 bool IsOn(int32_t item) { return Dialog_GetItemState(item) == 1; }
 void SetOn(int32_t item, bool on) { Dialog_SetItemState(item, on ? 1 : 0); }
-void Enable(int32_t item, bool enabled) { Dialog_SetItemSensitive(item, enabled ? 1 : 0); }
+// Controls are enabled through their item flags; the sensitivity switch
+// serves text items only.
+void Enable(int32_t item, bool enabled)
+{
+    if (enabled)
+        Dialog_EnableItem(item);
+    else
+        Dialog_DisableItem(item);
+}
 
 // The range check with its message; the value is clamped for the message
 // only, so that a number beyond 16 bits is refused, not wrapped.
