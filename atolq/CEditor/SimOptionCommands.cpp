@@ -5,6 +5,9 @@
 
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/CEditor/Defaults.h"
+#include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/NetServices.h"
+#include "atolq/CSimulator/SimGraphics.h"
 #include "atolq/CSimulator/SimOptionDialogs.h"
 #include "atolq/CSimulator/SimStatus.h"
 #include "xkv/kv/QXStr.h"
@@ -22,6 +25,12 @@ void EE_RunOptions()
     SRunOptions installed = record;
     SOptionRead(&installed[0], &SRunModeValue());
     ASSetRunOptions(installed.data());
+    if (GE_GetMode() != kGEModeSimulator)
+        return;
+    // The status line follows the new time and step settings.
+    const int previous = EE_BeginBusy("Installing New Values");
+    SShowStatus(nullptr, kSTimeRefreshed, kSStepRefreshed);
+    EE_EndBusy(previous);
 }
 
 void EE_DisplayOptions()
@@ -32,6 +41,9 @@ void EE_DisplayOptions()
     QXStr_SetModified(1);
     DefCopyInteractiveOptions(record.data(), nullptr);
     ASSetDisplayOptions(record.data());
+    // The open pages show their simulation regions as the options now say.
+    if (GE_GetMode() == kGEModeSimulator)
+        SShowOpenPages();
 }
 
 void EE_OccSetOptions()

@@ -27,6 +27,12 @@ std::map<std::string, std::vector<std::string>> SimulatorItems()
     for (std::string& item : items["File"])
         if (item == "Enter Simulator")
             item = "Enter Editor";
+    items["Set"] = {"Text Attributes...", "Graphic Attributes...", "Shape Attributes...", "Region Attributes...", "",
+                    "Page Attributes...", "Mode Attributes...", "", "Chart Attributes...", "",
+                    "Hierarchy Page Options...", "Interaction Options...", "", "Merge Options...", "Text Options...",
+                    "Syntax Options...", "", "Simulation Code Options...", "General Simulation Options...",
+                    "Interactive Simulation Options...", "Occurrence Set Options...",
+                    "Transition Feedback Options...", "", "ML Configuration Options...", "", "Copy Defaults..."};
     return items;
 }
 
@@ -41,6 +47,8 @@ constexpr DialogShape kChangeMarking{31000, 370, 302};
 constexpr DialogShape kOccurrenceSet{30630, 370, 184};
 constexpr DialogShape kInstances{30570, 370, 308};
 constexpr DialogShape kQuestion{30001, 531, 240};
+constexpr DialogShape kInteractiveOptions{30594, 370, 356};
+constexpr DialogShape kRunOptions{32200, 710, 466};
 
 // Where a click reaches an item of a dialog, from the dialog tables tolq is
 // built with.
@@ -273,6 +281,39 @@ TEST_F(SimDialogsProgramTest, ChangeMarkingTakesOnlyWhatTheEvaluatorAccepts)
     EXPECT_NE(tokens.find("1`4"), std::string::npos) << tokens;
     EXPECT_NE(tokens.find("1`5"), std::string::npos) << tokens;
     EXPECT_EQ(tokens.find("1`0"), std::string::npos) << tokens;
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(SimDialogsProgramTest, SimulationOptionsAreSetWhileSimulating)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+
+    // Graphics updated only at the end of a run: no breakpoint stays.
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Set", "Interactive Simulation Options..."));
+    std::optional<WindowInfo> interactive = Shown(kInteractiveOptions);
+    ASSERT_TRUE(interactive.has_value()) << "no interactive options in the simulator";
+    Click(*interactive, kInteractiveOptions, 7);
+    Click(*interactive, kInteractiveOptions, 13);
+    PressReturn();
+    ASSERT_TRUE(Gone(kInteractiveOptions));
+
+    // Bindings no longer recorded.
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Set", "General Simulation Options..."));
+    std::optional<WindowInfo> run = Shown(kRunOptions);
+    ASSERT_TRUE(run.has_value()) << "no general options in the simulator";
+    Click(*run, kRunOptions, 13);
+    PressReturn();
+    ASSERT_TRUE(Gone(kRunOptions));
+    EXPECT_TRUE(NoMessageBoxFor(2s));
+
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("File", "Enter Editor"));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    const std::string saved = read_file(diagram_);
+    EXPECT_EQ(SavedRecord(saved, 1066, 16), (std::vector<uint32_t>{0, 0, 0, 3}));
+    const std::vector<uint32_t> options = SavedRecord(saved, 1064, 176);
+    ASSERT_EQ(options.size(), 44u);
+    EXPECT_EQ(options[4], 0u);
     EXPECT_TRUE(tolq_.running());
 }
 
