@@ -17,6 +17,7 @@
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CSimulator/SimDialogCommands.h"
 #include "atolq/CSimulator/SimMenus.h"
 #include "atolq/CSimulator/SimState.h"
 #include "atolq/CSimulator/SimStateCommands.h"
@@ -50,7 +51,12 @@ struct PendingCommand {
 
 // The Sim commands built so far.
 constexpr SimCommand kSimCommands[] = {
+    {10301, SBind},
+    {10302, SOccurrenceSet},
+    {10311, SChangeMarking},
     {10312, SInitialStateCommand},
+    {10314, SSelectInstance},
+    {10315, SSelectEnabled},
     {10317, SSaveReport},
     {10318, SClearReport},
     {10322, SReswitch},
@@ -58,10 +64,9 @@ constexpr SimCommand kSimCommands[] = {
 
 // Sim commands whose operation is not built yet.
 constexpr PendingCommand kPendingSimCommands[] = {
-    {10301, "Bind..."},          {10302, "Occurrence Set..."},   {10303, "Start Step"},
+    {10303, "Start Step"},
     {10305, "Interactive Run"},  {10306, "Automatic Run"},       {10308, "Continue"},
-    {10309, "Stop"},             {10311, "Change Marking..."},   {10314, "Select Instance..."},
-    {10315, "Select Enabled..."}, {10320, "Update Chart"},       {10324, "Find Pieces"},
+    {10309, "Stop"},             {10320, "Update Chart"},       {10324, "Find Pieces"},
     {10325, "Find Next"},        {10326, "Find Previous"},       {10327, "Change Model Time..."},
 };
 
