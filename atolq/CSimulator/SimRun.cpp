@@ -39,14 +39,12 @@ bool stepEndDone = false;
 std::string replyHead()
 {
     MemFile* reply = ASReplyBuffer();
-    const char* bytes = nullptr;
-    uint32_t count = 0;
+    char bytes[kReplyHead];
+    uint32_t count = kReplyHead;
     MemFileRewind(reply);
-    std::string head;
-    if (MemFileReadPtr(reply, &bytes, &count) != 0 && bytes != nullptr)
-        head.assign(bytes, count < kReplyHead ? count : kReplyHead);
+    MemFileRead(reply, bytes, &count);
     MemFileRewind(reply);
-    return head;
+    return std::string(bytes, count <= kReplyHead ? count : 0);
 }
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }

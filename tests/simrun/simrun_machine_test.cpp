@@ -501,5 +501,32 @@ TEST_F(MachineTest, AnAutomaticRunEndsAtItsStopCriterionOrWhenNothingIsEnabled)
     }
 }
 
+
+TEST_F(MachineTest, AnMLExceptionInTheAutomaticRunLeavesTheStateInvalid)
+{
+    declare("colset INT = int; var x : INT;", {{"INT", false}});
+    p_ = page("4", "Top");
+    a_ = place(p_, "5", "INT", "1`1++1`2");
+    b_ = place(p_, "6", "INT", nullptr);
+    t1_ = trans(p_, "7", "T1", "[x div (x - x) = 0]");
+    arc(t1_, a_, kSEPlaceToTrans, "8", "x");
+    arc(t1_, b_, kSETransToPlace, "9", "x");
+    check(t1_);
+    switchPage(p_);
+    ASSERT_EQ(ASCreateInstance(p_, "", nullptr, nullptr), 0);
+    resetState();
+    i_ = only(p_);
+    MemFileReset(ASReplyBuffer());
+    ASSERT_EQ(ASGenSacStep(true, ASReplyBuffer()), 0) << text(ASReplyBuffer());
+    EXPECT_EQ(SAutomaticRun(1), 1);
+    EXPECT_EQ(screen().messages, std::vector<int16_t>{11552});
+    ASSERT_EQ(screen().texts.size(), 1u);
+    EXPECT_EQ(screen().texts[0].rfind("Unhandled Exception: ", 0), 0u) << screen().texts[0];
+    EXPECT_EQ(screen().stateInvalid, 1);
+    EXPECT_TRUE(GE_TestStateFlags(kGEMenusStale));
+    EXPECT_EQ(screen().busy, 0);
+    EXPECT_EQ(ok("TOLQ'Edit.out_val(Bool.toString(!TOLQ'ValuePrint));\n"), std::vector<std::string>{"true"});
+}
+
 } // namespace
 } // namespace simtest
