@@ -121,6 +121,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10218, Run<EE_CodeOptions>},
     {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
+    {10200, 10204, Run<EE_RegionAttributes>},
 };
 
 // Installed before main runs, so that every pick finds the table.

@@ -55,7 +55,6 @@ constexpr Pending kTolqPending[] = {
     {10119, "Remove Sim Regions..."},
 };
 constexpr Pending kSetPending[] = {
-    {10204, "Region Attributes..."},
     {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
     {10222, "Transition Feedback Options..."},
