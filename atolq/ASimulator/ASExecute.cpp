@@ -109,6 +109,9 @@ void seekAfter(const ASInstance* after)
 int executeSubstep(ASInstance* i, ASBindingElement* e, ASBindingElement** next, ASBindingElement** failed)
 {
     SETrans* t = e->transition;
+    // Every substep's transition, also within a whole step, so that the
+    // places around each one are redrawn (transition first).
+    LMAppend(ASStepElementList(), t, i);
     for (; e != nullptr && e->transition == t; e = nextElement(e)) {
         if (cursor.firstExecuted == nullptr) {
             LMAppend(cursor.executedPairs, i, t);
@@ -197,6 +200,8 @@ int ASExecuteStep(ASInstance** failedInstance, uint32_t* failedObject, int* resu
 {
     se::destroyList(cursor.executedPairs);
     cursor.executedPairs = LMCreate(kLMPairList);
+    se::destroyList(ASStepElementList());
+    ASStepElementList() = LMCreate(kLMPairList);
     SERoot* root = rootRecord();
     if (substepsShown() && cursor.page != nullptr && ASStepGranularity(root) != 4) {
         *result = 0;

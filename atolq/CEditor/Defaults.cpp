@@ -46,8 +46,8 @@ PropertyShape ShapeOf(uint32_t property)
     case kDefInteractiveOptions: return {16, -1};
     case kDefOccSetOptions: return {28, -1};
     case kDefMLSettings: return {static_cast<int32_t>(kDefMLSettingsSize), 4};
-    case kDefLineChartOptions: return {1360, 80};
-    case kDefBarChartOptions: return {2640, 80};
+    case kDefBarChartOptions: return {1360, 80};
+    case kDefLineChartOptions: return {2640, 80};
     case kDefRXLOptions: return {256, 28};
     case kDefPerfReport: return {68, -1};
     default: return {static_cast<int32_t>(kDefAttributeSize), -1};
@@ -918,9 +918,9 @@ int ChartRecord(uint32_t property, std::initializer_list<uint32_t> words, std::i
 
 int ChartRecords()
 {
-    int ok = ChartRecord(kDefLineChartOptions, {1, 1, 10, 0, 0, 0, 1, 10, 1, 1, 0, 1, 1, 1, 1, 1, 0, 1, 1, 0},
+    int ok = ChartRecord(kDefBarChartOptions, {1, 1, 10, 0, 0, 0, 1, 10, 1, 1, 0, 1, 1, 1, 1, 1, 0, 1, 1, 0},
                          {"", "0", "0", "100", "0"});
-    ok &= ChartRecord(kDefBarChartOptions, {1, 10, 0, 0, 10, 1, 10, 1, 1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 0},
+    ok &= ChartRecord(kDefLineChartOptions, {1, 10, 0, 0, 10, 1, 10, 1, 1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 0},
                       {"", "0", "0", "0", "0", "100", "0", "100", "0", "0"});
     return ok;
 }

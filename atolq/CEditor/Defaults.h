@@ -35,8 +35,8 @@ inline constexpr uint32_t kDefCodeOptions = 1065;
 inline constexpr uint32_t kDefInteractiveOptions = 1066;
 inline constexpr uint32_t kDefOccSetOptions = 1067;
 inline constexpr uint32_t kDefMLSettings = 1068;
-inline constexpr uint32_t kDefLineChartOptions = 1069;
-inline constexpr uint32_t kDefBarChartOptions = 1070;
+inline constexpr uint32_t kDefBarChartOptions = 1069;
+inline constexpr uint32_t kDefLineChartOptions = 1070;
 inline constexpr uint32_t kDefRXLOptions = 1075;
 inline constexpr uint32_t kDefPerfReport = 1076;
 

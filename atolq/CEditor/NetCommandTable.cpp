@@ -128,6 +128,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10221, Run<EE_OccSetOptions>},
     {2, 11250, Run<EE_EnterSimulatorCommand>},
     {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
+    {10200, 10204, Run<EE_RegionAttributes>},
 };
 
 // Installed before main runs, so that every pick finds the table.

@@ -128,6 +128,8 @@ int EE_AskCopyDefaults(int* direction);
 void EE_TextAttributes();
 void EE_GraphicAttributes();
 void EE_ShapeAttributes();
+// Region Attributes...: offsets and placement of the selected regions.
+void EE_RegionAttributes();
 void EE_PageAttributes();
 void EE_InteractionOptions();
 int EE_TextOptions();

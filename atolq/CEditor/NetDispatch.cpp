@@ -54,7 +54,6 @@ constexpr std::span<const Pending> kPagePending{};
 // Every operation of the TOLQ menu is built.
 constexpr std::span<const Pending> kTolqPending{};
 constexpr Pending kSetPending[] = {
-    {10204, "Region Attributes..."},
     {10222, "Transition Feedback Options..."},
 };
 

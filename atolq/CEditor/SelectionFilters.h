@@ -66,3 +66,20 @@ int EE_FilterMakeNode(uint32_t object, uint32_t type, uint32_t netMask, uint32_t
 // The fusion type (1 global, 2 page, 3 instance) that a node's net mask
 // shows, 0 for none.
 uint16_t EE_FusionTypeOfMask(uint32_t netMask);
+
+// What the chart region filter keeps of the selected regions: the first
+// region's masks and placement, and where later regions differ.
+struct EEChartRegionRecord {
+    int16_t refusal = 0;
+    uint32_t count = 0;           // regions seen
+    uint32_t netMask = 0;         // the first region's masks
+    uint32_t graphicMask = 0;
+    bool masksDiffer = false;     // a later region has other masks
+    int32_t ownerColours = 0;     // tag bit 8 (0 or 8); -1 when the regions differ
+    int32_t shownBits = 0;        // tag bits 1 hidden, 2 missing; -1 when they differ
+    int32_t sizedWithOwner = 0;   // kernel flag 16 clear (1) or set (0); -1 when they differ
+    int32_t dx = 0;               // whole units: region x minus owner x
+    int32_t dy = 0;               // whole units: owner y minus region y
+};
+// Regions only (11320); collects an EEChartRegionRecord.
+int EE_FilterChartRegions(uint32_t object, uint32_t type, uint32_t netMask, uint32_t graphicMask, void* record);

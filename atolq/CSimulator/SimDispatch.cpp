@@ -19,6 +19,7 @@
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/CSimulator/SimDialogCommands.h"
 #include "atolq/CSimulator/SimMenus.h"
+#include "atolq/CSimulator/SimRunCommands.h"
 #include "atolq/CSimulator/SimState.h"
 #include "atolq/CSimulator/SimStateCommands.h"
 #include "atolq/CSimulator/SimStatus.h"
@@ -53,6 +54,11 @@ struct PendingCommand {
 constexpr SimCommand kSimCommands[] = {
     {10301, SBind},
     {10302, SOccurrenceSet},
+    {10303, SStartStepCommand},
+    {10305, SInteractiveRunCommand},
+    {10306, SAutomaticRunCommand},
+    {10308, SContinueCommand},
+    {10309, SStopCommand},
     {10311, SChangeMarking},
     {10312, SInitialStateCommand},
     {10314, SSelectInstance},
@@ -64,9 +70,7 @@ constexpr SimCommand kSimCommands[] = {
 
 // Sim commands whose operation is not built yet.
 constexpr PendingCommand kPendingSimCommands[] = {
-    {10303, "Start Step"},
-    {10305, "Interactive Run"},  {10306, "Automatic Run"},       {10308, "Continue"},
-    {10309, "Stop"},             {10320, "Update Chart"},       {10324, "Find Pieces"},
+    {10320, "Update Chart"},       {10324, "Find Pieces"},
     {10325, "Find Next"},        {10326, "Find Previous"},       {10327, "Change Model Time..."},
 };
 

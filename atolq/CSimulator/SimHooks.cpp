@@ -1,6 +1,7 @@
 // Keys, clicks, picks and text edits while simulating: the net may not be
 // changed, and the arrow keys walk between objects inside a text edit.
 #include "atolq/CSimulator/SimHooks.h"
+#include "atolq/CSimulator/SimStep.h"
 
 #include "atolq/AEditor/SERecords.h"
 #include "atolq/CEditor/EditorState.h"
@@ -137,7 +138,7 @@ void SInstallSimulatorHookHandlers()
     } kRows[] = {
         {14, SOpenObjectHook}, {17, SKeyFilter},      {28, SClickCheck},       {34, SPickFilter},
         {47, STextEditCheck},  {50, SRefuseRequest},  {62, SPageCaptionHook},  {69, SPageClosingHook},
-        {71, SCurrentPageHook}, {25, EE_PendingErrorTimer},
+        {71, SCurrentPageHook}, {25, SIdleTickHook},
     };
     for (const auto& row : kRows)
         GE_SetSimulatorHookHandler(row.hook, row.handler);

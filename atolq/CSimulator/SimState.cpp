@@ -1,4 +1,4 @@
-// The interactive simulator's flags and the current activity.
+// The interactive simulator's flags.
 #include "atolq/CSimulator/SimState.h"
 
 #include <utility>
@@ -14,7 +14,6 @@ struct Piece {
 };
 
 struct SimFlags {
-    uint32_t activity = kSActivityNone;
     int reswitchNeeded = 0;
     int stateInvalid = 0;
     int rxlMode = 0;
@@ -36,21 +35,6 @@ void MarkDiagramModified()
 }
 
 }  // namespace
-
-uint32_t SCurrentActivity()
-{
-    return Flags().activity;
-}
-
-void SEnterActivity(uint32_t code)
-{
-    Flags().activity = code;
-}
-
-bool SActivityIsIdle()
-{
-    return Flags().activity == kSActivityIdle || Flags().activity == kSActivityAutomaticOnly;
-}
 
 void SSetReswitchNeeded(int flag)
 {

@@ -12,12 +12,8 @@ inline constexpr uint32_t kSActivityIdle = 0x10000;
 inline constexpr uint32_t kSActivityNewSimIdle = 0x30000;
 inline constexpr uint32_t kSActivityAutomaticOnly = 0x80000;
 
-// The last activity entered.
-uint32_t SCurrentActivity();
-// Enters the activity without broadcasting it.
-void SEnterActivity(uint32_t code);
-// Idle, or idle with only "Automatic Run" available.
-bool SActivityIsIdle();
+// The activity word itself, its broadcast and SActivityIsIdle.
+#include "atolq/CSimulator/SimActivity.h"
 
 // Setting either flag marks the diagram modified.
 void SSetReswitchNeeded(int flag);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,7 +50,8 @@ protected:
     uint32_t next_ = 100;
     std::vector<SETrans*> trans_;
     std::vector<std::unique_ptr<SECodeSegment>> segments_;
-    std::vector<SECodeVariable> vars_ = [] { std::vector<SECodeVariable> v; v.reserve(64); return v; }();
+    // Code segments point into it: a deque keeps the entries in place.
+    std::deque<SECodeVariable> vars_;
 };
 
 // A chain A -x-> T -x-> B of integers, A holding the given marking.

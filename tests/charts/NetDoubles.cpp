@@ -3,6 +3,11 @@
 // functions).
 #include "atolq/AEditor/SENet.h"
 #include "atolq/AEditor/SEServices.h"
+#include "atolq/CEditor/SelectionFilters.h"
+#include "xkv/types/Types.h"
+
+#include <cstdint>
+#include <vector>
 
 int gChartReswitches = 0;
 
@@ -23,9 +28,27 @@ int GE_DeleteUserData(uint32_t, uint16_t)
 {
     return 1;
 }
-int GE_MessageBox(int16_t)
+std::vector<int16_t> gChartMessages;
+int gChartAnswerYes = 1;
+int GE_MessageBox(int16_t id)
 {
+    gChartMessages.push_back(id);
     return 1;
+}
+int GE_AskYesNo(int16_t id, const char*)
+{
+    gChartMessages.push_back(id);
+    return gChartAnswerYes;
+}
+// The simulator's "Update Chart" on a selection is driven through tolq's own
+// menus; here only the updates of every chart run.
+int EQ_MapSpec(uint32_t, const uint32_t*, EQFilter, void*, uint32_t*, uint32_t*, uint32_t*)
+{
+    return 0;
+}
+ObjectHandle PGNodePage(ObjectHandle)
+{
+    return 0;
 }
 int CTSFindGlobalDeclNode(SEDeclNode**, int)
 {

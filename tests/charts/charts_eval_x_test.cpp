@@ -10,6 +10,7 @@
 #include "EditorDoubles.h"
 #include "sml_fixture.h"
 
+#include "atolq/AEditor/SEInternal.h"
 #include "atolq/AEditor/SENet.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/Chart/BarChart.h"
@@ -18,6 +19,7 @@
 #include "atolq/Chart/ChartRequests.h"
 #include "atolq/Chart/ChartUtil.h"
 #include "atolq/Chart/LineChart.h"
+#include "atolq/CSimulator/SimulatorCharts.h"
 #include "atolq/SML/SMLWait.h"
 #include "xkv/comm/Comm.h"
 #include "xkv/menu/Menu.h"
@@ -42,6 +44,9 @@
 #include <string>
 
 TOLQ_X11_TEST_ENVIRONMENT();
+
+extern std::vector<int16_t> gChartMessages;
+extern int gChartAnswerYes;
 
 namespace {
 
@@ -428,6 +433,280 @@ TEST_F(ChartRequestTest, HistoryRowsArriveWithTheirTags)
     EXPECT_EQ(BarChartValues(c, 1), std::vector<double>{4});
     EXPECT_EQ(request(1020, "Hist", "List [Real 4.0]"), -4);
     EXPECT_EQ(request(1010, "Hist", "List [Int 4, Int 5]"), -3);
+}
+
+
+// ---- the model's chart functions ----
+
+// The chart functions of the evaluator's library, called as the chart code
+// calls them: each reaches the chart through the link, and a request the
+// chart refuses ends the evaluation with a ChartError.
+class ChartFunctionTest : public ChartRequestTest {
+protected:
+    struct Outcome {
+        int16_t result;
+        std::string printed;
+    };
+    Outcome run(const std::string& ml)
+    {
+        File request(ml), reply("\r");
+        const int16_t result = SMLEvaluate(request.get(), reply.get());
+        return {result, reply.text().substr(1)};
+    }
+    void expectChartError(const std::string& ml)
+    {
+        const Outcome o = run(ml);
+        EXPECT_EQ(o.result, -5) << ml << "\n" << o.printed;
+        EXPECT_NE(o.printed.find("ChartError"), std::string::npos) << ml << "\n" << o.printed;
+    }
+    // Points of a line: its first box and the boxes hanging from it.
+    static int pointCount(ObjectHandle firstPoint)
+    {
+        if (firstPoint == 0)
+            return 0;
+        uint16_t count = 0;
+        ObjectHandle* regions = nullptr;
+        QXStr_GetRegionList(firstPoint, &count, &regions);
+        int points = 1;
+        for (uint16_t i = 0; i < count; ++i) {
+            uint32_t kind = 0;
+            QXRdAttr_GetRegionKind(regions[i], &kind);
+            points += kind == 5086 ? 1 : 0;
+        }
+        QXMem_Free(regions);
+        return points;
+    }
+    SELineChart* makeLine(const std::string& name, bool integer)
+    {
+        std::string args = createLine("Int 100");
+        if (!integer)
+            args = "Int 300, Int 200, Int 300, Int 300, Int 2, Int 4, Int 0, Int 0, Int 5, Text \"0.0\", Int 0, "
+                   "Int 5, Text \"0.0\", Int 0, Int 1, Int 0, Int 1, Int 0, Int 0, Int 0, Int 1, Int 0, Int 0, "
+                   "Int 0, Text \"0.0\", Text \"100.0\", Text \"0.0\", Text \"0.0\", Text \"10.0\", Text \"0.0\", "
+                   "Int 1, Int 0";
+        EXPECT_NE(created(integer ? 2020 : 2040, name, args).find("<0:" + name + ">"), std::string::npos);
+        return line(name);
+    }
+    // A bar chart of two bars of two parts (standard) or three bars of one
+    // part keeping one row (history), integer values.
+    SEBarChart* makeBar(const std::string& name, bool history)
+    {
+        const std::string shape = history ? "Int 3, Int 1" : "Int 2, Int 2";
+        const std::string args = "Int 300, Int 200, Int 300, Int 300, " + shape +
+                                 ", Int 10, Int 5, Int 0, Int 0, Int 1, Int 1, Int 1, Int 1, Int 1, Int 0, Int 0, "
+                                 "Int 0, Int 0, Int 1, Int 0, Int 0, Int 1, Int 0, Int 100, " +
+                                 (history ? "Int 1, Int 1" : "Int 0, Int 0");
+        EXPECT_NE(created(20, name, args).find("<0:" + name + ">"), std::string::npos);
+        return bar(name);
+    }
+};
+
+TEST_F(ChartFunctionTest, LineChartUpdatesPlotEveryLineOrNone)
+{
+    SELineChart* chart = makeLine("Load", true);
+    ASSERT_NE(chart, nullptr);
+    LineChartFields c(*chart);
+    evaluate("LC_upd_chart_int {lc = \"Load\", values = [(1, 2, 3, true, true), (2, 4, ~5, true, true)]};");
+    EXPECT_EQ(pointCount(c.series[0].objectA), 1);
+    EXPECT_EQ(pointCount(c.series[1].objectA), 1);
+    evaluate("LC_upd_chart_int {lc = \"Load\", values = [(1, 3, 4, true, true), (2, 5, 6, true, true)]};");
+    EXPECT_EQ(pointCount(c.series[0].objectA), 2);
+    EXPECT_LE(ChartTextReal(c.yMinText), -5); // the point below the axis widened it
+
+    // Refusals raise ChartError and draw nothing.
+    const ObjectHandle last = c.series[0].objectB;
+    const char* refused[] = {
+        "LC_upd_chart_int {lc = \"Load\", values = [(1, 6, 6, true, true), (3, 6, 6, true, true)]};",
+        "LC_upd_chart_real {lc = \"Load\", values = [(1, 6.0, 6.0, true, true)]};",
+        "LC_upd_chart_int {lc = \"Nobody\", values = [(1, 6, 6, true, true)]};",
+        "LC_upd_chart_int {lc = \"Load\", values = [(1, 6, 1099511627776, true, true)]};",
+    };
+    for (const char* ml : refused) {
+        SCOPED_TRACE(ml);
+        expectChartError(ml);
+        EXPECT_EQ(c.series[0].objectB, last);
+    }
+}
+
+TEST_F(ChartFunctionTest, RealLineChartsTakeRealsAndRefuseWhatIsNoNumber)
+{
+    SELineChart* chart = makeLine("Rate", false);
+    ASSERT_NE(chart, nullptr);
+    LineChartFields c(*chart);
+    evaluate("LC_upd_chart_real {lc = \"Rate\", values = [(1, 2.5, ~1.25, true, true)]};");
+    EXPECT_EQ(pointCount(c.series[0].objectA), 1);
+    EXPECT_LE(ChartTextReal(c.yMinText), -1.25);
+    expectChartError("LC_upd_chart_int {lc = \"Rate\", values = [(1, 1, 1, true, true)]};");
+    expectChartError("LC_upd_chart_real {lc = \"Rate\", values = [(1, 1.0, Real.posInf, true, true)]};");
+    EXPECT_EQ(pointCount(c.series[0].objectA), 1);
+}
+
+// More points than one request holds travel in several requests.
+TEST_F(ChartFunctionTest, ALongBatchArrivesWhole)
+{
+    SELineChart* chart = makeLine("Many", true);
+    ASSERT_NE(chart, nullptr);
+    LineChartFields c(*chart);
+    evaluate("LC_upd_chart_int {lc = \"Many\", values = List.tabulate (300, fn i => (1 + i mod 2, i div 3, i mod "
+             "7, true, true))};");
+    EXPECT_EQ(pointCount(c.series[0].objectA), 150);
+    EXPECT_EQ(pointCount(c.series[1].objectA), 150);
+}
+
+TEST_F(ChartFunctionTest, StandardBarChartUpdatesSetTheUsedBars)
+{
+    SEBarChart* chart = makeBar("Queue", false);
+    ASSERT_NE(chart, nullptr);
+    BarChartFields c(*chart);
+    evaluate("SC_upd_chart_int {sc = \"Queue\", values = [(1, [30, ~10], true), (2, [5, 6], false)]};");
+    EXPECT_EQ(BarChartValues(c, 0), (std::vector<double>{30, -10}));
+    EXPECT_EQ(BarChartValues(c, 1), (std::vector<double>{0, 0}));
+    EXPECT_EQ(text(c.posTotalLabels.words[0]), "30");
+    expectChartError("SC_upd_chart_int {sc = \"Queue\", values = [(3, [1, 1], true)]};");
+    expectChartError("SC_upd_chart_int {sc = \"Queue\", values = [(2, [1], true)]};");
+    expectChartError("SC_upd_chart_real {sc = \"Queue\", values = [(2, [1.0, 2.0], true)]};");
+    expectChartError("HC_upd_chart_int {hc = \"Queue\", values = [([1, 2], true)], tags = []};");
+    EXPECT_EQ(BarChartValues(c, 1), (std::vector<double>{0, 0}));
+
+    evaluate("BC_clear_chart \"Queue\";");
+    EXPECT_EQ(BarChartValues(c, 0), (std::vector<double>{0, 0}));
+    expectChartError("BC_clear_chart \"Nobody\";");
+}
+
+TEST_F(ChartFunctionTest, HistoryUpdatesNameTheUsedRowsWithTheTags)
+{
+    SEBarChart* chart = makeBar("Hist", true);
+    ASSERT_NE(chart, nullptr);
+    BarChartFields c(*chart);
+    evaluate("HC_upd_chart_int {hc = \"Hist\", values = [([1], true), ([2], false), ([3], true)], tags = "
+             "[\"first\"]};");
+    EXPECT_EQ(BarChartValues(c, 0), std::vector<double>{1});
+    EXPECT_EQ(BarChartValues(c, 1), std::vector<double>{3});
+    EXPECT_EQ(text(c.barNameLabels.words[0]), "first");
+    EXPECT_EQ(text(c.barNameLabels.words[1]), " ");
+    expectChartError("HC_upd_chart_int {hc = \"Hist\", values = [([1, 2], true)], tags = []};");
+    expectChartError("SC_upd_chart_int {sc = \"Hist\", values = [(1, [1], true)]};");
+}
+
+// The action each chart writes into its code region runs once its
+// placeholders are bound, and updates the chart.
+TEST_F(ChartFunctionTest, TheWrittenActionsRunOnceTheirPlaceholdersAreBound)
+{
+    SELineChart* lineChart = makeLine("Load", true);
+    SEBarChart* barChart = makeBar("Queue", false);
+    SEBarChart* historyChart = makeBar("Hist", true);
+    ASSERT_NE(lineChart, nullptr);
+    ASSERT_NE(barChart, nullptr);
+    ASSERT_NE(historyChart, nullptr);
+    auto body = [](const std::string& action) { return action.substr(action.find('\n') + 1); };
+    evaluate("val vx = 4; val vy = 7; val v1 = 2; val v2 = 9;");
+    evaluate(body(LineChartActionText("Load", 2, true)));
+    evaluate(body(BarChartStandardActionText("Queue", 2, 2, true)));
+    evaluate(body(BarChartHistoryActionText("Hist", 1, true)));
+    LineChartFields l(*lineChart);
+    EXPECT_EQ(pointCount(l.series[0].objectA), 1);
+    EXPECT_EQ(pointCount(l.series[1].objectA), 1);
+    BarChartFields b(*barChart);
+    EXPECT_EQ(BarChartValues(b, 1), (std::vector<double>{2, 9}));
+    BarChartFields h(*historyChart);
+    EXPECT_EQ(BarChartValues(h, 0), std::vector<double>{2});
+    EXPECT_EQ(text(h.barNameLabels.words[0]), "Tag");
+
+    // A state begins: the line starts afresh, the bars are zeroed.
+    evaluate("LC_init_chart \"Load\"; BC_init_chart \"Queue\";");
+    EXPECT_EQ(l.series[0].objectA, 0u);
+    EXPECT_EQ(BarChartValues(b, 1), (std::vector<double>{0, 0}));
+    evaluate("LC_clear_chart \"Load\";");
+    expectChartError("LC_init_chart \"Nobody\";");
+}
+
+
+// ---- the simulator's chart requests ----
+
+// Charts with code, whose generated functions are stood in for by ML that
+// records each call; the simulator's requests call them.
+class SimulatorChartTest : public ChartRequestTest {
+protected:
+    void SetUp() override
+    {
+        ChartRequestTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        gChartMessages.clear();
+        evaluate("val calls : string list ref = ref [];\n"
+                 "fun note s = calls := s :: !calls;\n"
+                 "fun TOLQ'CCAF1 (b : bool) = note (\"bar \" ^ Bool.toString b);\n"
+                 "fun TOLQ'CCIF1 () = note \"bar init\";\n"
+                 "fun TOLQ'CCAF2 (b : bool) = note (\"line \" ^ Bool.toString b);\n"
+                 "fun TOLQ'CCIF2 () = note \"line init\";\n"
+                 "fun TOLQ'CCAF3 (b : bool) : unit = raise ChartError \"chart \\\"Bad\\\" refused\";\n");
+    }
+    // A chart record with code and its ML name; the line chart updates at
+    // the end of a run.
+    void addCharts(bool withBad = false)
+    {
+        SEBarChart* barChart = SECreateBarChart(editorLog().sePage, 0);
+        ASSERT_NE(barChart, nullptr);
+        ChartSetRecordText(BarChartFields(*barChart).codeText, "action ();");
+        ChartSetRecordText(barChart->text3, "1");
+        SELineChart* lineChart = SECreateLineChart(editorLog().sePage, 0);
+        ASSERT_NE(lineChart, nullptr);
+        ChartSetRecordText(LineChartFields(*lineChart).codeText, "action ();");
+        LineChartFields(*lineChart).endOfRun = 1;
+        ChartSetRecordText(lineChart->text2, "2");
+        // A chart without code takes no part.
+        SELineChart* idle = SECreateLineChart(editorLog().sePage, 0);
+        ASSERT_NE(idle, nullptr);
+        ChartSetRecordText(idle->text2, "9");
+        if (withBad) {
+            SELineChart* bad = SECreateLineChart(editorLog().sePage, 0);
+            ASSERT_NE(bad, nullptr);
+            ChartSetRecordText(LineChartFields(*bad).codeText, "action ();");
+            ChartSetRecordText(bad->text2, "3");
+        }
+    }
+    std::string calls()
+    {
+        const std::string printed = evaluate("val _ = print (String.concatWith \",\" (rev (!calls)));\nval _ = calls := [];\n");
+        return printed;
+    }
+};
+
+TEST_F(SimulatorChartTest, EachOccasionCallsTheChartsThatTakePart)
+{
+    EXPECT_EQ(SUpdateCharts(0), 1); // no chart at all: nothing is sent
+    EXPECT_EQ(calls(), "");
+    ASSERT_NO_FATAL_FAILURE(addCharts());
+    EXPECT_EQ(SUpdateCharts(0), 1);
+    EXPECT_EQ(calls(), "bar false,line false");
+    SRefreshCharts();
+    EXPECT_EQ(calls(), "line true");
+    SInitCharts();
+    EXPECT_EQ(calls(), "bar init,line init");
+    EXPECT_TRUE(gChartMessages.empty());
+}
+
+TEST_F(SimulatorChartTest, AChartErrorIsReportedOrLetsTheRunGoOn)
+{
+    ASSERT_NO_FATAL_FAILURE(addCharts(true));
+    EXPECT_EQ(SUpdateCharts(0), 0);
+    EXPECT_EQ(gChartMessages, std::vector<int16_t>{11561});
+    gChartMessages.clear();
+    SRefreshCharts(); // the failing chart does not update at the end of a run
+    EXPECT_TRUE(gChartMessages.empty());
+
+    // During an interactive run the user decides.
+    static bool running = true;
+    static int stops = 0;
+    SSetChartRunControl({[] { return running; }, [] { ++stops; }});
+    gChartAnswerYes = 1;
+    EXPECT_EQ(SUpdateCharts(0), 1);
+    gChartAnswerYes = 0;
+    EXPECT_EQ(SUpdateCharts(0), 0);
+    EXPECT_EQ(gChartMessages, (std::vector<int16_t>{11559, 11559}));
+    EXPECT_EQ(stops, 1);
+    SSetChartRunControl({});
+    gChartAnswerYes = 1;
 }
 
 } // namespace

@@ -124,6 +124,20 @@ TEST_F(DefaultsTest, OptionRecordBuiltIns)
     EXPECT_EQ(local, 1u);
 }
 
+// Bar chart settings keep five texts after their twenty words, line chart
+// settings ten; each accessor reads the record of its own chart kind.
+TEST_F(DefaultsTest, ChartOptionRecordsAreNamedByTheirChartKind)
+{
+    EXPECT_EQ(DefPropertySize(kDefBarChartOptions), 80u + 5 * 256);
+    EXPECT_EQ(DefPropertySize(kDefLineChartOptions), 80u + 10 * 256);
+    std::vector<char> bar(DefPropertySize(kDefBarChartOptions));
+    ASSERT_EQ(DefGetBarChartOptions(bar.data(), kDefLevelBuiltin), 1);
+    EXPECT_STREQ(bar.data() + 80 + 3 * 256, "100"); // the maximum
+    std::vector<char> line(DefPropertySize(kDefLineChartOptions));
+    ASSERT_EQ(DefGetLineChartOptions(line.data(), kDefLevelBuiltin), 1);
+    EXPECT_STREQ(line.data() + 80 + 5 * 256, "100"); // a maximum
+}
+
 TEST_F(DefaultsTest, ReadsFallBackThroughTheLevels)
 {
     EXPECT_EQ(Attribute(1002, kDefLevelDiagram), Attribute(1002, kDefLevelBuiltin));

@@ -47,3 +47,4 @@ int EE_BeginBusy(const char*)
     ++dialogAnswers().busy;
     return 1;
 }
+void EE_EndBusy(int) {}
