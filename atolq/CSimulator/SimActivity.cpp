@@ -184,6 +184,8 @@ int SSimBusy()
     return current == kSimIdle || current == kSimAutomaticOnly || current == kSimRunStepStopped ? 0 : 1;
 }
 
+bool SActivityIsIdle() { return current == kSimIdle || current == kSimAutomaticOnly; }
+
 void SReapplyActivityMenuStates()
 {
     if (lastApplied != 0)

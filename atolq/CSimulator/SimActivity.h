@@ -42,6 +42,8 @@ int SActivityHas(uint32_t mask);
 SimActivityCode SCurrentActivity();
 // 1 while the simulator is in simulator mode and not waiting for a command.
 int SSimBusy();
+// Idle, or idle with only "Automatic Run" available.
+bool SActivityIsIdle();
 
 // The item states of the last entered activity, applied again (menu
 // refresh); forgotten when the simulator's menu goes.

@@ -8,6 +8,7 @@
 
 #include "atolq/CEditor/DeclarationSeams.h"
 #include "atolq/CEditor/ErrorReport.h"
+#include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/CSimulator/SimStep.h"
@@ -154,4 +155,12 @@ void SVStepFinishedWait(const char* text)
         sleep(1);
     }
     QXUI_SetCursor(previous);
+}
+
+// The step dialog after a step of an interactive run is not built yet: the
+// user is told, and the run stops at this step end rather than asking again.
+int SVStepDialog(unsigned long)
+{
+    GE_ReportNotBuilt("The step dialog");
+    return 2;
 }

@@ -191,6 +191,12 @@ void SRunWorkProc()
         installed();
 }
 
+uintptr_t SIdleTickHook(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
+{
+    SIdleTick();
+    return 1;
+}
+
 void SIdleTick()
 {
     if (SVTakePendingFatal() == 0)

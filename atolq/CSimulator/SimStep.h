@@ -3,6 +3,8 @@
 // the event loop runs between the stages.
 #pragma once
 
+#include <cstdint>
+
 #include "atolq/CSimulator/SimStepView.h"
 
 // Commands.
@@ -28,3 +30,5 @@ void SInstallWorkProc(SimWorkProc proc);
 SimWorkProc SCurrentWorkProc();
 // Runs the installed procedure once, as a timer tick does.
 void SRunWorkProc();
+// The idle procedure as a timer hook handler, for the simulator's hooks.
+uintptr_t SIdleTickHook(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);

@@ -10,6 +10,7 @@
 
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/CEditor/EditorState.h"
+#include "atolq/ConvertToSim/CTSModule.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
 #include "atolq/CSimulator/SimActivity.h"
 #include "atolq/CSimulator/SimStep.h"
@@ -526,6 +527,56 @@ TEST_F(MachineTest, AnMLExceptionInTheAutomaticRunLeavesTheStateInvalid)
     EXPECT_TRUE(GE_TestStateFlags(kGEMenusStale));
     EXPECT_EQ(screen().busy, 0);
     EXPECT_EQ(ok("TOLQ'Edit.out_val(Bool.toString(!TOLQ'ValuePrint));\n"), std::vector<std::string>{"true"});
+}
+
+
+// ---- a timed net ----
+
+// A -x-> T -1`x@+3-> A on timed integers: each occurrence puts the token
+// three time units later.
+class TimedMachineTest : public MachineTest {
+protected:
+    void cycle()
+    {
+        declare("colset TI = int timed; var x : TI;", {{"TI", true}, {"TIME", false}});
+        p_ = page("4", "Top");
+        a_ = place(p_, "5", "TI", "1`1");
+        t1_ = trans(p_, "7", "T");
+        arc(t1_, a_, kSEPlaceToTrans, "8", "x");
+        arc(t1_, a_, kSETransToPlace, "9", "1`x@+3");
+        check(t1_);
+        ok("TOLQ'Sim.WithTime:=true;");
+        ASRunOptions(root())[2] = 1;
+        CTSCurrentContext().timedColourSets = 1;  // as the check finds it
+        switchPage(p_);
+        ASSERT_EQ(ASCreateInstance(p_, "", nullptr, nullptr), 0);
+        resetState();
+        i_ = only(p_);
+        MemFileReset(ASReplyBuffer());
+        ASSERT_EQ(ASGenSacStep(true, ASReplyBuffer()), 0) << text(ASReplyBuffer());
+        options(0, 0, 0, 0, 0);
+    }
+};
+
+TEST_F(TimedMachineTest, RunsAdvanceTheModelTimeStepByStep)
+{
+    cycle();
+    display(0, 0, 0, 2);
+    stopAfterSteps("3");
+    SStartInteractiveRun();
+    runChain();
+    EXPECT_TRUE(messaged(11554)) << "the run ends at its stop criterion";
+    EXPECT_EQ(GE_GetErrorCount(), 3u);
+    EXPECT_EQ(ASRequestModelTimeText(), "9") << "occurrences at 0, 3 and 6, then nothing is enabled before 9";
+    EXPECT_NE(marking(a_, i_).find("@9"), std::string::npos) << marking(a_, i_);
+    MemFileReset(ASReplyBuffer());
+    ASResetStepCounters(ASReplyBuffer());
+    stopAfterSteps("4");
+    screen().messages.clear();
+    EXPECT_EQ(SAutomaticRun(1), 1);
+    EXPECT_TRUE(screen().messages.empty()) << "the run waits for its tokens instead of ending";
+    EXPECT_EQ(GE_GetErrorCount(), 7u);
+    EXPECT_EQ(ASRequestModelTimeText(), "21") << "occurrences at 9, 12, 15 and 18, then the next token's time";
 }
 
 } // namespace

@@ -160,11 +160,24 @@ struct
   fun fireOne [] = false
     | fireOne (f :: rest) = f () orelse fireOne rest
 
+  (* The times at which a timed transition that could not occur now has
+   * a binding, noted by the firing functions during a run. *)
+  val later : TIME list ref = ref []
+  fun noteLater (t : TIME) = if IntInf.> (t, time ()) then later := t :: !later else ()
+
+  fun earliest (a : TIME option, b : TIME option) =
+      case (a, b) of
+        (SOME x, SOME y) => SOME (IntInf.min (x, y))
+      | (NONE, _) => b
+      | (_, NONE) => a
+
   fun advanceTime () =
       with_time () andalso
-      (case TOLQ'minlist TOLQ'tlist of
+      (case earliest (TOLQ'minlist TOLQ'tlist,
+                      List.foldl (fn (t, m) => earliest (SOME t, m)) NONE
+                                 (List.filter (fn t => IntInf.> (t, time ())) (!later))) of
          SOME t => (TolqSimState.IntTimeInc := IntInf.+ (!TolqSimState.IntTimeInc, IntInf.- (t, time ()));
-                    TOLQ'ModelTime := t; true)
+                    TOLQ'ModelTime := t; later := []; true)
        | NONE => false)
 
   (* The update of the charts that take part in the simulation, set by
@@ -184,6 +197,7 @@ struct
               else if advanceTime () then loop ()
               else raise Tolq.Error "There are no more enabled transitions."
       in TOLQ'ValuePrint := false;
+         later := [];
          (loop (); TOLQ'ValuePrint := saved) handle e => (TOLQ'ValuePrint := saved; raise e)
       end
 end
@@ -244,7 +258,15 @@ struct
               ^ ") | _ => false end;\n"
           (* Without fast code the normal binding function serves. *)
           val functions = (if fast then ["TOLQ'FastBF"] else []) ^^ ["TOLQ'BF"]
-          val forms = List.concat (map (fn bf => [form (bf, "TOLQ'b :: _"), form (bf, "(_, TOLQ'b :: _)")]) functions)
+          (* A timed transition that has no binding now notes when it
+           * will have one, so that the run can advance the model time. *)
+          fun timedForm bf =
+              "fun " ^ f ^ " () = let val TOLQ'ts = TOLQ'CrTS" ^ p ^ "() in case " ^ bf ^ t ^ "(TOLQ'PS" ^ i
+              ^ ",TOLQ'ts,1,TOLQ'EB" ^ t ^ ",false,true,()) of (_, TOLQ'b :: _) => (" ^ fire
+              ^ ") | _ => (case " ^ bf ^ t ^ "(TOLQ'PS" ^ i ^ ",TOLQ'CrTS" ^ p ^ "(),1,TOLQ'EB" ^ t
+              ^ ",true,false,()) of (SOME TOLQ'et, _ :: _) => (TolqAutoRun.noteLater TOLQ'et; false) | _ => false) end;\n"
+          val forms = List.concat (map (fn bf => [form (bf, "TOLQ'b :: _"), timedForm bf, form (bf, "(_, TOLQ'b :: _)")])
+                                       functions)
       in ignore (TolqEdit.firstOf forms); f end
 
   fun entriesOf (seq : entry list) =
