@@ -11,6 +11,9 @@
 #include "atolq/Chart/ChartRecords.h"
 #include "atolq/Chart/ChartUtil.h"
 #include "atolq/Utils/LMList.h"
+#include "atolq/Chart/BarChartParts.h"
+#include "atolq/CEditor/NetServices.h"
+#include "atolq/CEditor/NetObjectSeams.h"
 #include "atolq/CEditor/NetRegions.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
@@ -528,6 +531,133 @@ TEST_F(ChartDialogsProgramTest, RegionAttributesPlaceAChartsCodeRegion)
     QXRdAttr_GetPosition(QXStr_GetObjectPage(code), &ox, &oy);
     EXPECT_EQ(QXUtil_FixedToInt(rx - ox), -150);
     EXPECT_EQ(QXUtil_FixedToInt(oy - ry), -90);
+    EXPECT_TRUE(tolq_.running());
+}
+
+// A line chart and a bar chart made from the menus, updated at every step,
+// with actions that show the step number: an automatic run of the example
+// plots a point per step into the line chart and leaves the last step's
+// number in the bar chart.
+TEST_F(ChartDialogsProgramTest, AnAutomaticRunUpdatesTheChartsAtEveryStep)
+{
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle page = diagram.NetPages().front();
+        ASSERT_EQ(EE_SetModeAttributes(page, kEEModeKeep, kEEModeKeep, kEEModeKeep, kEEModeKeep, kEEModeKeep, 1, 1), 1);
+        ASSERT_TRUE(diagram.Save());
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // Side by side at the top of the page; each code region hangs below its
+    // chart, the bar chart's over the line chart's, so the line chart's code
+    // is typed first.
+    constexpr Spot kLineFrom{250, 20}, kLineTo{370, 100};
+    constexpr Spot kBarFrom2{425, 20}, kBarTo2{530, 100};
+    struct Made {
+        Item type;
+        Spot from, to;
+        int tailLength;
+        const char* tail;
+    };
+    const Made charts[] = {
+        {kTypeLine, kLineFrom, kLineTo, 26, "(1, step(), step() * 2, true, true)]};"}, // was "(1, vx, vy, true, true)]};"
+        {kTypeBar, kBarFrom2, kBarTo2, 18, "(1, [step()], true)]};"},                  // was "(1, [v1], true)]};"
+    };
+    for (const Made& made : charts) {
+        const std::optional<WindowInfo> dialog = NewChart(made.type, made.from, made.to);
+        ASSERT_TRUE(dialog.has_value()) << "the chart dialog did not open";
+        ClickItem(*dialog, kStep);
+        Type(*dialog, kStepText, "1");
+        ASSERT_NO_FATAL_FAILURE(PressOkAndExpectClosed(*dialog));
+        Spot code{};
+        {
+            ASSERT_NO_FATAL_FAILURE(Save());
+            NetDiagram saved(diagram_);
+            ASSERT_TRUE(saved.ok());
+            ObjectHandle frame = 0;
+            if (made.type.y == kTypeLine.y) {
+                SELineChart* line = nullptr;
+                ASSERT_EQ(FindLineChart("Line Chart 1", &line), 1);
+                frame = LineChartFields(*line).frame;
+            } else {
+                SEBarChart* bar = nullptr;
+                ASSERT_EQ(FindBarChart("Bar Chart 1", &bar), 1);
+                frame = BarChartFields(*bar).frame;
+            }
+            const Spot centre = SpotOf(saved, frame);
+            const Spot size = SizeOf(frame);
+            code = {centre.x + size.x / 2 - 20, centre.y + size.y / 2 + 30};
+        }
+        const int scroll = ScrollX();
+        ClickAt({code.x + scroll, code.y});
+        Keys("alt+t"); // text editing on, the cursor after the text
+        xdotool({"key", "--repeat", std::to_string(made.tailLength), "BackSpace"});
+        client_.type_text(made.tail);
+        Settle();
+        Keys("alt+t"); // text editing off
+        ClickAt({515, 660}); // below and right of the code regions
+    }
+    ASSERT_NO_FATAL_FAILURE(Save());
+    {
+        NetDiagram saved(diagram_);
+        SELineChart* line = nullptr;
+        ASSERT_EQ(FindLineChart("Line Chart 1", &line), 1);
+        ASSERT_NE(LineChartFields(*line).codeText, nullptr);
+        ASSERT_NE(std::string(LineChartFields(*line).codeText).find("step() * 2"), std::string::npos)
+            << LineChartFields(*line).codeText;
+    }
+
+    const std::vector<std::string> simTitles = {"File", "Edit", "Sim", "Aux", "Set",
+                                                "Makeup", "Page", "Group", "Text", "Align"};
+    auto pick = [&](const std::vector<std::string>& titles, const std::string& title, const std::string& item) {
+        const MenuPick p = PickMenuItem(client_, bar_, font_, MenuTable{titles, kMenuItems}, title, item);
+        ASSERT_TRUE(p.itemListed) << item;
+        ASSERT_TRUE(p.opened) << title << " did not open";
+        Settle();
+    };
+    ASSERT_NO_FATAL_FAILURE(pick(kMenuTitles, "File", "Enter Simulator"));
+    ASSERT_TRUE(wait_until([&] { return ScanTolqWindows(client_).main.id != 0; }, 60s));
+    std::this_thread::sleep_for(5s);
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "the switch showed a message";
+    ASSERT_NO_FATAL_FAILURE(pick(simTitles, "Sim", "Automatic Run"));
+    EXPECT_TRUE(AnswerMessageBox(60s)) << "the run did not end with its message";
+    // Back in the editor the diagram is saved with what the charts show.
+    std::map<std::string, std::vector<std::string>> simItems = kMenuItems;
+    for (std::string& item : simItems["File"])
+        if (item == "Enter Simulator")
+            item = "Enter Editor";
+    {
+        const MenuPick p = PickMenuItem(client_, bar_, font_, MenuTable{simTitles, simItems}, "File", "Enter Editor");
+        ASSERT_TRUE(p.itemListed && p.opened);
+        Settle();
+    }
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    SELineChart* line = nullptr;
+    SEBarChart* bar = nullptr;
+    ASSERT_EQ(FindLineChart("Line Chart 1", &line), 1);
+    ASSERT_EQ(FindBarChart("Bar Chart 1", &bar), 1);
+    LineChartFields l(*line);
+    ASSERT_GE(l.lineCount, 1);
+    ASSERT_NE(l.series, nullptr);
+    const ObjectHandle firstPoint = l.series[0].objectA;
+    ASSERT_NE(firstPoint, 0u) << "no point was plotted";
+    int points = 1;
+    for (ObjectHandle region : RegionsOf(firstPoint)) {
+        uint32_t kind = 0;
+        QXRdAttr_GetRegionKind(region, &kind);
+        points += kind == 5086 ? 1 : 0;
+    }
+    // The bar shows the number of the last step, and the line has a point
+    // for every step up to it, and one more when the chart is also updated
+    // at the end of the run.
+    BarChartFields b(*bar);
+    const std::vector<double> last = BarChartValues(b, 0);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_GE(last[0], 10);
+    EXPECT_EQ(points, static_cast<int>(last[0]) + (l.endOfRun != 0 ? 1 : 0)) << "one point per step of the run";
     EXPECT_TRUE(tolq_.running());
 }
 
