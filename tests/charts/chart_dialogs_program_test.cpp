@@ -537,7 +537,7 @@ TEST_F(ChartDialogsProgramTest, RegionAttributesPlaceAChartsCodeRegion)
 // A line chart and a bar chart made from the menus, updated at every step,
 // with actions that show the step number: an automatic run of the example
 // plots a point per step into the line chart and leaves the last step's
-// number in the bar chart.
+// number in the bar chart; Sim > Update Chart on the line chart adds a point.
 TEST_F(ChartDialogsProgramTest, AnAutomaticRunUpdatesTheChartsAtEveryStep)
 {
     {
@@ -563,6 +563,7 @@ TEST_F(ChartDialogsProgramTest, AnAutomaticRunUpdatesTheChartsAtEveryStep)
         {kTypeLine, kLineFrom, kLineTo, 26, "(1, step(), step() * 2, true, true)]};"}, // was "(1, vx, vy, true, true)]};"
         {kTypeBar, kBarFrom2, kBarTo2, 18, "(1, [step()], true)]};"},                  // was "(1, [v1], true)]};"
     };
+    Spot lineCorner{};
     for (const Made& made : charts) {
         const std::optional<WindowInfo> dialog = NewChart(made.type, made.from, made.to);
         ASSERT_TRUE(dialog.has_value()) << "the chart dialog did not open";
@@ -587,6 +588,8 @@ TEST_F(ChartDialogsProgramTest, AnAutomaticRunUpdatesTheChartsAtEveryStep)
             const Spot centre = SpotOf(saved, frame);
             const Spot size = SizeOf(frame);
             code = {centre.x + size.x / 2 - 20, centre.y + size.y / 2 + 30};
+            if (made.type.y == kTypeLine.y)
+                lineCorner = {centre.x + size.x / 2 - 8, centre.y - size.y / 2 + 5};
         }
         const int scroll = ScrollX();
         ClickAt({code.x + scroll, code.y});
@@ -621,6 +624,10 @@ TEST_F(ChartDialogsProgramTest, AnAutomaticRunUpdatesTheChartsAtEveryStep)
     EXPECT_TRUE(NoMessageBoxFor(1s)) << "the switch showed a message";
     ASSERT_NO_FATAL_FAILURE(pick(simTitles, "Sim", "Automatic Run"));
     EXPECT_TRUE(AnswerMessageBox(60s)) << "the run did not end with its message";
+    // Update Chart on the line chart adds one more point.
+    ClickAt({lineCorner.x + ScrollX(), lineCorner.y});
+    ASSERT_NO_FATAL_FAILURE(pick(simTitles, "Sim", "Update Chart"));
+    EXPECT_TRUE(NoMessageBoxFor(1s));
     // Back in the editor the diagram is saved with what the charts show.
     std::map<std::string, std::vector<std::string>> simItems = kMenuItems;
     for (std::string& item : simItems["File"])
@@ -651,13 +658,13 @@ TEST_F(ChartDialogsProgramTest, AnAutomaticRunUpdatesTheChartsAtEveryStep)
         points += kind == 5086 ? 1 : 0;
     }
     // The bar shows the number of the last step, and the line has a point
-    // for every step up to it, and one more when the chart is also updated
-    // at the end of the run.
+    // for every step up to it, one more when the chart is also updated at
+    // the end of the run, and one for Update Chart.
     BarChartFields b(*bar);
     const std::vector<double> last = BarChartValues(b, 0);
     ASSERT_EQ(last.size(), 1u);
     EXPECT_GE(last[0], 10);
-    EXPECT_EQ(points, static_cast<int>(last[0]) + (l.endOfRun != 0 ? 1 : 0)) << "one point per step of the run";
+    EXPECT_EQ(points, static_cast<int>(last[0]) + (l.endOfRun != 0 ? 1 : 0) + 1) << "one point per step of the run";
     EXPECT_TRUE(tolq_.running());
 }
 
