@@ -2737,6 +2737,9 @@ JoinedTables& Joined()
         for (const DialogLayout& layout : DialogTable_RegionLayouts()) {
             AppendLayout(layout, t);
         }
+        for (const DialogLayout& layout : DialogTable_SimRegionsLayouts()) {
+            AppendLayout(layout, t);
+        }
         return t;
     }();
     return tables;

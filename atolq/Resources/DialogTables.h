@@ -104,6 +104,8 @@ std::span<const DialogLayout> DialogTable_FusionLayouts();
 std::span<const DialogLayout> DialogTable_ChartLayouts();
 // The net editor's region attributes dialog.
 std::span<const DialogLayout> DialogTable_RegionLayouts();
+// The dialog of Remove Sim Regions....
+std::span<const DialogLayout> DialogTable_SimRegionsLayouts();
 
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;
