@@ -28,6 +28,7 @@
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
+#include "atolq/CSimulator/SimulatorCharts.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
 #include "xkv/select/Select.h"
@@ -66,11 +67,12 @@ constexpr SimCommand kSimCommands[] = {
     {10317, SSaveReport},
     {10318, SClearReport},
     {10322, SReswitch},
+    {10320, SUpdateChartCommand},
 };
 
 // Sim commands whose operation is not built yet.
 constexpr PendingCommand kPendingSimCommands[] = {
-    {10320, "Update Chart"},       {10324, "Find Pieces"},
+    {10324, "Find Pieces"},
     {10325, "Find Next"},        {10326, "Find Previous"},       {10327, "Change Model Time..."},
 };
 

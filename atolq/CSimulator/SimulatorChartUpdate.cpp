@@ -133,3 +133,5 @@ int SUpdateCharts(int selected)
     EE_EndBusy(cursor);
     return result;
 }
+
+void SUpdateChartCommand() { SUpdateCharts(1); }

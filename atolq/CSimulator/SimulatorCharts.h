@@ -11,6 +11,8 @@
 // ("Update Chart"). 1 when the request succeeded or the user chose to go on
 // after an ML exception, else 0.
 int SUpdateCharts(int selected);
+// "Update Chart" of the Sim menu.
+void SUpdateChartCommand();
 
 // Forces the update of the charts that ask to be updated at the end of a
 // run; an ML exception is shown with message 11561.

@@ -6,10 +6,19 @@
 // Attributes... on a chart of the reopened diagram.
 #include "MainRoadSession.h"
 
+#include "atolq/Chart/ChartAction.h"
 #include "atolq/Chart/ChartOptions.h"
+#include "atolq/Chart/ChartRecords.h"
 #include "atolq/Chart/ChartUtil.h"
 #include "atolq/Utils/LMList.h"
+#include "atolq/Chart/BarChartParts.h"
+#include "atolq/CEditor/NetServices.h"
+#include "atolq/CEditor/NetObjectSeams.h"
+#include "atolq/CEditor/NetRegions.h"
+#include "xkv/kv/QX.h"
+#include "xkv/kv/QXAttr.h"
 
+#include <algorithm>
 #include <csignal>
 
 TOLQ_X11_TEST_ENVIRONMENT();
@@ -174,6 +183,29 @@ protected:
         Settle();
     }
 
+    // How far the page has scrolled sideways since it opened: where the top
+    // and bottom edges of the example's Produce box (80 by 40 pixels) are
+    // found along their rows.
+    int ScrollX() const
+    {
+        auto edge = [&](int x, int y) {
+            int best = 0;
+            for (int row = y - 2; row <= y + 2; ++row)
+                best = std::max(best, Ink(x, row, 70, 1));
+            return best >= 68;
+        };
+        // The shifts at which both edges fill the probe; their middle.
+        int first = 1000, last = -1000;
+        for (int s = -300; s <= 300; ++s) {
+            const int x = kProduceSpot.x + s - 35;
+            if (x >= 0 && edge(x, kProduceSpot.y - 20) && edge(x, kProduceSpot.y + 20)) {
+                first = std::min(first, s);
+                last = std::max(last, s);
+            }
+        }
+        return first <= last ? (first + last) / 2 : 0;
+    }
+
     // TOLQ > Chart..., the type chosen, a box drawn: the chart dialog.
     std::optional<WindowInfo> NewChart(Item type, Spot from, Spot to)
     {
@@ -189,6 +221,27 @@ protected:
         return WaitForDialog(kChartWidth);
     }
 };
+
+
+// An object's size in pixels.
+Spot SizeOf(ObjectHandle object)
+{
+    Fixed w = 0, h = 0;
+    QXRdAttr_GetSize(object, &w, &h);
+    return {w / 0x8000, h / 0x8000};
+}
+
+// Where an object of the saved diagram appears in the page's drawing area:
+// the example's Produce transition anchors the page, one pixel a unit.
+Spot SpotOf(const NetDiagram& saved, ObjectHandle object)
+{
+    Fixed px = 0, py = 0, x = 0, y = 0;
+    QXRdAttr_GetPosition(saved.NodeNamed("Produce"), &px, &py);
+    QXRdAttr_GetPosition(object, &x, &y);
+    constexpr Fixed kUnit = 0x8000;
+    return {kProduceSpot.x + (x - px) / kUnit, kProduceSpot.y + (y - py) / kUnit};
+}
+
 
 BarChartAttributes BarSettings(const std::string& name)
 {
@@ -361,6 +414,257 @@ TEST_F(ChartDialogsProgramTest, LineChartMadeFromTheMenuKeepsItsOptionsAndCancel
     const SERoot* root = SECurrentRoot();
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(LMCount(root->lineCharts), 1) << "the cancelled chart's record stayed";
+    EXPECT_TRUE(tolq_.running());
+}
+
+// A chart's code region copied and pasted onto another chart of its kind
+// (picked as the owner) gives that chart the copied code, in its region and
+// in its record.
+TEST_F(ChartDialogsProgramTest, ACodeRegionPastedOntoAChartGivesItTheCode)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // The first chart stands right of the second, so that the part of its
+    // code region right of the second chart's is its own.
+    constexpr Spot kFirstFrom{390, 20}, kFirstTo{510, 100};
+    constexpr Spot kSecondFrom{250, 20}, kSecondTo{370, 100};
+    for (const auto& [from, to] : {std::pair{kFirstFrom, kFirstTo}, std::pair{kSecondFrom, kSecondTo}}) {
+        const std::optional<WindowInfo> dialog = NewChart(kTypeLine, from, to);
+        ASSERT_TRUE(dialog.has_value()) << "the line chart dialog did not open";
+        ASSERT_NO_FATAL_FAILURE(PressOkAndExpectClosed(*dialog));
+    }
+    std::string firstCode;
+    Spot firstCodeSpot{}, secondFrameSpot{};
+    {
+        ASSERT_NO_FATAL_FAILURE(Save());
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        SELineChart* first = nullptr;
+        SELineChart* second = nullptr;
+        ASSERT_EQ(FindLineChart("Line Chart 1", &first), 1);
+        ASSERT_EQ(FindLineChart("Line Chart 2", &second), 1);
+        ASSERT_NE(LineChartFields(*first).codeText, nullptr);
+        firstCode = LineChartFields(*first).codeText;
+        const ObjectHandle firstFrame = LineChartFields(*first).frame;
+        const ObjectHandle secondFrame = LineChartFields(*second).frame;
+        const int firstRight = SpotOf(saved, firstFrame).x + SizeOf(firstFrame).x / 2;
+        const int secondRight = SpotOf(saved, secondFrame).x + SizeOf(secondFrame).x / 2;
+        ASSERT_GT(firstRight, secondRight + 10);
+        firstCodeSpot = {(firstRight + secondRight) / 2, SpotOf(saved, firstFrame).y + SizeOf(firstFrame).y / 2 + 40};
+        secondFrameSpot = SpotOf(saved, secondFrame);
+    }
+    const int scroll = ScrollX();
+    ClickAt({firstCodeSpot.x + scroll, firstCodeSpot.y});
+    Settle();
+    Keys("alt+c");
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "the code region was refused";
+    Keys("alt+v");
+    Settle();
+    ClickAt({secondFrameSpot.x + scroll, secondFrameSpot.y}); // the owner
+    Settle();
+    EXPECT_TRUE(NoMessageBoxFor(1s));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    SELineChart* second = nullptr;
+    ASSERT_EQ(FindLineChart("Line Chart 2", &second), 1);
+    LineChartFields c(*second);
+    ASSERT_NE(c.codeText, nullptr);
+    EXPECT_EQ(std::string(c.codeText), firstCode);
+    ObjectHandle region = 0;
+    ASSERT_NE(GE_GetRegion(c.frame, kLineCodeRegion, &region), 0);
+    EXPECT_EQ(TextOf(region), firstCode);
+    EXPECT_TRUE(tolq_.running());
+}
+
+// Set > Region Attributes... on a chart's code region moves it to the offset
+// typed from its owner; on the chart's frame (no region) it is refused.
+TEST_F(ChartDialogsProgramTest, RegionAttributesPlaceAChartsCodeRegion)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    constexpr Spot kFrom{250, 20}, kTo{370, 100};
+    const std::optional<WindowInfo> dialog = NewChart(kTypeLine, kFrom, kTo);
+    ASSERT_TRUE(dialog.has_value()) << "the line chart dialog did not open";
+    ASSERT_NO_FATAL_FAILURE(PressOkAndExpectClosed(*dialog));
+    Spot frameCorner{}, codeSpot{};
+    {
+        ASSERT_NO_FATAL_FAILURE(Save());
+        NetDiagram saved(diagram_);
+        ASSERT_TRUE(saved.ok());
+        SELineChart* chart = nullptr;
+        ASSERT_EQ(FindLineChart("Line Chart 1", &chart), 1);
+        const ObjectHandle frame = LineChartFields(*chart).frame;
+        const Spot centre = SpotOf(saved, frame);
+        const Spot size = SizeOf(frame);
+        // The empty top right corner of the frame; the code region hangs
+        // below the frame, right-aligned with it.
+        frameCorner = {centre.x + size.x / 2 - 8, centre.y - size.y / 2 + 5};
+        codeSpot = {centre.x + size.x / 2 - 20, centre.y + size.y / 2 + 40};
+    }
+    const int scroll = ScrollX();
+
+    constexpr int kRegionWidth = 460;
+    constexpr Item kHorizontal{120, 40, 80, 24};
+    constexpr Item kVertical{120, 70, 80, 24};
+    constexpr Item kRegionOk{370, 256, 80, 24};
+    ClickAt({frameCorner.x + scroll, frameCorner.y});
+    PickChartMenu("Set", "Region Attributes...");
+    EXPECT_TRUE(AnswerMessageBox()) << "the frame was not refused";
+    EXPECT_TRUE(DialogsOfWidth(kRegionWidth).empty());
+
+    ClickAt({codeSpot.x + scroll, codeSpot.y});
+    PickChartMenu("Set", "Region Attributes...");
+    const std::optional<WindowInfo> region = WaitForDialog(kRegionWidth);
+    ASSERT_TRUE(region.has_value()) << "the region dialog did not open";
+    Type(*region, kHorizontal, "-150");
+    Type(*region, kVertical, "-90");
+    ClickItem(*region, kRegionOk);
+    ASSERT_TRUE(DialogGone(kRegionWidth));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    SELineChart* chart = nullptr;
+    ASSERT_EQ(FindLineChart("Line Chart 1", &chart), 1);
+    ObjectHandle code = 0;
+    ASSERT_NE(GE_GetRegion(LineChartFields(*chart).frame, kLineCodeRegion, &code), 0);
+    Fixed rx = 0, ry = 0, ox = 0, oy = 0;
+    QXRdAttr_GetPosition(code, &rx, &ry);
+    QXRdAttr_GetPosition(QXStr_GetObjectPage(code), &ox, &oy);
+    EXPECT_EQ(QXUtil_FixedToInt(rx - ox), -150);
+    EXPECT_EQ(QXUtil_FixedToInt(oy - ry), -90);
+    EXPECT_TRUE(tolq_.running());
+}
+
+// A line chart and a bar chart made from the menus, updated at every step,
+// with actions that show the step number: an automatic run of the example
+// plots a point per step into the line chart and leaves the last step's
+// number in the bar chart; Sim > Update Chart on the line chart adds a point.
+TEST_F(ChartDialogsProgramTest, AnAutomaticRunUpdatesTheChartsAtEveryStep)
+{
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle page = diagram.NetPages().front();
+        ASSERT_EQ(EE_SetModeAttributes(page, kEEModeKeep, kEEModeKeep, kEEModeKeep, kEEModeKeep, kEEModeKeep, 1, 1), 1);
+        ASSERT_TRUE(diagram.Save());
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // Side by side at the top of the page; each code region hangs below its
+    // chart, the bar chart's over the line chart's, so the line chart's code
+    // is typed first.
+    constexpr Spot kLineFrom{250, 20}, kLineTo{370, 100};
+    constexpr Spot kBarFrom2{425, 20}, kBarTo2{530, 100};
+    struct Made {
+        Item type;
+        Spot from, to;
+        int tailLength;
+        const char* tail;
+    };
+    const Made charts[] = {
+        {kTypeLine, kLineFrom, kLineTo, 26, "(1, step(), step() * 2, true, true)]};"}, // was "(1, vx, vy, true, true)]};"
+        {kTypeBar, kBarFrom2, kBarTo2, 18, "(1, [step()], true)]};"},                  // was "(1, [v1], true)]};"
+    };
+    Spot lineCorner{};
+    for (const Made& made : charts) {
+        const std::optional<WindowInfo> dialog = NewChart(made.type, made.from, made.to);
+        ASSERT_TRUE(dialog.has_value()) << "the chart dialog did not open";
+        ClickItem(*dialog, kStep);
+        Type(*dialog, kStepText, "1");
+        ASSERT_NO_FATAL_FAILURE(PressOkAndExpectClosed(*dialog));
+        Spot code{};
+        {
+            ASSERT_NO_FATAL_FAILURE(Save());
+            NetDiagram saved(diagram_);
+            ASSERT_TRUE(saved.ok());
+            ObjectHandle frame = 0;
+            if (made.type.y == kTypeLine.y) {
+                SELineChart* line = nullptr;
+                ASSERT_EQ(FindLineChart("Line Chart 1", &line), 1);
+                frame = LineChartFields(*line).frame;
+            } else {
+                SEBarChart* bar = nullptr;
+                ASSERT_EQ(FindBarChart("Bar Chart 1", &bar), 1);
+                frame = BarChartFields(*bar).frame;
+            }
+            const Spot centre = SpotOf(saved, frame);
+            const Spot size = SizeOf(frame);
+            code = {centre.x + size.x / 2 - 20, centre.y + size.y / 2 + 30};
+            if (made.type.y == kTypeLine.y)
+                lineCorner = {centre.x + size.x / 2 - 8, centre.y - size.y / 2 + 5};
+        }
+        const int scroll = ScrollX();
+        ClickAt({code.x + scroll, code.y});
+        Keys("alt+t"); // text editing on, the cursor after the text
+        xdotool({"key", "--repeat", std::to_string(made.tailLength), "BackSpace"});
+        client_.type_text(made.tail);
+        Settle();
+        Keys("alt+t"); // text editing off
+        ClickAt({515, 660}); // below and right of the code regions
+    }
+    ASSERT_NO_FATAL_FAILURE(Save());
+    {
+        NetDiagram saved(diagram_);
+        SELineChart* line = nullptr;
+        ASSERT_EQ(FindLineChart("Line Chart 1", &line), 1);
+        ASSERT_NE(LineChartFields(*line).codeText, nullptr);
+        ASSERT_NE(std::string(LineChartFields(*line).codeText).find("step() * 2"), std::string::npos)
+            << LineChartFields(*line).codeText;
+    }
+
+    const std::vector<std::string> simTitles = {"File", "Edit", "Sim", "Aux", "Set",
+                                                "Makeup", "Page", "Group", "Text", "Align"};
+    auto pick = [&](const std::vector<std::string>& titles, const std::string& title, const std::string& item) {
+        const MenuPick p = PickMenuItem(client_, bar_, font_, MenuTable{titles, kMenuItems}, title, item);
+        ASSERT_TRUE(p.itemListed) << item;
+        ASSERT_TRUE(p.opened) << title << " did not open";
+        Settle();
+    };
+    ASSERT_NO_FATAL_FAILURE(pick(kMenuTitles, "File", "Enter Simulator"));
+    ASSERT_TRUE(wait_until([&] { return ScanTolqWindows(client_).main.id != 0; }, 60s));
+    std::this_thread::sleep_for(5s);
+    EXPECT_TRUE(NoMessageBoxFor(1s)) << "the switch showed a message";
+    ASSERT_NO_FATAL_FAILURE(pick(simTitles, "Sim", "Automatic Run"));
+    EXPECT_TRUE(AnswerMessageBox(60s)) << "the run did not end with its message";
+    // Update Chart on the line chart adds one more point.
+    ClickAt({lineCorner.x + ScrollX(), lineCorner.y});
+    ASSERT_NO_FATAL_FAILURE(pick(simTitles, "Sim", "Update Chart"));
+    EXPECT_TRUE(NoMessageBoxFor(1s));
+    // Back in the editor the diagram is saved with what the charts show.
+    std::map<std::string, std::vector<std::string>> simItems = kMenuItems;
+    for (std::string& item : simItems["File"])
+        if (item == "Enter Simulator")
+            item = "Enter Editor";
+    {
+        const MenuPick p = PickMenuItem(client_, bar_, font_, MenuTable{simTitles, simItems}, "File", "Enter Editor");
+        ASSERT_TRUE(p.itemListed && p.opened);
+        Settle();
+    }
+    ASSERT_NO_FATAL_FAILURE(Save());
+
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    SELineChart* line = nullptr;
+    SEBarChart* bar = nullptr;
+    ASSERT_EQ(FindLineChart("Line Chart 1", &line), 1);
+    ASSERT_EQ(FindBarChart("Bar Chart 1", &bar), 1);
+    LineChartFields l(*line);
+    ASSERT_GE(l.lineCount, 1);
+    ASSERT_NE(l.series, nullptr);
+    const ObjectHandle firstPoint = l.series[0].objectA;
+    ASSERT_NE(firstPoint, 0u) << "no point was plotted";
+    int points = 1;
+    for (ObjectHandle region : RegionsOf(firstPoint)) {
+        uint32_t kind = 0;
+        QXRdAttr_GetRegionKind(region, &kind);
+        points += kind == 5086 ? 1 : 0;
+    }
+    // The bar shows the number of the last step, and the line has a point
+    // for every step up to it, one more when the chart is also updated at
+    // the end of the run, and one for Update Chart.
+    BarChartFields b(*bar);
+    const std::vector<double> last = BarChartValues(b, 0);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_GE(last[0], 10);
+    EXPECT_EQ(points, static_cast<int>(last[0]) + (l.endOfRun != 0 ? 1 : 0) + 1) << "one point per step of the run";
     EXPECT_TRUE(tolq_.running());
 }
 

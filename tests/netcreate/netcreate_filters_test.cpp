@@ -13,6 +13,8 @@
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/SelectionFilters.h"
 #include "atolq/CEditor/SelectionSeam.h"
+#include "xkv/kv/QX.h"
+#include "xkv/kv/QXAttr.h"
 
 namespace {
 
@@ -208,6 +210,47 @@ TEST_F(FilterTest, RegionsStandForTheirBaseObjectUntilTwoAreCounted)
     EXPECT_EQ(record.count, 1u);
     const ObjectHandle place2 = Place(F(250));
     EXPECT_EQ(Run(EE_FilterPortType, {place, place2, onPlace}, 0).refusal, 11316);
+}
+
+// The chart region filter keeps the first region's placement (tag bits,
+// sized with its owner, offset from its owner) and marks each setting a later
+// region has otherwise; an object that is no region is refused.
+TEST_F(FilterTest, ChartRegionsKeepTheFirstPlacementAndMarkDifferences)
+{
+    const ObjectHandle owner = Place();
+    const ObjectHandle first = Region(owner);
+    const ObjectHandle second = Region(owner);
+    GE_SetChartTag(first, 0, 0, 8 | 1);
+    GE_SetChartTag(second, 0, 0, 8 | 2);
+    // Both are sized with their owner; another flag of the second does not
+    // count.
+    QXWtAttr_SetFlag(first, 16, 0);
+    QXWtAttr_SetFlag(second, 16, 0);
+    QXWtAttr_SetFlag(second, 128, 1);
+    EEChartRegionRecord record;
+    uint32_t type = 0, net = 0, graphic = 0;
+    const ObjectHandle regions[] = {first, second};
+    ASSERT_EQ(EQ_MapSpec(2, regions, EE_FilterChartRegions, &record, &type, &net, &graphic), 1);
+    EXPECT_EQ(record.count, 2u);
+    EXPECT_FALSE(record.masksDiffer);
+    EXPECT_EQ(record.ownerColours, 8);
+    EXPECT_EQ(record.shownBits, -1);
+    EXPECT_EQ(record.sizedWithOwner, 1);
+    Fixed rx = 0, ry = 0, ox = 0, oy = 0;
+    QXRdAttr_GetPosition(first, &rx, &ry);
+    QXRdAttr_GetPosition(owner, &ox, &oy);
+    EXPECT_EQ(record.dx, QXUtil_FixedToInt(rx - ox));
+    EXPECT_EQ(record.dy, QXUtil_FixedToInt(oy - ry));
+
+    QXWtAttr_SetFlag(second, 16, 1);
+    EEChartRegionRecord apart;
+    ASSERT_EQ(EQ_MapSpec(2, regions, EE_FilterChartRegions, &apart, &type, &net, &graphic), 1);
+    EXPECT_EQ(apart.sizedWithOwner, -1);
+
+    EEChartRegionRecord refused;
+    const ObjectHandle mixed[] = {owner, first};
+    EXPECT_EQ(EQ_MapSpec(2, mixed, EE_FilterChartRegions, &refused, &type, &net, &graphic), 0);
+    EXPECT_EQ(refused.refusal, 11320);
 }
 
 }  // namespace
