@@ -18,6 +18,7 @@
 #include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
+#include "xkv/platform/xwindows/Platform.h"
 
 namespace {
 
@@ -54,12 +55,12 @@ private:
     int32_t previous_;
 };
 
-// Control held at the pointer: "All" keeps the bindings found before.
-bool ControlHeld()
+// The modifier bits held now.
+unsigned int ModifiersHeld()
 {
     Widget shell = Dialog_ShellWidget();
     if (shell == nullptr || !XtIsRealized(shell))
-        return false;
+        return 0;
     Window root = 0;
     Window child = 0;
     int rootX = 0;
@@ -68,7 +69,13 @@ bool ControlHeld()
     int y = 0;
     unsigned int mask = 0;
     XQueryPointer(XtDisplay(shell), XtWindow(shell), &root, &child, &rootX, &rootY, &x, &y, &mask);
-    return (mask & ControlMask) != 0;
+    return mask;
+}
+
+// Control held at the pointer: "All" keeps the bindings found before.
+bool ControlHeld()
+{
+    return (ModifiersHeld() & ControlMask) != 0;
 }
 
 // A list item whose entries are the texts, in order, with one highlighted
@@ -299,7 +306,27 @@ void BindAction(int16_t item, bool keepFound, BindDialog& dialog)
     }
 }
 
-int16_t BindCallback(int16_t, int32_t code, int16_t item, intptr_t)
+// With Alt held, the keys a, c, d, o and u stand for "All", "Clear",
+// "Down", "One" and "Up"; true when the key was one of them.
+bool AltKey(intptr_t character, BindDialog& dialog)
+{
+    if (character < 'A' || character > 'z')
+        return false;
+    const unsigned int held = ModifiersHeld();
+    if (Platform_IsAltDown(held) == 0)
+        return false;
+    const std::pair<char, int16_t> keys[] = {{'a', kAll}, {'c', kClearItem}, {'d', kDown}, {'o', kOne}, {'u', kUp}};
+    const char lower = static_cast<char>(character | 0x20);
+    for (const auto& [key, action] : keys) {
+        if (lower == key) {
+            BindAction(action, action == kAll && (held & ControlMask) != 0, dialog);
+            return true;
+        }
+    }
+    return false;
+}
+
+int16_t BindCallback(int16_t, int32_t code, int16_t item, intptr_t value)
 {
     auto* dialog = static_cast<BindDialog*>(Dialog_GetClientData());
     if (dialog == nullptr)
@@ -308,6 +335,8 @@ int16_t BindCallback(int16_t, int32_t code, int16_t item, intptr_t)
         OpenBindings(*dialog);
         return item;
     }
+    if (AltKey(value, *dialog))
+        return 0;
     // A key or a click in the value field: refused (the key consumed) while
     // the variable is calculated by code.
     if (item == kValue) {

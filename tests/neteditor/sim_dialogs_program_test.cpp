@@ -217,6 +217,27 @@ TEST_F(SimDialogsProgramTest, BindingChosenInTheDialogJoinsTheOccurrenceSet)
     EXPECT_TRUE(tolq_.running());
 }
 
+TEST_F(SimDialogsProgramTest, AltDownChoosesTheTypedBindingAndOkKeepsIt)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+
+    ClickAt(kProduceSpot);
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Bind..."));
+    std::optional<WindowInfo> bind = Shown(kBindings);
+    ASSERT_TRUE(bind.has_value());
+    Type(*bind, kBindings, 11, "1");
+    xdotool({"key", "alt+d"});
+    Settle();
+    ASSERT_TRUE(Shown(kBindings, 1s).has_value()) << "Alt+d closed the dialog";
+    Click(*bind, kBindings, 3);
+    ASSERT_TRUE(Gone(kBindings));
+
+    WindowInfo marking;
+    EXPECT_TRUE(ChangeMarkingOfBuffer(&marking, false)) << "Alt+d chose nothing, or \"OK\" dropped it";
+    EXPECT_TRUE(tolq_.running());
+}
+
 TEST_F(SimDialogsProgramTest, OccurrenceSetDialogOffersDeletionOnlyForAChosenSet)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
