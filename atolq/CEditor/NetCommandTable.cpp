@@ -12,6 +12,7 @@
 #include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetRegionCommands.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/NewSimCommand.h"
 #include "atolq/CEditor/SetMenuOptions.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/Chart/ChartDialogs.h"
@@ -121,6 +122,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10218, Run<EE_CodeOptions>},
     {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
+    {2, 11264, Run<EE_EnterNewSim>},
 };
 
 // Installed before main runs, so that every pick finds the table.

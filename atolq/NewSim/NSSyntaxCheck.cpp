@@ -22,6 +22,7 @@
 #include "atolq/NewSim/NSDeclaration.h"
 #include "atolq/NewSim/NSSmlGlue.h"
 #include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXText.h"
 
 namespace {
 
@@ -386,8 +387,25 @@ private:
     int previous_;
 };
 
+// A declaration node with text but no entries was never converted: its
+// declarations would reach the evaluator as nothing at all, so it is
+// converted into its entries first.
+void convertUnconvertedDeclarations(SERoot* root)
+{
+    std::vector<uint32_t> nodes;
+    se::forEachRec(root->globalDecls, [&](SEHead* h) {
+        const auto* node = reinterpret_cast<SEDeclNode*>(h);
+        uint32_t length = 0;
+        if (se::count(node->entries) == 0 && QXText_GetLength(node->kvObject, &length) != 0 && length > 0)
+            nodes.push_back(node->kvObject);
+    });
+    for (uint32_t object : nodes)
+        DEConvertNode(object);
+}
+
 int checkNet(SERoot* root)
 {
+    convertUnconvertedDeclarations(root);
     setProgress("%d Declarations Checked", kProgressDeclarations);
     DESetProgressCallback(state.progress);
     if (DEStartCompileOrder(&state.record) != 0 || state.goOn == 0)

@@ -265,7 +265,8 @@ struct
           val vars = variablesOf (guard :: map #expr arcs)
           fun csOf (a : arc) = #2 (valOf (List.find (fn (p, _) => p = #place a) css))
           val arcErrors =
-              if not (null missing) then map (fn (a : arc) => (#number a, "The arc's place is not known.")) missing
+              (* a place the check refused already carries its error *)
+              if not (null missing) then [(t, "")]
               else List.mapPartial (fn a => Option.map (fn m => (#number a, m)) (arcFunction (vars, a, csOf a))) arcs
           val guardErrors =
               if null arcErrors then
