@@ -14,6 +14,7 @@
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/CEditor/NewSimCommand.h"
 #include "atolq/CEditor/SetMenuOptions.h"
+#include "atolq/CEditor/SimulatorEntry.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/Chart/ChartDialogs.h"
 
@@ -122,6 +123,8 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10218, Run<EE_CodeOptions>},
     {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
+    {2, 11250, Run<EE_EnterSimulatorCommand>},
+    {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
     {2, 11264, Run<EE_EnterNewSim>},
 };
 

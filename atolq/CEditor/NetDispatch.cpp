@@ -46,14 +46,13 @@ struct Pending {
 
 // Net-editor operations not built yet, per menu.
 constexpr Pending kFilePending[] = {
-    {11250, "Enter Simulator"}, {11258, "Enter Occ Graph"},
+    {11258, "Enter Occ Graph"},
     {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
 };
 // Every operation of the Page menu is built.
 constexpr std::span<const Pending> kPagePending{};
-constexpr Pending kTolqPending[] = {
-    {10119, "Remove Sim Regions..."},
-};
+// Every operation of the TOLQ menu is built.
+constexpr std::span<const Pending> kTolqPending{};
 constexpr Pending kSetPending[] = {
     {10204, "Region Attributes..."},
     {10219, "General Simulation Options..."},
@@ -173,6 +172,8 @@ int RunXmlCommand(GEXmlCommand run, const char* label)
 
 int FileMenu(uint16_t, int16_t command)
 {
+    if (command == 11250)
+        NSNewSimFlag() = 0;
     if (RunNetCommand(2, command))
         return kDone;
     switch (command) {

@@ -1,50 +1,18 @@
 // "Enter NewSim": the newer simulator is selected (the selector grows by
-// one), the net is checked by the evaluator page by page, the evaluator
-// makes the page instances and puts the net into its initial state.
+// one) and the net is switched to the simulator as "Enter Simulator" does;
+// the check, the instances and the state reset then go through the
+// evaluator's typed requests.
 #include "atolq/CEditor/NewSimCommand.h"
 
-#include "atolq/CEditor/CheckDriver.h"
-#include "atolq/CEditor/KernelCalls.h"
-#include "atolq/CEditor/MessageBox.h"
-#include "atolq/CEditor/NetObjectSeams.h"
-#include "atolq/ConvertToSim/CTSResetState.h"
-#include "atolq/ConvertToSim/CTSSwitch.h"
+#include "atolq/CEditor/NetMenus.h"
+#include "atolq/CEditor/SimulatorEntry.h"
 #include "atolq/NewSim/NSSimulator.h"
-#include "xkv/kv/QXUI.h"
+#include "xkv/kv/QXMenu.h"
 
 namespace {
 
-constexpr int16_t kMsgCheckErrors = 11813;
-constexpr int kScopeDiagram = 4;
-constexpr int kCheckPassed = 1;
-constexpr int kCheckFoundErrors = -1;
-
-// The check, the instances and the initial state; true when all passed.
-bool SwitchToNewSim()
-{
-    int cursor = EE_BeginBusy("Starting Syntax Check");
-    const int check = EE_RunSyntaxCheck(0, kScopeDiagram, 0, 1);
-    EE_EndBusy(cursor);
-    if (check != kCheckPassed) {
-        QXUI_SetStatusBarMessage("Switch failed");
-        if (check == kCheckFoundErrors)
-            GE_MessageBox(kMsgCheckErrors);
-        return false;
-    }
-    cursor = EE_BeginBusy("Switching to Simulator");
-    const bool instances = CTSGenerateSimCode(EE_ShowProgress) != 0;
-    EE_EndBusy(cursor);
-    if (!instances) {
-        QXUI_SetStatusBarMessage("Switch failed");
-        return false;
-    }
-    cursor = EE_BeginBusy("Creating Instances");
-    const bool reset = CTSResetSimState() != 0;
-    EE_EndBusy(cursor);
-    if (!reset)
-        QXUI_SetStatusBarMessage("Switch failed");
-    return reset;
-}
+constexpr uint32_t kLoadXmlItem = 11260;
+constexpr uint32_t kItemDisabled = 2;
 
 } // namespace
 
@@ -52,6 +20,9 @@ void EE_EnterNewSim()
 {
     NSNewSimFlag() += 1;
     NSInstallHandOvers();
-    if (SwitchToNewSim())
-        GE_ReportNotBuilt("The simulator mode");
+    EE_RemoveEditorMenus();
+    if (EE_SwitchToSimulator() != 0)
+        QXMenu_SetItemState(kLoadXmlItem, kItemDisabled);
+    else
+        EE_InstallEditorMenus();
 }
