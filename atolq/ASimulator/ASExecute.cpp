@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "atolq/NewSim/NSMode.h"
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
 #include "atolq/ASimulator/ASimulator.h"
@@ -350,6 +351,8 @@ int ASIsCandidate(SETrans* t, ASInstance* i)
 
 int ASQueryPlaceTokens(SEPlace* place, ASInstance* instance, std::string* text)
 {
+    if (const NSHandOverTable* newSim = NSActiveHandOvers(); newSim != nullptr && newSim->markingText != nullptr)
+        return newSim->markingText(place, instance, text) < 0 ? -4 : 0;
     ASResetReplyBuffer();
     uint32_t count = 0;
     if (ASGetPlaceTokens(colourSetOf(place), place, nameOf(instance), &count, text, ASReplyBuffer()) < 0)
@@ -359,6 +362,8 @@ int ASQueryPlaceTokens(SEPlace* place, ASInstance* instance, std::string* text)
 
 int ASQueryPlaceTokenCount(SEPlace* place, ASInstance* instance)
 {
+    if (const NSHandOverTable* newSim = NSActiveHandOvers(); newSim != nullptr && newSim->tokenCount != nullptr)
+        return newSim->tokenCount(place, instance);
     ASResetReplyBuffer();
     uint32_t count = 0;
     if (ASCountPlaceTokens(place, nameOf(instance), &count, timedPlace(place), ASReplyBuffer()) < 0)

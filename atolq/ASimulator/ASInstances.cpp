@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "atolq/NewSim/NSMode.h"
 #include "atolq/AEditor/SEInternal.h"
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
@@ -361,6 +362,11 @@ int ASDeleteAllInstances()
     SERoot* root = SECurrentRoot();
     if (root == nullptr)
         return 1;
+    if (const NSHandOverTable* newSim = NSActiveHandOvers(); newSim != nullptr && newSim->deleteInstances != nullptr) {
+        // The newer simulator's evaluator keeps no records of instances.
+        newSim->deleteInstances();
+        return 1;
+    }
     CTSClearTimeLists(); // the enabling times name the instances
     se::forEachRec(root->pages, [](SEHead* r) {
         auto* page = reinterpret_cast<SEPage*>(r);

@@ -12,6 +12,7 @@
 #include "atolq/CEditor/NetDispatch.h"
 #include "atolq/CEditor/NetRegionCommands.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/NewSimCommand.h"
 #include "atolq/CEditor/SetMenuOptions.h"
 #include "atolq/CEditor/SimOptionCommands.h"
 #include "atolq/CEditor/SimulatorEntry.h"
@@ -129,6 +130,7 @@ constexpr NetCommand kNetCommands[] = {
     {2, 11250, Run<EE_EnterSimulatorCommand>},
     {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
     {10200, 10204, Run<EE_RegionAttributes>},
+    {2, 11264, Run<EE_EnterNewSim>},
 };
 
 // Installed before main runs, so that every pick finds the table.

@@ -15,6 +15,7 @@
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetMenus.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/NewSim/NSMode.h"
 #include "xkv/comm/Comm.h"
 #include "xkv/kv/QX.h"
 #include "xkv/kv/QXAttr.h"
@@ -37,7 +38,6 @@ constexpr int16_t kMsgConnector = 11310;
 constexpr int16_t kMsgTolqUnexpected = 16404;
 constexpr int16_t kMsgSetUnexpected = 16405;
 
-uint32_t simulatorSelector = 0;
 
 struct Pending {
     int16_t command;
@@ -46,7 +46,7 @@ struct Pending {
 
 // Net-editor operations not built yet, per menu.
 constexpr Pending kFilePending[] = {
-    {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
+    {11258, "Enter Occ Graph"},
     {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
 };
 // Every operation of the Page menu is built.
@@ -169,6 +169,8 @@ int RunXmlCommand(GEXmlCommand run, const char* label)
 
 int FileMenu(uint16_t, int16_t command)
 {
+    if (command == 11250)
+        NSNewSimFlag() = 0;
     if (RunNetCommand(2, command))
         return kDone;
     switch (command) {
@@ -176,10 +178,10 @@ int FileMenu(uint16_t, int16_t command)
         EE_Quit();
         return kDone;
     case 201: case 202: case 203:
-        simulatorSelector = 0;
+        NSNewSimFlag() = 0;
         return FileCommonTail(command);
     case 11260:
-        simulatorSelector = 0;
+        NSNewSimFlag() = 0;
         return RunXmlCommand(xmlLoad, "Load XML...");
     case 11261:
         return RunXmlCommand(xmlSave, "Save XML...");
@@ -383,5 +385,5 @@ uintptr_t EE_StartMenuPick(uintptr_t menu, uintptr_t command, uintptr_t, uintptr
 
 uint32_t GE_GetSimulatorSelector()
 {
-    return simulatorSelector;
+    return NSNewSimFlag();
 }

@@ -20,6 +20,8 @@
 #include "atolq/CSimulator/SimDialogCommands.h"
 #include "atolq/CSimulator/SimMenus.h"
 #include "atolq/CSimulator/SimRunCommands.h"
+#include "atolq/CSimulator/SimNewSim.h"
+#include "atolq/NewSim/NSMode.h"
 #include "atolq/CSimulator/SimState.h"
 #include "atolq/CSimulator/SimStateCommands.h"
 #include "atolq/CSimulator/SimStatus.h"
@@ -269,6 +271,11 @@ int SSimCommand(uint16_t command)
     constexpr uint16_t kReswitch = 10322;
     if (command != kReswitch && StaleCodeRefuses())
         return 0;
+    // The newer simulator runs and stops through its own requests.
+    if (NSNewSimFlag() != 0 && SNewSimCommand(command)) {
+        GE_RequestMenuUpdate();
+        return 0;
+    }
     if (std::find(std::begin(kKeepPieces), std::end(kKeepPieces), command) == std::end(kKeepPieces))
         SDropPieces();
     const auto row = std::find_if(std::begin(kSimCommands), std::end(kSimCommands),

@@ -164,6 +164,10 @@ int CTSCheckNet(CTSErrorReporter reporter, uint32_t spare, int16_t mode, uint32_
 // and charts only.
 int CTSRecheckNet(CTSErrorReporter reporter, uint32_t spare, int16_t mode, uint32_t spare2, uint32_t spare3,
                   ProgressCallback hook);
+// Before the newer simulator's check: drops the shared check entries and the
+// colour table, clears the checked marks (keeping the ML numbers) and marks
+// the charts changed. The caller resets the declarations' compile marks.
+void CTSPrepareNewCheck();
 // Clears the mask in every record reachable from the root; with the checked
 // mark also the records' ML names. Arcs always lose their ML names.
 void CTSClearMarks(uint32_t mask);

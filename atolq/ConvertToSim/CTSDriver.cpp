@@ -10,6 +10,7 @@
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/ConvertToSim/CTSBindCode.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
+#include "atolq/NewSim/NSMode.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 #include "atolq/ConvertToSim/CTSSeams.h"
 #include "atolq/ConvertToSim/CTSSwitch.h"
@@ -349,6 +350,8 @@ void CTSClearMarks(uint32_t mask)
 int CTSCheckNet(CTSErrorReporter reporter, uint32_t, int16_t, uint32_t, int simulatorChecks, ProgressCallback hook,
                 CTSConfigFn configuration)
 {
+    if (const NSHandOverTable* newSim = NSActiveHandOvers(); newSim != nullptr && newSim->syntaxCheck != nullptr)
+        return newSim->syntaxCheck(reporter, simulatorChecks, hook, reinterpret_cast<void*>(configuration));
     SERoot* root = SECurrentRoot();
     if (root == nullptr)
         return 0;
@@ -389,6 +392,29 @@ int CTSCheckNet(CTSErrorReporter reporter, uint32_t, int16_t, uint32_t, int simu
         return 0;
     checkNet();
     return finish();
+}
+
+void CTSPrepareNewCheck()
+{
+    SERoot* root = SECurrentRoot();
+    if (root == nullptr)
+        return;
+    dropCheckEntries();
+    if (root->declHashTable != nullptr) {
+        HashApply(root->declHashTable, [](void* entry, void*) { se::releaseTableEntry(static_cast<SETableEntry*>(entry)); },
+                  nullptr);
+        HashDestroy(root->declHashTable);
+        root->declHashTable = nullptr;
+    }
+    // The checked marks go, the ML numbers stay: the newer simulator's
+    // records keep their numbers from one check to the next.
+    clearPageContents(kCheckedMark);
+    se::forEachRec(root->pages, [](SEHead* h) {
+        se::forEachRec(reinterpret_cast<SEPage*>(h)->compounds,
+                       [](SEHead* c) { reinterpret_cast<SECompound*>(c)->flags &= ~kCheckedMark; });
+    });
+    root->flags |= kRootFullRecheck;
+    clearPageContents(kGeneratedMark);
 }
 
 int CTSRecheckNet(CTSErrorReporter reporter, uint32_t, int16_t, uint32_t, uint32_t, ProgressCallback hook)

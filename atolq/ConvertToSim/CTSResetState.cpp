@@ -4,6 +4,7 @@
 // disabled lists, the recomputation after a step, a marking change or a
 // reset). The request texts and the re-check lists are the abstract
 // simulator's; this module decides what an answer means and keeps the lists.
+#include "atolq/NewSim/NSMode.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
 
 #include <cstdio>
@@ -93,6 +94,11 @@ int checkOne(SETrans* t, ASInstance* instance, bool fast)
     if (t == nullptr || t->head.kind != kSETrans) {
         EE_ReportError(kASMsgInvalidRecord);
         return 0;
+    }
+    if (const NSHandOverTable* newSim = NSActiveHandOvers(); newSim != nullptr && newSim->checkEnabling != nullptr) {
+        const bool enabled = newSim->checkEnabling(t, instance) == 1;
+        moveBetweenLists(t, instance, enabled);
+        return enabled ? 1 : 0;
     }
     ASUpdateWithCode(instance);
     MemFile* reply = ASReplyBuffer();
@@ -243,6 +249,8 @@ void sendRunOptions(SERoot* root)
 
 int CTSResetSimState()
 {
+    if (const NSHandOverTable* newSim = NSActiveHandOvers(); newSim != nullptr && newSim->resetState != nullptr)
+        return newSim->resetState();
     SERoot* root = rootRecord();
     if (root == nullptr)
         return 0;

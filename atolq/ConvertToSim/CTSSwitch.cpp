@@ -2,6 +2,7 @@
 // the walk over the net that defines fusion states, page types and states,
 // transition code and the fusion-state initialiser. Marks left on the
 // records make a later switch regenerate only what changed.
+#include "atolq/NewSim/NSMode.h"
 #include "atolq/ConvertToSim/CTSSwitch.h"
 
 #include <cstring>
@@ -248,6 +249,8 @@ int CTSInitFusionStates()
 
 int CTSGenerateSimCode(ProgressCallback callback)
 {
+    if (const NSHandOverTable* newSim = NSActiveHandOvers(); newSim != nullptr && newSim->createInstances != nullptr)
+        return newSim->createInstances(callback);
     SERoot* root = SECurrentRoot();
     if (root == nullptr)
         return 0;

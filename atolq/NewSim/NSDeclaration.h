@@ -7,6 +7,7 @@
 #include <string>
 
 struct SEHead;
+struct NSMessage;
 
 // Starts a new, empty table.
 void NSMLNumberCreateTable();
@@ -24,3 +25,6 @@ int NSMLNumberIsCurrent(const char* number);
 // Attaches the text to the error box of the number's object; 0 when the
 // number is unknown.
 int NSReportOnMLNumber(const char* number, const char* text);
+// Reads the next string of an answer as an ML number: 1 and the net record
+// of its object; 0 when the number is unknown.
+int NSRecordOfMLNumber(NSMessage* message, SEHead** record);

@@ -77,6 +77,7 @@ int readReply(NSMessage& message, int wait)
     int32_t status = 0;
     if (!NSMsgGetInt(&message, &status))
         return 0;
+    message.status = status;
     if (status == kNSStatusInternalError)
         EE_ReportError(kNSMsgInternalError);
     return status;
@@ -134,6 +135,11 @@ int NSMsgCall(NSMessage* message)
 int NSMsgReceive(NSMessage* message)
 {
     return message != nullptr ? readReply(*message, 0) : 0;
+}
+
+int NSMsgReceiveWaiting(NSMessage* message)
+{
+    return message != nullptr ? readReply(*message, 1) : 0;
 }
 
 int NSMsgGetShort(NSMessage* message, int32_t* value)

@@ -9,7 +9,12 @@
 #include <vector>
 
 // Request classes (the first integer of a request).
+inline constexpr int32_t kNSClassBootstrap = 100;
+inline constexpr int32_t kNSClassOptions = 200;
 inline constexpr int32_t kNSClassDeclarations = 300;
+inline constexpr int32_t kNSClassCheck = 400;
+inline constexpr int32_t kNSClassSimulator = 500;
+inline constexpr int32_t kNSClassCharts = 600;
 // Reply statuses (the first integer of a reply).
 inline constexpr int32_t kNSStatusOk = 1;
 inline constexpr int32_t kNSStatusInternalError = -1;
@@ -25,6 +30,7 @@ struct NSMessage {
     std::vector<Field> request;
     std::vector<Field> reply; // shorts, then integers, then strings
     bool replied = false;
+    int32_t status = 0; // the reply's first integer
     size_t shortCursor = 0, intCursor = 0, stringCursor = 0;
 };
 
@@ -40,6 +46,9 @@ int NSMsgCall(NSMessage* message);
 int NSMsgSend(NSMessage* message);
 // The status of the answer to a request sent earlier; 0 when none is ready.
 int NSMsgReceive(NSMessage* message);
+// Waits for the answer to a request sent earlier; its status, 0 when none
+// could be read.
+int NSMsgReceiveWaiting(NSMessage* message);
 // The next reply field of the type; 0 when there is none.
 int NSMsgGetShort(NSMessage* message, int32_t* value);
 int NSMsgGetInt(NSMessage* message, int32_t* value);
