@@ -1,0 +1,123 @@
+(* Building blocks of the occurrence-graph library: a structural order and
+ * hash over any ML value (tokens of every colour set), growable arrays, and
+ * an open-addressing index whose entries live in the caller's arrays. *)
+
+structure TolqValue =
+struct
+  (* The stand-in type of any value once its own type is forgotten. *)
+  datatype v = V
+  fun univ (x : 'a) : v = RunCall.unsafeCast x
+  fun cast (x : v) : 'a = RunCall.unsafeCast x
+
+  val byteCell = 0wx01 : word
+  val codeCell = 0wx02 : word
+
+  fun bytesOf (a : v) = Word.andb (RunCall.memoryCellFlags a, Word.orb (byteCell, codeCell)) <> 0w0
+
+  (* A total order on values of one type: short values first, then cells
+   * by flags, length and contents. Equal values compare EQUAL whatever
+   * their addresses. *)
+  fun cmp (a : v, b : v) : order =
+      if PolyML.pointerEq (a, b) then EQUAL
+      else case (RunCall.isShort a, RunCall.isShort b) of
+             (true, true) => Int.compare (cast a, cast b)
+           | (true, false) => LESS
+           | (false, true) => GREATER
+           | (false, false) =>
+               let val fa = RunCall.memoryCellFlags a
+                   val fb = RunCall.memoryCellFlags b
+                   val n = RunCall.memoryCellLength a
+                   val nb = RunCall.memoryCellLength b
+                   fun bytes i =
+                       if i >= n * 0w8 then EQUAL
+                       else case Word8.compare (RunCall.loadByte (a, i), RunCall.loadByte (b, i)) of
+                              EQUAL => bytes (i + 0w1)
+                            | o' => o'
+                   fun fields i =
+                       if i >= n then EQUAL
+                       else case cmp (RunCall.loadWord (a, i), RunCall.loadWord (b, i)) of
+                              EQUAL => fields (i + 0w1)
+                            | o' => o'
+               in if fa <> fb then Word.compare (fa, fb)
+                  else if n <> nb then Word.compare (n, nb)
+                  else if bytesOf a then bytes 0w0
+                  else fields 0w0
+               end
+
+  fun mix (h : word, x : word) = Word.* (Word.xorb (h, x), 0w1099511628211)
+
+  (* A hash that agrees with cmp: equal values hash alike. *)
+  fun hash (a : v) : word =
+      if RunCall.isShort a then mix (0w1469598103934665603, Word.fromInt (cast a))
+      else
+        let val n = RunCall.memoryCellLength a
+            val start = mix (0w1469598103934665603, Word.orb (Word.<< (n, 0w8), RunCall.memoryCellFlags a))
+            fun bytes (i, h) =
+                if i >= n * 0w8 then h else bytes (i + 0w1, mix (h, Word.fromInt (Word8.toInt (RunCall.loadByte (a, i)))))
+            fun fields (i, h) = if i >= n then h else fields (i + 0w1, mix (h, hash (RunCall.loadWord (a, i))))
+        in if bytesOf a then bytes (0w0, start) else fields (0w0, start) end
+
+  fun eq (a, b) = cmp (a, b) = EQUAL
+end
+
+(* Arrays that grow as values are pushed. *)
+structure TolqGrow =
+struct
+  type 'a t = {arr : 'a array ref, len : int ref, fill : 'a}
+  fun new (fill : 'a) : 'a t = {arr = ref (Array.array (64, fill)), len = ref 0, fill = fill}
+  fun length ({len, ...} : 'a t) = !len
+  fun sub ({arr, len, ...} : 'a t, i) = if i < 0 orelse i >= !len then raise Subscript else Array.sub (!arr, i)
+  fun update ({arr, len, ...} : 'a t, i, x) =
+      if i < 0 orelse i >= !len then raise Subscript else Array.update (!arr, i, x)
+  fun push ({arr, len, fill} : 'a t, x) =
+      (if !len = Array.length (!arr) then
+         let val a = Array.array (2 * !len, fill) in Array.copy {src = !arr, dst = a, di = 0}; arr := a end
+       else ();
+       Array.update (!arr, !len, x);
+       len := !len + 1)
+  fun clear ({arr, len, fill} : 'a t) = (arr := Array.array (64, fill); len := 0)
+  fun app f (g : 'a t) = let fun go i = if i < length g then (f (sub (g, i)); go (i + 1)) else () in go 0 end
+  fun appi f (g : 'a t) = let fun go i = if i < length g then (f (i, sub (g, i)); go (i + 1)) else () in go 0 end
+  fun capacity ({arr, ...} : 'a t) = Array.length (!arr)
+end
+
+(* An index from keys to the numbers 0, 1, 2, ... of the entries the caller
+ * keeps: slots hold entry + 1, 0 is free; each entry's hash is kept so
+ * that growing needs no key. *)
+structure TolqIndex =
+struct
+  type t = {slots : int array ref, hashes : int TolqGrow.t}
+
+  fun new () : t = {slots = ref (Array.array (1024, 0)), hashes = TolqGrow.new 0}
+  fun count ({hashes, ...} : t) = TolqGrow.length hashes
+
+  fun mask slots = Word.fromInt (Array.length slots - 1)
+  fun start (slots, h : word) = Word.toInt (Word.andb (Word.xorb (h, Word.>> (h, 0w29)), mask slots))
+  fun next (slots, i) = if i + 1 = Array.length slots then 0 else i + 1
+
+  (* The entry whose key matches, probing from the hash's slot. *)
+  fun find ({slots, ...} : t, h : word, matches : int -> bool) : int option =
+      let val s = !slots
+          fun go i = case Array.sub (s, i) of
+                       0 => NONE
+                     | e => if matches (e - 1) then SOME (e - 1) else go (next (s, i))
+      in go (start (s, h)) end
+
+  fun place (s, h, e) =
+      let fun go i = if Array.sub (s, i) = 0 then Array.update (s, i, e + 1) else go (next (s, i))
+      in go (start (s, h)) end
+
+  (* Adds the next entry, whose key has hash h; its number is the answer. *)
+  fun add ({slots, hashes} : t, h : word) : int =
+      let val e = TolqGrow.length hashes
+      in if 2 * (e + 1) > Array.length (!slots) then
+           let val bigger = Array.array (2 * Array.length (!slots), 0)
+           in TolqGrow.appi (fn (i, hi) => place (bigger, Word.fromInt hi, i)) hashes; slots := bigger end
+         else ();
+         TolqGrow.push (hashes, Word.toIntX h);
+         place (!slots, h, e);
+         e
+      end
+
+  fun slotBytes ({slots, ...} : t) = 8 * Array.length (!slots)
+end

@@ -1,0 +1,192 @@
+// The evaluator's occurrence-graph library on small nets whose graphs are
+// known by hand: node and arc counts, strongly connected components, dead
+// and home markings, dead and live transition instances, bounds, stop
+// options, and the moves of states between the graph and the simulator.
+#include "sim_session.h"
+
+#include <string>
+#include <vector>
+
+namespace tolq::test::occgraph {
+namespace {
+
+std::string tokens(int from, int to) {
+    std::string m;
+    for (int i = from; i <= to; ++i) m += (m.empty() ? "" : "++") + std::string("1`") + std::to_string(i);
+    return m;
+}
+
+Transition move(const std::string& t, const std::string& from, const std::string& to, const std::string& expr,
+                int n) {
+    const std::string a = std::to_string(40 + 2 * n), b = std::to_string(41 + 2 * n);
+    const std::string fa = std::to_string(70 + 2 * n), fb = std::to_string(71 + 2 * n);
+    return {t, "", false, {{a, fa, from, true, expr}, {b, fb, to, false, expr}}};
+}
+
+// A token going round three places.
+NetSpec ring() {
+    return {"colset INT = int; var x : INT;",
+            {"4", {{"5", "INT"}, {"6", "INT"}, {"7", "INT"}}},
+            {"1`1", "", ""},
+            {move("30", "5", "6", "x", 0), move("31", "6", "7", "x", 1), move("32", "7", "5", "x", 2)}};
+}
+
+// A buffer that k producers fill and a consumer empties (or, one way, that
+// is only filled).
+NetSpec buffer(int k, bool consumer) {
+    NetSpec net{"colset INT = int; var x : INT;",
+                {"4", {{"5", "INT"}, {"6", "INT"}}},
+                {std::to_string(k) + "`0", ""},
+                {move("30", "5", "6", "x", 0)}};
+    if (consumer) net.transitions.push_back(move("31", "6", "5", "x", 1));
+    return net;
+}
+
+// n philosophers round a table, each needing both neighbouring forks.
+NetSpec philosophers(int n) {
+    const std::string forks = "1`p++1`(p mod " + std::to_string(n) + " + 1)";
+    const Transition take{"30", "", false,
+                          {{"40", "70", "5", true, "p"}, {"41", "71", "7", true, forks, 1}, {"42", "72", "6", false, "p"}}};
+    const Transition put{"31", "", false,
+                         {{"43", "73", "6", true, "p"}, {"44", "74", "5", false, "p"}, {"45", "75", "7", false, forks}}};
+    return {"colset PH = int with 1 .. " + std::to_string(n) + "; var p : PH;",
+            {"4", {{"5", "PH"}, {"6", "PH"}, {"7", "PH"}}},
+            {tokens(1, n), "", tokens(1, n)},
+            {take, put}};
+}
+
+struct GraphCase {
+    const char* name;
+    NetSpec net;
+    long nodes, arcs, sccs;
+    std::vector<long> dead, home;
+};
+
+void PrintTo(const GraphCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<long> all(long n) {
+    std::vector<long> v;
+    for (long i = 1; i <= n; ++i) v.push_back(i);
+    return v;
+}
+
+const GraphCase kCases[] = {
+    {"Ring", ring(), 3, 3, 1, {}, all(3)},
+    {"BufferOfOne", buffer(1, true), 2, 2, 1, {}, all(2)},
+    {"BufferOfThree", buffer(3, true), 4, 6, 1, {}, all(4)},
+    {"FillOnlyBufferOfThree", buffer(3, false), 4, 3, 4, {4}, {4}},
+    {"ThreePhilosophers", philosophers(3), 4, 6, 1, {}, all(4)},
+    {"FourPhilosophers", philosophers(4), 7, 16, 1, {}, all(7)},
+    {"FivePhilosophers", philosophers(5), 11, 30, 1, {}, all(11)},
+};
+
+class GraphTest : public SimSession, public testing::WithParamInterface<GraphCase> {};
+
+TEST_P(GraphTest, FullGraphHasTheCountsKnownByHand) {
+    const GraphCase& c = GetParam();
+    load(c.net);
+    ok("OG'menu.Init ();\n");
+    ok("OG'menu.CalculateOG ();\n");
+    ok("OG'menu.CalculateScc ();\n");
+    EXPECT_EQ(number("OGQuery.NoOfNodes ()"), c.nodes);
+    EXPECT_EQ(number("OGQuery.NoOfArcs ()"), c.arcs);
+    EXPECT_EQ(number("OGQuery.NoOfSccs ()"), c.sccs);
+    EXPECT_EQ(numbers("OGQuery.DeadMarkings ()"), c.dead);
+    EXPECT_EQ(numbers("OGQuery.HomeMarkings ()"), c.home);
+    EXPECT_EQ(ok("TOLQ'Edit.out_val(OGSaveReport.FullOGAndScc());"), std::vector<std::string>{"1"});
+    // Every arc leads from the node whose successor list holds it.
+    for (long a = 1; a <= c.arcs; ++a) {
+        const long src = number("OGQuery.SourceNode " + std::to_string(a));
+        const auto succ = numbers("OGQuery.OutArcs " + std::to_string(src));
+        EXPECT_TRUE(std::find(succ.begin(), succ.end(), a) != succ.end()) << a;
+        const auto pred = numbers("OGQuery.InArcs (OGQuery.DestNode " + std::to_string(a) + ")");
+        EXPECT_TRUE(std::find(pred.begin(), pred.end(), a) != pred.end()) << a;
+    }
+    // Generation leaves the simulator in the state it had: node 1.
+    EXPECT_EQ(ok("OG'menu.SimStatetoOG ();\n"), (std::vector<std::string>{"0", "1"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Nets, GraphTest, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<GraphCase>& info) { return std::string(info.param.name); });
+
+TEST_F(SimSession, LiveDeadAndImpartialTransitionInstances) {
+    NetSpec net = buffer(2, true);
+    // A transition whose input place never gets a token.
+    net.page.places.push_back({"8", "INT"});
+    net.markings.push_back("");
+    net.transitions.push_back(move("32", "8", "5", "x", 2));
+    load(net);
+    ok("OG'menu.Init ();\nOG'menu.CalculateOG ();\n");
+    EXPECT_EQ(texts("OGQuery.DeadTIs ()"), std::vector<std::string>{"T32@(1:Top#1)"});
+    EXPECT_EQ(texts("OGQuery.LiveTIs ()"), (std::vector<std::string>{"T30@(1:Top#1)", "T31@(1:Top#1)"}));
+    // Producing and consuming can each be avoided forever by neither: the
+    // buffer of two forces both to recur.
+    EXPECT_EQ(texts("OGQuery.ImpartialTIs ()"), (std::vector<std::string>{"T30@(1:Top#1)", "T31@(1:Top#1)"}));
+}
+
+TEST_F(SimSession, ReportGivesBoundsAndStatistics) {
+    load(buffer(3, true));
+    ok("OG'menu.Init ();\nOG'menu.CalculateOG ();\nOG'menu.CalculateScc ();\n");
+    const auto report = ok("TOLQ'Edit.out_val (OGQuery.Report (true, true, true, true, true, true, true, true));\n");
+    ASSERT_EQ(report.size(), 1u);
+    const std::string& r = report[0];
+    EXPECT_NE(r.find("Nodes:  4\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("Arcs:   6\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("Status: Full"), std::string::npos) << r;
+    // The buffer holds 0 to 3 tokens, the free place likewise.
+    EXPECT_NE(r.find("P6(50)   3   0"), std::string::npos) << r;
+    EXPECT_NE(r.find("P5(50)   3   0"), std::string::npos) << r;
+    EXPECT_NE(r.find("P6(50)   3`0"), std::string::npos) << r;
+    EXPECT_NE(r.find("Home Markings: 4"), std::string::npos) << r;
+    EXPECT_NE(r.find("Dead Markings: 0"), std::string::npos) << r;
+    const auto stats = ok("TOLQ'Edit.out_val(OG'menu.ShowStatistics());");
+    ASSERT_EQ(stats.size(), 1u);
+    EXPECT_NE(stats[0].find("Nodes:  1\n"), std::string::npos) << stats[0]; // one component
+}
+
+TEST_F(SimSession, StopOptionEndsGenerationAndALaterRunCompletesIt) {
+    load(philosophers(5));
+    ok("OG'menu.Init ();\nOGSet.Stop {Nodes = 3, Arcs = 1000, Secs = 60};\nOG'menu.CalculateOG ();\n");
+    const long partial = number("OGQuery.NoOfNodes ()");
+    EXPECT_GE(partial, 3);
+    EXPECT_LT(partial, 11);
+    EXPECT_EQ(ok("TOLQ'Edit.out_val(OGSaveReport.FullOG());"), std::vector<std::string>{"0"});
+    EXPECT_NE(ok("TOLQ'Edit.out_val(OG'menu.ShowStatistics());")[0].find("Status: Partial"), std::string::npos);
+    ok("OGSet.Stop {Nodes = 100000, Arcs = 100000, Secs = 60};\nOG'menu.CalculateOG ();\n");
+    EXPECT_EQ(number("OGQuery.NoOfNodes ()"), 11);
+    EXPECT_EQ(number("OGQuery.NoOfArcs ()"), 30);
+    EXPECT_EQ(ok("TOLQ'Edit.out_val(OGSaveReport.FullOG());"), std::vector<std::string>{"1"});
+}
+
+TEST_F(SimSession, SuccessorsOfChosenNodesOnly) {
+    load(buffer(3, true));
+    ok("OG'menu.Init ();\n");
+    // Node 1 is unexpanded: mark 0, no predecessors or successors known.
+    EXPECT_EQ(ok("OG'menu.UpdateInscriptions([1]);\n"), (std::vector<std::string>{"0", "0", "0"}));
+    ok("OG'menu.CalculateSuccessors([1]);\n");
+    EXPECT_EQ(number("OGQuery.NoOfNodes ()"), 2);
+    EXPECT_EQ(ok("OG'menu.UpdateInscriptions([1,2]);\n"), (std::vector<std::string>{"2", "0", "1", "0", "1", "0"}));
+    // An unknown node is refused with the error class.
+    EXPECT_EQ(ask("OG'menu.CalculateSuccessors([7]);\n").result, Result::ErrorClass);
+}
+
+TEST_F(SimSession, StatesMoveBetweenGraphAndSimulator) {
+    load(buffer(2, true));
+    ok("OG'menu.Init ();\nOG'menu.CalculateOG ();\n");
+    const long full = number("OGQuery.DestNode 1");
+    ok("OG'menu.OGStatetoSim (" + std::to_string(full) + ");\n");
+    EXPECT_EQ(ok("TOLQ'mkst_tok'INT (!(#P6 TOLQ'PS50));\n"), (std::vector<std::string>{"1", "1`0"}));
+    EXPECT_EQ(ok("OG'menu.SimStatetoOG ();\n"), (std::vector<std::string>{"0", std::to_string(full)}));
+    // A state the graph does not hold becomes a new node.
+    ok("#P6 TOLQ'PS50 := 5`7;\n");
+    EXPECT_EQ(ok("OG'menu.SimStatetoOG ();\n"), (std::vector<std::string>{"1", "4"}));
+    EXPECT_EQ(ask("OG'menu.OGStatetoSim (99);\n").result, Result::ErrorClass);
+}
+
+TEST_F(SimSession, EnteringWithoutASimulatorStateFails) {
+    EXPECT_NE(ask("OG'menu.Init ();\n").result, Result::Success);
+    EXPECT_NE(ask("OG'menu.CalculateOG ();\n").result, Result::Success);
+}
+
+} // namespace
+} // namespace tolq::test::occgraph
