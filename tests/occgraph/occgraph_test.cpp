@@ -10,51 +10,6 @@
 namespace tolq::test::occgraph {
 namespace {
 
-std::string tokens(int from, int to) {
-    std::string m;
-    for (int i = from; i <= to; ++i) m += (m.empty() ? "" : "++") + std::string("1`") + std::to_string(i);
-    return m;
-}
-
-Transition move(const std::string& t, const std::string& from, const std::string& to, const std::string& expr,
-                int n) {
-    const std::string a = std::to_string(40 + 2 * n), b = std::to_string(41 + 2 * n);
-    const std::string fa = std::to_string(70 + 2 * n), fb = std::to_string(71 + 2 * n);
-    return {t, "", false, {{a, fa, from, true, expr}, {b, fb, to, false, expr}}};
-}
-
-// A token going round three places.
-NetSpec ring() {
-    return {"colset INT = int; var x : INT;",
-            {"4", {{"5", "INT"}, {"6", "INT"}, {"7", "INT"}}},
-            {"1`1", "", ""},
-            {move("30", "5", "6", "x", 0), move("31", "6", "7", "x", 1), move("32", "7", "5", "x", 2)}};
-}
-
-// A buffer that k producers fill and a consumer empties (or, one way, that
-// is only filled).
-NetSpec buffer(int k, bool consumer) {
-    NetSpec net{"colset INT = int; var x : INT;",
-                {"4", {{"5", "INT"}, {"6", "INT"}}},
-                {std::to_string(k) + "`0", ""},
-                {move("30", "5", "6", "x", 0)}};
-    if (consumer) net.transitions.push_back(move("31", "6", "5", "x", 1));
-    return net;
-}
-
-// n philosophers round a table, each needing both neighbouring forks.
-NetSpec philosophers(int n) {
-    const std::string forks = "1`p++1`(p mod " + std::to_string(n) + " + 1)";
-    const Transition take{"30", "", false,
-                          {{"40", "70", "5", true, "p"}, {"41", "71", "7", true, forks, 1}, {"42", "72", "6", false, "p"}}};
-    const Transition put{"31", "", false,
-                         {{"43", "73", "6", true, "p"}, {"44", "74", "5", false, "p"}, {"45", "75", "7", false, forks}}};
-    return {"colset PH = int with 1 .. " + std::to_string(n) + "; var p : PH;",
-            {"4", {{"5", "PH"}, {"6", "PH"}, {"7", "PH"}}},
-            {tokens(1, n), "", tokens(1, n)},
-            {take, put}};
-}
-
 struct GraphCase {
     const char* name;
     NetSpec net;
@@ -78,6 +33,7 @@ const GraphCase kCases[] = {
     {"ThreePhilosophers", philosophers(3), 4, 6, 1, {}, all(4)},
     {"FourPhilosophers", philosophers(4), 7, 16, 1, {}, all(7)},
     {"FivePhilosophers", philosophers(5), 11, 30, 1, {}, all(11)},
+    {"ThreeIndependentBuffersOfTwo", pairs(3, 2), 27, 108, 1, {}, all(27)},
 };
 
 class GraphTest : public SimSession, public testing::WithParamInterface<GraphCase> {};
@@ -186,6 +142,27 @@ TEST_F(SimSession, StatesMoveBetweenGraphAndSimulator) {
 TEST_F(SimSession, EnteringWithoutASimulatorStateFails) {
     EXPECT_NE(ask("OG'menu.Init ();\n").result, Result::Success);
     EXPECT_NE(ask("OG'menu.CalculateOG ();\n").result, Result::Success);
+}
+
+} // namespace
+} // namespace tolq::test::occgraph
+
+namespace tolq::test::occgraph {
+namespace {
+
+// The texts tolq sends when the tool is entered, with the library folder
+// beside the evaluator's base state.
+TEST_F(SimSession, EntryTextsLoadTheToolsStartFile) {
+    load(ring());
+    const std::string folder = TOLQ_BIN_DIR;
+    ok("val ogpath = \"" + folder + "/OGMLfiles/\";");
+    ok("use \"" + folder + "/OGMLfiles/OGswitch.sml\";");
+    ok("OG'menu.CalculateOG();");
+    EXPECT_EQ(number("OGQuery.NoOfNodes ()"), 3);
+    // The OE/OS variant has no library here: entering it fails.
+    EXPECT_NE(ask("use \"" + folder + "/OEMLfiles/OGswitch.sml\";").result, Result::Success);
+    // A start file that is not there fails too.
+    EXPECT_NE(ask("use \"" + folder + "/nowhere/OGswitch.sml\";").result, Result::Success);
 }
 
 } // namespace
