@@ -258,10 +258,25 @@ struct
 
   fun valueAt (k, i) = G.sub (#values (Vector.sub (!interns, k)), i)
 
-  (* Puts the state of a key into the simulator's cells. *)
-  fun restore (key : string) =
+  (* The interned state numbers of a key as an array. *)
+  fun decodeArray (key : string) : int array =
+      let val ids = Array.array (Vector.length (!N.cells), 0)
+          fun go (pos, k) =
+              if pos >= size key orelse k >= Array.length ids then ()
+              else let fun num (p, mult, n) =
+                               let val c = Char.ord (String.sub (key, p))
+                               in if c < 128 then (p + 1, n + c * mult) else num (p + 1, mult * 128, n + (c - 128) * mult) end
+                       val (p, n) = num (pos, 1, 0)
+                   in Array.update (ids, k, n); go (p, k + 1) end
+      in go (0, 0); ids end
+
+  (* Puts a state, as interned numbers, into the simulator's cells. *)
+  fun restoreIds (ids : int array) =
       let val cells = !N.cells
-      in List.foldl (fn (i, k) => (#cell (Vector.sub (cells, k)) := valueAt (k, i); k + 1)) 0 (decode key); () end
+      in Array.appi (fn (k, i) => #cell (Vector.sub (cells, k)) := valueAt (k, i)) ids end
+
+  (* Puts the state of a key into the simulator's cells. *)
+  fun restore (key : string) = restoreIds (decodeArray key)
 
   fun keyHash (s : string) : word =
       CharVector.foldl (fn (c, h) => Word.* (Word.xorb (h, Word.fromInt (Char.ord c)), 0w1099511628211))
@@ -313,16 +328,15 @@ struct
   (* The enabled bindings of every transition instance in the state of
    * key, and the time they occur at: in a timed net with none enabled now
    * the clock moves to the next time at which some binding is. *)
-  fun enabledAt (key : string) : TIME option * (int * V.v list) list =
+  fun enabledAt (ids : int array) : TIME option * (int * V.v list) list =
       let val es = !N.entries
-          fun all at = List.tabulate (Vector.length es, fn e =>
-                                         (restore key;
-                                          case at of SOME s => TOLQ'ModelTime := s | NONE => ();
-                                          (e, limit (#enabled (Vector.sub (es, e)) ()))))
+          fun all at = (restoreIds ids;
+                        case at of SOME s => TOLQ'ModelTime := s | NONE => ();
+                        List.tabulate (Vector.length es, fn e => (e, limit (#enabled (Vector.sub (es, e)) ()))))
           val now = all NONE
       in if List.exists (fn (_, l) => not (null l)) now orelse not (with_time ()) then (NONE, now)
          else
-           let val () = restore key
+           let val () = restoreIds ids
                val t = time ()
                fun later (e : N.entry, best) =
                    case (#nextTime e (), best) of
@@ -340,13 +354,13 @@ struct
   fun expand (n : int) =
       if processed n then ()
       else
-        let val key = G.sub (keys, n)
+        let val ids = decodeArray (G.sub (keys, n))
             val first = arcs ()
             val es = !N.entries
-            val (at, enabled) = enabledAt key
+            val (at, enabled) = enabledAt ids
             fun occur (e, l) =
                 List.foldl (fn (b, k) =>
-                               (restore key;
+                               (restoreIds ids;
                                 case at of SOME s => TOLQ'ModelTime := s | NONE => ();
                                 #fire (Vector.sub (es, e)) b;
                                 let val (d, _) = addNode (snapshot ())
