@@ -288,7 +288,8 @@ std::vector<uint32_t> arcsAt(ObjectHandle node, bool successors)
         QXRdAttr_GetConnEnds(c, 0, &start, &end);
         const uint32_t direction = QXRdAttr_GetDirection(c);
         const bool loop = start == end;
-        const bool in = (direction == 1 && end == node) || (direction == 2 && start == node);
+        // A loop is a predecessor arc only when it runs start to end.
+        const bool in = loop ? direction == 1 : (direction == 1 && end == node) || (direction == 2 && start == node);
         const bool outArc = loop || (direction == 1 && end != node) || (direction == 2 && start != node);
         if (successors ? outArc : in)
             out.push_back(n);
