@@ -270,6 +270,21 @@ struct
                    in Array.update (ids, k, n); go (p, k + 1) end
       in go (0, 0); ids end
 
+  (* The key of the simulator's state after an occurrence in the state of
+   * ids: cells still holding the value put there keep their number, so
+   * only changed cells are interned. *)
+  fun snapshotFrom (ids : int array) : string =
+      let val cells = !N.cells
+          fun go (k, pos) =
+              if k >= Vector.length cells then pos
+              else
+                let val x = !(#cell (Vector.sub (cells, k)))
+                    val i = Array.sub (ids, k)
+                    val id = if PolyML.pointerEq (x, valueAt (k, i)) then i else internValue (k, x)
+                in go (k + 1, putVarint (pos, id)) end
+          val len = go (0, 0)
+      in CharArraySlice.vector (CharArraySlice.slice (!buffer, 0, SOME len)) end
+
   (* Puts a state, as interned numbers, into the simulator's cells. *)
   fun restoreIds (ids : int array) =
       let val cells = !N.cells
@@ -363,7 +378,7 @@ struct
                                (restoreIds ids;
                                 case at of SOME s => TOLQ'ModelTime := s | NONE => ();
                                 #fire (Vector.sub (es, e)) b;
-                                let val (d, _) = addNode (snapshot ())
+                                let val (d, _) = addNode (snapshotFrom ids)
                                 in G.push (arcSrc, n); G.push (arcDst, d); G.push (arcEntry, e); G.push (arcBind, k) end;
                                 k + 1)) 0 l
         in List.app (ignore o occur) enabled;
