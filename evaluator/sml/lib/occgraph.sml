@@ -164,6 +164,7 @@ structure TolqOG =
 struct
   structure V = TolqValue
   structure G = TolqGrow
+  structure G32 = TolqGrow32
   structure X = TolqIndex
   structure N = TolqOGNet
 
@@ -189,21 +190,21 @@ struct
    * its successors are calculated (first arc and count; ~1 before). *)
   val keys : string G.t = G.new ""
   val nodeIndex = ref (X.new ())
-  val outStart : int G.t = G.new ~1
-  val outCount : int G.t = G.new 0
+  val outStart : G32.t = G32.new ()
+  val outCount : G32.t = G32.new ()
   (* Arcs: source, destination, transition instance, binding position. *)
-  val arcSrc : int G.t = G.new 0
-  val arcDst : int G.t = G.new 0
-  val arcEntry : int G.t = G.new 0
-  val arcBind : int G.t = G.new 0
+  val arcSrc : G32.t = G32.new ()
+  val arcDst : G32.t = G32.new ()
+  val arcEntry : G32.t = G32.new ()
+  val arcBind : G32.t = G32.new ()
 
   val stopped = ref false
   val genSecs = ref 0
   val ready = ref false
 
   fun nodes () = G.length keys
-  fun arcs () = G.length arcSrc
-  fun processed n = G.sub (outStart, n) >= 0
+  fun arcs () = G32.length arcSrc
+  fun processed n = G32.sub (outStart, n) >= 0
 
   fun fail msg = raise Tolq.Error msg
 
@@ -304,14 +305,14 @@ struct
   fun addNode (key : string) : int * bool =
       case findNode key of
         SOME n => (n, false)
-      | NONE => (G.push (keys, key); G.push (outStart, ~1); G.push (outCount, 0);
+      | NONE => (G.push (keys, key); G32.push (outStart, ~1); G32.push (outCount, 0);
                  (X.add (!nodeIndex, keyHash key), true))
 
   (* ---- the graph's life ---- *)
 
   fun clear () =
-      (G.clear keys; G.clear outStart; G.clear outCount;
-       G.clear arcSrc; G.clear arcDst; G.clear arcEntry; G.clear arcBind;
+      (G.clear keys; G32.clear outStart; G32.clear outCount;
+       G32.clear arcSrc; G32.clear arcDst; G32.clear arcEntry; G32.clear arcBind;
        nodeIndex := X.new (); stopped := false; genSecs := 0)
 
   (* Binds the net and starts the graph with the simulator's present state
@@ -379,16 +380,16 @@ struct
                                 case at of SOME s => TOLQ'ModelTime := s | NONE => ();
                                 #fire (Vector.sub (es, e)) b;
                                 let val (d, _) = addNode (snapshotFrom ids)
-                                in G.push (arcSrc, n); G.push (arcDst, d); G.push (arcEntry, e); G.push (arcBind, k) end;
+                                in G32.push (arcSrc, n); G32.push (arcDst, d); G32.push (arcEntry, e); G32.push (arcBind, k) end;
                                 k + 1)) 0 l
         in List.app (ignore o occur) enabled;
-           G.update (outStart, n, first);
-           G.update (outCount, n, arcs () - first)
+           G32.update (outStart, n, first);
+           G32.update (outCount, n, arcs () - first)
         end
 
   (* Successors of node n, as (arc, destination). *)
   fun succArcs n =
-      if processed n then List.tabulate (G.sub (outCount, n), fn i => G.sub (outStart, n) + i) else []
+      if processed n then List.tabulate (G32.sub (outCount, n), fn i => G32.sub (outStart, n) + i) else []
 
   (* ---- predecessors, built when asked for ---- *)
   val predFor = ref ~1
@@ -400,11 +401,11 @@ struct
       else
         let val nn = nodes ()
             val count = Array.array (nn + 1, 0)
-            val () = G.app (fn d => Array.update (count, d + 1, Array.sub (count, d + 1) + 1)) arcDst
+            val () = G32.app (fn d => Array.update (count, d + 1, Array.sub (count, d + 1) + 1)) arcDst
             val () = Array.appi (fn (i, _) => if i > 0 then Array.update (count, i, Array.sub (count, i) + Array.sub (count, i - 1)) else ()) count
             val fill = Array.tabulate (nn + 1, fn i => Array.sub (count, i))
             val list = Array.array (arcs (), 0)
-        in G.appi (fn (a, d) => (Array.update (list, Array.sub (fill, d), a); Array.update (fill, d, Array.sub (fill, d) + 1))) arcDst;
+        in G32.appi (fn (a, d) => (Array.update (list, Array.sub (fill, d), a); Array.update (fill, d, Array.sub (fill, d) + 1))) arcDst;
            predStart := count; predArcs := list; predFor := arcs ()
         end
 
@@ -474,7 +475,7 @@ struct
                                                  run ((u, more) :: rest'))
                          | [] => ())
                     | run ((v, a :: more) :: rest) =
-                        let val w = G.sub (arcDst, a)
+                        let val w = G32.sub (arcDst, a)
                         in if Array.sub (index, w) < 0 then (enter w; run ((w, succArcs w) :: (v, more) :: rest))
                            else (if Array.sub (onStack, w) then Array.update (low, v, Int.min (Array.sub (low, v), Array.sub (index, w))) else ();
                                  run ((v, more) :: rest))
@@ -482,7 +483,7 @@ struct
               in enter root; run [(root, succArcs root)] end
           val () = List.app (fn v => if Array.sub (index, v) < 0 then visit v else ()) (List.tabulate (nn, fn i => i))
           val between = ref 0
-      in G.appi (fn (a, s) => if Array.sub (comp, s) <> Array.sub (comp, G.sub (arcDst, a)) then between := !between + 1 else ()) arcSrc;
+      in G32.appi (fn (a, s) => if Array.sub (comp, s) <> Array.sub (comp, G32.sub (arcDst, a)) then between := !between + 1 else ()) arcSrc;
          sccOf := comp; sccCount := !comps; sccArcs := !between;
          sccSecs := Int.fromLarge (Time.toSeconds (Time.- (Time.now (), start)));
          sccFor := (nn, arcs ())
@@ -495,15 +496,15 @@ struct
   fun terminalSccs () : int list =
       let val () = needScc ()
           val leaves = Array.array (!sccCount, false)
-      in G.appi (fn (a, s) => let val c = Array.sub (!sccOf, s)
-                              in if c <> Array.sub (!sccOf, G.sub (arcDst, a)) then Array.update (leaves, c, true) else () end) arcSrc;
+      in G32.appi (fn (a, s) => let val c = Array.sub (!sccOf, s)
+                              in if c <> Array.sub (!sccOf, G32.sub (arcDst, a)) then Array.update (leaves, c, true) else () end) arcSrc;
          List.filter (fn c => not (Array.sub (leaves, c))) (List.tabulate (!sccCount, fn c => c))
       end
 
   (* ---- properties ---- *)
 
   fun nodeList () = List.tabulate (nodes (), fn n => n)
-  fun deadMarkings () = List.filter (fn n => processed n andalso G.sub (outCount, n) = 0) (nodeList ())
+  fun deadMarkings () = List.filter (fn n => processed n andalso G32.sub (outCount, n) = 0) (nodeList ())
 
   (* With one terminal component every node of it is a home marking. *)
   fun homeMarkings () =
@@ -514,7 +515,7 @@ struct
   fun entryCount () = Vector.length (!N.entries)
   fun occurring () =
       let val seen = Array.array (entryCount (), false)
-      in G.app (fn e => Array.update (seen, e, true)) arcEntry; seen end
+      in G32.app (fn e => Array.update (seen, e, true)) arcEntry; seen end
   fun deadEntries () = let val s = occurring () in List.filter (fn e => not (Array.sub (s, e))) (List.tabulate (entryCount (), fn e => e)) end
 
   (* Live: it can occur again from every reachable marking, that is inside
@@ -522,9 +523,9 @@ struct
   fun liveEntries () =
       let val terminal = terminalSccs ()
           val inside = Array.tabulate (entryCount (), fn _ => [])
-          val () = G.appi (fn (a, s) => let val c = Array.sub (!sccOf, s)
-                                        in if c = Array.sub (!sccOf, G.sub (arcDst, a))
-                                           then Array.update (inside, G.sub (arcEntry, a), c :: Array.sub (inside, G.sub (arcEntry, a)))
+          val () = G32.appi (fn (a, s) => let val c = Array.sub (!sccOf, s)
+                                        in if c = Array.sub (!sccOf, G32.sub (arcDst, a))
+                                           then Array.update (inside, G32.sub (arcEntry, a), c :: Array.sub (inside, G32.sub (arcEntry, a)))
                                            else () end) arcSrc
       in List.filter (fn e => List.all (fn c => List.exists (fn x => x = c) (Array.sub (inside, e))) terminal)
                      (List.tabulate (entryCount (), fn e => e))
@@ -535,11 +536,11 @@ struct
   fun hasCycleWithout (skip : int) =
       let val nn = nodes ()
           val state = Array.array (nn, 0)   (* 0 new, 1 on the path, 2 done *)
-          fun arcsOf v = List.filter (fn a => G.sub (arcEntry, a) <> skip) (succArcs v)
+          fun arcsOf v = List.filter (fn a => G32.sub (arcEntry, a) <> skip) (succArcs v)
           fun run [] = false
             | run ((v, []) :: rest) = (Array.update (state, v, 2); run rest)
             | run ((v, a :: more) :: rest) =
-                let val w = G.sub (arcDst, a)
+                let val w = G32.sub (arcDst, a)
                 in case Array.sub (state, w) of
                      1 => true
                    | 0 => (Array.update (state, w, 1); run ((w, arcsOf w) :: (v, more) :: rest))

@@ -8,6 +8,7 @@ structure TolqOGText =
 struct
   structure V = TolqValue
   structure G = TolqGrow
+  structure G32 = TolqGrow32
   structure O = TolqOG
   structure N = TolqOGNet
 
@@ -37,10 +38,10 @@ struct
   (* The values of the k-th binding that entry e prints in the state its
    * arc a left from. *)
   fun bindingText (a : int) : string =
-      let val src = G.sub (O.arcSrc, a)
-          val dst = G.sub (O.arcDst, a)
-          val e = G.sub (O.arcEntry, a)
-          val k = G.sub (O.arcBind, a)
+      let val src = G32.sub (O.arcSrc, a)
+          val dst = G32.sub (O.arcDst, a)
+          val e = G32.sub (O.arcEntry, a)
+          val k = G32.sub (O.arcBind, a)
           val text =
               O.keepingState (fn () =>
                  let val () = O.restore (G.sub (O.keys, dst))
@@ -68,8 +69,8 @@ struct
       end handle Subscript => ""
 
   fun arcDescriptor (a : int) : string =
-      num (a + 1) ^ ": " ^ num (G.sub (O.arcSrc, a) + 1) ^ " -> " ^ num (G.sub (O.arcDst, a) + 1) ^ "\r"
-      ^ cut (entryName (G.sub (O.arcEntry, a)) ^ (if !O.showBinding then " " ^ bindingText a else ""))
+      num (a + 1) ^ ": " ^ num (G32.sub (O.arcSrc, a) + 1) ^ " -> " ^ num (G32.sub (O.arcDst, a) + 1) ^ "\r"
+      ^ cut (entryName (G32.sub (O.arcEntry, a)) ^ (if !O.showBinding then " " ^ bindingText a else ""))
 
   fun status () = if O.full () then "Full" else "Partial"
 
@@ -159,6 +160,7 @@ struct
   structure K = Tolq.Kernel
   structure T = Tolq.Table
   structure G = TolqGrow
+  structure G32 = TolqGrow32
   structure O = TolqOG
 
   fun row (r : int) (args : int list) : int =
@@ -170,8 +172,8 @@ struct
    * calculated, 1 for a dead marking, 2 otherwise; then the numbers of
    * its predecessors and successors known so far. *)
   fun label (n : int) : int * int * int =
-      (if not (O.processed n) then 0 else if G.sub (O.outCount, n) = 0 then 1 else 2,
-       length (O.predArcsOf n), G.sub (O.outCount, n))
+      (if not (O.processed n) then 0 else if G32.sub (O.outCount, n) = 0 then 1 else 2,
+       length (O.predArcsOf n), G32.sub (O.outCount, n))
 
   fun nodeOn (n : int, page : int) = row 53 [n + 1, page]
   fun arcOn (a : int, page : int) = row 55 [a + 1, page]
@@ -243,6 +245,7 @@ structure OGQuery =
 struct
   structure O = TolqOG
   structure G = TolqGrow
+  structure G32 = TolqGrow32
   fun node n = (O.needReady (); if n < 1 orelse n > O.nodes () then raise Tolq.Error ("No node " ^ Int.toString n) else n - 1)
   fun arc a = (O.needReady (); if a < 1 orelse a > O.arcs () then raise Tolq.Error ("No arc " ^ Int.toString a) else a - 1)
   fun up l = map (fn i => i + 1) l
@@ -252,11 +255,11 @@ struct
   fun Full () = O.full ()
   fun OutArcs n = up (O.succArcs (node n))
   fun InArcs n = up (O.predArcsOf (node n))
-  fun Successors n = map (fn a => G.sub (O.arcDst, a) + 1) (O.succArcs (node n))
-  fun Predecessors n = map (fn a => G.sub (O.arcSrc, a) + 1) (O.predArcsOf (node n))
-  fun SourceNode a = G.sub (O.arcSrc, arc a) + 1
-  fun DestNode a = G.sub (O.arcDst, arc a) + 1
-  fun ArcTI a = TolqOGText.entryName (G.sub (O.arcEntry, arc a))
+  fun Successors n = map (fn a => G32.sub (O.arcDst, a) + 1) (O.succArcs (node n))
+  fun Predecessors n = map (fn a => G32.sub (O.arcSrc, a) + 1) (O.predArcsOf (node n))
+  fun SourceNode a = G32.sub (O.arcSrc, arc a) + 1
+  fun DestNode a = G32.sub (O.arcDst, arc a) + 1
+  fun ArcTI a = TolqOGText.entryName (G32.sub (O.arcEntry, arc a))
   fun SccOf n = (O.needScc (); Array.sub (!O.sccOf, node n) + 1)
   fun TerminalSccs () = up (O.terminalSccs ())
   fun DeadMarkings () = (O.needReady (); up (O.deadMarkings ()))
@@ -282,6 +285,7 @@ struct
   structure O = TolqOG
   structure D = TolqOGDraw
   structure G = TolqGrow
+  structure G32 = TolqGrow32
   structure K = Tolq.Kernel
   fun outInt i = TolqEdit.outVal (Int.toString i)
 
@@ -359,8 +363,8 @@ struct
       if a < 1 orelse a > O.arcs () then outInt 0
       else
         let val a = a - 1
-            val s = G.sub (O.arcSrc, a)
-            val d = G.sub (O.arcDst, a)
+            val s = G32.sub (O.arcSrc, a)
+            val d = G32.sub (O.arcDst, a)
             val hs = D.ensureNode (s, page, D.spot s)
             val (x, y) = D.positionOf hs
             val hd = D.ensureNode (d, page, (x, y + 100))
@@ -370,12 +374,12 @@ struct
   fun DisplaySuccessors (items : (int * int * int list) list, page : int) =
       let val ns = known (map #1 items)
       in O.expandNodes ns;
-         List.app (fn ((_, h, drawn), n) => D.around (fn a => G.sub (O.arcDst, a), true) (n, h, drawn, page, O.succArcs n))
+         List.app (fn ((_, h, drawn), n) => D.around (fn a => G32.sub (O.arcDst, a), true) (n, h, drawn, page, O.succArcs n))
                   (ListPair.zip (items, ns))
       end
 
   fun DisplayPredecessors (items : (int * int * int list) list, page : int) =
-      List.app (fn ((_, h, drawn), n) => D.around (fn a => G.sub (O.arcSrc, a), false) (n, h, drawn, page, O.predArcsOf n))
+      List.app (fn ((_, h, drawn), n) => D.around (fn a => G32.sub (O.arcSrc, a), false) (n, h, drawn, page, O.predArcsOf n))
                (ListPair.zip (items, known (map #1 items)))
 
   (* The component graph on the current page: one node per component
@@ -392,8 +396,8 @@ struct
                               val h = K.createNode {page = page, x = x, y = y, width = 60, height = 30, shape = 1}
                           in if h <> 0 then ignore (K.setText (h, "S" ^ Int.toString (c - k) ^ "\r" ^ Int.toString (Array.sub (sizes, k)))) else (); h end)
           val drawn = ref []
-      in G.appi (fn (a, s) =>
-                    let val (cs, cd) = (Array.sub (!O.sccOf, s), Array.sub (!O.sccOf, G.sub (O.arcDst, a)))
+      in G32.appi (fn (a, s) =>
+                    let val (cs, cd) = (Array.sub (!O.sccOf, s), Array.sub (!O.sccOf, G32.sub (O.arcDst, a)))
                     in if cs = cd orelse List.exists (fn p => p = (cs, cd)) (!drawn) then ()
                        else (drawn := (cs, cd) :: !drawn;
                              ignore (K.createConnector {page = page, from = Array.sub (handles, cs), to = Array.sub (handles, cd)}))

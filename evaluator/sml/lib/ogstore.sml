@@ -121,3 +121,37 @@ struct
 
   fun slotBytes ({slots, ...} : t) = 8 * Array.length (!slots)
 end
+
+(* Growable arrays of 32-bit integers kept in bytes: half the memory of an
+ * int array, and nothing in them for the collector to trace. *)
+structure TolqGrow32 =
+struct
+  type t = {bytes : Word8Array.array ref, len : int ref}
+  fun new () : t = {bytes = ref (Word8Array.array (256, 0w0)), len = ref 0}
+  fun length ({len, ...} : t) = !len
+  fun byte (b, i) = Word8.toInt (Word8Array.sub (b, i))
+  fun get (b, i) =
+      let val p = 4 * i
+          val n = byte (b, p) + 256 * (byte (b, p + 1) + 256 * (byte (b, p + 2) + 256 * byte (b, p + 3)))
+      in if n >= 2147483648 then n - 4294967296 else n end
+  fun put (b, i, x) =
+      let val p = 4 * i
+          val n = if x < 0 then x + 4294967296 else x
+      in Word8Array.update (b, p, Word8.fromInt (n mod 256));
+         Word8Array.update (b, p + 1, Word8.fromInt (n div 256 mod 256));
+         Word8Array.update (b, p + 2, Word8.fromInt (n div 65536 mod 256));
+         Word8Array.update (b, p + 3, Word8.fromInt (n div 16777216 mod 256))
+      end
+  fun sub ({bytes, len} : t, i) = if i < 0 orelse i >= !len then raise Subscript else get (!bytes, i)
+  fun update ({bytes, len} : t, i, x) = if i < 0 orelse i >= !len then raise Subscript else put (!bytes, i, x)
+  fun push ({bytes, len} : t, x) =
+      (if 4 * (!len + 1) > Word8Array.length (!bytes) then
+         let val b = Word8Array.array (2 * Word8Array.length (!bytes), 0w0)
+         in Word8Array.copy {src = !bytes, dst = b, di = 0}; bytes := b end
+       else ();
+       len := !len + 1;
+       put (!bytes, !len - 1, x))
+  fun clear ({bytes, len} : t) = (bytes := Word8Array.array (256, 0w0); len := 0)
+  fun app f (g : t) = let fun go i = if i < length g then (f (sub (g, i)); go (i + 1)) else () in go 0 end
+  fun appi f (g : t) = let fun go i = if i < length g then (f (i, sub (g, i)); go (i + 1)) else () in go 0 end
+end
