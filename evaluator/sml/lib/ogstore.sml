@@ -81,47 +81,6 @@ struct
   fun capacity ({arr, ...} : 'a t) = Array.length (!arr)
 end
 
-(* An index from keys to the numbers 0, 1, 2, ... of the entries the caller
- * keeps: slots hold entry + 1, 0 is free; each entry's hash is kept so
- * that growing needs no key. *)
-structure TolqIndex =
-struct
-  type t = {slots : int array ref, hashes : int TolqGrow.t}
-
-  fun new () : t = {slots = ref (Array.array (1024, 0)), hashes = TolqGrow.new 0}
-  fun count ({hashes, ...} : t) = TolqGrow.length hashes
-
-  fun mask slots = Word.fromInt (Array.length slots - 1)
-  fun start (slots, h : word) = Word.toInt (Word.andb (Word.xorb (h, Word.>> (h, 0w29)), mask slots))
-  fun next (slots, i) = if i + 1 = Array.length slots then 0 else i + 1
-
-  (* The entry whose key matches, probing from the hash's slot. *)
-  fun find ({slots, ...} : t, h : word, matches : int -> bool) : int option =
-      let val s = !slots
-          fun go i = case Array.sub (s, i) of
-                       0 => NONE
-                     | e => if matches (e - 1) then SOME (e - 1) else go (next (s, i))
-      in go (start (s, h)) end
-
-  fun place (s, h, e) =
-      let fun go i = if Array.sub (s, i) = 0 then Array.update (s, i, e + 1) else go (next (s, i))
-      in go (start (s, h)) end
-
-  (* Adds the next entry, whose key has hash h; its number is the answer. *)
-  fun add ({slots, hashes} : t, h : word) : int =
-      let val e = TolqGrow.length hashes
-      in if 2 * (e + 1) > Array.length (!slots) then
-           let val bigger = Array.array (2 * Array.length (!slots), 0)
-           in TolqGrow.appi (fn (i, hi) => place (bigger, Word.fromInt hi, i)) hashes; slots := bigger end
-         else ();
-         TolqGrow.push (hashes, Word.toIntX h);
-         place (!slots, h, e);
-         e
-      end
-
-  fun slotBytes ({slots, ...} : t) = 8 * Array.length (!slots)
-end
-
 (* Growable arrays of 32-bit integers kept in bytes: half the memory of an
  * int array, and nothing in them for the collector to trace. *)
 structure TolqGrow32 =
@@ -154,4 +113,49 @@ struct
   fun clear ({bytes, len} : t) = (bytes := Word8Array.array (256, 0w0); len := 0)
   fun app f (g : t) = let fun go i = if i < length g then (f (sub (g, i)); go (i + 1)) else () in go 0 end
   fun appi f (g : t) = let fun go i = if i < length g then (f (i, sub (g, i)); go (i + 1)) else () in go 0 end
+end
+
+(* An index from keys to the numbers 0, 1, 2, ... of the entries the caller
+ * keeps: slots hold entry + 1 as 32-bit numbers, 0 is free; each entry's
+ * hash (its low 31 bits) is kept so that growing needs no key. *)
+structure TolqIndex =
+struct
+  structure W = TolqGrow32
+  type t = {slots : Word8Array.array ref, hashes : W.t}
+
+  fun table n = Word8Array.array (4 * n, 0w0)
+  fun slotCount s = Word8Array.length s div 4
+
+  fun new () : t = {slots = ref (table 1024), hashes = W.new ()}
+  fun count ({hashes, ...} : t) = W.length hashes
+
+  fun low (h : word) = Word.andb (h, 0wx7fffffff)
+  fun start (s, h : word) =
+      let val h = low h
+      in Word.toInt (Word.andb (Word.xorb (h, Word.>> (h, 0w19)), Word.fromInt (slotCount s - 1))) end
+  fun next (s, i) = if i + 1 = slotCount s then 0 else i + 1
+
+  (* The entry whose key matches, probing from the hash's slot. *)
+  fun find ({slots, ...} : t, h : word, matches : int -> bool) : int option =
+      let val s = !slots
+          fun go i = case W.get (s, i) of
+                       0 => NONE
+                     | e => if matches (e - 1) then SOME (e - 1) else go (next (s, i))
+      in go (start (s, h)) end
+
+  fun place (s, h, e) =
+      let fun go i = if W.get (s, i) = 0 then W.put (s, i, e + 1) else go (next (s, i))
+      in go (start (s, h)) end
+
+  (* Adds the next entry, whose key has hash h; its number is the answer. *)
+  fun add ({slots, hashes} : t, h : word) : int =
+      let val e = W.length hashes
+      in if 2 * (e + 1) > slotCount (!slots) then
+           let val bigger = table (2 * slotCount (!slots))
+           in W.appi (fn (i, hi) => place (bigger, Word.fromInt hi, i)) hashes; slots := bigger end
+         else ();
+         W.push (hashes, Word.toInt (low h));
+         place (!slots, h, e);
+         e
+      end
 end
