@@ -167,3 +167,33 @@ TEST_F(SimSession, EntryTextsLoadTheToolsStartFile) {
 
 } // namespace
 } // namespace tolq::test::occgraph
+
+namespace tolq::test::occgraph {
+namespace {
+
+// A timed token that waits: the graph moves the clock to the time the next
+// binding is enabled, and the clock is part of the state.
+TEST_F(SimSession, TimedNetMovesTheClockBetweenNodes) {
+    NetSpec net{"colset TIME = time; colset T = int timed; var x : T;",
+                {"4", {{"5", "T", true}, {"6", "T", true}, {"7", "T", true}}, true},
+                {"1`2@10", "", ""},
+                {{"30", "", false, {{"31", "40", "5", true, "x", 2, true, true}, {"32", "41", "6", false, "1`x@+5", 1, true, true}}, {}, true},
+                 {"33", "", false, {{"34", "42", "6", true, "x", 2, true, true}, {"35", "43", "7", false, "1`x@+0", 1, true, true}}, {}, true}}};
+    load(net);
+    ok("TOLQ'IntegerTime.TOLQ'starttime:=0;\ninit_state();\ninit_time();\n");
+    ok("OG'menu.Init ();\nOG'menu.CalculateOG ();\n");
+    EXPECT_EQ(number("OGQuery.NoOfNodes ()"), 3);
+    EXPECT_EQ(number("OGQuery.NoOfArcs ()"), 2);
+    EXPECT_EQ(numbers("OGQuery.DeadMarkings ()"), std::vector<long>{3});
+    EXPECT_EQ(ok("TOLQ'Edit.out_val(OGSaveReport.TimedOG());"), std::vector<std::string>{"1"});
+    // Node 2 holds the token at 15 on the middle place with the clock at 10.
+    const auto marking = ok("TOLQ'Edit.out_val (OGQuery.Marking 2);\n");
+    ASSERT_EQ(marking.size(), 1u);
+    EXPECT_NE(marking[0].find("P6(50): (1`2@15)"), std::string::npos) << marking[0];
+    EXPECT_NE(marking[0].find("time: 10"), std::string::npos) << marking[0];
+    // The simulator's clock is where it was.
+    EXPECT_EQ(ok("TOLQ'Edit.out_val ( mkst_col'TIME' ( time () ) ) ;\n"), std::vector<std::string>{"0"});
+}
+
+} // namespace
+} // namespace tolq::test::occgraph
