@@ -65,6 +65,15 @@ TEST_P(GraphTest, FullGraphHasTheCountsKnownByHand) {
 INSTANTIATE_TEST_SUITE_P(Nets, GraphTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<GraphCase>& info) { return std::string(info.param.name); });
 
+TEST_F(SimSession, ManyPlacesAreAllPartOfTheState) {
+    // Twenty-four places: the page's state type is read whole, so the
+    // twelve independent buffers give 2^12 markings.
+    load(pairs(12, 1));
+    ok("OG'menu.Init ();\nOG'menu.CalculateOG ();\n");
+    EXPECT_EQ(number("OGQuery.NoOfNodes ()"), 4096);
+    EXPECT_EQ(number("OGQuery.NoOfArcs ()"), 12 * 4096);
+}
+
 TEST_F(SimSession, LiveDeadAndImpartialTransitionInstances) {
     NetSpec net = buffer(2, true);
     // A transition whose input place never gets a token.

@@ -73,13 +73,13 @@ struct
 
   fun typeText (ty : string) : string =
       case #lookupType PolyML.globalNameSpace ty of
-        SOME t => pretty (PolyML.NameSpace.TypeConstrs.print (t, 20, SOME PolyML.globalNameSpace))
+        SOME t => pretty (PolyML.NameSpace.TypeConstrs.print (t, 1000000, SOME PolyML.globalNameSpace))
       | NONE => ""
 
   fun valueTypeText (v : string) : string =
       case #lookupVal PolyML.globalNameSpace v of
         SOME x => pretty (PolyML.NameSpace.Values.printType
-                            (PolyML.NameSpace.Values.typeof x, 20, SOME PolyML.globalNameSpace))
+                            (PolyML.NameSpace.Values.typeof x, 1000000, SOME PolyML.globalNameSpace))
       | NONE => ""
 
   (* The registration of one place state, select being the ML text that
@@ -96,19 +96,23 @@ struct
                               "fn _ => \"?\"")
       in ignore (TolqEdit.firstOf [typed, generic]) end
 
+  (* A type text the printer cut short would lose places: refused. *)
+  fun whole (text : string) =
+      if String.isSubstring "..." text then fail ("The state type cannot be read: " ^ text) else text
+
   fun instanceCells (inst : string, page : string) =
       List.app (fn (label, t) =>
                    case placeType t of
                      SOME pt => cellText (label, inst, "#" ^ label ^ " TOLQ'PS" ^ inst, pt)
                    | NONE => ())
-               (fields (typeText ("TOLQ'PT" ^ page)))
+               (fields (whole (typeText ("TOLQ'PT" ^ page))))
 
   (* The fusion states TOLQ'FS<s> = {cur = ref ...}, found by name. *)
   fun fusionCells () =
       let val names = List.filter (fn n => String.isPrefix "TOLQ'FS" n andalso name n)
                                   (map #1 (#allVal PolyML.globalNameSpace ()))
       in List.app (fn n =>
-                      case List.find (fn (l, _) => l = "cur") (fields (valueTypeText n)) of
+                      case List.find (fn (l, _) => l = "cur") (fields (whole (valueTypeText n))) of
                         SOME (_, t) => (case placeType t of
                                           SOME pt => cellText (String.extract (n, 5, NONE), "", "#cur " ^ n, pt)
                                         | NONE => ())
