@@ -46,13 +46,14 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
     case 3:
         Hook_Set(kHookArgv, ParseArgumentsHook);
         CTSInstallNetServices();
+        // The occurrence-graph library tags the graph it draws through
+        // these rows of the function table.
+        OGAInstallTableRows();
         EE_InstallLifeCycle();
         EE_InstallCreation();
         EE_InstallEditorHookHandlers();
         // The evaluator's chart requests reach the chart module.
         ChartInstallRequests();
-        // The occurrence-graph library tags the graph it draws through these.
-        OGAInstallTableRows();
         break;
     case 0:
         Hook_Set(kHookCommandPages, EE_HookPages);
