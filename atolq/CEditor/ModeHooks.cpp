@@ -1,7 +1,7 @@
 // Installation of the editor's and the simulator's kernel hook handlers.
-// The editor's handlers belong to modules above this one and are handed in at
-// start-up; the simulator's are not carried yet: their slots are emptied in
-// the simulator.
+// Both sets belong to modules above this one and are handed in: the editor's
+// at start-up, the simulator's when it is first entered. A simulator slot
+// without a handler is emptied in the simulator.
 #include "atolq/CEditor/ModeHooks.h"
 
 #include <array>
@@ -20,6 +20,7 @@ struct HookRow {
     HookId hook;
     HookHandler editor;  // null: the editor's handler is not built
     InSimulator simulator;
+    HookHandler simulatorHandler = nullptr;
 };
 
 // The net layer's user data is XDR-encoded and needs no conversion.
@@ -70,6 +71,7 @@ std::array kHookRows = {
 
 // Hook 57 is emptied in the editor and the simulator's in the simulator.
 constexpr HookId kHookPageWindowEvent = 57;
+HookHandler simulatorPageWindowHandler = nullptr;
 constexpr HookId kHookDeleteFirst = 40;
 constexpr HookId kHookDeleteSecond = 41;
 
@@ -97,12 +99,14 @@ void InstallSimulatorHooks()
                 Install(row.hook, row.editor);
             break;
         case InSimulator::Clear:
-        case InSimulator::Simulator:  // the simulator's handlers are not built
             Install(row.hook, nullptr);
+            break;
+        case InSimulator::Simulator:
+            Install(row.hook, row.simulatorHandler);
             break;
         }
     }
-    Hook_Set(kHookPageWindowEvent, nullptr);
+    Hook_Set(kHookPageWindowEvent, simulatorPageWindowHandler);
 }
 
 }  // namespace
@@ -122,6 +126,21 @@ int GE_SetEditorHookHandler(HookId hook, HookHandler handler)
     for (HookRow& row : kHookRows) {
         if (row.hook == hook) {
             row.editor = handler;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int GE_SetSimulatorHookHandler(HookId hook, HookHandler handler)
+{
+    if (hook == kHookPageWindowEvent) {
+        simulatorPageWindowHandler = handler;
+        return 1;
+    }
+    for (HookRow& row : kHookRows) {
+        if (row.hook == hook && row.simulator == InSimulator::Simulator) {
+            row.simulatorHandler = handler;
             return 1;
         }
     }

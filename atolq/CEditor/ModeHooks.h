@@ -17,5 +17,8 @@ void GE_InstallEditorHooks();
 // diagram life cycle) hand theirs in at start-up. 1 when the slot is one of
 // the set.
 int GE_SetEditorHookHandler(HookId hook, HookHandler handler);
+// Gives a slot of the simulator set (11, 14, 17, 25, 28, 34, 47, 50, 57, 62,
+// 69, 71) its handler; 1 when the slot is one of the set.
+int GE_SetSimulatorHookHandler(HookId hook, HookHandler handler);
 // The editor's handler of a slot of the set, null when none was handed in.
 HookHandler GE_EditorHookHandler(HookId hook);

@@ -13,6 +13,7 @@
 #include "atolq/CEditor/NetRegionCommands.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/CEditor/SetMenuOptions.h"
+#include "atolq/CEditor/SimulatorEntry.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/Chart/ChartDialogs.h"
 
@@ -121,6 +122,8 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10218, Run<EE_CodeOptions>},
     {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
+    {2, 11250, Run<EE_EnterSimulatorCommand>},
+    {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
 };
 
 // Installed before main runs, so that every pick finds the table.

@@ -46,14 +46,13 @@ struct Pending {
 
 // Net-editor operations not built yet, per menu.
 constexpr Pending kFilePending[] = {
-    {11250, "Enter Simulator"}, {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
+    {11264, "Enter NewSim"}, {11258, "Enter Occ Graph"},
     {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
 };
 // Every operation of the Page menu is built.
 constexpr std::span<const Pending> kPagePending{};
-constexpr Pending kTolqPending[] = {
-    {10119, "Remove Sim Regions..."},
-};
+// Every operation of the TOLQ menu is built.
+constexpr std::span<const Pending> kTolqPending{};
 constexpr Pending kSetPending[] = {
     {10204, "Region Attributes..."},
     {10219, "General Simulation Options..."},

@@ -167,8 +167,16 @@ int EE_SetModeAttributes(ObjectHandle object, uint16_t simulated, uint16_t obser
         else
             *word |= kEEModeBits[i];
     }
-    if (prime != nullptr && primeCount != kEEModeKeep)
+    if (prime != nullptr && primeCount != kEEModeKeep) {
         *prime = primeCount;
+        // The prime flag goes with the count: the switch makes instances only
+        // of pages that carry it.
+        auto* page = reinterpret_cast<SEPage*>(RecordOf(object));
+        if (primeCount != 0)
+            page->flags |= kSEBit0;
+        else
+            page->flags &= ~kSEBit0;
+    }
     return 1;
 }
 

@@ -17,6 +17,7 @@
 #include "atolq/CEditor/NetMenus.h"
 #include "atolq/CEditor/NetOptions.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/SimulatorEntry.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXMem.h"
@@ -43,10 +44,8 @@ uint32_t GE_StartMode(uint16_t mode)
     case kGEStartEditor:
         return GE_EnterEditor();
     case kGEStartSimulator:
-        // The switch to the simulator is not built: the editor stays.
         GE_SetModeHooks(kGEModeEditor);
-        GE_ReportNotBuilt("Enter Simulator");
-        return GE_EnterEditor();
+        return EE_SwitchToSimulator() != 0 ? 1 : GE_EnterEditor();
     case kGEStartMatricer:
     case kGEStartOccurrencer:
         return 1;

@@ -1,5 +1,5 @@
 // Stand-ins for services of the net layer whose modules this program does
-// not carry yet (the editor's dialogs, the simulator,
+// not carry yet (the editor's dialogs, the simulator's diagram options,
 // the hierarchy page's updates, the key-region texts, the graphic defaults
 // and the kernel's connector re-attachment). Each does the nothing that
 // leaves the net and the diagram as they are, and the ones a user can reach
@@ -16,4 +16,3 @@
 
 // ---- simulator ----
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
-void SSetReswitchNeeded(int) {}

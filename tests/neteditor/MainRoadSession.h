@@ -259,6 +259,15 @@ constexpr Spot kBufferSpot{450, 369};
 inline const std::vector<std::string> kMenuTitles = {"File", "Edit", "TOLQ", "Aux", "Set",
                                                      "Makeup", "Page", "Group", "Text", "Align"};
 inline const std::map<std::string, std::vector<std::string>> kMenuItems = {
+    {"File",
+     {"New", "Open...", "Close", "Save", "Save As...", "Revert", "", "Print Preview", "Page Setup...", "Print...", "",
+      "Eps Setup...", "Save Eps...", "", "Load Image...", "Save Subdiagram...", "Load Subdiagram...", "Save Text...",
+      "Load Text...", "Save XML...", "Load XML...", "", "Save State...", "Load State...", "", "Enter Simulator",
+      "Enter Perf", "Enter Occ Graph", "Enter OE/OS Graph", "", "Quit"}},
+    {"Sim",
+     {"Bind...", "Occurrence Set...", "Start Step", "", "Interactive Run", "Automatic Run", "", "Continue", "Stop", "",
+      "Change Marking...", "Initial State...", "", "Select Instance...", "Select Enabled...", "", "Save Report...",
+      "Clear Report...", "", "Update Chart", "", "Reswitch"}},
     {"TOLQ",
      {"Place", "Transition", "Arc", "TOLQ Region...", "Declaration Node...", "New Declaration...",
       "Edit Declaration...", "Declarations...", "Convert Declarations", "", "Chart...", "", "Move to Subpage",

@@ -52,6 +52,12 @@ TEST_F(XmlServices, ModeAttributesOfPagesAndSubstitutionNodes)
     ASSERT_EQ(EE_SetModeAttributes(page_, kEEModeKeep, 0, kEEModeKeep, kEEModeKeep, 1, kEEModeKeep, 1), 1);
     EE_GetModeAttributes(page_, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
     EXPECT_EQ((std::vector<uint16_t>{v, v + 6}), (std::vector<uint16_t>{0, 0, 0, 1, 1, 3}));
+    // The prime flag follows the prime count, which is what the switch to the
+    // simulator makes instances from.
+    EXPECT_NE(reinterpret_cast<SEPage*>(record)->flags & kSEBit0, 0u);
+    ASSERT_EQ(EE_SetModeAttributes(page_, kEEModeKeep, kEEModeKeep, kEEModeKeep, kEEModeKeep, kEEModeKeep, 0, 1), 1);
+    EXPECT_EQ(reinterpret_cast<SEPage*>(record)->flags & kSEBit0, 0u);
+    EXPECT_EQ(reinterpret_cast<SEPage*>(record)->primeCount, 0);
 
     const ObjectHandle transition = Transition(100 * kPx, 100 * kPx, "T");
     EXPECT_EQ(EE_GetModeAttributes(transition, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]), 0)

@@ -1,0 +1,193 @@
+// Switching a checked net into the simulator and back to the editor.
+#include "atolq/CSimulator/SimSwitch.h"
+
+#include "atolq/AEditor/SEInternal.h"
+#include "atolq/AEditor/SENet.h"
+#include "atolq/ASimulator/ASimulator.h"
+#include "atolq/CEditor/CheckDriver.h"
+#include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetRecords.h"
+#include "atolq/CEditor/NetStartup.h"
+#include "atolq/ConvertToSim/CTSResetState.h"
+#include "atolq/ConvertToSim/CTSSwitch.h"
+#include "atolq/CSimulator/SimGraphics.h"
+#include "atolq/CSimulator/SimHooks.h"
+#include "atolq/CSimulator/SimMenus.h"
+#include "atolq/CSimulator/SimState.h"
+#include "atolq/CSimulator/SimStatus.h"
+#include "atolq/PageStructure/HierarchySeams.h"
+#include "xkv/comm/Comm.h"
+#include "xkv/kv/QXMenu.h"
+#include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXUI.h"
+#include "xkv/kv/QXUtil.h"
+
+namespace {
+
+constexpr uint16_t kTagSimLink = 0xF909;
+constexpr uint16_t kTagSavedState = 0xF903;
+constexpr uint32_t kLoadXmlItem = 11260;
+
+// A busy stage: its text with the busy cursor, cleared when it ends.
+class BusyStage {
+public:
+    explicit BusyStage(const char* text) : cursor_(EE_BeginBusy(text)) {}
+    ~BusyStage() { EE_EndBusy(cursor_); }
+    BusyStage(const BusyStage&) = delete;
+    BusyStage& operator=(const BusyStage&) = delete;
+
+private:
+    int cursor_;
+};
+
+template <class F>
+void ForEachNetPage(F f)
+{
+    SERoot* root = SECurrentRoot();
+    if (root == nullptr)
+        return;
+    se::forEachRec(root->pages, [&](SEHead* record) { f(reinterpret_cast<SEPage*>(record)); });
+}
+
+bool GenerateCode()
+{
+    BusyStage busy("Switching to Simulator");
+    if (CTSGenerateSimCode(EE_ShowProgress) != 0)
+        return true;
+    if (GE_TestStateFlags(kGEStopRequested) != 0) {
+        GE_ClearStateFlags(kGEStopRequested);
+        SShowStatus("Switch was stopped", kSNoTime, kSNoStep);
+    } else {
+        SShowStatus("Switch failed", kSNoTime, kSNoStep);
+    }
+    return false;
+}
+
+bool CreateInstances()
+{
+    BusyStage busy("Creating Instances");
+    if (CTSResetSimState() == 0) {
+        // No half-made simulation state stays behind in the net.
+        ASDeleteAllInstances();
+        return false;
+    }
+    GE_SetErrorCount(0);
+    ASRequestCurStep(0);
+    ASRequestResetSteps();
+    return true;
+}
+
+void CreateSimulationRegions()
+{
+    BusyStage busy("Generating Simulation Regions");
+    SCreateEnablingRegions();
+    SCreateMarkingRegions();
+    SCreateArcRegions();
+}
+
+void EnterSimulatorMode()
+{
+    SInstallSimulatorHookHandlers();
+    GE_SetModeHooks(kGEModeSimulator);
+    SInstallSimMenu();
+}
+
+// Every net page shows its first instance; the open ones draw it now.
+void ShowOpenPages()
+{
+    BusyStage busy(nullptr);
+    SShowStatus("Updating Open Pages", kSTimeRefreshed, kSStepRefreshed);
+    SBuildOpenPageList();
+    ForEachNetPage([](SEPage* page) {
+        auto* first = page->instances != nullptr ? asInstance(static_cast<SEHead*>(page->instances->first)) : nullptr;
+        if (first == nullptr)
+            return;
+        SSetPageInstance(page->kvObject, first);
+        GE_SetUserFlag(page->kvObject, kSTagGraphicsStale);
+    });
+    SShowOpenPages();
+}
+
+// The simulation user data of the net pages goes, and each open page's
+// caption is its reference name again.
+void ForgetPageInstances()
+{
+    ForEachNetPage([](SEPage* page) {
+        const uint32_t object = page->kvObject;
+        GE_DeleteUserData(object, kTagSimLink);
+        GE_DeleteUserData(object, kSTagGraphicsStale);
+        GE_DeleteUserData(object, kSTagOpenedByStep);
+        char title[96] = {};
+        if (QXWin_IsOpen(object) != 0 && GE_ObjectRefName(object, title) != 0 && title[0] != '\0')
+            QXWin_SetTitle(object, title);
+    });
+}
+
+void Bell()
+{
+    QXUI_Beep(0);
+}
+
+}  // namespace
+
+int SSwitchToSimulator()
+{
+    if (!GenerateCode())
+        return 0;
+    if (!CreateInstances())
+        return 0;
+    CreateSimulationRegions();
+    EnterSimulatorMode();
+    ShowOpenPages();
+    SShowStatus("Ready to Simulate", kSTimeRefreshed, kSNoStep);
+    Bell();
+    return 1;
+}
+
+void SEnterSavedState()
+{
+    EnterSimulatorMode();
+    SShowStatus("Simulator Entered", kSNoTime, kSNoStep);
+    Bell();
+    QXMenu_SetItemState(kLoadXmlItem, 2);
+}
+
+int SSwitchToEditor(int full)
+{
+    QXMenu_SetItemState(kLoadXmlItem, 1);
+    SShowStatus("Switching to Editor", kSNoTime, kSNoStep);
+    if (full != 0) {
+        SHideOpenPages(0);
+        ASDeleteAllInstances();
+        ForgetPageInstances();
+    }
+    if (QXStr_HasDiagram() != 0) {
+        const uint32_t pageList = QXStr_GetPageListHandle();
+        if (GE_HasUserData(pageList, kTagSavedState) != 0) {
+            Comm_SetFilePath(1, "");
+            GE_DeleteUserData(pageList, kTagSavedState);
+        }
+    }
+    SRemoveSimMenu();
+    const int result = static_cast<int>(GE_EnterEditor());
+    SFreeOpenPageList();
+    SEnterActivity(kSActivityNone);
+    SForgetStatusTexts();
+    if (QXStr_HasDiagram() == 0) {
+        SShowStatus("Editor Entered", kSNoTime, kSNoStep);
+        Bell();
+    } else {
+        SShowStatus("Ready to Edit", kSNoTime, kSNoStep);
+    }
+    if (full != 0)
+        Bell();
+    return result;
+}
+
+void SEnterEditorCommand()
+{
+    if (SStateInvalid() != 0 || SReswitchNeeded() != 0)
+        QXStr_SetModified(1);
+    SSwitchToEditor(QXStr_HasDiagram() != 0 ? 1 : 0);
+}
