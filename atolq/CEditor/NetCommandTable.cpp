@@ -1,5 +1,6 @@
 // The table of the net editor's built command handlers, by menu and command,
 // handed to the menu dispatcher when the program starts.
+#include "atolq/OGA/OGA.h"
 #include "atolq/CEditor/AlignCommands.h"
 #include "atolq/CEditor/DeclarationCommands.h"
 #include "atolq/CEditor/EditorDialogs.h"
@@ -123,6 +124,8 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
     {2, 11250, Run<EE_EnterSimulatorCommand>},
+    {2, 11258, Run<EE_EnterOccGraphCommand>},
+    {2, 11259, Run<EE_EnterOEOSGraphCommand>},
     {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
 };
 

@@ -26,6 +26,10 @@ void OGALeaveSimulator();
 void OGADiagramReloaded();
 void OGASaveState();
 
+// "Enter Occ Graph" and "Enter OE/OS Graph" in the net editor.
+void EE_EnterOccGraphCommand();
+void EE_EnterOEOSGraphCommand();
+
 int OGAIsActive();
 int OGAMenuPresent();
 int OGAGetVariant();

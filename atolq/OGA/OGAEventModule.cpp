@@ -3,6 +3,9 @@
 // folder of the ML image), and the evaluator loads the tool's start file
 // from it; the commands send the library's fixed requests with the graph
 // numbers and handles of the selected objects.
+#include "atolq/CSimulator/SimStatus.h"
+#include "atolq/CSimulator/SimState.h"
+#include "atolq/CSimulator/SimGraphics.h"
 #include "atolq/OGA/OGA.h"
 #include "atolq/OGA/OGAInternal.h"
 #include "atolq/OGA/OGARequests.h"
@@ -152,9 +155,16 @@ void graphStateToSimulator()
     if (OGASend("OG'menu.OGStatetoSim(" + num(node) + ");") < 0)
         return;
     const int cursor = EE_BeginBusy("Setting State...");
+    SRefreshEnablingOnOpenPages(0);
     CTSRecalcEnabling();
+    SShowStatus("Updating Graphics", kSTimeRefreshed, kSStepRefreshed);
+    SShowOpenPages();
+    SShowStatus("Finished Setting State", kSTimeShown, kSNoStep);
     QXUI_Beep(0);
     EE_EndBusy(cursor);
+    if (SRunOptionActive() == 0)
+        SEnterActivity(kSActivityIdle);
+    SSetStateInvalid(0);
 }
 
 void simulatorStateToGraph()
