@@ -157,6 +157,9 @@ TEST_F(OccGraphSession, EnterCalculateShowStatisticsAndDrawANodeWithItsSuccessor
     AcceptPrompt();
     PickOcc("Display Successors");
     EXPECT_TRUE(NoMessageBoxFor(2s)) << "the successors were refused";
+    // Node 1 is still the current object: its descriptor shows its marking.
+    PickOcc("Toggle Descriptor");
+    EXPECT_TRUE(NoMessageBoxFor(2s)) << "the descriptor was refused";
     // Leaving the simulator keeps the drawing but takes the graph numbers.
     ASSERT_NO_FATAL_FAILURE(EnterEditor());
     ASSERT_NO_FATAL_FAILURE(Save());
@@ -195,6 +198,10 @@ TEST_F(OccGraphSession, EnterCalculateShowStatisticsAndDrawANodeWithItsSuccessor
         EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [&](const auto& d) { return d.second == end; }));
     }
     EXPECT_EQ(fromFirst, successors);
+    // The descriptor hangs below node 1 and names the node.
+    const auto regions = RegionsOf(first);
+    ASSERT_EQ(regions.size(), 1u);
+    EXPECT_EQ(TextOf(regions.front()).rfind("1:", 0), 0u) << TextOf(regions.front());
     EXPECT_EQ(drawn.size(), successors + 1);
 }
 
