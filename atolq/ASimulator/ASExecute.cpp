@@ -60,9 +60,12 @@ std::vector<ASInstance*> oldestFirst(const SEPage* page)
     return out;
 }
 
+// The net's pages; none without a net.
 std::vector<SEPage*> pages()
 {
     std::vector<SEPage*> out;
+    if (rootRecord() == nullptr)
+        return out;
     se::forEachRec(rootRecord()->pages, [&](SEHead* r) { out.push_back(reinterpret_cast<SEPage*>(r)); });
     return out;
 }

@@ -117,6 +117,8 @@ void GE_InstallEditorHooks()
     for (const HookRow& row : kHookRows) {
         if (row.editor != nullptr)
             Install(row.hook, row.editor);
+        else if (row.simulator == InSimulator::Simulator)
+            Install(row.hook, nullptr);  // no simulator handler stays behind
     }
     Hook_Set(kHookPageWindowEvent, nullptr);
 }

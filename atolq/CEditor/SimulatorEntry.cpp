@@ -107,8 +107,9 @@ int16_t SimRegionsCallback(int16_t, int32_t code, int16_t item, intptr_t)
         break;
     default:
         if (item >= kFirstSwitch && item <= kLastSwitch) {
-            Dialog_SetItemState(item, 4);
-            answer->switches[item - kFirstSwitch] = Dialog_GetItemState(item) == 1 ? 1 : 0;
+            int& value = answer->switches[item - kFirstSwitch];
+            value = value != 0 ? 0 : 1;
+            ShowSwitches(*answer);
         }
         break;
     }

@@ -239,7 +239,10 @@ uintptr_t PageCommand(uint16_t command)
 // stored first.
 bool StaleCodeRefuses()
 {
-    const ObjectHandle current = QXStr_GetCurObject();
+    // The region being edited, also when the pick has left it.
+    ObjectHandle current = QXStr_GetCurObject();
+    if (current == 0)
+        current = GE_GetTextEditObject();
     if (TextEditing() && current != 0 && (QXRdAttr_GetObjectType(current) & kQXKindRegion) != 0 &&
         GE_RegionKindOf(current) > 0)
         EE_UpdateNetFromObject(current);

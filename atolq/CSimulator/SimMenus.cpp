@@ -82,6 +82,14 @@ void ApplyTextStates()
     QXMenu_SetItemState(305, ASStepIsEmpty() != 0 ? static_cast<uint32_t>(SPasteEnabled()) : kDisable);
 }
 
+// Without an activity's item states, the commands the flags took away come
+// back once neither flag is set.
+void EnableSimCommands()
+{
+    SetItems({10301, 10302, 10303, 10305, 10306, 10308, 10309, 10311, 10312, 10314, 10315, 10317, 10318, 10320},
+             kEnable);
+}
+
 void ApplyInvalidStates()
 {
     SetItems({10301, 10302, 10303, 10305, 10306, 10308, 10309, 10311, 10327, 10314, 10315, 10320, 10324, 10325,
@@ -201,8 +209,12 @@ uintptr_t SMenuRefresh(uintptr_t changedAddress, uintptr_t, uintptr_t, uintptr_t
     SSetReswitchItems(SReswitchNeeded());
     if (SStateInvalid() != 0)
         ApplyInvalidStates();
-    if (SReswitchNeeded() == 0 && SStateInvalid() == 0 && menuStateProcedure != nullptr)
-        menuStateProcedure();
+    if (SReswitchNeeded() == 0 && SStateInvalid() == 0) {
+        if (menuStateProcedure != nullptr)
+            menuStateProcedure();
+        else
+            EnableSimCommands();
+    }
     if (changed != nullptr)
         *changed = result;
     return 1;

@@ -294,8 +294,10 @@ int SInitialStateFull()
         }
     }
     ResetStepCounter();
-    // The new instances take the place of the old on every page.
+    // The state is now made from the net as it stands.
     SERoot* root = SECurrentRoot();
+    root->flags &= ~kRootStructureChanged;
+    // The new instances take the place of the old on every page.
     se::forEachRec(root->pages, [](SEHead* record) {
         auto* page = reinterpret_cast<SEPage*>(record);
         auto* first = page->instances != nullptr ? asInstance(static_cast<SEHead*>(page->instances->first)) : nullptr;

@@ -2734,6 +2734,9 @@ JoinedTables& Joined()
         for (const DialogLayout& layout : DialogTable_ChartLayouts()) {
             AppendLayout(layout, t);
         }
+        for (const DialogLayout& layout : DialogTable_SimRegionsLayouts()) {
+            AppendLayout(layout, t);
+        }
         return t;
     }();
     return tables;

@@ -102,6 +102,8 @@ std::span<const DialogLayout> DialogTable_NetEditorLayouts();
 std::span<const DialogLayout> DialogTable_FusionLayouts();
 // The chart type, bar chart and line chart dialogs.
 std::span<const DialogLayout> DialogTable_ChartLayouts();
+// The dialog of Remove Sim Regions....
+std::span<const DialogLayout> DialogTable_SimRegionsLayouts();
 
 extern DialogRecord gDialogRecords[];
 extern int32_t gDialogRecordCount;

@@ -9,6 +9,7 @@
 #include "MainRoadSession.h"
 
 #include <array>
+#include <set>
 
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/CEditor/NetObjects.h"
@@ -99,7 +100,8 @@ std::optional<Spot> ItemCentre(int dialog, int item)
         }
         if (DialogItem_Kind(row) == kItemControl) {
             const DialogControlRow& c = DialogTable_ControlRows()[static_cast<size_t>(row.index)];
-            return Spot{c.x + c.width / 2, c.y + c.height / 2};
+            // A button's middle; a check box's box at its left end.
+            return Spot{c.type == 0 ? c.x + c.width / 2 : c.x + 10, c.y + c.height / 2};
         }
     }
     return std::nullopt;
@@ -256,29 +258,164 @@ TEST_F(SimulatorProgramTest, InitialStateFromTheSimMenuShowsTheInitialMarkingAga
     EXPECT_TRUE(tolq_.running());
 }
 
-TEST_F(SimulatorProgramTest, RemoveSimRegionsTakesAwayWhatTheSimulatorMade)
+TEST_F(SimulatorProgramTest, AnInscriptionEditedWhileSimulatingNeedsReswitchThenInitialStateTakesIt)
+{
+    Spot marking{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle region = diagram.ObjectWithText("1`1");
+        ASSERT_NE(region, 0u);
+        Fixed px = 0, py = 0, x = 0, y = 0;
+        QXRdAttr_GetPosition(diagram.NodeNamed("Produce"), &px, &py);
+        QXRdAttr_GetPosition(region, &x, &y);
+        marking = {kProduceSpot.x + (x - px) / kPixel, kProduceSpot.y + (y - py) / kPixel};
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+
+    // Next's initial marking retyped on the page, as in the editor.
+    ClickAt(marking);
+    Keys("alt+t");
+    for (int i = 0; i < 3; ++i)
+        client_.key("BackSpace");
+    Settle();
+    xdotool({"type", "1`3"});
+    Settle();
+
+    // A Sim command stores the text being edited first: the code is then
+    // stale and the command is refused until Reswitch.
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Initial State..."));
+    EXPECT_TRUE(AnswerMessageBox()) << "a command on stale code was not refused";
+    ClickAt({kProduceSpot.x + 20, kProduceSpot.y + 250});
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Reswitch"));
+    EXPECT_TRUE(NoMessageBoxFor(5s)) << "Reswitch failed";
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Initial State..."));
+    EXPECT_TRUE(NoMessageBoxFor(5s)) << "Initial State... refused after Reswitch";
+
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("File", "Enter Editor"));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    EXPECT_TRUE(DataBaseHolds(diagram_, "1`3")) << "the retyped marking did not reach the net";
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    const std::optional<Marking> next = MarkingOf(saved.NodeNamed("Next"));
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(next->count, "1");
+    EXPECT_EQ(next->tokens, "1`3") << "Initial State... did not take the new initial marking";
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(SimulatorProgramTest, TheDeleteKeyLeavesTheNetAloneWhileSimulating)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+    ClickAt(kProduceSpot);
+    Keys("Delete");
+    Keys("BackSpace");
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("File", "Enter Editor"));
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_NE(saved.NodeNamed("Produce"), 0u) << "Produce was deleted in the simulator";
+    EXPECT_EQ(ConnectorsOnPage(saved.NetPages().front()).size(), 4u);
+    EXPECT_TRUE(tolq_.running());
+}
+
+// Remove Sim Regions... with some of its check boxes turned off: which kinds
+// of simulation regions the page keeps.
+struct RemoveCase {
+    const char* name;
+    std::vector<int> clicked;  // items of dialog 30610 clicked before the last
+    int last;                  // OK (1) or Cancel (2)
+    std::set<int32_t> kept;
+};
+
+class RemoveSimRegionsTest : public SimulatorProgramTest, public ::testing::WithParamInterface<RemoveCase> {};
+
+TEST_P(RemoveSimRegionsTest, TheCheckedKindsOfRegionsGo)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(EnterSimulator());
     ASSERT_NO_FATAL_FAILURE(PickInSimulator("File", "Enter Editor"));
     ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Remove Sim Regions..."));
-    const std::optional<WindowInfo> dialog = WaitForDialog(420, 180);
+    const std::optional<WindowInfo> dialog = WaitForDialog(420, 220);
     ASSERT_TRUE(dialog.has_value()) << "Remove Sim Regions... opened no dialog";
-    ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, 30610, 1));
+    for (int item : GetParam().clicked)
+        ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, 30610, item));
+    ASSERT_NO_FATAL_FAILURE(ClickItem(*dialog, 30610, GetParam().last));
     ASSERT_TRUE(wait_until([&] { return Dialogs().empty(); })) << "the dialog stayed open";
     ASSERT_NO_FATAL_FAILURE(Save());
 
     NetDiagram saved(diagram_);
     ASSERT_TRUE(saved.ok());
+    std::set<int32_t> kept;
     for (ObjectHandle page : saved.NetPages()) {
         for (ObjectHandle node : NodesOf(page))
-            EXPECT_TRUE(SimulationRegionKinds(node).empty()) << TextOf(node);
+            for (int32_t kind : SimulationRegionKinds(node))
+                kept.insert(kind);
         for (ObjectHandle connector : ConnectorsOnPage(page))
-            EXPECT_TRUE(SimulationRegionKinds(connector).empty());
+            for (int32_t kind : SimulationRegionKinds(connector))
+                kept.insert(kind);
     }
+    EXPECT_EQ(kept, GetParam().kept);
     // The net's own inscriptions stay.
     EXPECT_NE(saved.ObjectWithText("1`1"), 0u);
     EXPECT_NE(saved.ObjectWithText("[n < 10]"), 0u);
+    EXPECT_TRUE(tolq_.running());
+}
+
+constexpr int32_t kMarkingKey = 4113 | kRegionKeyBit;
+constexpr int32_t kInputKey = 4115 | kRegionKeyBit;
+constexpr int32_t kOutputKey = 4121 | kRegionKeyBit;
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, RemoveSimRegionsTest,
+    ::testing::Values(RemoveCase{"All", {}, 1, {}},
+                      // Current Marking and Output Token off: each switch
+                      // removes only its own kind.
+                      RemoveCase{"KeepMarkingAndOutputTokens", {6, 9}, 1, {kMarkingKey, kOutputKey}},
+                      RemoveCase{"KeepFeedbackAndInputTokens", {7, 8}, 1, {kRegionFeedback, kInputKey}},
+                      RemoveCase{"Cancel", {}, 2, {kMarkingKey, kRegionFeedback, kInputKey, kOutputKey}}),
+    [](const ::testing::TestParamInfo<RemoveCase>& info) { return std::string(info.param.name); });
+
+// The example with a colour set that no declaration names: the check before
+// the switch fails.
+class BrokenNetTest : public SimulatorProgramTest {
+protected:
+    void SetUp() override
+    {
+        SimulatorProgramTest::SetUp();
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle buffer = diagram.NodeNamed("Buffer");
+        ObjectHandle colourSet = 0;
+        ASSERT_EQ(GE_GetRegion(buffer, kRegionColourSet, &colourSet), 1);
+        QXText_SetText(colourSet, "FOO");
+        EE_StorePlaceTexts(buffer);
+        ASSERT_TRUE(diagram.Save());
+    }
+};
+
+TEST_F(BrokenNetTest, EnterSimulatorReportsTheErrorsAndStaysInTheEditor)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const int editorInk = PageInk();
+    ASSERT_NO_FATAL_FAILURE(Pick("File", "Enter Simulator"));
+    ASSERT_TRUE(AnswerMessageBox(120s)) << "the failed check showed nothing";
+    // The hierarchy page lists the page with errors; it goes aside.
+    Settle();
+    for (const TolqPageWindow& page : ScanTolqWindows(client_).pages)
+        if (page.drawing.id != drawing_.id)
+            xdotool({"windowmove", std::to_string(page.shell.id), "640", "120"});
+    Settle();
+    // The editor's TOLQ menu is back: its Syntax Check finds the errors again.
+    ASSERT_NO_FATAL_FAILURE(Pick("TOLQ", "Syntax Check"));
+    EXPECT_TRUE(AnswerMessageBox(120s)) << "the TOLQ menu did not come back";
+    ASSERT_NO_FATAL_FAILURE(Save());
+    NetDiagram saved(diagram_);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_FALSE(MarkingOf(saved.NodeNamed("Next")).has_value()) << "simulation regions were made";
+    EXPECT_GE(PageInk(), editorInk) << "the error box is on the page";
     EXPECT_TRUE(tolq_.running());
 }
 
