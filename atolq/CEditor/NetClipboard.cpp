@@ -22,6 +22,7 @@
 #include "atolq/CEditor/NetCommands.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/CEditor/NetRoles.h"
+#include "atolq/OGA/OGAUtils.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/Hook.h"
@@ -583,7 +584,11 @@ int EE_Paste()
     if ((type & kTypeConnector) != 0 && (GE_GetAuxWord(content) & 0xffff) == kSEArc)
         return PasteArc();
     GE_DoCommand(kCommandPaste);
-    RecreatePastedRecords(EE_CommandSelection());
+    const std::vector<ObjectHandle> pasted = EE_CommandSelection();
+    // Copies of the occurrence graph's objects are plain objects.
+    if (GE_GetMode() == kGEModeSimulator)
+        OGAPasteCleanup(pasted);
+    RecreatePastedRecords(pasted);
     return 1;
 }
 

@@ -1,5 +1,6 @@
 // The table of the net editor's built command handlers, by menu and command,
 // handed to the menu dispatcher when the program starts.
+#include "atolq/OGA/OGA.h"
 #include "atolq/CEditor/AlignCommands.h"
 #include "atolq/CEditor/DeclarationCommands.h"
 #include "atolq/CEditor/EditorDialogs.h"
@@ -128,6 +129,8 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10220, Run<EE_DisplayOptions>},
     {10200, 10221, Run<EE_OccSetOptions>},
     {2, 11250, Run<EE_EnterSimulatorCommand>},
+    {2, 11258, Run<EE_EnterOccGraphCommand>},
+    {2, 11259, Run<EE_EnterOEOSGraphCommand>},
     {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
     {10200, 10204, Run<EE_RegionAttributes>},
     {2, 11264, Run<EE_EnterNewSim>},

@@ -46,8 +46,7 @@ struct Pending {
 
 // Net-editor operations not built yet, per menu.
 constexpr Pending kFilePending[] = {
-    {11258, "Enter Occ Graph"},
-    {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
+    {11262, "Enter Perf"},
 };
 // Every operation of the Page menu is built.
 constexpr std::span<const Pending> kPagePending{};

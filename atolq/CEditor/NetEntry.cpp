@@ -14,6 +14,7 @@
 #include "atolq/CEditor/NetOptions.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/ConvertToSim/CTSModule.h"
+#include "atolq/OGA/OGAUtils.h"
 #include "atolq/SmlEval/SmlEval.h"
 #include "xkv/kv/Hook.h"
 
@@ -45,6 +46,9 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
     case 3:
         Hook_Set(kHookArgv, ParseArgumentsHook);
         CTSInstallNetServices();
+        // The occurrence-graph library tags the graph it draws through
+        // these rows of the function table.
+        OGAInstallTableRows();
         EE_InstallLifeCycle();
         EE_InstallCreation();
         EE_InstallEditorHookHandlers();

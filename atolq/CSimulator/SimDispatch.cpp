@@ -2,6 +2,7 @@
 // simulating, the commands the simulator takes over, and the "Sim" menu's
 // command table. A Sim command whose operation is not built yet says so and
 // changes nothing.
+#include "atolq/OGA/OGA.h"
 #include "atolq/CSimulator/SimDispatch.h"
 
 #include <algorithm>
@@ -80,7 +81,7 @@ constexpr PendingCommand kPendingSimCommands[] = {
 
 // File-menu operations of tools not built yet.
 constexpr PendingCommand kPendingFileCommands[] = {
-    {11255, "Save State..."}, {11258, "Enter Occ Graph"}, {11259, "Enter OE/OS Graph"}, {11262, "Enter Perf"},
+    {11255, "Save State..."}, {11262, "Enter Perf"},
 };
 
 // Commands that keep the pieces found in an RXL model.
@@ -156,6 +157,12 @@ uintptr_t FileCommand(uint16_t command)
         break;
     case 11250:
         SEnterEditorCommand();
+        break;
+    case kOGAEnterOcc:
+        OGAEnter(0);
+        break;
+    case kOGAEnterOEOS:
+        OGAEnter(1);
         break;
     case 11256:
         GE_DoCommand(202);
@@ -301,6 +308,10 @@ int SMenuPick(uint16_t menu, uint16_t command)
         return static_cast<int>(EditorMenu(menu, command));
     case kSMenuSim:
         SSimCommand(command);
+        return 0;
+    case kOGAMenu:
+        OGAMenuCommand(command);
+        GE_RequestMenuUpdate();
         return 0;
     default:
         return 1;

@@ -1,6 +1,7 @@
 // The simulation regions on the diagram and the page instance each open page
 // shows: making the regions at the switch, filling them from the evaluator's
 // answers, showing and hiding them page by page.
+#include "atolq/OGA/OGAUtils.h"
 #include "atolq/CSimulator/SimGraphics.h"
 
 #include <algorithm>
@@ -642,6 +643,15 @@ uintptr_t SOpenObjectHook(uintptr_t a, uintptr_t, uintptr_t, uintptr_t, uintptr_
         return 0;
     if (!Alive(object))
         return 1;
+    // A node or arc of the drawn occurrence graph shows or hides its
+    // descriptor while no step is under way.
+    if (OGAHasOccGraph(object)) {
+        const uint32_t activity = SCurrentActivity();
+        if (activity == kSActivityIdle || activity == kSActivityAutomaticOnly || activity == 0x40010) {
+            OGAToggleDescriptor(object);
+            return 0;
+        }
+    }
     const int32_t regionKind = GE_RegionKindOf(object);
     if (regionKind > 0 && GE_IsKeyRegionKind(regionKind)) {
         const int32_t base = GE_BaseRegionKind(regionKind);

@@ -1,4 +1,5 @@
 // The "Sim" menu and the item states of all menus while simulating.
+#include "atolq/OGA/OGA.h"
 #include "atolq/CSimulator/SimMenus.h"
 
 #include <initializer_list>
@@ -132,6 +133,8 @@ void SSetReswitchItems(int reswitchNeeded)
         QXMenu_SetItemState(10324, kEnable);
         SetItems({10325, 10326}, StateOf(SHasPieces()));
     }
+    // The occurrence-graph tool's menu and entries follow.
+    OGAMenuRefresh(r ? 1 : 2);
 }
 
 void SInstallSimMenu()
@@ -170,6 +173,7 @@ void SRemoveSimMenu()
     SetItems({303, 304, 305, 306}, s);
     menuStateProcedure = nullptr;
     QXMenu_DeleteMenu(kSMenuSim);
+    OGAInstallMenu(0, 1);
     GE_ClearStateFlags(kSimMenuEnabled);
     SetItems({11450, 11451, 11452, 411, 11455, 10206, 10218, 10219, 10220, 10221, 10209, 515, 506, 706, 801, 11853,
               11858, 11859},

@@ -1,6 +1,7 @@
 // Rebuilding the simulation state inside simulator mode: Reswitch after the
 // net was edited, Initial State back to the initial marking, and the report
 // commands.
+#include "atolq/OGA/OGA.h"
 #include "atolq/CSimulator/SimStateCommands.h"
 
 #include "atolq/AEditor/SEInternal.h"
@@ -227,6 +228,8 @@ void SReswitch()
     SRefreshEnablingOnOpenPages(1);
     SShowStatus("Enabling Recalculated", kSTimeShown, kSStepShown);
     SSetReswitchNeeded(0);
+    // The occurrence graph was of the old code: its numbers go.
+    OGAReswitch();
     SShowStatus("Finished Reswitch", kSTimeShown, kSStepShown);
     Bell();
 }

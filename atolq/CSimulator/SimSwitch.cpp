@@ -1,4 +1,5 @@
 // Switching a checked net into the simulator and back to the editor.
+#include "atolq/OGA/OGA.h"
 #include "atolq/CSimulator/SimSwitch.h"
 
 #include "atolq/AEditor/SEInternal.h"
@@ -140,6 +141,7 @@ int SSwitchToSimulator()
     CreateSimulationRegions();
     EnterSimulatorMode();
     ShowOpenPages();
+    OGASimulatorEntered();
     SShowStatus("Ready to Simulate", kSTimeRefreshed, kSNoStep);
     Bell();
     return 1;
@@ -156,6 +158,7 @@ void SEnterSavedState()
 int SSwitchToEditor(int full)
 {
     QXMenu_SetItemState(kLoadXmlItem, 1);
+    OGALeaveSimulator();
     SShowStatus("Switching to Editor", kSNoTime, kSNoStep);
     if (full != 0) {
         SHideOpenPages(0);

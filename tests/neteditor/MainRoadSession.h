@@ -276,6 +276,10 @@ inline const std::map<std::string, std::vector<std::string>> kMenuItems = {
     {"Aux",
      {"Connector", "Box", "RoundedBox", "Ellipse", "Polygon", "Regular Polygon", "Wedge", "Line", "Label", "",
       "Make Region", "Make Node", "", "Convert to TOLQ...", "Convert to Aux", "", "Start ML", "ML Evaluate"}},
+    {"Occ",
+     {"Calculate Occ Graph", "Calculate Successors", "Calculate Scc Graph", "", "Show Statistics...", "Save Report...",
+      "", "Occ State to Sim", "Sim State to Occ", "", "Attributes/Options...", "", "Display Node...", "Display Arc...",
+      "Display Successors", "Display Predecessors", "Display Scc Graph", "", "Toggle Descriptor", "Update Node"}},
 };
 
 // tolq started on a copy of the example (HOME in a fresh directory), with its

@@ -92,9 +92,9 @@ fun makestring (i : int) = Int.toString i
 
 val TOLQ'VelkorResourceDir = ref ""
 val TOLQ'maxint = ref (getOpt (Int.maxInt, 1073741823))
-(* The library's version; a version ending in "OGA" would announce the
- * occurrence-graph tool, which this library does not hold. *)
-val TOLQ'MLvers = ref "TOLQ ML library [0404NJ]"
+(* The library's version; the ending "OGA" announces the occurrence-graph
+ * library. *)
+val TOLQ'MLvers = ref "TOLQ ML library [0404NJ] OGA"
 structure TOLQ'InternalSimCallBack = struct val TOLQ'InternalStopCallBack = ref (fn () => ()) end
 
 fun TOLQ'NumTok (m : 'a ms) = TolqEdit.outVal (Int.toString (TolqMS.size m))
