@@ -4,6 +4,7 @@ val () =
     List.app use ["bytes.sml", "signals.sml", "channel.sml", "capture.sml", "eval.sml",
                   "link.sml", "tolq.sml", "main.sml",
                   "lib/multiset.sml", "lib/mltext.sml", "lib/decl.sml", "lib/edit.sml",
-                  "lib/simstate.sml", "lib/bind.sml", "lib/constraints.sml"];
+                  "lib/simstate.sml", "lib/bind.sml", "lib/constraints.sml",
+                  "lib/rxl.sml"];
 
 fun main () = TolqMain.main ();
