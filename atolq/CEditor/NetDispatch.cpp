@@ -59,6 +59,7 @@ constexpr Pending kSetPending[] = {
     {10219, "General Simulation Options..."},
     {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
     {10222, "Transition Feedback Options..."},
+    {10228, "RXL Simulation Options..."},
 };
 
 std::span<const Pending> PendingOf(uint16_t menu)

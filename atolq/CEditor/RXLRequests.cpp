@@ -2,6 +2,7 @@
 // its nets (codes 15005 to 15015): arguments are read and checked first,
 // then the building block or generator runs and its results are answered.
 #include "atolq/CEditor/RXLNets.h"
+#include "atolq/CEditor/RXLPieces.h"
 
 #include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLWire.h"
@@ -206,4 +207,5 @@ void RXLInstallRequests()
     SMLSetGramHandler(15013, resourceList);
     SMLSetGramHandler(15014, pieceList);
     SMLSetGramHandler(15015, substitutionPairs);
+    RXLInstallPieceRequests();
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "atolq/CEditor/RXLNets.h"
+#include "atolq/CEditor/RXLPieces.h"
 #include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLWire.h"
 #include "xkv/kvud/UserData.h"
@@ -488,6 +489,68 @@ TEST_F(RXLRequests, ReportPageAnswersSevenWordsAndPairsTheirCount)
     ASSERT_EQ(SMLGramSwitch(pairs.bytes(), reply), 0);
     EXPECT_EQ(reply.bytes().size(), 4u);
     EXPECT_EQ(WordAt(reply.bytes(), 0), 0u);
+}
+
+} // namespace
+
+namespace {
+
+using RXLPieceWalk = RXLNetTest;
+
+TEST_F(RXLPieceWalk, StoredCandidatesTurnTheModeOnAndFlaggedOnesBecomePieces)
+{
+    const ObjectHandle a = QXStr_CreateNode(page_, 0, 0, 10 * kUnit, 10 * kUnit, 2);
+    const ObjectHandle b = QXStr_CreateNode(page_, 20 * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
+    const ObjectHandle c = QXStr_CreateNode(page_, 40 * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
+    SSetRXLMode(0);
+    const ObjectHandle first[] = {a, b};
+    SStorePieceCandidates(page_, first, 1, 0);
+    EXPECT_EQ(SInRXLMode(), 0);  // nothing is stored before the finishing call
+    SStorePieceCandidates(page_, std::span<const ObjectHandle>{}, 1, 1);
+    const ObjectHandle second[] = {c};
+    SStorePieceCandidates(page_, second, 0, 1);
+    EXPECT_EQ(SInRXLMode(), 1);
+    uint32_t words[6] = {};
+    ASSERT_EQ(UD_GetField(QXStr_GetPageListHandle(), kRXLCandidatesTag, words), 1u);
+    EXPECT_EQ(std::vector<uint32_t>(words, words + 6),
+              (std::vector<uint32_t>{page_, a, page_, b, 0xFFFFFFFFu, 0xFFFFFFFFu}));
+
+    // Flags follow the candidates of 0xF904, then those of 0xF905; extra flags do nothing.
+    const uint32_t flags[] = {1, 0, 1, 1};
+    SSetPieces(flags);
+    ASSERT_EQ(SPieceCount(), 2u);
+    EXPECT_EQ(SPieceAt(0), std::make_pair(page_, a));
+    EXPECT_EQ(SPieceAt(1), std::make_pair(page_, c));
+    EXPECT_EQ(SShowFirstPiece(), 1);
+    EXPECT_EQ(SFindPreviousPiece(), 0);
+    EXPECT_EQ(SCurrentPiece(), 0u);
+    EXPECT_EQ(SFindNextPiece(), 1);
+    EXPECT_EQ(SCurrentPiece(), 1u);
+    // At the last piece the walk stays.
+    EXPECT_EQ(SFindNextPiece(), 0);
+    EXPECT_EQ(SCurrentPiece(), 1u);
+    SDropPieces();
+    EXPECT_EQ(SPieceCount(), 0u);
+    EXPECT_EQ(SFindNextPiece(), 0);
+}
+
+TEST_F(RXLPieceWalk, RequestsStoreCandidatesAndFlagPieces)
+{
+    RXLInstallRequests();
+    const ObjectHandle a = QXStr_CreateNode(page_, 0, 0, 10 * kUnit, 10 * kUnit, 2);
+    SMLWireOut reply;
+    Request store(15018);
+    store.u32(page_).u32(1).u32(1).u32(1).u32(a);
+    ASSERT_EQ(SMLGramSwitch(store.bytes(), reply), 0);
+    Request flags(15017);
+    flags.u32(1).u32(1);
+    ASSERT_EQ(SMLGramSwitch(flags.bytes(), reply), 0);
+    EXPECT_EQ(SPieceCount(), 1u);
+    // A list longer than the request is refused.
+    Request longList(15017);
+    longList.u32(500).u32(1);
+    EXPECT_EQ(SMLGramSwitch(longList.bytes(), reply), -1);
+    SDropPieces();
 }
 
 } // namespace

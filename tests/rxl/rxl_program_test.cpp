@@ -1,7 +1,8 @@
 // The real tolq under the private Xvfb with the real evaluator: a scripted
 // run (-autoexec) whose ML code builds a net of the sibling tool through
-// TOLQ'RXL, which reaches tolq's net-building requests, and reads the
-// diagram back through the kernel's requests.
+// TOLQ'RXL, which reaches tolq's net-building requests, reads the diagram
+// back through the kernel's requests, and stores piece candidates, which put
+// the sibling tool's options item into the Set menu.
 #include <gtest/gtest.h>
 
 #include "process.h"
@@ -40,6 +41,10 @@ std::string Script(const std::string& answer)
            "val _ = TOLQ'RXL.MarkNodes [(place, 2, page)];\n"
            "val _ = say (\"marked \" ^ text cs);\n"
            "val _ = say (\"pairs \" ^ Int.toString (length (TOLQ'RXL.SubstitutionPairs ())));\n"
+           "val absent = K.result 6110 [K.U32 10228];\n"
+           "val _ = TOLQ'RXL.StorePieceCandidates {page = page, objects = [place], first = true, finish = true};\n"
+           "val _ = TOLQ'RXL.SetPieces [true];\n"
+           "val _ = say (\"options item \" ^ Int.toString absent ^ Int.toString (K.result 6110 [K.U32 10228]));\n"
            "val _ = TextIO.closeOut out;\n";
 }
 
@@ -62,7 +67,8 @@ TEST(RXLProgram, ScriptBuildsTheSiblingToolsNetInTolq)
                                  "arc 1`x|1\n"
                                  "report 7 Pieces\n"
                                  "marked Piece\n"
-                                 "pairs 0\n");
+                                 "pairs 0\n"
+                                 "options item 01\n");
 }
 
 } // namespace

@@ -98,6 +98,12 @@ struct
                     K.Str resource, K.Str e1, K.Str e2, K.Str e3]
   fun BuildPieceList {page, x, y, spacing, piece, inscription} =
       K.unit 15014 [K.S16 0, K.U32 page, K.U32 x, K.U32 y, K.U32 spacing, K.Str piece, K.Str inscription]
+  (* Candidates of pieces: objects of a page, kept by tolq in the diagram's
+   * first list (first = true) or second; finish stores the list. *)
+  fun StorePieceCandidates {page, objects, first, finish} =
+      K.unit 15018 [K.U32 page, K.U32 (if first then 1 else 0), K.U32 (if finish then 1 else 0), K.List objects]
+  (* The pieces among the candidates of both lists, one flag each. *)
+  fun SetPieces (flags : bool list) = K.unit 15017 [K.List (map (fn b => if b then 1 else 0) flags)]
   (* The (first, second) numbers of the selected places' markings. *)
   fun SubstitutionPairs () =
       Tolq.decode (K.call 15015 [])
