@@ -1,9 +1,12 @@
 // The diagram's lists of the sibling tool's piece candidates, kept in user
-// data of the page list's root, and the mode that their presence turns on.
+// data of the page list's root, the mode that their presence turns on, and
+// the Set menu's item of that mode.
 #include <cstring>
 #include <vector>
 
 #include "atolq/CEditor/RXLNets.h"
+#include "atolq/CEditor/RXLPieces.h"
+#include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kvud/UserData.h"
 
@@ -11,9 +14,32 @@ namespace {
 
 constexpr uint32_t kListEnd = 0xFFFFFFFFu;
 
+constexpr int32_t kSetMenu = 10200;
+
 int rxlMode = 0;
 
+bool hasItem(uint32_t command)
+{
+    uint16_t menu = 0, item = 0;
+    return QXMenu_GetItemPosition(command, &menu, &item) != 0;
+}
+
 } // namespace
+
+void SAddRXLOptionsItem()
+{
+    if (hasItem(kRXLOptionsItem))
+        return;
+    QXMenu_AppendItem(kSetMenu, kRXLOptionsSeparator, "-");
+    QXMenu_AppendItem(kSetMenu, kRXLOptionsItem, "RXL Simulation Options...");
+}
+
+void SRemoveRXLOptionsItem()
+{
+    QXMenu_DeleteItem(kRXLOptionsItem);
+    QXMenu_DeleteItem(kRXLOptionsSeparator);
+}
+
 
 void RXLRemapDiagramLists(const RXLHandleMap& map)
 {
@@ -34,6 +60,10 @@ void RXLRemapDiagramLists(const RXLHandleMap& map)
     }
     uint32_t length = 0;
     SSetRXLMode(UD_GetFieldSize(root, kRXLCandidatesTag, &length) == 1 ? 1 : 0);
+    if (SInRXLMode() != 0)
+        SAddRXLOptionsItem();
+    else
+        SRemoveRXLOptionsItem();
 }
 
 void RXLReadDiagram(MemHandle map)

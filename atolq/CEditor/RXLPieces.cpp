@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int32_t kSetMenu = 10200;
 constexpr int32_t kSimMenu = 10300;
 constexpr uint32_t kEnd = 0xFFFFFFFFu;
 constexpr int16_t kMsgNoNextPiece = 11564;
@@ -109,20 +108,6 @@ bool storeCandidates(SMLWireIn& in, SMLWireOut&)
 }
 
 } // namespace
-
-void SAddRXLOptionsItem()
-{
-    if (hasItem(kRXLOptionsItem))
-        return;
-    QXMenu_AppendItem(kSetMenu, kRXLOptionsSeparator, "-");
-    QXMenu_AppendItem(kSetMenu, kRXLOptionsItem, "RXL Simulation Options...");
-}
-
-void SRemoveRXLOptionsItem()
-{
-    QXMenu_DeleteItem(kRXLOptionsItem);
-    QXMenu_DeleteItem(kRXLOptionsSeparator);
-}
 
 void SAddFindPiecesItems()
 {

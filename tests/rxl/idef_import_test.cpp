@@ -180,6 +180,12 @@ protected:
         QXRdAttr_GetPageAttr(page, name, &number, &width, &height, &border);
         return name;
     }
+    // A new diagram for the next case of a table.
+    void SetUpFresh()
+    {
+        TearDown();
+        SetUp();
+    }
     static bool Shown(const std::string& text)
     {
         for (const std::string& message : IDEF_Messages())
@@ -428,6 +434,77 @@ TEST_F(IDEFImportTest, RuxelTransferSectionErrors)
     const std::string longItem = "W a b 0 0 W [(\"" + std::string(2100, 'x') + "\"))]";
     EXPECT_EQ(Import(Model({SubPage()}, longItem), 1), 0);
     ASClearQueuedTexts();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(IDEFImportTest, RegionsNestedTooDeeplyAreRefusedBeforeAnythingIsBuilt)
+{
+    Desc deep;
+    for (int level = 0; level < 40; ++level) {
+        Desc outer;
+        outer.label = true;
+        outer.regionKind = 7;
+        outer.regions = {deep};
+        deep = outer;
+    }
+    Desc holder;
+    holder.regions = {deep};
+    PageFile page;
+    page.name = "P";
+    page.transitions = {{1, holder}};
+    EXPECT_EQ(Import(Model({page})), 0);
+    ASSERT_GE(IDEF_Messages().size(), 2u);
+    EXPECT_EQ(IDEF_Messages().front(), "Regions missing or wrong.");
+    EXPECT_EQ(IDEF_Messages().back(), "Failed to translate page P");
+    EXPECT_TRUE(Nodes(page_).empty());
+}
+
+TEST_F(IDEFImportTest, PointsCountBeyondTheFileIsRefused)
+{
+    PageFile page;
+    page.name = "P";
+    page.transitions = {{1, Desc{}}};
+    std::string content = Model({page});
+    // The transition's points flag, then a count of a million pairs.
+    const size_t flag = content.rfind(" 0 0\n");
+    ASSERT_NE(flag, std::string::npos);
+    content = content.substr(0, flag) + " 1 1000000 1 2 0\n0\n";
+    EXPECT_EQ(Import(content), 0);
+    EXPECT_EQ(IDEF_Messages(), (std::vector<std::string>{"Nodes missing or wrong.", "Failed to translate page P"}));
+}
+
+TEST_F(IDEFImportTest, BrokenSocketListsAndArcsFailTheirPage)
+{
+    struct Case {
+        std::vector<std::string> points;
+        std::string arc;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"9", "Out", "0", "0"}, "", "hierarchy info wrong:phase 1 boxid = A1"},  // no place with id 9
+        {{}, "9 O", "failed to make arc"},                                        // no place with id 9
+        {{}, "2 O 10 20 30", "failed to make arc"},                                // a bend pair without its y
+    };
+    for (const Case& c : cases) {
+        SetUpFresh();
+        PageFile top = TopPage();
+        Desc& make = top.transitions[0].second;
+        make.points = c.points;
+        if (!c.arc.empty())
+            make.regions[2].text = c.arc;
+        std::string content = Model({top, SubPage()});
+        EXPECT_EQ(Import(content), 1);
+        bool shown = false;
+        for (const std::string& m : IDEF_Messages())
+            shown = shown || m.rfind(c.message, 0) == 0;
+        EXPECT_TRUE(shown) << c.message;
+        EXPECT_TRUE(Shown("Failed to translate page A-0_Top"));
+        // The page failed, so the subpage after it was not made.
+        EXPECT_EQ(NetPages().size(), 1u);
+    }
 }
 
 } // namespace

@@ -192,6 +192,7 @@ TEST_F(RXLBlocks, CandidateListsFollowTheHandleMapAndSetTheMode)
     SSetRXLMode(0);
     RXLRemapDiagramLists([](ObjectHandle h) { return h + 100; });
     EXPECT_EQ(SInRXLMode(), 1);
+
     uint32_t read[5] = {};
     ASSERT_EQ(UD_GetField(root, kRXLCandidatesTag, read), 1u);
     EXPECT_EQ(std::vector<uint32_t>(read, read + 5), (std::vector<uint32_t>{110, 111, 112, 113, 0xFFFFFFFFu}));
@@ -201,6 +202,7 @@ TEST_F(RXLBlocks, CandidateListsFollowTheHandleMapAndSetTheMode)
     ASSERT_EQ(UD_DeleteField(root, kRXLCandidatesTag), 1u);
     RXLRemapDiagramLists([](ObjectHandle h) { return h; });
     EXPECT_EQ(SInRXLMode(), 0);
+
 }
 
 // ---- generated nets ----
