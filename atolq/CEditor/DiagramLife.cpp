@@ -19,6 +19,7 @@
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/comm/Comm.h"
 #include "xkv/kv/Hook.h"
+#include "atolq/CEditor/RXLNets.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
@@ -160,6 +161,7 @@ uintptr_t EE_DiagramLoading(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_
 uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t map, uintptr_t, uintptr_t)
 {
     QXMenu_SetItemState(kCommandSaveXml, kItemEnable);
+    RXLReadDiagram(static_cast<MemHandle>(map));
     if (loadingSub != 0) {
         if (savedPageHook != nullptr)
             Hook_Set(kHookPageChanged, savedPageHook);

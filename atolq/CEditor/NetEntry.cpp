@@ -13,6 +13,7 @@
 #include "atolq/Chart/ChartRequests.h"
 #include "atolq/CEditor/NetOptions.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/RXLNets.h"
 #include "atolq/ConvertToSim/CTSModule.h"
 #include "atolq/OGA/OGAUtils.h"
 #include "atolq/SmlEval/SmlEval.h"
@@ -54,6 +55,8 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
         EE_InstallEditorHookHandlers();
         // The evaluator's chart requests reach the chart module.
         ChartInstallRequests();
+        // The sibling tool's net-building requests.
+        RXLInstallRequests();
         break;
     case 0:
         Hook_Set(kHookCommandPages, EE_HookPages);

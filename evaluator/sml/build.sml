@@ -5,6 +5,7 @@ val () =
                   "link.sml", "tolq.sml", "main.sml",
                   "lib/multiset.sml", "lib/mltext.sml", "lib/decl.sml", "lib/edit.sml",
                   "lib/simstate.sml", "lib/bind.sml", "lib/constraints.sml", "lib/charts.sml",
-                  "lib/ogstore.sml", "lib/occgraph.sml", "lib/occmenu.sml", "lib/newsim.sml"];
+                  "lib/ogstore.sml", "lib/occgraph.sml", "lib/occmenu.sml", "lib/newsim.sml",
+                  "lib/rxl.sml"];
 
 fun main () = TolqMain.main ();
