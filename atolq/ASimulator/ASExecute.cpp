@@ -349,6 +349,12 @@ int ASQueryPlaceTokens(SEPlace* place, ASInstance* instance, std::string* text)
     return 0;
 }
 
+int ASCheckLegalValue(std::string_view colourSet, std::string_view value)
+{
+    ASResetReplyBuffer();
+    return ASCheckLegal(colourSet, value, ASReplyBuffer()) == 0 ? 1 : 0;
+}
+
 int ASQueryPlaceTokenCount(SEPlace* place, ASInstance* instance)
 {
     ASResetReplyBuffer();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "atolq/ASimulator/ASRecords.h"
 #include "atolq/ASimulator/ASRequests.h"
@@ -148,6 +149,9 @@ int ASQueryArcTokenCount(SEArc* arc, ASInstance* instance, int force);
 int ASChangeMarking(SEPlace* place, ASInstance* instance, const char* text);
 int ASApplyMarkingChange(SEPlace* place, ASInstance* instance, int resolve);
 std::string ASValueListText(const ASBindingElement* element);
+// 1 when the evaluator accepts the value text for the colour set (named by
+// its key in the evaluator).
+int ASCheckLegalValue(std::string_view colourSet, std::string_view value);
 
 // ---- further queries, entries and wrappers ----
 const char* ASGetInstanceText(SEHead* instance);

@@ -14,6 +14,7 @@
 #include "atolq/CEditor/NetOptions.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/ConvertToSim/CTSModule.h"
+#include "atolq/SML/SMLInstall.h"
 #include "atolq/SmlEval/SmlEval.h"
 #include "xkv/kv/Hook.h"
 
@@ -50,6 +51,8 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
         EE_InstallEditorHookHandlers();
         // The evaluator's chart requests reach the chart module.
         ChartInstallRequests();
+        // The evaluator's table calls and numbered requests of the net layer.
+        SMLInstallRequests();
         break;
     case 0:
         Hook_Set(kHookCommandPages, EE_HookPages);
