@@ -236,6 +236,7 @@ protected:
 };
 
 class RequestDialogs : public MLLabelSession, public ::testing::WithParamInterface<DialogCase> {};
+class PantelPick : public MLLabelSession {};
 
 TEST_P(RequestDialogs, TheUsersAnswerReachesTheEvaluation)
 {
@@ -256,6 +257,33 @@ INSTANTIATE_TEST_SUITE_P(
                       DialogCase{"AskString", "size (valOf (Tolq.Kernel.askString (\"Name?\", \"tolq\")));",
                                  "val it = 4: int"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A Pantel pick from ML: a node with a connector is made on the page; the
+// request marks the node's parts, leaves the offered ones (list B, here the
+// connector) pickable and waits; the user's click on the connector is the
+// answer.
+TEST_F(PantelPick, TheUserPicksAConnectorOfTheNode)
+{
+    // Two nodes below the label typed, wherever the page is scrolled (the
+    // label is the current object while it is evaluated), joined by a
+    // vertical connector.
+    TypeLabel("let open Tolq.Kernel val p = result 3040 [] val me = result 3050 [] "
+              "val (x, y) = valOf (position me) val (w, _) = valOf (size me) val cx = x - w div 2 + 80 "
+              "val n = createNode {page = p, x = cx, y = y + 80, width = 40, height = 20, shape = 1} "
+              "val m = createNode {page = p, x = cx, y = y + 280, width = 40, height = 20, shape = 1} "
+              "val c = createConnector {page = p, from = n, to = m} "
+              "in Tolq.Pantel.pick {page = p, node = n, a = [], b = [c]} = c end;");
+    Pick("Aux", "ML Evaluate");
+    std::this_thread::sleep_for(2s);
+    // The connector is a line one pixel wide; the click tries the pixels
+    // around where it runs until one picks it (a miss is asked again).
+    for (int dx = -3; dx <= 3; ++dx) {
+        client_.click(drawing_.root_x + 120 + 80 + dx, drawing_.root_y + 120 + 180);
+        std::this_thread::sleep_for(300ms);
+    }
+    Settle();
+    EXPECT_TRUE(SavedDiagramHolds("val it = true: bool")) << AnswerText();
+}
 
 }  // namespace
 }  // namespace tolq::test
