@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "atolq/ASimulator/ASRecords.h"
 #include "atolq/ASimulator/ASRequests.h"

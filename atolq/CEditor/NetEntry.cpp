@@ -16,6 +16,7 @@
 #include "atolq/CEditor/RXLNets.h"
 #include "atolq/ConvertToSim/CTSModule.h"
 #include "atolq/OGA/OGAUtils.h"
+#include "atolq/SML/SMLInstall.h"
 #include "atolq/SmlEval/SmlEval.h"
 #include "xkv/kv/Hook.h"
 
@@ -57,6 +58,8 @@ uintptr_t QVmountopen(uint32_t kind, int32_t menuId, uint32_t)
         ChartInstallRequests();
         // The sibling tool's net-building requests.
         RXLInstallRequests();
+        // The evaluator's table calls and numbered requests of the net layer.
+        SMLInstallRequests();
         break;
     case 0:
         Hook_Set(kHookCommandPages, EE_HookPages);

@@ -4,6 +4,7 @@
 // interface and writes the reply words. A code whose function is not there
 // has no handler and is answered as failed.
 #include "atolq/SML/SMLGram.h"
+#include "atolq/SML/SMLGramReply.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,43 +23,10 @@
 
 namespace {
 
-using In = SMLWireIn;
-using Out = SMLWireOut;
-
-// An object list of the interface, freed when it goes out of scope.
-struct QXList {
-    uint16_t count = 0;
-    ObjectHandle* array = nullptr;
-    QXList() = default;
-    QXList(const QXList&) = delete;
-    QXList& operator=(const QXList&) = delete;
-    ~QXList() {
-        if (array != nullptr) QXMem_Free(array);
-    }
-};
-
-uint32_t truth(uint32_t value) { return value != 0 ? 1 : 0; }
-// A CommandId or menu id: the low 16 bits of the word.
-uint32_t id16(In& in) { return in.u32() & 0xffffu; }
-uint32_t word(int32_t value) { return static_cast<uint32_t>(value); }
-// A 16-bit mask as the interface receives it: sign-extended.
-uint32_t mask16(In& in) { return word(in.s16()); }
-
-bool reply(Out& out, uint32_t result) {
-    out.u32(result);
-    return true;
-}
+using namespace sml_gram;
 
 bool replyList(Out& out, uint32_t result, const QXList& list) {
     out.hlist(result, list.count, list.array);
-    return true;
-}
-
-// R, then the values only when R is not 0.
-template <typename... V>
-bool replyWith(Out& out, uint32_t result, V... values) {
-    out.u32(result);
-    if (result != 0) (out.u32(static_cast<uint32_t>(values)), ...);
     return true;
 }
 
@@ -644,7 +612,6 @@ bool replyPoints(Out& out, uint32_t result, const FixPoint* points, uint16_t cou
     }
     return true;
 }
-constexpr uint16_t kConnPointsMax = 61; // corners a connector holds at most
 bool connPoints(In& in, Out& out) {
     ObjectHandle connector = in.u32();
     if (!in.ok()) return false;
@@ -788,7 +755,9 @@ struct GramEntry {
     SMLGramHandler run; // null: the operation is not there yet
 };
 
-// Sorted by code. Null rows answer as failed until their function exists.
+// Sorted by code. Null rows are bound as tolq starts (the dialogs, picks and
+// group operations of the interface, and the net layer's codes from 15000
+// up); a code left null is answered as failed.
 GramEntry g_requests[] = {
     {20, createLabel},
     {21, createNode},
@@ -798,7 +767,7 @@ GramEntry g_requests[] = {
     {25, makeCoarseNode},
     {30, createPolygon},
     {31, deleteObject},
-    {40, nullptr}, // QXUI_DuplicateObjects
+    {40, nullptr},
     {41, makeRegion},
     {50, merge},
     {55, attachNode},
@@ -807,24 +776,24 @@ GramEntry g_requests[] = {
     {80, createPage},
     {90, createPageOpt},
     {100, setModified},
-    {110, nullptr}, // QXUI_SpreadObjects
-    {120, nullptr}, // QXWtAttr_SetConnEnds
+    {110, nullptr},
+    {120, nullptr},
     {130, setPoints<QXWtAttr_SetPolyPoints>},
-    {1000, nullptr}, // QXUI_CheckRange
-    {1010, nullptr}, // QXUI_ShowMessage
-    {1050, nullptr}, // QXUI_AskNumber
-    {1060, nullptr}, // QXUI_AskString
+    {1000, nullptr},
+    {1010, nullptr},
+    {1050, nullptr},
+    {1060, nullptr},
     {1070, clearUndo},
-    {1080, nullptr}, // QXUtil_LocateAt
+    {1080, nullptr},
     {1090, delay},
     {1100, printPages},
     {1110, intToFixed},
     {1120, currentCommand},
-    {1130, nullptr}, // QXUI_SetDefault28
+    {1130, nullptr},
     {1150, beep},
     {1160, fixedToInt},
-    {1190, nullptr}, // QXUI_Confirm
-    {1200, nullptr}, // Dialog_SelectFile
+    {1190, nullptr},
+    {1200, nullptr},
     {2000, setTextDefault<QXText_SetDefaultFont>},
     {2010, setTextDefault<QXText_SetDefaultSize>},
     {2020, setTextDefault<QXText_SetDefaultJustification>},
@@ -836,7 +805,7 @@ GramEntry g_requests[] = {
     {2080, textLength},
     {2090, putText<QXText_SetText>},
     {2100, putText<QXText_AppendText>},
-    {3000, nullptr}, // QXUI_PickObject
+    {3000, nullptr},
     {3010, curGroup},
     {3020, setCurPage},
     {3030, setCurGroup},
@@ -876,18 +845,18 @@ GramEntry g_requests[] = {
     {6140, setMenuState},
     {6150, menuPosition},
     {6170, updateMenuBar},
-    {7080, nullptr}, // QXUI_DoCommand
-    {8000, nullptr}, // QXUI_Align
-    {8010, nullptr}, // QXUI_ShowPoint
-    {8020, nullptr}, // QXUtil_AppendArc
-    {8030, nullptr}, // QXUI_SetCursor
+    {7080, nullptr},
+    {8000, nullptr},
+    {8010, nullptr},
+    {8020, nullptr},
+    {8030, nullptr},
     {8040, redrawPage},
     {8050, updateStatusBar},
     {8060, closePage},
     {8070, noOp},
-    {8080, nullptr}, // QXUI_ShowObject
+    {8080, nullptr},
     {8090, objectIndication},
-    {8100, nullptr}, // QXUI_ShowObjects
+    {8100, nullptr},
     {8110, isPageOpen},
     {8120, cancelMenuUpdate},
     {8130, requestMenuUpdate},
@@ -897,9 +866,9 @@ GramEntry g_requests[] = {
     {8170, showPage},
     {8180, pickPage},
     {8190, flushDisplay},
-    {8200, nullptr}, // QXUtil_AppendPoint
+    {8200, nullptr},
     {9000, groupSelected},
-    {9010, nullptr}, // QXRdAttr_GetConnPoints, QXUtil_GetConnEndPoint
+    {9010, nullptr},
     {9020, attrOf<QXRdAttr_GetShapeBit>},
     {9030, pageAttr},
     {9040, currentFileName},
@@ -934,7 +903,7 @@ GramEntry g_requests[] = {
     {11020, setPageAttr},
     {11040, setPixelPair<QXWtAttr_SetPosition>},
     {11050, setLineAttr},
-    {11060, nullptr}, // QXText_SetTextAttr
+    {11060, nullptr},
     {11070, setConnEndAttr},
     {11080, setConnAttr},
     {11090, setPoints<QXWtAttr_SetConnPoints>},
@@ -953,10 +922,9 @@ GramEntry g_requests[] = {
     {11220, setLineWidth},
     {11230, setValue<QXWtAttr_SetSuperNode>},
     {11240, setValue<QXWtAttr_SetSubPage>},
-    {14000, nullptr}, // QXFile_LoadPage
+    {14000, nullptr},
     {14100, selectFile},
-    // The net layer's codes, bound by the net layer (SMLSetGramHandler); 15016
-    // is the kernel's.
+    // The net layer's codes; 15016 is the kernel's.
     {15000, nullptr}, // ASGetPageInstances
     {15001, nullptr}, // ASGetRecordMembers
     {15002, nullptr}, // SEGetCodeSegmentVars
@@ -977,8 +945,6 @@ GramEntry g_requests[] = {
     {15018, nullptr}, // SIM_StoreTaggedPairs
 };
 
-constexpr uint32_t kNetCodesFirst = 15000;
-
 GramEntry* find(uint32_t code) {
     auto* end = std::end(g_requests);
     auto* at = std::lower_bound(std::begin(g_requests), end, code,
@@ -991,7 +957,7 @@ GramEntry* find(uint32_t code) {
 void SMLSynchronizeDisplay() { QXUI_FlushDisplay(); }
 
 bool SMLSetGramHandler(uint32_t code, SMLGramHandler handler) {
-    GramEntry* entry = code >= kNetCodesFirst ? find(code) : nullptr;
+    GramEntry* entry = find(code);
     if (entry == nullptr) return false;
     entry->run = handler;
     return true;

@@ -16,8 +16,8 @@ using SMLGramHandler = bool (*)(SMLWireIn& in, SMLWireOut& out);
 // unknown code, a code whose operation is not there, or a malformed request.
 int SMLGramSwitch(std::span<const uint8_t> request, SMLWireOut& reply);
 
-// Binds a net-layer code (15000 and up) to its handler; false for a code that
-// is not one of them.
+// Binds a code of the table to its handler (the operations that tolq binds as
+// it starts); false for a code that is not in the table.
 bool SMLSetGramHandler(uint32_t code, SMLGramHandler handler);
 
 // Brings the display up to date after a served request.

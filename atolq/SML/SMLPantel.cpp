@@ -1,11 +1,12 @@
 // Pantel requests, through the kernel's programming interface only: request
-// 10 describes a node with its regions and connectors; request 11 (picking a
-// part of a node) waits for the interface's pick and edit-mode entries.
+// 10 describes a node with its regions and connectors; request 11 (the pick
+// of a part of a node) is bound as tolq starts.
 #include "atolq/SML/SMLPantel.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "atolq/SML/SMLGram.h"
 #include "xkv/kv/QXAttr.h"
@@ -137,14 +138,42 @@ bool describeNode(SMLWireIn& in, SMLWireOut& out) {
     return true;
 }
 
+// Regions of regions are gathered down to this many objects, so that a
+// damaged region tree cannot make the walk endless.
+constexpr size_t kGatherLimit = 4096;
+
+// The object, then the regions of each gathered object in turn.
+std::vector<ObjectHandle> gatherWithRegions(ObjectHandle object) {
+    std::vector<ObjectHandle> gathered{object};
+    for (size_t i = 0; i < gathered.size() && gathered.size() < kGatherLimit; ++i) {
+        QXList regions;
+        QXStr_GetRegionList(gathered[i], &regions.count, &regions.array);
+        for (ObjectHandle region : regions) {
+            if (gathered.size() >= kGatherLimit) break;
+            gathered.push_back(region);
+        }
+    }
+    return gathered;
+}
+
+} // namespace
+
+std::vector<ObjectHandle> SMLGatherWithRegions(ObjectHandle object) { return gatherWithRegions(object); }
+
+uint32_t SMLCountRegions(ObjectHandle object) {
+    return static_cast<uint32_t>(gatherWithRegions(object).size() - 1);
+}
+
+namespace {
+
 struct PantelEntry {
     uint32_t code;
-    SMLGramHandler run; // null: the operations are not there yet
+    SMLGramHandler run; // null until bound
 };
 
-const PantelEntry kPantelRequests[] = {
+PantelEntry g_pantelRequests[] = {
     {10, describeNode},
-    {11, nullptr}, // QXText_SetEditMode, QXUI_PickObject
+    {11, nullptr}, // bound as tolq starts
 };
 
 } // namespace
@@ -153,7 +182,7 @@ int SMLPantelSwitch(std::span<const uint8_t> request, SMLWireOut& reply) {
     reply.clear();
     SMLWireIn in(request);
     uint32_t code = in.u32();
-    for (const PantelEntry& entry : kPantelRequests) {
+    for (const PantelEntry& entry : g_pantelRequests) {
         if (entry.code != code || !in.ok() || entry.run == nullptr) continue;
         if (!entry.run(in, reply)) break;
         SMLSynchronizeDisplay();
@@ -161,4 +190,13 @@ int SMLPantelSwitch(std::span<const uint8_t> request, SMLWireOut& reply) {
     }
     reply.clear();
     return -1;
+}
+
+bool SMLSetPantelHandler(uint32_t code, SMLGramHandler handler) {
+    for (PantelEntry& entry : g_pantelRequests) {
+        if (entry.code != code) continue;
+        entry.run = handler;
+        return true;
+    }
+    return false;
 }

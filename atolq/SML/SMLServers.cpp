@@ -3,6 +3,8 @@
 // reads its request completely, so the channel stays in step, runs it and
 // answers, or answers with the failure opcode of its kind. A request whose
 // layout cannot be read to its end marks the link broken.
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "atolq/SML/SMLGram.h"
@@ -83,4 +85,33 @@ int SMLServeTableCall(SMLStream* in, SMLStream* out) {
     if (!SMLReadTableCall(in, &call, &refused)) return malformed(out, kOpTableRefused);
     if (refused || !SMLRunTableCall(call)) return answerFailure(out, kOpTableRefused);
     return SMLWriteTableAnswer(out, call);
+}
+
+// A numbered request that the caller already holds in a message: the reply
+// replaces the request in the message (from a vector when it is longer than
+// the message's data), which is sent back with status 2, or with status 4 and
+// no data when the request failed (the status word alone is sent). A long request area is the caller's and
+// is only let go of here.
+int SMLServeGramMsg(SMLMsg* message) {
+    constexpr int kSendFailed = -7;
+    const char* bytes = message->longData != nullptr ? message->longData : message->data.data();
+    const uint32_t length =
+        message->longData != nullptr ? message->length : std::min<uint32_t>(message->length, kSMLBufferSize);
+    SMLWireOut reply;
+    const bool served =
+        SMLGramSwitch(std::span(reinterpret_cast<const uint8_t*>(bytes), length), reply) == 0;
+    message->longData = nullptr;
+    const auto& answer = reply.bytes();
+    message->status = served ? kOpGramAnswer : kOpGramFailed;
+    message->length = served ? static_cast<uint32_t>(answer.size()) : 0;
+    if (served) std::memcpy(message->data.data(), answer.data(), std::min<size_t>(answer.size(), kSMLBufferSize));
+    SMLStream* out = SMLLink().binaryOut.get();
+    if (out == nullptr) return kSendFailed;
+    // A failure travels as its opcode alone, as the evaluator reads it; a
+    // length word after it would put the channel out of step.
+    const bool sent = SMLPutU32(out, message->status) &&
+                      (!served || (SMLPutU32(out, message->length) &&
+                                   SMLPutBytes(out, answer.data(), message->length))) &&
+                      SMLFlush(out);
+    return sent ? 0 : kSendFailed;
 }

@@ -153,6 +153,12 @@ bool SMLTableCall::setNumber(uint32_t slot, int32_t value) {
     return true;
 }
 
+bool SMLTableCall::setText(uint32_t slot, std::string_view value) {
+    if (!carries(slot, false) || !isText(slots[slot].type)) return false;
+    slots[slot].text = value;
+    return true;
+}
+
 std::vector<uint8_t>* SMLTableCall::outBlock(uint32_t slot) {
     if (!carries(slot, false) || slots[slot].type != kSlotBlock) return nullptr;
     return &slots[slot].block;

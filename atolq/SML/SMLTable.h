@@ -51,6 +51,8 @@ public:
     bool text(uint32_t slot, std::string_view* value) const;
     // Output number cells and output blocks.
     bool setNumber(uint32_t slot, int32_t value);
+    // Output text cells (types 2, 6, 7).
+    bool setText(uint32_t slot, std::string_view value);
     std::vector<uint8_t>* outBlock(uint32_t slot);
     // The result in slot 0.
     void result(int32_t value) { slots[0].value = value; }
@@ -59,6 +61,11 @@ public:
 private:
     bool carries(uint32_t slot, bool input) const;
 };
+
+// Slot types that carry a text.
+inline bool SMLIsTextType(uint32_t type) {
+    return type == kSlotHeapString || type == kSlotKernelString6 || type == kSlotKernelString7;
+}
 
 // A row: false refuses the call (its arguments do not fit the row).
 using SMLTableRow = bool (*)(SMLTableCall& call);

@@ -102,6 +102,10 @@ int SMLServeGramRequest(SMLStream* in, SMLStream* out);
 int SMLServeTableCall(SMLStream* in, SMLStream* out);
 int SMLServeCallback(SMLStream* in, SMLStream* out);
 int SMLServePantelRequest(SMLStream* in, SMLStream* out);
+// A numbered request already held in a message (its bytes from the code on),
+// answered on the binary channel with the message's status, length and the
+// reply; 0, or -7 when the answer cannot be sent.
+int SMLServeGramMsg(SMLMsg* message);
 
 // The server of the chart callbacks (code, chart name, arguments), bound by
 // the charts: 0 with the answer in reply, non-zero for a failed request.

@@ -97,8 +97,21 @@ struct
         result 21 [U32 page, Px x, Px y, Px width, Px height, U32 shape]
     fun createConnector {page, from, to} = result 22 [U32 page, U32 from, U32 to]
     fun deleteObject obj = result 31 [U32 obj]
+    fun duplicateObjects (page, objects) =
+        decode (call 40 [U32 page, List objects])
+               (fn c => let val r = int c in (r, B.getWordList c) end)
     fun showMessage text = unit 1010 [Str text]
     fun confirm text = result 1190 [Str text] <> 0
+    (* The number or text the user typed; NONE when the dialog was cancelled. *)
+    fun askNumber (prompt, initial) = whenNonZero 1050 [Str prompt, U32 initial] int
+    fun askString (prompt, initial) =
+        if size initial > 255 then raise BadRequest "initial answer longer than 255 bytes"
+        else whenNonZero 1060 [Str prompt, Str initial] str
+    (* A file name from the file selector; NONE when it was cancelled. *)
+    fun selectFile (title, initial) = whenNonZero 1200 [Str title, Str initial] str
+    (* The object the user picked of the kinds (4 node, 8 connector, 16 region), or 0 *)
+    fun pickObject kinds = result 3000 [S16 kinds, U32 0]
+    fun doCommand command = result 7080 [S16 command]
     fun getText obj = whenNonZero 2060 [U32 obj] str
     fun setText (obj, text) = result 2090 [U32 obj, Str text]
     fun appendText (obj, text) = result 2100 [U32 obj, Str text]
@@ -191,6 +204,34 @@ struct
                | 0w6 => SOME (fn () => raise Refused ("table call " ^ Int.toString row))
                | _ => NONE)
         end
+
+    (* Rows of tolq's function table. *)
+    val newPage = 0 and createNetPage = 1 and createDeclNode = 2 and buildDeclRegions = 3
+    and createNetTrans = 4 and createNetPlace = 5 and createNetArc = 6 and makePort = 7
+    and attachRegionOfKind = 8 and refreshObjectFlags = 9 and updateNetFromObject = 10
+    and findChildRegion = 11 and getRegion = 12 and nameRegionText = 13 and copyName = 14
+    and makeCompound = 15 and assignSubpage = 16 and assignPort = 17 and updateHierarchyTag = 18
+    and objectRefName = 19 and objectKind = 20 and isPort = 21 and findFusSet = 22
+    and addFusionMember = 23 and createPlaceFusSet = 24 and setRecordName = 25
+    and udSetField = 26 and udGetFieldSize = 27 and udGetField = 28 and udDeleteField = 29
+    and createTransFusSet = 30 and testPageFlag = 31 and testNodeFlag = 32 and primeCount = 33
+    and testInstanceMode = 34 and recordName = 35 and instanceText = 36 and recordLink = 37
+    and kvObject = 38 and recordOfObject = 39 and parentInstance = 40 and instanceNumber = 41
+    and instanceNode = 42 and flags = 43 and compound = 44 and compoundNode = 45
+    and resolvePort = 46 and subKind = 47 and fusionSet = 48 and placeStateText = 49
+    and setPlaceStateText = 50 and updatePageNameRegion = 51
+
+    (* A row of integer arguments with an integer result. *)
+    fun intCall (row, args) =
+        case call {row = row, result = INT, args = map (fn i => In (INT, I i)) args} of
+          {result = I r, ...} => r
+        | _ => raise Protocol "table call without an integer result"
+
+    (* A row of integer (and text) arguments with a text result. *)
+    fun textCall (row, args) =
+        case call {row = row, result = HEAPSTRING, args = args} of
+          {result = S t, ...} => t
+        | _ => raise Protocol "table call without a text result"
   end
 
   (* ---- chart callbacks ---- *)

@@ -93,6 +93,21 @@ protected:
     ASInstance* i_ = nullptr;
 };
 
+// A value typed for a variable is legal only when the evaluator takes it as a
+// member of the colour set.
+TEST_F(StepTest, ValuesAreCheckedAgainstTheirColourSet)
+{
+    declare("colset INT = int; colset SMALL = int with 1..5;", {{"INT", false}, {"SMALL", false}});
+    struct Case {
+        const char* colourSet;
+        const char* value;
+        int legal;
+    };
+    for (const Case& c : {Case{"INT", "3", 1}, Case{"SMALL", "3", 1}, Case{"SMALL", "9", 0},
+                          Case{"INT", "\"text\"", 0}, Case{"INT", "3 +", 0}})
+        EXPECT_EQ(ASCheckLegalValue(c.colourSet, c.value), c.legal) << c.colourSet << " " << c.value;
+}
+
 TEST_F(StepTest, WithAllChancesZeroOneBindingOccursAndMovesItsToken)
 {
     twoChains("1`1++1`2", "1`5");

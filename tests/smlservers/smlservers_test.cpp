@@ -3,6 +3,7 @@
 // in its notes. The requests act on a diagram built in the test.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,10 @@
 #include "sml_fixture.h"
 #include "xkv/core/Core.h"
 #include "xkv/kv/Hook.h"
+#include "atolq/SML/SMLGramKernel.h"
+#include "atolq/SML/SMLWait.h"
 #include "xkv/kv/QXAttr.h"
+#include "xkv/kv/QXMem.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXText.h"
 #include "xkv/kvud/UserData.h"
@@ -74,6 +78,7 @@ class ServersTest : public KernelTest {
 protected:
     void SetUp() override {
         KernelTest::SetUp();
+        SMLInstallKernelRequests();
         page_ = QXStr_NewPage(1, 0, 0, -1, -1, -1, -1);
         ASSERT_NE(page_, 0u);
         node_ = QXStr_CreateNode(page_, SMLPixelsToFixed(100), SMLPixelsToFixed(60), SMLPixelsToFixed(40),
@@ -175,6 +180,48 @@ TEST_F(ServersTest, UnpaddedTextIsFollowedAtOnceByTheNextArgument) {
                               gram(Bytes().u32(9030).u32(page_)));
     EXPECT_EQ(notes, answer2(Bytes().u32(1)) + ";" +
                          answer2(Bytes().u32(1).pstr("Top12").u32(7).u32(300).u32(200).u32(1)));
+}
+
+TEST_F(ServersTest, DuplicatesAndDialogArgumentsAreAnsweredByTheirShape) {
+    std::string calls = gram(Bytes().u32(40).u32(page_).u32(1).u32(node_)) +       // R, count, the objects
+                        gram(Bytes().u32(1000).u32(5).u32(1).u32(10).u32(0)) +     // in range: no message
+                        gram(Bytes().u32(14000).str("/nonexistent/a.page").u32(0)) + // not loaded: R alone
+                        gram(Bytes().u32(1060).str("p").str(std::string(256, 'a'))); // answer past its buffer
+    std::string notes = serve(calls);
+    ASSERT_EQ(notes.substr(0, 8), "answer2[");
+    EXPECT_EQ(notes.substr(8, 16), Bytes().u32(1).u32(1).hex());
+    EXPECT_EQ(notes.substr(24, 8), Bytes().u32(node_).hex());
+    EXPECT_EQ(notes.substr(32), "];" + answer2(Bytes().u32(1)) + ";" + answer2(Bytes().u32(0)) + ";op4");
+    uint16_t count = 0;
+    ObjectHandle* nodes = nullptr;
+    ASSERT_EQ(QXStr_GetNodeList(page_, &count, &nodes), 1u);
+    QXMem_Free(nodes);
+    EXPECT_EQ(count, 2u) << "the node was duplicated";
+}
+
+// A request held in a message is answered from it on the binary channel: the
+// reply with status 2, or the failure's status alone.
+TEST_F(ServersTest, ARequestHeldInAMessageIsAnsweredFromIt) {
+    std::string script = scriptFile(kConnected + "recv\nrecv\nrecv\nsay \\001\n");
+    ASSERT_EQ(SMLConnect(1, nullptr, 0, script.c_str(), kServersFake.c_str(), nullptr, nullptr), 0);
+    auto hold = [](SMLMsg* message, std::initializer_list<uint32_t> words) {
+        SMLWireOut body;
+        for (uint32_t w : words) body.u32(w);
+        std::memcpy(message->data.data(), body.bytes().data(), body.bytes().size());
+        message->length = static_cast<uint32_t>(body.bytes().size());
+    };
+    SMLMsg served, failed;
+    hold(&served, {4080, node_});
+    hold(&failed, {12345});
+    EXPECT_EQ(SMLServeGramMsg(&served), 0);
+    EXPECT_EQ(SMLServeGramMsg(&failed), 0);
+    EXPECT_EQ(served.status, 2u);
+    EXPECT_EQ(served.length, 4u);
+    EXPECT_EQ(failed.status, 4u);
+    EXPECT_EQ(failed.length, 0u);
+    File request("go"), reply("\r");
+    SMLEvaluate(request.get(), reply.get());
+    EXPECT_EQ(reply.text().substr(1), answer2(Bytes().u32(1)) + ";op4;eval[2]:go");
 }
 
 struct MalformedCase {
@@ -282,6 +329,24 @@ TEST_F(ServersTest, PantelDescribesANodeFoundByPageAndNameText) {
     described.u32(0);
     std::string one = "answer10[" + Bytes().u32(1).hex() + "]";
     EXPECT_EQ(notes, "answer10[" + described.hex() + "];" + one + ";" + one + ";op11");
+}
+
+// Without a window to pick in, the pick cannot run: the request fails at
+// once instead of asking again for ever, and the highlight is as before.
+TEST_F(ServersTest, PantelPickWithoutAWindowFailsAndRestoresTheHighlight) {
+    ObjectHandle name = QXStr_CreateLabel(page_, SMLPixelsToFixed(100), SMLPixelsToFixed(60), SMLPixelsToFixed(30),
+                                          SMLPixelsToFixed(10), "P1");
+    ASSERT_EQ(QXStr_MakeRegion(name, node_), 1u);
+    ASSERT_EQ(QXWtAttr_SetFlag(name, 0x400002, 1), 1u);
+    std::string notes = serve(counted(8, Bytes().u32(11).u32(page_).u32(node_).u32(0).u32(0)) +
+                              counted(8, Bytes().u32(11).u32(page_).u32(node_).u32(5)));
+    EXPECT_EQ(notes, "op11;op11") << "the second request's list is cut short";
+    uint32_t nodeLit = 1, nameLit = 0;
+    QXRdAttr_GetFlag(node_, 0x400002, &nodeLit);
+    QXRdAttr_GetFlag(name, 0x400002, &nameLit);
+    EXPECT_EQ(nodeLit, 0u);
+    EXPECT_NE(nameLit, 0u);
+    EXPECT_EQ(SMLGetConnState(), 2);
 }
 
 TEST_F(ServersTest, ChartCallbacksFailWhileTheChartsAreMissing) {
