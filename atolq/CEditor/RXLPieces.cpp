@@ -171,6 +171,8 @@ void SDropPieces()
     pieces().current = 0;
 }
 
+bool SHasPieces() { return !pieces().list.empty(); }
+
 int SFindNextPiece() { return move(true); }
 
 int SFindPreviousPiece() { return move(false); }

@@ -8,18 +8,10 @@
 
 namespace {
 
-struct Piece {
-    uint32_t page;
-    uint32_t object;
-};
-
 struct SimFlags {
     int reswitchNeeded = 0;
     int stateInvalid = 0;
-    int rxlMode = 0;
     int pasteState = 2;
-    std::vector<Piece> pieces;
-    uint16_t currentPiece = 0;
 };
 
 SimFlags& Flags()
@@ -60,16 +52,6 @@ int SStateInvalid()
     return Flags().stateInvalid;
 }
 
-void SSetRXLMode(int flag)
-{
-    Flags().rxlMode = flag != 0 ? 1 : 0;
-}
-
-int SInRXLMode()
-{
-    return Flags().rxlMode;
-}
-
 void SSetPasteState(int enabled)
 {
     Flags().pasteState = enabled == 1 ? 1 : 2;
@@ -80,13 +62,3 @@ int SPasteEnabled()
     return Flags().pasteState;
 }
 
-void SDropPieces()
-{
-    Flags().pieces.clear();
-    Flags().currentPiece = 0;
-}
-
-bool SHasPieces()
-{
-    return !Flags().pieces.empty();
-}

@@ -20,12 +20,14 @@ void SSetReswitchNeeded(int flag);
 int SReswitchNeeded();
 void SSetStateInvalid(int flag);
 int SStateInvalid();
+// Kept with the sibling tool's diagram lists.
 void SSetRXLMode(int flag);
 int SInRXLMode();
 // 1 enabled, 2 disabled: what the menu refresh gives "Paste".
 void SSetPasteState(int enabled);
 int SPasteEnabled();
 
-// The pieces found in an RXL model: dropped by most Sim commands.
+// The pieces found in an RXL model (kept with the piece walk): dropped by
+// most Sim commands.
 void SDropPieces();
 bool SHasPieces();
