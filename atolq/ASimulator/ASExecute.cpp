@@ -451,6 +451,22 @@ int ASApplyMarkingChange(SEPlace* place, ASInstance* instance, int resolve)
     return 1;
 }
 
+int ASCheckLegalValue(const char* colourSet, const char* value)
+{
+    if (colourSet == nullptr || *colourSet == '\0' || value == nullptr || *value == '\0')
+        return 0;
+    // A colour set named in the declarations is checked under its key.
+    std::string key = colourSet;
+    SERoot* root = rootRecord();
+    if (root->declHashTable != nullptr) {
+        auto* entry = static_cast<SETableEntry*>(HashLookup(root->declHashTable, colourSet));
+        if (entry != nullptr && entry->key != nullptr)
+            key = entry->key;
+    }
+    ASResetReplyBuffer();
+    return ASCheckLegal(key, value, ASReplyBuffer()) == 0 ? 1 : 0;
+}
+
 std::string ASValueListText(const ASBindingElement* e)
 {
     const ASInstance* i = instanceOf(e);

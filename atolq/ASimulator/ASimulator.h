@@ -148,6 +148,8 @@ int ASQueryArcTokenCount(SEArc* arc, ASInstance* instance, int force);
 int ASChangeMarking(SEPlace* place, ASInstance* instance, const char* text);
 int ASApplyMarkingChange(SEPlace* place, ASInstance* instance, int resolve);
 std::string ASValueListText(const ASBindingElement* element);
+// 1 when the evaluator accepts the value for the colour set (its name or key).
+int ASCheckLegalValue(const char* colourSet, const char* value);
 
 // ---- further queries, entries and wrappers ----
 const char* ASGetInstanceText(SEHead* instance);

@@ -13,6 +13,7 @@
 #include "atolq/CEditor/NetRegionCommands.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/CEditor/SetMenuOptions.h"
+#include "atolq/CEditor/SimOptionCommands.h"
 #include "atolq/CEditor/SimulatorEntry.h"
 #include "atolq/CEditor/NetObjects.h"
 #include "atolq/Chart/ChartDialogs.h"
@@ -122,6 +123,9 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10218, Run<EE_CodeOptions>},
     {10200, 10224, Run<EE_MLOptions>},
     {10200, 10226, Run<EE_CopyDefaults>},
+    {10200, 10219, Run<EE_RunOptions>},
+    {10200, 10220, Run<EE_DisplayOptions>},
+    {10200, 10221, Run<EE_OccSetOptions>},
     {2, 11250, Run<EE_EnterSimulatorCommand>},
     {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
     {10200, 10204, Run<EE_RegionAttributes>},

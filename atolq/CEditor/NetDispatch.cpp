@@ -54,8 +54,6 @@ constexpr std::span<const Pending> kPagePending{};
 // Every operation of the TOLQ menu is built.
 constexpr std::span<const Pending> kTolqPending{};
 constexpr Pending kSetPending[] = {
-    {10219, "General Simulation Options..."},
-    {10220, "Interactive Simulation Options..."}, {10221, "Occurrence Set Options..."},
     {10222, "Transition Feedback Options..."},
 };
 

@@ -13,6 +13,7 @@
 #include "atolq/CEditor/NetShapeAttributes.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 #include "atolq/Utils/LMList.h"
+#include "atolq/CSimulator/SimDiagramOptions.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
@@ -140,4 +141,6 @@ void EE_CopyDefaults()
         return;
     QXStr_SetModified(1);
     DefCopyLevel(direction);
+    // The simulator works with the diagram's options as they now are.
+    SApplyDiagramLevelOptions();
 }

@@ -13,6 +13,3 @@
 #include "atolq/DEclarations/DEclarations.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 
-
-// ---- simulator ----
-void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}

@@ -145,7 +145,10 @@ void ShowCodeOptions(const EECodeOptions& values)
     const bool simulator = GE_GetMode() == kGEModeSimulator;
     for (int16_t item = kFirstTime; item < kFirstTime + 3; ++item) {
         const bool chosen = values[1] - 3 == item - kFirstTime;
-        Dialog_SetItemSensitive(item, !simulator || chosen ? 1 : 0);
+        if (!simulator || chosen)
+            Dialog_EnableItem(item);
+        else
+            Dialog_DisableItem(item);
     }
 }
 

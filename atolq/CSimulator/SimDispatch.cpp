@@ -17,6 +17,7 @@
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CSimulator/SimDialogCommands.h"
 #include "atolq/CSimulator/SimMenus.h"
 #include "atolq/CSimulator/SimRunCommands.h"
 #include "atolq/CSimulator/SimState.h"
@@ -56,7 +57,12 @@ constexpr SimCommand kSimCommands[] = {
     {10306, SAutomaticRunCommand},
     {10308, SContinueCommand},
     {10309, SStopCommand},
+    {10301, SBind},
+    {10302, SOccurrenceSet},
+    {10311, SChangeMarking},
     {10312, SInitialStateCommand},
+    {10314, SSelectInstance},
+    {10315, SSelectEnabled},
     {10317, SSaveReport},
     {10318, SClearReport},
     {10322, SReswitch},
@@ -64,9 +70,7 @@ constexpr SimCommand kSimCommands[] = {
 
 // Sim commands whose operation is not built yet.
 constexpr PendingCommand kPendingSimCommands[] = {
-    {10301, "Bind..."},          {10302, "Occurrence Set..."},
-    {10311, "Change Marking..."},   {10314, "Select Instance..."},
-    {10315, "Select Enabled..."}, {10320, "Update Chart"},       {10324, "Find Pieces"},
+    {10320, "Update Chart"},       {10324, "Find Pieces"},
     {10325, "Find Next"},        {10326, "Find Previous"},       {10327, "Change Model Time..."},
 };
 
