@@ -8,9 +8,9 @@
 
 #include "atolq/CEditor/DeclarationSeams.h"
 #include "atolq/CEditor/ErrorReport.h"
-#include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/NetServices.h"
+#include "atolq/CSimulator/SimDialogs.h"
 #include "atolq/CSimulator/SimStep.h"
 #include "atolq/CSimulator/SimStepView.h"
 #include "xkv/kv/Hook.h"
@@ -157,10 +157,13 @@ void SVStepFinishedWait(const char* text)
     QXUI_SetCursor(previous);
 }
 
-// The step dialog after a step of an interactive run is not built yet: the
-// user is told, and the run stops at this step end rather than asking again.
-int SVStepDialog(unsigned long)
+// The step dialog after a step of an interactive run: "Cont" goes on,
+// "Stop" stops, anything else leaves the decision open.
+int SVStepDialog(unsigned long step)
 {
-    GE_ReportNotBuilt("The step dialog");
-    return 2;
+    switch (SStepFinishedDialog(static_cast<long>(step))) {
+    case 2: return 1;
+    case 3: return 2;
+    default: return 0;
+    }
 }
