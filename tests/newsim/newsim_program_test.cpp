@@ -1,14 +1,17 @@
 // "Enter NewSim" in the real tolq started with -newsim, on a copy of the
-// example net, with the real evaluator: the net goes to the evaluator page
-// by page; a net it accepts keeps its ML numbers and checked marks in the
-// saved net data base (declarations never converted are converted first),
-// and an inscription it refuses is named in the page's error box with the
-// evaluator's own message.
+// example net made a prime page, with the real evaluator: the net goes to
+// the evaluator page by page; a net it accepts keeps its ML numbers and
+// checked marks in the saved net data base (declarations never converted
+// are converted first) and shows the evaluator's markings; an inscription it
+// refuses is named in the page's error box with the evaluator's own message.
+// "Automatic Run" of the Sim menu runs in the evaluator to the end.
 #include "MainRoadSession.h"
 
 #include <set>
 
 #include "atolq/AEditor/SEInternal.h"
+#include "atolq/CEditor/NetRegions.h"
+#include "atolq/CEditor/NetServices.h"
 #include "atolq/ConvertToSim/CTSGenFields.h"
 
 TOLQ_X11_TEST_ENVIRONMENT();
@@ -25,8 +28,96 @@ const std::map<std::string, std::vector<std::string>> kNewSimMenus = {
       "Enter Perf", "Enter Occ Graph", "Enter OE/OS Graph", "Enter NewSim", "", "Quit"}},
 };
 
+const std::vector<std::string> kSimulatorTitles = {"File", "Edit", "Sim", "Aux", "Set",
+                                                   "Makeup", "Page", "Group", "Text", "Align"};
+
+std::map<std::string, std::vector<std::string>> SimulatorMenus()
+{
+    std::map<std::string, std::vector<std::string>> items = kNewSimMenus;
+    for (std::string& item : items["File"])
+        if (item == "Enter Simulator")
+            item = "Enter Editor";
+    items["Sim"] = kMenuItems.at("Sim");
+    return items;
+}
+
+// The texts of a place's marking key region and of the marking region below it.
+struct Marking {
+    std::string count;
+    std::string tokens;
+};
+
+Marking MarkingOf(ObjectHandle place)
+{
+    Marking marking;
+    for (ObjectHandle key : RegionsOf(place)) {
+        uint32_t kind = 0;
+        QXRdAttr_GetRegionKind(key, &kind);
+        if (static_cast<int32_t>(kind) != (4113 | kRegionKeyBit))
+            continue;
+        marking.count = TextOf(key);
+        for (ObjectHandle region : RegionsOf(key)) {
+            uint32_t inner = 0;
+            QXRdAttr_GetRegionKind(region, &inner);
+            if (static_cast<int32_t>(inner) == 4113)
+                marking.tokens = TextOf(region);
+        }
+    }
+    return marking;
+}
+
 class NewSimProgramTest : public TolqSession {
 protected:
+    // The example's page made a prime page with one instance, as Set > Mode
+    // Attributes... makes it.
+    void SetUp() override
+    {
+        TolqSession::SetUp();
+        {
+            NetDiagram diagram(diagram_);
+            ASSERT_TRUE(diagram.ok());
+            const ObjectHandle page = diagram.NetPages().front();
+            ASSERT_EQ(EE_SetModeAttributes(page, kEEModeKeep, kEEModeKeep, kEEModeKeep, kEEModeKeep, kEEModeKeep, 1, 1),
+                      1);
+            ASSERT_TRUE(diagram.Save());
+        }
+    }
+
+    void PickInSimulator(const std::string& title, const std::string& item)
+    {
+        static const std::map<std::string, std::vector<std::string>> items = SimulatorMenus();
+        const MenuPick pick = PickMenuItem(client_, bar_, font_, MenuTable{kSimulatorTitles, items}, title, item);
+        ASSERT_TRUE(pick.itemListed) << item;
+        ASSERT_TRUE(pick.opened) << title << " did not open";
+        Settle();
+    }
+
+    int PageInk() const { return Ink(0, 0, drawing_.width, drawing_.height); }
+
+    // Enter NewSim, and the markings the evaluator gives are drawn.
+    void EnterNewSim()
+    {
+        const int before = PageInk();
+        ASSERT_NO_FATAL_FAILURE(PickFile("Enter NewSim"));
+        ASSERT_TRUE(wait_until([&] { return PageInk() > before + 20; }, 120s)) << "no marking appeared on the page";
+        EXPECT_FALSE(client_.message_box_button().has_value()) << "the switch showed a message";
+        Settle();
+    }
+
+    // Back to the editor, where the diagram is saved and read back.
+    std::map<std::string, Marking> LeaveAndReadMarkings()
+    {
+        PickInSimulator("File", "Enter Editor");
+        Save();
+        NetDiagram saved(diagram_);
+        EXPECT_TRUE(saved.ok());
+        std::map<std::string, Marking> markings;
+        for (const char* place : {"Next", "Buffer"})
+            markings[place] = MarkingOf(saved.NodeNamed(place));
+        return markings;
+    }
+
+
     // Starts tolq with -newsim on the diagram as it is now.
     void StartNewSim()
     {
@@ -84,15 +175,10 @@ protected:
 TEST_F(NewSimProgramTest, AcceptedNetKeepsItsNumbersAndCheckedMarks)
 {
     ASSERT_NO_FATAL_FAILURE(StartNewSim());
-    ASSERT_NO_FATAL_FAILURE(PickFile("Enter NewSim"));
-    // the check passes without a message box about errors
-    const bool quiet = NoMessageBoxFor(20s);
-    if (!quiet) {
-        AnswerMessageBox();
-        Save();
-        FAIL() << "the check found errors:\n" << SavedPageTexts();
-    }
-    ASSERT_NO_FATAL_FAILURE(Save());
+    ASSERT_NO_FATAL_FAILURE(EnterNewSim());
+    const std::map<std::string, Marking> markings = LeaveAndReadMarkings();
+    EXPECT_EQ(markings.at("Next").tokens, "1`1");
+    EXPECT_EQ(markings.at("Buffer").tokens, "1`0");
     NetDiagram saved(diagram_);
     ASSERT_TRUE(saved.ok());
     SERoot* root = SECurrentRoot();
@@ -145,10 +231,27 @@ TEST_F(NewSimProgramTest, RefusedGuardIsNamedInTheErrorBoxAndNothingIsMarked)
     se::forEachRec(SECurrentRoot()->pages, [&](SEHead* h) {
         se::forEachRec(reinterpret_cast<SEPage*>(h)->transitions, [&](SEHead* r) {
             auto* t = reinterpret_cast<SETrans*>(r);
-            if (std::string(t->name) == "Produce")
+            if (std::string(t->name) == "Produce") {
                 EXPECT_EQ(t->flags & cts::kCheckedMark, 0u);
+            }
         });
     });
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(NewSimProgramTest, AutomaticRunEndsWithEveryItemProducedAndConsumed)
+{
+    ASSERT_NO_FATAL_FAILURE(StartNewSim());
+    ASSERT_NO_FATAL_FAILURE(EnterNewSim());
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Automatic Run"));
+    // the run's message: no more enabled transitions
+    ASSERT_TRUE(AnswerMessageBox(120s)) << "the run showed no result";
+    const std::map<std::string, Marking> markings = LeaveAndReadMarkings();
+    // the ordinary simulator's run ends the same way whatever it chooses:
+    // items 1 to 9 produced, every item consumed
+    EXPECT_EQ(markings.at("Next").tokens, "1`10");
+    EXPECT_EQ(markings.at("Next").count, "1");
+    EXPECT_EQ(markings.at("Buffer").count, "0");
     EXPECT_TRUE(tolq_.running());
 }
 
