@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "atolq/CEditor/RXLNets.h"
-#include "atolq/CEditor/RXLPieces.h"
+#include "atolq/CEditor/RXLCandidates.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kvud/UserData.h"

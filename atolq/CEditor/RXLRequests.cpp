@@ -2,7 +2,7 @@
 // its nets (codes 15005 to 15015): arguments are read and checked first,
 // then the building block or generator runs and its results are answered.
 #include "atolq/CEditor/RXLNets.h"
-#include "atolq/CEditor/RXLPieces.h"
+#include "atolq/CEditor/RXLCandidates.h"
 
 #include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLWire.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "atolq/CEditor/RXLNets.h"
-#include "atolq/CEditor/RXLPieces.h"
+#include "atolq/CEditor/RXLCandidates.h"
 #include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLWire.h"
 #include "xkv/kvud/UserData.h"

@@ -1,5 +1,5 @@
 // Candidate lists and pieces of the sibling tool's models.
-#include "atolq/CEditor/RXLPieces.h"
+#include "atolq/CEditor/RXLCandidates.h"
 
 #include <cstring>
 #include <vector>
