@@ -1,4 +1,5 @@
-// The items of the page setup dialog (1001) and the print dialog (1002).
+// The items of the page setup dialog (1001), the print dialog (1002) and the
+// EPS setup dialog (1005).
 // Each dialog edits the value record of its default property: the fields with
 // values follow one another from byte 24 in item order, a radio group taking
 // one word at the first item after it, so the order of the items below is the
@@ -59,9 +60,37 @@ constexpr DialogItemLayout kPrintItems[] = {
     Field(270, 106, 60),
 };
 
+// EPS setup, default property 15: scale in percent (24), rotation in degrees
+// (28), leave out the master page (32) and the page's frame (36), take the
+// file name from the page (40), force the extension (44), the extension text
+// (48, 16 bytes, kept at item 18 by the record dialog's string rule), black
+// and white (64).
+constexpr DialogItemLayout kEpsSetupItems[] = {
+    Button(kPushButton, 340, 252, 80, "OK"),
+    Button(kPushButton, 240, 252, 80, "Cancel"),
+    Button(kPushButton, 20, 252, 80, "Reset"),
+    Label(20, 10, 400, "Eps Setup"),
+    Label(20, 42, 120, "Scale (%):"),
+    Field(150, 40, 80),
+    Label(20, 76, 120, "Rotation (degrees):"),
+    Field(150, 74, 80),
+    Label(20, 110, 120, "Leave Out:"),
+    Button(kCheckBox, 150, 108, 130, "Master Page"),
+    Button(kCheckBox, 290, 108, 130, "Page Frame"),
+    Label(20, 144, 120, "File Name:"),
+    Button(kCheckBox, 150, 142, 270, "Take It From the Page Name"),
+    Label(20, 178, 120, "Extension:"),
+    Button(kCheckBox, 150, 176, 130, "Always Add"),
+    Label(290, 178, 40, "Text:"),
+    Label(20, 212, 120, "Colours:"),
+    Field(330, 176, 90),
+    Button(kCheckBox, 150, 210, 200, "Black and White"),
+};
+
 constexpr DialogLayout kLayouts[] = {
     {1001, 440, 300, kPageSetupItems},
     {1002, 440, 200, kPrintItems},
+    {1005, 440, 290, kEpsSetupItems},
 };
 
 }  // namespace

@@ -114,7 +114,15 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"Overlapping Tiles", 36},
                                   {"Leave Out Page Frame", 40},
                                   {"Black and White", 44}}},
-                      LayoutCase{1002, 19, "Print Document", {{"All Pages", 24}, {"Current Page", 24}}}),
+                      LayoutCase{1002, 19, "Print Document", {{"All Pages", 24}, {"Current Page", 24}}},
+                      LayoutCase{1005,
+                                 15,
+                                 "Eps Setup",
+                                 {{"Master Page", 32},
+                                  {"Page Frame", 36},
+                                  {"Take It From the Page Name", 40},
+                                  {"Always Add", 44},
+                                  {"Black and White", 64}}}),
     [](const auto& info) { return "Dialog" + std::to_string(info.param.dialog); });
 
 TEST(PrintDialogLayoutRange, TheRangeFieldsFollowTheRangeChoice)
@@ -128,6 +136,22 @@ TEST(PrintDialogLayoutRange, TheRangeFieldsFollowTheRangeChoice)
         }
     }
     EXPECT_EQ(editable, (std::vector<int32_t>{28, 32})) << "first and last page number";
+}
+
+TEST(PrintDialogLayoutEps, TheNumbersAndTheExtensionTextLandOnTheirWords)
+{
+    const DialogRecord& r = RecordOf(1005);
+    const auto fields = Record_BuildFieldMap(1005, r.itemCount, [&](int32_t item) { return ClassOf(r, item); });
+    std::map<int32_t, int32_t> offsetOfItem;
+    for (const RecordField& field : fields) {
+        offsetOfItem[field.item] = field.offset;
+    }
+    // Scale and rotation are the two number fields; item 18 holds the
+    // extension text in the 16 bytes from word 48.
+    EXPECT_EQ(offsetOfItem.at(6), 24);
+    EXPECT_EQ(offsetOfItem.at(8), 28);
+    EXPECT_EQ(offsetOfItem.at(18), 48);
+    EXPECT_EQ(offsetOfItem.at(19), 64);
 }
 
 }  // namespace

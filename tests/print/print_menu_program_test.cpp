@@ -54,6 +54,9 @@ constexpr Spot kSetupScaleField{150, 110};
 constexpr Spot kSetupOk{380, 274};
 constexpr Spot kPrintAllPages{130, 51};
 constexpr Spot kPrintOk{380, 174};
+constexpr Spot kEpsScaleField{190, 52};
+constexpr Spot kEpsExtensionField{375, 188};
+constexpr Spot kEpsOk{380, 264};
 
 // Windows may vanish while the tree is read.
 int IgnoreVanishedWindows(Display*, XErrorEvent* error)
@@ -237,6 +240,18 @@ protected:
         ASSERT_TRUE(NoDialogLeft());
     }
 
+    // Empties the field at the spot and types the text into it.
+    void TypeInto(const WindowInfo& dialog, Spot spot, const std::string& text)
+    {
+        ClickIn(dialog, spot);
+        client_.key("End");
+        for (int i = 0; i < 16; ++i) {
+            client_.key("BackSpace");
+        }
+        client_.type_text(text);
+        Settle();
+    }
+
     // Print...: all pages, OK.
     void PrintAllPages()
     {
@@ -350,6 +365,35 @@ TEST_F(PrintMenuTest, SaveEpsBoundsEveryLineItDraws)
     EXPECT_LE(std::stoi(box[2]), marks[0].bottom);
     EXPECT_GE(std::stoi(box[3]), marks[0].right);
     EXPECT_GE(std::stoi(box[4]), marks[0].top);
+    EXPECT_TRUE(tolq_.running());
+}
+
+TEST_F(PrintMenuTest, EpsSetupScalesAndNamesTheNextExport)
+{
+    Start("false");
+    PickFile("Eps Setup...");
+    const std::optional<WindowInfo> setup = WaitForDialog(440, 290);
+    ASSERT_TRUE(setup.has_value()) << "no EPS setup dialog";
+    TypeInto(*setup, kEpsScaleField, "50");
+    TypeInto(*setup, kEpsExtensionField, ".epsf");
+    ClickIn(*setup, kEpsOk);
+    ASSERT_TRUE(NoDialogLeft());
+
+    PickFile("Save Eps...");
+    std::string eps;
+    ASSERT_TRUE(wait_until([&] {
+        for (const std::string& name : FilesIn(dir_.path())) {
+            if (name.ends_with(".epsf")) {
+                eps = dir_.file(name);
+            }
+        }
+        return !eps.empty();
+    }, 20s)) << "no file with the new extension was written";
+    ASSERT_TRUE(wait_until([&] { return read_file(eps).ends_with("%%EOF\n"); }));
+    EXPECT_NE(read_file(eps).find("0.500000 0.500000 scale \n"), std::string::npos) << "the page is not drawn at 50 %";
+    for (const std::string& name : FilesIn(dir_.path())) {
+        EXPECT_FALSE(name.ends_with(".eps")) << name << ": written with the old extension";
+    }
     EXPECT_TRUE(tolq_.running());
 }
 
