@@ -302,7 +302,8 @@ protected:
     }
 };
 
-// Every record the evaluator numbered has a number of its own.
+// Every record the evaluator numbered has a number of its own, below the
+// saved name counter (else a later session could hand it out again).
 void ExpectDistinctNumbers(const std::string& diagram)
 {
     NetDiagram saved(diagram);
@@ -316,6 +317,7 @@ void ExpectDistinctNumbers(const std::string& diagram)
             return;
         numbers.insert(number);
         ++numbered;
+        EXPECT_LT(std::stoi(number), cts::savedCounter(root)) << "the saved name counter is behind " << number;
     };
     se::forEachRec(root->pages, [&](SEHead* h) {
         auto* page = reinterpret_cast<SEPage*>(h);
