@@ -126,10 +126,10 @@ protected:
         return found;
     }
 
-    // Sim > Save Report... into a file of the session's directory; its text.
-    std::string SavedReport()
+    // Sim > Save Report... into a new file of the session's directory; its text.
+    std::string SavedReport(const std::string& name = "report.txt")
     {
-        const std::string path = dir_.path() + "/report.txt";
+        const std::string path = dir_.path() + "/" + name;
         PickInSimulator("Sim", "Save Report...");
         const std::optional<WindowInfo> selector = FileSelector();
         EXPECT_TRUE(selector.has_value()) << "Save Report... asked for no file";
@@ -391,6 +391,10 @@ TEST_F(NewSimProgramTest, AutomaticRunEndsWithEveryItemProducedAndConsumed)
     }
     EXPECT_EQ(produced, 9);
     EXPECT_EQ(consumed, 10);
+    // "Clear Report..." asks first; confirmed, the next report is empty
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Clear Report..."));
+    ASSERT_TRUE(AnswerMessageBox()) << "Clear Report... did not ask";
+    EXPECT_TRUE(ReportSteps(SavedReport("cleared.txt")).empty());
     ASSERT_NO_FATAL_FAILURE(LeaveNewSim());
     EXPECT_TRUE(tolq_.running());
 }
