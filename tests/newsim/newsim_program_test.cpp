@@ -104,6 +104,22 @@ protected:
         Settle();
     }
 
+    // The net's model time an integer, shown in the status line.
+    void UseIntegerTime()
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        std::array<uint32_t, 512> code{};
+        ASSERT_EQ(DefGetCodeOptions(code.data(), kDefLevelDiagram), 1);
+        code[1] = 3;
+        ASSERT_EQ(DefSetCodeOptions(code.data(), kDefLevelDiagram), 1);
+        std::array<uint32_t, 512> run{};
+        ASSERT_EQ(DefGetRunOptions(run.data(), kDefLevelDiagram), 1);
+        run[2] = 1;
+        ASSERT_EQ(DefSetRunOptions(run.data(), kDefLevelDiagram), 1);
+        ASSERT_TRUE(diagram.Save());
+    }
+
     // "Leave NewSim": the page window goes with the diagram, nothing asks.
     void LeaveNewSim()
     {
@@ -159,12 +175,15 @@ protected:
         return found;
     }
 
-    void ClickOk(const WindowInfo& dialog)
+    void ClickOk(const WindowInfo& dialog) { ClickButton(dialog, 1); }
+    void ClickCancel(const WindowInfo& dialog) { ClickButton(dialog, 2); }
+
+    void ClickButton(const WindowInfo& dialog, int item)
     {
         for (const DialogRecord& record : DialogTable_Records()) {
             if (record.number != kModelTimeDialog)
                 continue;
-            const DialogItemRow& row = DialogTable_ItemRows()[static_cast<size_t>(record.firstItem)];
+            const DialogItemRow& row = DialogTable_ItemRows()[static_cast<size_t>(record.firstItem + item - 1)];
             ASSERT_EQ(DialogItem_Kind(row), kItemControl);
             const DialogControlRow& ok = DialogTable_ControlRows()[static_cast<size_t>(row.index)];
             client_.click(dialog.root_x + ok.x + ok.width / 2, dialog.root_y + ok.y + ok.height / 2);
@@ -399,22 +418,40 @@ TEST_F(NewSimProgramTest, AutomaticRunEndsWithEveryItemProducedAndConsumed)
     EXPECT_TRUE(tolq_.running());
 }
 
+// After leaving, the diagram opened again enters NewSim with the same menus.
+TEST_F(NewSimProgramTest, DiagramOpenedAgainAfterLeavingEntersNewSimAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(UseIntegerTime());
+    ASSERT_NO_FATAL_FAILURE(StartNewSim());
+    ASSERT_NO_FATAL_FAILURE(EnterNewSim());
+    ASSERT_NO_FATAL_FAILURE(LeaveNewSim());
+    ASSERT_NO_FATAL_FAILURE(PickFile("Open..."));
+    const std::optional<WindowInfo> selector = FileSelector();
+    ASSERT_TRUE(selector.has_value()) << "Open... asked for no file";
+    client_.move_pointer(selector->root_x + 40, selector->root_y + 20);
+    Settle();
+    xdotool({"key", "--delay", "100", "ctrl+a", "ctrl+k"});
+    client_.type_text(diagram_);
+    Settle();
+    client_.key("Return");
+    ASSERT_TRUE(wait_until([&] { return FindWindows(); }, 20s)) << "the diagram did not open again";
+    xdotool({"windowmove", std::to_string(page_.id), "0", "120"});
+    ASSERT_TRUE(wait_until([&] { return FindWindows() && drawing_.root_y > 120; }));
+    ASSERT_TRUE(wait_until([&] { return Ink(kProduceSpot.x - 40, kProduceSpot.y - 20, 10, 10) > 0; }));
+    Settle();
+    ASSERT_NO_FATAL_FAILURE(EnterNewSim());
+    // "Change Model Time..." is in its place once more, and idle
+    ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Change Model Time..."));
+    const std::optional<WindowInfo> dialog = ModelTimeDialog();
+    ASSERT_TRUE(dialog.has_value()) << "the second session has no Change Model Time...";
+    ASSERT_NO_FATAL_FAILURE(ClickCancel(*dialog));
+    ASSERT_NO_FATAL_FAILURE(LeaveNewSim());
+    EXPECT_TRUE(tolq_.running());
+}
+
 TEST_F(NewSimProgramTest, ChangedModelTimeReachesTheEvaluator)
 {
-    {
-        // integer model time, shown in the status line
-        NetDiagram diagram(diagram_);
-        ASSERT_TRUE(diagram.ok());
-        std::array<uint32_t, 512> code{};
-        ASSERT_EQ(DefGetCodeOptions(code.data(), kDefLevelDiagram), 1);
-        code[1] = 3;
-        ASSERT_EQ(DefSetCodeOptions(code.data(), kDefLevelDiagram), 1);
-        std::array<uint32_t, 512> run{};
-        ASSERT_EQ(DefGetRunOptions(run.data(), kDefLevelDiagram), 1);
-        run[2] = 1;
-        ASSERT_EQ(DefSetRunOptions(run.data(), kDefLevelDiagram), 1);
-        ASSERT_TRUE(diagram.Save());
-    }
+    ASSERT_NO_FATAL_FAILURE(UseIntegerTime());
     ASSERT_NO_FATAL_FAILURE(StartNewSim());
     ASSERT_NO_FATAL_FAILURE(EnterNewSim());
     ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Change Model Time..."));
