@@ -76,7 +76,7 @@ constexpr SimCommand kSimCommands[] = {
 // Sim commands whose operation is not built yet.
 constexpr PendingCommand kPendingSimCommands[] = {
     {10324, "Find Pieces"},
-    {10325, "Find Next"},        {10326, "Find Previous"},       {10327, "Change Model Time..."},
+    {10325, "Find Next"},        {10326, "Find Previous"},
 };
 
 // File-menu operations of tools not built yet.
@@ -156,6 +156,10 @@ uintptr_t FileCommand(uint16_t command)
         EE_Quit();
         break;
     case 11250:
+        if (NSNewSimFlag() != 0) {
+            SLeaveNewSim();
+            return kHandled;
+        }
         SEnterEditorCommand();
         break;
     case kOGAEnterOcc:

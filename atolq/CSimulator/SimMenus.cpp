@@ -13,6 +13,7 @@
 #include "atolq/CSimulator/SimDispatch.h"
 #include "atolq/CSimulator/SimState.h"
 #include "atolq/CSimulator/SimStatus.h"
+#include "atolq/NewSim/NSMode.h"
 #include "xkv/kv/Hook.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
@@ -98,6 +99,21 @@ void ApplyInvalidStates()
     QXMenu_SetItemState(11256, kEnable);
 }
 
+constexpr uint32_t kChangeModelTime = 10327;
+constexpr uint32_t kChangeMarking = 10311;
+
+bool NewSimSelected()
+{
+    return NSNewSimFlag() != 0;
+}
+
+// The commands the newer simulator does not offer: it binds, steps and
+// chooses instances in the evaluator's own run.
+void DisableNewSimOmissions()
+{
+    SetItems({10301, 10302, 10303, 10305, 10308, 10314, 10315}, kDisable);
+}
+
 }  // namespace
 
 void SSetMenuStateProcedure(void (*apply)())
@@ -144,16 +160,22 @@ void SInstallSimMenu()
     SSetPasteState(2);
     Hook_Set(kHookMenuPick, SMenuPickHook);
     Hook_Set(kHookMenuRefresh, SMenuRefresh);
-    QXMenu_SetItemLabel(11250, "Enter Editor");
+    QXMenu_SetItemLabel(11250, NewSimSelected() ? "Leave NewSim" : "Enter Editor");
     // The menu comes from its table with its items, placed before "Aux".
     if (QXMenu_LoadMenu(kSMenuSim) == 0 || QXMenu_MoveMenu(kSMenuSim, 4) == 0)
         EE_ReportError(kMsgMenuInsertFailed);
     if (!DiagramExists())
         SEnterActivity(kSActivityNone);
+    else if (NewSimSelected())
+        SEnterActivity(kSActivityNewSimIdle);
     else if (SRunOptionActive() != 0)
         SEnterActivity(kSActivityAutomaticOnly);
     else
         SEnterActivity(kSActivityIdle);
+    if (NewSimSelected()) {
+        QXMenu_AddItem(kChangeModelTime, "Change Model Time...", kSMenuSim, kChangeMarking);
+        DisableNewSimOmissions();
+    }
     // The Sim menu starts enabled; the refresh follows the page from here.
     GE_SetStateFlags(kSimMenuEnabled);
     RedrawMenus();
@@ -215,6 +237,8 @@ uintptr_t SMenuRefresh(uintptr_t changedAddress, uintptr_t, uintptr_t, uintptr_t
         else
             EnableSimCommands();
     }
+    if (NewSimSelected())
+        DisableNewSimOmissions();
     if (changed != nullptr)
         *changed = result;
     return 1;

@@ -11,6 +11,8 @@
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/SelectionSeam.h"
 #include "atolq/CSimulator/SimulatorOptions.h"
+#include "atolq/NewSim/NSMode.h"
+#include "atolq/NewSim/NSSimulator.h"
 #include "xkv/kv/QXAttr.h"
 #include "xkv/kv/QXUI.h"
 
@@ -44,7 +46,7 @@ std::string TimeText(int mode)
     if (mode == kSTimeRefreshed)
         Cache().time.clear();
     if (Cache().time.empty())
-        Cache().time = ASRequestModelTimeText();
+        Cache().time = NSNewSimFlag() != 0 ? NSShown().time : ASRequestModelTimeText();
     return Cache().time;
 }
 
@@ -54,6 +56,8 @@ std::string StepText(int mode)
         Cache().step.clear();
     if (mode != kSStepShown && mode != kSStepRefreshed)
         return {};
+    if (Cache().step.empty() && NSNewSimFlag() != 0)
+        Cache().step = NSShown().step.substr(0, kMaxStepText);
     if (Cache().step.empty()) {
         Cache().step = std::to_string(static_cast<long>(static_cast<int32_t>(GE_GetErrorCount())));
         if (Cache().step.size() > kMaxStepText)
@@ -118,6 +122,22 @@ void SShowStatus(const char* text, int timeMode, int stepMode)
     if (SStatusSuffix(&suffix, timeMode, stepMode))
         line += suffix;
     QXUI_SetStatusBarMessage(line.c_str());
+}
+
+void SSetNewSimTexts(const char* step, const char* time)
+{
+    NSShown().step = step != nullptr && *step != '\0' ? step : "0";
+    SSetNewSimTime(time);
+}
+
+void SGetNewSimTime(std::string* time)
+{
+    *time = NSShown().time;
+}
+
+void SSetNewSimTime(const char* time)
+{
+    NSShown().time = time != nullptr && *time != '\0' ? time : NSStartTimeText();
 }
 
 void SForgetStatusTexts()

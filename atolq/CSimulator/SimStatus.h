@@ -20,6 +20,11 @@ inline constexpr int kSStepRefreshed = 5;
 void SShowStatus(const char* text, int timeMode, int stepMode);
 // "   Time: <t>" and/or "   Step: <s>"; false and empty when nothing is added.
 bool SStatusSuffix(std::string* suffix, int timeMode, int stepMode);
+// The newer simulator's step and time texts: a missing or empty step text
+// is "0", a missing or empty time text the model start time.
+void SSetNewSimTexts(const char* step, const char* time);
+void SGetNewSimTime(std::string* time);
+void SSetNewSimTime(const char* time);
 // Forgets the cached time and step texts.
 void SForgetStatusTexts();
 

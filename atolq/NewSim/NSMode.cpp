@@ -19,3 +19,9 @@ const NSHandOverTable* NSActiveHandOvers()
 {
     return NSNewSimFlag() != 0 ? &NSHandOvers() : nullptr;
 }
+
+NSShownTexts& NSShown()
+{
+    static NSShownTexts texts;
+    return texts;
+}

@@ -29,6 +29,14 @@ struct NSHandOverTable {
     void (*deleteInstances)() = nullptr;
 };
 
+// The step and model-time texts of the newer simulator's last answer, as
+// the status line shows them; empty until a state reset or a run sets them.
+struct NSShownTexts {
+    std::string step;
+    std::string time;
+};
+NSShownTexts& NSShown();
+
 // The installed operations; each is used only while the flag is set.
 NSHandOverTable& NSHandOvers();
 // The table when the newer simulator is selected and has installed it, else null.

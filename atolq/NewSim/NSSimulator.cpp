@@ -4,6 +4,7 @@
 // stays outstanding until its reply is collected.
 #include "atolq/NewSim/NSSimulator.h"
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -174,6 +175,15 @@ void progress(ProgressCallback callback, const char* text)
 
 } // namespace
 
+std::string NSStartTimeText()
+{
+    const SERoot* root = SECurrentRoot();
+    if (root == nullptr)
+        return "0";
+    std::string text(root->codeGenText, strnlen(root->codeGenText, sizeof root->codeGenText));
+    return text.empty() ? "0" : text;
+}
+
 void NSDeleteInstances()
 {
     SERoot* root = SECurrentRoot();
@@ -223,6 +233,8 @@ int NSResetState()
     root->flags &= ~kRootRunState;
     if (ASStepElementList() == nullptr)
         ASStepElementList() = LMCreate(kLMPairList);
+    NSShown().step = "0";
+    NSShown().time = NSStartTimeText();
     NSSendRunOptions();
     NSSendSeed();
     return simpleCall(kClassSimulator, kCodeReset) != 0 ? 1 : 0;

@@ -24,6 +24,8 @@ void NSInstallHandOvers();
 int NSCreateInstances(ProgressCallback callback);
 // The initial state: options, seed and the evaluator's reset; 1.
 int NSResetState();
+// The model start time of the net's code options; "0" when it has none.
+std::string NSStartTimeText();
 // Deletes every page's instance records without asking the evaluator.
 void NSDeleteInstances();
 

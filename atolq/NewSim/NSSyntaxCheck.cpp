@@ -448,12 +448,15 @@ int NSSyntaxCheck(CTSErrorReporter reporter, int refuseTransitionFusion, Progres
     if (!sendStart())
         return 0;
     BusyCursor busy;
-    if (!report() || checkNet(root) == 0)
+    const bool checked = report() && checkNet(root) != 0;
+    // Records keep the numbers they were given even when the check stops,
+    // so the saved counter must stay ahead of them either way.
+    cts::savedCounter(root) = CTSNameCounter();
+    if (!checked)
         return 0;
     markCheckedFusionSets(root);
     if (refuseTransitionFusion != 0)
         reportTransitionFusion(root);
-    cts::savedCounter(root) = CTSNameCounter();
     report();
     return state.goOn;
 }

@@ -242,6 +242,27 @@ TEST_F(NewSimTableTest, RunEndsWithEveryItemProducedAndConsumed)
     EXPECT_EQ(call({{500, 35, 1, 1}, {}, {"14"}}).shorts, std::vector<int32_t>{0});
 }
 
+// The model time a run answers with: the start time of the bootstrap after
+// a reset, or the time set since; a time that is not an integer is refused
+// and changes nothing.
+TEST_F(NewSimTableTest, RunAnswersWithTheModelTime)
+{
+    auto runTime = [&] {
+        const Reply run = call({{500, 11}, {}, {}});
+        return run.strings.size() == 3 ? run.strings[1] : std::string("no time");
+    };
+    ASSERT_EQ(call({{100}, {}, {"intinf", "IntInf.fromInt(42)", ""}}).called, 1);
+    ASSERT_EQ(call(kReset).called, 1);
+    EXPECT_EQ(runTime(), "42");
+    ASSERT_EQ(call({{500, 23}, {}, {"1234567"}}).called, 1);
+    EXPECT_EQ(runTime(), "1234567");
+    EXPECT_EQ(call({{500, 23}, {}, {"2.5"}}).called, 0);
+    EXPECT_EQ(call({{500, 23}, {}, {"IntInf.fromInt(3)"}}).called, 0);
+    EXPECT_EQ(runTime(), "1234567");
+    ASSERT_EQ(call(kReset).called, 1);
+    EXPECT_EQ(runTime(), "42");
+}
+
 TEST_F(NewSimTableTest, SameSeedSameRun)
 {
     auto stepsOf = [&] {

@@ -286,12 +286,34 @@ struct
 
   (* ---- requests ---- *)
 
+  (* A whole integer text (an optional sign, then digits only); NONE for
+   * anything else, so "2.5" is not read as 2. *)
+  fun integerText (text : string) : IntInf.int option =
+      let val t = T.trim text
+          val digits = if size t > 0 andalso (String.sub (t, 0) = #"~" orelse String.sub (t, 0) = #"-")
+                       then String.extract (t, 1, NONE) else t
+      in if size digits > 0 andalso CharVector.all Char.isDigit digits
+         then Option.map (fn n => if digits = t then n else IntInf.~ n) (IntInf.fromString digits)
+         else NONE
+      end
+
+  (* The model start time: tolq sends it as the expression
+   * "IntInf.fromInt(<n>)"; a bare number is taken as well, anything else is 0. *)
+  fun startValue (text : string) : IntInf.int =
+      let val t = T.trim text
+          val prefix = "IntInf.fromInt("
+          val inner =
+              if String.isPrefix prefix t andalso String.isSuffix ")" t
+              then String.substring (t, size prefix, size t - size prefix - 1)
+              else t
+      in getOpt (integerText inner, 0) end
+
   fun bootstrap (c : cursor) =
       let val kind = str c
           val start = str c
           val file = str c
       in timeKind := kind; startTime := start; codeFile := file;
-         modelTime := (case IntInf.fromString (T.trim start) of SOME t => t | NONE => 0);
+         modelTime := startValue start;
          ok
       end
 
@@ -508,11 +530,11 @@ struct
       in reply ([], [verdict], []) end
 
   fun changeTime (c : cursor) =
-      case IntInf.fromString (T.trim (str c)) of
+      case integerText (str c) of
         SOME t => (modelTime := t; ok)
       | NONE => failed
 
-  fun resetState () = (step := 0; modelTime := (case IntInf.fromString (T.trim (!startTime)) of SOME t => t | NONE => 0);
+  fun resetState () = (step := 0; modelTime := startValue (!startTime);
                        resetMarkings (); ok)
 
   (* ---- the automatic run ---- *)
