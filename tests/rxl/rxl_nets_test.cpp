@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "atolq/CEditor/RXLNets.h"
+#include "atolq/ConvertToSim/CTSRXLSettings.h"
 #include "atolq/CEditor/RXLCandidates.h"
 #include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLWire.h"
@@ -499,25 +500,39 @@ namespace {
 
 using RXLPieceWalk = RXLNetTest;
 
+// A net place on the fixture's page.
+ObjectHandle PlaceAt(ObjectHandle page, int32_t x)
+{
+    const ObjectHandle node = QXStr_CreateNode(page, x * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
+    EXPECT_EQ(EE_CreateNetPlace(node), 1);
+    return node;
+}
+
 TEST_F(RXLPieceWalk, StoredCandidatesTurnTheModeOnAndFlaggedOnesBecomePieces)
 {
-    const ObjectHandle a = QXStr_CreateNode(page_, 0, 0, 10 * kUnit, 10 * kUnit, 2);
-    const ObjectHandle b = QXStr_CreateNode(page_, 20 * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
-    const ObjectHandle c = QXStr_CreateNode(page_, 40 * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
+    const ObjectHandle a = PlaceAt(page_, 0);
+    // A node without a net place is kept in the list but never asked
+    // about, so it takes no flag.
+    const ObjectHandle plain = QXStr_CreateNode(page_, 20 * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
+    const ObjectHandle b = PlaceAt(page_, 40);
+    const ObjectHandle c = PlaceAt(page_, 60);
     SSetRXLMode(0);
-    const ObjectHandle first[] = {a, b};
+    const ObjectHandle first[] = {a, plain, b};
     SStorePieceCandidates(page_, first, 1, 0);
     EXPECT_EQ(SInRXLMode(), 0);  // nothing is stored before the finishing call
     SStorePieceCandidates(page_, std::span<const ObjectHandle>{}, 1, 1);
     const ObjectHandle second[] = {c};
     SStorePieceCandidates(page_, second, 0, 1);
     EXPECT_EQ(SInRXLMode(), 1);
-    uint32_t words[6] = {};
+    uint32_t words[8] = {};
     ASSERT_EQ(UD_GetField(QXStr_GetPageListHandle(), kRXLCandidatesTag, words), 1u);
-    EXPECT_EQ(std::vector<uint32_t>(words, words + 6),
-              (std::vector<uint32_t>{page_, a, page_, b, 0xFFFFFFFFu, 0xFFFFFFFFu}));
+    EXPECT_EQ(std::vector<uint32_t>(words, words + 8),
+              (std::vector<uint32_t>{page_, a, page_, plain, page_, b, 0xFFFFFFFFu, 0xFFFFFFFFu}));
+    // The marking queries leave the plain node out.
+    EXPECT_EQ(cts::rxl::markingQueries(kRXLCandidatesTag).size(), 2u);
 
-    // Flags follow the candidates of 0xF904, then those of 0xF905; extra flags do nothing.
+    // Flags follow the asked candidates of 0xF904, then those of 0xF905;
+    // extra flags do nothing.
     const uint32_t flags[] = {1, 0, 1, 1};
     SSetPieces(flags);
     ASSERT_EQ(SPieceCount(), 2u);
@@ -539,7 +554,7 @@ TEST_F(RXLPieceWalk, StoredCandidatesTurnTheModeOnAndFlaggedOnesBecomePieces)
 TEST_F(RXLPieceWalk, RequestsStoreCandidatesAndFlagPieces)
 {
     RXLInstallRequests();
-    const ObjectHandle a = QXStr_CreateNode(page_, 0, 0, 10 * kUnit, 10 * kUnit, 2);
+    const ObjectHandle a = PlaceAt(page_, 0);
     SMLWireOut reply;
     Request store(15018);
     store.u32(page_).u32(1).u32(1).u32(1).u32(a);
