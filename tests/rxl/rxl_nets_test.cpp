@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "atolq/CEditor/RXLNets.h"
 #include "atolq/ConvertToSim/CTSRXLSettings.h"
+#include "atolq/CSimulator/SimRXLOptionsDialog.h"
 #include "atolq/CEditor/RXLCandidates.h"
 #include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLWire.h"
@@ -568,6 +570,62 @@ TEST_F(RXLPieceWalk, RequestsStoreCandidatesAndFlagPieces)
     longList.u32(500).u32(1);
     EXPECT_EQ(SMLGramSwitch(longList.bytes(), reply), -1);
     SDropPieces();
+}
+
+// The analysis options as "OK" of their dialog checks them: a record with
+// the fields of the case, the message of the first failure or 0.
+struct OptionsCase {
+    const char* name;
+    int32_t timeReports;
+    int32_t pieceReports;
+    const char* timeUnits;
+    std::array<const char*, 3> times;
+    std::array<const char*, 3> pieces;
+    int16_t problem;
+    const char* stopAfter;
+};
+
+TEST_F(RXLNetTest, AnalysisOptionsAreCheckedLikeTheirDialog)
+{
+    const OptionsCase cases[] = {
+        {"defaults", 0, 1, "Minutes", {"0.0", "10000.0", "100.0"}, {"0", "NEVER", "100"}, 0, "NEVER"},
+        {"no time units", 0, 0, "", {"", "", ""}, {"", "", ""}, 11426, ""},
+        {"integer time start", 1, 0, "Minutes", {"5", "10.0", "1.0"}, {"", "", ""}, 11427, ""},
+        {"time reports off take anything", 0, 0, "Minutes", {"x", "", ""}, {"", "", ""}, 0, ""},
+        {"empty stop becomes NEVER", 0, 1, "Minutes", {"", "", ""}, {"0", "", "10"}, 0, "NEVER"},
+        {"integer stop", 0, 1, "Minutes", {"", "", ""}, {"0", "500", "10"}, 0, "500"},
+        {"word as stop", 0, 1, "Minutes", {"", "", ""}, {"0", "never", "10"}, 11428, "never"},
+        {"real interval", 0, 1, "Minutes", {"", "", ""}, {"0", "NEVER", "1.5"}, 11428, "NEVER"},
+        {"no piece start", 0, 1, "Minutes", {"", "", ""}, {"", "NEVER", "1"}, 11428, "NEVER"},
+    };
+    for (const OptionsCase& c : cases) {
+        SRXLOptions record{};
+        record[cts::rxl::kTimeReportsWord] = c.timeReports;
+        record[cts::rxl::kPieceReportsWord] = c.pieceReports;
+        SSetRXLOptionText(record, cts::rxl::kTimeUnitsOffset, cts::rxl::kUnitsSize, c.timeUnits);
+        for (uint32_t i = 0; i < 3; ++i) {
+            SSetRXLOptionText(record, cts::rxl::kTimeTextsOffset + i * 32, 32, c.times[i]);
+            SSetRXLOptionText(record, cts::rxl::kPieceTextsOffset + i * 32, 32, c.pieces[i]);
+        }
+        EXPECT_EQ(SRXLOptionsProblem(record), c.problem) << c.name;
+        EXPECT_EQ(SRXLOptionText(record, cts::rxl::kPieceTextsOffset + 32, 32), c.stopAfter) << c.name;
+    }
+}
+
+TEST_F(RXLNetTest, AnalysisOptionTextsStayInsideTheirFields)
+{
+    SRXLOptions record{};
+    SSetRXLOptionText(record, cts::rxl::kCostUnitsOffset, cts::rxl::kUnitsSize, std::string(40, 'c'));
+    SSetRXLOptionText(record, cts::rxl::kTimeTextsOffset, 32, "1.0");
+    EXPECT_EQ(SRXLOptionText(record, cts::rxl::kCostUnitsOffset, cts::rxl::kUnitsSize), std::string(19, 'c'));
+    EXPECT_EQ(SRXLOptionText(record, cts::rxl::kTimeTextsOffset, 32), "1.0");
+    // A field that would reach past the record is neither read nor written.
+    SSetRXLOptionText(record, 250, 32, "outside");
+    EXPECT_EQ(SRXLOptionText(record, 250, 32), "");
+    // The built-in record reads as the texts it was given.
+    ASSERT_NE(DefCopyRXLOptions(reinterpret_cast<const void*>(1), record.data()), 0);
+    EXPECT_EQ(SRXLOptionText(record, cts::rxl::kTimeUnitsOffset, cts::rxl::kUnitsSize), "Minutes");
+    EXPECT_EQ(SRXLOptionText(record, cts::rxl::kPieceTextsOffset + 32, 32), "NEVER");
 }
 
 } // namespace
