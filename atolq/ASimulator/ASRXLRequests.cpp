@@ -209,6 +209,11 @@ int16_t ASSetRXLReportKinds(int tolq, int excel)
     return sendSetting(as::rxlReportKindsText(tolq != 0, excel != 0));
 }
 
+int16_t ASClearRXLMarkingCode()
+{
+    return sendFresh("TOLQ'RXL.MarkingCode:=[];\nTOLQ'RXL.MarkingCodePr:=[];\n");
+}
+
 int16_t ASSetRXLMarkingCode(std::span<const as::RXLMarkingQuery> queries, int flag)
 {
     int16_t code = 0;

@@ -65,5 +65,9 @@ int16_t ASSetRXLTimeReports(int on, std::string_view start, std::string_view sto
 int16_t ASSetRXLPieceReports(int on, std::string_view start, std::string_view stop, std::string_view interval);
 int16_t ASSetRXLSizeRefs(int size, int minor);
 int16_t ASSetRXLReportKinds(int tolq, int excel);
+// Empties both marking-code lists, so that a second switch does not add its
+// queries to those of the first (the flags found would no longer match the
+// candidates one to one).
+int16_t ASClearRXLMarkingCode();
 // Stops at the first request that does not answer 0; 0 for no queries.
 int16_t ASSetRXLMarkingCode(std::span<const as::RXLMarkingQuery> queries, int flag);

@@ -128,6 +128,7 @@ constexpr NetCommand kNetCommands[] = {
     {10200, 10219, Run<EE_RunOptions>},
     {10200, 10220, Run<EE_DisplayOptions>},
     {10200, 10221, Run<EE_OccSetOptions>},
+    {10200, 10228, Run<EE_RXLOptions>},
     {2, 11250, Run<EE_EnterSimulatorCommand>},
     {2, 11258, Run<EE_EnterOccGraphCommand>},
     {2, 11259, Run<EE_EnterOEOSGraphCommand>},

@@ -54,7 +54,6 @@ constexpr std::span<const Pending> kPagePending{};
 constexpr std::span<const Pending> kTolqPending{};
 constexpr Pending kSetPending[] = {
     {10222, "Transition Feedback Options..."},
-    {10228, "RXL Simulation Options..."},
 };
 
 std::span<const Pending> PendingOf(uint16_t menu)

@@ -1,13 +1,15 @@
 // Candidate lists and pieces of the sibling tool's models.
 #include "atolq/CEditor/RXLCandidates.h"
 
-#include <cstring>
 #include <vector>
 
+#include "atolq/ASimulator/ASRequests.h"
+#include "atolq/CEditor/CheckDriver.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/KernelCalls.h"
 #include "atolq/CEditor/MessageBox.h"
 #include "atolq/CEditor/RXLNets.h"
+#include "atolq/ConvertToSim/CTSRXLSettings.h"
 #include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLWire.h"
 #include "xkv/kv/QXMenu.h"
@@ -19,6 +21,8 @@ namespace {
 
 constexpr int32_t kSimMenu = 10300;
 constexpr uint32_t kEnd = 0xFFFFFFFFu;
+constexpr int16_t kMsgNoPieces = 11562;
+constexpr int16_t kMsgFindPiecesFailed = 11563;
 constexpr int16_t kMsgNoNextPiece = 11564;
 constexpr int16_t kMsgNoPreviousPiece = 11565;
 
@@ -45,19 +49,16 @@ bool hasItem(uint32_t command)
     return QXMenu_GetItemPosition(command, &menu, &item) != 0;
 }
 
-// The (page, object) pairs of one list, up to its end word.
-std::vector<std::pair<ObjectHandle, ObjectHandle>> candidates(uint32_t tag)
+// The candidates of both lists that were asked about, in the order of the
+// marking queries (pairs that name no net place are never asked about).
+std::vector<std::pair<ObjectHandle, ObjectHandle>> askedCandidates()
 {
-    std::vector<std::pair<ObjectHandle, ObjectHandle>> pairs;
-    void* data = nullptr;
-    uint32_t length = 0;
-    if (UD_GetFieldPointer(QXStr_GetPageListHandle(), tag, &data, &length) != 1 || data == nullptr)
-        return pairs;
-    std::vector<uint32_t> words(length / 4);
-    std::memcpy(words.data(), data, words.size() * 4);
-    for (size_t i = 0; i + 1 < words.size() && words[i] != kEnd; i += 2)
-        pairs.emplace_back(words[i], words[i + 1]);
-    return pairs;
+    std::vector<std::pair<ObjectHandle, ObjectHandle>> asked;
+    for (const uint32_t tag : {cts::rxl::kPieceCandidatesTag, cts::rxl::kMoreCandidatesTag})
+        for (const auto& pair : cts::rxl::candidatePairs(tag))
+            if (cts::rxl::namesNetPlace(pair.first, pair.second, nullptr, nullptr))
+                asked.push_back(pair);
+    return asked;
 }
 
 void show(size_t index)
@@ -148,9 +149,7 @@ void SStorePieceCandidates(ObjectHandle page, std::span<const ObjectHandle> obje
 void SSetPieces(std::span<const uint32_t> flags)
 {
     SDropPieces();
-    auto all = candidates(kRXLCandidatesTag);
-    const auto more = candidates(kRXLMoreCandidatesTag);
-    all.insert(all.end(), more.begin(), more.end());
+    const auto all = askedCandidates();
     for (size_t i = 0; i < all.size() && i < flags.size(); ++i)
         if (flags[i] != 0)
             pieces().list.push_back(all[i]);
@@ -176,6 +175,31 @@ bool SHasPieces() { return !pieces().list.empty(); }
 int SFindNextPiece() { return move(true); }
 
 int SFindPreviousPiece() { return move(false); }
+
+int SFindPieces()
+{
+    const int cursor = EE_BeginBusy("Searching for Pieces");
+    SDropPieces();
+    // The tool's library evaluates the marking texts of the candidates and
+    // flags the pieces back through request 15017 while it runs.
+    MemFileReset(ASReplyBuffer());
+    int16_t code = as::sendText("TOLQ'RXL.EvalMarkingCode();", ASReplyBuffer());
+    if (code == 0) {
+        MemFileReset(ASReplyBuffer());
+        code = as::sendText("TOLQ'RXL.FindPieces();", ASReplyBuffer());
+    }
+    EE_EndBusy(cursor);
+    if (code != 0) {
+        SDropPieces();
+        GE_MessageBox(kMsgFindPiecesFailed);
+        return 0;
+    }
+    if (pieces().list.empty()) {
+        GE_MessageBox(kMsgNoPieces);
+        return 0;
+    }
+    return SShowFirstPiece();
+}
 
 int SShowFirstPiece()
 {

@@ -36,6 +36,9 @@ void SDropPieces();
 // end of the list the message says so and the piece stays. 1 when moved.
 int SFindNextPiece();
 int SFindPreviousPiece();
+// "Find Pieces": asks the tool's library which candidates hold pieces and
+// shows the first; a message when it failed or found none. 1 when found.
+int SFindPieces();
 // Makes the first piece current; 0 without pieces.
 int SShowFirstPiece();
 

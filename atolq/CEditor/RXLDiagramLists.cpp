@@ -32,12 +32,15 @@ void SAddRXLOptionsItem()
         return;
     QXMenu_AppendItem(kSetMenu, kRXLOptionsSeparator, "-");
     QXMenu_AppendItem(kSetMenu, kRXLOptionsItem, "RXL Simulation Options...");
+    // The pull-down is laid out anew with the item.
+    QXMenu_UpdateMenuBar();
 }
 
 void SRemoveRXLOptionsItem()
 {
     QXMenu_DeleteItem(kRXLOptionsItem);
     QXMenu_DeleteItem(kRXLOptionsSeparator);
+    QXMenu_UpdateMenuBar();
 }
 
 

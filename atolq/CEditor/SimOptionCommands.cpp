@@ -9,6 +9,7 @@
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/CSimulator/SimGraphics.h"
 #include "atolq/CSimulator/SimOptionDialogs.h"
+#include "atolq/CSimulator/SimRXLOptionsDialog.h"
 #include "atolq/CSimulator/SimStatus.h"
 #include "xkv/kv/QXStr.h"
 
@@ -54,4 +55,14 @@ void EE_OccSetOptions()
     QXStr_SetModified(1);
     DefCopyRecord1067(record.data(), nullptr);
     ASSetSimOptions(record.data());
+}
+
+void EE_RXLOptions()
+{
+    SRXLOptions record{};
+    if (SRXLOptionsDialog(&record) == 0)
+        return;
+    QXStr_SetModified(1);
+    DefCopyRXLOptions(record.data(), nullptr);
+    ASSetRXLOptions(record.data());
 }

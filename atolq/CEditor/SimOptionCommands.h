@@ -8,3 +8,5 @@ void EE_RunOptions();
 void EE_DisplayOptions();
 // Set > Occurrence Set Options...
 void EE_OccSetOptions();
+// "RXL Simulation Options...": the sibling tool's analysis options.
+void EE_RXLOptions();

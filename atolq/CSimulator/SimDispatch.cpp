@@ -18,6 +18,7 @@
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/RXLCandidates.h"
 #include "atolq/CSimulator/SimDialogCommands.h"
 #include "atolq/CSimulator/SimMenus.h"
 #include "atolq/CSimulator/SimRunCommands.h"
@@ -71,13 +72,13 @@ constexpr SimCommand kSimCommands[] = {
     {10318, SClearReport},
     {10322, SReswitch},
     {10320, SUpdateChartCommand},
+    {10324, [] { SFindPieces(); }},
+    {10325, [] { SFindNextPiece(); }},
+    {10326, [] { SFindPreviousPiece(); }},
 };
 
 // Sim commands whose operation is not built yet.
-constexpr PendingCommand kPendingSimCommands[] = {
-    {10324, "Find Pieces"},
-    {10325, "Find Next"},        {10326, "Find Previous"},
-};
+constexpr std::span<const PendingCommand> kPendingSimCommands{};
 
 // File-menu operations of tools not built yet.
 constexpr PendingCommand kPendingFileCommands[] = {

@@ -1,6 +1,7 @@
 // The "Sim" menu and the item states of all menus while simulating.
 #include "atolq/OGA/OGA.h"
 #include "atolq/CSimulator/SimMenus.h"
+#include "atolq/CEditor/RXLCandidates.h"
 
 #include <initializer_list>
 
@@ -164,6 +165,8 @@ void SInstallSimMenu()
     // The menu comes from its table with its items, placed before "Aux".
     if (QXMenu_LoadMenu(kSMenuSim) == 0 || QXMenu_MoveMenu(kSMenuSim, 4) == 0)
         EE_ReportError(kMsgMenuInsertFailed);
+    if (SInRXLMode() != 0)
+        SAddFindPiecesItems();
     if (!DiagramExists())
         SEnterActivity(kSActivityNone);
     else if (NewSimSelected())
@@ -194,6 +197,8 @@ void SRemoveSimMenu()
     SetItems({11255, 11256}, kDisable);
     SetItems({303, 304, 305, 306}, s);
     menuStateProcedure = nullptr;
+    if (SInRXLMode() != 0)
+        SRemoveFindPiecesItems();
     QXMenu_DeleteMenu(kSMenuSim);
     OGAInstallMenu(0, 1);
     GE_ClearStateFlags(kSimMenuEnabled);

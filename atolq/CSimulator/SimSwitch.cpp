@@ -10,6 +10,7 @@
 #include "atolq/CEditor/ModeHooks.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/ConvertToSim/CTSRXLSettings.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
 #include "atolq/ConvertToSim/CTSSwitch.h"
 #include "atolq/CSimulator/SimGraphics.h"
@@ -125,6 +126,15 @@ void ForgetPageInstances()
     });
 }
 
+// A model of the sibling tool gets its marking queries and report settings.
+void SendRXLParameters()
+{
+    if (SInRXLMode() == 0)
+        return;
+    BusyStage busy("Installing RXL Parameters");
+    CTSSendRXLParameters();
+}
+
 void Bell()
 {
     QXUI_Beep(0);
@@ -141,6 +151,7 @@ int SSwitchToSimulator()
     CreateSimulationRegions();
     EnterSimulatorMode();
     ShowOpenPages();
+    SendRXLParameters();
     OGASimulatorEntered();
     SShowStatus("Ready to Simulate", kSTimeRefreshed, kSNoStep);
     Bell();

@@ -53,19 +53,29 @@ std::vector<std::pair<ObjectHandle, ObjectHandle>> candidatePairs(uint32_t tag)
     return pairs;
 }
 
+bool namesNetPlace(ObjectHandle page, ObjectHandle object, int32_t* pageId, int32_t* placeId)
+{
+    SEHead* pageRecord = nullptr;
+    SEHead* placeRecord = nullptr;
+    if (GE_GetSERecord(page, &pageRecord) != 1 || GE_GetSERecord(object, &placeRecord) != 1)
+        return false;
+    if (pageRecord == nullptr || placeRecord == nullptr || pageRecord->kind != kSEPage ||
+        placeRecord->kind != kSEPlace)
+        return false;
+    if (pageId != nullptr)
+        *pageId = static_cast<int32_t>(SERecordId(pageRecord));
+    if (placeId != nullptr)
+        *placeId = static_cast<int32_t>(SERecordId(placeRecord));
+    return true;
+}
+
 std::vector<as::RXLMarkingQuery> markingQueries(uint32_t tag)
 {
     std::vector<as::RXLMarkingQuery> queries;
     for (const auto& [page, object] : candidatePairs(tag)) {
-        SEHead* pageRecord = nullptr;
-        SEHead* placeRecord = nullptr;
-        if (GE_GetSERecord(page, &pageRecord) != 1 || GE_GetSERecord(object, &placeRecord) != 1)
-            continue;
-        if (pageRecord == nullptr || placeRecord == nullptr || pageRecord->kind != kSEPage ||
-            placeRecord->kind != kSEPlace)
-            continue;
-        queries.push_back({static_cast<int32_t>(SERecordId(pageRecord)),
-                           static_cast<int32_t>(SERecordId(placeRecord))});
+        as::RXLMarkingQuery query{};
+        if (namesNetPlace(page, object, &query.page, &query.place))
+            queries.push_back(query);
     }
     return queries;
 }
@@ -98,7 +108,9 @@ int16_t CTSSendRXLReportKinds() { return ASSetRXLReportKinds(word(kTolqReportsWo
 
 int16_t CTSSendRXLMarkingCode()
 {
-    int16_t code = ASSetRXLMarkingCode(markingQueries(kPieceCandidatesTag), 1);
+    int16_t code = ASClearRXLMarkingCode();
+    if (code == 0)
+        code = ASSetRXLMarkingCode(markingQueries(kPieceCandidatesTag), 1);
     uint32_t length = 0;
     if (code == 0 && UD_GetFieldSize(QXStr_GetPageListHandle(), kMoreCandidatesTag, &length) == 1)
         code = ASSetRXLMarkingCode(markingQueries(kMoreCandidatesTag), 0);

@@ -34,6 +34,10 @@ inline constexpr uint32_t kPieceCandidatesTag = 0xF904;
 inline constexpr uint32_t kMoreCandidatesTag = 0xF905;
 // The pairs of one list; a missing or damaged field gives none.
 std::vector<std::pair<ObjectHandle, ObjectHandle>> candidatePairs(uint32_t tag);
+// Whether a candidate pair names a net page and one of its places, and then
+// the ids of their records. Only such pairs are asked about, so the flags
+// that come back stand for these pairs alone.
+bool namesNetPlace(ObjectHandle page, ObjectHandle object, int32_t* pageId, int32_t* placeId);
 // The marking queries of one list: each pair as the ids of its page's and
 // its place's records; pairs that name no net place are left out.
 std::vector<as::RXLMarkingQuery> markingQueries(uint32_t tag);

@@ -95,8 +95,11 @@ TEST_F(RXLEvaluator, ResourcesAndTransfersMakeAModelThatChecks)
 
 TEST_F(RXLEvaluator, MarkingQueriesBecomeTextsThatFindTheirPieces)
 {
-    // Without tolq the page instances come from a stand-in of the query.
+    // Without tolq the page instances and the place-state texts come from
+    // stand-ins of its requests: place 6 is empty, the others hold a token.
     Accepted("fun GetPageInsts (p : int) = [p * 10];\n");
+    Accepted("fun GetMarkingCode {instid : int, placeid : int} = \"\\\"\" ^ "
+             "(if placeid = 6 then \"empty\" else \"1`\" ^ Int.toString instid) ^ \"\\\"\";\n");
     const std::vector<as::RXLMarkingQuery> first = {{1, 5}, {2, 6}};
     const std::vector<as::RXLMarkingQuery> second = {{3, 7}};
     for (const std::string& text : as::rxlMarkingCodeTexts(first, true))
@@ -105,9 +108,17 @@ TEST_F(RXLEvaluator, MarkingQueriesBecomeTextsThatFindTheirPieces)
         Accepted(text);
     EXPECT_EQ(Value("Int.toString (length (!TOLQ'RXL.MarkingCode))"), "2");
     Accepted("TOLQ'RXL.EvalMarkingCode();\n");
-    EXPECT_EQ(Value("String.concatWith \";\" (map (fn (i, p) => Int.toString i ^ \",\" ^ Int.toString p) "
-                    "(!TOLQ'RXL.FindPiecesMarking))"),
-              "30,7;20,6;10,5");
+    EXPECT_EQ(Value("String.concatWith \";\" (!TOLQ'RXL.FindPiecesMarking)"), "1`30;empty;1`10");
+    // A second evaluation starts afresh instead of adding to the first.
+    Accepted("TOLQ'RXL.EvalMarkingCode();\n");
+    EXPECT_EQ(Value("Int.toString (length (!TOLQ'RXL.FindPiecesMarking))"), "3");
+    // The flags follow the candidates' order: marked, empty, marked.
+    EXPECT_EQ(Value("String.concatWith \",\" (map (Bool.toString o TOLQ'RXL.isMarked) "
+                    "(rev (!TOLQ'RXL.FindPiecesMarking)))"),
+              "true,false,true");
+    // Clearing the lists before a second switch leaves only its queries.
+    Accepted("TOLQ'RXL.MarkingCode:=[];\nTOLQ'RXL.MarkingCodePr:=[];\n");
+    EXPECT_EQ(Value("Int.toString (length (!TOLQ'RXL.MarkingCode) + length (!TOLQ'RXL.MarkingCodePr))"), "0");
 }
 
 } // namespace

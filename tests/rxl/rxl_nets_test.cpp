@@ -7,9 +7,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "atolq/CEditor/RXLNets.h"
+#include "atolq/ConvertToSim/CTSRXLSettings.h"
+#include "atolq/CSimulator/SimRXLOptionsDialog.h"
 #include "atolq/CEditor/RXLCandidates.h"
 #include "atolq/SML/SMLGram.h"
 #include "atolq/SML/SMLWire.h"
@@ -499,25 +502,39 @@ namespace {
 
 using RXLPieceWalk = RXLNetTest;
 
+// A net place on the fixture's page.
+ObjectHandle PlaceAt(ObjectHandle page, int32_t x)
+{
+    const ObjectHandle node = QXStr_CreateNode(page, x * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
+    EXPECT_EQ(EE_CreateNetPlace(node), 1);
+    return node;
+}
+
 TEST_F(RXLPieceWalk, StoredCandidatesTurnTheModeOnAndFlaggedOnesBecomePieces)
 {
-    const ObjectHandle a = QXStr_CreateNode(page_, 0, 0, 10 * kUnit, 10 * kUnit, 2);
-    const ObjectHandle b = QXStr_CreateNode(page_, 20 * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
-    const ObjectHandle c = QXStr_CreateNode(page_, 40 * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
+    const ObjectHandle a = PlaceAt(page_, 0);
+    // A node without a net place is kept in the list but never asked
+    // about, so it takes no flag.
+    const ObjectHandle plain = QXStr_CreateNode(page_, 20 * kUnit, 0, 10 * kUnit, 10 * kUnit, 2);
+    const ObjectHandle b = PlaceAt(page_, 40);
+    const ObjectHandle c = PlaceAt(page_, 60);
     SSetRXLMode(0);
-    const ObjectHandle first[] = {a, b};
+    const ObjectHandle first[] = {a, plain, b};
     SStorePieceCandidates(page_, first, 1, 0);
     EXPECT_EQ(SInRXLMode(), 0);  // nothing is stored before the finishing call
     SStorePieceCandidates(page_, std::span<const ObjectHandle>{}, 1, 1);
     const ObjectHandle second[] = {c};
     SStorePieceCandidates(page_, second, 0, 1);
     EXPECT_EQ(SInRXLMode(), 1);
-    uint32_t words[6] = {};
+    uint32_t words[8] = {};
     ASSERT_EQ(UD_GetField(QXStr_GetPageListHandle(), kRXLCandidatesTag, words), 1u);
-    EXPECT_EQ(std::vector<uint32_t>(words, words + 6),
-              (std::vector<uint32_t>{page_, a, page_, b, 0xFFFFFFFFu, 0xFFFFFFFFu}));
+    EXPECT_EQ(std::vector<uint32_t>(words, words + 8),
+              (std::vector<uint32_t>{page_, a, page_, plain, page_, b, 0xFFFFFFFFu, 0xFFFFFFFFu}));
+    // The marking queries leave the plain node out.
+    EXPECT_EQ(cts::rxl::markingQueries(kRXLCandidatesTag).size(), 2u);
 
-    // Flags follow the candidates of 0xF904, then those of 0xF905; extra flags do nothing.
+    // Flags follow the asked candidates of 0xF904, then those of 0xF905;
+    // extra flags do nothing.
     const uint32_t flags[] = {1, 0, 1, 1};
     SSetPieces(flags);
     ASSERT_EQ(SPieceCount(), 2u);
@@ -539,7 +556,7 @@ TEST_F(RXLPieceWalk, StoredCandidatesTurnTheModeOnAndFlaggedOnesBecomePieces)
 TEST_F(RXLPieceWalk, RequestsStoreCandidatesAndFlagPieces)
 {
     RXLInstallRequests();
-    const ObjectHandle a = QXStr_CreateNode(page_, 0, 0, 10 * kUnit, 10 * kUnit, 2);
+    const ObjectHandle a = PlaceAt(page_, 0);
     SMLWireOut reply;
     Request store(15018);
     store.u32(page_).u32(1).u32(1).u32(1).u32(a);
@@ -553,6 +570,62 @@ TEST_F(RXLPieceWalk, RequestsStoreCandidatesAndFlagPieces)
     longList.u32(500).u32(1);
     EXPECT_EQ(SMLGramSwitch(longList.bytes(), reply), -1);
     SDropPieces();
+}
+
+// The analysis options as "OK" of their dialog checks them: a record with
+// the fields of the case, the message of the first failure or 0.
+struct OptionsCase {
+    const char* name;
+    int32_t timeReports;
+    int32_t pieceReports;
+    const char* timeUnits;
+    std::array<const char*, 3> times;
+    std::array<const char*, 3> pieces;
+    int16_t problem;
+    const char* stopAfter;
+};
+
+TEST_F(RXLNetTest, AnalysisOptionsAreCheckedLikeTheirDialog)
+{
+    const OptionsCase cases[] = {
+        {"defaults", 0, 1, "Minutes", {"0.0", "10000.0", "100.0"}, {"0", "NEVER", "100"}, 0, "NEVER"},
+        {"no time units", 0, 0, "", {"", "", ""}, {"", "", ""}, 11426, ""},
+        {"integer time start", 1, 0, "Minutes", {"5", "10.0", "1.0"}, {"", "", ""}, 11427, ""},
+        {"time reports off take anything", 0, 0, "Minutes", {"x", "", ""}, {"", "", ""}, 0, ""},
+        {"empty stop becomes NEVER", 0, 1, "Minutes", {"", "", ""}, {"0", "", "10"}, 0, "NEVER"},
+        {"integer stop", 0, 1, "Minutes", {"", "", ""}, {"0", "500", "10"}, 0, "500"},
+        {"word as stop", 0, 1, "Minutes", {"", "", ""}, {"0", "never", "10"}, 11428, "never"},
+        {"real interval", 0, 1, "Minutes", {"", "", ""}, {"0", "NEVER", "1.5"}, 11428, "NEVER"},
+        {"no piece start", 0, 1, "Minutes", {"", "", ""}, {"", "NEVER", "1"}, 11428, "NEVER"},
+    };
+    for (const OptionsCase& c : cases) {
+        SRXLOptions record{};
+        record[cts::rxl::kTimeReportsWord] = c.timeReports;
+        record[cts::rxl::kPieceReportsWord] = c.pieceReports;
+        SSetRXLOptionText(record, cts::rxl::kTimeUnitsOffset, cts::rxl::kUnitsSize, c.timeUnits);
+        for (uint32_t i = 0; i < 3; ++i) {
+            SSetRXLOptionText(record, cts::rxl::kTimeTextsOffset + i * 32, 32, c.times[i]);
+            SSetRXLOptionText(record, cts::rxl::kPieceTextsOffset + i * 32, 32, c.pieces[i]);
+        }
+        EXPECT_EQ(SRXLOptionsProblem(record), c.problem) << c.name;
+        EXPECT_EQ(SRXLOptionText(record, cts::rxl::kPieceTextsOffset + 32, 32), c.stopAfter) << c.name;
+    }
+}
+
+TEST_F(RXLNetTest, AnalysisOptionTextsStayInsideTheirFields)
+{
+    SRXLOptions record{};
+    SSetRXLOptionText(record, cts::rxl::kCostUnitsOffset, cts::rxl::kUnitsSize, std::string(40, 'c'));
+    SSetRXLOptionText(record, cts::rxl::kTimeTextsOffset, 32, "1.0");
+    EXPECT_EQ(SRXLOptionText(record, cts::rxl::kCostUnitsOffset, cts::rxl::kUnitsSize), std::string(19, 'c'));
+    EXPECT_EQ(SRXLOptionText(record, cts::rxl::kTimeTextsOffset, 32), "1.0");
+    // A field that would reach past the record is neither read nor written.
+    SSetRXLOptionText(record, 250, 32, "outside");
+    EXPECT_EQ(SRXLOptionText(record, 250, 32), "");
+    // The built-in record reads as the texts it was given.
+    ASSERT_NE(DefCopyRXLOptions(reinterpret_cast<const void*>(1), record.data()), 0);
+    EXPECT_EQ(SRXLOptionText(record, cts::rxl::kTimeUnitsOffset, cts::rxl::kUnitsSize), "Minutes");
+    EXPECT_EQ(SRXLOptionText(record, cts::rxl::kPieceTextsOffset + 32, 32), "NEVER");
 }
 
 } // namespace

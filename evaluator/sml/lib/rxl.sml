@@ -30,12 +30,12 @@ struct
   (* Transfer functions of the model, (from, to) pairs, newest first. *)
   val transfan : (string * string) list ref = ref []
 
-  (* ML texts, each adding one (instance, place) pair to FindPiecesMarking
-   * when evaluated: the candidates of the diagram's first list and of its
-   * second. *)
+  (* ML texts, each adding the current marking text of one candidate place
+   * to FindPiecesMarking when evaluated: the candidates of the diagram's
+   * first list and of its second, in the order tolq keeps them. *)
   val MarkingCode : string list ref = ref []
   val MarkingCodePr : string list ref = ref []
-  val FindPiecesMarking : (int * int) list ref = ref []
+  val FindPiecesMarking : string list ref = ref []
 
   (* ---- the model ---- *)
 
@@ -59,9 +59,13 @@ struct
   fun ConstructModel () = (RXL'CheckResData (); constructed := true)
 
   (* ---- pieces ---- *)
+  (* Newest first in FindPiecesMarking: the last candidate's text heads it. *)
   fun EvalMarkingCode () =
       (FindPiecesMarking := [];
        List.app (fn text => usestring [text]) (List.@ (!MarkingCode, !MarkingCodePr)))
+
+  (* A candidate place holds a piece when it is marked. *)
+  fun isMarked text = text <> "empty" andalso text <> "tempty" andalso text <> ""
 
   (* ---- requests of the net builder (tolq's codes 15005 to 15015) ---- *)
   fun opt NONE = "" | opt (SOME s) = s
@@ -104,6 +108,9 @@ struct
       K.unit 15018 [K.U32 page, K.U32 (if first then 1 else 0), K.U32 (if finish then 1 else 0), K.List objects]
   (* The pieces among the candidates of both lists, one flag each. *)
   fun SetPieces (flags : bool list) = K.unit 15017 [K.List (map (fn b => if b then 1 else 0) flags)]
+  (* Flags the candidates whose place EvalMarkingCode found marked, one
+   * flag per candidate in tolq's order, and hands them to tolq. *)
+  fun FindPieces () = SetPieces (map isMarked (rev (!FindPiecesMarking)))
   (* The (first, second) numbers of the selected places' markings. *)
   fun SubstitutionPairs () =
       Tolq.decode (K.call 15015 [])
@@ -115,6 +122,14 @@ end
 (* The page instances of a page record, asked of tolq. *)
 fun GetPageInsts (page : int) : int list = Tolq.Kernel.pageInstances page
 
-(* The ML text of one (instance, place) pair of TOLQ'RXL.FindPiecesMarking. *)
+(* The ML expression that gives the marking text of a place in a page
+ * instance, as tolq writes it (its function table's place-state row), without
+ * the closing semicolon. *)
 fun GetMarkingCode {instid : int, placeid : int} =
-    "(" ^ Int.toString instid ^ "," ^ Int.toString placeid ^ ")"
+    let val text = Tolq.Table.textCall (Tolq.Table.placeStateText,
+                                        [Tolq.Table.In (Tolq.Table.INT, Tolq.Table.I placeid),
+                                         Tolq.Table.In (Tolq.Table.INT, Tolq.Table.I instid)])
+        val trimmed = Substring.dropr (fn c => c = #";" orelse Char.isSpace c) (Substring.full text)
+    in if Substring.isEmpty trimmed then raise Tolq.Error "GetMarkingCode: no such place in the instance"
+       else "(" ^ Substring.string trimmed ^ ")"
+    end
