@@ -1,5 +1,6 @@
 // The "Sim" menu and the item states of all menus while simulating.
 #include "atolq/OGA/OGA.h"
+#include "atolq/Performance/Perf.h"
 #include "atolq/CSimulator/SimMenus.h"
 
 #include <initializer_list>
@@ -135,6 +136,7 @@ void SSetReswitchItems(int reswitchNeeded)
     }
     // The occurrence-graph tool's menu and entries follow.
     OGAMenuRefresh(r ? 1 : 2);
+    PerfMenuRefresh(r ? 1 : 2);
 }
 
 void SInstallSimMenu()
@@ -174,6 +176,7 @@ void SRemoveSimMenu()
     menuStateProcedure = nullptr;
     QXMenu_DeleteMenu(kSMenuSim);
     OGAInstallMenu(0, 1);
+    PerfInstallMenu(0, 1);
     GE_ClearStateFlags(kSimMenuEnabled);
     SetItems({11450, 11451, 11452, 411, 11455, 10206, 10218, 10219, 10220, 10221, 10209, 515, 506, 706, 801, 11853,
               11858, 11859},
