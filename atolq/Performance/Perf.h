@@ -9,8 +9,8 @@
 inline constexpr int32_t kPerfMenu = 10700;
 inline constexpr uint32_t kPerfEnterItem = 11262;
 
-// Enters the tool (the simulator is already running).
-void PerfEnter();
+// Enters the tool (the simulator is already running); 1 when entered.
+int PerfEnter();
 // A command of menu 10700; other ids do nothing. 0.
 int PerfMenuCommand(uint32_t command);
 // Sends the diagram's report options to the library; 1 when all three

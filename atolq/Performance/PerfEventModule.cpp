@@ -68,25 +68,25 @@ bool exactlyOneAuxBox()
 
 }  // namespace
 
-void PerfEnter()
+int PerfEnter()
 {
     if (GE_GetCurrentDiagram() == 0) {
         QXUI_ShowMessage("Enter Perf failed: No Diagram in Use.");
-        return;
+        return 0;
     }
     if (!sendFolder("PERFMLFILES", "perfpath", "/PerfMLfiles/", "Error: \nCould not locate Performance ML files.",
                     "Error: \nCould not load Performance ML files."))
-        return;
+        return 0;
     if (!sendFolder("OGMLFILES", "ogpath", "/OGMLfiles/", "Error: \nCould not locate OG ML files.",
                     "Error: \nCould not load OG ML files."))
-        return;
+        return 0;
     if (!PerfSend("use (perfpath^\"PerfPage.sml\");")) {
         QXUI_ShowMessage("Performance Error:\n  Could not load PerfPage.sml");
-        return;
+        return 0;
     }
     if (!exactlyOneAuxBox()) {
         QXUI_ShowMessage(kPerfAuxBoxMessage);
-        return;
+        return 0;
     }
     const int cursor = EE_BeginBusy("");
     if (!PerfSend("use (perfpath^\"PerfSwitch.sml\");")) {
@@ -94,7 +94,7 @@ void PerfEnter()
         QXUI_Beep(0);
         EE_EndBusy(cursor);
         QXUI_ShowMessage("Error: Attempt to Enter Performance Tool failed.");
-        return;
+        return 0;
     }
     EE_EvaluateMLNode();
     if (PerfInstallMenu(1, 0) != 0) {
@@ -108,6 +108,7 @@ void PerfEnter()
     }
     QXUI_Beep(0);
     EE_EndBusy(cursor);
+    return PerfState().active;
 }
 
 int ResetML()
