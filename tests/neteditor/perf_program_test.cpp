@@ -186,6 +186,46 @@ TEST_F(PerfProgramTest, EnterPerfCollectOnBufferRunAndSaveTheReport)
     EXPECT_TRUE(tolq_.running());
 }
 
+// Only places and transitions take collectors: the net kind of the selected
+// object decides, so the declaration node is refused with a message and no
+// dialog opens.
+TEST_F(PerfProgramTest, TheDeclarationNodeTakesNoCollector)
+{
+    ASSERT_NO_FATAL_FAILURE(Prepare(1));
+    Spot declarations{};
+    {
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle buffer = diagram.NodeNamed("Buffer");
+        ObjectHandle node = 0;
+        for (ObjectHandle n : NodesOf(diagram.NetPages().front())) {
+            SEHead* record = nullptr;
+            if (GE_GetSERecord(n, &record) != 0 && record != nullptr && record->kind == kSEDeclNode)
+                node = n;
+        }
+        ASSERT_NE(node, 0u);
+        Fixed bx = 0, by = 0, x = 0, y = 0;
+        QXRdAttr_GetPosition(buffer, &bx, &by);
+        QXRdAttr_GetPosition(node, &x, &y);
+        declarations = {kBufferSpot.x + (x - bx) / kPixel, kBufferSpot.y + (y - by) / kPixel};
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const int before = PageInk();
+    ASSERT_NO_FATAL_FAILURE(Pick("File", "Enter Perf"));
+    ASSERT_TRUE(wait_until([&] { return PageInk() > before + 20; }, 120s)) << "the simulator drew no marking";
+    ASSERT_TRUE(NoMessageBoxFor(3s));
+    for (const TolqPageWindow& other : ScanTolqWindows(client_).pages)
+        if (other.shell.id != page_.id)
+            xdotool({"windowmove", std::to_string(other.shell.id), "1000", "700"});
+    Settle();
+    ClickAt({kBufferSpot.x, kBufferSpot.y + 150});
+    ClickAt(declarations);
+    ASSERT_NO_FATAL_FAILURE(PickWithPerf("Perf", "Data Collector..."));
+    EXPECT_TRUE(AnswerMessageBox()) << "the declaration node was taken";
+    EXPECT_TRUE(NoMessageBoxFor(1s));
+    EXPECT_TRUE(tolq_.running());
+}
+
 TEST_F(PerfProgramTest, TwoAuxiliaryBoxesStopTheEntryWithoutAMenu)
 {
     ASSERT_NO_FATAL_FAILURE(Prepare(2));
