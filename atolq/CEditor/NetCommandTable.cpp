@@ -1,6 +1,7 @@
 // The table of the net editor's built command handlers, by menu and command,
 // handed to the menu dispatcher when the program starts.
 #include "atolq/OGA/OGA.h"
+#include "atolq/Performance/Perf.h"
 #include "atolq/CEditor/AlignCommands.h"
 #include "atolq/CEditor/DeclarationCommands.h"
 #include "atolq/CEditor/EditorDialogs.h"
@@ -135,6 +136,7 @@ constexpr NetCommand kNetCommands[] = {
     {10100, 10119, Run<EE_RemoveSimRegionsCommand>},
     {10200, 10204, Run<EE_RegionAttributes>},
     {2, 11264, Run<EE_EnterNewSim>},
+    {2, 11262, Run<EE_EnterPerfCommand>},
 };
 
 // Installed before main runs, so that every pick finds the table.

@@ -45,9 +45,8 @@ struct Pending {
 };
 
 // Net-editor operations not built yet, per menu.
-constexpr Pending kFilePending[] = {
-    {11262, "Enter Perf"},
-};
+// Every operation of the File menu is built.
+constexpr std::span<const Pending> kFilePending{};
 // Every operation of the Page menu is built.
 constexpr std::span<const Pending> kPagePending{};
 // Every operation of the TOLQ menu is built.

@@ -3,6 +3,7 @@
 // command table. A Sim command whose operation is not built yet says so and
 // changes nothing.
 #include "atolq/OGA/OGA.h"
+#include "atolq/Performance/Perf.h"
 #include "atolq/CSimulator/SimDispatch.h"
 
 #include <algorithm>
@@ -82,7 +83,7 @@ constexpr std::span<const PendingCommand> kPendingSimCommands{};
 
 // File-menu operations of tools not built yet.
 constexpr PendingCommand kPendingFileCommands[] = {
-    {11255, "Save State..."}, {11262, "Enter Perf"},
+    {11255, "Save State..."},
 };
 
 // Commands that keep the pieces found in an RXL model.
@@ -168,6 +169,9 @@ uintptr_t FileCommand(uint16_t command)
         break;
     case kOGAEnterOEOS:
         OGAEnter(1);
+        break;
+    case kPerfEnterItem:
+        PerfEnter();
         break;
     case 11256:
         GE_DoCommand(202);
@@ -316,6 +320,10 @@ int SMenuPick(uint16_t menu, uint16_t command)
         return 0;
     case kOGAMenu:
         OGAMenuCommand(command);
+        GE_RequestMenuUpdate();
+        return 0;
+    case kPerfMenu:
+        PerfMenuCommand(command);
         GE_RequestMenuUpdate();
         return 0;
     default:

@@ -1,5 +1,6 @@
 // The "Sim" menu and the item states of all menus while simulating.
 #include "atolq/OGA/OGA.h"
+#include "atolq/Performance/Perf.h"
 #include "atolq/CSimulator/SimMenus.h"
 #include "atolq/CEditor/RXLCandidates.h"
 
@@ -152,6 +153,7 @@ void SSetReswitchItems(int reswitchNeeded)
     }
     // The occurrence-graph tool's menu and entries follow.
     OGAMenuRefresh(r ? 1 : 2);
+    PerfMenuRefresh(r ? 1 : 2);
 }
 
 void SInstallSimMenu()
@@ -201,6 +203,7 @@ void SRemoveSimMenu()
         SRemoveFindPiecesItems();
     QXMenu_DeleteMenu(kSMenuSim);
     OGAInstallMenu(0, 1);
+    PerfInstallMenu(0, 1);
     GE_ClearStateFlags(kSimMenuEnabled);
     SetItems({11450, 11451, 11452, 411, 11455, 10206, 10218, 10219, 10220, 10221, 10209, 515, 506, 706, 801, 11853,
               11858, 11859},

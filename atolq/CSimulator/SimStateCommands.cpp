@@ -2,6 +2,7 @@
 // net was edited, Initial State back to the initial marking, and the report
 // commands.
 #include "atolq/OGA/OGA.h"
+#include "atolq/Performance/Perf.h"
 #include "atolq/CSimulator/SimStateCommands.h"
 
 #include "atolq/AEditor/SEInternal.h"
@@ -150,6 +151,9 @@ void FinishInitialState()
     SInitCharts();
     SShowStatus("Updating Graphics", kSTimeRefreshed, kSStepRefreshed);
     SShowOpenPages();
+    // The performance tool's data collectors start again with the state.
+    if (PerfIsActive() != 0)
+        PerfRecreateDataCollectors();
     SShowStatus("Finished Initializing State", kSTimeShown, kSNoStep);
     Bell();
     if (SRunOptionActive() == 0)
@@ -230,6 +234,7 @@ void SReswitch()
     SSetReswitchNeeded(0);
     // The occurrence graph was of the old code: its numbers go.
     OGAReswitch();
+    PerfReswitch();
     SShowStatus("Finished Reswitch", kSTimeShown, kSStepShown);
     Bell();
 }

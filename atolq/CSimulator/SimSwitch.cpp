@@ -1,5 +1,7 @@
 // Switching a checked net into the simulator and back to the editor.
 #include "atolq/OGA/OGA.h"
+#include "atolq/Performance/Perf.h"
+#include "atolq/NewSim/NSMode.h"
 #include "atolq/CSimulator/SimSwitch.h"
 
 #include "atolq/AEditor/SEInternal.h"
@@ -170,6 +172,8 @@ int SSwitchToEditor(int full)
 {
     QXMenu_SetItemState(kLoadXmlItem, 1);
     OGALeaveSimulator();
+    if (NSNewSimFlag() == 0)
+        PerfLeaveSimulator();
     SShowStatus("Switching to Editor", kSNoTime, kSNoStep);
     if (full != 0) {
         SHideOpenPages(0);

@@ -6,6 +6,6 @@ val () =
                   "lib/multiset.sml", "lib/mltext.sml", "lib/decl.sml", "lib/edit.sml",
                   "lib/simstate.sml", "lib/bind.sml", "lib/constraints.sml", "lib/charts.sml",
                   "lib/ogstore.sml", "lib/occgraph.sml", "lib/occmenu.sml", "lib/newsim.sml",
-                  "lib/rxl.sml"];
+                  "lib/rxl.sml", "lib/perf.sml"];
 
 fun main () = TolqMain.main ();

@@ -280,6 +280,7 @@ inline const std::map<std::string, std::vector<std::string>> kMenuItems = {
      {"Calculate Occ Graph", "Calculate Successors", "Calculate Scc Graph", "", "Show Statistics...", "Save Report...",
       "", "Occ State to Sim", "Sim State to Occ", "", "Attributes/Options...", "", "Display Node...", "Display Arc...",
       "Display Successors", "Display Predecessors", "Display Scc Graph", "", "Toggle Descriptor", "Update Node"}},
+    {"Perf", {"Report Setup...", "Save Report...", "", "Data Collector...", "", "Initialize Data Collectors"}},
 };
 
 // tolq started on a copy of the example (HOME in a fresh directory), with its

@@ -183,6 +183,9 @@ struct
   (* The update of the charts that take part in the simulation, set by
    * the chart list of the switch; run after every step. *)
   val chartUpdate : (unit -> unit) ref = ref (fn () => ())
+  (* The performance library's observation of its data collectors, run
+   * after every step of a run. *)
+  val perfUpdate : (unit -> unit) ref = ref (fn () => ())
 
   fun run (entries : (unit -> bool) list) =
       let val saved = !TOLQ'ValuePrint
@@ -193,6 +196,7 @@ struct
                 (TolqSimState.CurStep := !TolqSimState.CurStep + 1;
                  TolqSimState.LocStep := !TolqSimState.LocStep + 1;
                  !chartUpdate ();
+                 !perfUpdate ();
                  loop ())
               else if advanceTime () then loop ()
               else raise Tolq.Error "There are no more enabled transitions."
