@@ -1,7 +1,6 @@
 // The net editor's menus built from the kernel's at start-up, and the menu
 // pairs on hooks 21 and 6.
 #include "atolq/CEditor/NetMenus.h"
-#include "atolq/CEditor/RXLCandidates.h"
 #include "atolq/CSimulator/SimState.h"
 
 #include <cstdlib>
@@ -250,10 +249,6 @@ void EE_InstallStartMenus()
         GE_SetScriptPath(tool);
     }
     AddTableMenu(kGEMenuSet, 5);
-    // A model of the sibling tool read before the menus were made keeps its
-    // options item.
-    if (SInRXLMode() != 0)
-        SAddRXLOptionsItem();
     AddFileItems();
     ApplyAll(kOtherEdits);
     RebuildMenus();

@@ -17,6 +17,8 @@
 #include "atolq/CEditor/NetMenus.h"
 #include "atolq/CEditor/NetOptions.h"
 #include "atolq/CEditor/NetStartup.h"
+#include "atolq/CEditor/RXLCandidates.h"
+#include "atolq/CEditor/RXLNets.h"
 #include "atolq/CEditor/SimulatorEntry.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "xkv/kv/QXAttr.h"
@@ -36,6 +38,10 @@ uint32_t GE_StartMode(uint16_t mode)
 {
     QXMenu_SetMenuTitle(4, "Aux");
     EE_InstallStartMenus();
+    // A model of the sibling tool read before the menus were made keeps its
+    // options item.
+    if (SInRXLMode() != 0)
+        SAddRXLOptionsItem();
     // The user declined to go on without a readable defaults file.
     if (GE_InitDefaults(1) == 0)
         EE_Quit();
