@@ -132,12 +132,14 @@ protected:
         }
     }
 
-    bool PageWindowOpen() const
+    // Page windows on the screen; closing the last net page brings up the
+    // hierarchy page's window.
+    int PageWindows() const
     {
+        int count = 0;
         for (const TolqPageWindow& page : ScanTolqWindows(client_).pages)
-            if (page.drawing.id != 0)
-                return true;
-        return false;
+            count += page.drawing.id != 0 && page.shell.mapped ? 1 : 0;
+        return count;
     }
 };
 
@@ -186,6 +188,33 @@ INSTANTIATE_TEST_SUITE_P(UpdateLevels, SubstepFeedbackTest,
                                            LevelCase{"BetweenSubsteps", 1, false}),
                          [](const ::testing::TestParamInfo<LevelCase>& info) { return std::string(info.param.name); });
 
+TEST_F(SimFeedbackTest, AStepOnAClosedPageOpensThePageAndClosesItAfterTheStep)
+{
+    ASSERT_NO_FATAL_FAILURE(Prepare(true, 0));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+    ASSERT_NO_FATAL_FAILURE(ChooseOccurrenceSet());
+    const int withPage = PageWindows();
+    Keys("ctrl+w");
+    ASSERT_TRUE(wait_until([&] { return PageWindows() == withPage; })) << "the hierarchy page did not come up";
+    std::this_thread::sleep_for(1s);
+    // The hierarchy page's window goes below the menu bar.
+    for (const TolqPageWindow& page : ScanTolqWindows(client_).pages)
+        if (page.shell.mapped)
+            xdotool({"windowmove", std::to_string(page.shell.id), "0", "300"});
+    Settle();
+    const int withoutPage = PageWindows();
+
+    ASSERT_NO_FATAL_FAILURE(SimPick("Sim", "Start Step"));
+    ASSERT_TRUE(wait_until([&] { return PageWindows() == withoutPage + 1; }, 20s))
+        << "the step did not open the page";
+    ASSERT_NO_FATAL_FAILURE(ContinueToTheEnd());
+    EXPECT_TRUE(wait_until([&] { return PageWindows() == withoutPage; }, 5s))
+        << "the page the step opened stayed open";
+    EXPECT_FALSE(client_.message_box_button().has_value());
+    EXPECT_TRUE(tolq_.running());
+}
+
 TEST_F(SimFeedbackTest, AStepWithoutBreakpointsLeavesTheOpenPageOpenAndPlain)
 {
     ASSERT_NO_FATAL_FAILURE(Prepare(false, 0));
@@ -196,7 +225,7 @@ TEST_F(SimFeedbackTest, AStepWithoutBreakpointsLeavesTheOpenPageOpenAndPlain)
     ASSERT_NO_FATAL_FAILURE(ChooseOccurrenceSet());
     ASSERT_NO_FATAL_FAILURE(SimPick("Sim", "Start Step"));
     std::this_thread::sleep_for(3s);
-    EXPECT_TRUE(PageWindowOpen());
+    EXPECT_EQ(PageWindows(), 1);
     EXPECT_LE(InkOf(kConsumeBox), consume + 10) << "Consume stayed highlighted";
     EXPECT_LE(InkOf(kConsumeArcCount), arc + 10) << "the count stayed on the arc";
     EXPECT_FALSE(client_.message_box_button().has_value());
