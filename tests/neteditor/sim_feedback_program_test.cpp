@@ -132,6 +132,42 @@ protected:
         }
     }
 
+    // The status line: the main window's child that is not the menu bar.
+    std::optional<WindowInfo> StatusLine() const
+    {
+        for (const WindowInfo& w : client_.window_tree())
+            if (w.parent == bar_.parent && w.id != bar_.id && w.mapped)
+                return w;
+        return std::nullopt;
+    }
+
+    // How wide the status line's first text is drawn: from its first dark
+    // column to the last one before a gap wider than a few blanks.
+    int StatusTextWidth() const
+    {
+        const std::optional<WindowInfo> line = StatusLine();
+        if (!line.has_value())
+            return 0;
+        XImage* image = XGetImage(client_.display(), line->id, 0, 0, static_cast<unsigned>(line->width),
+                                  static_cast<unsigned>(line->height), AllPlanes, ZPixmap);
+        if (image == nullptr)
+            return 0;
+        constexpr int kGap = 24;
+        int first = -1, last = -1;
+        for (int x = 0; x < line->width && (last < 0 || x - last <= kGap); ++x)
+            for (int y = 2; y < line->height - 2; ++y) {
+                const unsigned long p = XGetPixel(image, x, y);
+                if (((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff) < 3 * 128) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                    break;
+                }
+            }
+        XDestroyImage(image);
+        return first < 0 ? 0 : last - first + 1;
+    }
+
     // Page windows on the screen; closing the last net page brings up the
     // hierarchy page's window.
     int PageWindows() const
@@ -229,6 +265,29 @@ TEST_F(SimFeedbackTest, AStepWithoutBreakpointsLeavesTheOpenPageOpenAndPlain)
     EXPECT_LE(InkOf(kConsumeBox), consume + 10) << "Consume stayed highlighted";
     EXPECT_LE(InkOf(kConsumeArcCount), arc + 10) << "the count stayed on the arc";
     EXPECT_FALSE(client_.message_box_button().has_value());
+}
+
+// The kernel's own status line for a selection carries the step while
+// simulating: "   Step: 0" after the selection's description.
+TEST_F(SimFeedbackTest, TheStatusLineOfASelectionShowsTheStepWhileSimulating)
+{
+    XFontStruct* statusFont = XLoadQueryFont(client_.display(), "*-helvetica-*-r-*-120-*");
+    ASSERT_NE(statusFont, nullptr);
+    const std::string suffix = "   Step: 0";
+    const int suffixWidth = XTextWidth(statusFont, suffix.c_str(), static_cast<int>(suffix.size()));
+    XFreeFont(client_.display(), statusFont);
+
+    ASSERT_NO_FATAL_FAILURE(Prepare(false, 0));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ClickAt(kBufferSpot);
+    std::this_thread::sleep_for(1s);
+    const int inEditor = StatusTextWidth();
+    ASSERT_GT(inEditor, 0);
+    ClickAt(Spot{20, 20});
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+    ClickAt(kBufferSpot);
+    EXPECT_TRUE(wait_until([&] { return StatusTextWidth() >= inEditor + suffixWidth - 4; }, 10s))
+        << "the status line is " << StatusTextWidth() << " pixels wide, " << inEditor << " in the editor";
 }
 
 }  // namespace
