@@ -29,6 +29,7 @@
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/NetServices.h"
+#include "atolq/CSimulator/SimStatus.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 #include "xkv/comm/Comm.h"
@@ -570,6 +571,14 @@ GE_HOOK_HANDLER(EE_StatusText)
     if (used < kRoom)
         std::strncat(buffer, description, kRoom - used);
     QXMem_Free(description);
+    // While simulating, the model time and the step follow the kernel's own
+    // status texts too.
+    std::string suffix;
+    if (GE_GetMode() == kGEModeSimulator && SStatusSuffix(&suffix, kSTimeShown, kSStepShown)) {
+        const size_t now = std::strlen(buffer);
+        if (now < kRoom)
+            std::strncat(buffer, suffix.c_str(), kRoom - now);
+    }
     return 1;
 }
 

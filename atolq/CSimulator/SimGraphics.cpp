@@ -5,6 +5,7 @@
 #include "atolq/CSimulator/SimGraphics.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/NetServices.h"
 #include "atolq/CSimulator/SimState.h"
+#include "atolq/CSimulator/SimStatus.h"
 #include "atolq/PageStructure/HierarchyPage.h"
 #include "atolq/PageStructure/HierarchySeams.h"
 #include "xkv/kv/QX.h"
@@ -56,6 +58,12 @@ bool MovingTokens()
 {
     const uint32_t a = SCurrentActivity();
     return a == 0x20001 || a == 0x40001;
+}
+
+bool AtBreakpoint2()
+{
+    const uint32_t a = SCurrentActivity();
+    return a == 0x20040 || a == 0x40040;
 }
 
 std::vector<uint32_t>& OpenPages()
@@ -133,7 +141,7 @@ int32_t OutlineShape(uint32_t transition)
     return shape == 2 || shape == 4 || shape == 5 ? shape : 1;
 }
 
-void MakeEnablingRegion(uint32_t transition)
+uint32_t MakeEnablingRegion(uint32_t transition)
 {
     uint32_t region = 0;
     if (GE_FindChildRegion(transition, kSRegionEnabling, &region) == 0) {
@@ -156,6 +164,7 @@ void MakeEnablingRegion(uint32_t transition)
     GE_ApplyDefaultAttributes(kEnablingDefaultKey, region);
     QXWtAttr_SetFlag(region, kRedrawFlag, 1);
     Hide(region);
+    return region;
 }
 
 void MakeHiddenRegion(uint32_t owner, int32_t kind)
@@ -470,10 +479,16 @@ void SShowInstanceGraphics(uint32_t page, ASInstance* instance)
     SSetPageInstance(page, instance);
     GE_DeleteUserData(page, kSTagGraphicsStale);
     SetCaption(page, instance);
+    const bool breakpoint = AtBreakpoint();
+    const SDisplaySwitches switches = SReadDisplaySwitches();
+    if (SSubstepsShown() != 0)
+        SUpdateInstanceArcFeedback(instance, switches.input, switches.output, !AtBreakpoint2());
     se::forEachRec(pageOf(instance)->places,
                    [&](SEHead* place) { SUpdatePlaceMarking(reinterpret_cast<SEPlace*>(place)->kvObject, instance); });
-    if (!AtBreakpoint() && !MovingTokens())
+    if (!breakpoint && !MovingTokens())
         SShowEnablingOnPage(page, instance, 1);
+    if (switches.highlight && breakpoint)
+        SHighlightStepElements(instance, true);
 }
 
 void SHideInstanceGraphics(uint32_t page, int forget)
@@ -489,6 +504,8 @@ void SHideInstanceGraphics(uint32_t page, int forget)
     ClearArcFeedback(record);
     if (!AtBreakpoint() && !MovingTokens())
         SShowEnablingOnPage(page, instance, 0);
+    if (AtBreakpoint())
+        SHighlightStepElements(instance, false);
     HideMarkingKeys(record);
     GE_SetUserFlag(page, kSTagGraphicsStale);
 }
@@ -676,4 +693,203 @@ uintptr_t SOpenObjectHook(uintptr_t a, uintptr_t, uintptr_t, uintptr_t, uintptr_
         return OpenSubstitution(object, reinterpret_cast<SETrans*>(record)) ? 0 : 1;
     }
     return 1;
+}
+
+// ---- the feedback of a step ----
+
+namespace {
+
+constexpr uint16_t kArcOutput = 2;
+
+// The enabling marks drawn wider while their transition occurs, with the
+// line width each had before, so that un-highlighting restores it exactly
+// however often either is asked for.
+std::map<uint32_t, int16_t>& Highlighted()
+{
+    static std::map<uint32_t, int16_t> regions;
+    return regions;
+}
+
+void ClearKeyed(uint32_t owner, int32_t kind)
+{
+    const KeyedRegions regions = RegionsOf(owner, kind);
+    SetText(regions.key, "");
+    Hide(regions.key);
+    SetText(regions.text, "");
+    Hide(regions.text);
+}
+
+// The token count of one side of an arc for the step, and its tokens as
+// text when the text region is shown.
+void FillArc(SEArc* arc, ASInstance* instance, int32_t kind, bool force)
+{
+    const KeyedRegions regions = RegionsOf(arc->kvObject, kind);
+    if (regions.key == 0)
+        return;
+    const int count = ASQueryArcTokenCount(arc, instance, force ? 1 : 0);
+    if (count == -1) {
+        SetText(regions.key, "C");
+        Show(regions.key);
+        SetText(regions.text, regions.textShown ? "Calc" : "");
+        if (regions.textShown)
+            Show(regions.text);
+        else
+            Hide(regions.text);
+        return;
+    }
+    std::string text;
+    if (count > 0 && regions.text != 0 && regions.textShown &&
+        ASQueryArcTokens(arc, instance, &text, force ? 1 : 0) != 1)
+        text.clear();
+    FillKeyed(regions, count, text, arc->kvObject);
+}
+
+// The arcs of a transition with the region kind of their side and whether
+// that side's switch is on.
+template <class F>
+void ForEachSide(SETrans* transition, bool input, bool output, F f)
+{
+    for (LMList* arcs : {transition->inputArcs, transition->outputArcs, transition->thirdArcs})
+        se::forEachRec(arcs, [&](SEHead* record) {
+            auto* arc = reinterpret_cast<SEArc*>(record);
+            if (arc->head.subKind == kArcInput)
+                f(arc, kSRegionInputTokens, input);
+            else if (arc->head.subKind == kArcOutput)
+                f(arc, kSRegionOutputTokens, output);
+        });
+}
+
+}  // namespace
+
+SDisplaySwitches SReadDisplaySwitches()
+{
+    const SERoot* root = SECurrentRoot();
+    switch (root != nullptr ? root->displayOptions[3] : 0) {
+    case 0: return {true, true, true};
+    case 1: return {false, false, true};
+    default: return {false, false, false};
+    }
+}
+
+void SUpdateTransitionArcFeedback(SETrans* transition, ASInstance* instance, bool input, bool output, bool clearOff,
+                                  bool force)
+{
+    if (transition == nullptr || instance == nullptr)
+        return;
+    ForEachSide(transition, input, output, [&](SEArc* arc, int32_t kind, bool on) {
+        if (on)
+            FillArc(arc, instance, kind, force);
+        else if (clearOff)
+            ClearKeyed(arc->kvObject, kind);
+    });
+}
+
+void SClearTransitionArcFeedback(SETrans* transition, bool input, bool output)
+{
+    if (transition == nullptr)
+        return;
+    ForEachSide(transition, input, output, [](SEArc* arc, int32_t kind, bool on) {
+        if (on)
+            ClearKeyed(arc->kvObject, kind);
+    });
+}
+
+void SUpdateInstanceArcFeedback(ASInstance* instance, bool input, bool output, bool bothLists)
+{
+    if (instance == nullptr)
+        return;
+    std::vector<SETrans*> done;
+    se::forEachRec(instance->steps, [&](SEHead* record) {
+        const auto* element = reinterpret_cast<ASBindingElement*>(record);
+        const bool listed = element->state == kASChosen || (bothLists && element->state == kASExecuted);
+        if (!listed || std::find(done.begin(), done.end(), element->transition) != done.end())
+            return;
+        done.push_back(element->transition);
+        SUpdateTransitionArcFeedback(element->transition, instance, input, output, true, false);
+    });
+}
+
+void SHighlightTransition(SETrans* transition, bool on)
+{
+    uint32_t region = 0;
+    if (transition == nullptr || GE_FindChildRegion(transition->kvObject, kSRegionEnabling, &region) == 0 ||
+        !Alive(region))
+        return;
+    std::map<uint32_t, int16_t>& highlighted = Highlighted();
+    uint32_t style = 0, pattern = 0, visible = 0;
+    int16_t width = 0;
+    QXRdAttr_GetLineAttr(region, &style, &width, &pattern, &visible);
+    const auto found = highlighted.find(region);
+    if (on) {
+        if (found == highlighted.end()) {
+            highlighted.emplace(region, width);
+            QXWtAttr_SetLineAttr(region, style, static_cast<int16_t>(std::max<int16_t>(width, 1) * 2), pattern,
+                                 visible);
+        }
+        Show(region);
+        return;
+    }
+    if (found == highlighted.end())
+        return;
+    QXWtAttr_SetLineAttr(region, style, found->second, pattern, visible);
+    highlighted.erase(found);
+    Hide(region);
+}
+
+void SHighlightStepElements(ASInstance* instance, bool on)
+{
+    se::forEachPair(GE_GetStepElements(), [&](void* transition, void* owner) {
+        if (owner == instance)
+            SHighlightTransition(static_cast<SETrans*>(transition), on);
+    });
+}
+
+int SShowStepElementPage(ASInstance* instance)
+{
+    if (instance == nullptr || pageOf(instance) == nullptr || ASTestInstanceMode(&instance->head, 4) == 0)
+        return 0;
+    const uint32_t page = pageOf(instance)->kvObject;
+    if (!Alive(page))
+        return 0;
+    if (page == QXStr_GetCurPage()) {
+        if (SPageInstance(page) != instance) {
+            SHideInstanceGraphics(page, 0);
+            SShowInstanceGraphics(page, instance);
+        }
+        return 1;
+    }
+    if (!PageOpen(page))
+        GE_SetUserFlag(page, kSTagOpenedByStep);
+    else
+        SHideInstanceGraphics(page, 0);
+    SSetPageInstance(page, instance);
+    GE_SetUserFlag(page, kSTagGraphicsStale);
+    if (!PageOpen(page))
+        QXWin_OpenPage(page);
+    QXStr_SetCurPage(page);
+    if (GE_HasUserData(page, kSTagGraphicsStale) != 0)
+        SShowInstanceGraphics(page, nullptr);
+    SAddOpenPage(page);
+    // Only the page of this substep stays open of those a step opened.
+    const std::vector<uint32_t> pages = OpenPages();
+    for (const uint32_t other : pages)
+        if (other != page && Alive(other) && GE_HasUserData(other, kSTagOpenedByStep) != 0)
+            SCloseStepPage(other);
+    return 1;
+}
+
+void SCloseStepPage(uint32_t page)
+{
+    GE_DeleteUserData(page, kSTagOpenedByStep);
+    SHideInstanceGraphics(page, 1);
+    if (PageOpen(page))
+        QXWin_ClosePage(page);
+}
+
+void SClosePagesOpenedByStep()
+{
+    const std::vector<uint32_t> pages = OpenPages();
+    for (const uint32_t page : pages)
+        if (Alive(page) && GE_HasUserData(page, kSTagOpenedByStep) != 0)
+            SCloseStepPage(page);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 struct ASInstance;
+struct SETrans;
 
 // Region kinds of the simulation regions.
 inline constexpr int32_t kSRegionMarking = 4113;
@@ -65,3 +66,36 @@ uintptr_t SPageCaptionHook(uintptr_t page, uintptr_t, uintptr_t, uintptr_t, uint
 uintptr_t SPageClosingHook(uintptr_t page, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
 uintptr_t SCurrentPageHook(uintptr_t page, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
 uintptr_t SOpenObjectHook(uintptr_t object, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t);
+
+// ---- the feedback of a step ----
+
+// The display switches of the interactive options' update level: token
+// counts on input and output arcs, and the highlight of occurring
+// transitions.
+struct SDisplaySwitches {
+    bool input = false;
+    bool output = false;
+    bool highlight = false;
+};
+SDisplaySwitches SReadDisplaySwitches();
+// The token counts of the transition's arcs in the instance, on the sides
+// whose switch is on; with clearOff the other sides are emptied and hidden;
+// with force counts are computed even where a code segment has not run.
+void SUpdateTransitionArcFeedback(SETrans* transition, ASInstance* instance, bool input, bool output, bool clearOff,
+                                  bool force);
+// Empties and hides the counts on the sides whose switch is on.
+void SClearTransitionArcFeedback(SETrans* transition, bool input, bool output);
+// The arc counts of the instance's chosen binding elements (and, with
+// bothLists, of those already executed).
+void SUpdateInstanceArcFeedback(ASInstance* instance, bool input, bool output, bool bothLists);
+// The transition's enabling mark shown with twice its line width, or hidden
+// with its own width again.
+void SHighlightTransition(SETrans* transition, bool on);
+// The same for the step elements that belong to the instance.
+void SHighlightStepElements(ASInstance* instance, bool on);
+// The page of an observed instance made current with that instance; a page
+// that was closed is flagged as opened by the step. 1 when shown.
+int SShowStepElementPage(ASInstance* instance);
+void SCloseStepPage(uint32_t page);
+// Closes the open pages that a step opened.
+void SClosePagesOpenedByStep();

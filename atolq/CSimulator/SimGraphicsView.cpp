@@ -8,7 +8,13 @@
 #include "atolq/CSimulator/SimState.h"
 #include "atolq/CSimulator/SimStatus.h"
 #include "atolq/CSimulator/SimStepView.h"
+#include "atolq/CEditor/Defaults.h"
+#include "atolq/CEditor/EditorState.h"
+#include "atolq/CEditor/NetServices.h"
+#include "atolq/CSimulator/SimStatus.h"
 #include "xkv/kv/QXStr.h"
+#include "xkv/kv/QXUI.h"
+#include "xkv/kv/QXUtil.h"
 
 namespace {
 
@@ -81,20 +87,13 @@ void SVUpdateAllMarkings()
 
 void SVShowRunFeedback() { SShowOpenPages(); }
 
-// A page shows the instance of the step's first element when it is open.
-void SVShowStepElementPage(SETrans*, ASInstance* instance)
+// The page of the step's first element, when its instance is observed, is
+// made current showing that instance; the first transition is scrolled into
+// view when that succeeded.
+void SVShowStepElementPage(SETrans* transition, ASInstance* instance)
 {
-    const uint32_t page = pageObjectOf(instance);
-    if (page == 0 || SPageInstance(page) == instance)
-        return;
-    uint32_t wanted = page;
-    const int open = SForEachOpenPage(
-        [](uint32_t p, ASInstance*, void* argument) { return p == *static_cast<uint32_t*>(argument) ? 1 : 0; },
-        &wanted);
-    if (open == 0)
-        return;
-    SHideInstanceGraphics(page, 0);
-    SShowInstanceGraphics(page, instance);
+    if (SShowStepElementPage(instance) != 0 && transition != nullptr && transition->kvObject != 0)
+        QXUI_ShowObject(transition->kvObject);
 }
 
 void SVShowFailure(ASInstance* instance, uint32_t object)
@@ -114,14 +113,49 @@ void SVShowDeferred(uint32_t object, uint32_t)
         QXStr_SetCurObject(object);
 }
 
-// The transitions of a substep are not highlighted and their arcs show no
-// token counts: the diagram has no drawing of the arcs' feedback regions
-// yet. Pages are not opened for a step, so none is closed at its end; code
-// output has no region to go to yet.
-void SVShowSubstepFeedback(LMList*) {}
-void SVHideSubstepCounts(LMList*) {}
-void SVUnhighlightSubstep(LMList*) {}
-void SVClosePagesOpenedByStep() {}
+// The elements of a substep whose instance is the one shown on its open
+// page.
+template <class F>
+void forEachShownElement(LMList* elements, F f)
+{
+    se::forEachPair(elements, [&](void* transition, void* owner) {
+        auto* instance = static_cast<ASInstance*>(owner);
+        const uint32_t page = pageObjectOf(instance);
+        if (page != 0 && QXWin_IsOpen(page) != 0 && SPageInstance(page) == instance)
+            f(static_cast<SETrans*>(transition), instance);
+    });
+}
+
+void SVShowSubstepFeedback(LMList* elements)
+{
+    const SDisplaySwitches switches = SReadDisplaySwitches();
+    const bool counts = SSubstepsShown() != 0;
+    forEachShownElement(elements, [&](SETrans* transition, ASInstance* instance) {
+        if (switches.highlight)
+            SHighlightTransition(transition, true);
+        if (counts)
+            SUpdateTransitionArcFeedback(transition, instance, switches.input, switches.output, false, true);
+    });
+    GE_FlushRedraw();
+}
+
+void SVHideSubstepCounts(LMList* elements)
+{
+    const SDisplaySwitches switches = SReadDisplaySwitches();
+    forEachShownElement(elements, [&](SETrans* transition, ASInstance*) {
+        SClearTransitionArcFeedback(transition, switches.input, switches.output);
+    });
+}
+
+// Every highlighted element is drawn plainly again, whatever the switch says
+// now: the options may have changed during the pause.
+void SVUnhighlightSubstep(LMList* elements)
+{
+    forEachShownElement(elements, [](SETrans* transition, ASInstance*) { SHighlightTransition(transition, false); });
+}
+
+void SVClosePagesOpenedByStep() { SClosePagesOpenedByStep(); }
+
 void SVCodeOutput(MemFile*, uint32_t, ASInstance*) {}
 
 void SVSetStateInvalid() { SSetStateInvalid(1); }
