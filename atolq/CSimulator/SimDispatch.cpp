@@ -81,7 +81,7 @@ constexpr PendingCommand kPendingSimCommands[] = {
 
 // File-menu operations of tools not built yet.
 constexpr PendingCommand kPendingFileCommands[] = {
-    {11255, "Save State..."}, {11262, "Enter Perf"},
+    {11262, "Enter Perf"},
 };
 
 // Commands that keep the pieces found in an RXL model.
@@ -163,6 +163,9 @@ uintptr_t FileCommand(uint16_t command)
         break;
     case kOGAEnterOEOS:
         OGAEnter(1);
+        break;
+    case 11255:
+        SSaveStateCommand();
         break;
     case 11256:
         GE_DoCommand(202);
