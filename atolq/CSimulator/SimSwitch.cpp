@@ -8,6 +8,7 @@
 #include "atolq/CEditor/CheckDriver.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetMenus.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
@@ -282,8 +283,10 @@ int SLoadSavedDiagram()
     // evaluator started from a fresh image, or a net without instances,
     // holds no state to take up.
     if (started && MLImageSaved != 0 && AnyPageInstance()) {
-        if (GE_GetMode() != kGEModeSimulator)
+        if (GE_GetMode() != kGEModeSimulator) {
+            EE_RemoveEditorMenus();
             SEnterSavedState();
+        }
         return SLoadState();
     }
     if (GE_AskYesNo(kMsgStateNotStarted, "Load as diagram") == 0)

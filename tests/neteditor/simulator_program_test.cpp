@@ -17,6 +17,7 @@
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/NetServices.h"
+#include "atolq/CSimulator/SimOptionDialogs.h"
 #include "atolq/Resources/DialogTables.h"
 #include "xkv/file/Diagram.h"
 #include "xkv/file/File.h"
@@ -814,6 +815,54 @@ TEST_F(SavedStateRunTest, SaveStateThenReopenBringsTheRunsMarkingBack)
     // Saved again from the reopened simulator.
     ASSERT_NO_FATAL_FAILURE(SaveState());
     EXPECT_EQ(SavedTokens("Next"), "1`10");
+    EXPECT_TRUE(tolq_.running());
+}
+
+// Only Produce can occur (Consume's guard never holds), so a run's steps
+// are known: after k steps Next holds 1`(k+1). Every run stops after three
+// more steps ("Additional Steps" the only stop criterion).
+class StoppedRunTest : public SavedStateRunTest {
+protected:
+    void SetUp() override
+    {
+        SavedStateRunTest::SetUp();
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle consume = diagram.NodeNamed("Consume");
+        ObjectHandle guard = 0;
+        ASSERT_EQ(GE_CreateRegion(diagram.NetPages().front(), consume, kRegionGuard, &guard), 1);
+        QXText_SetText(guard, "[n > 100]");
+        EE_StoreTransTexts(consume);
+        SRunOptions run{};
+        ASSERT_NE(DefGetRunOptions(run.data(), kDefLevelDiagram), 0);
+        for (size_t criterion = 6; criterion <= 10; ++criterion)
+            run[criterion] = criterion == 6 ? 1 : 0;
+        run[11] = 1;
+        SSetRunCriterionText(run, 0, "3");
+        ASSERT_EQ(DefSetRunOptions(run.data(), kDefLevelDiagram), 1);
+        ASSERT_TRUE(diagram.Save());
+    }
+
+    // An automatic run from the Sim menu, to its stop criterion; a message
+    // at its end is answered.
+    void RunThreeSteps()
+    {
+        ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Automatic Run"));
+        AnswerMessageBox(20s);
+        Settle();
+    }
+};
+
+// The automatic run stops after its three steps, and Save State... keeps
+// the marking the run reached.
+TEST_F(StoppedRunTest, AutomaticRunStopsOnItsCriterionAndSaveStateKeepsItsMarking)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+    ASSERT_NO_FATAL_FAILURE(RunThreeSteps());
+    ASSERT_NO_FATAL_FAILURE(SaveState());
+    EXPECT_EQ(SavedTokens("Next"), "1`4") << "the run did not stop after three steps";
+    EXPECT_TRUE(SavedWithState());
     EXPECT_TRUE(tolq_.running());
 }
 
