@@ -20,6 +20,7 @@
 #include "xkv/comm/Comm.h"
 #include "xkv/kv/Hook.h"
 #include "atolq/CEditor/RXLNets.h"
+#include "atolq/CSimulator/SimSwitch.h"
 #include "xkv/kv/QXMenu.h"
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
@@ -185,10 +186,9 @@ uintptr_t EE_DiagramRead(uintptr_t, uintptr_t, uintptr_t loadingSub, uintptr_t m
     if (GE_CompareVersions(SEGetDBVersion(), "3.01") < 0)
         SEVisitNodeObjects();
     PGGetHierarchyPage();
-    // The simulator that would take up the saved state is not part of this
-    // program yet: the diagram opens in the editor and keeps its state.
-    if (GE_HasUserData(QXStr_GetPageListHandle(), kTagSavedState) != 0)
-        GE_ReportNotBuilt("Enter Simulator");
+    // A saved simulation state is taken up in the simulator.
+    if (GE_HasUserData(QXStr_GetPageListHandle(), kTagSavedState) != 0 && SLoadSavedDiagram() == 0)
+        return Finish(0);
     // Laying out the hierarchy page is part of the load, not an edit to undo.
     QXUI_ClearUndo();
     GE_SetStateFlags(kGEMenusStale);

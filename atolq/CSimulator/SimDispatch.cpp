@@ -82,9 +82,7 @@ constexpr SimCommand kSimCommands[] = {
 constexpr std::span<const PendingCommand> kPendingSimCommands{};
 
 // File-menu operations of tools not built yet.
-constexpr PendingCommand kPendingFileCommands[] = {
-    {11255, "Save State..."},
-};
+constexpr std::span<const PendingCommand> kPendingFileCommands{};
 
 // Commands that keep the pieces found in an RXL model.
 constexpr uint16_t kKeepPieces[] = {10308, 10309, 10317, 10318, 10320, 10322, 10325, 10326};
@@ -172,6 +170,9 @@ uintptr_t FileCommand(uint16_t command)
         break;
     case kPerfEnterItem:
         PerfEnter();
+        break;
+    case 11255:
+        SSaveStateCommand();
         break;
     case 11256:
         GE_DoCommand(202);

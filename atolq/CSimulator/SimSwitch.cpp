@@ -10,10 +10,17 @@
 #include "atolq/CEditor/CheckDriver.h"
 #include "atolq/CEditor/EditorState.h"
 #include "atolq/CEditor/ModeHooks.h"
+#include "atolq/CEditor/NetMenus.h"
 #include "atolq/CEditor/NetRecords.h"
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/ConvertToSim/CTSRXLSettings.h"
 #include "atolq/ConvertToSim/CTSResetState.h"
+#include "atolq/ConvertToSim/CTSCheck.h"
+#include "atolq/ConvertToSim/CTSSavedState.h"
+#include "atolq/AEditor/SEServices.h"
+#include "atolq/CEditor/DefaultsFile.h"
+#include "atolq/CEditor/MessageBox.h"
+#include "atolq/CSimulator/SimActivity.h"
 #include "atolq/ConvertToSim/CTSSwitch.h"
 #include "atolq/CSimulator/SimGraphics.h"
 #include "atolq/CSimulator/SimHooks.h"
@@ -26,12 +33,16 @@
 #include "xkv/kv/QXStr.h"
 #include "xkv/kv/QXUI.h"
 #include "xkv/kv/QXUtil.h"
+#include "xkv/kv/QXFile.h"
+#include "atolq/Utils/QXMem.h"
 
 namespace {
 
 constexpr uint16_t kTagSimLink = 0xF909;
 constexpr uint16_t kTagSavedState = 0xF903;
 constexpr uint32_t kLoadXmlItem = 11260;
+constexpr int16_t kMsgStateNotStarted = 0x3616;
+constexpr int16_t kMsgSaveFailed = 16399;
 
 // A busy stage: its text with the busy cursor, cleared when it ends.
 class BusyStage {
@@ -137,6 +148,13 @@ void SendRXLParameters()
     CTSSendRXLParameters();
 }
 
+bool AnyPageInstance()
+{
+    bool found = false;
+    ForEachNetPage([&](SEPage* page) { found = found || se::count(page->instances) != 0; });
+    return found;
+}
+
 void Bell()
 {
     QXUI_Beep(0);
@@ -208,4 +226,102 @@ void SEnterEditorCommand()
     if (SStateInvalid() != 0 || SReswitchNeeded() != 0)
         QXStr_SetModified(1);
     SSwitchToEditor(QXStr_HasDiagram() != 0 ? 1 : 0);
+}
+
+namespace {
+
+constexpr uint16_t kTagOccGraph = 0xF90D;
+constexpr uint16_t kTagPerformance = 0xF910;
+
+std::string CurrentFileName()
+{
+    char* raw = nullptr;
+    if (QXFile_GetCurrentFileName(&raw) == 0 || raw == nullptr)
+        return {};
+    std::string name(raw);
+    QXMem_Free(raw);
+    return name;
+}
+
+} // namespace
+
+int CTSSaveSimState()
+{
+    if (SECurrentRoot() == nullptr || QXStr_HasDiagram() == 0)
+        return 0;
+    const std::string name = CurrentFileName();
+    if (name.empty())
+        return 0;
+    CTSStoreSimStateWords(true);
+    const uint32_t pageList = QXStr_GetPageListHandle();
+    const bool marked = GE_HasUserData(pageList, kTagSavedState) != 0;
+    if (!marked)
+        GE_SetUserFlag(pageList, kTagSavedState);
+    OGASaveState();
+    // Written under the name at once: the mark must be on the page list
+    // while the diagram is written, and goes again right after.
+    const bool saved = QXFile_SaveAsCurrent(name.c_str()) != 0;
+    if (!marked)
+        GE_DeleteUserData(pageList, kTagSavedState);
+    for (const uint16_t tag : {kTagOccGraph, kTagPerformance})
+        if (GE_HasUserData(pageList, tag) != 0)
+            GE_DeleteUserData(pageList, tag);
+    if (!saved)
+        QXStr_SetModified(1);
+    return saved ? 1 : 0;
+}
+
+int SLoadState()
+{
+    if (QXStr_HasDiagram() == 0 || SECurrentRoot() == nullptr)
+        return 0;
+    CTSRestoreTimedNetFlag();
+    CTSRestoreSimState();
+    // The simulation regions were saved with the state; none are made while
+    // the diagram is still being read.
+    CTSRecalcEnabling();
+    ShowOpenPages();
+    SSetStateInvalid(0);
+    SSetReswitchNeeded(0);
+    QXStr_SetModified(0);
+    SEnterActivity(SRunOptionActive() != 0 ? kSActivityAutomaticOnly : kSActivityIdle);
+    SShowStatus("Ready to Simulate", kSTimeRefreshed, kSStepRefreshed);
+    return 1;
+}
+
+int SLoadSavedDiagram()
+{
+    QXUI_SetStatusBarMessage("Loading State...");
+    const bool started = CTSStartEvaluator(GE_GetMLSettings) != 0 && SMLIsConnected() != 0;
+    const uint32_t pageList = QXStr_GetPageListHandle();
+    // The state lives in the diagram's own image and its page instances: an
+    // evaluator started from a fresh image, or a net without instances,
+    // holds no state to take up.
+    if (started && MLImageSaved != 0 && AnyPageInstance()) {
+        if (GE_GetMode() != kGEModeSimulator) {
+            EE_RemoveEditorMenus();
+            SEnterSavedState();
+        }
+        return SLoadState();
+    }
+    if (GE_AskYesNo(kMsgStateNotStarted, "Load as diagram") == 0)
+        return 0;
+    // Opened as a plain diagram: the saved state is not taken up.
+    if (GE_GetMode() == kGEModeSimulator) {
+        SSwitchToEditor(0);
+    } else if (GE_HasUserData(pageList, kTagSavedState) != 0) {
+        GE_DeleteUserData(pageList, kTagSavedState);
+    }
+    return 1;
+}
+
+void SSaveStateCommand()
+{
+    SShowStatus("Saving State...", kSNoTime, kSNoStep);
+    if (CTSSaveSimState() == 0) {
+        GE_MessageBox(kMsgSaveFailed);
+        SShowStatus("Ready to Simulate", kSTimeRefreshed, kSStepRefreshed);
+        return;
+    }
+    SShowStatus("State Saved", kSTimeRefreshed, kSStepRefreshed);
 }

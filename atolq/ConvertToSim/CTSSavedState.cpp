@@ -11,6 +11,7 @@
 #include "atolq/ASimulator/ASimulator.h"
 #include "atolq/ConvertToSim/CTSModelTime.h"
 #include "atolq/ConvertToSim/CTSModule.h"
+#include "atolq/Utils/HashTable.h"
 #include "atolq/Utils/LMList.h"
 #include "atolq/Utils/MemFile.h"
 #include "atolq/Utils/QXMem.h"
@@ -72,3 +73,15 @@ long CTSRestoreSimState()
 
 bool CTSRestoredTimedNet() { return gTimedNet; }
 bool CTSRestoredWithTime() { return gWithTime; }
+
+void CTSRestoreTimedNetFlag()
+{
+    SERoot* root = SECurrentRoot();
+    CTSCurrentContext().timedColourSets = 0;
+    if (root == nullptr || root->declHashTable == nullptr)
+        return;
+    HashApply(root->declHashTable, [](void* entry, void*) {
+        if (static_cast<SETableEntry*>(entry)->flag != 0)
+            CTSCurrentContext().timedColourSets = 1;
+    }, nullptr);
+}

@@ -20,3 +20,7 @@ long CTSRestoreSimState();
 // Whether the restored state was timed and run with time.
 bool CTSRestoredTimedNet();
 bool CTSRestoredWithTime();
+
+// After a saved-state load: the timed-net flag from the colour table, as the
+// check computes it, so that the clock keeps advancing in the run.
+void CTSRestoreTimedNetFlag();

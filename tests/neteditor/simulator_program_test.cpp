@@ -9,6 +9,7 @@
 #include "MainRoadSession.h"
 
 #include <array>
+#include <csignal>
 #include <set>
 
 #include "atolq/ASimulator/ASimulator.h"
@@ -16,7 +17,13 @@
 #include "atolq/CEditor/NetRegions.h"
 #include "atolq/CEditor/NetRoles.h"
 #include "atolq/CEditor/NetServices.h"
+#include "atolq/CSimulator/SimOptionDialogs.h"
 #include "atolq/Resources/DialogTables.h"
+#include "xkv/file/Diagram.h"
+#include "xkv/file/File.h"
+#include "xkv/group/Group.h"
+#include "xkv/kvud/UserData.h"
+#include "xkv/model/Model.h"
 
 TOLQ_X11_TEST_ENVIRONMENT();
 
@@ -639,6 +646,223 @@ TEST_F(TimedNetTest, TheStatusLineShowsTheModelTime)
     ASSERT_TRUE(next.has_value());
     EXPECT_EQ(next->count, "1");
     EXPECT_NE(next->tokens.find("1`1"), std::string::npos) << next->tokens;
+    EXPECT_TRUE(tolq_.running());
+}
+
+// ---- Save State... and the reload of a saved state ----
+
+// The dialogs of a running tolq and the "Yes" of its yes/no question, where
+// the question's dialog table puts it.
+constexpr int kQuestionYesX = 313, kQuestionAnswerY = 132;
+
+class SavedStateRunTest : public SimulatorProgramTest {
+protected:
+    // Runs automatically to the end: the run's message (no more enabled
+    // transitions) closes it.
+    void RunToTheEnd()
+    {
+        ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Automatic Run"));
+        ASSERT_TRUE(AnswerMessageBox(120s)) << "the run showed no result";
+        Settle();
+    }
+
+    // File > Save State... and waits until the diagram, its data base and
+    // the evaluator's image beside them are written.
+    void SaveState()
+    {
+        const auto before = fs::last_write_time(diagram_);
+        std::this_thread::sleep_for(1100ms);
+        ASSERT_NO_FATAL_FAILURE(PickInSimulator("File", "Save State..."));
+        ASSERT_TRUE(wait_until([&] {
+            std::error_code error;
+            return fs::last_write_time(diagram_, error) != before && !ImageFiles().empty();
+        }, 60s)) << "the state was not saved";
+        EXPECT_TRUE(NoMessageBoxFor(2s)) << "Save State... reported a failure";
+        std::this_thread::sleep_for(500ms);
+    }
+
+    std::vector<std::string> ImageFiles() const
+    {
+        std::vector<std::string> out;
+        const std::string prefix = fs::path(diagram_).filename().string() + ".ML";
+        for (const auto& entry : fs::directory_iterator(dir_.path()))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                out.push_back(entry.path().string());
+        return out;
+    }
+
+    // tolq stopped and started again on the saved diagram; the question
+    // whether to enter the simulator is answered with "Yes".
+    void ReopenIntoTheSimulator()
+    {
+        tolq_.stop(SIGTERM);
+        XFreeFont(client_.display(), font_);
+        font_ = nullptr;
+        client_.sync();
+        tolq_ = BackgroundProcess({kTolqProgram, diagram_}, {{"HOME", dir_.path()}}, dir_.path());
+        std::optional<WindowInfo> question;
+        ASSERT_TRUE(wait_until([&] {
+            for (const WindowInfo& w : Dialogs())
+                question = w;
+            return question.has_value();
+        }, 30s)) << "the saved state was not offered";
+        Settle();
+        client_.click(question->root_x + kQuestionYesX, question->root_y + kQuestionAnswerY);
+        ASSERT_TRUE(wait_until([&] { return FindWindows(); }, 60s)) << "the diagram did not open";
+        xdotool({"windowmove", std::to_string(page_.id), "0", "120"});
+        ASSERT_TRUE(wait_until([&] { return FindWindows() && drawing_.root_y > 120; }));
+        font_ = XLoadQueryFont(client_.display(), "*-helvetica-bold-r*-14-*");
+        ASSERT_NE(font_, nullptr);
+        Settle();
+    }
+
+    // The marking of a place as the diagram file holds it, read by the
+    // kernel alone: the net layer would take up the saved state. The place
+    // is the node labelled with its name.
+    std::string SavedTokens(const std::string& place) const
+    {
+        KernelDiagram file(diagram_);
+        if (!file.ok())
+            return "(unreadable)";
+        for (ObjectHandle page : PagesOfDiagram())
+            for (ObjectHandle node : NodesOf(page)) {
+                if (TextOf(node) != place)
+                    continue;
+                for (ObjectHandle key : RegionsOf(node)) {
+                    uint32_t kind = 0;
+                    QXRdAttr_GetRegionKind(key, &kind);
+                    if (static_cast<int32_t>(kind) != (4113 | kRegionKeyBit))
+                        continue;
+                    for (ObjectHandle region : RegionsOf(key)) {
+                        QXRdAttr_GetRegionKind(region, &kind);
+                        if (static_cast<int32_t>(kind) == 4113)
+                            return TextOf(region);
+                    }
+                }
+            }
+        return "(none)";
+    }
+
+    // Whether the diagram file carries the saved-state mark.
+    bool SavedWithState() const
+    {
+        KernelDiagram file(diagram_);
+        uint32_t length = 0;
+        return file.ok() && UD_GetFieldSize(QXStr_GetPageListHandle(), kTagSavedState, &length) != 0;
+    }
+
+    static constexpr UserDataTag kTagSavedState = 0xF903;
+
+    // The diagram file read by the kernel alone (no net layer, no hooks),
+    // to look at or change its objects and write it again.
+    class KernelDiagram {
+    public:
+        explicit KernelDiagram(const std::string& path)
+        {
+            ok_ = Group_CreateTable(kGroupTableInitialSize) == kStatusOk &&
+                  Model_CreateTable(kInitialObjectSlots) == kStatusOk && Default_Init() == kStatusOk &&
+                  DefRegisterProperties() == 1 && DefInitAll() == 1;
+            FileHandle file = 0;
+            ObjectGroup pages = 0;
+            ok_ = ok_ && File_Open(path.c_str(), kOpenRead, &file) == kStatusOk &&
+                  File_ReadDiagram(file, 0, &pages) == kStatusOk;
+            if (file != 0)
+                File_Close(file);
+            if (pages != 0)
+                Group_Free(pages);
+        }
+        ~KernelDiagram()
+        {
+            if (Model_GetRoot() != 0)
+                Model_DestroyTree(Model_GetRoot());
+            Default_Shutdown();
+            Model_DestroyTable();
+            Group_DestroyTable();
+        }
+        KernelDiagram(const KernelDiagram&) = delete;
+        KernelDiagram& operator=(const KernelDiagram&) = delete;
+
+        bool ok() const { return ok_; }
+        bool WriteTo(const std::string& path) const
+        {
+            FileHandle file = 0;
+            bool written = File_Open(path.c_str(), kOpenWrite, &file) == kStatusOk && File_WriteDiagram(file) == kStatusOk;
+            if (file != 0)
+                written = File_Close(file) == kStatusOk && written;
+            return written;
+        }
+
+    private:
+        bool ok_ = false;
+    };
+};
+
+// A run to its end is saved with Save State...; tolq opened again on the
+// diagram takes up the state in the simulator: the marking shown is the
+// evaluator's, restored from the saved image, not the one the file holds.
+TEST_F(SavedStateRunTest, SaveStateThenReopenBringsTheRunsMarkingBack)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+    ASSERT_NO_FATAL_FAILURE(RunToTheEnd());
+    ASSERT_NO_FATAL_FAILURE(SaveState());
+    EXPECT_EQ(SavedTokens("Next"), "1`10");
+    EXPECT_TRUE(SavedWithState());
+    EXPECT_TRUE(fs::exists(diagram_ + "~")) << "the diagram it replaced is not kept as the backup";
+
+    ASSERT_NO_FATAL_FAILURE(ReopenIntoTheSimulator());
+    EXPECT_TRUE(NoMessageBoxFor(3s)) << "the reload reported a problem";
+    // Saved again from the reopened simulator.
+    ASSERT_NO_FATAL_FAILURE(SaveState());
+    EXPECT_EQ(SavedTokens("Next"), "1`10");
+    EXPECT_TRUE(tolq_.running());
+}
+
+// Only Produce can occur (Consume's guard never holds), so a run's steps
+// are known: after k steps Next holds 1`(k+1). Every run stops after three
+// more steps ("Additional Steps" the only stop criterion).
+class StoppedRunTest : public SavedStateRunTest {
+protected:
+    void SetUp() override
+    {
+        SavedStateRunTest::SetUp();
+        NetDiagram diagram(diagram_);
+        ASSERT_TRUE(diagram.ok());
+        const ObjectHandle consume = diagram.NodeNamed("Consume");
+        ObjectHandle guard = 0;
+        ASSERT_EQ(GE_CreateRegion(diagram.NetPages().front(), consume, kRegionGuard, &guard), 1);
+        QXText_SetText(guard, "[n > 100]");
+        EE_StoreTransTexts(consume);
+        SRunOptions run{};
+        ASSERT_NE(DefGetRunOptions(run.data(), kDefLevelDiagram), 0);
+        for (size_t criterion = 6; criterion <= 10; ++criterion)
+            run[criterion] = criterion == 6 ? 1 : 0;
+        run[11] = 1;
+        SSetRunCriterionText(run, 0, "3");
+        ASSERT_EQ(DefSetRunOptions(run.data(), kDefLevelDiagram), 1);
+        ASSERT_TRUE(diagram.Save());
+    }
+
+    // An automatic run from the Sim menu, to its stop criterion; a message
+    // at its end is answered.
+    void RunThreeSteps()
+    {
+        ASSERT_NO_FATAL_FAILURE(PickInSimulator("Sim", "Automatic Run"));
+        AnswerMessageBox(20s);
+        Settle();
+    }
+};
+
+// The automatic run stops after its three steps, and Save State... keeps
+// the marking the run reached.
+TEST_F(StoppedRunTest, AutomaticRunStopsOnItsCriterionAndSaveStateKeepsItsMarking)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(EnterSimulator());
+    ASSERT_NO_FATAL_FAILURE(RunThreeSteps());
+    ASSERT_NO_FATAL_FAILURE(SaveState());
+    EXPECT_EQ(SavedTokens("Next"), "1`4") << "the run did not stop after three steps";
+    EXPECT_TRUE(SavedWithState());
     EXPECT_TRUE(tolq_.running());
 }
 
