@@ -100,16 +100,6 @@ int GE_PageListHasImageMark()
     return GE_HasUserData(QXStr_GetPageListHandle(), kTagSavedState) != 0 ? 1 : 0;
 }
 
-// The graphic attributes of the defaults are not applied yet; a region takes
-// the region tag of its default record, which the editor reads back.
-void GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object)
-{
-    std::array<uint32_t, kDefAttributeWords> words{};
-    if (QXRdAttr_GetObjectType(object) == kQXKindRegion && DefGetByKey(key, words.data(), kDefLevelDiagram) != 0)
-        GE_SetChartTag(object, static_cast<uint8_t>(words[24]), static_cast<uint8_t>(words[25]),
-                       static_cast<uint16_t>(words[26]));
-}
-
 // The program's current directory, which a remote evaluator works in; "./"
 // when it cannot be read.
 int EE_GetWorkingDirectory(char** directory, uint32_t* length)

@@ -27,6 +27,9 @@ ObjectHandle QXUI_PickObject(int32_t kinds, uint32_t flag);
 // Applies the graphic defaults of a default key to an object; for a region
 // also its region tag (user data 0xF90C).
 void GE_ApplyDefaultAttributes(int32_t key, ObjectHandle object);
+// Kernel flags 128 (cleared) and 16 (from option 4 of the region tag) of a
+// region read from a file.
+void GE_ApplyRegionTagFlags(ObjectHandle region);
 // Text editing of the current object begins / ends (the end stores a changed
 // text into the net).
 void GE_BeginTextEdit();

@@ -195,14 +195,15 @@ protected:
         return boxes;
     }
 
-    // The page window whose top row shows that many objects.
+    // The page window whose top row shows at least that many objects (a
+    // page node's mode regions may follow it).
     std::optional<TolqPageWindow> PageWindowWithTopRow(size_t objects, std::vector<Box>* row)
     {
         for (const TolqPageWindow& page : ScanTolqWindows(client_).pages) {
             if (page.drawing.id == 0)
                 continue;
             *row = InkClusters(page.drawing, {14, 12, page.drawing.width - 30, 36});
-            if (row->size() == objects)
+            if (row->size() >= objects)
                 return page;
         }
         return std::nullopt;
@@ -280,6 +281,14 @@ TEST_F(HierarchyPageProgramTest, PagesMadeRenamedAndRefinedShowOnTheHierarchyPag
         hierarchy = PageWindowWithTopRow(2, &row);
         return hierarchy.has_value();
     })) << "no hierarchy window with two nodes in its top row";
+
+    // The substitution's label "Produce" hangs from the bottom left corner
+    // of the subpage's node (second row), as wide as its text: a label box
+    // left at the size of an empty text shows a speck at most.
+    const std::vector<Box> labelRow = InkClusters(hierarchy->drawing, {14, 136, hierarchy->drawing.width - 30, 170});
+    ASSERT_EQ(labelRow.size(), 1u) << "the label is not alone below the subpage's node";
+    EXPECT_GE(labelRow[0].right - labelRow[0].left, 25) << "label drawn " << labelRow[0].right - labelRow[0].left;
+    EXPECT_GE(labelRow[0].bottom - labelRow[0].top, 3);
     // The node begins the second object; the page's own texts may follow it.
     client_.click(hierarchy->drawing.root_x + row[1].left + 20, hierarchy->drawing.root_y + row[1].cy());
     Settle();
