@@ -18,6 +18,9 @@ void GE_MessageTextWithCode(int16_t id, char* text);
 // In a print-files run nobody answers a box: the text goes to the error
 // output and true is returned; false otherwise, with nothing written.
 bool GE_ReportWithoutBox(const char* text);
+// A scripted run that quits by itself has nobody to answer a box either:
+// while it runs, the net layer's boxes go to the error output as well.
+void GE_SetUnattended(bool unattended);
 // Plain message box (bell, one button); returns 1.
 int GE_MessageBox(int16_t id);
 

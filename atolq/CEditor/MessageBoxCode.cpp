@@ -1,6 +1,7 @@
 // Message texts and the error box that shows a message with its number. Kept
 // apart from the plain box so that a program may bring its own plain box.
-// A print-files run writes the texts to the error output instead.
+// A print-files run, or a scripted run that quits by itself, writes the
+// texts to the error output instead.
 #include "atolq/CEditor/MessageBox.h"
 
 #include <cstdio>
@@ -31,6 +32,8 @@ int16_t MessageCallback(int16_t, int32_t code, int16_t item, intptr_t)
         Dialog_Close(item);
     return item;
 }
+bool unattendedRun = false;
+
 // The longest message that still gets its number appended.
 constexpr size_t kMaxTextBeforeCode = 245;
 
@@ -39,10 +42,15 @@ constexpr size_t kMaxTextBeforeCode = 245;
 bool GE_ReportWithoutBox(const char* text)
 {
     const VelkorSettings& settings = Velkor_Settings();
-    if (!settings.printFiles)
+    if (!settings.printFiles && !unattendedRun)
         return false;
     std::fprintf(stderr, "%s: %s\n", settings.programName, text != nullptr ? text : "");
     return true;
+}
+
+void GE_SetUnattended(bool unattended)
+{
+    unattendedRun = unattended;
 }
 
 void GE_GetMessageText(int16_t id, char* text)

@@ -130,13 +130,17 @@ int EE_AskRemoveSimRegions(int switches[5])
     return 1;
 }
 
-int EE_SwitchToSimulator()
+namespace {
+
+// The switch; a scripted run that asked for the simulator has answered the
+// question about a net without prime pages already: it goes on unasked.
+int SwitchToSimulator(bool scripted)
 {
     if (QXStr_HasDiagram() == 0 || DiagramHoldsSavedState()) {
         SEnterSavedState();
         return 1;
     }
-    if (CTSCheckPrimePages() == 0)
+    if (!scripted && CTSCheckPrimePages() == 0)
         return 0;
     if (Comm_InTextMode() != 0) {
         if (const uint32_t edited = QXStr_GetCurObject(); edited != 0)
@@ -151,6 +155,18 @@ int EE_SwitchToSimulator()
     if (switched != 0)
         QXMenu_SetItemState(kLoadXmlItem, 2);
     return switched;
+}
+
+}  // namespace
+
+int EE_SwitchToSimulator()
+{
+    return SwitchToSimulator(false);
+}
+
+int EE_SwitchToSimulatorScripted()
+{
+    return SwitchToSimulator(true);
 }
 
 void EE_EnterSimulatorCommand()

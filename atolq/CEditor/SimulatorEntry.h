@@ -7,6 +7,10 @@
 // simulation state (or no diagram) enters without a switch. 1 when the
 // simulator was entered.
 int EE_SwitchToSimulator();
+// The same for a scripted run whose mode word asked for the simulator: a net
+// without prime pages is switched without asking whether to stay in the
+// editor (nobody is there to answer).
+int EE_SwitchToSimulatorScripted();
 // "Enter Simulator": the editor's menus go, and come back when the switch
 // fails.
 void EE_EnterSimulatorCommand();

@@ -16,6 +16,12 @@
 #include "atolq/CEditor/NetStartup.h"
 #include "atolq/ConvertToSim/CTSCheck.h"
 #include "atolq/ConvertToSim/CTSModule.h"
+#include "atolq/CEditor/MessageBox.h"
+#include "atolq/CEditor/NetMenus.h"
+#include "atolq/CEditor/SimulatorEntry.h"
+#include "atolq/NewSim/NSMode.h"
+#include "atolq/OGA/OGA.h"
+#include "xkv/kv/QXMenu.h"
 #include "atolq/SmlEval/SmlEval.h"
 #include "atolq/Utils/MemFile.h"
 #include "xkv/kv/QXStr.h"
@@ -26,6 +32,12 @@ namespace {
 constexpr int32_t kCommandNew = 201;
 constexpr char kPromptArgsFailed[] = "Error: Attempt to evaluate SML code prompt_args failed.";
 constexpr char kScriptFailed[] = "Error: Attempt to evaluate SML code failed.";
+constexpr char kSimFileFailed[] = "Error: Attempt to evaluate SML code in simulator failed.";
+constexpr char kOccFileFailed[] = "Error: Attempt to evaluate SML code in occurrence graph mode failed.";
+constexpr char kSwitchFailed[] = "Error: Attempt to enter the simulator failed.";
+constexpr char kOccEntryFailed[] = "Error: Attempt to Enter OG Graph failed.";
+constexpr uint32_t kLoadXmlItem = 11260;
+constexpr uint32_t kItemDisabled = 2;
 
 bool failedRun = false;
 
@@ -117,9 +129,17 @@ void StartEvaluator()
     }
 }
 
-// The simulator and the tools entered from it are not part of this program
-// yet: the step says so and the run ends there as a failed run.
-bool EnterSimulatorMode(const char* what)
+// The script's sibling file: its stem (all but the last four characters)
+// with the infix, then those four characters (normally ".sml").
+std::string SiblingFile(const std::string& path, const char* infix)
+{
+    const std::size_t cut = path.size() >= 4 ? path.size() - 4 : 0;
+    return path.substr(0, cut) + infix + path.substr(cut);
+}
+
+// A tool that this program does not hold yet: the step says so and the run
+// ends there as a failed run.
+bool EnterMissingTool(const char* what)
 {
     GE_ReportNotBuilt(what);
     failedRun = true;
@@ -134,6 +154,12 @@ int EE_RunToolExtension()
 {
     failedRun = false;
     const NetOptions& options = GE_Options();
+    // A run that quits by itself writes the net layer's messages to the
+    // error output: a box would wait for a user who is not there.
+    struct Unattended {
+        explicit Unattended(bool on) { GE_SetUnattended(on); }
+        ~Unattended() { GE_SetUnattended(false); }
+    } unattended(options.autoExec != 0 && options.quit != 0);
     const std::string& path = options.scriptPath;
     if (path.empty()) {
         ReportFailure(kScriptFailed);
@@ -145,11 +171,30 @@ int EE_RunToolExtension()
         return 0;
     // The tool item's run and "simulator", "perf" or "og" go on in the
     // simulator with the script's further files.
-    if (options.autoExec == 0 || options.enterSimulator != 0) {
-        const char* mode = options.autoExec == 0 || options.performance != 0 ? "Enter Perf"
-                           : options.occurrenceGraph != 0                   ? "Enter Occ Graph"
-                                                                            : "Enter Simulator";
-        return EnterSimulatorMode(mode) ? 1 : 0;
+    if (options.autoExec == 0)
+        return EnterMissingTool("Enter Perf") ? 1 : 0;
+    if (options.enterSimulator == 0)
+        return 1;
+    // The older simulator, entered as the editor's "Enter Simulator" does.
+    NSNewSimFlag() = 0;
+    EE_RemoveEditorMenus();
+    if (EE_SwitchToSimulatorScripted() == 0) {
+        EE_InstallEditorMenus();
+        ReportFailure(kSwitchFailed);
+        return 0;
+    }
+    QXMenu_SetItemState(kLoadXmlItem, kItemDisabled);
+    if (!Evaluate(UseText(SiblingFile(path, ".sim")), kSimFileFailed))
+        return 0;
+    if (options.performance != 0)
+        return EnterMissingTool("Enter Perf") ? 1 : 0;
+    if (options.occurrenceGraph != 0) {
+        if (OGAEnter(0) == 0) {
+            ReportFailure(kOccEntryFailed);
+            return 0;
+        }
+        if (!Evaluate(UseText(SiblingFile(path, ".og")), kOccFileFailed))
+            return 0;
     }
     return 1;
 }

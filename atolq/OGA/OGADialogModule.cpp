@@ -66,16 +66,31 @@ template <std::size_t N> struct CheckChoice {
     std::array<bool, N> values{};
     bool accepted = false;
     std::array<int16_t, 3> disabled{}; // report dialog: items the library rules out
+    std::array<bool, 17> on{};          // the shown value of each item
 };
 
+template <std::size_t N> bool isDisabled(const CheckChoice<N>& c, int16_t item)
+{
+    for (int16_t d : c.disabled)
+        if (d != 0 && d == item)
+            return true;
+    return false;
+}
+
+// The choice keeps the checks' values itself; the items only show them, so
+// a ruled-out check never counts as chosen.
 template <std::size_t N> int16_t checkCallback(int16_t, int32_t code, int16_t item, intptr_t)
 {
     auto* c = static_cast<CheckChoice<N>*>(Dialog_GetClientData());
     if (c == nullptr)
         return item;
     if (code == 0) {
-        for (int16_t i = c->firstCheck; i <= c->lastCheck; ++i)
+        // Item states outlive a dialog: a check ruled out the last time is
+        // enabled again unless it is ruled out now.
+        for (int16_t i = c->firstCheck; i <= c->lastCheck; ++i) {
+            Dialog_EnableItem(i);
             Dialog_SetItemState(i, 0);
+        }
         for (int16_t d : c->disabled)
             if (d != 0)
                 Dialog_DisableItem(d);
@@ -84,13 +99,15 @@ template <std::size_t N> int16_t checkCallback(int16_t, int32_t code, int16_t it
     }
     if (item == c->ok) {
         for (std::size_t i = 0; i < N; ++i)
-            c->values[i] = Dialog_GetItemState(c->order[i]) != 0;
+            c->values[i] = c->on[static_cast<std::size_t>(c->order[i])] && !isDisabled(*c, c->order[i]);
         c->accepted = true;
         Dialog_Close(item);
     } else if (item == c->cancel) {
         Dialog_Close(item);
-    } else if (item >= c->firstCheck && item <= c->lastCheck) {
-        Dialog_SetItemState(item, Dialog_GetItemState(item) != 0 ? 0 : 1);
+    } else if (item >= c->firstCheck && item <= c->lastCheck && !isDisabled(*c, item)) {
+        bool& on = c->on[static_cast<std::size_t>(item)];
+        on = !on;
+        Dialog_SetItemState(item, on ? 1 : 0);
     }
     return item;
 }

@@ -74,14 +74,14 @@ protected:
     }
 
     // Clicks an item of the dialog that opened.
-    void ClickDialogItem(int number, int item)
+    void ClickDialogItem(int number, int item, int shiftX = 0)
     {
         const std::optional<WindowInfo> dialog = WaitForDialog();
         ASSERT_TRUE(dialog.has_value()) << "dialog " << number << " did not open";
         const std::optional<Spot> centre = ItemCentre(number, item);
         ASSERT_TRUE(centre.has_value()) << "dialog " << number << " has no item " << item;
         std::this_thread::sleep_for(300ms);
-        client_.click(dialog->root_x + centre->x, dialog->root_y + centre->y);
+        client_.click(dialog->root_x + centre->x + shiftX, dialog->root_y + centre->y);
         Settle();
     }
 
@@ -129,6 +129,25 @@ protected:
             PickMenuItem(client_, bar_, font_, MenuTable{kSimTitles, kMenuItems}, "Occ", "Update Node");
         Keys("Escape");
         return pick.opened;
+    }
+
+    // Types the path into the file selector that opened and accepts it.
+    void ChooseFile(const std::string& path)
+    {
+        std::optional<WindowInfo> selector;
+        ASSERT_TRUE(wait_until([&] {
+            for (const WindowInfo& w : client_.window_tree())
+                if (w.parent == client_.root() && w.mapped && w.res_name == "selFile")
+                    selector = w;
+            return selector.has_value();
+        })) << "no file selector";
+        client_.move_pointer(selector->root_x + 40, selector->root_y + 20);
+        Settle();
+        xdotool({"key", "--delay", "100", "ctrl+a", "ctrl+k"});
+        client_.type_text(path);
+        Settle();
+        client_.key("Return");
+        Settle();
     }
 
     // A number prompt answered with its proposed number (OK).
@@ -203,6 +222,42 @@ TEST_F(OccGraphSession, EnterCalculateShowStatisticsAndDrawANodeWithItsSuccessor
     ASSERT_EQ(regions.size(), 1u);
     EXPECT_EQ(TextOf(regions.front()).rfind("1:", 0), 0u) << TextOf(regions.front());
     EXPECT_EQ(drawn.size(), successors + 1);
+}
+
+// The report of the example's full graph. Next holds one number k from 1 to
+// 10; Buffer holds a subset of the numbers 0 to k-1 not yet consumed: so
+// 2 + 4 + ... + 1024 = 2046 markings, 1022 Produce arcs and 9217 Consume arcs
+// (one per token in each marking), one dead marking (k = 10, Buffer empty,
+// the last found). Bounds: Buffer 10 and 0 tokens, Next always 1. Home
+// Markings, Live Transition Instances and Fairness are ruled out (no
+// components calculated): they stay out of the report.
+TEST_F(OccGraphSession, SaveReportWritesTheChosenPartsOfTheStandardReport)
+{
+    StartWithLibrary();
+    Pick("File", "Enter Occ Graph");
+    ASSERT_TRUE(wait_until([&] { return OccMenuOpens(); }, 30s)) << "the Occ menu did not come";
+    PickOcc("Calculate Occ Graph");
+    ASSERT_TRUE(NoMessageBoxFor(3s));
+
+    PickOcc("Save Report...");
+    // Statistics, Integer Bounds and Dead Markings (on their boxes, at the
+    // left end of the items), then OK.
+    for (int item : {3, 5, 10})
+        ClickDialogItem(31500, item, -155);
+    ClickDialogItem(31500, 16);
+    const std::string report = dir_.file("graph.report");
+    ChooseFile(report);
+    ASSERT_TRUE(wait_until([&] {
+        return fs::exists(report) && read_file(report).find("Dead Markings") != std::string::npos;
+    }, 20s)) << "the report was not written";
+    const std::string text = read_file(report);
+    for (const char* part : {"TOLQ Occurrence Graph Report", "    Nodes:  2046\n", "    Arcs:   10239\n",
+                             "    Status: Full\n", "Best Integer Bounds", "   10   0\n", "   1   1\n",
+                             "  Dead Markings: 1\n     2046\n"})
+        EXPECT_NE(text.find(part), std::string::npos) << part << " is not in:\n" << text;
+    // The parts not chosen stay out.
+    for (const char* part : {"Multi-set Bounds", "Home Markings", "Transition Instances"})
+        EXPECT_EQ(text.find(part), std::string::npos) << part << " is in:\n" << text;
 }
 
 TEST_F(OccGraphSession, EnteringWithoutTheLibraryFilesFails)

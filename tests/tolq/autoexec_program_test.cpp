@@ -27,6 +27,50 @@ std::string WritingScript(const std::string& answer)
            "val _ = TextIO.closeOut out;\n";
 }
 
+// Builds a small net on the new diagram's page through the evaluator's
+// net-building requests: a global declaration node, places Ready (two tokens)
+// and Done, a transition Go between them, and the page made a prime page.
+const char* const kNetScript = R"(local
+  structure K = Tolq.Kernel
+  structure T = Tolq.Table
+  val page = K.result 3040 []
+  val decl = K.createNode {page = page, x = 320, y = 40, width = 220, height = 40, shape = 1}
+  val _ = K.setText (decl, "color E = with e;")
+  val _ = T.intCall (T.createDeclNode, [decl, 0, 1])
+  val _ = T.intCall (T.buildDeclRegions, [decl])
+  val (_, (ready, _, _)) = TOLQ'RXL.MakePlace {page = page, refresh = true, x = 80, y = 120, name = "Ready",
+                                               colourSet = "E", marking = SOME "2`e"}
+  val (_, (done, _, _)) = TOLQ'RXL.MakePlace {page = page, refresh = true, x = 80, y = 320, name = "Done",
+                                              colourSet = "E", marking = NONE}
+  val (_, (go, _, _)) = TOLQ'RXL.MakeTransition {page = page, refresh = true, x = 80, y = 220, width = 60,
+                                                 height = 30, name = SOME "Go", guard = NONE, code = NONE}
+  val _ = TOLQ'RXL.MakeArc {page = page, refresh = true, from = ready, to = go, inscription = "e"}
+  val _ = TOLQ'RXL.MakeArc {page = page, refresh = true, from = go, to = done, inscription = "e"}
+  val _ = K.result 15003 [K.U32 page, K.S16 65535, K.S16 65535, K.S16 65535, K.S16 65535, K.S16 65535,
+                          K.S16 1, K.U32 1]
+in end;
+)";
+
+// ML text that writes text (an ML string expression) to the file ANSWER; the
+// test puts the answer file's path in place of ANSWER.
+std::string Writes(const std::string& expression)
+{
+    return "val out = TextIO.openOut \"ANSWER\";\nval _ = TextIO.output (out, " + expression +
+           ");\nval _ = TextIO.closeOut out;\n";
+}
+
+// The occurrence graph calculated, its size written.
+const std::string kGraphFigures = Writes(
+    "\"nodes \" ^ Int.toString (OGQuery.NoOfNodes ()) ^ \" arcs \" ^ Int.toString (OGQuery.NoOfArcs ()) ^ "
+    "\" full \" ^ Bool.toString (OGQuery.Full ())");
+
+std::string Replace(std::string text, const std::string& what, const std::string& by)
+{
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + by.size()))
+        text.replace(at, what.size(), by);
+    return text;
+}
+
 struct ScriptCase {
     const char* name;
     std::string script;               // the script's text; "" for the writing script
@@ -36,6 +80,8 @@ struct ScriptCase {
     const char* error;                // text standard error holds
     std::vector<std::string> before = {};  // options before -autoexec
     std::vector<const char*> out = {};     // texts standard output holds
+    std::string sim = {};                  // script.sim.sml, none when empty
+    std::string og = {};                   // script.og.sml, none when empty
 };
 
 class ScriptedRun : public ::testing::TestWithParam<ScriptCase> {};
@@ -47,6 +93,10 @@ TEST_P(ScriptedRun, EvaluatesTheScriptAndEndsWithItsOutcome)
     const std::string answer = dir.file("answer.txt");
     const std::string script = dir.file("script.sml");
     write_file(script, c.script.empty() ? WritingScript(answer) : c.script);
+    if (!c.sim.empty())
+        write_file(dir.file("script.sim.sml"), Replace(c.sim, "ANSWER", answer));
+    if (!c.og.empty())
+        write_file(dir.file("script.og.sml"), Replace(c.og, "ANSWER", answer));
     std::vector<std::string> argv = {kTolq};
     argv.insert(argv.end(), c.before.begin(), c.before.end());
     argv.insert(argv.end(), {"-autoexec", script});
@@ -82,8 +132,24 @@ INSTANTIATE_TEST_SUITE_P(
                    "Error: Attempt to evaluate SML code failed."},
         ScriptCase{"ScriptThatRaises", "val _ = raise Fail \"stop\";\n", {"quit"}, 1, nullptr,
                    "Error: Attempt to evaluate SML code failed."},
-        // A mode the program cannot enter ends a run that quits with a failure.
-        ScriptCase{"SimulatorModeThatCannotBeEnteredFails", "", {"simulator", "quit"}, 1, "answer 42 []", ""},
+        // The empty diagram fails the check: the check's message goes to the
+        // error output (no box waits for a user) and the run fails.
+        ScriptCase{"SimulatorModeOnANetThatFailsTheCheck", "", {"simulator", "quit"}, 1, "answer 42 []",
+                   "Error: Attempt to enter the simulator failed."},
+        // A net without a prime page is switched without asking: the mode word
+        // asked for the simulator. Its file runs there.
+        ScriptCase{"SimulatorModeRunsTheSimulatorFile", kNetScript, {"simulator", "quit"}, 0, "in simulator", "",
+                   {}, {}, Writes("\"in simulator\"")},
+        ScriptCase{"SimulatorModeWithoutItsFileFails", kNetScript, {"simulator", "quit"}, 1, nullptr,
+                   "Error: Attempt to evaluate SML code in simulator failed."},
+        // "og" enters the occurrence-graph tool, whose file calculates the
+        // graph: Ready 2, 1, 0 tokens, so three states and two steps.
+        ScriptCase{"OccurrenceGraphModeCalculatesTheGraph", kNetScript, {"og", "quit"}, 0,
+                   "nodes 3 arcs 2 full true", "", {}, {}, "val simFileRan = true;\n",
+                   "val _ = OG'menu.CalculateOG ();\n" + kGraphFigures},
+        ScriptCase{"OccurrenceGraphFileThatRaisesFails", kNetScript, {"og", "quit"}, 1, nullptr,
+                   "Error: Attempt to evaluate SML code in occurrence graph mode failed.", {}, {}, "val x = 1;\n",
+                   "val _ = raise Fail \"stop\";\n"},
         ScriptCase{"PerformanceModeThatCannotBeEnteredFails", "", {"perf", "quit"}, 1, "answer 42 []", ""},
         // -dumpML shows every text sent and every answer; -mldebug sets the
         // evaluator's debug state as it starts.
