@@ -33,6 +33,9 @@ int GE_AskContinue(int16_t) { return 1; }
 // A diagram saved in a simulation state opens: the test nets carry no such state.
 int GE_AskYesNo(int16_t, const char*) { return 1; }
 void SApplyDiagramOptions(const void*, const void*, const void*, const void*, const void*) {}
+// The simulator that takes up a saved state is not linked here; the test nets
+// carry no saved state.
+int SLoadSavedDiagram() { return 1; }
 int EE_GetWorkingDirectory(char** directory, uint32_t* length)
 {
     *directory = GE_Alloc(2);
