@@ -223,7 +223,9 @@ std::vector<ASInstance*> instancesOf(const SEPage* page)
 
 void addReachable(const PlacePair& pair, std::vector<PlacePair>& out)
 {
-    auto [place, instance] = pair;
+    // Named copies, not a structured binding: lambdas below capture them.
+    SEPlace* const place = pair.first;
+    ASInstance* const instance = pair.second;
     // Upward: a port takes its socket in the super-page instance.
     if (SEIsPort(&place->head) && instance->compound != nullptr && instance->parent != nullptr) {
         se::forEachPair(instance->compound->assignments, [&](void* socket, void* port) {
@@ -466,7 +468,9 @@ int ASRecheckEnabling(int code)
 
 int ASQueueAffected(LMList* pairs, int mode)
 {
-    for (auto [place, instance] : expandedPlaces(pairs, mode != 3)) {
+    for (const PlacePair& pair : expandedPlaces(pairs, mode != 3)) {
+        SEPlace* const place = pair.first;
+        ASInstance* const instance = pair.second;
         se::forEachValue(place->outputArcs, [&](void* value) {
             auto* t = cts::transOf(static_cast<SEArc*>(value));
             if (t == nullptr || (t->flags & kASNoRequestMark) || pendingHas(instance, t))

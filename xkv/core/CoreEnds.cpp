@@ -95,8 +95,9 @@ FixPoint RectangleExit(FixPoint d, Fixed w, Fixed h)
     }
     int64_t dx = d.x;
     int64_t dy = d.y;
-    // h / w > |dy / dx|: the ray leaves through a vertical side.
-    if (int64_t{h} * std::llabs(dx) > int64_t{w} * std::llabs(dy)) {
+    // h / w > |dy / dx|: the ray leaves through a vertical side. A horizontal
+    // ray always does, also on a box without height (no division by dy).
+    if (dy == 0 || int64_t{h} * std::llabs(dx) > int64_t{w} * std::llabs(dy)) {
         int64_t x = Sign(dx) * hw;
         return {Fix_Saturate(x), Fix_Saturate(dy * x / dx)};
     }

@@ -33,7 +33,10 @@ bool IsInfinite(Fixed a)
 TrigTable MakeTable(double (*function)(double), bool lastIsInfinite)
 {
     TrigTable table{};
-    for (int i = 0; i < kTrigTableSize; ++i) {
+    // The last entry of an unbounded function (the tangent at 90 degrees) is
+    // infinite; it is never converted, since that value does not fit in Fixed.
+    const int converted = lastIsInfinite ? kTrigTableSize - 1 : kTrigTableSize;
+    for (int i = 0; i < converted; ++i) {
         double radians = i * M_PI / 180.0;
         table[i] = static_cast<Fixed>(std::floor(65536.0 * function(radians)));
     }
