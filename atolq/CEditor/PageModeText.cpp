@@ -23,13 +23,7 @@ struct ModeLetter {
     uint32_t bit;
     char letter;
 };
-// R is the interactive attribute and C the execute-code one: their bits are
-// those the mode attributes are stored with.
-constexpr std::array<ModeLetter, 5> kModeLetters = {{{kEEModeBits[0], 'I'},
-                                                    {kEEModeBits[1], 'O'},
-                                                    {kEEModeBits[2], 'P'},
-                                                    {kEEModeBits[3], 'R'},
-                                                    {kEEModeBits[4], 'C'}}};
+constexpr std::array<ModeLetter, 5> kModeLetters = {{{1, 'I'}, {4, 'O'}, {2, 'P'}, {16, 'R'}, {8, 'C'}}};
 constexpr uint32_t kAllModeBits = 1 | 2 | 4 | 8 | 16;
 
 // A mode flag is on while its bit in the stored mode word is set.

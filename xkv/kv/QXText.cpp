@@ -42,17 +42,6 @@ MemHandle TextOf(ObjectHandle object)
     return Model_GetFieldValue(object, Field::kText);
 }
 
-// A label: a text without a frame of its own, whose object takes its size.
-bool IsLabel(ObjectHandle object)
-{
-    const MemHandle text = TextOf(object);
-    if (text == 0) {
-        return false;
-    }
-    BlockLock<TextRec> record(text);
-    return record && record->label != 0;
-}
-
 uint32_t Put(ObjectHandle object, const char* text, uint32_t mode)
 {
     if (!IsTextKind(object)) {
@@ -67,14 +56,6 @@ uint32_t Put(ObjectHandle object, const char* text, uint32_t mode)
     }
     if (KernelStatus s = Text_PutString(object, text, static_cast<uint32_t>(length), mode); s != kStatusOk) {
         return qx::Fail(s);
-    }
-    // A label's box follows its text: set from here it is fitted at once, so
-    // that its size is right before it is drawn, aligned or saved.
-    if (IsLabel(object)) {
-        FixRect box{};
-        if (Text_ObjectLabelBox(TextOf(object), &box) != 0) {
-            Text_FitNodeToLabel(object, box);
-        }
     }
     return 1;
 }
