@@ -258,6 +258,7 @@ int CTSSaveSimState()
     if (!marked)
         GE_SetUserFlag(pageList, kTagSavedState);
     OGASaveState();
+    PerfSaveState();
     // Written under the name at once: the mark must be on the page list
     // while the diagram is written, and goes again right after.
     const bool saved = QXFile_SaveAsCurrent(name.c_str()) != 0;
